@@ -1,0 +1,6 @@
+// Storage of the global frame counter.
+#include "diag/frame_counter.h"
+
+namespace mora::detail {
+constinit std::atomic<int32_t> g_frameCounter{0};
+}

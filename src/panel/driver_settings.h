@@ -1,0 +1,118 @@
+// DriverSettings: the one process-wide record of developer overrides and presentation parameters.
+// Loaded from the per-user settings file on first use, changed by the debug panel, read without
+// locks by recording, replay, the renderer and presentation on every call or frame.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace mora {
+
+// One setting: a single aligned 32-bit word. Writers (panel thread, start-up parse) store it,
+// readers on any thread load it without a lock and see either the old or the new value.
+// Hot readers use SettingValue() (a relaxed load: a plain 32-bit move).
+using SettingWord = std::atomic<int32_t>;
+static_assert(SettingWord::is_always_lock_free, "settings are read without locks");
+
+// Field order is the persistence order's table order; the ranges are enforced by the loader.
+struct DriverSettings {
+  SettingWord ForceFilter{0};        // 0..3    0 from GL, 1 nearest, 2 bilinear level 0, 3 trilinear
+  SettingWord ForceWrap{0};          // 0..2    0 from GL, 1 repeat, 2 clamp to edge
+  SettingWord DisableBlend{0};       // 0/1
+  SettingWord DisableFaceCull{0};    // 0/1
+  SettingWord DisableHiZ{0};         // 0/1
+  SettingWord DisableAlphaTest{0};   // 0/1
+  SettingWord DisableDepthTest{0};   // 0/1     wins over ForceDepthFunc
+  SettingWord ForceDepthFunc{0};     // 0..8    0 from GL; 1..8 ALWAYS, LESS, LEQUAL, EQUAL, GEQUAL, GREATER, NOTEQUAL, NEVER
+  SettingWord ForceIsa{0};           // 0..4    0 automatic, 1 SSE4.1, 2 AVX, 3 AVX2, 4 AVX-512
+  SettingWord WorkerLimit{0};        // 0..4096 0 = the whole pool
+  SettingWord PipelineCutoff{5};     // 0..5    stage after which the frame pipeline stops; 5 = full
+  SettingWord CaptureFrameCount{5};  // 1..1000 frames a hotkey or panel capture records
+  SettingWord ForceVrsRate{1};       // 0..2    0 off, 1 adaptive 1/4, 2 forced 1/4
+  SettingWord AutoToggleVrs{0};      // 0/1
+  SettingWord GammaX100{100};        // 50..150
+  SettingWord HueDeg{0};             // -180..180
+  SettingWord SaturationX100{100};   // 0..200
+  SettingWord BrightnessX100{100};   // 50..150
+  SettingWord VideoRangeX100{0};     // 0..100
+  SettingWord ShowFpsOverlay{0};     // 0/1
+};
+static_assert(sizeof(DriverSettings) == 20 * 4, "twenty 32-bit words");
+static_assert(alignof(DriverSettings) == 4);
+
+// Relaxed load of one field: the cheap read every hot path uses.
+inline int32_t SettingValue(const SettingWord& field) { return field.load(std::memory_order_relaxed); }
+inline void SetSettingValue(SettingWord& field, int32_t value) { field.store(value, std::memory_order_relaxed); }
+
+// Description of one field for loaders, savers and the panel: its stored name, its member,
+// its built-in default and its inclusive range.
+struct SettingField {
+  const char* name;
+  SettingWord DriverSettings::*member;
+  int32_t defaultValue;
+  int32_t minValue;
+  int32_t maxValue;
+};
+inline constexpr std::size_t kSettingFieldCount = 20;
+
+// The twenty fields in save order (ForceFilter .. ShowFpsOverlay, GammaX100, HueDeg,
+// SaturationX100, BrightnessX100, VideoRangeX100).
+std::span<const SettingField, kSettingFieldCount> SettingFields();
+
+// The field named `name` (ASCII case-insensitive, as stored value names are), or null.
+const SettingField* FindSettingField(std::string_view name);
+
+// value clamped into the field's range.
+int32_t ClampSetting(const SettingField& field, int32_t value);
+
+namespace detail {
+extern DriverSettings g_driverSettings;  // static defaults; never freed
+void LoadDriverSettingsAtFirstUse();
+}  // namespace detail
+
+// The process-wide record. The first call (thread-safe one-time initialisation of a function-local
+// static: concurrent first callers wait) fills the defaults from the settings file; later calls
+// cost one guard test and return it. Readers may keep the pointer.
+inline DriverSettings* SettingsAccessor() {
+  static const bool loaded = (detail::LoadDriverSettingsAtFirstUse(), true);
+  (void)loaded;
+  return &detail::g_driverSettings;
+}
+inline DriverSettings& Settings() { return *SettingsAccessor(); }
+
+// Puts every field of `settings` back to its built-in default.
+void ResetSettingsToDefaults(DriverSettings& settings);
+
+// The per-user settings file: "$XDG_CONFIG_HOME/mora/driver.ini" when XDG_CONFIG_HOME is an
+// absolute path, else "$HOME/.config/mora/driver.ini"; empty when neither is available.
+std::string SettingsFilePath();
+
+// Reads the settings file into `settings`: one "Name=value" line per field. A missing file keeps
+// every field; a missing name, or a value that is not a plain decimal 32-bit integer, keeps that
+// field; an out-of-range value is clamped. Nothing is reported.
+void LoadSettingsFromRegistry(DriverSettings& settings);
+void LoadSettingsFromFile(DriverSettings& settings, const std::string& file);
+
+// Writes all twenty fields of the process-wide record (save order) to the settings file. The
+// text goes to a temporary file in the same folder that then replaces the old file, so an
+// interrupted save leaves either the old or the new file. Failures are silent (false returned).
+bool SaveSettingsToRegistry();
+bool SaveSettingsToFile(const DriverSettings& settings, const std::string& file);
+
+// Resets the process-wide record to defaults and loads the settings file again (tests point
+// XDG_CONFIG_HOME at a folder of their own first).
+void ReloadSettings();
+
+// Pipeline cut-off stage for the text of MORA_PIPELINE_CUTOFF (null = unset): case-folded, ended
+// by the first CR, LF or space, matched exactly against the stage names; anything else gives 5.
+int32_t ParsePipelineCutoff(const char* value);
+
+// Start-up: reads MORA_PIPELINE_CUTOFF and stores its stage in Settings().PipelineCutoff, so a
+// stored cut-off never survives a start. Called by library load before MORA_ISA is read.
+void ApplyPipelineCutoffFromEnvironment();
+
+}  // namespace mora

@@ -1,0 +1,308 @@
+// Trace writer: file names, exact header and line text, range checks, cutting, sequence numbers,
+// batching, the crash mark, concurrent writers and the MORA_TRACE_FRAMES start-up switch.
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "diag/frame_counter.h"
+#include "diag/status_lines.h"
+#include "diag/trace.h"
+#include "diag/trace_environment.h"
+#include "platform/environment.h"
+#include "platform/file.h"
+
+namespace mora {
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));  // a last line without its line end shows up as such
+      break;
+    }
+    lines.push_back(text.substr(start, end - start + 1));
+    start = end + 1;
+  }
+  return lines;
+}
+
+void TraceWithNullFormat(const char* context, ...) {
+  va_list args;
+  va_start(args, context);
+  TraceLineV(context, nullptr, args);
+  va_end(args);
+}
+
+// The exact line TraceLine writes for these values.
+std::string ExpectedLine(int32_t frame, uint64_t sequence, const char* context, const std::string& message) {
+  char line[1024];
+  std::snprintf(line, sizeof(line), "[frame=%d][seq=%6llu] %-36s %s\n", frame,
+                static_cast<unsigned long long>(sequence), context, message.c_str());
+  return line;
+}
+
+class TraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = platform::CreateTemporaryDirectory("mora_trace_test");
+    ASSERT_FALSE(folder_.empty());
+    SetFrameCounter(0);
+    ResetStatusLines();
+  }
+  void TearDown() override {
+    CloseTrace();
+    ClearTraceRange();
+    SetFrameCounter(0);
+    ResetStatusLines();
+    platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+    platform::RemoveDirectoryTree(folder_.c_str());
+  }
+
+  std::string ReadTrace(const char* name) {
+    std::string text;
+    EXPECT_TRUE(platform::ReadWholeFile((folder_ + "/" + name).c_str(), text)) << name;
+    return text;
+  }
+
+  std::string folder_;
+};
+
+TEST_F(TraceTest, SingleFrameTraceHoldsOnlyThatFramesLinesAndEndsWithTheEndLine) {
+  SetStatusLine(StatusLine::Isa, "[MORA ISA = avx2 (forced via MORA_ISA env var)]");
+  SetFrameCounter(9);
+  ASSERT_TRUE(OpenTrace(10, 10, "UI", false, folder_.c_str()));
+  EXPECT_TRUE(TraceFileOpen());
+  EXPECT_EQ(CurrentTraceRange().first, 10);
+  EXPECT_EQ(CurrentTraceRange().last, 10);
+  EXPECT_FALSE(TraceQuitAfter());
+
+  EXPECT_FALSE(TraceCoversCurrentFrame());
+  TraceLine("MORA::GL::Vertex3f", "(x=%f, y=%f, z=%f)", 1.0, 2.0, 3.0);
+  SetFrameCounter(10);
+  EXPECT_TRUE(TraceCoversCurrentFrame());
+  const uint64_t base = LastTraceSequence();
+  TraceLine("MORA::GL::Begin", "(mode=0x%04X)", 4u);
+  TraceLine("MORA::WGL::SwapBuffers", "(hdc=%p)", static_cast<void*>(nullptr));
+  EXPECT_EQ(LastTraceSequence(), base + 2);
+  SetFrameCounter(11);
+  TraceLine("MORA::GL::End", "()");
+  CloseTrace();
+  EXPECT_FALSE(TraceFileOpen());
+
+  char nullPointer[32];
+  std::snprintf(nullPointer, sizeof(nullPointer), "(hdc=%p)", static_cast<void*>(nullptr));
+  const std::vector<std::string> expected = {
+      "=== MORA trace (UI, frames 10..10 inclusive) ===\n",
+      "[MORA ISA = avx2 (forced via MORA_ISA env var)]\n",
+      ExpectedLine(10, base + 1, "MORA::GL::Begin", "(mode=0x0004)"),
+      ExpectedLine(10, base + 2, "MORA::WGL::SwapBuffers", nullPointer),
+      "=== end of trace ===\n",
+  };
+  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frame10.mora-trace")), expected);
+}
+
+TEST_F(TraceTest, InvalidRangesAndASecondOpenChangeNothing) {
+  EXPECT_FALSE(OpenTrace(5, 4, "UI", false, folder_.c_str()));
+  EXPECT_FALSE(OpenTrace(-1, 4, "UI", false, folder_.c_str()));
+  EXPECT_FALSE(OpenTrace(-3, -3, "UI", false, folder_.c_str()));
+  EXPECT_FALSE(TraceFileOpen());
+  EXPECT_EQ(CurrentTraceRange().first, -1);
+  EXPECT_EQ(CurrentTraceRange().last, -1);
+  EXPECT_TRUE(std::filesystem::is_empty(folder_));
+
+  // A folder that does not exist: the file cannot be created, the state stays as it was.
+  EXPECT_FALSE(OpenTrace(1, 2, "UI", false, (folder_ + "/missing").c_str()));
+  EXPECT_FALSE(TraceFileOpen());
+  EXPECT_EQ(CurrentTraceRange().first, -1);
+
+  ASSERT_TRUE(OpenTrace(0, 1, "UI", true, folder_.c_str()));
+  EXPECT_FALSE(OpenTrace(7, 7, "env", false, folder_.c_str()));
+  EXPECT_EQ(CurrentTraceRange().first, 0);
+  EXPECT_EQ(CurrentTraceRange().last, 1);
+  EXPECT_TRUE(TraceQuitAfter());
+  EXPECT_FALSE(platform::FileExists((folder_ + "/MORA_trace_frame7.mora-trace").c_str()));
+}
+
+TEST_F(TraceTest, LongTextIsCutButEveryLineEndsWithALineEndAndNullTextIsEmpty) {
+  ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
+  const std::string longContext(900, 'c');
+  const uint64_t base = LastTraceSequence();
+  TraceLine("MORA::GL::TexImage2D", "%s", std::string(700, 'm').c_str());
+  TraceLine(longContext.c_str(), "(x=%d)", 1);
+  TraceWithNullFormat(nullptr);
+  CloseTrace();
+
+  const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame0.mora-trace"));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[1], ExpectedLine(0, base + 1, "MORA::GL::TexImage2D", std::string(511, 'm')));
+  EXPECT_EQ(lines[2], ExpectedLine(0, base + 2, longContext.c_str(), "").substr(0, 766) + "\n");
+  EXPECT_EQ(lines[3], ExpectedLine(0, base + 3, "", ""));
+}
+
+TEST_F(TraceTest, SequenceContinuesAcrossTracesAndClosedTracesWriteNothing) {
+  ASSERT_TRUE(OpenTrace(0, 4, "UI", false, folder_.c_str()));
+  TraceLine("MORA::GL::Flush", "()");
+  const uint64_t afterFirst = LastTraceSequence();
+  CloseTrace();
+  // The per-frame poll clears the range; until then the per-call test passes but nothing is written.
+  EXPECT_TRUE(TraceCoversCurrentFrame());
+  TraceLine("MORA::GL::Flush", "()");
+  EXPECT_EQ(LastTraceSequence(), afterFirst);
+  ClearTraceRange();
+  EXPECT_FALSE(TraceCoversCurrentFrame());
+  CloseTrace();  // no file: no effect
+  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frames0-4.mora-trace")).back(), "=== end of trace ===\n");
+
+  SetFrameCounter(7);
+  ASSERT_TRUE(OpenTrace(7, 7, "UI", false, folder_.c_str()));
+  TraceLine("MORA::GL::Finish", "()");
+  CloseTrace();
+  const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame7.mora-trace"));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], ExpectedLine(7, afterFirst + 1, "MORA::GL::Finish", "()"));
+}
+
+TEST_F(TraceTest, EnvironmentSwitchOpensAQuitAfterRangeTraceLabelledEnv) {
+  ASSERT_TRUE(platform::UnsetEnvironment("MORA_TRACE_FRAMES"));
+  EXPECT_FALSE(OpenTraceFromEnvironment(folder_.c_str()));
+  ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "9-3"));
+  EXPECT_FALSE(OpenTraceFromEnvironment(folder_.c_str()));
+  EXPECT_FALSE(TraceFileOpen());
+
+  ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "3-5"));
+  ASSERT_TRUE(OpenTraceFromEnvironment(folder_.c_str()));
+  EXPECT_TRUE(TraceQuitAfter());
+  const uint64_t base = LastTraceSequence();
+  for (int32_t frame = 2; frame <= 6; ++frame) {
+    SetFrameCounter(frame);
+    TraceLine("MORA::GL::Clear", "(mask=0x%08X)", 0x4100u);
+  }
+  CloseTrace();
+  const std::vector<std::string> expected = {
+      "=== MORA trace (env, frames 3..5 inclusive) ===\n",  // no instruction-set line while it is empty
+      ExpectedLine(3, base + 1, "MORA::GL::Clear", "(mask=0x00004100)"),
+      ExpectedLine(4, base + 2, "MORA::GL::Clear", "(mask=0x00004100)"),
+      ExpectedLine(5, base + 3, "MORA::GL::Clear", "(mask=0x00004100)"),
+      "=== end of trace ===\n",
+  };
+  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frames3-5.mora-trace")), expected);
+}
+
+TEST_F(TraceTest, BatchesLargerThanTheFlushSizeAreAllWrittenInOrder) {
+  ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
+  const uint64_t base = LastTraceSequence();
+  constexpr int kLines = 6000;  // about 0.6 MiB: several 256 KiB batches
+  const std::string padding(40, 'p');
+  for (int i = 0; i < kLines; ++i) TraceLine("MORA::GL::Vertex3f", "(i=%d, %s)", i, padding.c_str());
+  CloseTrace();
+
+  const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame0.mora-trace"));
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kLines) + 2);
+  for (int i = 0; i < kLines; ++i) {
+    const std::string expected = ExpectedLine(0, base + 1 + static_cast<uint64_t>(i), "MORA::GL::Vertex3f",
+                                              "(i=" + std::to_string(i) + ", " + padding + ")");
+    ASSERT_EQ(lines[static_cast<std::size_t>(i) + 1], expected) << "line " << i;
+  }
+  EXPECT_EQ(lines.back(), "=== end of trace ===\n");
+}
+
+TEST_F(TraceTest, CrashMarkWritesPendingLinesAndKeepsTheFileOpen) {
+  ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
+  const uint64_t base = LastTraceSequence();
+  TraceLine("MORA::GL::Begin", "(mode=0x%04X)", 4u);
+  MarkTraceCrashed();
+  EXPECT_TRUE(TraceFileOpen());
+  const std::vector<std::string> expected = {
+      "=== MORA trace (UI, frames 0..0 inclusive) ===\n",
+      ExpectedLine(0, base + 1, "MORA::GL::Begin", "(mode=0x0004)"),
+      "\n",
+      "=== CRASH (vectored handler triggered) ===\n",
+  };
+  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frame0.mora-trace")), expected);
+  CloseTrace();
+  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frame0.mora-trace")).back(), "=== end of trace ===\n");
+}
+
+TEST_F(TraceTest, ConcurrentWritersNeverInterleaveInsideALine) {
+  ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
+  const uint64_t base = LastTraceSequence();
+  constexpr int kThreads = 4;
+  constexpr int kLinesPerThread = 3000;
+  std::vector<std::thread> writers;
+  for (int t = 0; t < kThreads; ++t) {
+    writers.emplace_back([t] {
+      for (int i = 0; i < kLinesPerThread; ++i) TraceLine("MORA::GL::Color4ub", "(thread=%d, i=%d)", t, i);
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  CloseTrace();
+
+  const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame0.mora-trace"));
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLinesPerThread) + 2);
+  std::set<uint64_t> sequences;
+  int nextIndex[kThreads] = {};
+  for (std::size_t n = 1; n + 1 < lines.size(); ++n) {
+    unsigned long long sequence = 0;
+    int thread = 0;
+    int index = 0;
+    ASSERT_EQ(std::sscanf(lines[n].c_str(), "[frame=0][seq=%llu] %*s (thread=%d, i=%d)", &sequence, &thread, &index), 3);
+    ASSERT_TRUE(thread >= 0 && thread < kThreads) << lines[n];
+    const std::string message = "(thread=" + std::to_string(thread) + ", i=" + std::to_string(index) + ")";
+    ASSERT_EQ(lines[n], ExpectedLine(0, sequence, "MORA::GL::Color4ub", message));
+    EXPECT_EQ(index, nextIndex[thread]++);  // one thread's lines keep their order
+    sequences.insert(sequence);
+  }
+  EXPECT_EQ(sequences.size(), static_cast<std::size_t>(kThreads * kLinesPerThread));
+  EXPECT_EQ(*sequences.begin(), base + 1);
+  EXPECT_EQ(*sequences.rbegin(), base + kThreads * kLinesPerThread);
+}
+
+TEST(TraceRangeTest, CoverageIsInclusiveAndNeedsAFirstFrameOfZeroOrMore) {
+  const auto covers = [](int32_t first, int32_t last, int32_t frame) {
+    return TraceRangeCovers((uint64_t{static_cast<uint32_t>(last)} << 32) | static_cast<uint32_t>(first), frame);
+  };
+  EXPECT_FALSE(TraceRangeCovers(detail::kNoTraceRangeWord, 0));
+  EXPECT_FALSE(covers(-1, -1, -1));
+  EXPECT_FALSE(covers(-1, 5, 0));
+  EXPECT_FALSE(covers(5, 5, 4));
+  EXPECT_TRUE(covers(5, 5, 5));
+  EXPECT_FALSE(covers(5, 5, 6));
+  EXPECT_FALSE(covers(0, 9, -1));
+  EXPECT_FALSE(covers(0, 9, INT32_MIN));
+  EXPECT_TRUE(covers(0, INT32_MAX, INT32_MAX));
+
+  SetFrameCounter(INT32_MAX);  // the frame counter wraps like a 32-bit counter
+  EXPECT_EQ(AdvanceFrameCounter(), INT32_MIN);
+  EXPECT_EQ(CurrentFrame(), INT32_MIN);
+  SetFrameCounter(0);
+}
+
+TEST(FrameRangeParse, AcceptsANumberOrARange) {
+  const std::vector<std::pair<const char*, std::string>> cases = {
+      {"10", "10..10"}, {"0", "0..0"}, {"3-7", "3..7"}, {"7-7", "7..7"}, {"12frames", "12..12"}, {"3-7-9", "3..7"},
+      {"2147483647", "2147483647..2147483647"}, {"7-3", "none"}, {"-5", "none"}, {"5-", "none"}, {"x", "none"},
+      {" 4", "none"}, {"2147483648", "none"}, {"", "none"}, {nullptr, "none"},
+      {"5-6                            ", "5..6"},  // 31 characters
+      {"5-6                             ", "none"},  // 32 characters: a failed read
+  };
+  for (const auto& [text, expected] : cases) {
+    const std::optional<TraceRange> parsed = ParseFrameRange(text);
+    EXPECT_EQ(parsed ? std::to_string(parsed->first) + ".." + std::to_string(parsed->last) : "none", expected)
+        << (text != nullptr ? text : "null");
+  }
+}
+
+}  // namespace
+}  // namespace mora
