@@ -1,0 +1,7 @@
+#include "gl/gl_context.h"
+
+namespace mora::detail {
+
+constinit GlContext gGlContext;
+
+}  // namespace mora::detail

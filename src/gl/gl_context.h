@@ -1,0 +1,104 @@
+// GlContext: the one process-wide record of all GL state plus the GL side of the frame's working
+// set (vertex lists, NativePackets, statistics, pending clears). The API entries write it as the
+// application calls; the replay executor writes it again at frame end; later stages read it.
+// The SetupTriangle array and the tile-grid storage belong to the render folder (render/).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gl/gl_enums.h"
+#include "gl/gl_vertex.h"
+#include "gl/native_packet.h"
+#include "gl/texture_slot.h"
+
+namespace mora {
+
+inline constexpr int kMatrixStackDepth = 32;   // matrices per stack; stackTop is 0..31
+inline constexpr uint32_t kMatrixModelview = 0;
+inline constexpr uint32_t kMatrixProjection = 1;
+inline constexpr uint32_t kMatrixTexture = 2;
+
+// Counters of the last frame execution, emptied at the start of every execution.
+struct FrameStatistics {
+    uint32_t packetCount = 0;
+    uint32_t emittedTriangles = 0;
+    uint32_t executedRecords = 0;
+    uint32_t vertexRecords = 0;       // fused vertices included
+    uint64_t streamBytes = 0;         // CommandStream bytes executed
+    uint64_t blobBytes = 0;           // CommandBlob bytes of the frame
+    uint64_t uploadedPixelBytes = 0;
+    uint64_t executeTicks = 0;        // performance-counter ticks
+    uint64_t packetTicks = 0;
+    uint64_t emitTicks = 0;
+    uint64_t handOffQueueWaitTicks = 0;  // FrameExecutorThread hand-off times
+    uint64_t handOffExecuteTicks = 0;
+    uint64_t handOffTotalTicks = 0;
+    uint32_t handOffMode = 0;          // 1 on the executor thread, 2 inline
+};
+
+struct GlContext {
+    // --- State saved and restored by a Keyframe (with the four clear fields below) ---
+    uint32_t matrixMode = kMatrixModelview;   // 0 modelview, 1 projection, 2 texture
+    int32_t stackTop[3] = {0, 0, 0};          // top index of each stack, 0..31
+    float modelviewStack[kMatrixStackDepth][16] = {};   // column-major, m[4 * column + row]
+    float projectionStack[kMatrixStackDepth][16] = {};
+    float textureStack[kMatrixStackDepth][16] = {};
+    float mvp[16] = {};                       // projection top x modelview top
+    bool matricesDirty = true;                // mvp must be recomputed
+    int32_t viewport[4] = {0, 0, 0, 0};       // x, y, width, height as passed to glViewport
+    // Tile-grid size; written by the render side's grid resize (see SetTileGridSize).
+    int32_t framebufferWidth = 0;
+    int32_t framebufferHeight = 0;
+    int32_t microTilesX = 0;
+    int32_t microTilesY = 0;
+    int32_t macroTilesX = 0;
+    int32_t macroTilesY = 0;
+    uint32_t clearColour = 0xFF000000u;       // packed 0xAARRGGBB
+    uint32_t currentColour = 0xFFFFFFFFu;     // packed 0xAARRGGBB
+    float currentS = 0.0f;
+    float currentT = 0.0f;
+    bool texture2DEnabled = false;
+    uint32_t boundTexture = 0;                // name bound to GL_TEXTURE_2D
+    std::vector<TextureSlot> textureTable;    // indexed by texture name
+    bool blendEnabled = false;
+    uint32_t blendSrc = gle::kOne;
+    uint32_t blendDst = gle::kZero;
+    bool alphaTestEnabled = false;
+    uint32_t alphaFunc = gle::kAlways;
+    float alphaRef = 0.0f;                    // unclamped
+    bool depthTestEnabled = false;
+    uint32_t depthFunc = gle::kLess;
+    bool depthMask = true;
+    float depthNear = 0.0f;                   // unclamped
+    float depthFar = 1.0f;
+    float clearDepth = 1.0f;                  // unclamped
+    uint32_t texEnvMode = gle::kModulate;
+    uint32_t texEnvColour = 0;                // packed
+    bool cullEnabled = false;
+    uint32_t cullFace = gle::kBack;
+    uint32_t frontFace = gle::kFrontFaceDefault;   // 0x0901
+    uint32_t primitiveMode = 0;               // mode of the open glBegin; 0 after glEnd
+
+    // --- Per-frame working set of the GL side ---
+    std::vector<GlVertex> primitiveVertices;  // vertices since the last glBegin
+    std::vector<GlVertex> frameVertices;      // the FrameVertexArray: vertices of all packets
+    std::vector<NativePacket> nativePackets;
+    FrameStatistics statistics;
+    uint32_t packetSequence = 0;              // number given to the next NativePacket
+
+    // --- Pending clears, consumed by the frame renderer ---
+    bool colourClearPending = false;
+    uint32_t colourClearValue = 0xFF000000u;
+    bool depthClearPending = false;
+    float depthClearValue = 1.0f;
+};
+
+namespace detail {
+extern constinit GlContext gGlContext;
+}
+
+// The process-wide context, constant-initialised with the defaults (no start-up order issue).
+inline GlContext& TheGlContext() { return detail::gGlContext; }
+
+}  // namespace mora

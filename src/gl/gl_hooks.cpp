@@ -1,0 +1,11 @@
+#include "gl/gl_hooks.h"
+
+namespace mora {
+
+namespace {
+constinit GlHooks gHooks;
+}
+
+GlHooks& TheGlHooks() { return gHooks; }
+
+}  // namespace mora

@@ -1,0 +1,104 @@
+// Triangle decomposition of every primitive mode, and immediate-mode vertex collection.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "geometry/primitive_assembly.h"
+
+namespace mora {
+namespace {
+
+using Tri = std::array<uint32_t, 3>;
+
+// Decomposes mode with n vertices and reports triangles as vertex indices.
+std::vector<Tri> Split(uint32_t mode, uint32_t n) {
+    std::vector<GlVertex> v(n);
+    std::vector<Tri> out;
+    const uint32_t written = DecomposePrimitive(mode, v.data(), n, [&](const GlVertex& a, const GlVertex& b, const GlVertex& c) {
+        out.push_back({static_cast<uint32_t>(&a - v.data()), static_cast<uint32_t>(&b - v.data()),
+                       static_cast<uint32_t>(&c - v.data())});
+        return 1u;
+    });
+    EXPECT_EQ(written, out.size());
+    return out;
+}
+
+TEST(PrimitiveDecomposition, TrianglesIgnoreLeftOverVertices) {
+    EXPECT_EQ(Split(gle::kTriangles, 7), (std::vector<Tri>{{0, 1, 2}, {3, 4, 5}}));
+    EXPECT_TRUE(Split(gle::kTriangles, 2).empty());
+}
+
+TEST(PrimitiveDecomposition, StripsAlternateWindingOnOddTriangles) {
+    EXPECT_EQ(Split(gle::kTriangleStrip, 4), (std::vector<Tri>{{0, 1, 2}, {2, 1, 3}}));
+    EXPECT_EQ(Split(gle::kTriangleStrip, 5), (std::vector<Tri>{{0, 1, 2}, {2, 1, 3}, {2, 3, 4}}));
+}
+
+TEST(PrimitiveDecomposition, FansAndPolygonsShareTheFirstVertex) {
+    const std::vector<Tri> fan{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}};
+    EXPECT_EQ(Split(gle::kTriangleFan, 5), fan);
+    EXPECT_EQ(Split(gle::kPolygon, 5), fan);
+    EXPECT_TRUE(Split(gle::kPolygon, 2).empty());
+}
+
+TEST(PrimitiveDecomposition, QuadsAndQuadStrips) {
+    EXPECT_EQ(Split(gle::kQuads, 9), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}}));
+    EXPECT_TRUE(Split(gle::kQuads, 3).empty());
+    EXPECT_EQ(Split(gle::kQuadStrip, 6), (std::vector<Tri>{{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}}));
+    EXPECT_EQ(Split(gle::kQuadStrip, 7).size(), 4u);
+    EXPECT_TRUE(Split(gle::kQuadStrip, 3).empty());
+}
+
+TEST(PrimitiveDecomposition, PointsLinesAndUnknownModesDrawNothing) {
+    for (uint32_t mode : {gle::kPoints, gle::kLines, gle::kLineLoop, gle::kLineStrip, 10u, 0xFFFFFFFFu}) {
+        EXPECT_TRUE(Split(mode, 12).empty()) << mode;
+    }
+}
+
+TEST(PrimitiveDecomposition, CountMatchesTheSplitForEveryModeAndSize) {
+    for (uint32_t mode = 0; mode <= 11; ++mode) {
+        for (uint32_t n = 0; n <= 13; ++n) {
+            EXPECT_EQ(PrimitiveTriangleCount(mode, n), Split(mode, n).size()) << "mode " << mode << " n " << n;
+        }
+    }
+}
+
+TEST(PrimitiveDecomposition, ResultIsTheSumOfWhatEachStepWrote) {
+    std::vector<GlVertex> v(6);
+    uint32_t calls = 0;
+    const uint32_t written = DecomposePrimitive(gle::kTriangleFan, v.data(), 6, [&](const GlVertex&, const GlVertex&, const GlVertex&) {
+        return (calls++ % 2 == 0) ? 3u : 0u;  // e.g. clipped into three, then culled
+    });
+    EXPECT_EQ(calls, 4u);
+    EXPECT_EQ(written, 6u);
+}
+
+TEST(ImmediateMode, VerticesCarryTheCurrentAttributesAndBeginEndEmptyTheList) {
+    auto ctx = std::make_unique<GlContext>();
+    AppendPrimitiveVertex(*ctx, 9, 9, 9);  // outside begin/end: dropped at glBegin
+    BeginPrimitive(*ctx, gle::kTriangles);
+    EXPECT_EQ(ctx->primitiveMode, gle::kTriangles);
+    EXPECT_TRUE(ctx->primitiveVertices.empty());
+    ctx->currentColour = 0x80FF0000u;
+    ctx->currentS = 0.5f;
+    ctx->currentT = 0.25f;
+    ASSERT_TRUE(AppendPrimitiveVertex(*ctx, 1, 2, 0));
+    ctx->currentColour = 0xFF00FF00u;
+    ASSERT_TRUE(AppendPrimitiveVertex(*ctx, 3, 4, 5));
+    ASSERT_EQ(ctx->primitiveVertices.size(), 2u);
+    const GlVertex& a = ctx->primitiveVertices[0];
+    EXPECT_EQ(a.z, 0.0f);
+    EXPECT_EQ(a.colour, 0x80FF0000u);
+    EXPECT_EQ(a.s, 0.5f);
+    EXPECT_EQ(a.t, 0.25f);
+    EXPECT_EQ(ctx->primitiveVertices[1].colour, 0xFF00FF00u);
+    EXPECT_EQ(ctx->primitiveVertices[1].z, 5.0f);
+    EndPrimitive(*ctx);
+    EXPECT_EQ(ctx->primitiveMode, 0u);
+    EXPECT_TRUE(ctx->primitiveVertices.empty());
+    EXPECT_TRUE(ctx->frameVertices.empty());  // the API side draws nothing
+}
+
+}  // namespace
+}  // namespace mora

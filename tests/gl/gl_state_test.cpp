@@ -1,0 +1,202 @@
+// Context defaults, state calls, queries, viewport growth, colour packing and float conversions.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "gl/colour_packing.h"
+#include "gl/float_conversion.h"
+#include "gl/gl_hooks.h"
+#include "gl/gl_state.h"
+#include "gl/matrix_stack.h"
+
+namespace mora {
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+TEST(ColourPacking, ChannelsClampRoundAndPackAsArgb) {
+    EXPECT_EQ(PackColourChannel(-0.5f), 0u);
+    EXPECT_EQ(PackColourChannel(0.0f), 0u);
+    EXPECT_EQ(PackColourChannel(1.0f), 255u);
+    EXPECT_EQ(PackColourChannel(7.0f), 255u);
+    EXPECT_EQ(PackColourChannel(0.5f), 128u);     // 127.5 + 0.5
+    EXPECT_EQ(PackColourChannel(0.998f), 254u);   // 254.49 + 0.5 truncates
+    EXPECT_EQ(PackColourChannel(1.0f / 255.0f), 1u);
+    EXPECT_EQ(PackColourChannel(kNaN), 0u);
+    EXPECT_EQ(PackColourChannel(kInf), 255u);
+    EXPECT_EQ(PackColourChannel(-kInf), 0u);
+    EXPECT_EQ(PackColour(2.0f, -1.0f, 0.5f, 1.0f), 0xFFFF0080u);
+    EXPECT_EQ(PackColour(0.0f, 1.0f, 0.0f, 0.0f), 0x0000FF00u);
+}
+
+TEST(FloatConversion, TruncationIsDefinedEverywhere) {
+    EXPECT_EQ(TruncateToInt32(8448.7f), 8448);
+    EXPECT_EQ(TruncateToInt32(-2.9f), -2);
+    EXPECT_EQ(TruncateToInt32(kNaN), 0);
+    EXPECT_EQ(TruncateToInt32(kInf), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(TruncateToInt32(-kInf), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(TruncateToInt32(2147483648.0f), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(TruncateToInt32(-2147483648.0f), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(TruncateToInt32(2147483520.0f), 2147483520);  // largest float below 2^31
+}
+
+TEST(FloatConversion, NarrowingOverflowsToInfinity) {
+    EXPECT_EQ(NarrowToFloat(0.1), 0.1f);
+    EXPECT_EQ(NarrowToFloat(1e300), kInf);
+    EXPECT_EQ(NarrowToFloat(-1e300), -kInf);
+    EXPECT_EQ(NarrowToFloat(static_cast<double>(std::numeric_limits<float>::max())),
+              std::numeric_limits<float>::max());
+    EXPECT_TRUE(std::isnan(NarrowToFloat(std::numeric_limits<double>::quiet_NaN())));
+}
+
+class GlStateTest : public ::testing::Test {
+protected:
+    void SetUp() override { TheGlHooks() = GlHooks{}; }
+    void TearDown() override { TheGlHooks() = GlHooks{}; }
+    std::unique_ptr<GlContext> owned = std::make_unique<GlContext>();
+    GlContext& ctx = *owned;
+};
+
+TEST_F(GlStateTest, FreshContextHasTheDocumentedDefaults) {
+    EXPECT_FALSE(IsEnabled(ctx, gle::kCullFace));
+    float range[2] = {-1, -1};
+    GetFloatv(ctx, gle::kDepthRange, range);
+    EXPECT_EQ(range[0], 0.0f);
+    EXPECT_EQ(range[1], 1.0f);
+    float m[16];
+    std::fill(std::begin(m), std::end(m), 5.0f);
+    GetFloatv(ctx, gle::kModelviewMatrix, m);
+    for (float v : m) {
+        EXPECT_EQ(v, 0.0f);
+    }
+    EXPECT_EQ(ctx.frontFace, 0x0901u);
+    EXPECT_EQ((std::vector<uint32_t>{ctx.cullFace, ctx.blendSrc, ctx.blendDst, ctx.alphaFunc, ctx.depthFunc,
+                                     ctx.texEnvMode, ctx.clearColour, ctx.currentColour, ctx.colourClearValue}),
+              (std::vector<uint32_t>{0x0405, 1, 0, 0x0207, 0x0201, 0x2100, 0xFF000000u, 0xFFFFFFFFu, 0xFF000000u}));
+    EXPECT_TRUE(ctx.depthMask && ctx.matricesDirty);
+    EXPECT_EQ(ctx.depthClearValue, 1.0f);
+    // The process-wide record starts the same way.
+    EXPECT_EQ(TheGlContext().frontFace, 0x0901u);
+}
+
+TEST_F(GlStateTest, EnableAndDisableTouchOnlyTheFiveCapabilities) {
+    const uint32_t caps[5] = {gle::kCullFace, gle::kDepthTest, gle::kAlphaTest, gle::kBlend, gle::kTexture2D};
+    for (uint32_t cap : caps) {
+        ApplyEnable(ctx, cap);
+        EXPECT_TRUE(IsEnabled(ctx, cap)) << cap;
+    }
+    EXPECT_TRUE(ctx.cullEnabled && ctx.depthTestEnabled && ctx.alphaTestEnabled && ctx.blendEnabled &&
+                ctx.texture2DEnabled);
+    ApplyEnable(ctx, 0x0B50);  // GL_LIGHTING
+    EXPECT_FALSE(IsEnabled(ctx, 0x0B50));
+    for (uint32_t cap : caps) {
+        ApplyDisable(ctx, cap);
+        EXPECT_FALSE(IsEnabled(ctx, cap)) << cap;
+    }
+}
+
+TEST_F(GlStateTest, DepthMaskIsTrueForAnyNonZeroFlag) {
+    ApplyDepthMask(ctx, 0);
+    EXPECT_FALSE(ctx.depthMask);
+    ApplyDepthMask(ctx, 0x100);  // a wider-than-byte value must not truncate to false
+    EXPECT_TRUE(ctx.depthMask);
+}
+
+TEST_F(GlStateTest, ClearUsesTheValuesInForceAtTheCall) {
+    ApplyClearColor(ctx, 1.0f, 0.0f, 0.0f, 1.0f);
+    ApplyClearDepth(ctx, 0.25f);
+    ApplyClear(ctx, gle::kColorBufferBit);
+    ApplyClearColor(ctx, 0.0f, 1.0f, 0.0f, 1.0f);
+    EXPECT_TRUE(ctx.colourClearPending);
+    EXPECT_EQ(ctx.colourClearValue, 0xFFFF0000u);
+    EXPECT_FALSE(ctx.depthClearPending);
+    ApplyClear(ctx, gle::kDepthBufferBit | 0x0400);  // stencil bit ignored
+    ApplyClearDepth(ctx, 0.75f);
+    EXPECT_TRUE(ctx.depthClearPending);
+    EXPECT_EQ(ctx.depthClearValue, 0.25f);
+    EXPECT_EQ(ctx.colourClearValue, 0xFFFF0000u);
+}
+
+TEST_F(GlStateTest, TextureEnvironmentModeAndColour) {
+    ApplyTexEnvi(ctx, 0x2301, gle::kTextureEnvMode, 0x1E01);  // wrong target
+    EXPECT_EQ(ctx.texEnvMode, 0x2100u);
+    ApplyTexEnvi(ctx, gle::kTextureEnv, gle::kTextureEnvMode, 0x1E01);
+    EXPECT_EQ(ctx.texEnvMode, 0x1E01u);
+    const float mode[1] = {8448.7f};
+    ApplyTexEnvfv(ctx, gle::kTextureEnv, gle::kTextureEnvMode, mode);
+    EXPECT_EQ(ctx.texEnvMode, 8448u);
+    const float nan[1] = {kNaN};
+    ApplyTexEnvfv(ctx, gle::kTextureEnv, gle::kTextureEnvMode, nan);
+    EXPECT_EQ(ctx.texEnvMode, 0u);
+    const float colour[4] = {1.0f, 0.5f, 0.0f, 0.25f};
+    ApplyTexEnvfv(ctx, gle::kTextureEnv, gle::kTextureEnvColor, colour);
+    EXPECT_EQ(ctx.texEnvColour, 0x40FF8000u);
+}
+
+TEST_F(GlStateTest, GetFloatvAnswersViewportAndWritesOneZeroForUnknownNames) {
+    ApplyViewport(ctx, 10, -20, 300, 200);
+    float v[4] = {};
+    GetFloatv(ctx, gle::kViewport, v);
+    EXPECT_EQ(v[0], 10.0f);
+    EXPECT_EQ(v[1], -20.0f);
+    EXPECT_EQ(v[2], 300.0f);
+    EXPECT_EQ(v[3], 200.0f);
+    float unknown[2] = {9.0f, 9.0f};
+    GetFloatv(ctx, 0x0B21, unknown);
+    EXPECT_EQ(unknown[0], 0.0f);
+    EXPECT_EQ(unknown[1], 9.0f);
+    GetFloatv(ctx, gle::kViewport, nullptr);  // must not crash
+}
+
+TEST_F(GlStateTest, TileCountsRoundUpAndSurviveTheLargestSize) {
+    SetTileGridSize(ctx, 33, 1);
+    EXPECT_EQ(ctx.microTilesX, 5);
+    EXPECT_EQ(ctx.macroTilesX, 2);
+    EXPECT_EQ(ctx.microTilesY, 1);
+    EXPECT_EQ(ctx.macroTilesY, 1);
+    SetTileGridSize(ctx, std::numeric_limits<int32_t>::max(), 0);
+    EXPECT_EQ(ctx.microTilesX, 268435456);
+    EXPECT_EQ(ctx.macroTilesX, 67108864);
+    EXPECT_EQ(ctx.microTilesY, 0);
+}
+
+struct HookLog {
+    std::vector<std::pair<int32_t, int32_t>> surface;
+    std::vector<std::pair<int32_t, int32_t>> resize;
+    bool hasStorage = false;
+};
+HookLog* gLog = nullptr;
+
+TEST_F(GlStateTest, ViewportAsksTheSurfaceAndResizesThroughTheHooks) {
+    HookLog log;
+    gLog = &log;
+    GlHooks& hooks = TheGlHooks();
+    hooks.ensureSurfaceSize = [](int32_t w, int32_t h) { gLog->surface.emplace_back(w, h); };
+    hooks.resizeTileGrid = [](int32_t w, int32_t h) {
+        gLog->resize.emplace_back(w, h);
+        gLog->hasStorage = true;
+        SetTileGridSize(TheGlContext(), w, h);
+    };
+    hooks.tileGridHasStorage = [] { return gLog->hasStorage; };
+    GlContext& global = TheGlContext();
+    const GlContext saved = global;
+
+    ApplyViewport(global, 0, 0, 0, 0);       // unsized grid: sized to 0 x 0 once
+    ApplyViewport(global, 0, 0, 0, 0);       // now it has storage: nothing
+    ApplyViewport(global, 0, 0, 1024, 300);
+    ApplyViewport(global, 5, 5, 800, 600);   // grows to 1024 x 600
+    ApplyViewport(global, 0, 0, -5, -7);     // negative sizes ask for nothing
+    EXPECT_EQ(log.surface, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {0, 0}, {1024, 300}, {800, 600}, {0, 0}}));
+    EXPECT_EQ(log.resize, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {1024, 300}, {1024, 600}}));
+    EXPECT_EQ(global.framebufferHeight, 600);
+    EXPECT_EQ(global.viewport[2], -5);
+    global = saved;
+    gLog = nullptr;
+}
+
+}  // namespace
+}  // namespace mora

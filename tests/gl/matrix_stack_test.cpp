@@ -1,0 +1,193 @@
+// Matrix stack calls against double-precision references.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "gl/gl_state.h"
+#include "gl/matrix_stack.h"
+
+namespace mora {
+namespace {
+
+using Matrix = std::array<double, 16>;
+
+Matrix Multiply(const Matrix& a, const Matrix& b) {
+    Matrix out{};
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            for (int j = 0; j < 4; ++j) {
+                out[4 * c + r] += a[4 * j + r] * b[4 * c + j];
+            }
+        }
+    }
+    return out;
+}
+
+Matrix Identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
+
+// Textbook rotation about a normalised axis, in double precision.
+Matrix Rotation(double degrees, double x, double y, double z) {
+    const double a = degrees * 3.14159265358979323846 / 180.0;
+    const double len = std::sqrt(x * x + y * y + z * z);
+    x /= len;
+    y /= len;
+    z /= len;
+    const double c = std::cos(a), s = std::sin(a), k = 1 - c;
+    return {x * x * k + c,     y * x * k + z * s, x * z * k - y * s, 0, x * y * k - z * s, y * y * k + c,
+            y * z * k + x * s, 0,                 x * z * k + y * s, y * z * k - x * s, z * z * k + c, 0,
+            0,                 0,                 0,                 1};
+}
+
+void ExpectNear(const float* actual, const Matrix& expected, double tolerance) {
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
+    }
+}
+
+class MatrixStackTest : public ::testing::Test {
+protected:
+    std::unique_ptr<GlContext> owned = std::make_unique<GlContext>();
+    GlContext& ctx = *owned;
+};
+
+TEST_F(MatrixStackTest, OrthoMatchesTheScreenSpaceExample) {
+    ApplyLoadIdentity(ctx);
+    ApplyOrtho(ctx, 0, 640, 480, 0, -1, 1);
+    const float* m = CurrentMatrix(ctx);
+    EXPECT_FLOAT_EQ(m[0], 2.0f / 640.0f);
+    EXPECT_FLOAT_EQ(m[5], -2.0f / 480.0f);
+    EXPECT_FLOAT_EQ(m[10], -1.0f);
+    EXPECT_FLOAT_EQ(m[12], -1.0f);
+    EXPECT_FLOAT_EQ(m[13], 1.0f);
+    EXPECT_FLOAT_EQ(m[14], 0.0f);
+    EXPECT_EQ(m[15], 1.0f);
+}
+
+TEST_F(MatrixStackTest, FrustumTimesTranslationMatchesDoubleReference) {
+    ApplyMatrixMode(ctx, gle::kProjection);
+    ApplyLoadIdentity(ctx);
+    ApplyFrustum(ctx, -1.0f, 2.0f, -0.75f, 0.5f, 1.0f, 100.0f);
+    ApplyTranslate(ctx, 3.0f, -4.0f, -10.0f);
+    Matrix p{};
+    p[0] = 2.0 / 3.0;
+    p[5] = 2.0 / 1.25;
+    p[8] = 1.0 / 3.0;
+    p[9] = -0.25 / 1.25;
+    p[10] = -101.0 / 99.0;
+    p[11] = -1.0;
+    p[14] = -200.0 / 99.0;
+    Matrix t = Identity();
+    t[12] = 3;
+    t[13] = -4;
+    t[14] = -10;
+    ExpectNear(StackTopMatrix(ctx, kMatrixProjection), Multiply(p, t), 1e-5);
+    for (float v : ctx.modelviewStack[0]) {
+        EXPECT_EQ(v, 0.0f);  // the modelview stack was not selected
+    }
+}
+
+TEST_F(MatrixStackTest, RotationAgreesWithDoublePrecision) {
+    const double cases[][4] = {{90, 0, 0, 2}, {37.5, 1, 2, 3}, {-123, -0.3, 0.2, 5}, {720.25, 1, 1, 0}, {1e-3, 0, 1, 0}};
+    for (const auto& c : cases) {
+        float r[16];
+        BuildRotation(static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2]),
+                      static_cast<float>(c[3]), r);
+        ExpectNear(r, Rotation(c[0], c[1], c[2], c[3]), 2e-6);
+    }
+    float r[16];
+    BuildRotation(90, 0, 0, 2, r);
+    EXPECT_NEAR(r[0], 0.0f, 1e-7);
+    EXPECT_EQ(r[1], 1.0f);
+    EXPECT_EQ(r[4], -1.0f);
+}
+
+TEST_F(MatrixStackTest, MultiplyByItselfSquaresTheMatrix) {
+    const float m[16] = {1, 2, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 3, 0, 0, 1};
+    ApplyLoadMatrix(ctx, m);
+    ApplyMultMatrix(ctx, CurrentMatrix(ctx));
+    Matrix d;
+    for (int i = 0; i < 16; ++i) {
+        d[i] = m[i];
+    }
+    ExpectNear(CurrentMatrix(ctx), Multiply(d, d), 0.0);
+}
+
+TEST_F(MatrixStackTest, DegenerateRotationsChangeNothingAndLeaveDirtyAlone) {
+    ApplyLoadIdentity(ctx);
+    RefreshMvp(ctx);
+    ASSERT_FALSE(ctx.matricesDirty);
+    ApplyRotate(ctx, 0, 0, 0, 1);
+    ApplyRotate(ctx, 90, 0, 0, 0);
+    ExpectNear(CurrentMatrix(ctx), Identity(), 0.0);
+    EXPECT_FALSE(ctx.matricesDirty);
+}
+
+TEST_F(MatrixStackTest, PushStopsAtDepth32AndPopAtTheBottom) {
+    ApplyLoadIdentity(ctx);
+    for (int i = 0; i < 31; ++i) {
+        ApplyTranslate(ctx, 1, 0, 0);
+        ApplyPushMatrix(ctx);
+    }
+    EXPECT_EQ(ctx.stackTop[0], 31);
+    EXPECT_FLOAT_EQ(CurrentMatrix(ctx)[12], 31.0f);
+    ApplyTranslate(ctx, 1, 0, 0);
+    ApplyPushMatrix(ctx);  // the 32nd push: nothing
+    EXPECT_EQ(ctx.stackTop[0], 31);
+    EXPECT_FLOAT_EQ(CurrentMatrix(ctx)[12], 32.0f);
+    for (int i = 0; i < 40; ++i) {
+        ApplyPopMatrix(ctx);
+    }
+    EXPECT_EQ(ctx.stackTop[0], 0);
+    EXPECT_FLOAT_EQ(CurrentMatrix(ctx)[12], 1.0f);
+    RefreshMvp(ctx);
+    ApplyPopMatrix(ctx);  // at the bottom: still asks for a new mvp
+    EXPECT_TRUE(ctx.matricesDirty);
+    EXPECT_EQ(ctx.stackTop[1], 0);
+}
+
+TEST_F(MatrixStackTest, UnknownModeKeepsTheSelectedStackAndTextureMatrixIsQueryable) {
+    ApplyMatrixMode(ctx, gle::kTexture);
+    ApplyMatrixMode(ctx, 0x1800);  // GL_COLOR
+    EXPECT_EQ(ctx.matrixMode, kMatrixTexture);
+    const float m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    ApplyLoadMatrix(ctx, m);
+    float out[16];
+    GetFloatv(ctx, gle::kTextureMatrix, out);
+    EXPECT_EQ(std::memcmp(out, m, sizeof(m)), 0);
+    GetFloatv(ctx, gle::kProjectionMatrix, out);
+    EXPECT_EQ(out[0], 0.0f);
+}
+
+TEST_F(MatrixStackTest, MvpIsProjectionTimesModelviewAndOnlyRefreshedWhenDirty) {
+    ApplyMatrixMode(ctx, gle::kProjection);
+    ApplyLoadIdentity(ctx);
+    ApplyScale(ctx, 2, 2, 2);
+    ApplyMatrixMode(ctx, gle::kModelview);
+    ApplyLoadIdentity(ctx);
+    ApplyTranslate(ctx, 1, 2, 3);
+    RefreshMvp(ctx);
+    EXPECT_FALSE(ctx.matricesDirty);
+    EXPECT_EQ(ctx.mvp[0], 2.0f);
+    EXPECT_EQ(ctx.mvp[12], 2.0f);
+    EXPECT_EQ(ctx.mvp[13], 4.0f);
+    EXPECT_EQ(ctx.mvp[14], 6.0f);
+    EXPECT_EQ(ctx.mvp[15], 1.0f);
+    ctx.modelviewStack[0][12] = 100.0f;  // not through a call: the cached mvp stays
+    RefreshMvp(ctx);
+    EXPECT_EQ(ctx.mvp[12], 2.0f);
+}
+
+TEST_F(MatrixStackTest, CorruptStackTopsNeverIndexOutsideTheStack) {
+    ctx.stackTop[0] = 1000;
+    ctx.matrixMode = 7;
+    ApplyLoadIdentity(ctx);  // lands on a valid matrix
+    ApplyPushMatrix(ctx);
+    EXPECT_EQ(ctx.stackTop[0], 1000);  // push from the clamped top 31 is refused
+    EXPECT_EQ(ctx.modelviewStack[31][0], 1.0f);
+}
+
+}  // namespace
+}  // namespace mora

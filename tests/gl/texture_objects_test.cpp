@@ -1,0 +1,235 @@
+// Texture names, binding, parameters, uploads in the six formats, mip chains and limits.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "gl/pending_keyframe.h"
+#include "gl/texture_objects.h"
+
+namespace mora {
+namespace {
+
+constexpr uint32_t kTex2D = gle::kTexture2D;
+constexpr uint32_t kUByte = gle::kUnsignedByte;
+
+class TextureTest : public ::testing::Test {
+protected:
+    std::unique_ptr<GlContext> owned = std::make_unique<GlContext>();
+    GlContext& ctx = *owned;
+
+    const TextureSlot& Slot(uint32_t name) { return ctx.textureTable.at(name); }
+    uint32_t Texel(uint32_t name, int level, int x, int y) {
+        const TextureSlot& s = Slot(name);
+        return s.texels.at(static_cast<size_t>(s.levelOffset[level] / 4 + y * s.levelWidth[level] + x));
+    }
+};
+
+TEST_F(TextureTest, GenerationReturnsLowestFreeNamesAndReusesDeletedOnes) {
+    uint32_t names[3] = {};
+    ASSERT_EQ(GenTextures(ctx, 3, names, nullptr), TextureResult::Applied);
+    EXPECT_EQ(names[0], 1u);
+    EXPECT_EQ(names[1], 2u);
+    EXPECT_EQ(names[2], 3u);
+    ASSERT_EQ(ctx.textureTable.size(), 4u);
+    EXPECT_EQ(Slot(0).inUse, 1);
+    EXPECT_EQ(Slot(0).hasImage, 0);
+
+    ASSERT_EQ(BindTexture(ctx, kTex2D, 2, nullptr), TextureResult::Applied);
+    ASSERT_EQ(TexParameteri(ctx, kTex2D, gle::kTextureMagFilter, 0x2600, nullptr), TextureResult::Applied);
+    ASSERT_EQ(TexParameteri(ctx, kTex2D, gle::kTextureWrapT, 0x812F, nullptr), TextureResult::Applied);
+    const uint8_t pixel[4] = {1, 2, 3, 4};
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 1, 1, gle::kRgba, kUByte, pixel, nullptr), TextureResult::Applied);
+    ASSERT_TRUE(IsTexture(ctx, 2));
+
+    const uint32_t doomed[3] = {2, 0, 99};  // 0 and names beyond the table are ignored
+    ASSERT_EQ(DeleteTextures(ctx, 3, doomed, nullptr), TextureResult::Applied);
+    EXPECT_EQ(ctx.boundTexture, 0u);
+    EXPECT_FALSE(IsTexture(ctx, 2));
+    EXPECT_EQ(Slot(2).inUse, 0);
+    EXPECT_EQ(Slot(2).levelCount, 0);
+    EXPECT_EQ(Slot(2).width, 0);
+    EXPECT_TRUE(Slot(2).texels.empty());
+    EXPECT_EQ(Slot(2).levelWidth[0], 0);
+    EXPECT_EQ(Slot(0).inUse, 1);
+
+    uint32_t again = 0;
+    ASSERT_EQ(GenTextures(ctx, 1, &again, nullptr), TextureResult::Applied);
+    EXPECT_EQ(again, 2u);
+    EXPECT_EQ(Slot(2).magFilter, 0x2600u);  // parameters survive deletion
+    EXPECT_EQ(Slot(2).wrapT, 0x812Fu);
+    EXPECT_EQ(ctx.textureTable.size(), 4u);
+}
+
+TEST_F(TextureTest, BindingCreatesTheNameWithoutAnImage) {
+    ASSERT_EQ(BindTexture(ctx, 0x0DE0, 7, nullptr), TextureResult::Ignored);  // GL_TEXTURE_1D
+    EXPECT_TRUE(ctx.textureTable.empty());
+    ASSERT_EQ(BindTexture(ctx, kTex2D, 7, nullptr), TextureResult::Applied);
+    ASSERT_EQ(ctx.textureTable.size(), 8u);
+    EXPECT_EQ(ctx.boundTexture, 7u);
+    EXPECT_EQ(Slot(7).inUse, 1);
+    EXPECT_EQ(Slot(0).inUse, 1);
+    EXPECT_EQ(Slot(3).inUse, 0);
+    EXPECT_EQ(Slot(3).wrapS, gle::kRepeat);
+    EXPECT_EQ(Slot(3).minFilter, gle::kLinearMipmapLinear);
+    EXPECT_FALSE(IsTexture(ctx, 7));
+    EXPECT_FALSE(IsTexture(ctx, 0));
+    EXPECT_FALSE(IsTexture(ctx, 1000));
+    uint32_t name = 0;
+    GenTextures(ctx, 1, &name, nullptr);
+    EXPECT_EQ(name, 1u);  // unbound slots below 7 are free names
+}
+
+TEST_F(TextureTest, MipChainOfFiveByThree) {
+    // Level 0 texels with distinct channel values so that each average is checkable.
+    std::vector<uint8_t> rgb(5 * 3 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) {
+        rgb[i] = static_cast<uint8_t>(i * 5 + 1);
+    }
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 5, 3, gle::kRgb, kUByte, rgb.data(), nullptr), TextureResult::Applied);
+    const TextureSlot& s = Slot(0);
+    EXPECT_EQ(s.hasImage, 1);
+    ASSERT_EQ(s.levelCount, 3);
+    EXPECT_EQ(s.texels.size(), 18u);
+    EXPECT_EQ((std::vector<int32_t>{s.levelWidth[0], s.levelWidth[1], s.levelWidth[2], s.levelWidth[3]}),
+              (std::vector<int32_t>{5, 2, 1, 0}));
+    EXPECT_EQ((std::vector<int32_t>{s.levelHeight[0], s.levelHeight[1], s.levelHeight[2]}), (std::vector<int32_t>{3, 1, 1}));
+    EXPECT_EQ((std::vector<int32_t>{s.levelOffset[0], s.levelOffset[1], s.levelOffset[2]}), (std::vector<int32_t>{0, 60, 68}));
+    EXPECT_EQ((std::vector<int32_t>{s.levelPitch[0], s.levelPitch[1], s.levelPitch[2]}), (std::vector<int32_t>{20, 8, 4}));
+    EXPECT_EQ(s.levelBytesPerTexel[2], 4);
+    EXPECT_EQ(s.levelBytesPerTexel[3], 0);
+
+    const auto average = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            out |= ((((a >> shift) & 255) + ((b >> shift) & 255) + ((c >> shift) & 255) + ((d >> shift) & 255) + 2) >> 2)
+                   << shift;
+        }
+        return out;
+    };
+    EXPECT_EQ(Texel(0, 0, 2, 1), 0xFF000000u | uint32_t{rgb[21]} << 16 | uint32_t{rgb[22]} << 8 | rgb[23]);
+    EXPECT_EQ(Texel(0, 1, 1, 0), average(Texel(0, 0, 2, 0), Texel(0, 0, 3, 0), Texel(0, 0, 2, 1), Texel(0, 0, 3, 1)));
+    EXPECT_EQ(Texel(0, 1, 0, 0), average(Texel(0, 0, 0, 0), Texel(0, 0, 1, 0), Texel(0, 0, 0, 1), Texel(0, 0, 1, 1)));
+    // Level 2 (1 x 1) from level 1 (2 x 1): the single row is used twice.
+    EXPECT_EQ(Texel(0, 2, 0, 0), average(Texel(0, 1, 0, 0), Texel(0, 1, 1, 0), Texel(0, 1, 0, 0), Texel(0, 1, 1, 0)));
+}
+
+TEST_F(TextureTest, ChainLengthsAtTheExtremes) {
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 1, 1, gle::kRgba, kUByte, nullptr, nullptr), TextureResult::Applied);
+    EXPECT_EQ(Slot(0).levelCount, 1);
+    EXPECT_EQ(Slot(0).texels, std::vector<uint32_t>{0xFF000000u});
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 65536, 1, gle::kRgba, kUByte, nullptr, nullptr), TextureResult::Applied);
+    EXPECT_EQ(Slot(0).levelCount, 16);
+    EXPECT_EQ(Slot(0).levelWidth[15], 2);
+    EXPECT_EQ(Slot(0).levelHeight[15], 1);
+    EXPECT_EQ(Slot(0).texels.size(), 131070u);
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 2048, 2048, gle::kRgba, kUByte, nullptr, nullptr), TextureResult::Applied);
+    EXPECT_EQ(Slot(0).levelCount, 12);
+}
+
+TEST_F(TextureTest, SixUploadFormatsConvertToArgb) {
+    const uint8_t four[4] = {0x11, 0x22, 0x33, 0x44};
+    struct Case {
+        uint32_t format;
+        uint32_t expected;
+    };
+    const Case cases[] = {{gle::kRgba, 0x44112233u},      {gle::kRgb, 0xFF112233u}, {gle::kBgraExt, 0x44332211u},
+                          {gle::kBgrExt, 0xFF332211u},    {gle::kLuminance, 0xFF111111u},
+                          {gle::kAlpha, 0x11FFFFFFu}};
+    for (const Case& c : cases) {
+        uint32_t texel = 0;
+        ASSERT_TRUE(ConvertTexelRow(c.format, kUByte, four, 1, &texel)) << c.format;
+        EXPECT_EQ(texel, c.expected) << std::hex << c.format;
+    }
+    uint32_t untouched = 7;
+    EXPECT_FALSE(ConvertTexelRow(0x190A, kUByte, four, 1, &untouched));  // GL_LUMINANCE_ALPHA
+    EXPECT_FALSE(ConvertTexelRow(gle::kRgba, 0x1406, four, 1, &untouched));  // GL_FLOAT
+    EXPECT_EQ(untouched, 7u);
+}
+
+TEST_F(TextureTest, RejectedFormatsLeaveAnOpaqueBlackImage) {
+    const uint8_t bytes[32] = {0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F};
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 2, 2, 0x190A, kUByte, bytes, nullptr), TextureResult::Applied);
+    EXPECT_EQ(Slot(0).hasImage, 1);
+    EXPECT_EQ(Texel(0, 0, 1, 1), 0xFF000000u);
+    EXPECT_EQ(Texel(0, 1, 0, 0), 0xFF000000u);
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 2, 2, gle::kRgba, 0x1406, bytes, nullptr), TextureResult::Applied);
+    EXPECT_EQ(Texel(0, 0, 0, 0), 0xFF000000u);
+}
+
+TEST_F(TextureTest, LuminanceRowsAdvanceByOneBytePerPixel) {
+    const uint8_t lum[6] = {1, 2, 3, 4, 5, 6};
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 3, 2, gle::kLuminance, kUByte, lum, nullptr), TextureResult::Applied);
+    EXPECT_EQ(Texel(0, 0, 0, 1), 0xFF040404u);
+    EXPECT_EQ(Texel(0, 0, 2, 1), 0xFF060606u);
+}
+
+TEST_F(TextureTest, SubImageWritesInsideTheImageOnly) {
+    ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 4, 4, gle::kRgba, kUByte, nullptr, nullptr), TextureResult::Applied);
+    const uint8_t rgba[8] = {10, 20, 30, 40, 50, 60, 70, 80};
+    const uint32_t mipBefore = Texel(0, 1, 1, 1);
+    ASSERT_EQ(TexSubImage2D(ctx, kTex2D, 0, 2, 3, 2, 1, gle::kRgba, kUByte, rgba, nullptr), TextureResult::Applied);
+    EXPECT_EQ(Texel(0, 0, 2, 3), 0x280A141Eu);
+    EXPECT_EQ(Texel(0, 0, 3, 3), 0x50323C46u);
+    EXPECT_EQ(Texel(0, 0, 1, 3), 0xFF000000u);
+    EXPECT_EQ(Texel(0, 1, 1, 1), mipBefore);  // levels 1 and up are not rebuilt
+
+    const std::vector<uint32_t> before = Slot(0).texels;
+    EXPECT_EQ(TexSubImage2D(ctx, kTex2D, 0, 3, 0, 2, 1, gle::kRgba, kUByte, rgba, nullptr), TextureResult::Ignored);
+    EXPECT_EQ(TexSubImage2D(ctx, kTex2D, 0, -1, 0, 1, 1, gle::kRgba, kUByte, rgba, nullptr), TextureResult::Ignored);
+    EXPECT_EQ(TexSubImage2D(ctx, kTex2D, 1, 0, 0, 1, 1, gle::kRgba, kUByte, rgba, nullptr), TextureResult::Ignored);
+    EXPECT_EQ(TexSubImage2D(ctx, kTex2D, 0, 0, 0, 1, 1, gle::kRgba, kUByte, nullptr, nullptr), TextureResult::Ignored);
+    EXPECT_EQ(TexSubImage2D(ctx, kTex2D, 0, 0x7FFFFFFF, 0, 1, 1, gle::kRgba, kUByte, rgba, nullptr),
+              TextureResult::Ignored);
+    EXPECT_EQ(Slot(0).texels, before);
+}
+
+TEST_F(TextureTest, OtherLevelsAndTargetsChangeNothing) {
+    const uint8_t rgba[4] = {1, 2, 3, 4};
+    EXPECT_EQ(TexImage2D(ctx, kTex2D, 1, 1, 1, gle::kRgba, kUByte, rgba, nullptr), TextureResult::Ignored);
+    EXPECT_EQ(TexImage2D(ctx, 0x0DE0, 0, 1, 1, gle::kRgba, kUByte, rgba, nullptr), TextureResult::Ignored);
+    EXPECT_EQ(TexImage2D(ctx, kTex2D, 0, 0, 1, gle::kRgba, kUByte, rgba, nullptr), TextureResult::Ignored);
+    EXPECT_FALSE(!ctx.textureTable.empty() && ctx.textureTable[0].hasImage);
+    ctx.boundTexture = 50;  // a bound name beyond the table: no bound slot
+    EXPECT_EQ(TexImage2D(ctx, kTex2D, 0, 1, 1, gle::kRgba, kUByte, rgba, nullptr), TextureResult::Ignored);
+    EXPECT_EQ(TexParameteri(ctx, kTex2D, gle::kTextureWrapS, 0x2900, nullptr), TextureResult::Ignored);
+}
+
+TEST_F(TextureTest, LimitsAreRefusedWithoutChange) {
+    EXPECT_EQ(BindTexture(ctx, kTex2D, 0xB40B40u, nullptr), TextureResult::Refused);
+    EXPECT_EQ(BindTexture(ctx, kTex2D, 0xFFFFFFFFu, nullptr), TextureResult::Refused);
+    EXPECT_EQ(ctx.textureTable.size(), 1u);
+    EXPECT_EQ(ctx.boundTexture, 0u);
+    // 23171 x 23171 texels need just over 2 GiB with their chain.
+    EXPECT_EQ(TexImage2D(ctx, kTex2D, 0, 23171, 23171, gle::kRgba, kUByte, nullptr, nullptr), TextureResult::Refused);
+    EXPECT_EQ(TexImage2D(ctx, kTex2D, 0, 0x7FFFFFFF, 0x7FFFFFFF, gle::kRgba, kUByte, nullptr, nullptr),
+              TextureResult::Refused);
+    EXPECT_EQ(Slot(0).hasImage, 0);
+
+}
+
+TEST_F(TextureTest, BoundedPixelsStopAtTheLastCompleteRow) {
+    const uint8_t rgb[9] = {1, 1, 1, 2, 2, 2, 3, 3, 3};
+    ASSERT_EQ(TexImage2DBounded(ctx, kTex2D, 0, 1, 3, gle::kRgb, kUByte, rgb, 7, nullptr), TextureResult::Applied);
+    EXPECT_EQ(Texel(0, 0, 0, 0), 0xFF010101u);
+    EXPECT_EQ(Texel(0, 0, 0, 1), 0xFF020202u);
+    EXPECT_EQ(Texel(0, 0, 0, 2), 0xFF000000u);
+}
+
+TEST_F(TextureTest, ParameterTouchesTheSlotOnlyWhenTheValueChanges) {
+    uint32_t name = 0;
+    GenTextures(ctx, 1, &name, nullptr);
+    BindTexture(ctx, kTex2D, name, nullptr);
+    PendingKeyframe pending;
+    ASSERT_TRUE(ClosePendingKeyframe(pending, ctx));
+    TexParameteri(ctx, kTex2D, gle::kTextureMinFilter, static_cast<int32_t>(gle::kLinearMipmapLinear), &pending);
+    EXPECT_TRUE(pending.slotIndices.empty());
+    TexParameteri(ctx, kTex2D, gle::kTextureMinFilter, 0x2600, &pending);
+    ASSERT_EQ(pending.slotIndices, std::vector<uint32_t>{name});
+    EXPECT_EQ(pending.savedSlots[0].minFilter, gle::kLinearMipmapLinear);
+    EXPECT_EQ(Slot(name).minFilter, 0x2600u);
+    TexParameteri(ctx, kTex2D, 0x8191, 1, &pending);  // unknown pname: ignored
+}
+
+}  // namespace
+}  // namespace mora
