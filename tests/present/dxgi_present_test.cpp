@@ -1,0 +1,247 @@
+// DxgiPresent on the offscreen target: argument checks, the staging ring (pitch rule, alternation,
+// contents two frames old), the full present path with read-back, resizing, settings reaching the
+// next frame, and the trace lines of failing steps.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "diag/trace.h"
+#include "present/dxgi_present.h"
+#include "present/post_process_reference.h"
+
+namespace mora {
+namespace {
+
+void* const kWindow = reinterpret_cast<void*>(uintptr_t{0x1234});
+
+class DxgiPresentTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSettingsToDefaults(Settings()); }
+  void TearDown() override { ResetSettingsToDefaults(Settings()); }
+};
+
+// Writes a pattern that differs per pixel and per frame into the mapped staging memory.
+void DrawPattern(void* data, uint32_t pitch, int32_t width, int32_t height, uint32_t frame) {
+  for (int32_t y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data) + static_cast<size_t>(y) * pitch);
+    for (int32_t x = 0; x < width; ++x) {
+      row[x] = 0xFF000000u | (frame & 0xFF) << 16 | static_cast<uint32_t>(y & 0xFF) << 8 | (x & 0xFF);
+    }
+  }
+}
+
+uint32_t PixelAt(const ImageView& image, int32_t x, int32_t y) { return ImageRow(image, y)[x]; }
+
+TEST(StagingRowPitch, IsACacheLineMultipleLargerThanTheRow) {
+  for (int32_t width = 1; width <= kMaxStagingExtent; width += (width < 300 ? 1 : 97)) {
+    const uint32_t pitch = StagingRowPitch(width);
+    const uint32_t row = static_cast<uint32_t>(width) * 4u;
+    EXPECT_EQ(pitch % 64u, 0u) << width;
+    EXPECT_GT(pitch, row) << width;
+    EXPECT_LE(pitch, row + 128u) << width;
+  }
+  EXPECT_EQ(StagingRowPitch(16), 128u);  // a row of exactly one cache line still gets a spare one
+  EXPECT_EQ(StagingRowPitch(0), 0u);
+  EXPECT_EQ(StagingRowPitch(-5), 0u);
+  EXPECT_EQ(StagingRowPitch(kMaxStagingExtent + 1), 0u);
+}
+
+TEST_F(DxgiPresentTest, InitRejectsBadArgumentsAndIgnoresASecondInit) {
+  DxgiPresent present;
+  EXPECT_FALSE(Init(present, OffscreenPresentTarget(), nullptr, 64, 32, 64, 32));
+  EXPECT_FALSE(Init(present, OffscreenPresentTarget(), kWindow, 0, 32, 64, 32));
+  EXPECT_FALSE(Init(present, OffscreenPresentTarget(), kWindow, 64, 32, 64, -1));
+  EXPECT_EQ(present.target, nullptr);
+  EXPECT_EQ(present.staging.buffer[0].base, nullptr);
+  EXPECT_FALSE(BeginFrame(present, nullptr, nullptr));
+  EXPECT_FALSE(PresentSwapChain(present));
+
+  ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 64, 32, 48, 24));
+  EXPECT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 200, 100, 200, 100));
+  EXPECT_EQ(present.swapWidth, 64);
+  EXPECT_EQ(present.renderWidth, 48);
+  EXPECT_EQ(present.renderHeight, 24);
+  EXPECT_TRUE(present.mapped);
+  EXPECT_EQ(present.stagingIndex, 0);
+
+  Shutdown(present);
+  EXPECT_EQ(present.target, nullptr);
+  EXPECT_FALSE(present.mapped);
+  EXPECT_EQ(present.swapWidth, 0);
+  Shutdown(present);  // safe twice
+}
+
+TEST_F(DxgiPresentTest, StagingRingAlternatesAndHoldsTheFrameBeforeLast) {
+  DxgiPresent present;
+  ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 40, 30, 40, 30));
+  void* first = nullptr;
+  uint32_t pitch = 0;
+  ASSERT_TRUE(BeginFrame(present, &first, &pitch));
+  void* again = nullptr;
+  uint32_t pitchAgain = 0;
+  ASSERT_TRUE(BeginFrame(present, &again, &pitchAgain));
+  EXPECT_EQ(first, again);
+  EXPECT_EQ(pitch, pitchAgain);
+  EXPECT_EQ(pitch, StagingRowPitch(40));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(first) % 64u, 0u);
+
+  void* mapped[4] = {};
+  for (uint32_t frame = 0; frame < 4; ++frame) {
+    ASSERT_TRUE(BeginFrame(present, &mapped[frame], &pitch));
+    if (frame >= 2) {
+      // The buffer handed out now still holds the frame drawn two presents ago.
+      EXPECT_EQ(*static_cast<uint32_t*>(mapped[frame]) >> 16 & 0xFF, frame - 2);
+    }
+    DrawPattern(mapped[frame], pitch, 40, 30, frame);
+    ASSERT_TRUE(PresentSwapChain(present));
+    EXPECT_EQ(present.stagingIndex, static_cast<int32_t>((frame + 1) % 2));
+    EXPECT_TRUE(present.mapped);
+  }
+  EXPECT_NE(mapped[0], mapped[1]);
+  EXPECT_EQ(mapped[0], mapped[2]);
+  EXPECT_EQ(mapped[1], mapped[3]);
+}
+
+TEST_F(DxgiPresentTest, PresentedImageIsTheFrameAfterTheColourPass) {
+  DxgiPresent present;
+  ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 33, 17, 33, 17));
+  void* data = nullptr;
+  uint32_t pitch = 0;
+  ASSERT_TRUE(BeginFrame(present, &data, &pitch));
+  DrawPattern(data, pitch, 33, 17, 5);
+  ASSERT_TRUE(PresentSwapChain(present));
+  ImageView shown = PresentedImage(present);
+  ASSERT_EQ(shown.width, 33);
+  ASSERT_EQ(shown.height, 17);
+  for (int32_t y = 0; y < 17; ++y) {
+    for (int32_t x = 0; x < 33; ++x) {
+      EXPECT_EQ(PixelAt(shown, x, y), 0xFF050000u | static_cast<uint32_t>(y) << 8 | static_cast<uint32_t>(x));
+    }
+  }
+
+  // A settings change reaches the next frame.
+  SetSettingValue(Settings().VideoRangeX100, 100);
+  ASSERT_TRUE(BeginFrame(present, &data, &pitch));
+  DrawPattern(data, pitch, 33, 17, 0);
+  ASSERT_TRUE(PresentSwapChain(present));
+  shown = PresentedImage(present);
+  EXPECT_EQ(PixelAt(shown, 0, 0), 0xFF101010u);
+  EXPECT_FLOAT_EQ(present.constants.videoRange, 1.0f);
+}
+
+TEST_F(DxgiPresentTest, ResizeReusesLargeEnoughMemory) {
+  DxgiPresent present;
+  ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 64, 64, 64, 64));
+  void* before = nullptr;
+  ASSERT_TRUE(BeginFrame(present, &before, nullptr));
+  ASSERT_TRUE(Resize(present, 32, 16, 30, 20));
+  void* after = nullptr;
+  uint32_t pitch = 0;
+  ASSERT_TRUE(BeginFrame(present, &after, &pitch));
+  EXPECT_EQ(before, after);
+  EXPECT_EQ(pitch, StagingRowPitch(30));
+  DrawPattern(after, pitch, 30, 20, 1);
+  ASSERT_TRUE(PresentSwapChain(present));
+  EXPECT_EQ(PresentedImage(present).width, 32);
+  EXPECT_EQ(PresentedImage(present).height, 16);
+
+  ASSERT_TRUE(Resize(present, 100, 90, 120, 110));
+  ASSERT_TRUE(BeginFrame(present, &after, &pitch));
+  EXPECT_EQ(present.renderWidth, 120);
+  EXPECT_EQ(pitch, StagingRowPitch(120));
+  ASSERT_TRUE(PresentSwapChain(present));
+  EXPECT_EQ(PresentedImage(present).width, 100);
+
+  EXPECT_FALSE(Resize(present, 0, 90, 120, 110));  // refused, record kept
+  EXPECT_NE(present.target, nullptr);
+}
+
+// A target that fails on request and counts its calls.
+struct FakeTargetLog {
+  int opens = 0;
+  int closes = 0;
+  bool failOpen = false;
+  bool failShow = false;
+  uint32_t pixels[4] = {};
+} g_fake;
+
+const PresentTarget kFakeTarget{
+    "fake",
+    [](void*, int32_t, int32_t, void** state, PresentFailure* failure) {
+      ++g_fake.opens;
+      if (g_fake.failOpen) {
+        *failure = PresentFailure{"FakeOpen", 0x1234ABCDu};
+        return false;
+      }
+      *state = &g_fake;
+      return true;
+    },
+    [](void*, int32_t, int32_t, PresentFailure*) { return true; },
+    [](void*) { return ImageView{reinterpret_cast<uint8_t*>(g_fake.pixels), 8, 2, 2}; },
+    [](void*, PresentFailure* failure) {
+      if (!g_fake.failShow) return true;
+      *failure = PresentFailure{"FakeShow", 0x887A0005u};
+      return false;
+    },
+    [](void* state) { g_fake.closes += state != nullptr; },
+};
+
+// Runs `body` inside a trace of the current frame and returns the trace file's text.
+template <typename Body>
+std::string TraceOf(Body body) {
+  const std::filesystem::path directory = std::filesystem::temp_directory_path() / "mora_present_trace_test";
+  std::filesystem::remove_all(directory);
+  std::filesystem::create_directories(directory);
+  const int32_t frame = CurrentFrame();
+  EXPECT_TRUE(OpenTrace(frame, frame, "present test", false, directory.c_str()));
+  body();
+  CloseTrace();
+  ClearTraceRange();
+  std::ifstream file(directory / ("MORA_trace_frame" + std::to_string(frame) + ".mora-trace"));
+  std::stringstream text;
+  text << file.rdbuf();
+  std::filesystem::remove_all(directory);
+  return text.str();
+}
+
+TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
+  g_fake = FakeTargetLog{};
+  g_fake.failOpen = true;
+  const std::string openTrace = TraceOf([] {
+    DxgiPresent present;
+    EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
+    EXPECT_EQ(present.target, nullptr);
+  });
+  EXPECT_NE(openTrace.find("MORA::DxgiPresent::Init"), std::string::npos) << openTrace;
+  EXPECT_NE(openTrace.find("(step=FakeOpen, hr=0x1234ABCD)"), std::string::npos) << openTrace;
+  EXPECT_EQ(g_fake.closes, 0);
+
+  g_fake = FakeTargetLog{};
+  const std::string stagingTrace = TraceOf([] {
+    DxgiPresent present;
+    EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 20000));
+    EXPECT_EQ(present.target, nullptr);
+  });
+  EXPECT_NE(stagingTrace.find("(step=AllocateStaging, hr=0x80070057)"), std::string::npos) << stagingTrace;
+  EXPECT_EQ(g_fake.opens, 1);
+  EXPECT_EQ(g_fake.closes, 1);  // the opened target was closed again
+
+  g_fake = FakeTargetLog{};
+  g_fake.failShow = true;
+  const std::string showTrace = TraceOf([] {
+    DxgiPresent present;
+    ASSERT_TRUE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
+    EXPECT_FALSE(PresentSwapChain(present));
+    EXPECT_EQ(present.stagingIndex, 0);  // no flip after a failed show
+    EXPECT_FALSE(present.mapped);
+  });
+  EXPECT_NE(showTrace.find("MORA::DxgiPresent::PresentSwapChain"), std::string::npos) << showTrace;
+  EXPECT_NE(showTrace.find("(Present hr=0x887A0005)"), std::string::npos) << showTrace;
+  EXPECT_EQ(g_fake.closes, 1);
+}
+
+}  // namespace
+}  // namespace mora

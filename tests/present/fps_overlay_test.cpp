@@ -1,0 +1,197 @@
+// FPS overlay with injected time: the once-a-second update rule and its rounding, the text, and
+// the drawing (only inside the layout boxes, white text over a shadow 4 pixels right and below).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "panel/driver_settings.h"
+#include "present/fps_overlay.h"
+#include "present/test_image.h"
+
+namespace mora {
+namespace {
+
+using test::TestImage;
+
+constexpr int64_t kTicksPerSecond = 1000000;
+constexpr int64_t kStart = 5 * kTicksPerSecond;  // the counter is never 0 in practice
+
+// CPU times whose n-th interval is (10 x n) % busy: 10 %, 20 %, ...
+platform::SystemCpuTimes g_times;
+uint64_t g_samples = 0;
+bool FakeTimes(platform::SystemCpuTimes* times) {
+  const uint64_t busy = 10 * g_samples;
+  g_times.idle += 100 - busy;
+  g_times.kernel += 100 - busy + busy / 2;  // kernel time includes the idle time
+  g_times.user += busy - busy / 2;
+  ++g_samples;
+  *times = g_times;
+  return true;
+}
+
+class FpsOverlayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_times = platform::SystemCpuTimes{};
+    g_samples = 0;
+    overlay.cpuSampler.readTimes = FakeTimes;
+    ASSERT_TRUE(InitFpsOverlay(overlay, kStart, kTicksPerSecond)) << "no usable bold sans font";
+  }
+  FpsOverlay overlay;
+};
+
+TEST_F(FpsOverlayTest, FiguresChangeAtMostOncePerSecond) {
+  TestImage image(1280, 720);
+  std::vector<std::pair<int64_t, std::string>> changes;
+  std::string last;
+  // 60 frames per second for 5.5 seconds.
+  for (int frame = 1; frame <= 330; ++frame) {
+    const int64_t now = kStart + frame * kTicksPerSecond / 60;
+    DrawFpsOverlayAt(overlay, image.view, 1280, 720, now, kTicksPerSecond);
+    const std::string text = FpsOverlayText(overlay);
+    if (text != last) changes.emplace_back(now, text);
+    last = text;
+  }
+  ASSERT_EQ(changes.size(), 5u);
+  EXPECT_EQ(changes[0].first, kStart + kTicksPerSecond);  // nothing during the first second
+  for (size_t i = 1; i < changes.size(); ++i) {
+    EXPECT_GE(changes[i].first - changes[i - 1].first, kTicksPerSecond);
+  }
+  // The sampler primed when the overlay started, so the first figure is already a measurement.
+  EXPECT_EQ(changes[0].second, "1280 x 720\nFPS 60\nCPU 10%");
+  EXPECT_EQ(changes[4].second, "1280 x 720\nFPS 60\nCPU 50%");
+}
+
+TEST_F(FpsOverlayTest, RateIsFramesOverElapsedRoundedHalfUp) {
+  TestImage image(64, 64);
+  // 7 frames; the 7th arrives after 1.6 s: 7 / 1.6 = 4.375 -> 4.
+  for (int frame = 1; frame <= 6; ++frame) {
+    DrawFpsOverlayAt(overlay, image.view, 64, 64, kStart + frame * kTicksPerSecond / 10, kTicksPerSecond);
+  }
+  DrawFpsOverlayAt(overlay, image.view, 64, 64, kStart + kTicksPerSecond * 16 / 10, kTicksPerSecond);
+  EXPECT_EQ(overlay.fps, 4);
+  // 9 frames in 2 s = 4.5 -> 5.
+  for (int frame = 1; frame <= 9; ++frame) {
+    DrawFpsOverlayAt(overlay, image.view, 64, 64, kStart + kTicksPerSecond * 16 / 10 + frame * kTicksPerSecond * 2 / 9,
+                     kTicksPerSecond);
+  }
+  EXPECT_EQ(overlay.fps, 5);
+}
+
+TEST_F(FpsOverlayTest, OneFrameAfterTwoAndAHalfSecondsDrawsNothing) {
+  TestImage image(320, 240);
+  image.Fill(0xFF808080u);
+  const std::vector<uint8_t> before = image.bytes;
+  DrawFpsOverlayAt(overlay, image.view, 320, 240, kStart + kTicksPerSecond * 5 / 2, kTicksPerSecond);
+  EXPECT_EQ(overlay.fps, 0);  // 1 / 2.5 + 0.5 floored
+  EXPECT_EQ(overlay.framesSinceUpdate, 0);
+  EXPECT_EQ(image.bytes, before);
+  EXPECT_STREQ(FpsOverlayText(overlay), "");
+}
+
+bool InBox(const OverlayBox& box, int32_t x, int32_t y) {
+  return x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+}
+
+TEST_F(FpsOverlayTest, DrawsOnlyInsideItsBoxesWithAShadowFourPixelsOff) {
+  const uint32_t grey = 0x5A808080u;
+  TestImage image(1100, 300);
+  image.Fill(grey);
+  const std::vector<uint8_t> before = image.bytes;
+  overlay.fps = 144;
+  overlay.cpuPercent = 100;
+  DrawFpsOverlayAt(overlay, image.view, 1920, 1080, kStart + 1, kTicksPerSecond);
+  EXPECT_STREQ(FpsOverlayText(overlay), "1920 x 1080\nFPS 144\nCPU 100%");
+
+  int32_t brightMinX = 1 << 30, brightMinY = 1 << 30, brightMaxX = -1, brightMaxY = -1;
+  int32_t darkMaxX = -1, darkMaxY = -1;
+  int bright = 0, dark = 0;
+  for (int32_t y = 0; y < 300; ++y) {
+    for (int32_t x = 0; x < 1100; ++x) {
+      const uint32_t pixel = image.Get(x, y);
+      if (!InBox(kOverlayTextBox, x, y) && !InBox(kOverlayShadowBox, x, y)) {
+        ASSERT_EQ(pixel, grey) << x << "," << y;
+        continue;
+      }
+      ASSERT_EQ(pixel >> 24, grey >> 24);  // alpha is kept
+      const uint32_t green = (pixel >> 8) & 0xFF;
+      if (green >= 0xF0) {
+        ++bright;
+        brightMinX = std::min(brightMinX, x);
+        brightMinY = std::min(brightMinY, y);
+        brightMaxX = std::max(brightMaxX, x);
+        brightMaxY = std::max(brightMaxY, y);
+      } else if (green <= 0x30) {
+        ++dark;
+        darkMaxX = std::max(darkMaxX, x);
+        darkMaxY = std::max(darkMaxY, y);
+      }
+    }
+  }
+  EXPECT_GT(bright, 2000);
+  EXPECT_GT(dark, 100);
+  // Three lines of ~60-pixel text start near the box's top-left corner.
+  EXPECT_LT(brightMinX, kOverlayTextBox.left + 12);
+  EXPECT_LT(brightMinY, kOverlayTextBox.top + 20);
+  EXPECT_GT(brightMaxY - brightMinY, 150);
+  EXPECT_LT(brightMaxY, kOverlayTextBox.bottom);
+  // The shadow is the same text 4 pixels right and below, so it sticks out there.
+  // (Edge pixels of partial coverage pass the two thresholds differently: one pixel of slack.)
+  EXPECT_NEAR(darkMaxX, brightMaxX + 4, 1);
+  EXPECT_NEAR(darkMaxY, brightMaxY + 4, 1);
+}
+
+TEST_F(FpsOverlayTest, ClipsToSmallImagesAndStaysOffWhileTheSettingIsOff) {
+  TestImage tiny(40, 20);
+  tiny.Fill(0xFF000000u);
+  overlay.fps = 60;
+  DrawFpsOverlayAt(overlay, tiny.view, 40, 20, kStart + 1, kTicksPerSecond);  // must not write outside
+  for (int32_t y = 0; y < 20; ++y) {
+    const uint8_t* padding = tiny.view.pixels + static_cast<size_t>(y) * tiny.view.rowPitch + 160;
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(padding[i], 0xEE);
+  }
+
+  ResetSettingsToDefaults(Settings());
+  TestImage image(200, 100);
+  image.Fill(0xFF000000u);
+  const std::vector<uint8_t> before = image.bytes;
+  const int32_t frames = overlay.framesSinceUpdate;
+  DrawFpsOverlay(overlay, image.view, 200, 100);
+  EXPECT_EQ(image.bytes, before);
+  EXPECT_EQ(overlay.framesSinceUpdate, frames);  // switched off: not even counted
+}
+
+}  // namespace
+}  // namespace mora
+
+namespace mora {
+namespace {
+
+int g_fontLoads = 0;
+bool FailingFontLoad(OverlayFont&, int32_t, PresentFailure* failure) {
+  ++g_fontLoads;
+  *failure = PresentFailure{"FT_New_Face(FPS overlay)", 1};
+  return false;
+}
+
+TEST(FpsOverlayFont, AMissingFontIsRetriedOncePerSecondAndDrawsNothing) {
+  g_fontLoads = 0;
+  FpsOverlay overlay;
+  overlay.loadFont = FailingFontLoad;
+  test::TestImage image(320, 240);
+  image.Fill(0xFF202020u);
+  const std::vector<uint8_t> before = image.bytes;
+  constexpr int64_t kTicks = 1000;
+  for (int frame = 0; frame < 150; ++frame) {  // 2.5 s at 60 frames per second
+    DrawFpsOverlayAt(overlay, image.view, 320, 240, kTicks + frame * kTicks / 60, kTicks);
+  }
+  EXPECT_EQ(g_fontLoads, 3);  // at 0 s, 1 s and 2 s
+  EXPECT_EQ(overlay.ticksPerSecond, 0);  // timing starts only with a font
+  EXPECT_EQ(overlay.framesSinceUpdate, 0);
+  EXPECT_EQ(image.bytes, before);
+}
+
+}  // namespace
+}  // namespace mora
