@@ -1,0 +1,232 @@
+// The scoped profiler: per-thread trees matched by name address, the merged
+// and per-thread report text, and scope pairing. Scopes run on fresh threads
+// with chosen tick values so the expected report is known to the digit.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "diag/profile_scope_names.h"
+#include "diag/profiler.h"
+
+namespace mora::diag {
+namespace {
+
+constexpr char kOuter[] = "test::Outer";
+constexpr char kInner[] = "test::Inner";
+constexpr char kOther[] = "test::Other";
+constexpr std::uint64_t kMicrosecondTicks = 1000000;  // 1 tick = 1 us
+
+// Runs `body` on a new thread and returns that thread's profile root.
+ProfileNode* OnFreshThread(const std::function<void()>& body) {
+  ProfileNode* root = nullptr;
+  std::thread([&] {
+    body();
+    root = ThreadProfileRoot();
+  }).join();
+  return root;
+}
+
+void Scope(const char* name, std::uint64_t begin, std::uint64_t end, const std::function<void()>& inside = {}) {
+  ScopeRecord record;
+  BeginScope(record, name, begin);
+  if (inside) inside();
+  EndScope(record, end);
+}
+
+std::string Padded(const char* name) {
+  std::string text = name;
+  text.resize(50, ' ');
+  return text;
+}
+
+std::string Line(int depth, const char* name, const char* numbers) {
+  return std::string(static_cast<std::size_t>(depth) * 2, ' ') + Padded(name) + " " + numbers + "\n";
+}
+
+const ProfileNode* Child(const ProfileNode* node, const char* name) {
+  for (const ProfileNode* child = node->firstChild.load(); child != nullptr; child = child->nextSibling.load()) {
+    if (child->name == name) return child;
+  }
+  return nullptr;
+}
+
+TEST(Profiler, ReportMergesThreadsAndBreaksThemDown) {
+  ProfileNode* first = OnFreshThread([] {
+    Scope(kOuter, 0, 100, [] {
+      Scope(kInner, 10, 40);
+      Scope(kInner, 50, 60);
+    });
+    Scope(kOther, 200, 205);
+  });
+  ProfileNode* second = OnFreshThread([] { Scope(kOuter, 0, 200, [] { Scope(kInner, 0, 100); }); });
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+
+  const std::string expected =
+      "\n=== MORA scoped profile (merged across 2 thread(s)) ===\n"
+      "[compiled with MORA_PROFILING=1; define 0 to disable.]\n"
+      "[columns: calls | total ms | % of parent | mean us | min us | max us]\n\n" +
+      Line(0, kOuter,
+           "calls=         2  total=     0.300 ms (100.00%)  mean=    150.00 us  min=    100.00 us  max=    200.00 us") +
+      Line(1, kInner,
+           "calls=         3  total=     0.140 ms ( 46.67%)  mean=     46.67 us  min=     10.00 us  max=    100.00 us") +
+      Line(0, kOther,
+           "calls=         1  total=     0.005 ms (100.00%)  mean=      5.00 us  min=      5.00 us  max=      5.00 us") +
+      "\n=== MORA scoped profile: per-thread breakdown ===\n\n"
+      "-- thread[0] (main/first) --\n" +
+      Line(0, kOuter,
+           "calls=         1  total=     0.100 ms ( 95.24%)  mean=    100.00 us  min=    100.00 us  max=    100.00 us") +
+      Line(1, kInner,
+           "calls=         2  total=     0.040 ms ( 40.00%)  mean=     20.00 us  min=     10.00 us  max=     30.00 us") +
+      Line(0, kOther,
+           "calls=         1  total=     0.005 ms (  4.76%)  mean=      5.00 us  min=      5.00 us  max=      5.00 us") +
+      "\n-- thread[1] (worker) --\n" +
+      Line(0, kOuter,
+           "calls=         1  total=     0.200 ms (100.00%)  mean=    200.00 us  min=    200.00 us  max=    200.00 us") +
+      Line(1, kInner,
+           "calls=         1  total=     0.100 ms ( 50.00%)  mean=    100.00 us  min=    100.00 us  max=    100.00 us") +
+      "\n";
+  EXPECT_EQ(FormatProfileReport({first, second}, kMicrosecondTicks), expected);
+}
+
+TEST(Profiler, WithoutThreadsTheReportIsTheNoDataLine) {
+  EXPECT_EQ(FormatProfileReport({}, kMicrosecondTicks),
+            "\n=== MORA scoped profile: no data (MORA_PROFILING enabled but no scopes executed) ===\n\n");
+}
+
+TEST(Profiler, ThreadsWithoutScopesKeepTheirNumberButPrintNothing) {
+  ProfileNode empty;
+  empty.name = kThreadRootName;
+  ProfileNode* busy = OnFreshThread([] { Scope(kOuter, 0, 1000); });
+  const std::string report = FormatProfileReport({&empty, busy}, kMicrosecondTicks);
+  EXPECT_NE(report.find("(merged across 2 thread(s))"), std::string::npos);
+  EXPECT_EQ(report.find("thread[0]"), std::string::npos);
+  EXPECT_NE(report.find("-- thread[1] (worker) --\n" +
+                        Line(0, kOuter,
+                             "calls=         1  total=     1.000 ms (100.00%)  mean=   1000.00 us  min=   1000.00 us  "
+                             "max=   1000.00 us") +
+                        "\n"),
+            std::string::npos);
+}
+
+TEST(Profiler, RecursiveScopeNestsAChildOfTheSameName) {
+  ProfileNode* root = OnFreshThread([] { Scope(kOuter, 0, 30, [] { Scope(kOuter, 10, 20); }); });
+  const ProfileNode* outer = Child(root, kOuter);
+  ASSERT_NE(outer, nullptr);
+  EXPECT_EQ(outer->calls.load(), 1u);
+  EXPECT_EQ(outer->totalTicks.load(), 30u);
+  const ProfileNode* nested = Child(outer, kOuter);
+  ASSERT_NE(nested, nullptr);
+  EXPECT_EQ(nested->calls.load(), 1u);
+  EXPECT_EQ(nested->totalTicks.load(), 10u);
+  EXPECT_EQ(nested->parent, outer);
+  EXPECT_EQ(outer->parent, root);
+}
+
+TEST(Profiler, NodesAreMatchedByNameAddressNotText) {
+  static constexpr char kCopy[] = "test::Outer";  // same text, another object
+  ProfileNode* root = OnFreshThread([] {
+    Scope(kOuter, 0, 5);
+    Scope(kCopy, 0, 7);
+    Scope(kOuter, 0, 9);
+  });
+  const ProfileNode* a = Child(root, kOuter);
+  const ProfileNode* b = Child(root, kCopy);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(a->calls.load(), 2u);
+  EXPECT_EQ(a->minTicks.load(), 5u);
+  EXPECT_EQ(a->maxTicks.load(), 9u);
+  EXPECT_EQ(b->calls.load(), 1u);
+  // Newest child at the front of the list.
+  EXPECT_EQ(root->firstChild.load(), b);
+}
+
+TEST(Profiler, AScopeStillOpenShowsZeroCallsAndZeroTimes) {
+  ProfileNode* root = OnFreshThread([] {
+    ScopeRecord open;
+    BeginScope(open, kOuter, 0);
+    Scope(kInner, 10, 30);
+    // `open` is never ended: the report runs while it is in progress.
+  });
+  const std::string report = FormatProfileReport({root}, kMicrosecondTicks);
+  EXPECT_NE(report.find(Line(0, kOuter,
+                             "calls=         0  total=     0.000 ms (  0.00%)  mean=      0.00 us  min=      0.00 us  "
+                             "max=      0.00 us")),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find(Line(1, kInner,
+                             "calls=         1  total=     0.020 ms (  0.00%)  mean=     20.00 us  min=     20.00 us  "
+                             "max=     20.00 us")),
+            std::string::npos)
+      << report;
+}
+
+TEST(Profiler, ScopeObjectsCloseOnExceptionsAndRegisterTheThread) {
+  const std::uint32_t before = ProfileThreadCount();
+  ProfileNode* root = nullptr;
+  const ProfileNode* afterThrow = nullptr;
+  std::thread([&] {
+    try {
+      ProfileScope outer(kScopeRenderFrame);
+      ProfileScope inner(kScopeRasterizeTile);
+      throw std::runtime_error("leave both scopes");
+    } catch (const std::runtime_error&) {
+    }
+    afterThrow = CurrentProfileNode();
+    root = ThreadProfileRoot();
+  }).join();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(afterThrow, root);
+  EXPECT_STREQ(root->name, "<thread root>");
+  const ProfileNode* frame = Child(root, kScopeRenderFrame);
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->calls.load(), 1u);
+  const ProfileNode* tile = Child(frame, kScopeRasterizeTile);
+  ASSERT_NE(tile, nullptr);
+  EXPECT_EQ(tile->calls.load(), 1u);
+  EXPECT_LE(tile->totalTicks.load(), frame->totalTicks.load());
+  EXPECT_EQ(ProfileThreadCount(), before + 1);
+  const auto roots = ProfileThreadRoots();
+  ASSERT_FALSE(roots.empty());
+  EXPECT_EQ(roots.back(), root);
+  // The process report covers this thread's scope.
+  EXPECT_NE(ProfileReport().find("mora::RasterizeTile"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace mora::diag
+
+namespace mora::diag {
+namespace {
+
+TEST(Profiler, ReportsWhileOtherThreadsKeepOpeningScopes) {
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> busy;
+  for (int t = 0; t < 2; ++t) {
+    busy.emplace_back([&] {
+      std::uint64_t tick = 0;
+      while (!stop.load()) {
+        ScopeRecord outer;
+        BeginScope(outer, kOuter, tick);
+        Scope(tick % 2 ? kInner : kOther, tick, tick + 1);
+        EndScope(outer, tick += 3);
+      }
+    });
+  }
+  for (int i = 0; i < 50; ++i) {
+    const std::string report = ProfileReport();
+    ASSERT_EQ(report.rfind("\n=== MORA scoped profile", 0), 0u);
+  }
+  stop.store(true);
+  for (auto& t : busy) t.join();
+}
+
+}  // namespace
+}  // namespace mora::diag

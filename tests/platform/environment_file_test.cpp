@@ -1,0 +1,133 @@
+// Environment reads with their buffer rule, and file writes including the
+// atomic whole-file replacement.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/environment.h"
+#include "platform/file.h"
+
+namespace mora::platform {
+namespace {
+
+constexpr char kVariable[] = "MORA_PLATFORM_TEST_VARIABLE";
+
+TEST(Environment, BufferRuleTreatsAValueThatDoesNotFitAsFailed) {
+  char buffer[8];
+  std::memset(buffer, 'x', sizeof(buffer));
+  ASSERT_TRUE(UnsetEnvironment(kVariable));
+  EXPECT_EQ(ReadEnvironment(kVariable, buffer), EnvironmentRead::Unset);
+  EXPECT_STREQ(buffer, "");
+
+  ASSERT_TRUE(SetEnvironment(kVariable, "1234567"));  // 7 characters + NUL fill 8 bytes
+  EXPECT_EQ(ReadEnvironment(kVariable, buffer), EnvironmentRead::Value);
+  EXPECT_STREQ(buffer, "1234567");
+
+  ASSERT_TRUE(SetEnvironment(kVariable, "12345678"));  // 8 characters: no room for the NUL
+  EXPECT_EQ(ReadEnvironment(kVariable, buffer), EnvironmentRead::TooLong);
+  EXPECT_STREQ(buffer, "");
+
+  ASSERT_TRUE(SetEnvironment(kVariable, ""));
+  EXPECT_EQ(ReadEnvironment(kVariable, buffer), EnvironmentRead::Value);
+  EXPECT_STREQ(buffer, "");
+
+  EXPECT_EQ(ReadEnvironment(kVariable, nullptr, 0), EnvironmentRead::TooLong);
+  EXPECT_EQ(ReadEnvironment(nullptr, buffer, sizeof(buffer)), EnvironmentRead::Unset);
+  ASSERT_TRUE(UnsetEnvironment(kVariable));
+}
+
+struct TempDirectory {
+  TempDirectory() : path(CreateTemporaryDirectory("mora-platform-")) {}
+  ~TempDirectory() { RemoveDirectoryTree(path.c_str()); }
+  std::string operator/(const char* name) const { return path + "/" + name; }
+  std::string path;
+};
+
+TEST(File, WriteSeekReadRoundTrip) {
+  TempDirectory dir;
+  ASSERT_FALSE(dir.path.empty());
+  const std::string path = dir / "data.bin";
+  File file;
+  ASSERT_TRUE(OpenFile(file, path.c_str(), FileMode::WriteTruncate));
+  ASSERT_TRUE(WriteFile(file, "abcdefgh", 8));
+  EXPECT_EQ(FileOffset(file), 8);
+  ASSERT_TRUE(SeekFile(file, 2));
+  ASSERT_TRUE(WriteFile(file, "XY", 2));
+  EXPECT_EQ(OpenFileSize(file), 8);
+  CloseFile(file);
+  EXPECT_FALSE(IsOpen(file));
+  EXPECT_FALSE(WriteFile(file, "z", 1));  // closed
+
+  ASSERT_TRUE(OpenFile(file, path.c_str(), FileMode::Append));
+  ASSERT_TRUE(SeekFile(file, 0));
+  ASSERT_TRUE(WriteFile(file, "!", 1));  // append mode ignores the seek
+  CloseFile(file);
+
+  std::string contents;
+  ASSERT_TRUE(ReadWholeFile(path.c_str(), contents));
+  EXPECT_EQ(contents, "abXYefgh!");
+  EXPECT_EQ(FileSize(path.c_str()), 9);
+
+  ASSERT_TRUE(OpenFile(file, path.c_str(), FileMode::Read));
+  char head[4] = {};
+  EXPECT_EQ(ReadFile(file, head, 3), 3);
+  EXPECT_STREQ(head, "abX");
+  EXPECT_FALSE(WriteFile(file, "q", 1));  // read-only
+  CloseFile(file);
+
+  EXPECT_TRUE(RemoveFile(path.c_str()));
+  EXPECT_FALSE(FileExists(path.c_str()));
+  EXPECT_EQ(FileSize(path.c_str()), -1);
+  EXPECT_FALSE(OpenFile(file, path.c_str(), FileMode::Read));
+}
+
+TEST(File, ReplaceAtomicallySwapsWholeContentsAndLeavesNoTemporaryFile) {
+  TempDirectory dir;
+  const std::string path = dir / "summary.log";
+  ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), "first version, long", 19));
+  ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), "second", 6));
+  std::string contents;
+  ASSERT_TRUE(ReadWholeFile(path.c_str(), contents));
+  EXPECT_EQ(contents, "second");
+  ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), nullptr, 0));
+  ASSERT_TRUE(ReadWholeFile(path.c_str(), contents));
+  EXPECT_EQ(contents, "");
+  // Only the target remains in the directory.
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path)) names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"summary.log"});
+}
+
+TEST(File, FailedReplacementKeepsTheOldFile) {
+  TempDirectory dir;
+  const std::string missing = dir / "no-such-folder/summary.log";
+  EXPECT_FALSE(ReplaceFileAtomically(missing.c_str(), "x", 1));
+  const std::string path = dir / "keep.log";
+  ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), "old", 3));
+  EXPECT_FALSE(ReplaceFileAtomically(path.c_str(), nullptr, 5));  // data missing
+  std::string contents;
+  ASSERT_TRUE(ReadWholeFile(path.c_str(), contents));
+  EXPECT_EQ(contents, "old");
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path)) names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"keep.log"});
+}
+
+TEST(File, CurrentDirectoryFollowsChangeDirectory) {
+  TempDirectory dir;
+  const std::string before = CurrentDirectory();
+  ASSERT_FALSE(before.empty());
+  ASSERT_TRUE(ChangeDirectory(dir.path.c_str()));
+  File file;
+  ASSERT_TRUE(OpenFile(file, "relative.txt", FileMode::WriteTruncate));
+  CloseFile(file);
+  EXPECT_TRUE(FileExists((dir / "relative.txt").c_str()));
+  ASSERT_TRUE(ChangeDirectory(before.c_str()));
+  EXPECT_EQ(CurrentDirectory(), before);
+}
+
+}  // namespace
+}  // namespace mora::platform
