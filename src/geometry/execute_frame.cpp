@@ -1,0 +1,43 @@
+// Keyframe restore, replay and emit for one frame, cut off after the stage the settings name.
+#include "geometry/execute_frame.h"
+
+#include "geometry/emit_stage.h"
+#include "gl/command_executor.h"
+#include "panel/driver_settings.h"
+#include "render/tile_grid.h"
+
+namespace mora {
+
+namespace {
+
+// PipelineCutoff stages this function acts on.
+constexpr int32_t kStopBeforeCommandStream = 0;
+constexpr int32_t kStopAfterNativePackets = 1;
+
+}  // namespace
+
+void ExecuteFrame(GlContext& ctx, std::vector<SetupTriangle>& triangles, const FrameRecording& recording,
+                  bool allowParallelEmit, rjq::RenderJobQueue* queue) {
+    RestoreKeyframe(ctx, recording.keyframe);
+
+    triangles.clear();
+    ctx.primitiveVertices.clear();
+    ctx.frameVertices.clear();
+    ctx.nativePackets.clear();
+    ctx.packetSequence = 0;
+    ctx.statistics = FrameStatistics{};
+
+    const int32_t cutoff = SettingValue(Settings().PipelineCutoff);
+    if (cutoff == kStopBeforeCommandStream) return;
+
+    ReplayCommands(ctx, recording.commands.stream, recording.commands.blob, ReadRenderOverrides(Settings()));
+    if (cutoff == kStopAfterNativePackets) return;
+
+    EmitFrameTriangles(ctx, triangles, allowParallelEmit, ReadEmitOptions(), queue);
+}
+
+void ExecuteFrame(const FrameRecording& recording, bool allowParallelEmit) {
+    ExecuteFrame(TheGlContext(), TheTileGrid().setupTriangles, recording, allowParallelEmit, rjq::ProcessQueue());
+}
+
+}  // namespace mora

@@ -1,0 +1,21 @@
+// The per-triangle step of the emit stage: transform three vertices with the packet's matrix,
+// clip against the view volume, re-triangulate as a fan and set up each fan triangle.
+// Called by primitive assembly for every triangle of a packet's decomposition.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "geometry/triangle_setup.h"
+#include "gl/gl_vertex.h"
+#include "gl/native_packet.h"
+#include "render/setup_triangle.h"
+
+namespace mora {
+
+// Appends the surviving fan triangles to `out` and returns their count: 0 when clipped away or
+// culled; at most 7 for finite input (six planes add at most six vertices to a triangle).
+uint32_t EmitTriangle(const NativePacket& packet, const EmitOptions& options, const GlVertex& a, const GlVertex& b,
+                      const GlVertex& c, std::vector<SetupTriangle>& out);
+
+}  // namespace mora

@@ -1,0 +1,96 @@
+// Window mapping, culling and SetupTriangle writing for one fan triangle.
+#include "geometry/triangle_setup.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+namespace mora {
+
+bool CullsTriangle(const NativePacket& packet, float area) {
+    if (packet.cullEnabled != 1) return false;
+    bool front = packet.frontFace == kFrontFaceDefault ? (area < 0.0f) : (area > 0.0f);
+    switch (packet.cullFace) {
+        case kCullFront: return front;
+        case kCullBack: return !front;
+        case kCullFrontAndBack: return true;
+        default: return false;
+    }
+}
+
+namespace {
+
+struct WindowVertex {
+    float x, y, z, q;
+};
+
+inline WindowVertex ToWindow(const ClipVertex& v, float vx, float vy, float width, float height,
+                             float depthNear, float depthFar) {
+    float q = 1.0f / v.w;
+    WindowVertex o;
+    o.x = (v.x * q * 0.5f + 0.5f) * width + vx;
+    o.y = (1.0f - (v.y * q * 0.5f + 0.5f)) * height + vy;
+    o.z = (depthFar - depthNear) * (v.z * q * 0.5f + 0.5f) + depthNear;
+    o.q = q;
+    return o;
+}
+
+inline bool Finite(const WindowVertex& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q);
+}
+
+}  // namespace
+
+uint32_t SetupFanTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
+                          const ClipVertex& b, const ClipVertex& c, SetupTriangle& out) {
+    // !(w > 0) also rejects a NaN w.
+    if (!(a.w > 0.0f) || !(b.w > 0.0f) || !(c.w > 0.0f)) return 0;
+
+    const float vx = static_cast<float>(packet.viewport[0]);
+    const float vy = static_cast<float>(packet.viewport[1]);
+    const float width = static_cast<float>(packet.viewport[2]);
+    const float height = static_cast<float>(packet.viewport[3]);
+    const WindowVertex w0 = ToWindow(a, vx, vy, width, height, packet.depthNear, packet.depthFar);
+    const WindowVertex w1 = ToWindow(b, vx, vy, width, height, packet.depthNear, packet.depthFar);
+    const WindowVertex w2 = ToWindow(c, vx, vy, width, height, packet.depthNear, packet.depthFar);
+    // Non-finite values only arise from NaN/inf matrices or vertices (or a vertex at the eye);
+    // such a triangle cannot be binned or rasterized meaningfully, so it is dropped here.
+    if (!Finite(w0) || !Finite(w1) || !Finite(w2)) return 0;
+
+    float zmin, zmax;
+    if (options.disableHiZ) {
+        zmin = -1e30f;
+        zmax = 1e30f;
+    } else {
+        // Plain comparisons: the depths are finite here (checked above).
+        zmin = w0.z < w1.z ? w0.z : w1.z;
+        zmin = w2.z < zmin ? w2.z : zmin;
+        zmax = w0.z > w1.z ? w0.z : w1.z;
+        zmax = w2.z > zmax ? w2.z : zmax;
+    }
+
+    if (!options.disableFaceCull) {
+        float area = (w1.x - w0.x) * (w2.y - w0.y) - (w2.x - w0.x) * (w1.y - w0.y);
+        if (CullsTriangle(packet, area)) return 0;
+    }
+
+    // The SetupTriangle starts as the packet's RenderState; every word outside the resolved block
+    // (21..29) is written below, so only that block is copied.
+    static_assert(sizeof(RenderState) == sizeof(SetupTriangle));
+    static_assert(offsetof(SetupTriangle, textureSlot) == kRsTextureSlot * 4);
+    static_assert(offsetof(SetupTriangle, filterClass) == kRsFilterClass * 4);
+    std::memcpy(&out.textureSlot, &packet.renderState.words[kRsTextureSlot],
+                (kRsFilterClass - kRsTextureSlot + 1) * sizeof(uint32_t));
+    out.x0 = w0.x; out.x1 = w1.x; out.x2 = w2.x;
+    out.y0 = w0.y; out.y1 = w1.y; out.y2 = w2.y;
+    out.z0 = w0.z; out.z1 = w1.z; out.z2 = w2.z;
+    out.colour0 = a.colour; out.colour1 = b.colour; out.colour2 = c.colour;
+    out.s0 = a.s; out.s1 = b.s; out.s2 = c.s;
+    out.t0 = a.t; out.t1 = b.t; out.t2 = c.t;
+    out.invw0 = w0.q; out.invw1 = w1.q; out.invw2 = w2.q;
+    out.zmin = zmin;
+    out.zmax = zmax;
+    return 1;
+}
+
+}  // namespace mora

@@ -1,0 +1,207 @@
+// Clipping against the view volume and fan-triangle setup (window mapping, depth bounds, culling).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "geometry/clip.h"
+#include "geometry/triangle_setup.h"
+
+namespace mora {
+namespace {
+
+ClipVertex V(float x, float y, float z, float w, uint32_t colour = 0xFFFFFFFFu, float s = 0, float t = 0) {
+    return ClipVertex{x, y, z, w, colour, s, t};
+}
+
+NativePacket Packet(int width = 640, int height = 480) {
+    NativePacket p;
+    std::memset(&p, 0, sizeof(p));
+    p.mode = 4;
+    p.viewport[2] = width;
+    p.viewport[3] = height;
+    p.depthNear = 0.0f;
+    p.depthFar = 1.0f;
+    p.cullFace = kCullBack;
+    p.frontFace = kFrontFaceDefault;
+    return p;
+}
+
+TEST(Clip, TransformIsColumnMajor) {
+    float m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    ClipVertex v = TransformToClip(m, 1.0f, 10.0f, 100.0f, 0x11223344u, 0.25f, 0.75f);
+    EXPECT_FLOAT_EQ(v.x, 1 + 50 + 900 + 13);
+    EXPECT_FLOAT_EQ(v.y, 2 + 60 + 1000 + 14);
+    EXPECT_FLOAT_EQ(v.z, 3 + 70 + 1100 + 15);
+    EXPECT_FLOAT_EQ(v.w, 4 + 80 + 1200 + 16);
+    EXPECT_EQ(v.colour, 0x11223344u);
+    EXPECT_EQ(v.s, 0.25f);
+    EXPECT_EQ(v.t, 0.75f);
+}
+
+TEST(Clip, InsideTriangleIsUnchanged) {
+    ClipPolygon poly;
+    ASSERT_TRUE(ClipTriangle(V(-0.5f, -0.5f, 0, 1), V(0.5f, -0.5f, 0.2f, 1), V(0, 0.5f, 1, 1), poly));
+    ASSERT_EQ(poly.count, 3);
+    EXPECT_EQ(poly.v[0].x, -0.5f);
+    EXPECT_EQ(poly.v[1].z, 0.2f);
+    EXPECT_EQ(poly.v[2].z, 1.0f);  // exactly on the far plane counts as inside
+}
+
+TEST(Clip, CrossingOneSidePlaneGivesFourVertices) {
+    // b lies beyond x = w; the polygon becomes a, I(a->b), I(b->c), c.
+    ClipPolygon poly;
+    ASSERT_TRUE(ClipTriangle(V(-0.5f, -0.5f, 0, 1, 0xFF0000C8u, 0.0f, 0.0f), V(2.0f, 0.0f, 0, 1, 0xFF000000u, 1.0f, 0.5f),
+                             V(-0.5f, 0.5f, 0, 1, 0xFF0000C8u, 0.0f, 1.0f), poly));
+    ASSERT_EQ(poly.count, 4);
+    EXPECT_EQ(poly.v[0].x, -0.5f);
+    EXPECT_FLOAT_EQ(poly.v[1].x, 1.0f);
+    EXPECT_FLOAT_EQ(poly.v[1].y, -0.2f);  // f = 1.5 / 2.5 = 0.6
+    EXPECT_FLOAT_EQ(poly.v[1].s, 0.6f);
+    EXPECT_FLOAT_EQ(poly.v[2].x, 1.0f);
+    EXPECT_FLOAT_EQ(poly.v[2].y, 0.2f);  // f = 1 / 2.5 = 0.4 from b towards c
+    EXPECT_FLOAT_EQ(poly.v[2].t, 0.5f + 0.4f * 0.5f);
+    EXPECT_EQ(poly.v[3].y, 0.5f);
+    // Blue 200 -> 0 at f = 0.6: trunc(200 * 0.4 + 0.5) = 80; from 0 -> 200 at f = 0.4: trunc(80.5) = 80.
+    EXPECT_EQ(poly.v[1].colour, 0xFF000050u);
+    EXPECT_EQ(poly.v[2].colour, 0xFF000050u);
+
+    // Emitting the fan gives (p0, p1, p2) and (p0, p2, p3).
+    NativePacket packet = Packet();
+    EmitOptions options{false, false};
+    SetupTriangle t[2];
+    EXPECT_EQ(SetupFanTriangle(packet, options, poly.v[0], poly.v[1], poly.v[2], t[0]), 1u);
+    EXPECT_EQ(SetupFanTriangle(packet, options, poly.v[0], poly.v[2], poly.v[3], t[1]), 1u);
+    EXPECT_FLOAT_EQ(t[0].x1, 640.0f);
+    EXPECT_FLOAT_EQ(t[1].x1, 640.0f);
+    EXPECT_FLOAT_EQ(t[1].x2, 160.0f);
+}
+
+TEST(Clip, ColourRoundsHalfUp) {
+    // 255 * 0.5 + 0 * 0.5 + 0.5 = 128 (round half up), per byte independently.
+    EXPECT_EQ(LerpColour(0xFF00FF00u, 0x00FF00FFu, 0.5f), 0x80808080u);
+    EXPECT_EQ(LerpColour(0x01020304u, 0x01020304u, 0.3f), 0x01020304u);
+    // Non-finite fractions (from inf distances) must not reach a float-to-int conversion.
+    EXPECT_EQ(LerpColour(0xFFFFFFFFu, 0xFFFFFFFFu, std::numeric_limits<float>::quiet_NaN()), 0u);
+}
+
+TEST(Clip, TriangleBehindTheEyeIsDiscarded) {
+    ClipPolygon poly;
+    EXPECT_FALSE(ClipTriangle(V(0, 0, 0, -1), V(0.5f, 0, 0, -1), V(0, 0.5f, 0, -2), poly));
+    EXPECT_EQ(poly.count, 0);
+    // A triangle straddling w = 0 keeps only its front part, and every kept w is >= 0.
+    ASSERT_TRUE(ClipTriangle(V(0, 0, 0, 1), V(0, 0, 0, -1), V(0.5f, 0.5f, 0, 1), poly));
+    for (int i = 0; i < poly.count; ++i) EXPECT_GE(poly.v[i].w, 0.0f);
+}
+
+TEST(Clip, CrossingACornerCutsBothPlanes) {
+    // (0,0), (3,0), (0,3) with w = 1 covers the corner x = y = 1: the result is the unit square.
+    ClipPolygon poly;
+    ASSERT_TRUE(ClipTriangle(V(0, 0, 0, 1), V(3, 0, 0, 1), V(0, 3, 0, 1), poly));
+    ASSERT_EQ(poly.count, 4);
+    const float expect[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(poly.v[i].x, expect[i][0], 1e-6f) << i;
+        EXPECT_NEAR(poly.v[i].y, expect[i][1], 1e-6f) << i;
+    }
+}
+
+TEST(Clip, PolygonNeverExceedsTwelveVertices) {
+    // A big triangle around the whole volume with NaN-free input cuts at most 9 vertices.
+    ClipPolygon poly;
+    ASSERT_TRUE(ClipTriangle(V(-10, -10, 5, 1), V(10, -10, -5, 1), V(0, 20, 0, 1), poly));
+    EXPECT_GE(poly.count, 3);
+    EXPECT_LE(poly.count, kMaxClipVertices);
+    for (int i = 0; i < poly.count; ++i) {
+        EXPECT_LE(std::fabs(poly.v[i].x), poly.v[i].w + 1e-5f);
+        EXPECT_LE(std::fabs(poly.v[i].y), poly.v[i].w + 1e-5f);
+        EXPECT_LE(std::fabs(poly.v[i].z), poly.v[i].w + 1e-5f);
+    }
+}
+
+TEST(TriangleSetup, ViewportAndDepthMapping) {
+    NativePacket packet = Packet();
+    packet.viewport[0] = 10;
+    packet.viewport[1] = 20;
+    packet.depthNear = 0.25f;
+    packet.depthFar = 0.75f;
+    packet.renderState.words[kRsBlendMode] = 3;
+    SetupTriangle t;
+    ASSERT_EQ(SetupFanTriangle(packet, {false, false}, V(0, 0, 0, 1, 0xFF112233u, 0.5f, 0.25f), V(1, 1, 1, 2),
+                               V(-1, -1, -1, 4), t),
+              1u);
+    EXPECT_FLOAT_EQ(t.x0, 330.0f);
+    EXPECT_FLOAT_EQ(t.y0, 260.0f);
+    EXPECT_FLOAT_EQ(t.z0, 0.5f);  // near + (far - near) / 2
+    EXPECT_FLOAT_EQ(t.x1, 0.75f * 640 + 10);
+    EXPECT_FLOAT_EQ(t.y1, 0.25f * 480 + 20);  // y grows downward
+    EXPECT_FLOAT_EQ(t.invw1, 0.5f);
+    EXPECT_FLOAT_EQ(t.invw2, 0.25f);
+    EXPECT_EQ(t.colour0, 0xFF112233u);
+    EXPECT_EQ(t.s0, 0.5f);
+    EXPECT_EQ(t.t0, 0.25f);
+    EXPECT_FLOAT_EQ(t.zmin, t.z2);
+    EXPECT_FLOAT_EQ(t.zmax, t.z1);
+    EXPECT_EQ(t.blendCode, 3u);  // render state words are carried over
+}
+
+TEST(TriangleSetup, DisableHiZWidensDepthBounds) {
+    NativePacket packet = Packet();
+    SetupTriangle t;
+    ASSERT_EQ(SetupFanTriangle(packet, {true, false}, V(0, 0, 0.5f, 1), V(1, 0, 0.1f, 1), V(0, 1, 0.9f, 1), t), 1u);
+    EXPECT_EQ(t.zmin, -1e30f);
+    EXPECT_EQ(t.zmax, 1e30f);
+}
+
+TEST(TriangleSetup, NonPositiveOrNonFiniteWIsDiscarded) {
+    NativePacket packet = Packet();
+    SetupTriangle t;
+    EXPECT_EQ(SetupFanTriangle(packet, {}, V(0, 0, 0, 0), V(0, 0, 0, 1), V(0, 0, 0, 1), t), 0u);
+    EXPECT_EQ(SetupFanTriangle(packet, {}, V(0, 0, 0, 1), V(0, 0, 0, -1), V(0, 0, 0, 1), t), 0u);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(SetupFanTriangle(packet, {}, V(0, 0, 0, 1), V(0, 0, 0, 1), V(0, 0, 0, nan), t), 0u);
+    EXPECT_EQ(SetupFanTriangle(packet, {}, V(nan, 0, 0, 1), V(0, 0, 0, 1), V(0, 0, 0, 1), t), 0u);
+}
+
+// Window-space doubled area A for these clip triangles, viewport 640 x 480 (y flipped):
+// kNegative has A < 0, kPositive has A > 0, kFlat has A = 0.
+struct Tri {
+    ClipVertex a, b, c;
+};
+const Tri kNegative{V(-0.5f, -0.5f, 0, 1), V(0.5f, -0.5f, 0, 1), V(0, 0.5f, 0, 1)};
+const Tri kPositive{V(-0.5f, -0.5f, 0, 1), V(0, 0.5f, 0, 1), V(0.5f, -0.5f, 0, 1)};
+const Tri kFlat{V(-0.5f, 0, 0, 1), V(0, 0, 0, 1), V(0.5f, 0, 0, 1)};
+
+uint32_t Emit(const NativePacket& p, const Tri& tri, bool disableCull = false) {
+    SetupTriangle t;
+    return SetupFanTriangle(p, {false, disableCull}, tri.a, tri.b, tri.c, t);
+}
+
+TEST(TriangleSetup, CullDecisionsForBothWindingsAndEveryFace) {
+    const Tri* tris[3] = {&kNegative, &kPositive, &kFlat};
+    // Surviving (1) or discarded (0) for kNegative, kPositive, kFlat.
+    const struct {
+        uint32_t frontFace, cullFace;
+        uint32_t expect[3];
+    } cases[] = {
+        {0x0901, kCullBack, {1, 0, 0}},  {0x0901, kCullFront, {0, 1, 1}}, {0x0901, kCullFrontAndBack, {0, 0, 0}},
+        {0x0900, kCullBack, {0, 1, 0}},  {0x0900, kCullFront, {1, 0, 1}}, {0x0900, kCullFrontAndBack, {0, 0, 0}},
+        {0x0901, 0x1234, {1, 1, 1}},  // an unknown face culls nothing
+    };
+    for (const auto& c : cases) {
+        NativePacket p = Packet();
+        p.cullEnabled = 1;
+        p.frontFace = c.frontFace;
+        p.cullFace = c.cullFace;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(Emit(p, *tris[i]), c.expect[i]) << std::hex << c.frontFace << " " << c.cullFace << " " << i;
+            EXPECT_EQ(Emit(p, *tris[i], /*disableCull=*/true), 1u);
+        }
+        p.cullEnabled = 0;
+        EXPECT_EQ(Emit(p, kPositive) + Emit(p, kNegative), 2u);
+    }
+}
+
+}  // namespace
+}  // namespace mora

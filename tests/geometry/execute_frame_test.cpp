@@ -1,0 +1,194 @@
+// ExecuteFrame: keyframe restore, the cut-off stages, the emptied working set, and the emit
+// stage's parallel path producing exactly the single-job triangles.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "geometry/emit_stage.h"
+#include "geometry/execute_frame.h"
+#include "gl/gl_state.h"
+#include "gl/keyframe.h"
+#include "geometry/frame_test_support.h"
+
+namespace mora {
+namespace {
+
+using test::ScopedSetting;
+
+// One triangle fully inside a 640 x 480 viewport (identity matrices), blending (ONE, ONE).
+void AppendInsideTriangle(CommandStream& s) {
+    AppendViewport(s, 0, 0, 640, 480);
+    AppendMatrixMode(s, 0x1701);
+    AppendLoadIdentity(s);
+    AppendMatrixMode(s, 0x1700);
+    AppendLoadIdentity(s);
+    AppendEnable(s, 0x0BE2);
+    AppendBlendFunc(s, 1, 1);
+    AppendBegin(s, 4);
+    AppendColor(s, 0xFF0000FFu);
+    AppendVertex3f(s, -0.5f, -0.5f, 0.0f);
+    AppendVertex3f(s, 0.5f, -0.5f, 0.5f);
+    AppendVertex3f(s, 0.0f, 0.5f, -0.5f);
+    AppendEnd(s);
+    AppendFrameEnd(s);
+}
+
+TEST(ExecuteFrame, CutOffStages) {
+    FrameRecording frame;
+    AppendInsideTriangle(frame.commands.stream);
+    const struct {
+        int32_t cutoff;
+        size_t packets, triangles;
+        bool replayed;
+    } stages[] = {{0, 0, 0, false}, {1, 1, 0, true}, {2, 1, 1, true}, {5, 1, 1, true}};
+    for (const auto& stage : stages) {
+        SCOPED_TRACE(stage.cutoff);
+        ScopedSetting cutoff(Settings().PipelineCutoff, stage.cutoff);
+        auto ctx = test::NewContext();
+        std::vector<SetupTriangle> triangles(3);  // stale triangles from an earlier frame
+        ctx->nativePackets.resize(2);
+        ctx->frameVertices.resize(5);
+        ctx->primitiveVertices.resize(1);
+        ctx->packetSequence = 9;
+        ctx->statistics.emitTicks = 1234;
+        ExecuteFrame(*ctx, triangles, frame, true, nullptr);
+        EXPECT_EQ(ctx->nativePackets.size(), stage.packets);
+        EXPECT_EQ(triangles.size(), stage.triangles);
+        EXPECT_EQ(ctx->blendEnabled, stage.replayed);
+        EXPECT_TRUE(ctx->primitiveVertices.empty());
+        EXPECT_EQ(ctx->packetSequence, stage.packets);
+        EXPECT_EQ(ctx->statistics.emittedTriangles, stage.triangles);
+        if (stage.cutoff == 0) {
+            EXPECT_EQ(ctx->statistics.emitTicks, 0u);  // statistics zeroed
+            EXPECT_TRUE(ctx->frameVertices.empty());
+        }
+    }
+}
+
+TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
+    ScopedSetting cutoff(Settings().PipelineCutoff, 5);
+    FrameRecording frame;
+    AppendInsideTriangle(frame.commands.stream);
+    auto ctx = test::NewContext();
+    std::vector<SetupTriangle> triangles;
+    ExecuteFrame(*ctx, triangles, frame, false, nullptr);
+    ASSERT_EQ(triangles.size(), 1u);
+    const SetupTriangle& t = triangles[0];
+    EXPECT_FLOAT_EQ(t.x0, 160.0f);
+    EXPECT_FLOAT_EQ(t.y0, 360.0f);
+    EXPECT_FLOAT_EQ(t.x2, 320.0f);
+    EXPECT_FLOAT_EQ(t.y2, 120.0f);
+    EXPECT_FLOAT_EQ(t.z1, 0.75f);
+    EXPECT_FLOAT_EQ(t.zmin, 0.25f);
+    EXPECT_FLOAT_EQ(t.zmax, 0.75f);
+    EXPECT_EQ(t.colour0, 0xFF0000FFu);
+    EXPECT_EQ(t.blendCode, 1u);
+    EXPECT_EQ(t.textureSlot, kNoTextureSlot);
+    EXPECT_EQ(ctx->statistics.packetCount, 1u);
+    EXPECT_EQ(ctx->statistics.vertexRecords, 3u);
+    EXPECT_EQ(ctx->statistics.streamBytes, CommandBufferSize(frame.commands.stream));
+
+    // The overrides are read when the frame executes.
+    ScopedSetting blend(Settings().DisableBlend, 1);
+    ScopedSetting hiz(Settings().DisableHiZ, 1);
+    ExecuteFrame(*ctx, triangles, frame, false, nullptr);
+    ASSERT_EQ(triangles.size(), 1u);
+    EXPECT_EQ(triangles[0].blendCode, 0u);
+    EXPECT_EQ(triangles[0].zmin, -1e30f);
+}
+
+TEST(ExecuteFrame, RestoresTheKeyframeBeforeReplaying) {
+    ScopedSetting cutoff(Settings().PipelineCutoff, 5);
+    auto ctx = test::NewContext();
+    PendingKeyframe pending;
+    ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));  // frame start: culling off
+    FrameRecording frame;
+    AppendInsideTriangle(frame.commands.stream);
+    // The API side left culling on (front faces) after the frame; the replay must start without it.
+    ApplyEnable(*ctx, 0x0B44);
+    ApplyCullFace(*ctx, 0x0408);
+    BuildKeyframe(pending, *ctx, frame.keyframe);
+    std::vector<SetupTriangle> triangles;
+    ExecuteFrame(*ctx, triangles, frame, false, nullptr);
+    EXPECT_EQ(triangles.size(), 1u);
+    EXPECT_FALSE(ctx->cullEnabled);
+}
+
+TEST(EmitStage, ParallelJobsWriteTheSingleJobBytes) {
+    ScopedSetting cutoff(Settings().PipelineCutoff, 5);
+    rjq::RenderJobQueue* queue = test::NewQueue(4);
+    ASSERT_NE(queue, nullptr);
+    for (uint32_t packets : {3u, 97u, 1000u}) {
+        SCOPED_TRACE(packets);
+        FrameRecording frame;
+        test::AppendRandomScene(frame.commands.stream, packets, packets, 40000);
+        auto ctx = test::NewContext();
+        std::vector<SetupTriangle> single, parallel;
+        ExecuteFrame(*ctx, single, frame, false, queue);
+        ASSERT_GE(ctx->frameVertices.size(), kParallelEmitMinVertices);
+        const uint32_t before = queue->nextSequence.load();
+        ExecuteFrame(*ctx, parallel, frame, true, queue);
+        EXPECT_EQ(queue->nextSequence.load(), before + 1);  // one job of min(4, packets) items ran
+        ASSERT_GT(single.size(), 1000u);
+        ASSERT_EQ(single.size(), parallel.size());
+        EXPECT_EQ(0, std::memcmp(single.data(), parallel.data(), single.size() * sizeof(SetupTriangle)));
+        EXPECT_EQ(ctx->statistics.emittedTriangles, parallel.size());
+    }
+    rjq::DestroyRenderJobQueue(queue);
+}
+
+TEST(EmitStage, SmallFramesRunAsOneJob) {
+    ScopedSetting cutoff(Settings().PipelineCutoff, 5);
+    rjq::RenderJobQueue* queue = test::NewQueue(4);
+    ASSERT_NE(queue, nullptr);
+    FrameRecording frame;
+    test::AppendRandomScene(frame.commands.stream, 5, 100, 32000);  // below 32768 vertices
+    auto ctx = test::NewContext();
+    std::vector<SetupTriangle> triangles;
+    const uint32_t before = queue->nextSequence.load();
+    ExecuteFrame(*ctx, triangles, frame, true, queue);
+    EXPECT_LT(ctx->frameVertices.size(), kParallelEmitMinVertices);
+    EXPECT_GT(triangles.size(), 0u);
+    EXPECT_EQ(queue->nextSequence.load(), before);  // nothing was enqueued
+    rjq::DestroyRenderJobQueue(queue);
+}
+
+TEST(EmitStage, KeepsPacketAndDecompositionOrder) {
+    auto ctx = test::NewContext();
+    // Two packets: a quad strip of 6 vertices (4 triangles) then a fan of 4 (2 triangles), each
+    // vertex tagged by its colour; identity matrix, so nothing is clipped.
+    for (uint32_t i = 0; i < 10; ++i) {
+        const float a = float(i) * 0.6f;
+        ctx->frameVertices.push_back(GlVertex{0.5f * std::cos(a), 0.5f * std::sin(a), 0, i, 0, 0});
+    }
+    NativePacket p{};
+    for (int k = 0; k < 16; k += 5) p.mvp[k] = 1.0f;
+    p.viewport[2] = 100;
+    p.viewport[3] = 100;
+    p.depthFar = 1;
+    p.mode = 8;
+    p.vertexCount = 6;
+    ctx->nativePackets.push_back(p);
+    p.mode = 6;
+    p.firstVertex = 6;
+    p.vertexCount = 4;
+    ctx->nativePackets.push_back(p);
+    std::vector<SetupTriangle> out;
+    EmitFrameTriangles(*ctx, out, false, EmitOptions{false, false}, nullptr);
+    const uint32_t expect[6][3] = {{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}, {6, 7, 8}, {6, 8, 9}};
+    ASSERT_EQ(out.size(), 6u);
+    for (int t = 0; t < 6; ++t) {
+        EXPECT_EQ(out[t].colour0, expect[t][0]) << t;
+        EXPECT_EQ(out[t].colour1, expect[t][1]) << t;
+        EXPECT_EQ(out[t].colour2, expect[t][2]) << t;
+    }
+    // A packet whose range lies outside the vertex array is skipped.
+    ctx->nativePackets[0].firstVertex = 8;
+    EmitFrameTriangles(*ctx, out, false, EmitOptions{false, false}, nullptr);
+    EXPECT_EQ(out.size(), 2u);
+}
+
+}  // namespace
+}  // namespace mora

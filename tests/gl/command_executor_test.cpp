@@ -1,0 +1,484 @@
+// Replay of recorded frames: state records, packet building, the colour/texcoord/vertex fusion,
+// and streams that are truncated, lie about sizes or blob references, or are random bytes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "gl/command_executor.h"
+#include "gl/gl_state.h"
+#include "gl/keyframe_snapshot.h"
+#include "gl/matrix_stack.h"
+#include "gl/texture_objects.h"
+#include "gl/replay_test_support.h"
+
+namespace mora {
+namespace {
+
+using test::AppendQuad;
+using test::AppendRaw;
+using test::AppendWord;
+using test::NewContext;
+
+constexpr RenderOverrides kNoOverrides{0, false, false, false, 0};
+
+ReplayEnd Replay(GlContext& ctx, const CommandRecording& rec) {
+    return ReplayCommands(ctx, rec.stream, rec.blob, kNoOverrides);
+}
+
+bool SameSnapshot(const GlContext& a, const GlContext& b) {
+    KeyframeSnapshot sa, sb;
+    SerializeKeyframeSnapshot(a, sa);
+    SerializeKeyframeSnapshot(b, sb);
+    return std::memcmp(sa.bytes, sb.bytes, sizeof(sa.bytes)) == 0;
+}
+
+TEST(ReplayCommands, StateRecordsMatchTheEntries) {
+    // Apply each call to `live` as the entries do and record it; replay into a fresh context.
+    auto live = NewContext();
+    auto replayed = NewContext();
+    CommandRecording rec;
+    CommandStream& s = rec.stream;
+    const float ortho[6] = {0, 640, 480, 0, -1, 1};
+    ApplyMatrixMode(*live, 0x1701); AppendMatrixMode(s, 0x1701);
+    ApplyLoadIdentity(*live); AppendLoadIdentity(s);
+    ApplyOrtho(*live, ortho[0], ortho[1], ortho[2], ortho[3], ortho[4], ortho[5]);
+    AppendOrtho(s, ortho[0], ortho[1], ortho[2], ortho[3], ortho[4], ortho[5]);
+    ApplyMatrixMode(*live, 0x1700); AppendMatrixMode(s, 0x1700);
+    ApplyLoadIdentity(*live); AppendLoadIdentity(s);
+    ApplyPushMatrix(*live); AppendPushMatrix(s);
+    ApplyTranslate(*live, 1, 2, 3); AppendTranslatef(s, 1, 2, 3);
+    ApplyRotate(*live, 30, 0, 0, 1); AppendRotatef(s, 30, 0, 0, 1);
+    ApplyScale(*live, 2, 2, 2); AppendScalef(s, 2, 2, 2);
+    ApplyViewport(*live, 5, 6, 320, 200); AppendViewport(s, 5, 6, 320, 200);
+    ApplyDepthRange(*live, 0.25f, 0.75f); AppendDepthRange(s, 0.25, 0.75);
+    ApplyEnable(*live, 0x0B71); AppendEnable(s, 0x0B71);
+    ApplyEnable(*live, 0x0BE2); AppendEnable(s, 0x0BE2);
+    ApplyDisable(*live, 0x0BE2); AppendDisable(s, 0x0BE2);
+    ApplyEnable(*live, 0x0B44); AppendEnable(s, 0x0B44);
+    ApplyBlendFunc(*live, 0x0302, 0x0303); AppendBlendFunc(s, 0x0302, 0x0303);
+    ApplyAlphaFunc(*live, 0x0204, 0.5f); AppendAlphaFunc(s, 0x0204, 0.5f);
+    ApplyDepthFunc(*live, 0x0203); AppendDepthFunc(s, 0x0203);
+    ApplyDepthMask(*live, 0); AppendDepthMask(s, 0);
+    ApplyCullFace(*live, 0x0404); AppendCullFace(s, 0x0404);
+    ApplyFrontFace(*live, 0x0900); AppendFrontFace(s, 0x0900);
+    ApplyTexEnvi(*live, 0x2300, 0x2200, 0x1E01); AppendTexEnvi(s, 0x2300, 0x2200, 0x1E01);
+    const float envColour[4] = {1, 0.5f, 0, 1};
+    ApplyTexEnvfv(*live, 0x2300, 0x2201, envColour); AppendTexEnvfv(s, 0x2300, 0x2201, envColour);
+    ApplyClearColor(*live, 0.2f, 0.4f, 0.6f, 1); AppendClearColor(s, 0.2f, 0.4f, 0.6f, 1);
+    ApplyClearDepth(*live, 0.5f); AppendClearDepth(s, 0.5);
+    ApplyClear(*live, 0x4100); AppendClear(s, 0x4100);
+    ApplyColor(*live, 0x80402010u); AppendColor(s, 0x80402010u);
+    ApplyTexCoord(*live, 0.5f, 0.25f); AppendTexCoord2f(s, 0.5f, 0.25f);
+    // Recorded-only calls change nothing on either side.
+    AppendScissor(s, 1, 2, 3, 4);
+    AppendShadeModel(s, 0x1D00);
+    AppendPolygonOffset(s, 1, 1);
+    ASSERT_EQ(Replay(*replayed, rec), ReplayEnd::EndOfStream);
+    EXPECT_TRUE(SameSnapshot(*live, *replayed));
+    EXPECT_EQ(replayed->statistics.executedRecords, 31u);
+    EXPECT_EQ(replayed->statistics.streamBytes, CommandBufferSize(rec.stream));
+}
+
+TEST(ReplayCommands, PacketNeedsThreeVerticesAndAMode) {
+    auto ctx = NewContext();
+    CommandRecording rec;
+    CommandStream& s = rec.stream;
+    AppendBegin(s, 4);  // two vertices: no packet
+    AppendVertex2f(s, 0, 0);
+    AppendVertex2f(s, 1, 0);
+    AppendEnd(s);
+    AppendBegin(s, 0);  // points: no packet
+    for (int i = 0; i < 4; ++i) AppendVertex2f(s, float(i), 0);
+    AppendEnd(s);
+    AppendBegin(s, 4);  // three vertices: packet 0
+    AppendVertex2f(s, 0, 0);
+    AppendVertex2f(s, 1, 0);
+    AppendVertex3f(s, 0, 1, 0.5f);
+    AppendEnd(s);
+    AppendBegin(s, 1);  // lines: a packet (it draws nothing later)
+    for (int i = 0; i < 4; ++i) AppendVertex2f(s, float(i), 1);
+    AppendEnd(s);
+    AppendVertex2f(s, 9, 9);  // outside begin/end: dropped at the next End
+    AppendEnd(s);
+    ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
+    ASSERT_EQ(ctx->nativePackets.size(), 2u);
+    const NativePacket& p0 = ctx->nativePackets[0];
+    const NativePacket& p1 = ctx->nativePackets[1];
+    EXPECT_EQ(p0.sequence, 0u);
+    EXPECT_EQ(p0.mode, 4u);
+    EXPECT_EQ(p0.firstVertex, 0u);
+    EXPECT_EQ(p0.vertexCount, 3u);
+    EXPECT_EQ(p1.sequence, 1u);
+    EXPECT_EQ(p1.mode, 1u);
+    EXPECT_EQ(p1.firstVertex, 3u);
+    EXPECT_EQ(p1.vertexCount, 4u);
+    ASSERT_EQ(ctx->frameVertices.size(), 7u);
+    EXPECT_EQ(ctx->frameVertices[1].z, 0.0f);  // Vertex2f gives z = 0
+    EXPECT_EQ(ctx->frameVertices[2].z, 0.5f);
+    EXPECT_EQ(ctx->packetSequence, 2u);
+    EXPECT_EQ(ctx->statistics.packetCount, 2u);
+    EXPECT_EQ(ctx->primitiveMode, 0u);
+    EXPECT_TRUE(ctx->primitiveVertices.empty());
+    EXPECT_EQ(ctx->statistics.vertexRecords, 14u);
+}
+
+TEST(ReplayCommands, PacketCarriesTheStateAtEnd) {
+    auto ctx = NewContext();
+    CommandRecording rec;
+    CommandStream& s = rec.stream;
+    const float proj[16] = {2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1};
+    AppendMatrixMode(s, 0x1701);
+    AppendLoadMatrixf(s, proj);
+    AppendMatrixMode(s, 0x1700);
+    AppendLoadIdentity(s);
+    AppendTranslatef(s, 1, 0, 0);
+    AppendViewport(s, 10, 20, 300, 200);
+    AppendDepthRange(s, 0.1, 0.9);
+    AppendEnable(s, 0x0B44);
+    AppendCullFace(s, 0x0404);
+    AppendBegin(s, 6);
+    AppendVertex2f(s, 0, 0);
+    AppendVertex2f(s, 1, 0);
+    AppendVertex2f(s, 1, 1);
+    AppendEnd(s);
+    AppendFrontFace(s, 0x0900);  // after the packet: not in it
+    AppendDisable(s, 0x0B44);
+    ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
+    ASSERT_EQ(ctx->nativePackets.size(), 1u);
+    const NativePacket& p = ctx->nativePackets[0];
+    EXPECT_EQ(p.mvp[0], 2.0f);
+    EXPECT_EQ(p.mvp[5], 3.0f);
+    EXPECT_EQ(p.mvp[10], 4.0f);
+    EXPECT_EQ(p.mvp[12], 2.0f);  // projection x translate(1, 0, 0)
+    EXPECT_EQ(p.viewport[0], 10);
+    EXPECT_EQ(p.viewport[3], 200);
+    EXPECT_FLOAT_EQ(p.depthNear, 0.1f);
+    EXPECT_FLOAT_EQ(p.depthFar, 0.9f);
+    EXPECT_EQ(p.cullEnabled, 1u);
+    EXPECT_EQ(p.cullFace, 0x0404u);
+    EXPECT_EQ(p.frontFace, 0x0901u);
+    EXPECT_FALSE(ctx->matricesDirty);
+    for (uint32_t w = 0; w < 32; ++w) {
+        if (w < kRsTextureSlot || w > kRsFilterClass) {
+            EXPECT_EQ(p.renderState.words[w], 0u) << w;
+        }
+    }
+    EXPECT_EQ(p.renderState.words[kRsTextureSlot], kNoTexture);
+}
+
+TEST(ReplayCommands, FusesColourTexCoordVertexTriples) {
+    auto ctx = NewContext();
+    CommandRecording rec;
+    CommandStream& s = rec.stream;
+    AppendBegin(s, 4);
+    AppendTexCoord2f(s, 0.1f, 0.2f);   // texcoord, colour, vertex
+    AppendColor(s, 0xFF0000FFu);
+    AppendVertex3f(s, 1, 2, 3);
+    AppendColor(s, 0xFF00FF00u);       // colour, vertex
+    AppendVertex2f(s, 4, 5);
+    AppendTexCoord2f(s, 0.3f, 0.4f);   // texcoord, vertex
+    AppendVertex2f(s, 6, 7);
+    AppendTexCoord2f(s, 0.5f, 0.6f);   // texcoord, colour, then no vertex: colour applied on its own
+    AppendColor(s, 0xFFFF0000u);
+    AppendEnable(s, 0x0B71);
+    AppendVertex2f(s, 8, 9);
+    AppendEnd(s);
+    ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
+    ASSERT_EQ(ctx->frameVertices.size(), 4u);
+    const GlVertex* v = ctx->frameVertices.data();
+    EXPECT_EQ(v[0].colour, 0xFF0000FFu);
+    EXPECT_EQ(v[0].s, 0.1f);
+    EXPECT_EQ(v[0].t, 0.2f);
+    EXPECT_EQ(v[0].z, 3.0f);
+    EXPECT_EQ(v[1].colour, 0xFF00FF00u);
+    EXPECT_EQ(v[1].s, 0.1f);
+    EXPECT_EQ(v[1].x, 4.0f);
+    EXPECT_EQ(v[2].colour, 0xFF00FF00u);
+    EXPECT_EQ(v[2].t, 0.4f);
+    EXPECT_EQ(v[3].colour, 0xFFFF0000u);
+    EXPECT_EQ(v[3].s, 0.5f);
+    EXPECT_TRUE(ctx->depthTestEnabled);
+    EXPECT_EQ(ctx->statistics.executedRecords, 13u);  // every fused record counts
+    EXPECT_EQ(ctx->statistics.vertexRecords, 4u);
+}
+
+TEST(ReplayCommands, FusionDoesNotReadAnIncompleteRecord) {
+    auto ctx = NewContext();
+    CommandRecording rec;
+    AppendColor(rec.stream, 0xFF123456u);
+    AppendWord(rec.stream, (16u << 16) | 43u);  // a Vertex3f header with only 8 payload bytes
+    AppendWord(rec.stream, 0);
+    AppendWord(rec.stream, 0);
+    ctx->statistics.executedRecords = 77;
+    EXPECT_EQ(Replay(*ctx, rec), ReplayEnd::Malformed);
+    EXPECT_EQ(ctx->currentColour, 0xFF123456u);  // the colour alone was applied
+    EXPECT_TRUE(ctx->primitiveVertices.empty());
+    EXPECT_EQ(ctx->statistics.executedRecords, 77u);  // a malformed stop leaves the statistics
+}
+
+TEST(ReplayCommands, StopsAtFrameEndAndSkipsUnknownOpcodes) {
+    auto ctx = NewContext();
+    CommandRecording rec;
+    CommandStream& s = rec.stream;
+    AppendReadPixels(s, 0, 0, 4, 4, 0x1908, 0x1401);
+    for (uint32_t op = 47; op <= 49; ++op) {
+        AppendWord(s, (8u << 16) | op);
+        AppendWord(s, 0x0B71);
+    }
+    AppendEnable(s, 0x0BE2);
+    AppendFrameEnd(s);
+    AppendEnable(s, 0x0B71);  // after the marker: never applied
+    EXPECT_EQ(Replay(*ctx, rec), ReplayEnd::FrameEnd);
+    EXPECT_TRUE(ctx->blendEnabled);
+    EXPECT_FALSE(ctx->depthTestEnabled);
+    EXPECT_EQ(ctx->statistics.executedRecords, 1u);
+}
+
+TEST(ReplayCommands, MalformedSizesStopTheWalk) {
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> words;
+    };
+    const std::vector<Case> cases = {
+        {"size 0", {(0u << 16) | 14u, 0x0B71}},
+        {"size 2", {(2u << 16) | 14u, 0x0B71}},
+        {"below the opcode's size", {(8u << 16) | 43u, 0, 0, 0}},
+        {"matrix shorter than 16 floats", {(12u << 16) | 2u, 0, 0}},
+        {"past the end", {(20u << 16) | 14u, 0x0B71}},
+        {"unknown opcode past the end", {(64u << 16) | 900u, 0}},
+    };
+    for (const Case& c : cases) {
+        auto ctx = NewContext();
+        CommandRecording rec;
+        AppendEnable(rec.stream, 0x0BE2);
+        for (uint32_t w : c.words) AppendWord(rec.stream, w);
+        EXPECT_EQ(Replay(*ctx, rec), ReplayEnd::Malformed) << c.what;
+        EXPECT_TRUE(ctx->blendEnabled) << c.what;  // records before it were applied
+        EXPECT_FALSE(ctx->depthTestEnabled) << c.what;
+        EXPECT_EQ(ctx->statistics.executedRecords, 0u) << c.what;
+    }
+    // A stream that ends in a partial header (1 to 3 bytes) is malformed too.
+    auto ctx = NewContext();
+    CommandRecording rec;
+    AppendEnable(rec.stream, 0x0BE2);
+    const uint8_t partial[2] = {0x0E, 0x00};
+    AppendRaw(rec.stream, partial, 2);
+    EXPECT_EQ(Replay(*ctx, rec), ReplayEnd::Malformed);
+    EXPECT_TRUE(ctx->blendEnabled);
+}
+
+// A TexImage2D record with a chosen blob reference.
+void AppendImageRecord(CommandStream& s, int32_t w, int32_t h, uint32_t format, uint64_t offset, uint64_t length) {
+    CmdTexImage2D r{};
+    r.header = MakeCmdHeader(CmdOp::TexImage2D);
+    r.target = 0x0DE1;
+    r.width = w;
+    r.height = h;
+    r.format = format;
+    r.type = 0x1401;
+    r.blobOffset = offset;
+    r.byteLength = length;
+    AppendRaw(s, &r, sizeof(r));
+}
+
+TEST(ReplayCommands, BlobReferencesOutsideTheBlobCountAsNoData) {
+    const uint8_t red[4] = {255, 0, 0, 255};
+    struct Case {
+        const char* what;
+        uint64_t offset, length;
+        bool pixelsUsed;
+    };
+    const Case cases[] = {
+        {"inside", 4, 4, true},
+        {"offset past the end", 1u << 20, 4, false},
+        {"length past the end", 4, 8, false},
+        {"offset + length wraps", ~uint64_t{0} - 1, 4, false},
+        {"huge length", 0, ~uint64_t{0}, false},
+        {"shorter than the image", 4, 3, false},
+    };
+    for (const Case& c : cases) {
+        auto ctx = NewContext();
+        CommandRecording rec;
+        uint8_t* blob = ExtendCommandBuffer(rec.blob, 8);  // exactly 8 bytes: 4 junk, then red
+        std::memset(blob, 0x11, 4);
+        std::memcpy(blob + 4, red, 4);
+        AppendBindTexture(rec.stream, 0x0DE1, 1);
+        AppendImageRecord(rec.stream, 1, 1, 0x1908, c.offset, c.length);
+        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream) << c.what;
+        ASSERT_EQ(ctx->textureTable.size(), 2u) << c.what;
+        const TextureSlot& slot = ctx->textureTable[1];
+        EXPECT_TRUE(slot.hasImage) << c.what;  // the image is defined either way
+        ASSERT_EQ(slot.texels.size(), 1u) << c.what;
+        EXPECT_EQ(slot.texels[0], c.pixelsUsed ? 0xFFFF0000u : 0xFF000000u) << c.what;
+        EXPECT_EQ(ctx->statistics.uploadedPixelBytes, c.pixelsUsed ? 4u : 0u) << c.what;
+    }
+}
+
+TEST(ReplayCommands, DeleteReadsOnlyNamesInsideItsReference) {
+    auto build = [](CommandRecording& rec, uint64_t offset, uint64_t length, int32_t n) {
+        AppendGenTextures(rec.stream, 3);
+        // Names 1 and 3 at an odd blob offset (the names are read whatever their alignment).
+        uint8_t* blob = ExtendCommandBuffer(rec.blob, 9);
+        const uint32_t names[2] = {1, 3};
+        std::memcpy(blob + 1, names, 8);
+        CmdDeleteTextures r{};
+        r.header = MakeCmdHeader(CmdOp::DeleteTextures);
+        r.n = n;
+        r.blobOffset = offset;
+        r.byteLength = length;
+        AppendRaw(rec.stream, &r, sizeof(r));
+    };
+    {
+        auto ctx = NewContext();
+        CommandRecording rec;
+        build(rec, 1, 8, 2);
+        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
+        EXPECT_EQ(ctx->textureTable[1].inUse, 0);
+        EXPECT_EQ(ctx->textureTable[2].inUse, 1);
+        EXPECT_EQ(ctx->textureTable[3].inUse, 0);
+    }
+    {
+        // n larger than the reference holds: only the names inside it are deleted.
+        auto ctx = NewContext();
+        CommandRecording rec;
+        build(rec, 1, 4, 1000);
+        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
+        EXPECT_EQ(ctx->textureTable[1].inUse, 0);
+        EXPECT_EQ(ctx->textureTable[3].inUse, 1);
+    }
+    {
+        auto ctx = NewContext();
+        CommandRecording rec;
+        build(rec, 5, 8, 2);  // runs one byte past the blob
+        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
+        EXPECT_EQ(ctx->textureTable[1].inUse, 1);
+        EXPECT_EQ(ctx->textureTable[3].inUse, 1);
+    }
+}
+
+// Checks the invariants every replay must leave, whatever its input.
+void ExpectConsistent(const GlContext& ctx, uint64_t streamBytes) {
+    EXPECT_LE(ctx.matrixMode, 2u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_GE(ctx.stackTop[i], 0);
+        EXPECT_LT(ctx.stackTop[i], kMatrixStackDepth);
+    }
+    uint64_t vertices = 0;
+    for (const NativePacket& p : ctx.nativePackets) {
+        EXPECT_GE(p.vertexCount, 3u);
+        EXPECT_EQ(p.firstVertex, vertices);
+        vertices += p.vertexCount;
+    }
+    EXPECT_EQ(vertices, ctx.frameVertices.size());
+    // Every executed record is at least 4 bytes.
+    EXPECT_LE(uint64_t{ctx.statistics.executedRecords} * 4, streamBytes);
+}
+
+// Copies bytes into a buffer of exactly that size, so that a read past its end is a read past the
+// allocation (caught by the address sanitizer).
+void FillExact(CommandBuffer& buffer, const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return;
+    uint8_t* at = ExtendCommandBuffer(buffer, bytes.size());
+    ASSERT_NE(at, nullptr);
+    std::memcpy(at, bytes.data(), bytes.size());
+}
+
+TEST(ReplayCommands, RandomBytesStayInsideBothBuffers) {
+    std::mt19937 rng(12345);
+    for (int iteration = 0; iteration < 3000; ++iteration) {
+        std::vector<uint8_t> stream(rng() % 512), blob(rng() % 64);
+        for (uint8_t& b : stream) b = static_cast<uint8_t>(rng());
+        for (uint8_t& b : blob) b = static_cast<uint8_t>(rng());
+        CommandRecording rec;
+        FillExact(rec.stream, stream);
+        FillExact(rec.blob, blob);
+        auto ctx = NewContext();
+        Replay(*ctx, rec);
+        ExpectConsistent(*ctx, stream.size());
+    }
+}
+
+// Random well-framed records (opcodes 0..49, sizes sometimes short or long, random payloads)
+// reach deep into the executor. Texture names, counts and image sizes are kept small: the replay
+// honours them as the entries would, so a random huge value would only measure the allocator.
+std::vector<uint8_t> RandomRecords(std::mt19937& rng, uint64_t blobSize) {
+    std::vector<uint8_t> out;
+    const int records = 1 + rng() % 60;
+    for (int r = 0; r < records; ++r) {
+        // Immediate-mode records are favoured so that primitives and fusion happen.
+        static constexpr uint32_t kImmediate[] = {36, 37, 42, 43, 42, 43, 41, 44};
+        uint32_t op = rng() % 2 ? kImmediate[rng() % 8] : rng() % 50;
+        uint32_t size = op < kCmdOpCount ? kCmdSize[op] : 4 + 4 * (rng() % 4);
+        switch (rng() % 40) {
+            case 0: size = rng() % 80; break;       // any size, often wrong
+            case 1: size += 4 * (rng() % 3); break;  // longer than needed
+            default: break;
+        }
+        std::vector<uint8_t> rec(size < 4 ? 4 : size);
+        for (uint8_t& b : rec) b = static_cast<uint8_t>(rng());
+        const uint32_t header = (size << 16) | op;
+        std::memcpy(rec.data(), &header, 4);
+        auto put = [&](size_t offset, uint64_t value, size_t bytes) {
+            if (offset + bytes <= rec.size()) std::memcpy(rec.data() + offset, &value, bytes);
+        };
+        const uint64_t blobOffset = rng() % (blobSize + 8);
+        const uint64_t blobLength = rng() % 3 == 0 ? rng() : rng() % (blobSize + 8);
+        switch (op) {
+            case 31: put(4, rng() % 8, 4); break;                               // GenTextures n
+            case 32: put(4, rng() % 8, 4); put(8, blobOffset, 8); put(16, blobLength, 8); break;
+            case 33: put(4, rng() % 2 ? 0x0DE1 : rng(), 4); put(8, rng() % 16, 4); break;
+            case 34:
+            case 35:
+                put(4, 0x0DE1, 4);
+                put(8, rng() % 2, 4);             // level
+                put(12, rng() % 8, 4);            // internalformat / xoffset
+                put(16, rng() % 40 - 4, 4);       // width / yoffset
+                put(20, rng() % 40 - 4, 4);       // height / width
+                if (op == 35) put(24, rng() % 40 - 4, 4);
+                put(40, blobOffset, 8);
+                put(48, blobLength, 8);
+                break;
+            case 41: put(4, 4 + rng() % 6, 4); break;  // a triangle mode
+            case 42:
+            case 43: {
+                const float xyz[3] = {float(rng() % 100), float(rng() % 100), float(rng() % 100)};
+                for (size_t k = 0; k < 3 && 4 + 4 * k + 4 <= rec.size(); ++k) std::memcpy(&rec[4 + 4 * k], &xyz[k], 4);
+                break;
+            }
+            default: break;
+        }
+        out.insert(out.end(), rec.begin(), rec.end());
+    }
+    return out;
+}
+
+TEST(ReplayCommands, RandomRecordsStayInsideBothBuffers) {
+    std::mt19937 rng(777);
+    uint64_t executed = 0, packets = 0, textures = 0;
+    for (int iteration = 0; iteration < 1500; ++iteration) {
+        std::vector<uint8_t> blob(rng() % 256);
+        for (uint8_t& b : blob) b = static_cast<uint8_t>(rng());
+        const std::vector<uint8_t> stream = RandomRecords(rng, blob.size());
+        CommandRecording rec;
+        FillExact(rec.stream, stream);
+        FillExact(rec.blob, blob);
+        auto ctx = NewContext();
+        Replay(*ctx, rec);
+        ExpectConsistent(*ctx, stream.size());
+        for (const TextureSlot& slot : ctx->textureTable) {
+            EXPECT_LE(slot.texels.size(), 64u * 64u * 2u);
+            textures += slot.hasImage;
+        }
+        executed += ctx->statistics.executedRecords;
+        packets += ctx->nativePackets.size();
+    }
+    // The generator must reach deep enough to exercise records, packets and uploads.
+    EXPECT_GT(executed, 15000u);
+    EXPECT_GT(packets, 80u);
+    EXPECT_GT(textures, 60u);
+}
+
+}  // namespace
+}  // namespace mora

@@ -1,0 +1,255 @@
+// Keyframes: building one from the PendingKeyframe, restoring the frame-start state (texture
+// slots included) before a replay, and the frame-start state handed to captures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "gl/command_executor.h"
+#include "gl/gl_state.h"
+#include "gl/keyframe.h"
+#include "gl/matrix_stack.h"
+#include "gl/replay_test_support.h"
+#include "gl/texture_objects.h"
+
+namespace mora {
+namespace {
+
+constexpr RenderOverrides kNone{0, false, false, false, 0};
+
+// Plays the API side: every call is recorded, touches the PendingKeyframe and is applied.
+struct ApiSide {
+    GlContext& ctx;
+    PendingKeyframe& pending;
+    CommandRecording rec;
+
+    void Bind(uint32_t name) {
+        AppendBindTexture(rec.stream, 0x0DE1, name);
+        BindTexture(ctx, 0x0DE1, name, &pending);
+    }
+    uint32_t Gen() {
+        AppendGenTextures(rec.stream, 1);
+        uint32_t name = 0;
+        GenTextures(ctx, 1, &name, &pending);
+        return name;
+    }
+    void Delete(uint32_t name) {
+        AppendDeleteTextures(rec, 1, &name);
+        DeleteTextures(ctx, 1, &name, &pending);
+    }
+    void Image(int32_t w, int32_t h, const std::vector<uint8_t>& rgba) {
+        AppendTexImage2D(rec, 0x0DE1, 0, 4, w, h, 0, 0x1908, 0x1401, rgba.data());
+        TexImage2D(ctx, 0x0DE1, 0, w, h, 0x1908, 0x1401, rgba.data(), &pending);
+    }
+    void Enable(uint32_t cap) {
+        AppendEnable(rec.stream, cap);
+        ApplyEnable(ctx, cap);
+    }
+    void Translate(float x) {
+        AppendTranslatef(rec.stream, x, 0, 0);
+        ApplyTranslate(ctx, x, 0, 0);
+    }
+    void Quad() {  // the vertices do not outlive glEnd; the current colour and coordinate do
+        test::AppendQuad(rec.stream, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
+        ApplyColor(ctx, 0xFFFFFFFFu);
+        ApplyTexCoord(ctx, 0, 1);
+    }
+};
+
+std::vector<uint8_t> Solid(int32_t w, int32_t h, uint8_t r, uint8_t g, uint8_t b) {
+    std::vector<uint8_t> px;
+    for (int32_t i = 0; i < w * h; ++i) px.insert(px.end(), {r, g, b, 255});
+    return px;
+}
+
+std::vector<uint8_t> Snapshot(const GlContext& ctx) {
+    KeyframeSnapshot s;
+    SerializeKeyframeSnapshot(ctx, s);
+    return std::vector<uint8_t>(s.bytes, s.bytes + sizeof(s.bytes));
+}
+
+void ExpectSameSlot(const TextureSlot& a, const TextureSlot& b) {
+    EXPECT_EQ(a.width, b.width);
+    EXPECT_EQ(a.height, b.height);
+    EXPECT_EQ(a.inUse, b.inUse);
+    EXPECT_EQ(a.hasImage, b.hasImage);
+    EXPECT_EQ(a.levelCount, b.levelCount);
+    EXPECT_EQ(a.texels, b.texels);
+    EXPECT_EQ(0, std::memcmp(a.levelOffset, b.levelOffset, sizeof(a.levelOffset)));
+}
+
+void ExpectSameTable(const std::vector<TextureSlot>& a, const std::vector<TextureSlot>& b) {
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        SCOPED_TRACE(i);
+        ExpectSameSlot(a[i], b[i]);
+    }
+}
+
+// Frame-start state: texture 1 holds a 2x2 red image; blending on; modelview translated.
+void SetUpFrameStart(GlContext& ctx) {
+    uint32_t name = 0;
+    GenTextures(ctx, 1, &name, nullptr);
+    BindTexture(ctx, 0x0DE1, name, nullptr);
+    const std::vector<uint8_t> red = Solid(2, 2, 255, 0, 0);
+    TexImage2D(ctx, 0x0DE1, 0, 2, 2, 0x1908, 0x1401, red.data(), nullptr);
+    ApplyEnable(ctx, 0x0BE2);
+    ApplyLoadIdentity(ctx);
+    ApplyTranslate(ctx, 5, 0, 0);
+    ApplyViewport(ctx, 0, 0, 64, 48);
+}
+
+TEST(Keyframe, RoundTripRestoresFrameStartState) {
+    auto ctx = test::NewContext();
+    SetUpFrameStart(*ctx);
+    PendingKeyframe pending;
+    ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));
+    const std::vector<uint8_t> start = Snapshot(*ctx);
+    const std::vector<TextureSlot> startTable = ctx->textureTable;
+
+    ApiSide api{*ctx, pending, {}};
+    api.Enable(0x0B71);
+    api.Translate(3);
+    api.Image(1, 1, Solid(1, 1, 0, 0, 255));  // changes slot 1
+    api.Bind(4);                              // grows the table to 5 slots
+    ASSERT_EQ(ctx->textureTable.size(), 5u);
+    ASSERT_NE(Snapshot(*ctx), start);
+
+    Keyframe kf;
+    BuildKeyframe(pending, *ctx, kf);
+    ASSERT_TRUE(kf.valid);
+    EXPECT_EQ(kf.textureCount, 2u);
+    EXPECT_EQ(kf.slotIndices, std::vector<uint32_t>{1});
+
+    RestoreKeyframe(*ctx, kf);
+    EXPECT_EQ(Snapshot(*ctx), start);
+    ExpectSameTable(ctx->textureTable, startTable);
+}
+
+TEST(Keyframe, DeletedAndRecreatedTextureReplaysFromFrameStart) {
+    auto ctx = test::NewContext();
+    SetUpFrameStart(*ctx);
+    PendingKeyframe pending;
+    ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));
+    const std::vector<TextureSlot> startTable = ctx->textureTable;
+
+    // The frame draws with the red texture, deletes it, re-creates name 1 with a blue 1x1 image
+    // and draws again.
+    ApiSide api{*ctx, pending, {}};
+    api.Bind(1);
+    api.Quad();
+    api.Delete(1);
+    ASSERT_EQ(api.Gen(), 1u);
+    api.Bind(1);
+    api.Image(1, 1, Solid(1, 1, 0, 0, 255));
+    api.Quad();
+    AppendFrameEnd(api.rec.stream);
+    RefreshMvp(*ctx);  // the replay's packets refresh the cached product; the entries never do
+    const std::vector<uint8_t> endState = Snapshot(*ctx);
+    const std::vector<TextureSlot> endTable = ctx->textureTable;
+
+    FrameRecording frame;
+    BuildKeyframe(pending, *ctx, frame.keyframe);
+    ASSERT_TRUE(frame.keyframe.valid);
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        RestoreKeyframe(*ctx, frame.keyframe);
+        ExpectSameTable(ctx->textureTable, startTable);  // red 2x2 again before the commands run
+        ctx->nativePackets.clear();
+        ctx->frameVertices.clear();
+        ASSERT_EQ(ReplayCommands(*ctx, api.rec.stream, api.rec.blob, kNone), ReplayEnd::FrameEnd);
+        EXPECT_EQ(Snapshot(*ctx), endState);
+        ExpectSameTable(ctx->textureTable, endTable);
+        EXPECT_EQ(ctx->textureTable[1].texels, std::vector<uint32_t>{0xFF0000FFu});
+        EXPECT_EQ(ctx->nativePackets.size(), 2u);
+    }
+}
+
+TEST(Keyframe, SlotsCreatedDuringTheFrameAreDestroyedOnRestore) {
+    auto ctx = test::NewContext();
+    PendingKeyframe pending;
+    ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));  // empty table
+    ApiSide api{*ctx, pending, {}};
+    api.Bind(5);
+    ASSERT_EQ(ctx->textureTable.size(), 6u);
+    Keyframe kf;
+    BuildKeyframe(pending, *ctx, kf);
+    RestoreKeyframe(*ctx, kf);
+    EXPECT_TRUE(ctx->textureTable.empty());
+    EXPECT_EQ(ctx->boundTexture, 0u);
+    ReplayCommands(*ctx, api.rec.stream, api.rec.blob, kNone);
+    EXPECT_EQ(ctx->textureTable.size(), 6u);
+    EXPECT_EQ(ctx->boundTexture, 5u);
+}
+
+TEST(Keyframe, WithoutAClosedPendingKeyframeNothingIsRestored) {
+    auto ctx = test::NewContext();
+    SetUpFrameStart(*ctx);
+    PendingKeyframe pending;  // never closed: not valid
+    Keyframe kf;
+    kf.slotIndices = {7};  // stale contents are dropped
+    BuildKeyframe(pending, *ctx, kf);
+    EXPECT_FALSE(kf.valid);
+    EXPECT_EQ(kf.textureCount, 2u);
+    EXPECT_TRUE(kf.slotIndices.empty());
+    EXPECT_TRUE(kf.savedSlots.empty());
+    KeyframeSnapshot live;
+    SerializeKeyframeSnapshot(*ctx, live);
+    EXPECT_EQ(0, std::memcmp(kf.snapshot.bytes, live.bytes, sizeof(live.bytes)));
+
+    ApplyEnable(*ctx, 0x0B71);
+    RestoreKeyframe(*ctx, kf);
+    EXPECT_TRUE(ctx->depthTestEnabled);  // an invalid Keyframe changes nothing
+}
+
+TEST(Keyframe, RestoreSkipsSavedSlotsOutsideTheTable) {
+    auto ctx = test::NewContext();
+    Keyframe kf;
+    SerializeKeyframeSnapshot(*ctx, kf.snapshot);
+    kf.textureCount = 2;
+    kf.slotIndices = {1, 50};
+    kf.savedSlots.resize(2);
+    kf.savedSlots[0].width = 3;
+    kf.savedSlots[1].width = 4;
+    kf.valid = true;
+    RestoreKeyframe(*ctx, kf);
+    ASSERT_EQ(ctx->textureTable.size(), 2u);
+    EXPECT_EQ(ctx->textureTable[1].width, 3);
+    // More indices than saved slots: the extra index is ignored.
+    kf.slotIndices = {0, 1, 1};
+    RestoreKeyframe(*ctx, kf);
+    EXPECT_EQ(ctx->textureTable[0].width, 3);
+    EXPECT_EQ(ctx->textureTable[1].width, 4);
+}
+
+TEST(Keyframe, CaptureStateIsTheFrameStartWithoutTouchingTheContext) {
+    auto ctx = test::NewContext();
+    SetUpFrameStart(*ctx);
+    PendingKeyframe pending;
+    ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));
+    const std::vector<uint8_t> start = Snapshot(*ctx);
+    const std::vector<TextureSlot> startTable = ctx->textureTable;
+    ApiSide api{*ctx, pending, {}};
+    api.Image(3, 1, Solid(3, 1, 0, 255, 0));
+    api.Bind(3);
+    api.Enable(0x0B44);
+    const std::vector<uint8_t> live = Snapshot(*ctx);
+    const std::vector<TextureSlot> liveTable = ctx->textureTable;
+
+    std::vector<TextureSlot> table(9);  // scratch with stale contents
+    KeyframeSnapshot snapshot;
+    BuildCaptureState(pending, *ctx, table, snapshot);
+    ExpectSameTable(table, startTable);
+    EXPECT_EQ(std::vector<uint8_t>(snapshot.bytes, snapshot.bytes + sizeof(snapshot.bytes)), start);
+    EXPECT_EQ(Snapshot(*ctx), live);
+    ExpectSameTable(ctx->textureTable, liveTable);
+
+    // Without a valid PendingKeyframe the live state is the frame start.
+    PendingKeyframe none;
+    BuildCaptureState(none, *ctx, table, snapshot);
+    ExpectSameTable(table, liveTable);
+    EXPECT_EQ(std::vector<uint8_t>(snapshot.bytes, snapshot.bytes + sizeof(snapshot.bytes)), live);
+}
+
+}  // namespace
+}  // namespace mora
