@@ -1,0 +1,196 @@
+#include "render/render_frame.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "diag/profile_scope_names.h"
+#include "diag/profiler.h"
+#include "gl/gl_context.h"
+#include "panel/driver_settings.h"
+#include "platform/thread.h"
+#include "raster/isa_dispatch.h"
+#include "raster/texture_cache.h"
+#include "render/binning_stats.h"
+#include "render/tile_grid.h"
+#include "render/triangle_binning.h"
+#include "render/worker_partition.h"
+#include "rjq/occupancy.h"
+#include "rjq/render_job_queue.h"
+
+namespace mora {
+
+namespace {
+
+// The frame's texture cache. Kept across frames and only emptied after each one, so that a
+// steady frame allocates nothing.
+constinit std::vector<TextureCacheEntry> gTextureCache;
+
+void FillColour(const SurfaceView& surface, uint32_t colour) {
+    for (int32_t y = 0; y < surface.height; ++y) {
+        uint8_t* row = surface.colourBase + static_cast<int64_t>(y) * surface.colourPitch;
+        std::fill_n(reinterpret_cast<uint32_t*>(row), surface.width, colour);
+    }
+}
+
+void ApplyDeferredClears(GlContext& gl, TileGrid& grid, const SurfaceView& surface, const FrameOptions& options) {
+    if (gl.colourClearPending) {
+        FillColour(surface, gl.colourClearValue);
+        gl.colourClearPending = false;
+    } else if (grid.setupTriangles.empty() && options.clearWhenEmpty != 0) {
+        FillColour(surface, gl.clearColour);
+    }
+    if (gl.depthClearPending) {
+        const int64_t pixels = static_cast<int64_t>(surface.width) * surface.height;
+        std::fill_n(surface.depthBuffer, pixels, gl.depthClearValue);
+        std::fill(grid.hiz.begin(), grid.hiz.end(), gl.depthClearValue);
+        gl.depthClearPending = false;
+    }
+}
+
+}  // namespace
+
+int32_t FramePartitionCount(int64_t queueWorkers, int32_t workerLimit, int64_t macroTiles) {
+    int64_t count = queueWorkers;
+    if (workerLimit != 0 && workerLimit <= count) count = workerLimit;
+    count = std::max<int64_t>(count, 1);
+    if (macroTiles >= 1) count = std::min(count, macroTiles);
+    return static_cast<int32_t>(std::min<int64_t>(count, kMaxPartitions));
+}
+
+void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
+    diag::ProfileScope scope(diag::kScopeRenderFrame);
+    GlContext& gl = TheGlContext();
+    TileGrid& grid = TheTileGrid();
+    if (!SurfaceUsable(surface)) {
+        gl.colourClearPending = false;
+        gl.depthClearPending = false;
+        return;
+    }
+    // The six size fields can be written without the arrays (a Keyframe restore, a grid sized before
+    // the render hooks were installed); workers index the arrays by those fields, so make them agree.
+    if (!TileGridConsistent(gl, grid)) ResizeTileGrid(gl.framebufferWidth, gl.framebufferHeight);
+    ApplyDeferredClears(gl, grid, surface, options);
+    if (grid.setupTriangles.empty()) return;
+
+    BuildTextureCache(gTextureCache);
+
+    FrameJob job;
+    job.surface = &surface;
+    job.macroTilesX = gl.macroTilesX;
+    job.macroTilesY = gl.macroTilesY;
+    job.microTilesX = gl.microTilesX;
+    job.microTilesY = gl.microTilesY;
+    job.textureCache = gTextureCache.data();
+    job.framebufferWidth = gl.framebufferWidth;
+    job.framebufferHeight = gl.framebufferHeight;
+    job.clipWidth = std::min(gl.framebufferWidth, surface.width);
+    job.clipHeight = std::min(gl.framebufferHeight, surface.height);
+    job.grid = &grid;
+    RasterJob& kernelArgs = job.rasterJob;
+    kernelArgs.colourPitch = surface.colourPitch;
+    kernelArgs.colourBase = surface.colourBase;
+    kernelArgs.depthBase = surface.depthBuffer;
+    kernelArgs.depthPitch = surface.width * 4;
+    kernelArgs.triangles = grid.setupTriangles.data();
+    kernelArgs.textureCache = gTextureCache.data();
+    kernelArgs.textureCount = static_cast<uint32_t>(gTextureCache.size());
+    kernelArgs.vrsMode = static_cast<uint32_t>(SettingValue(Settings().ForceVrsRate));
+    kernelArgs.kernel = raster::KernelForPanelValue(SettingValue(Settings().ForceIsa));
+    kernelArgs.frameOptions = &options;
+
+    grid.workerTriangleCount =
+        static_cast<uint32_t>(std::min<std::size_t>(grid.setupTriangles.size(), UINT32_MAX));
+    grid.workersGo.store(1, std::memory_order_release);
+
+    rjq::RenderJobQueue* queue = rjq::ProcessQueue();
+    const int64_t macroTiles = static_cast<int64_t>(gl.macroTilesX) * gl.macroTilesY;
+    const int32_t partitions =
+        FramePartitionCount(queue != nullptr ? queue->workerCount : 1, SettingValue(Settings().WorkerLimit), macroTiles);
+    RebuildWorkerTilePartition(partitions);
+
+    if (options.cutoffStage != 3) {
+        // Only the last word (the item count) is read by the queue; the others describe the frame.
+        const uint32_t descriptor[5] = {
+            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(surface.colourBase)),
+            static_cast<uint32_t>(surface.width),
+            static_cast<uint32_t>(surface.height),
+            static_cast<uint32_t>(surface.colourPitch),
+            static_cast<uint32_t>(partitions),
+        };
+        if (queue != nullptr) {
+            rjq::Enqueue(*queue, rjq::kJobKindItems, descriptor, &WorkerLoopEntry, &job);
+            rjq::WaitIdle(*queue);
+        } else {
+            WorkerLoopEntry(descriptor, 0, &job);
+        }
+    }
+    gTextureCache.clear();
+}
+
+void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frameJob) {
+    (void)descriptor;
+    diag::ProfileScope scope(diag::kScopeWorkerLoopEntry);
+    const FrameJob& job = *static_cast<const FrameJob*>(frameJob);
+    TileGrid& grid = *job.grid;
+    if (partition >= grid.workerMacroTiles.size()) return;
+    const std::vector<int32_t>& owned = grid.workerMacroTiles[partition];
+    if (owned.empty()) return;
+
+    const uint64_t occupancyStart = rjq::OccupancyEnter();
+    const bool stopAfterBinning = job.rasterJob.frameOptions != nullptr && job.rasterJob.frameOptions->stopAfterBinning != 0;
+    while (grid.workersGo.load(std::memory_order_acquire) == 0) platform::CpuPause();
+
+    // Counted locally and added to the shared record once, so the binning loop touches no shared line.
+    BinningStats stats;
+    stats.taskLoopInvocations = 1;
+
+    const TileGridSize size{job.framebufferWidth, job.framebufferHeight, job.microTilesX,
+                            job.microTilesY,      job.macroTilesX,       job.macroTilesY};
+    WorkerBinningView view;
+    view.size = size;
+    view.bins = grid.bins.data();
+    view.ownedTiles = owned.data();
+    view.ownedCount = owned.size();
+    view.owner = grid.macroTileOwner.data();
+    view.worker = static_cast<uint16_t>(partition);
+    EmptyOwnedBins(view);
+    const uint32_t triangleCount = grid.workerTriangleCount;
+    const SetupTriangle* triangles = grid.setupTriangles.data();
+    for (uint32_t t = 0; t < triangleCount; ++t) BinTriangle(triangles[t], t, view, stats);
+    stats.trianglesSeen += triangleCount;
+
+    if (!stopAfterBinning) {
+        for (const int32_t tile : owned) {
+            const int32_t macroY = tile / size.macroTilesX;
+            if (macroY < size.macroTilesY) RenderMacroTile(tile % size.macroTilesX, macroY, job);
+        }
+    }
+    AddBinningStats(BinningStatsRecord(partition), stats);
+    rjq::OccupancyExit(occupancyStart);
+}
+
+void RenderMacroTile(int32_t macroX, int32_t macroY, const FrameJob& job) {
+    diag::ProfileScope scope(diag::kScopeRenderMacroTile);
+    TileGrid& grid = *job.grid;
+    const RasterJob& kernelArgs = job.rasterJob;
+    const int32_t rowEnd = std::min(job.microTilesY, macroY * kMicroTilesPerMacro + kMicroTilesPerMacro);
+    const int32_t columnEnd = std::min(job.microTilesX, macroX * kMicroTilesPerMacro + kMicroTilesPerMacro);
+    for (int32_t my = macroY * kMicroTilesPerMacro; my < rowEnd; ++my) {
+        for (int32_t mx = macroX * kMicroTilesPerMacro; mx < columnEnd; ++mx) {
+            diag::ProfileScope tileScope(diag::kScopeRasterizeTile);
+            const std::size_t index = static_cast<std::size_t>(my) * static_cast<std::size_t>(job.microTilesX) + mx;
+            const MicroTileBin& bin = grid.bins[index];
+            if (bin.empty() || kernelArgs.kernel == nullptr) continue;
+            const int32_t x0 = mx * kMicroTileSize;
+            const int32_t y0 = my * kMicroTileSize;
+            // The grid's tile rectangle, clipped to the Surface (never larger than the grid's).
+            const int32_t x1 = x0 + std::clamp(job.clipWidth - x0, 0, kMicroTileSize);
+            const int32_t y1 = y0 + std::clamp(job.clipHeight - y0, 0, kMicroTileSize);
+            if (x1 <= x0 || y1 <= y0) continue;
+            const int32_t count = static_cast<int32_t>(std::min<std::size_t>(bin.size(), INT32_MAX));
+            kernelArgs.kernel(kernelArgs, x0, y0, x1, y1, bin.data(), count, &grid.hiz[index]);
+        }
+    }
+}
+
+}  // namespace mora

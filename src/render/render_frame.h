@@ -1,0 +1,56 @@
+// The frame renderer: applies the frame's deferred clears, builds the texture cache, partitions the
+// MacroTiles among the render workers and runs one job whose items bin and rasterize each worker's
+// tiles. Called by wglSwapBuffers and glReadPixels once the frame's triangles are emitted.
+#pragma once
+
+#include <cstdint>
+
+#include "raster/raster_job.h"
+#include "render/surface_view.h"
+
+namespace mora {
+
+struct TextureCacheEntry;
+struct TileGrid;
+
+// Filled by the caller, read during the frame. wglSwapBuffers and glReadPixels pass
+// {cut-off == 4, 1, cut-off}.
+struct FrameOptions {
+    uint8_t stopAfterBinning = 0;   // workers bin but do not rasterize
+    uint8_t clearWhenEmpty = 0;     // a frame without triangles or colour clear clears to clearColour
+    uint32_t cutoffStage = 5;       // PipelineCutoff in force: 3 prepares only, 4 bins only, 5 full
+};
+
+// One frame's shared, read-only record for the workers (on RenderFrame's stack).
+struct FrameJob {
+    const SurfaceView* surface = nullptr;
+    int32_t macroTilesX = 0;
+    int32_t macroTilesY = 0;
+    int32_t microTilesX = 0;
+    int32_t microTilesY = 0;
+    const TextureCacheEntry* textureCache = nullptr;
+    RasterJob rasterJob;
+    // The grid's framebuffer size, and the part of it the Surface can hold: MicroTile rectangles
+    // are clipped to the latter so that a Surface smaller than the grid is never written outside.
+    int32_t framebufferWidth = 0;
+    int32_t framebufferHeight = 0;
+    int32_t clipWidth = 0;
+    int32_t clipHeight = 0;
+    TileGrid* grid = nullptr;
+};
+
+// The frame's partition count: the queue's worker count (1 without a queue), lowered to a non-zero
+// WorkerLimit that is not above it, at least 1, and at most the MacroTile count when there is one.
+int32_t FramePartitionCount(int64_t queueWorkers, int32_t workerLimit, int64_t macroTiles);
+
+// Renders the frame's SetupTriangles into `surface` (see the header comment).
+void RenderFrame(const SurfaceView& surface, const FrameOptions& options);
+
+// The render job's item function: bins every triangle into the MacroTiles of `partition`, then
+// rasterizes them unless the frame stops after binning. `frameJob` is the FrameJob.
+void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frameJob);
+
+// Calls the frame's kernel once per non-empty MicroTile of MacroTile (macroX, macroY).
+void RenderMacroTile(int32_t macroX, int32_t macroY, const FrameJob& job);
+
+}  // namespace mora

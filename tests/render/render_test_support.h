@@ -1,0 +1,78 @@
+// Shared helpers of the render tests: a fixture that puts the process-wide grid, GL pending clears
+// and settings back to a known state, triangle builders and the binning view of one worker.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "diag/status_lines.h"
+#include "gl/gl_context.h"
+#include "panel/driver_settings.h"
+#include "render/setup_triangle.h"
+#include "render/tile_grid.h"
+#include "render/triangle_binning.h"
+#include "rjq/render_job_queue.h"
+
+namespace mora::test {
+
+// An untextured, depth-less triangle with the given window coordinates.
+inline SetupTriangle MakeTriangle(float x0, float y0, float x1, float y1, float x2, float y2) {
+    SetupTriangle t{};
+    t.x0 = x0;
+    t.x1 = x1;
+    t.x2 = x2;
+    t.y0 = y0;
+    t.y1 = y1;
+    t.y2 = y2;
+    t.z0 = t.z1 = t.z2 = 0.5f;
+    t.colour0 = t.colour1 = t.colour2 = 0xFFFFFFFFu;
+    t.invw0 = t.invw1 = t.invw2 = 1.0f;
+    t.textureSlot = kNoTextureSlot;
+    t.zmin = t.zmax = 0.5f;
+    return t;
+}
+
+// Worker `w`'s view of the process-wide grid and partition.
+inline WorkerBinningView ViewForWorker(uint16_t w) {
+    TileGrid& grid = TheTileGrid();
+    WorkerBinningView view;
+    view.size = CurrentTileGridSize(TheGlContext());
+    view.bins = grid.bins.data();
+    view.ownedTiles = grid.workerMacroTiles.at(w).data();
+    view.ownedCount = grid.workerMacroTiles.at(w).size();
+    view.owner = grid.macroTileOwner.data();
+    view.worker = w;
+    return view;
+}
+
+inline const MicroTileBin& BinAt(int32_t mx, int32_t my) {
+    return TheTileGrid().bins.at(static_cast<std::size_t>(my) * static_cast<std::size_t>(TheGlContext().microTilesX) +
+                                 static_cast<std::size_t>(mx));
+}
+
+// Puts the process-wide renderer state back to "never sized, nothing pending" before each test.
+class RenderStateTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetRenderState(); }
+    void TearDown() override { ResetRenderState(); }
+
+    static void ResetRenderState() {
+        ResetFrame();
+        ResizeTileGrid(0, 0);
+        TheTileGrid().setupTriangles.clear();
+        ResetStatusLines();
+        GlContext& gl = TheGlContext();
+        gl.colourClearPending = false;
+        gl.depthClearPending = false;
+        gl.clearColour = 0xFF000000u;
+        DriverSettings& settings = Settings();
+        SetSettingValue(settings.WorkerLimit, 0);
+        SetSettingValue(settings.ForceIsa, 0);
+        SetSettingValue(settings.ForceVrsRate, 0);
+        rjq::SetProcessQueue(nullptr);
+    }
+};
+
+}  // namespace mora::test

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "diag/status_lines.h"
+#include "gl/gl_context.h"
+#include "gl/gl_hooks.h"
+#include "gl/gl_state.h"
+#include "render/render_test_support.h"
+#include "render/tile_grid.h"
+#include "render/worker_partition.h"
+
+namespace mora {
+namespace {
+
+using test::RenderStateTest;
+
+using TileGridTest = RenderStateTest;
+
+TEST_F(TileGridTest, SizesA640x480GridAndWritesItsStatusLine) {
+    EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = not set]");
+    ResizeTileGrid(640, 480);
+    const GlContext& gl = TheGlContext();
+    EXPECT_EQ(gl.framebufferWidth, 640);
+    EXPECT_EQ(gl.framebufferHeight, 480);
+    EXPECT_EQ(gl.microTilesX, 80);
+    EXPECT_EQ(gl.microTilesY, 60);
+    EXPECT_EQ(gl.macroTilesX, 20);
+    EXPECT_EQ(gl.macroTilesY, 15);
+    EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = 640x480 (20x15 macro, 80x60 micro tiles)]");
+
+    const TileGrid& grid = TheTileGrid();
+    ASSERT_EQ(grid.bins.size(), 80u * 60u);
+    ASSERT_EQ(grid.hiz.size(), 80u * 60u);
+    for (const MicroTileBin& bin : grid.bins) {
+        EXPECT_TRUE(bin.empty());
+        EXPECT_GE(bin.capacity(), kMinBinCapacity);
+    }
+    for (const float z : grid.hiz) EXPECT_EQ(z, 1.0f);
+    EXPECT_GE(grid.setupTriangles.capacity(), kReservedSetupTriangles);
+    EXPECT_GE(gl.frameVertices.capacity(), kReservedFrameVertices);
+    EXPECT_GE(gl.nativePackets.capacity(), kReservedNativePackets);
+}
+
+TEST_F(TileGridTest, PartialTilesRoundUpAndNegativeSizesCountAsZero) {
+    const TileGridSize partial = ComputeTileGridSize(33, 9);
+    EXPECT_EQ(partial.microTilesX, 5);
+    EXPECT_EQ(partial.macroTilesX, 2);
+    EXPECT_EQ(partial.microTilesY, 2);
+    EXPECT_EQ(partial.macroTilesY, 1);
+
+    ResizeTileGrid(-640, -1);
+    const GlContext& gl = TheGlContext();
+    EXPECT_EQ(gl.framebufferWidth, 0);
+    EXPECT_EQ(gl.framebufferHeight, 0);
+    EXPECT_EQ(gl.microTilesX, 0);
+    EXPECT_EQ(gl.macroTilesY, 0);
+    EXPECT_TRUE(TheTileGrid().bins.empty());
+    EXPECT_TRUE(TheTileGrid().hiz.empty());
+    EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = 0x0 (0x0 macro, 0x0 micro tiles)]");
+
+    ResizeTileGrid(-5, 100);  // one direction negative: zero tiles across, none at all
+    EXPECT_EQ(gl.framebufferWidth, 0);
+    EXPECT_EQ(gl.framebufferHeight, 100);
+    EXPECT_EQ(gl.microTilesY, 13);
+    EXPECT_TRUE(TheTileGrid().bins.empty());
+
+    // Sizes at the i32 limit must not overflow the rounding (no grid of that size is allocated here).
+    const TileGridSize huge = ComputeTileGridSize(INT32_MAX, INT32_MIN);
+    EXPECT_EQ(huge.microTilesX, 268435456);
+    EXPECT_EQ(huge.macroTilesX, 67108864);
+    EXPECT_EQ(huge.height, 0);
+    EXPECT_EQ(huge.macroTilesY, 0);
+}
+
+TEST_F(TileGridTest, ResizingToTheSameSizeKeepsHiZAndThePartition) {
+    ResizeTileGrid(64, 64);
+    TileGrid& grid = TheTileGrid();
+    grid.hiz[3] = 0.25f;
+    RebuildWorkerTilePartition(2);
+    ASSERT_EQ(grid.workerMacroTiles.size(), 2u);
+
+    ResizeTileGrid(64, 64);
+    EXPECT_EQ(grid.hiz[3], 0.25f);
+    EXPECT_EQ(grid.workerMacroTiles.size(), 2u);
+
+    // A different size resets HiZ and drops the partition.
+    ResizeTileGrid(64, 96);
+    EXPECT_EQ(grid.hiz[3], 1.0f);
+    EXPECT_TRUE(grid.workerMacroTiles.empty());
+}
+
+TEST_F(TileGridTest, ResizeKeepsSurvivingBinContentsAndRaisesSmallCapacities) {
+    ResizeTileGrid(16, 8);  // two bins
+    TileGrid& grid = TheTileGrid();
+    grid.bins[1].assign({4u, 9u});
+    grid.bins[1].shrink_to_fit();
+    ResizeTileGrid(24, 8);  // three bins: the first two survive with their contents
+    ASSERT_EQ(grid.bins.size(), 3u);
+    EXPECT_EQ(grid.bins[1], (MicroTileBin{4u, 9u}));
+    for (const MicroTileBin& bin : grid.bins) EXPECT_GE(bin.capacity(), kMinBinCapacity);
+}
+
+TEST_F(TileGridTest, ViewportHookGrowsButNeverShrinksTheGrid) {
+    InstallTileGridHooks();
+    GlContext& gl = TheGlContext();
+    EXPECT_FALSE(TileGridHasStorage());
+
+    ApplyViewport(gl, 10, 20, 320, 240);  // never sized: sized to the viewport; x and y do not count
+    EXPECT_TRUE(TileGridHasStorage());
+    EXPECT_EQ(gl.framebufferWidth, 320);
+    EXPECT_EQ(gl.framebufferHeight, 240);
+
+    ResizeTileGrid(1024, 300);
+    ApplyViewport(gl, 0, 0, 800, 600);
+    EXPECT_EQ(gl.framebufferWidth, 1024);
+    EXPECT_EQ(gl.framebufferHeight, 600);
+    EXPECT_EQ(TheTileGrid().bins.size(), 128u * 75u);
+
+    ApplyViewport(gl, 0, 0, 320, 240);
+    EXPECT_EQ(gl.framebufferWidth, 1024);
+    EXPECT_EQ(gl.framebufferHeight, 600);
+
+    ApplyViewport(gl, 0, 0, -50, -50);
+    EXPECT_EQ(gl.framebufferWidth, 1024);
+    EXPECT_EQ(gl.framebufferHeight, 600);
+    TheGlHooks() = GlHooks{};
+}
+
+TEST_F(TileGridTest, ResetFrameEmptiesTheFrameButKeepsCapacities) {
+    ResizeTileGrid(64, 32);
+    TileGrid& grid = TheTileGrid();
+    GlContext& gl = TheGlContext();
+    for (uint32_t i = 0; i < 20; ++i) grid.bins[5].push_back(i);
+    const std::size_t binCapacity = grid.bins[5].capacity();
+    grid.setupTriangles.resize(10);
+    gl.frameVertices.resize(7);
+    gl.primitiveVertices.resize(3);
+    gl.primitiveMode = 4;
+    gl.packetSequence = 12;
+    gl.statistics.emittedTriangles = 10;
+    gl.colourClearPending = true;
+    gl.colourClearValue = 0xFF00FF00u;
+    gl.depthClearPending = true;
+    gl.depthClearValue = 0.5f;
+    grid.workerTriangleCount = 10;
+    grid.workersGo.store(1);
+
+    ResetFrame();
+    EXPECT_TRUE(grid.bins[5].empty());
+    EXPECT_EQ(grid.bins[5].capacity(), binCapacity);
+    EXPECT_TRUE(grid.setupTriangles.empty());
+    EXPECT_GE(grid.setupTriangles.capacity(), kReservedSetupTriangles);
+    EXPECT_TRUE(gl.frameVertices.empty());
+    EXPECT_TRUE(gl.primitiveVertices.empty());
+    EXPECT_EQ(gl.primitiveMode, 0u);
+    EXPECT_EQ(gl.packetSequence, 0u);
+    EXPECT_EQ(gl.statistics.emittedTriangles, 0u);
+    EXPECT_FALSE(gl.colourClearPending);
+    EXPECT_FALSE(gl.depthClearPending);
+    EXPECT_EQ(gl.colourClearValue, 0xFF00FF00u);  // the values stay
+    EXPECT_EQ(gl.depthClearValue, 0.5f);
+    EXPECT_EQ(grid.workerTriangleCount, 0u);
+    EXPECT_EQ(grid.workersGo.load(), 0);
+}
+
+}  // namespace
+}  // namespace mora
