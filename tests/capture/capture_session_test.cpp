@@ -1,0 +1,210 @@
+// The process-wide capture as the frame loop drives it: start-up switches, the frames a range
+// writes, retries, hotkey and panel requests, closing and the panel's last-capture line.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "capture/capture_format.h"
+#include "capture/capture_reader.h"
+#include "capture/capture_session.h"
+#include "capture/capture_test_support.h"
+#include "gl/gl_context.h"
+#include "gl/pending_keyframe.h"
+#include "panel/driver_settings.h"
+#include "platform/environment.h"
+
+namespace mora {
+namespace {
+
+class CaptureSessionTest : public testing::Test {
+  protected:
+    void SetUp() override { ResetCaptureSession(); }
+    void TearDown() override {
+        ResetCaptureSession();
+        platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
+        platform::UnsetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS");
+        SetSettingValue(Settings().CaptureFrameCount, 5);
+    }
+
+    // One wglSwapBuffers of frame `frame` with recording on, then the poll. True when the poll
+    // asked for a quit.
+    bool RunFrame(int32_t frame, bool recording = true) {
+        OpenCaptureIfDue(frame, test::PatternSnapshot(static_cast<uint32_t>(frame)), table, 4, 2);
+        const test::RecordedFrame recorded = test::MakeFrame(static_cast<uint32_t>(frame), 4, 2, true);
+        if (recording) {
+            const bool withPixels = CaptureReferencePixelsOn();
+            AppendCaptureFrame(frame, recorded.commands.stream, recorded.commands.blob,
+                               withPixels ? recorded.pixels.data() : nullptr, withPixels ? recorded.pixels.size() : 0);
+        }
+        return CloseFinishedCapture(frame + 1);
+    }
+
+    test::ScratchFolder folder;
+    std::vector<TextureSlot> table = {test::ImageSlot(2, 2, 3)};
+};
+
+TEST_F(CaptureSessionTest, EnvironmentRangeArmsOnlyWellFormedValues) {
+    struct Case {
+        const char* value;
+        int32_t first, last;
+        const char* name;
+    };
+    for (const Case c : {Case{"100", 100, 100, "MORA_capture_frame100.mora-capture"},
+                         Case{"100-109", 100, 109, "MORA_capture_frames100-109.mora-capture"},
+                         Case{"0", 0, 0, "MORA_capture_frame0.mora-capture"},
+                         Case{"7x-8y", 7, 8, "MORA_capture_frames7-8.mora-capture"},
+                         Case{"109-100", -1, -1, ""}, Case{"-5", -1, -1, ""}, Case{"", -1, -1, ""},
+                         Case{"abc", -1, -1, ""}, Case{"00000000000000000000000000000001", -1, -1, ""}}) {
+        SCOPED_TRACE(c.value);
+        ResetCaptureSession();
+        ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_FRAMES", c.value));
+        EXPECT_EQ(ArmCaptureFromEnvironment(), c.first >= 0);
+        EXPECT_EQ(CurrentCaptureRange().first, c.first);
+        EXPECT_EQ(CurrentCaptureRange().last, c.last);
+        EXPECT_STREQ(CaptureFileName(), c.name);
+    }
+}
+
+TEST_F(CaptureSessionTest, ReferencePixelSwitchIsOffOnlyForNoLikeValues) {
+    for (const char* on : {"1", "yes", "true", "on", "x"}) {
+        ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS", on));
+        ReadCaptureReferencePixelsSwitch();
+        EXPECT_TRUE(CaptureReferencePixelsOn()) << on;
+    }
+    for (const char* off : {"0", "no", "No", "false", "False", ""}) {
+        ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS", off));
+        ReadCaptureReferencePixelsSwitch();
+        EXPECT_FALSE(CaptureReferencePixelsOn()) << off;
+    }
+    platform::UnsetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS");
+    SetCaptureReferencePixels(true);
+    ReadCaptureReferencePixelsSwitch();
+    EXPECT_FALSE(CaptureReferencePixelsOn());
+}
+
+TEST_F(CaptureSessionTest, EnvironmentRangeWritesItsFramesThenAsksToQuit) {
+    SetCaptureDirectory(folder.path.c_str());
+    ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_FRAMES", "10-12"));
+    ASSERT_TRUE(ArmCaptureFromEnvironment());
+    SetCaptureReferencePixels(true);
+    for (int32_t frame = 8; frame <= 14; ++frame) {
+        EXPECT_EQ(CaptureCoversFrame(frame), frame >= 10 && frame <= 12) << frame;
+        EXPECT_EQ(RunFrame(frame), frame == 12) << frame;  // quit-after: once, after the last frame
+        EXPECT_EQ(CaptureFileOpen(), frame == 10 || frame == 11) << frame;
+    }
+    EXPECT_EQ(CurrentCaptureRange().first, -1);
+    EXPECT_STREQ(CaptureFileName(), "");
+
+    const std::string path = folder.File("MORA_capture_frames10-12.mora-capture");
+    CaptureData data;
+    ASSERT_TRUE(ReadCapture(path.c_str(), data)) << LastCaptureReadError();
+    const KeyframeSnapshot first = test::PatternSnapshot(10);  // the state of the frame that opened it
+    EXPECT_EQ(std::memcmp(data.snapshot.bytes, first.bytes, kKeyframeSnapshotBytes), 0);
+    ASSERT_EQ(data.frameStreams.size(), 3u);
+    for (uint32_t i = 0; i < 3; ++i) {
+        const test::RecordedFrame expected = test::MakeFrame(10 + i, 4, 2, true);
+        EXPECT_EQ(data.frameStreams[i], test::BufferBytes(expected.commands.stream));
+        EXPECT_EQ(data.frameReferencePixels[i], expected.pixels);
+    }
+    const LastCaptureInfo info = ReadLastCaptureInfo();
+    ASSERT_TRUE(info.valid);
+    EXPECT_STREQ(info.name, "MORA_capture_frames10-12.mora-capture");
+    EXPECT_EQ(info.frameCount, 3u);
+    EXPECT_EQ(static_cast<int64_t>(info.fileBytes), platform::FileSize(path.c_str()));
+}
+
+TEST_F(CaptureSessionTest, FailedOpenIsRetriedAndRecordingOffWritesNoFrames) {
+    const std::string later = folder.File("later");
+    SetCaptureDirectory(later.c_str());
+    ASSERT_TRUE(StartCaptureRange(3, 5, false));
+    EXPECT_FALSE(RunFrame(3));  // the folder does not exist yet
+    EXPECT_FALSE(CaptureFileOpen());
+    ASSERT_TRUE(platform::CreateDirectory(later.c_str()));
+    EXPECT_FALSE(RunFrame(4, /*recording=*/false));
+    EXPECT_TRUE(CaptureFileOpen());
+    EXPECT_FALSE(RunFrame(5, /*recording=*/false));
+
+    const std::string path = later + "/MORA_capture_frames3-5.mora-capture";
+    const std::vector<uint8_t> bytes = test::ReadBytes(path);
+    EXPECT_EQ(LoadLittleEndian32(bytes.data() + 16), 0u);  // finished, no frames
+    CaptureData data;
+    ASSERT_TRUE(ReadCapture(path.c_str(), data));
+    EXPECT_TRUE(data.frameStreams.empty());
+    const KeyframeSnapshot opened = test::PatternSnapshot(4);
+    EXPECT_EQ(std::memcmp(data.snapshot.bytes, opened.bytes, kKeyframeSnapshotBytes), 0);
+    EXPECT_EQ(ReadLastCaptureInfo().frameCount, 0u);
+}
+
+TEST_F(CaptureSessionTest, OpenTakesTheFrameStartTextures) {
+    SetCaptureDirectory(folder.path.c_str());
+    auto ctx = std::make_unique<GlContext>();
+    ctx->textureTable = {test::ImageSlot(1, 1, 1), test::ImageSlot(4, 4, 500), test::ImageSlot(2, 2, 9)};
+    PendingKeyframe pending;
+    pending.valid = true;
+    pending.snapshot = test::PatternSnapshot(42);
+    pending.textureCount = 2;                           // slot 2 was created during the frame
+    pending.slotIndices = {1};
+    pending.savedSlots = {test::ImageSlot(2, 1, 77)};   // slot 1 before the frame changed it
+    ASSERT_TRUE(StartCaptureRange(7, 7, false));
+    EXPECT_FALSE(OpenCaptureIfDue(6, pending, *ctx, 4, 2));
+    ASSERT_TRUE(OpenCaptureIfDue(7, pending, *ctx, 4, 2));
+    CloseFinishedCapture(8);
+
+    CaptureData data;
+    ASSERT_TRUE(ReadCapture(folder.File("MORA_capture_frame7.mora-capture").c_str(), data));
+    ASSERT_EQ(data.textures.size(), 2u);
+    EXPECT_EQ(data.textures[1].texels, pending.savedSlots[0].texels);
+    EXPECT_EQ(std::memcmp(data.snapshot.bytes, pending.snapshot.bytes, kKeyframeSnapshotBytes), 0);
+    EXPECT_EQ(ctx->textureTable.size(), 3u);  // the live context is untouched
+}
+
+TEST_F(CaptureSessionTest, HotkeyAndPanelStartOneCaptureOfTheConfiguredLength) {
+    SetCaptureDirectory(folder.path.c_str());
+    SetSettingValue(Settings().CaptureFrameCount, 5);
+    // Key seen at the poll after frame 19: frames 21..25, from the second frame after the press.
+    EXPECT_TRUE(StartRequestedCapture(20, true));
+    EXPECT_EQ(CurrentCaptureRange().first, 21);
+    EXPECT_EQ(CurrentCaptureRange().last, 25);
+    EXPECT_FALSE(CaptureCoversFrame(20));
+    EXPECT_TRUE(CaptureCoversFrame(25));
+    EXPECT_FALSE(CloseFinishedCapture(26));  // no quit-after
+    EXPECT_FALSE(StartRequestedCapture(26, true));  // still held: no second capture
+    EXPECT_FALSE(StartRequestedCapture(27, false));
+    EXPECT_TRUE(StartRequestedCapture(28, true));
+    CloseFinishedCapture(100);
+
+    // A panel request while a capture is armed is dropped, not kept for later.
+    EXPECT_TRUE(StartCaptureRange(200, 201, false));
+    RequestCapture();
+    EXPECT_FALSE(StartRequestedCapture(150, false));
+    CloseFinishedCapture(202);
+    EXPECT_FALSE(StartRequestedCapture(202, false));
+
+    struct Count {
+        int32_t setting, frames;
+    };
+    for (const Count c : {Count{0, 1}, Count{1000, 1000}, Count{5000, 1000}}) {
+        SetSettingValue(Settings().CaptureFrameCount, c.setting);
+        RequestCapture();
+        ASSERT_TRUE(StartRequestedCapture(300, false)) << c.setting;
+        EXPECT_EQ(CurrentCaptureRange().last - CurrentCaptureRange().first + 1, c.frames) << c.setting;
+        EXPECT_STREQ(CaptureFileName(), c.frames == 1 ? "MORA_capture_frame301.mora-capture"
+                                                      : "MORA_capture_frames301-1300.mora-capture");
+        CloseFinishedCapture(2000);
+    }
+}
+
+TEST_F(CaptureSessionTest, DetachFinishesAnOpenCapture) {
+    SetCaptureDirectory(folder.path.c_str());
+    ASSERT_TRUE(StartCaptureRange(1, 9, true));
+    RunFrame(1);
+    RunFrame(2);
+    FinishCaptureAtDetach();
+    EXPECT_FALSE(CaptureFileOpen());
+    const std::vector<uint8_t> bytes = test::ReadBytes(folder.File("MORA_capture_frames1-9.mora-capture"));
+    EXPECT_EQ(LoadLittleEndian32(bytes.data() + 16), 2u);
+}
+
+}  // namespace
+}  // namespace mora

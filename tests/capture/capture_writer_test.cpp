@@ -1,0 +1,211 @@
+// Capture writer: the exact bytes of header, texture table, blobs and frame records, blob
+// deduplication, and what a failed append leaves in the file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "capture/capture_format.h"
+#include "capture/capture_reader.h"
+#include "capture/capture_test_support.h"
+#include "capture/crc32.h"
+
+namespace mora {
+namespace {
+
+uint32_t U32(const std::vector<uint8_t>& bytes, uint64_t at) { return LoadLittleEndian32(bytes.data() + at); }
+uint64_t U64(const std::vector<uint8_t>& bytes, uint64_t at) { return LoadLittleEndian64(bytes.data() + at); }
+
+// The four bytes that, appended to `prefix`, give the CRC-32 `target`: CRC-32 is affine over
+// GF(2) in its input, so this solves a 32 x 32 linear system.
+std::vector<uint8_t> ForgeCrc(std::vector<uint8_t> prefix, uint32_t target) {
+    const uint32_t prefixCrc = Crc32(prefix.data(), prefix.size());
+    auto crcWith = [&](uint32_t x) {
+        uint8_t tail[4];
+        StoreLittleEndian32(tail, x);
+        return Crc32Update(prefixCrc, tail, 4);
+    };
+    const uint32_t base = crcWith(0);
+    uint32_t basis[32] = {};    // basis vector with leading bit b, or 0
+    uint32_t combine[32] = {};  // the input bits that produce it
+    for (uint32_t bit = 0; bit < 32; ++bit) {
+        uint32_t value = crcWith(1u << bit) ^ base;
+        uint32_t mask = 1u << bit;
+        for (int b = 31; b >= 0 && value != 0; --b) {
+            if (!(value >> b & 1u)) continue;
+            if (basis[b] == 0) {
+                basis[b] = value;
+                combine[b] = mask;
+                break;
+            }
+            value ^= basis[b];
+            mask ^= combine[b];
+        }
+    }
+    uint32_t want = target ^ base;
+    uint32_t x = 0;
+    for (int b = 31; b >= 0; --b) {
+        if (want >> b & 1u) {
+            want ^= basis[b];
+            x ^= combine[b];
+        }
+    }
+    prefix.resize(prefix.size() + 4);
+    StoreLittleEndian32(prefix.data() + prefix.size() - 4, x);
+    return prefix;
+}
+
+TEST(CaptureWriter, WritesHeaderTablesAndBlobsAtTheirOffsets) {
+    test::ScratchFolder folder;
+    const std::string path = folder.File("layout.mora-capture");
+    std::vector<TextureSlot> table(5);
+    table[0].inUse = 1;                          // default texture: no image, no blob
+    table[1] = test::ImageSlot(5, 3, 100);       // levels 5x3, 2x1, 1x1
+    table[1].wrapS = 0x812F;
+    table[1].magFilter = 0x2600;
+    table[2] = test::ImageSlot(4, 4, 900);
+    table[3] = table[1];                         // same image as slot 1: shares its blob
+    table[4] = test::ImageSlot(5, 3, 101);       // same size, other bytes: a blob of its own
+    const KeyframeSnapshot snapshot = test::PatternSnapshot(1);
+
+    capture::CaptureFile file;
+    ASSERT_TRUE(capture::Open(file, path.c_str(), snapshot, table, 640, 480));
+    std::vector<uint8_t> bytes = test::ReadBytes(path);  // everything is on disk before any frame
+
+    EXPECT_EQ(std::memcmp(bytes.data(), "MRCFCAPT", 8), 0);
+    EXPECT_EQ(U32(bytes, 8), 4u);
+    EXPECT_EQ(U32(bytes, 12), 0x3925DC0Fu);
+    EXPECT_EQ(U32(bytes, 16), 0xFFFFFFFFu);
+    EXPECT_EQ(U32(bytes, 20), 0u);
+    EXPECT_EQ(U32(bytes, 24), 640u);
+    EXPECT_EQ(U32(bytes, 28), 480u);
+    EXPECT_EQ(U64(bytes, 32), 96u);
+    EXPECT_EQ(U64(bytes, 40), 96u + 6376u);
+    EXPECT_EQ(U32(bytes, 48), 5u);
+    EXPECT_EQ(U32(bytes, 52), 3u);
+    const uint64_t blobTable = 96 + 6376 + 364 * 5;
+    EXPECT_EQ(U64(bytes, 56), blobTable);
+    EXPECT_EQ(U64(bytes, 64), blobTable + 24 * 3);
+    const uint64_t payloadBytes = (18 + 21 + 18) * 4;
+    EXPECT_EQ(U64(bytes, 72), blobTable + 24 * 3 + payloadBytes);
+    for (uint64_t at = 80; at < 96; ++at) EXPECT_EQ(bytes[at], 0) << at;
+    EXPECT_EQ(bytes.size(), U64(bytes, 72));
+    EXPECT_EQ(std::memcmp(bytes.data() + 96, snapshot.bytes, 6376), 0);
+
+    const uint32_t expectedBlob[5] = {0xFFFFFFFFu, 0, 1, 0, 2};
+    for (uint32_t i = 0; i < 5; ++i) {
+        const uint64_t record = 96 + 6376 + 364 * i;
+        const TextureSlot& slot = table[i];
+        EXPECT_EQ(U32(bytes, record), i);
+        const uint32_t words[6] = {static_cast<uint32_t>(slot.width), static_cast<uint32_t>(slot.height), slot.wrapS,
+                                   slot.wrapT, slot.magFilter, slot.minFilter};
+        for (uint32_t w = 0; w < 6; ++w) EXPECT_EQ(U32(bytes, record + 4 + 4 * w), words[w]) << i;
+        EXPECT_EQ(U32(bytes, record + 28), slot.inUse | slot.hasImage << 8u) << i;
+        EXPECT_EQ(U32(bytes, record + 32), static_cast<uint32_t>(slot.levelCount)) << i;
+        EXPECT_EQ(std::memcmp(bytes.data() + record + 36, slot.levelWidth, 5 * 64), 0) << i;
+        EXPECT_EQ(U32(bytes, record + 356), expectedBlob[i]) << i;
+        EXPECT_EQ(U32(bytes, record + 360), 0u) << i;
+    }
+    const TextureSlot* blobSource[3] = {&table[1], &table[2], &table[4]};
+    uint64_t payload = blobTable + 24 * 3;
+    for (uint32_t b = 0; b < 3; ++b) {
+        const std::vector<uint32_t>& texels = blobSource[b]->texels;
+        const uint64_t size = texels.size() * 4;
+        EXPECT_EQ(U32(bytes, blobTable + 24 * b), 1u);
+        EXPECT_EQ(U32(bytes, blobTable + 24 * b + 4), Crc32(texels.data(), size));
+        EXPECT_EQ(U64(bytes, blobTable + 24 * b + 8), size);
+        EXPECT_EQ(U64(bytes, blobTable + 24 * b + 16), payload);
+        EXPECT_EQ(std::memcmp(bytes.data() + payload, texels.data(), size), 0) << b;
+        payload += size;
+    }
+    EXPECT_TRUE(capture::Finish(file, 0));
+    EXPECT_EQ(U32(test::ReadBytes(path), 16), 0u);  // a capture with no frames is finished with 0
+}
+
+TEST(CaptureWriter, EqualChecksumWithDifferentBytesIsNotShared) {
+    test::ScratchFolder folder;
+    const std::string path = folder.File("collision.mora-capture");
+    std::vector<TextureSlot> table = {test::ImageSlot(2, 2, 1), test::ImageSlot(2, 2, 50)};
+    // Rewrite slot 1's last texel so that its storage has slot 0's CRC-32 with other bytes.
+    const auto* first = reinterpret_cast<const uint8_t*>(table[0].texels.data());
+    const auto* second = reinterpret_cast<const uint8_t*>(table[1].texels.data());
+    const uint64_t size = table[0].texels.size() * 4;
+    const std::vector<uint8_t> forged = ForgeCrc({second, second + size - 4}, Crc32(first, size));
+    std::memcpy(table[1].texels.data(), forged.data(), size);
+    ASSERT_EQ(Crc32(table[1].texels.data(), size), Crc32(table[0].texels.data(), size));
+    ASSERT_NE(table[0].texels, table[1].texels);
+
+    test::WriteCapture(path, test::PatternSnapshot(2), table, {}, 8, 8);
+    CaptureData data;
+    ASSERT_TRUE(ReadCapture(path.c_str(), data));
+    EXPECT_EQ(data.blobCount, 2u);
+    EXPECT_EQ(data.textures[1].texels, table[1].texels);
+}
+
+TEST(CaptureWriter, FrameRecordsHoldTheThreeSizesThenTheBytes) {
+    test::ScratchFolder folder;
+    const std::string path = folder.File("frames.mora-capture");
+    const test::RecordedFrame frames[2] = {test::MakeFrame(1, 3, 2, true), test::MakeFrame(2, 3, 2, false)};
+    test::WriteCapture(path, test::PatternSnapshot(3), {}, frames, 3, 2);
+    const std::vector<uint8_t> bytes = test::ReadBytes(path);
+    EXPECT_EQ(U32(bytes, 16), 2u);
+    uint64_t at = U64(bytes, 72);
+    for (const test::RecordedFrame& frame : frames) {
+        const std::vector<uint8_t> stream = test::BufferBytes(frame.commands.stream);
+        const std::vector<uint8_t> blob = test::BufferBytes(frame.commands.blob);
+        ASSERT_EQ(U64(bytes, at), stream.size());
+        ASSERT_EQ(U64(bytes, at + 8), blob.size());
+        ASSERT_EQ(U64(bytes, at + 16), frame.pixels.size());  // 0 without reference pixels
+        at += 24;
+        EXPECT_TRUE(std::equal(stream.begin(), stream.end(), bytes.begin() + at));
+        at += stream.size();
+        EXPECT_TRUE(std::equal(blob.begin(), blob.end(), bytes.begin() + at));
+        at += blob.size();
+        EXPECT_TRUE(std::equal(frame.pixels.begin(), frame.pixels.end(), bytes.begin() + at));
+        at += frame.pixels.size();
+    }
+    EXPECT_EQ(at, bytes.size());
+}
+
+TEST(CaptureWriter, FailedAppendLeavesNoPartialFrameBehindTheNextOne) {
+    platform::File full;
+    if (!platform::OpenFile(full, "/dev/full", platform::FileMode::WriteTruncate)) GTEST_SKIP() << "no /dev/full";
+    test::ScratchFolder folder;
+    const std::string path = folder.File("failed.mora-capture");
+    capture::CaptureFile file;
+    ASSERT_TRUE(capture::Open(file, path.c_str(), test::PatternSnapshot(4), {}, 1024, 1024));
+    const test::RecordedFrame first = test::MakeFrame(1, 1024, 1024, true);  // 4 MiB pixels: bypasses the buffer
+    const test::RecordedFrame failed = test::MakeFrame(2, 1024, 1024, true);
+    const test::RecordedFrame third = test::MakeFrame(3, 1024, 1024, false);
+    ASSERT_TRUE(capture::AppendFrame(file, first.commands.stream, first.commands.blob, first.pixels.data(),
+                                     first.pixels.size()));
+
+    // Every write of the next frame fails (disk full); the file then works again.
+    std::swap(file.file, full);
+    EXPECT_FALSE(capture::AppendFrame(file, failed.commands.stream, failed.commands.blob, failed.pixels.data(),
+                                      failed.pixels.size()));
+    std::swap(file.file, full);
+    platform::CloseFile(full);
+    EXPECT_FALSE(file.broken);
+    ASSERT_TRUE(capture::AppendFrame(file, third.commands.stream, third.commands.blob, nullptr, 0));
+    ASSERT_TRUE(capture::Finish(file, 2));
+
+    CaptureData data;
+    ASSERT_TRUE(ReadCapture(path.c_str(), data)) << LastCaptureReadError();
+    ASSERT_EQ(data.frameStreams.size(), 2u);
+    EXPECT_EQ(data.frameReferencePixels[0], first.pixels);
+    EXPECT_EQ(data.frameStreams[1], test::BufferBytes(third.commands.stream));
+    EXPECT_TRUE(data.frameReferencePixels[1].empty());
+}
+
+TEST(CaptureWriter, OpenFailsWhenTheFileCannotBeCreatedOrWritten) {
+    capture::CaptureFile file;
+    EXPECT_FALSE(capture::Open(file, "/nonexistent-folder/x.mora-capture", test::PatternSnapshot(5), {}, 1, 1));
+    EXPECT_FALSE(capture::IsOpen(file));
+    if (platform::FileExists("/dev/full")) {
+        EXPECT_FALSE(capture::Open(file, "/dev/full", test::PatternSnapshot(5), {}, 1, 1));
+        EXPECT_FALSE(capture::IsOpen(file));
+    }
+}
+
+}  // namespace
+}  // namespace mora
