@@ -1,0 +1,67 @@
+// Cost of the immediate-mode entry points as a game calls them: glColor4ub + glTexCoord2f +
+// glVertex3f per vertex, with recording on (full pipeline) or off (cut-off 0) and no trace range.
+// Each iteration times one batch of kBatchVertices vertices between glBegin and glEnd; between
+// batches, outside the timed region, the command buffers and the vertex list are emptied (as the
+// frame hand-over does), so the buffers stay at their steady capacity and nothing grows.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+
+#include "gl/command_buffer.h"
+#include "gl/gl_context.h"
+#include "mora/gl.h"
+#include "panel/driver_settings.h"
+
+namespace {
+
+constexpr int kBatchVertices = 4096;  // 4096 x 44 recorded bytes stay well inside the 4 MiB stream
+
+void ResetFrame() {
+    mora::EmptyCommandBuffer(mora::ActiveCommandRecording().stream);
+    mora::EmptyCommandBuffer(mora::ActiveCommandRecording().blob);
+    mora::TheGlContext().primitiveVertices.clear();
+}
+
+void ImmediateTriples(benchmark::State& state, int cutoff) {
+    mora::SetSettingValue(mora::Settings().PipelineCutoff, cutoff);
+    ResetFrame();
+    float x = 0.0f;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        glBegin(GL_TRIANGLES);
+        for (int i = 0; i < kBatchVertices; ++i) {
+            glColor4ub(static_cast<GLubyte>(i), 128, 64, 255);
+            glTexCoord2f(x, 0.5f);
+            glVertex3f(x, 1.0f, 2.0f);
+            x += 1.0f;
+        }
+        glEnd();
+        const auto stop = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+        ResetFrame();
+    }
+    // Entry calls per iteration (three per vertex plus glBegin and glEnd); the inverted rate is the
+    // time per call.
+    state.counters["per_call"] =
+        benchmark::Counter(3.0 * kBatchVertices + 2.0, benchmark::Counter::kIsIterationInvariantRate |
+                                                           benchmark::Counter::kInvert);
+    state.SetItemsProcessed(state.iterations() * kBatchVertices);
+    mora::SetSettingValue(mora::Settings().PipelineCutoff, 5);
+}
+
+void BM_ImmediateTriplesRecording(benchmark::State& state) { ImmediateTriples(state, 5); }
+void BM_ImmediateTriplesNotRecording(benchmark::State& state) { ImmediateTriples(state, 0); }
+
+BENCHMARK(BM_ImmediateTriplesRecording)->UseManualTime();
+BENCHMARK(BM_ImmediateTriplesNotRecording)->UseManualTime();
+
+// A counted-only entry: the bare frame (count and trace-range test).
+void BM_CountedOnlyEntry(benchmark::State& state) {
+    for (auto _ : state) {
+        glNormal3f(0.0f, 0.0f, 1.0f);
+    }
+}
+BENCHMARK(BM_CountedOnlyEntry);
+
+}  // namespace

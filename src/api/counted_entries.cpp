@@ -1,0 +1,14 @@
+// The 272 entry points that are only counted and traced: each runs the per-call frame and does
+// nothing else. Their bodies are generated from the export list rows.
+#include <type_traits>
+
+#include "api/entry_frame.h"
+#include "mora/gl.h"
+
+#define MORA_GL_COUNTED(Name, Ret, Params, Args, Bytes, Format)                   \
+    extern "C" MORA_GLAPI Ret MORA_APIENTRY gl##Name Params try {                  \
+        static_assert(std::is_void_v<Ret>, "counted-only entries return nothing"); \
+        mora::api::EnterEntry<mora::EntryId::gl##Name> Args;                       \
+    } catch (...) {                                                                \
+    }
+#include "api/entry_list.inc"

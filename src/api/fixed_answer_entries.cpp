@@ -1,0 +1,121 @@
+// The nine counted-only entry points that return a fixed answer: the GL strings, the error and
+// state queries the driver does not keep, texture residency, display-list names and render mode.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "api/entry_frame.h"
+#include "mora/gl.h"
+
+namespace {
+
+// glGenLists hands out names from this counter; no list is ever created.
+std::atomic<uint32_t> gNextListName{1};
+
+const GLubyte* StaticString(const char* text) { return reinterpret_cast<const GLubyte*>(text); }
+
+}  // namespace
+
+using mora::EntryId;
+using mora::api::EnterEntry;
+
+extern "C" {
+
+MORA_GLAPI const GLubyte* MORA_APIENTRY glGetString(GLenum name) try {
+    EnterEntry<EntryId::glGetString>(name);
+    switch (name) {
+    case GL_VENDOR:
+        return StaticString("MORA Project");
+    case GL_RENDERER:
+        return StaticString("MORA Null Renderer");
+    case GL_VERSION:
+        return StaticString("1.1");
+    default:  // GL_EXTENSIONS and every other name: empty, never null
+        return StaticString("");
+    }
+} catch (...) {
+    return StaticString("");
+}
+
+MORA_GLAPI GLenum MORA_APIENTRY glGetError(void) try {
+    EnterEntry<EntryId::glGetError>();
+    return GL_NO_ERROR;
+} catch (...) {
+    return GL_NO_ERROR;
+}
+
+MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
+    EnterEntry<EntryId::glGetIntegerv>(pname, params);
+    if (params == nullptr) {
+        return;
+    }
+    switch (pname) {
+    case GL_MAX_TEXTURE_SIZE:
+        *params = 1024;
+        break;
+    case GL_RED_BITS:
+    case GL_GREEN_BITS:
+    case GL_BLUE_BITS:
+    case GL_ALPHA_BITS:
+        *params = 8;
+        break;
+    case GL_DEPTH_BITS:
+        *params = 24;
+        break;
+    default:
+        *params = 0;
+        break;
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glGetBooleanv(GLenum pname, GLboolean* params) try {
+    EnterEntry<EntryId::glGetBooleanv>(pname, params);
+    if (params != nullptr) {
+        *params = GL_FALSE;
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glGetDoublev(GLenum pname, GLdouble* params) try {
+    EnterEntry<EntryId::glGetDoublev>(pname, params);
+    if (params != nullptr) {
+        *params = 0.0;
+    }
+} catch (...) {
+}
+
+MORA_GLAPI GLboolean MORA_APIENTRY glAreTexturesResident(GLsizei n, const GLuint* textures, GLboolean* residences) try {
+    EnterEntry<EntryId::glAreTexturesResident>(n, textures, residences);
+    if (residences != nullptr && n >= 1) {
+        std::memset(residences, GL_TRUE, static_cast<std::size_t>(n));
+    }
+    return GL_TRUE;
+} catch (...) {
+    return GL_TRUE;
+}
+
+MORA_GLAPI GLuint MORA_APIENTRY glGenLists(GLsizei range) try {
+    EnterEntry<EntryId::glGenLists>(range);
+    const uint32_t step = range > 0 ? static_cast<uint32_t>(range) : 0u;
+    return gNextListName.fetch_add(step, std::memory_order_relaxed);
+} catch (...) {
+    return 0;
+}
+
+MORA_GLAPI GLboolean MORA_APIENTRY glIsList(GLuint list) try {
+    EnterEntry<EntryId::glIsList>(list);
+    return GL_FALSE;
+} catch (...) {
+    return GL_FALSE;
+}
+
+MORA_GLAPI GLint MORA_APIENTRY glRenderMode(GLenum mode) try {
+    EnterEntry<EntryId::glRenderMode>(mode);
+    return 0;
+} catch (...) {
+    return 0;
+}
+
+}  // extern "C"

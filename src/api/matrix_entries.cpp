@@ -1,0 +1,125 @@
+// Implemented entry points of the matrix stacks: mode selection, load, multiply, push and pop,
+// and the translate, rotate, scale, ortho and frustum products. Each runs the per-call frame,
+// records its Cmd while recording is on, and applies the call to the current matrix.
+#include "api/entry_frame.h"
+#include "gl/command_append.h"
+#include "gl/float_conversion.h"
+#include "gl/matrix_stack.h"
+#include "mora/gl.h"
+
+using mora::EntryId;
+using mora::NarrowToFloat;
+using namespace mora::api;
+
+extern "C" {
+
+MORA_GLAPI void MORA_APIENTRY glMatrixMode(GLenum mode) try {
+    EnterEntry<EntryId::glMatrixMode>(mode);
+    if (RecordingOn()) {
+        mora::AppendMatrixMode(Stream(), mode);
+    }
+    mora::ApplyMatrixMode(Context(), mode);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glLoadIdentity(void) try {
+    EnterEntry<EntryId::glLoadIdentity>();
+    if (RecordingOn()) {
+        mora::AppendLoadIdentity(Stream());
+    }
+    mora::ApplyLoadIdentity(Context());
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
+    EnterEntry<EntryId::glLoadMatrixf>(m);
+    if (m == nullptr) {
+        return;
+    }
+    if (RecordingOn()) {
+        mora::AppendLoadMatrixf(Stream(), m);
+    }
+    mora::ApplyLoadMatrix(Context(), m);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
+    EnterEntry<EntryId::glMultMatrixf>(m);
+    if (m == nullptr) {
+        return;
+    }
+    if (RecordingOn()) {
+        mora::AppendMultMatrixf(Stream(), m);
+    }
+    mora::ApplyMultMatrix(Context(), m);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glPushMatrix(void) try {
+    EnterEntry<EntryId::glPushMatrix>();
+    if (RecordingOn()) {
+        mora::AppendPushMatrix(Stream());
+    }
+    mora::ApplyPushMatrix(Context());
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glPopMatrix(void) try {
+    EnterEntry<EntryId::glPopMatrix>();
+    if (RecordingOn()) {
+        mora::AppendPopMatrix(Stream());
+    }
+    mora::ApplyPopMatrix(Context());
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) try {
+    EnterEntry<EntryId::glTranslatef>(x, y, z);
+    if (RecordingOn()) {
+        mora::AppendTranslatef(Stream(), x, y, z);
+    }
+    mora::ApplyTranslate(Context(), x, y, z);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) try {
+    EnterEntry<EntryId::glRotatef>(angle, x, y, z);
+    if (RecordingOn()) {
+        mora::AppendRotatef(Stream(), angle, x, y, z);
+    }
+    mora::ApplyRotate(Context(), angle, x, y, z);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glScalef(GLfloat x, GLfloat y, GLfloat z) try {
+    EnterEntry<EntryId::glScalef>(x, y, z);
+    if (RecordingOn()) {
+        mora::AppendScalef(Stream(), x, y, z);
+    }
+    mora::ApplyScale(Context(), x, y, z);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
+                                      GLdouble zFar) try {
+    EnterEntry<EntryId::glOrtho>(left, right, bottom, top, zNear, zFar);
+    if (RecordingOn()) {
+        mora::AppendOrtho(Stream(), left, right, bottom, top, zNear, zFar);
+    }
+    mora::ApplyOrtho(Context(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom), NarrowToFloat(top),
+                     NarrowToFloat(zNear), NarrowToFloat(zFar));
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
+                                        GLdouble zFar) try {
+    EnterEntry<EntryId::glFrustum>(left, right, bottom, top, zNear, zFar);
+    if (RecordingOn()) {
+        mora::AppendFrustum(Stream(), left, right, bottom, top, zNear, zFar);
+    }
+    mora::ApplyFrustum(Context(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom),
+                       NarrowToFloat(top), NarrowToFloat(zNear), NarrowToFloat(zFar));
+} catch (...) {
+}
+
+}  // extern "C"

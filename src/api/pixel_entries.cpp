@@ -1,0 +1,28 @@
+// glReadPixels: the one entry that needs pixels before the frame ends. It runs the per-call frame
+// and records its Cmd (which replay skips); a call without a destination or with an empty
+// rectangle ends there, before any flush, so the recorded commands stay for the frame end.
+#include "api/entry_frame.h"
+#include "gl/command_append.h"
+#include "mora/gl.h"
+#include "wgl/read_back.h"
+
+using mora::EntryId;
+using namespace mora::api;
+
+extern "C" {
+
+MORA_GLAPI void MORA_APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
+                                           GLvoid* pixels) try {
+    EnterEntry<EntryId::glReadPixels>(x, y, width, height, format, type, pixels);
+    if (RecordingOn()) {
+        mora::AppendReadPixels(Stream(), x, y, width, height, format, type);
+    }
+    if (pixels == nullptr || width < 1 || height < 1) {
+        return;
+    }
+    // The mid-frame flush, render and read-back of the current window surface.
+    mora::ReadPixelsFromCurrentSurface(x, y, width, height, format, type, pixels);
+} catch (...) {
+}
+
+}  // extern "C"

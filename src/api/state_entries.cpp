@@ -1,0 +1,200 @@
+// Implemented entry points of the fixed-function state: capabilities, blend, alpha, depth, cull
+// and front face, clears, viewport and scissor, the recorded-only raster state, and the two state
+// queries. Each runs the per-call frame, records its Cmd while recording is on, and applies the
+// call to the GlContext.
+#include "api/entry_frame.h"
+#include "gl/command_append.h"
+#include "gl/float_conversion.h"
+#include "gl/gl_state.h"
+#include "mora/gl.h"
+
+using mora::EntryId;
+using namespace mora::api;
+
+extern "C" {
+
+MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
+    EnterEntry<EntryId::glEnable>(cap);
+    if (RecordingOn()) {
+        mora::AppendEnable(Stream(), cap);
+    }
+    mora::ApplyEnable(Context(), cap);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
+    EnterEntry<EntryId::glDisable>(cap);
+    if (RecordingOn()) {
+        mora::AppendDisable(Stream(), cap);
+    }
+    mora::ApplyDisable(Context(), cap);
+} catch (...) {
+}
+
+MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
+    EnterEntry<EntryId::glIsEnabled>(cap);
+    return mora::IsEnabled(Context(), cap) ? GL_TRUE : GL_FALSE;
+} catch (...) {
+    return GL_FALSE;
+}
+
+MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
+    EnterEntry<EntryId::glGetFloatv>(pname, params);
+    if (params == nullptr) {
+        return;
+    }
+    mora::GetFloatv(Context(), pname, params);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glAlphaFunc(GLenum func, GLclampf ref) try {
+    EnterEntry<EntryId::glAlphaFunc>(func, ref);
+    if (RecordingOn()) {
+        mora::AppendAlphaFunc(Stream(), func, ref);
+    }
+    mora::ApplyAlphaFunc(Context(), func, ref);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glBlendFunc(GLenum sfactor, GLenum dfactor) try {
+    EnterEntry<EntryId::glBlendFunc>(sfactor, dfactor);
+    if (RecordingOn()) {
+        mora::AppendBlendFunc(Stream(), sfactor, dfactor);
+    }
+    mora::ApplyBlendFunc(Context(), sfactor, dfactor);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glDepthFunc(GLenum func) try {
+    EnterEntry<EntryId::glDepthFunc>(func);
+    if (RecordingOn()) {
+        mora::AppendDepthFunc(Stream(), func);
+    }
+    mora::ApplyDepthFunc(Context(), func);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glDepthMask(GLboolean flag) try {
+    EnterEntry<EntryId::glDepthMask>(flag);
+    if (RecordingOn()) {
+        mora::AppendDepthMask(Stream(), flag);
+    }
+    mora::ApplyDepthMask(Context(), flag);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glDepthRange(GLclampd zNear, GLclampd zFar) try {
+    EnterEntry<EntryId::glDepthRange>(zNear, zFar);
+    if (RecordingOn()) {
+        mora::AppendDepthRange(Stream(), zNear, zFar);
+    }
+    mora::ApplyDepthRange(Context(), mora::NarrowToFloat(zNear), mora::NarrowToFloat(zFar));
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glCullFace(GLenum mode) try {
+    EnterEntry<EntryId::glCullFace>(mode);
+    if (RecordingOn()) {
+        mora::AppendCullFace(Stream(), mode);
+    }
+    mora::ApplyCullFace(Context(), mode);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glFrontFace(GLenum mode) try {
+    EnterEntry<EntryId::glFrontFace>(mode);
+    if (RecordingOn()) {
+        mora::AppendFrontFace(Stream(), mode);
+    }
+    mora::ApplyFrontFace(Context(), mode);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) try {
+    EnterEntry<EntryId::glClearColor>(red, green, blue, alpha);
+    if (RecordingOn()) {
+        mora::AppendClearColor(Stream(), red, green, blue, alpha);
+    }
+    mora::ApplyClearColor(Context(), red, green, blue, alpha);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
+    EnterEntry<EntryId::glClearDepth>(depth);
+    if (RecordingOn()) {
+        mora::AppendClearDepth(Stream(), depth);
+    }
+    mora::ApplyClearDepth(Context(), mora::NarrowToFloat(depth));
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
+    EnterEntry<EntryId::glClear>(mask);
+    if (RecordingOn()) {
+        mora::AppendClear(Stream(), mask);
+    }
+    mora::ApplyClear(Context(), mask);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) try {
+    EnterEntry<EntryId::glViewport>(x, y, width, height);
+    if (RecordingOn()) {
+        mora::AppendViewport(Stream(), x, y, width, height);
+    }
+    mora::ApplyViewport(Context(), x, y, width, height);
+} catch (...) {
+}
+
+// Recorded only: no scissor test, every colour channel written, polygons always filled, no
+// polygon offset, GL_FLAT without effect, tightly packed pixel transfers.
+
+MORA_GLAPI void MORA_APIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei height) try {
+    EnterEntry<EntryId::glScissor>(x, y, width, height);
+    if (RecordingOn()) {
+        mora::AppendScissor(Stream(), x, y, width, height);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glColorMask(GLboolean red, GLboolean green, GLboolean blue, GLboolean alpha) try {
+    EnterEntry<EntryId::glColorMask>(red, green, blue, alpha);
+    if (RecordingOn()) {
+        mora::AppendColorMask(Stream(), red, green, blue, alpha);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glShadeModel(GLenum mode) try {
+    EnterEntry<EntryId::glShadeModel>(mode);
+    if (RecordingOn()) {
+        mora::AppendShadeModel(Stream(), mode);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glPolygonMode(GLenum face, GLenum mode) try {
+    EnterEntry<EntryId::glPolygonMode>(face, mode);
+    if (RecordingOn()) {
+        mora::AppendPolygonMode(Stream(), face, mode);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glPolygonOffset(GLfloat factor, GLfloat units) try {
+    EnterEntry<EntryId::glPolygonOffset>(factor, units);
+    if (RecordingOn()) {
+        mora::AppendPolygonOffset(Stream(), factor, units);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glPixelStorei(GLenum pname, GLint param) try {
+    EnterEntry<EntryId::glPixelStorei>(pname, param);
+    if (RecordingOn()) {
+        mora::AppendPixelStorei(Stream(), pname, param);
+    }
+} catch (...) {
+}
+
+}  // extern "C"

@@ -1,0 +1,160 @@
+// Implemented entry points of the texture objects and the texture environment: names, binding,
+// parameters, image uploads, the environment mode and colour, and the recorded-only multitexture
+// unit selection. glTexEnvf, glTexEnviv and glTexParameterf count and trace under their own name
+// and then run the integer entry's whole frame with the converted argument.
+#include "api/entry_frame.h"
+#include "gl/command_append.h"
+#include "gl/float_conversion.h"
+#include "gl/gl_state.h"
+#include "gl/texture_objects.h"
+#include "mora/gl.h"
+
+using mora::EntryId;
+using namespace mora::api;
+
+namespace {
+
+// glTexEnvi's frame and work, also reached from glTexEnvf and glTexEnviv (called directly rather
+// than through the exported symbol, which another library could interpose).
+void TexEnviEntry(GLenum target, GLenum pname, GLint param) {
+    EnterEntry<EntryId::glTexEnvi>(target, pname, param);
+    if (RecordingOn()) {
+        mora::AppendTexEnvi(Stream(), target, pname, param);
+    }
+    mora::ApplyTexEnvi(Context(), target, pname, param);
+}
+
+// glTexParameteri's frame and work, also reached from glTexParameterf.
+void TexParameteriEntry(GLenum target, GLenum pname, GLint param) {
+    EnterEntry<EntryId::glTexParameteri>(target, pname, param);
+    const bool recording = RecordingOn();
+    if (recording) {
+        mora::AppendTexParameteri(Stream(), target, pname, param);
+    }
+    mora::TexParameteri(Context(), target, pname, param, TextureTouch(recording));
+}
+
+}  // namespace
+
+extern "C" {
+
+MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
+    EnterEntry<EntryId::glGenTextures>(n, textures);
+    if (textures == nullptr || n < 1) {
+        return;
+    }
+    const bool recording = RecordingOn();
+    if (recording) {
+        mora::AppendGenTextures(Stream(), n);
+    }
+    mora::GenTextures(Context(), n, textures, TextureTouch(recording));
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) try {
+    EnterEntry<EntryId::glDeleteTextures>(n, textures);
+    if (textures == nullptr || n < 1) {
+        return;
+    }
+    const bool recording = RecordingOn();
+    if (recording) {
+        mora::AppendDeleteTextures(Recording(), n, textures);
+    }
+    mora::DeleteTextures(Context(), n, textures, TextureTouch(recording));
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
+    EnterEntry<EntryId::glBindTexture>(target, texture);
+    const bool recording = RecordingOn();
+    if (recording) {
+        mora::AppendBindTexture(Stream(), target, texture);
+    }
+    mora::BindTexture(Context(), target, texture, TextureTouch(recording));
+} catch (...) {
+}
+
+MORA_GLAPI GLboolean MORA_APIENTRY glIsTexture(GLuint texture) try {
+    EnterEntry<EntryId::glIsTexture>(texture);
+    return mora::IsTexture(Context(), texture) ? GL_TRUE : GL_FALSE;
+} catch (...) {
+    return GL_FALSE;
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexParameteri(GLenum target, GLenum pname, GLint param) try {
+    TexParameteriEntry(target, pname, param);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexParameterf(GLenum target, GLenum pname, GLfloat param) try {
+    EnterEntry<EntryId::glTexParameterf>(target, pname, param);
+    TexParameteriEntry(target, pname, mora::TruncateToInt32(param));
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexEnvi(GLenum target, GLenum pname, GLint param) try {
+    TexEnviEntry(target, pname, param);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexEnvf(GLenum target, GLenum pname, GLfloat param) try {
+    EnterEntry<EntryId::glTexEnvf>(target, pname, param);
+    TexEnviEntry(target, pname, mora::TruncateToInt32(param));
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLint* params) try {
+    EnterEntry<EntryId::glTexEnviv>(target, pname, params);
+    if (params == nullptr) {
+        return;
+    }
+    TexEnviEntry(target, pname, params[0]);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfloat* params) try {
+    EnterEntry<EntryId::glTexEnvfv>(target, pname, params);
+    if (params == nullptr) {
+        return;
+    }
+    if (RecordingOn()) {
+        mora::AppendTexEnvfv(Stream(), target, pname, params);
+    }
+    mora::ApplyTexEnvfv(Context(), target, pname, params);
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei width,
+                                           GLsizei height, GLint border, GLenum format, GLenum type,
+                                           const GLvoid* pixels) try {
+    EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels);
+    const bool recording = RecordingOn();
+    if (recording) {
+        mora::AppendTexImage2D(Recording(), target, level, internalformat, width, height, border, format, type, pixels);
+    }
+    mora::TexImage2D(Context(), target, level, width, height, format, type, pixels, TextureTouch(recording));
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLsizei width,
+                                              GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) try {
+    EnterEntry<EntryId::glTexSubImage2D>(target, level, xoffset, yoffset, width, height, format, type, pixels);
+    const bool recording = RecordingOn();
+    if (recording) {
+        mora::AppendTexSubImage2D(Recording(), target, level, xoffset, yoffset, width, height, format, type, pixels);
+    }
+    mora::TexSubImage2D(Context(), target, level, xoffset, yoffset, width, height, format, type, pixels,
+                        TextureTouch(recording));
+} catch (...) {
+}
+
+// One texture unit exists: the unit selection is recorded and changes nothing.
+MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
+    EnterEntry<EntryId::glActiveTextureARB>(texture);
+    if (RecordingOn()) {
+        mora::AppendActiveTextureARB(Stream(), texture);
+    }
+} catch (...) {
+}
+
+}  // extern "C"

@@ -1,0 +1,91 @@
+// Every GL entry point called once with zero or null arguments: nothing crashes, each call counts
+// exactly once on its own row (plus the forwarded calls on the integer rows), WGL rows stay put.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "api/api_test_support.h"
+#include "mora/gl.h"
+
+namespace mora::test {
+namespace {
+
+template <class Ret, class... Args>
+void CallWithZeros(Ret (*entry)(Args...)) {
+    (void)entry(Args{}...);
+}
+
+void CallEveryGlEntryWithZeros() {
+#define MORA_GL_ENTRY(Name, Ret, Params, Args, Bytes, Format) CallWithZeros(&gl##Name);
+#include "api/entry_list.inc"
+}
+
+using EntryCounting = ApiTest;
+
+TEST_F(EntryCounting, EveryGlEntryCountsOnceOnItsOwnRow) {
+    const CounterSnapshot before = SnapshotCounters();
+    CallEveryGlEntryWithZeros();
+    for (std::size_t row = 0; row < kEntryCount; ++row) {
+        const EntryId id = static_cast<EntryId>(row);
+        uint64_t expected = row < kGlEntryCount ? 1 : 0;
+        // glTexEnvf and glTexParameterf run the integer entry's frame again; glTexEnviv does not
+        // with a null pointer.
+        if (id == EntryId::glTexEnvi || id == EntryId::glTexParameteri) {
+            expected = 2;
+        }
+        EXPECT_EQ(CallsSince(before, id), expected) << EntryName(id);
+    }
+}
+
+TEST_F(EntryCounting, CountersStayExactUnderConcurrentCallers) {
+    // The counters are the only state the counted-only entries touch, so several threads may
+    // call them; every call must land.
+    constexpr int kThreads = 4;
+    constexpr int kCalls = 20000;
+    const CounterSnapshot before = SnapshotCounters();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < kCalls; ++i) {
+                glNormal3f(0.0f, 0.0f, 1.0f);
+                glFlush();
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(CallsSince(before, EntryId::glNormal3f), uint64_t{kThreads} * kCalls);
+    EXPECT_EQ(CallsSince(before, EntryId::glFlush), uint64_t{kThreads} * kCalls);
+}
+
+TEST_F(EntryCounting, CountedOnlyEntriesRecordNothingAndTakeAnyArguments) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const GLfloat v[4] = {1.0f, 2.0f, 3.0f, 4.0f};
+    const CounterSnapshot before = SnapshotCounters();
+    glVertex4f(nan, nan, nan, nan);
+    glVertex3d(inf, -inf, 0.0);
+    glVertex3i(1, 2, 3);
+    glColor3d(inf, nan, -1.0);
+    glRectfv(v, v + 2);
+    glLightfv(GL_LIGHT0, GL_POSITION, v);
+    glDrawArrays(GL_TRIANGLES, -5, -1);
+    glTexCoord3f(1.0f, 2.0f, 3.0f);
+    glMultiTexCoord2fARB(GL_TEXTURE1_ARB, 0.5f, 0.5f);
+    glMTexCoord2fSGIS(GL_TEXTURE1_SGIS, 0.5f, 0.5f);
+    glSelectTextureSGIS(GL_TEXTURE1_SGIS);
+    glClientActiveTextureARB(GL_TEXTURE1_ARB);
+    glColorTableEXT(GL_COLOR_TABLE_EXT, GL_RGB, 256, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    EXPECT_EQ(StreamBytes(), 0u);
+    EXPECT_EQ(BlobBytes(), 0u);
+    EXPECT_EQ(CallsSince(before, EntryId::glVertex4f), 1u);
+    EXPECT_EQ(CallsSince(before, EntryId::glColorTableEXT), 1u);
+    EXPECT_EQ(CallsSince(before, EntryId::glVertex3f), 0u) << "no counted-only form forwards";
+}
+
+}  // namespace
+}  // namespace mora::test

@@ -1,0 +1,267 @@
+// The export list and the files made from it: row order and families of the 363 rows, the
+// argument bytes of the decorated aliases, and that exports.map, mora.def and the public headers
+// name exactly the listed entries (tools/gen_exports.py rewrites the two export files).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <map>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "api/entry_table.h"
+
+namespace mora {
+namespace {
+
+struct ListRow {
+    std::string family;  // MORA_GL_IMPLEMENTED, MORA_GL_FIXED, MORA_GL_COUNTED or MORA_WGL
+    std::string name;    // without prefix
+    std::string ret;
+    std::string params;  // inside the parentheses
+    int bytes = 0;
+    std::string format;
+
+    bool wgl() const { return family == "MORA_WGL"; }
+    std::string standard() const { return (wgl() ? "wgl" : "gl") + name; }
+    std::string decorated() const { return (wgl() ? "_vwgl2" : "_mora") + name + "@" + std::to_string(bytes); }
+};
+
+std::filesystem::path SourceDir() {
+    if (const char* dir = std::getenv("MORA_TEST_SOURCE_DIR"); dir != nullptr && *dir != '\0') {
+        return dir;
+    }
+    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<ListRow> ReadExportList() {
+    static const std::regex kRow(
+        R"re(^(MORA_GL_IMPLEMENTED|MORA_GL_FIXED|MORA_GL_COUNTED|MORA_WGL)\((\w+), ([^(]*?), \((.*?)\), \((.*?)\), (\d+), "(.*)"\)$)re");
+    std::vector<ListRow> rows;
+    for (const std::string& line : Lines(ReadText(SourceDir() / "src/api/entry_list.inc"))) {
+        if (line.rfind("MORA_", 0) != 0 || line.find('(') == std::string::npos) {
+            continue;
+        }
+        std::smatch m;
+        EXPECT_TRUE(std::regex_match(line, m, kRow)) << "row not understood: " << line;
+        if (m.empty()) {
+            continue;
+        }
+        rows.push_back({m[1], m[2], m[3], m[4], std::stoi(m[6]), m[7]});
+    }
+    return rows;
+}
+
+// 4 bytes per argument, 8 per double, as the stdcall decoration counts them.
+int ArgumentBytes(const std::string& params) {
+    if (params.empty()) {
+        return 0;
+    }
+    int bytes = 0;
+    std::istringstream in(params);
+    for (std::string param; std::getline(in, param, ',');) {
+        const bool isDouble = param.find("GLdouble ") != std::string::npos || param.find("GLclampd ") != std::string::npos;
+        const bool isPointer = param.find('*') != std::string::npos;
+        bytes += isDouble && !isPointer ? 8 : 4;
+    }
+    return bytes;
+}
+
+class ExportList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rows_ = ReadExportList();
+        ASSERT_EQ(rows_.size(), kEntryCount);
+    }
+    std::vector<ListRow> rows_;
+};
+
+TEST_F(ExportList, RowsFollowTheFixedTableOrder) {
+    for (std::size_t i = 0; i < kEntryCount; ++i) {
+        EXPECT_EQ(rows_[i].wgl(), i >= kGlEntryCount) << rows_[i].name;
+    }
+    EXPECT_EQ(rows_.front().standard(), "glAccum");
+    EXPECT_EQ(rows_[335].standard(), "glViewport");
+    for (std::size_t i = 1; i < 336; ++i) {
+        EXPECT_LT(rows_[i - 1].standard(), rows_[i].standard()) << "GL 1.1 rows must ascend in byte order";
+    }
+    const std::vector<std::string> extensions = {"glMTexCoord2fSGIS",    "glSelectTextureSGIS",
+                                                 "glMultiTexCoord2fARB", "glActiveTextureARB",
+                                                 "glClientActiveTextureARB", "glColorTableEXT"};
+    const std::vector<std::string> wgl = {
+        "wglChoosePixelFormat",      "wglDescribePixelFormat",    "wglGetPixelFormat",  "wglSetPixelFormat",
+        "wglSwapBuffers",            "wglCopyContext",            "wglCreateContext",   "wglCreateLayerContext",
+        "wglDeleteContext",          "wglGetCurrentContext",      "wglGetCurrentDC",    "wglGetProcAddress",
+        "wglMakeCurrent",            "wglShareLists",             "wglUseFontBitmapsA", "wglUseFontOutlinesA",
+        "wglDescribeLayerPlane",     "wglSetLayerPaletteEntries", "wglGetLayerPaletteEntries",
+        "wglRealizeLayerPalette",    "wglSwapLayerBuffers"};
+    for (std::size_t i = 0; i < extensions.size(); ++i) {
+        EXPECT_EQ(rows_[336 + i].standard(), extensions[i]);
+    }
+    for (std::size_t i = 0; i < wgl.size(); ++i) {
+        EXPECT_EQ(rows_[342 + i].standard(), wgl[i]);
+    }
+    std::set<std::string> unique;
+    for (const ListRow& row : rows_) {
+        EXPECT_TRUE(unique.insert(row.standard()).second) << "listed twice: " << row.standard();
+    }
+}
+
+TEST_F(ExportList, FamiliesSplitImplementedFixedAndCountedEntries) {
+    std::map<std::string, int> perFamily;
+    std::vector<std::string> fixed;
+    for (const ListRow& row : rows_) {
+        ++perFamily[row.family];
+        if (row.family == "MORA_GL_FIXED") {
+            fixed.push_back(row.standard());
+        }
+        if (row.family == "MORA_GL_COUNTED") {
+            EXPECT_EQ(row.ret, "void") << row.name;
+        }
+    }
+    EXPECT_EQ(perFamily["MORA_GL_IMPLEMENTED"], 61);
+    EXPECT_EQ(perFamily["MORA_GL_FIXED"], 9);
+    EXPECT_EQ(perFamily["MORA_GL_COUNTED"], 272);
+    EXPECT_EQ(perFamily["MORA_WGL"], 21);
+    std::sort(fixed.begin(), fixed.end());
+    EXPECT_EQ(fixed, (std::vector<std::string>{"glAreTexturesResident", "glGenLists", "glGetBooleanv", "glGetDoublev",
+                                               "glGetError", "glGetIntegerv", "glGetString", "glIsList",
+                                               "glRenderMode"}));
+}
+
+TEST_F(ExportList, ArgumentBytesCountFourPerArgumentAndEightPerDouble) {
+    for (const ListRow& row : rows_) {
+        EXPECT_EQ(row.bytes, ArgumentBytes(row.params)) << row.standard() << "(" << row.params << ")";
+    }
+    std::set<std::string> decorated;
+    for (const ListRow& row : rows_) {
+        decorated.insert(row.decorated());
+    }
+    for (const char* alias : {"_moraVertex3f@12", "_moraClearDepth@8", "_moraFrustum@48", "_moraEnd@0",
+                              "_moraTexImage2D@36", "_vwgl2SwapBuffers@4"}) {
+        EXPECT_TRUE(decorated.count(alias)) << alias;
+    }
+}
+
+TEST_F(ExportList, CompiledTableExpandsTheSameRows) {
+    for (std::size_t i = 0; i < kEntryCount; ++i) {
+        const EntryId id = static_cast<EntryId>(i);
+        EXPECT_EQ(EntryName(id), rows_[i].standard());
+        EXPECT_EQ(kEntryArgumentBytes[i], rows_[i].bytes) << rows_[i].name;
+        EXPECT_EQ(std::string(kEntryTraceNames[i]), (rows_[i].wgl() ? "MORA::WGL::" : "MORA::GL::") + rows_[i].name);
+    }
+}
+
+// Functions the public headers other than gl.h and wgl.h declare (the device contexts a program
+// makes outside Windows): exported after the entries, in file and line order.
+std::vector<std::string> ExtraExports() {
+    static const std::regex kPrototype(R"re(^MORA_GLAPI .* MORA_APIENTRY (\w+)\(.*$)re");
+    std::vector<std::filesystem::path> headers;
+    for (const auto& file : std::filesystem::directory_iterator(SourceDir() / "include/mora")) {
+        const std::string name = file.path().filename().string();
+        if (file.path().extension() == ".h" && name != "gl.h" && name != "wgl.h") {
+            headers.push_back(file.path());
+        }
+    }
+    std::sort(headers.begin(), headers.end());
+    std::vector<std::string> names;
+    for (const auto& header : headers) {
+        for (const std::string& line : Lines(ReadText(header))) {
+            std::smatch m;
+            if (std::regex_match(line, m, kPrototype)) {
+                names.push_back(m[1]);
+            }
+        }
+    }
+    return names;
+}
+
+TEST_F(ExportList, VersionScriptExportsTheStandardNamesInRowOrder) {
+    const std::vector<std::string> lines = Lines(ReadText(SourceDir() / "src/api/exports.map"));
+    const auto global = std::find(lines.begin(), lines.end(), "  global:");
+    const auto local = std::find(lines.begin(), lines.end(), "  local:");
+    ASSERT_NE(global, lines.end());
+    ASSERT_NE(local, lines.end());
+    ASSERT_LT(global, local);
+    ASSERT_NE(local + 1, lines.end());
+    EXPECT_EQ(*(local + 1), "    *;");
+    std::vector<std::string> exported;
+    for (auto it = global + 1; it != local; ++it) {
+        exported.push_back(*it);
+    }
+    const std::vector<std::string> extra = ExtraExports();
+    // The WGL names are exported once src/wgl defines them (tools/gen_exports.py --with-wgl).
+    const std::size_t entries = exported.size() - std::min(exported.size(), extra.size());
+    ASSERT_TRUE(entries == kGlEntryCount || entries == kEntryCount)
+        << exported.size() << " names: stale exports.map, run tools/gen_exports.py";
+    for (std::size_t i = 0; i < entries; ++i) {
+        EXPECT_EQ(exported[i], "    " + rows_[i].standard() + ";") << "stale exports.map: run tools/gen_exports.py";
+    }
+    for (std::size_t i = 0; i < extra.size(); ++i) {
+        EXPECT_EQ(exported[entries + i], "    " + extra[i] + ";") << "stale exports.map: run tools/gen_exports.py";
+    }
+}
+
+TEST_F(ExportList, ModuleDefinitionNamesBothFormsOfEveryEntry) {
+    const std::vector<std::string> lines = Lines(ReadText(SourceDir() / "src/api/mora.def"));
+    const auto exports = std::find(lines.begin(), lines.end(), "EXPORTS");
+    ASSERT_NE(exports, lines.end());
+    std::vector<std::string> entries(exports + 1, lines.end());
+    ASSERT_EQ(entries.size(), 2 * kEntryCount) << "stale mora.def: run tools/gen_exports.py";
+    for (std::size_t i = 0; i < kEntryCount; ++i) {
+        EXPECT_EQ(entries[2 * i], "    " + rows_[i].standard());
+        EXPECT_EQ(entries[2 * i + 1], "    " + rows_[i].decorated() + "=" + rows_[i].standard());
+    }
+}
+
+// The public headers declare every entry with the listed return type and parameters, in row order
+// (a definition that disagrees with its declaration already fails to compile; this catches an
+// entry missing from a header, which would not).
+void ExpectHeaderDeclares(const std::filesystem::path& header, const std::vector<ListRow>& rows, bool wgl) {
+    static const std::regex kPrototype(R"re(^MORA_GLAPI (.+) MORA_APIENTRY (w?gl\w+)\((.*)\);$)re");
+    std::vector<ListRow> wanted;
+    std::copy_if(rows.begin(), rows.end(), std::back_inserter(wanted), [&](const ListRow& r) { return r.wgl() == wgl; });
+    std::size_t next = 0;
+    for (const std::string& line : Lines(ReadText(header))) {
+        std::smatch m;
+        if (!std::regex_match(line, m, kPrototype)) {
+            continue;
+        }
+        ASSERT_LT(next, wanted.size()) << "extra declaration: " << line;
+        const ListRow& row = wanted[next++];
+        EXPECT_EQ(m[2].str(), row.standard());
+        EXPECT_EQ(m[1].str(), row.ret) << row.standard();
+        EXPECT_EQ(m[3].str(), row.params.empty() ? "void" : row.params) << row.standard();
+    }
+    EXPECT_EQ(next, wanted.size()) << header;
+}
+
+TEST_F(ExportList, PublicHeadersDeclareEveryEntryInRowOrder) {
+    ExpectHeaderDeclares(SourceDir() / "include/mora/gl.h", rows_, false);
+    ExpectHeaderDeclares(SourceDir() / "include/mora/wgl.h", rows_, true);
+}
+
+}  // namespace
+}  // namespace mora

@@ -1,0 +1,98 @@
+// The counted-only entries that answer: the GL strings, glGetError, the integer, boolean and
+// double queries, texture residency, display-list names and render mode.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "api/api_test_support.h"
+#include "mora/gl.h"
+
+namespace mora::test {
+namespace {
+
+using FixedAnswers = ApiTest;
+
+std::string AsText(const GLubyte* text) { return reinterpret_cast<const char*>(text); }
+
+TEST_F(FixedAnswers, GetStringNamesTheDriverAndNeverReturnsNull) {
+    EXPECT_EQ(AsText(glGetString(GL_VENDOR)), "MORA Project");
+    EXPECT_EQ(AsText(glGetString(GL_RENDERER)), "MORA Null Renderer");
+    EXPECT_EQ(AsText(glGetString(GL_VERSION)), "1.1");
+    for (GLenum name : {GLenum{GL_EXTENSIONS}, GLenum{0}, GLenum{0xFFFFFFFF}}) {
+        const GLubyte* text = glGetString(name);
+        ASSERT_NE(text, nullptr) << name;
+        EXPECT_EQ(text[0], 0) << name;
+    }
+    EXPECT_EQ(glGetString(GL_VENDOR), glGetString(GL_VENDOR)) << "static strings";
+    EXPECT_EQ(StreamBytes(), 0u);
+}
+
+TEST_F(FixedAnswers, GetErrorAlwaysReportsNoError) {
+    glTexImage2D(0xDEAD, -1, 0, -5, -5, 0, 0, 0, nullptr);  // anything goes, nothing is an error
+    glMatrixMode(0xBEEF);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(FixedAnswers, GetIntegervWritesExactlyOneInteger) {
+    struct Case {
+        GLenum pname;
+        GLint value;
+    };
+    for (const Case& c : {Case{GL_MAX_TEXTURE_SIZE, 1024}, Case{GL_RED_BITS, 8}, Case{GL_GREEN_BITS, 8},
+                          Case{GL_BLUE_BITS, 8}, Case{GL_ALPHA_BITS, 8}, Case{GL_DEPTH_BITS, 24},
+                          Case{GL_STENCIL_BITS, 0}, Case{GL_VIEWPORT, 0}, Case{0, 0}}) {
+        GLint out[2] = {-7, -7};
+        glGetIntegerv(c.pname, out);
+        EXPECT_EQ(out[0], c.value) << std::hex << c.pname;
+        EXPECT_EQ(out[1], -7) << "only one integer is written";
+    }
+    const CounterSnapshot before = SnapshotCounters();
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, nullptr);
+    EXPECT_EQ(CallsSince(before, EntryId::glGetIntegerv), 1u);
+}
+
+TEST_F(FixedAnswers, BooleanAndDoubleQueriesWriteOneFalseOrZero) {
+    GLboolean flags[2] = {7, 7};
+    glGetBooleanv(GL_DEPTH_TEST, flags);
+    EXPECT_EQ(flags[0], GL_FALSE);
+    EXPECT_EQ(flags[1], 7);
+    GLdouble values[2] = {5.0, 5.0};
+    glGetDoublev(GL_MODELVIEW_MATRIX, values);
+    EXPECT_EQ(values[0], 0.0);
+    EXPECT_EQ(values[1], 5.0);
+    glGetBooleanv(GL_DEPTH_TEST, nullptr);
+    glGetDoublev(GL_MODELVIEW_MATRIX, nullptr);
+}
+
+TEST_F(FixedAnswers, AreTexturesResidentFillsNBytesAndSaysTrue) {
+    const GLuint names[3] = {1, 2, 3};
+    GLboolean residences[4] = {0, 0, 0, 9};
+    EXPECT_EQ(glAreTexturesResident(3, names, residences), GL_TRUE);
+    EXPECT_EQ(residences[0], GL_TRUE);
+    EXPECT_EQ(residences[2], GL_TRUE);
+    EXPECT_EQ(residences[3], 9) << "n bytes only";
+    EXPECT_EQ(glAreTexturesResident(3, names, nullptr), GL_TRUE);
+    GLboolean untouched = 9;
+    EXPECT_EQ(glAreTexturesResident(0, names, &untouched), GL_TRUE);
+    EXPECT_EQ(glAreTexturesResident(-4, nullptr, &untouched), GL_TRUE);
+    EXPECT_EQ(untouched, 9);
+}
+
+TEST_F(FixedAnswers, GenListsHandsOutConsecutiveRangesFromOne) {
+    const GLuint first = glGenLists(5);
+    EXPECT_GE(first, 1u) << "the counter starts at 1";
+    EXPECT_EQ(glGenLists(5), first + 5);
+    EXPECT_EQ(glGenLists(-3), first + 10) << "a negative range adds nothing";
+    EXPECT_EQ(glGenLists(0), first + 10);
+    EXPECT_EQ(glGenLists(1), first + 10);
+    EXPECT_EQ(glIsList(first), GL_FALSE) << "no list is ever created";
+}
+
+TEST_F(FixedAnswers, RenderModeAnswersZero) {
+    EXPECT_EQ(glRenderMode(GL_SELECT), 0);
+    EXPECT_EQ(glRenderMode(GL_RENDER), 0);
+}
+
+}  // namespace
+}  // namespace mora::test
