@@ -1,0 +1,130 @@
+// The per-frame texture cache: which slots become usable entries, the wrap resolution with the
+// ForceWrap override, the copied level tables, and reuse of the caller's storage.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "gl/gl_context.h"
+#include "panel/driver_settings.h"
+#include "raster/texture_cache.h"
+#include "raster_scene.h"
+
+namespace mora::raster::test {
+namespace {
+
+constexpr uint32_t kNearest = 0x2600, kLinear = 0x2601, kLinearMipmapLinear = 0x2703;
+constexpr uint32_t kRepeat = 0x2901, kClamp = 0x2900, kClampToEdge = 0x812F, kClampToBorder = 0x812D,
+                   kMirroredRepeat = 0x8370;
+
+TextureSlot Slot(uint32_t minFilter, uint32_t magFilter, uint32_t wrapS, uint32_t wrapT) {
+    return MakeTextureSlot(
+        8, 4, [](int level, int x, int y) { return uint32_t(level << 16 | y << 8 | x); }, minFilter, magFilter, wrapS,
+        wrapT);
+}
+
+bool IsZero(const TextureCacheEntry& e) {
+    const TextureCacheEntry zero{};
+    return std::memcmp(&e, &zero, sizeof(e)) == 0;
+}
+
+TEST(TextureCache, EmptyTableGivesOneUnusableEntry) {
+    std::vector<TextureCacheEntry> cache(5);
+    BuildTextureCache({}, kForceWrapNone, cache);
+    ASSERT_EQ(cache.size(), 1u);
+    EXPECT_TRUE(IsZero(cache[0]));
+}
+
+TEST(TextureCache, CopiesSizesLevelTablesAndTheTexelAddress) {
+    const std::vector<TextureSlot> table = {Slot(kLinearMipmapLinear, kLinear, kRepeat, kRepeat)};
+    std::vector<TextureCacheEntry> cache;
+    BuildTextureCache(table, kForceWrapNone, cache);
+    ASSERT_EQ(cache.size(), 1u);
+    const TextureCacheEntry& e = cache[0];
+    EXPECT_EQ(e.width, 8);
+    EXPECT_EQ(e.height, 4);
+    EXPECT_EQ(e.lodBias, 0);
+    EXPECT_EQ(e.levelCount, 4);  // 8x4, 4x2, 2x1, 1x1
+    for (int level = 0; level < kTextureCacheLevels; ++level) {
+        EXPECT_EQ(e.levelWidth[level], table[0].levelWidth[level]) << level;
+        EXPECT_EQ(e.levelHeight[level], table[0].levelHeight[level]) << level;
+        EXPECT_EQ(e.levelPitch[level], table[0].levelPitch[level]) << level;
+        EXPECT_EQ(e.levelBytesPerTexel[level], table[0].levelBytesPerTexel[level]) << level;
+        EXPECT_EQ(e.levelOffset[level], table[0].levelOffset[level]) << level;
+        if (level > 0) {
+            EXPECT_EQ(e.levelData[level], nullptr);
+        }
+    }
+    EXPECT_EQ(e.levelOffset[3], 4 * (32 + 8 + 2));
+    EXPECT_EQ(e.levelData[0], reinterpret_cast<const uint8_t*>(table[0].texels.data()));
+}
+
+TEST(TextureCache, WrapModesResolveToClampOrRepeatPerAxis) {
+    struct Case {
+        uint32_t minFilter, magFilter, wrapS, wrapT;
+        int32_t forceWrap;
+        uint32_t clampS, clampT;
+    };
+    const Case cases[] = {
+        {kNearest, kLinear, kClampToEdge, kRepeat, kForceWrapNone, 1, 0},
+        {kNearest, kLinear, kRepeat, kClamp, kForceWrapNone, 0, 1},
+        {kNearest, kNearest, kClampToBorder, kMirroredRepeat, kForceWrapNone, 1, 0},
+        {kLinear, kLinear, kRepeat, kRepeat, kForceWrapNone, 1, 1},  // both LINEAR: always clamp
+        {kLinearMipmapLinear, kLinear, kRepeat, kRepeat, kForceWrapNone, 0, 0},
+        {kNearest, kLinear, kClamp, kClamp, kForceWrapRepeat, 0, 0},
+        {kLinear, kLinear, kRepeat, kRepeat, kForceWrapRepeat, 0, 0},
+        {kNearest, kLinear, kRepeat, kRepeat, kForceWrapClamp, 1, 1},
+    };
+    for (const Case& c : cases) {
+        const std::vector<TextureSlot> table = {Slot(c.minFilter, c.magFilter, c.wrapS, c.wrapT)};
+        std::vector<TextureCacheEntry> cache;
+        BuildTextureCache(table, c.forceWrap, cache);
+        EXPECT_EQ(cache[0].clampS, c.clampS) << std::hex << c.minFilter << " " << c.wrapS << " force " << c.forceWrap;
+        EXPECT_EQ(cache[0].clampT, c.clampT) << std::hex << c.minFilter << " " << c.wrapT << " force " << c.forceWrap;
+    }
+}
+
+TEST(TextureCache, SlotsWithoutAUsableImageGiveZeroEntries) {
+    std::vector<TextureSlot> table(7, Slot(kNearest, kNearest, kRepeat, kRepeat));
+    table[0] = TextureSlot{};  // never uploaded
+    table[1].hasImage = 0;
+    table[2].texels.clear();
+    table[3].levelCount = 0;  // storage filled, no levels
+    table[4].width = 0;
+    table[5].levelOffset[2] = 1 << 20;  // a level beyond the storage
+    std::vector<TextureCacheEntry> cache;
+    BuildTextureCache(table, kForceWrapNone, cache);
+    ASSERT_EQ(cache.size(), 7u);
+    for (int i = 0; i < 6; ++i) EXPECT_TRUE(IsZero(cache[size_t(i)])) << "slot " << i;
+    EXPECT_FALSE(IsZero(cache[6]));
+}
+
+TEST(TextureCache, RebuildingReusesTheVectorStorage) {
+    const std::vector<TextureSlot> table(3, Slot(kNearest, kNearest, kRepeat, kRepeat));
+    std::vector<TextureCacheEntry> cache;
+    BuildTextureCache(table, kForceWrapNone, cache);
+    const TextureCacheEntry* storage = cache.data();
+    BuildTextureCache(std::span<const TextureSlot>(table.data(), 2), kForceWrapNone, cache);
+    BuildTextureCache(table, kForceWrapNone, cache);
+    EXPECT_EQ(cache.data(), storage);
+    EXPECT_EQ(cache.size(), 3u);
+}
+
+TEST(TextureCache, FrameBuildReadsTheContextTableAndTheForceWrapSetting) {
+    GlContext& context = TheGlContext();
+    const std::vector<TextureSlot> saved = context.textureTable;
+    const int32_t savedWrap = SettingValue(Settings().ForceWrap);
+    context.textureTable = {TextureSlot{}, Slot(kNearest, kLinear, kClamp, kClamp)};
+    SetSettingValue(Settings().ForceWrap, kForceWrapRepeat);
+    std::vector<TextureCacheEntry> cache;
+    BuildTextureCache(cache);
+    SetSettingValue(Settings().ForceWrap, savedWrap);
+    ASSERT_EQ(cache.size(), 2u);
+    EXPECT_TRUE(IsZero(cache[0]));
+    EXPECT_EQ(cache[1].width, 8);
+    EXPECT_EQ(cache[1].clampS, 0u);
+    EXPECT_EQ(cache[1].levelData[0], reinterpret_cast<const uint8_t*>(context.textureTable[1].texels.data()));
+    context.textureTable = saved;
+}
+
+}  // namespace
+}  // namespace mora::raster::test
