@@ -1,0 +1,62 @@
+// The size of an X11 window, with protocol errors (a window id that does not exist) caught
+// instead of reaching Xlib's default handler, which would end the process.
+#include <X11/Xlib.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "platform/device_context.h"
+#include "platform/mutex.h"
+
+namespace mora::platform {
+
+namespace {
+
+// Xlib has one process-wide error handler. While a query runs, errors of its connection are
+// recorded; errors of other connections go to the handler that was installed before.
+Mutex g_queryLock;
+std::atomic<Display*> g_queryDisplay{nullptr};
+int g_queryError = 0;
+XErrorHandler g_previousHandler = nullptr;
+
+int QueryErrorHandler(Display* display, XErrorEvent* event) {
+  if (display == g_queryDisplay.load(std::memory_order_acquire)) {
+    if (g_queryError == 0) g_queryError = event->error_code;
+    return 0;
+  }
+  return g_previousHandler != nullptr ? g_previousHandler(display, event) : 0;
+}
+
+}  // namespace
+
+bool X11WindowSize(void* displayHandle, std::uint64_t window, std::int32_t* width, std::int32_t* height) {
+  if (window == 0 || width == nullptr || height == nullptr) return false;
+  Display* display = static_cast<Display*>(displayHandle);
+  Display* own = nullptr;
+  if (display == nullptr) {
+    own = XOpenDisplay(nullptr);
+    if (own == nullptr) return false;
+    display = own;
+  }
+  XWindowAttributes attributes{};
+  Status status = 0;
+  int error = 0;
+  {
+    MutexLock hold(g_queryLock);
+    g_queryError = 0;
+    g_queryDisplay.store(display, std::memory_order_release);
+    g_previousHandler = XSetErrorHandler(&QueryErrorHandler);
+    status = XGetWindowAttributes(display, static_cast<::Window>(window), &attributes);
+    XSync(display, False);
+    XSetErrorHandler(g_previousHandler);
+    g_queryDisplay.store(nullptr, std::memory_order_release);
+    error = g_queryError;
+  }
+  if (own != nullptr) XCloseDisplay(own);
+  if (status == 0 || error != 0) return false;
+  *width = attributes.width;
+  *height = attributes.height;
+  return true;
+}
+
+}  // namespace mora::platform

@@ -1,0 +1,34 @@
+// The exported device-context functions of include/mora/mora_dc.h: making and destroying the
+// records an HDC names, and reading back the frames presented on one.
+#include <cstdint>
+
+#include "mora/mora_dc.h"
+#include "platform/device_context.h"
+#include "wgl/context_record.h"
+
+extern "C" {
+
+MORA_GLAPI HDC MORA_APIENTRY moraCreateOffscreenDC(int width, int height) {
+    return reinterpret_cast<HDC>(mora::platform::CreateOffscreenDeviceContext(width, height));
+}
+
+MORA_GLAPI HDC MORA_APIENTRY moraCreateX11DC(void* display, unsigned long window) {
+    return reinterpret_cast<HDC>(mora::platform::CreateX11DeviceContext(display, window));
+}
+
+MORA_GLAPI void MORA_APIENTRY moraDestroyOffscreenDC(HDC hdc) { mora::platform::DestroyDeviceContext(hdc); }
+
+MORA_GLAPI int MORA_APIENTRY moraGetPresentedFrameSize(HDC hdc, int* width, int* height) {
+    int32_t w = 0;
+    int32_t h = 0;
+    const bool found = mora::PresentedFrameSize(hdc, &w, &h);
+    if (width != nullptr) *width = w;
+    if (height != nullptr) *height = h;
+    return found ? 1 : 0;
+}
+
+MORA_GLAPI int MORA_APIENTRY moraReadPresentedFrame(HDC hdc, void* bgra, int rowPitch) {
+    return mora::ReadPresentedFrame(hdc, bgra, rowPitch) ? 1 : 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,32 @@
+// The load and unload sequence of the driver.
+#include "wgl/library_lifetime.h"
+
+#include "geometry/frame_executor_thread.h"
+#include "gl/gl_hooks.h"
+#include "panel/driver_settings.h"
+#include "raster/isa_dispatch.h"
+#include "render/tile_grid.h"
+#include "rjq/startup.h"
+#include "wgl/context_record.h"
+#include "wgl/diagnostics_startup.h"
+
+namespace mora {
+
+void LibraryAttach() {
+    InstallTileGridHooks();
+    TheGlHooks().ensureSurfaceSize = &EnsureCurrentSurfaceSize;
+    ApplyPipelineCutoffFromEnvironment();
+    raster::SelectIsaFromEnvironment();
+    StartDiagnostics();
+    raster::SystemIsaLevel();
+    rjq::StartRenderJobQueue();
+    StartProcessFrameExecutor();
+}
+
+void LibraryDetach() {
+    StopProcessFrameExecutor();
+    rjq::StopRenderJobQueue();
+    StopDiagnostics();
+}
+
+}  // namespace mora

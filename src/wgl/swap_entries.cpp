@@ -1,0 +1,23 @@
+// wglSwapBuffers and wglSwapLayerBuffers: the frame's end. The hdc argument is only traced; the
+// frame renders into the Surface of the calling thread's current context.
+#include "api/entry_frame.h"
+#include "mora/wgl.h"
+#include "wgl/frame_sequence.h"
+
+using mora::EntryId;
+using mora::api::EnterEntry;
+
+extern "C" {
+
+MORA_GLAPI BOOL MORA_APIENTRY wglSwapBuffers(HDC hdc) {
+    EnterEntry<EntryId::wglSwapBuffers>(hdc);
+    mora::RunFrameEnd();  // never throws
+    return TRUE;
+}
+
+MORA_GLAPI BOOL MORA_APIENTRY wglSwapLayerBuffers(HDC hdc, UINT fuPlanes) {
+    EnterEntry<EntryId::wglSwapLayerBuffers>(hdc, fuPlanes);
+    return wglSwapBuffers(hdc);
+}
+
+}  // extern "C"

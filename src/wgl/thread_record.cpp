@@ -1,0 +1,7 @@
+#include "wgl/thread_record.h"
+
+namespace mora::detail {
+
+constinit thread_local ThreadRecord tThreadRecord;
+
+}  // namespace mora::detail

@@ -1,0 +1,77 @@
+#include "driver_session.h"
+
+#include <cstddef>
+
+namespace mora_it {
+
+OffscreenSession::OffscreenSession(int w, int h) : width(w), height(h) {
+    dc = moraCreateOffscreenDC(w, h);
+    if (dc == nullptr) return;
+    rc = wglCreateContext(dc);
+    if (rc != nullptr) wglMakeCurrent(dc, rc);
+}
+
+OffscreenSession::~OffscreenSession() {
+    if (rc != nullptr) {
+        wglMakeCurrent(dc, nullptr);
+        wglDeleteContext(rc);
+    }
+    if (dc != nullptr) moraDestroyOffscreenDC(dc);
+}
+
+void ResetGlState(int width, int height) {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    glDepthRange(0.0, 1.0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+PresentedFrame ReadPresented(HDC dc) {
+    PresentedFrame frame;
+    if (moraGetPresentedFrameSize(dc, &frame.width, &frame.height) != 1) return PresentedFrame{};
+    frame.pixels.resize(static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height));
+    if (moraReadPresentedFrame(dc, frame.pixels.data(), frame.width * 4) != 1) return PresentedFrame{};
+    return frame;
+}
+
+uint32_t ReadPixel(int x, int y) {
+    uint32_t pixel = 0xDEADBEEFu;
+    glReadPixels(x, y, 1, 1, GL_BGRA_EXT, GL_UNSIGNED_BYTE, &pixel);
+    return pixel;
+}
+
+void DrawRect(float x0, float y0, float x1, float y1) {
+    glBegin(GL_TRIANGLES);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(x0, y0);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(x1, y0);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(x1, y1);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(x0, y0);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(x1, y1);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+}  // namespace mora_it

@@ -1,0 +1,199 @@
+// The WGL entry points as an application sees them: the fixed answers of the no-op entries, the
+// one pixel format, context creation on device contexts with and without a client area, and the
+// current context of a thread through creation, switching and deletion.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+
+#include "driver_session.h"
+
+namespace mora_it {
+namespace {
+
+TEST(WglEntries, FixedAnswersOfTheEntriesThatDoNothing) {
+    HDC dc = moraCreateOffscreenDC(32, 32);
+    ASSERT_NE(dc, nullptr);
+    PIXELFORMATDESCRIPTOR wanted{};
+    wanted.nSize = sizeof(wanted);
+    wanted.cColorBits = 16;  // any request gets the one format there is
+    EXPECT_EQ(wglChoosePixelFormat(dc, &wanted), 1);
+    EXPECT_EQ(wglChoosePixelFormat(nullptr, nullptr), 1);
+    EXPECT_EQ(wglGetPixelFormat(dc), 1);
+    EXPECT_EQ(wglGetPixelFormat(nullptr), 1);
+    EXPECT_EQ(wglSetPixelFormat(dc, 7, &wanted), TRUE);
+    EXPECT_EQ(wglCopyContext(nullptr, nullptr, 0xFFFFFFFFu), TRUE);
+    EXPECT_EQ(wglShareLists(nullptr, nullptr), TRUE);
+    EXPECT_EQ(wglRealizeLayerPalette(dc, 1, TRUE), TRUE);
+    COLORREF colours[4] = {1, 2, 3, 4};
+    EXPECT_EQ(wglSetLayerPaletteEntries(dc, 1, 0, 4, colours), 0);
+    EXPECT_EQ(wglGetLayerPaletteEntries(dc, 1, 0, 4, colours), 0);
+    EXPECT_EQ(colours[0], 1u);
+    EXPECT_EQ(wglUseFontBitmapsA(dc, 0, 256, 1000), FALSE);
+    GLYPHMETRICSFLOAT metrics[2]{};
+    EXPECT_EQ(wglUseFontOutlinesA(dc, 0, 2, 1000, 0.0f, 0.1f, 0, metrics), FALSE);
+    LAYERPLANEDESCRIPTOR plane;
+    std::memset(&plane, 0xAB, sizeof(plane));
+    EXPECT_EQ(wglDescribeLayerPlane(dc, 1, 1, sizeof(plane), &plane), FALSE);
+    EXPECT_EQ(plane.nSize, 0xABABu) << "the layer plane descriptor must stay untouched";
+    EXPECT_EQ(wglGetProcAddress("glActiveTextureARB"), nullptr);
+    EXPECT_EQ(wglGetProcAddress("wglSwapIntervalEXT"), nullptr);
+    EXPECT_EQ(wglGetProcAddress(nullptr), nullptr);
+    moraDestroyOffscreenDC(dc);
+}
+
+TEST(WglEntries, TheOnePixelFormatIsDescribedWhenTheBufferHoldsIt) {
+    PIXELFORMATDESCRIPTOR pfd;
+    std::memset(&pfd, 0xCD, sizeof(pfd));
+    ASSERT_EQ(sizeof(pfd), 40u);
+    EXPECT_EQ(wglDescribePixelFormat(nullptr, 1, 40, &pfd), 1);
+    EXPECT_EQ(pfd.nSize, 40);
+    EXPECT_EQ(pfd.nVersion, 1);
+    EXPECT_EQ(pfd.dwFlags, 0x25u);
+    EXPECT_EQ(pfd.iPixelType, 0);
+    EXPECT_EQ(pfd.cColorBits, 32);
+    EXPECT_EQ(pfd.cRedBits, 8);
+    EXPECT_EQ(pfd.cGreenBits, 8);
+    EXPECT_EQ(pfd.cBlueBits, 8);
+    EXPECT_EQ(pfd.cAlphaBits, 8);
+    EXPECT_EQ(pfd.cDepthBits, 24);
+    // Every other member is 0.
+    PIXELFORMATDESCRIPTOR expected{};
+    expected.nSize = 40;
+    expected.nVersion = 1;
+    expected.dwFlags = 0x25;
+    expected.cColorBits = 32;
+    expected.cRedBits = expected.cGreenBits = expected.cBlueBits = expected.cAlphaBits = 8;
+    expected.cDepthBits = 24;
+    EXPECT_EQ(std::memcmp(&pfd, &expected, sizeof(pfd)), 0);
+
+    // Any format index gets the same answer; 39 bytes are too few and nothing is written.
+    std::memset(&pfd, 0xCD, sizeof(pfd));
+    EXPECT_EQ(wglDescribePixelFormat(nullptr, 5, 40, &pfd), 1);
+    EXPECT_EQ(std::memcmp(&pfd, &expected, sizeof(pfd)), 0);
+    std::memset(&pfd, 0xCD, sizeof(pfd));
+    EXPECT_EQ(wglDescribePixelFormat(nullptr, 1, 39, &pfd), 1);
+    EXPECT_EQ(pfd.nSize, 0xCDCD);
+    EXPECT_EQ(wglDescribePixelFormat(nullptr, 1, 40, nullptr), 1);
+}
+
+TEST(WglEntries, ContextCreationNeedsADeviceContextWithAWindow) {
+    EXPECT_EQ(wglCreateContext(nullptr), nullptr);
+    int notADeviceContext = 0;
+    EXPECT_EQ(wglCreateContext(reinterpret_cast<HDC>(&notADeviceContext)), nullptr);
+    HDC dc = moraCreateOffscreenDC(16, 16);
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(wglCreateLayerContext(dc, 1), nullptr);
+    HGLRC layer0 = wglCreateLayerContext(dc, 0);
+    ASSERT_NE(layer0, nullptr);
+    EXPECT_EQ(wglDeleteContext(layer0), TRUE);
+    EXPECT_EQ(wglDeleteContext(layer0), FALSE) << "a deleted context is no context";
+    EXPECT_EQ(wglDeleteContext(nullptr), FALSE);
+    moraDestroyOffscreenDC(dc);
+    // A destroyed device context names no window any more.
+    EXPECT_EQ(wglCreateContext(dc), nullptr);
+}
+
+TEST(WglEntries, AnEmptyClientAreaGivesA640x480Surface) {
+    for (const auto& size : {std::pair{0, 0}, std::pair{-5, 200}, std::pair{300, 0}}) {
+        OffscreenSession session(size.first, size.second);
+        ASSERT_TRUE(session.ok());
+        const int expectedWidth = size.first < 1 ? 640 : size.first;
+        const int expectedHeight = size.second < 1 ? 480 : size.second;
+        ResetGlState(1, 1);
+        glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        // Reading inside the surface works; one past its right or top edge writes nothing.
+        EXPECT_EQ(Rgb(ReadPixel(expectedWidth - 1, expectedHeight - 1)), 0x00FF00u);
+        EXPECT_EQ(ReadPixel(expectedWidth, 0), 0xDEADBEEFu);
+        EXPECT_EQ(ReadPixel(0, expectedHeight), 0xDEADBEEFu);
+        wglSwapBuffers(session.dc);
+        int width = 0;
+        int height = 0;
+        EXPECT_EQ(moraGetPresentedFrameSize(session.dc, &width, &height), 1);
+        EXPECT_EQ(width, expectedWidth);
+        EXPECT_EQ(height, expectedHeight);
+    }
+}
+
+TEST(WglEntries, CurrentContextFollowsMakeCurrentAndDeletion) {
+    HDC dcA = moraCreateOffscreenDC(16, 16);
+    HDC dcB = moraCreateOffscreenDC(24, 8);
+    ASSERT_NE(dcA, nullptr);
+    ASSERT_NE(dcB, nullptr);
+    HGLRC a = wglCreateContext(dcA);
+    HGLRC b = wglCreateContext(dcB);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_EQ(wglGetCurrentDC(), nullptr);
+
+    EXPECT_EQ(wglMakeCurrent(dcA, a), TRUE);
+    EXPECT_EQ(wglGetCurrentContext(), a);
+    EXPECT_EQ(wglGetCurrentDC(), dcA);
+    // The hdc argument is not used: the context keeps the device context it was created on.
+    EXPECT_EQ(wglMakeCurrent(dcA, b), TRUE);
+    EXPECT_EQ(wglGetCurrentContext(), b);
+    EXPECT_EQ(wglGetCurrentDC(), dcB);
+
+    // Current contexts are per thread.
+    HGLRC otherThreadContext = reinterpret_cast<HGLRC>(1);
+    std::thread([&] { otherThreadContext = wglGetCurrentContext(); }).join();
+    EXPECT_EQ(otherThreadContext, nullptr);
+    EXPECT_EQ(wglGetCurrentContext(), b);
+
+    // A handle that is no context is refused and leaves the thread without one.
+    int notAContext = 0;
+    EXPECT_EQ(wglMakeCurrent(dcA, reinterpret_cast<HGLRC>(&notAContext)), FALSE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+
+    EXPECT_EQ(wglMakeCurrent(dcB, b), TRUE);
+    EXPECT_EQ(wglMakeCurrent(dcB, nullptr), TRUE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_EQ(wglSwapBuffers(dcB), TRUE) << "a swap without a context only runs the diagnostics";
+
+    EXPECT_EQ(wglDeleteContext(a), TRUE);
+    EXPECT_EQ(wglDeleteContext(b), TRUE);
+    moraDestroyOffscreenDC(dcA);
+    moraDestroyOffscreenDC(dcB);
+}
+
+TEST(WglEntries, DeletingTheCurrentContextLeavesTheThreadWithout) {
+    HDC dc = moraCreateOffscreenDC(32, 32);
+    ASSERT_NE(dc, nullptr);
+    HGLRC rc = wglCreateContext(dc);
+    ASSERT_NE(rc, nullptr);
+    ASSERT_EQ(wglMakeCurrent(dc, rc), TRUE);
+    ResetGlState(32, 32);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(wglSwapBuffers(dc), TRUE);
+    EXPECT_EQ(ReadPresented(dc).pixels.size(), 32u * 32u);
+
+    EXPECT_EQ(wglDeleteContext(rc), TRUE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_EQ(wglGetCurrentDC(), nullptr);
+    EXPECT_EQ(moraGetPresentedFrameSize(dc, nullptr, nullptr), 0) << "the deleted context's frames are gone";
+    // GL calls and frames go on without a surface: nothing is drawn, read or presented.
+    glViewport(0, 0, 64, 64);
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(ReadPixel(0, 0), 0xDEADBEEFu);
+    EXPECT_EQ(wglSwapBuffers(dc), TRUE);
+    EXPECT_EQ(wglSwapLayerBuffers(dc, 1), TRUE);
+    EXPECT_EQ(moraGetPresentedFrameSize(dc, nullptr, nullptr), 0);
+
+    // A context deleted on another thread stops being current here too.
+    HGLRC second = wglCreateContext(dc);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(wglMakeCurrent(dc, second), TRUE);
+    BOOL deleted = FALSE;
+    std::thread([&] { deleted = wglDeleteContext(second); }).join();
+    EXPECT_EQ(deleted, TRUE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_EQ(wglSwapBuffers(dc), TRUE);
+    moraDestroyOffscreenDC(dc);
+}
+
+}  // namespace
+}  // namespace mora_it

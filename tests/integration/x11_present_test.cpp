@@ -1,0 +1,134 @@
+// A real X11 window: a context on an X11 device context renders a frame that must appear in the
+// window exactly as the driver reports it presented (XGetImage against moraReadPresentedFrame).
+// Uses $DISPLAY when set, else starts an Xvfb of its own; skipped when neither is possible.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "driver_session.h"
+#include "platform/environment.h"
+#include "platform/file.h"
+#include "platform/x11_output.h"
+
+namespace mora_it {
+namespace {
+
+using mora::platform::X11Window;
+
+// An X server for the test: the one in $DISPLAY, or an Xvfb this test starts and ends.
+class XServer {
+public:
+    XServer() {
+        if (const char* display = std::getenv("DISPLAY"); display != nullptr && display[0] != '\0') {
+            usable_ = true;
+            return;
+        }
+        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
+        folder_ = mora::platform::CreateTemporaryDirectory("mora_xvfb");
+        if (folder_.empty()) return;
+        // -displayfd makes Xvfb pick a free display number and write it once it takes
+        // connections, so parallel runs and other servers on the machine do not collide;
+        // -noreset keeps it from restarting (and refusing connections) when a client leaves.
+        const std::string pidFile = folder_ + "/xvfb.pid";
+        const std::string displayFile = folder_ + "/display";
+        const std::string start = "Xvfb -displayfd 3 -noreset -screen 0 320x240x24 -nolisten tcp 3>" + displayFile + " >" +
+                                  folder_ + "/xvfb.log 2>&1 & echo $! >" + pidFile;
+        if (std::system(start.c_str()) != 0) return;
+        std::ifstream(pidFile) >> pid_;
+        std::string display;
+        for (int attempt = 0; attempt < 100 && display.empty(); ++attempt) {  // up to ten seconds
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::ifstream(displayFile) >> display;
+        }
+        if (display.empty()) return;
+        mora::platform::SetEnvironment("DISPLAY", (":" + display).c_str());
+        setDisplay_ = true;
+        X11Window* probe = mora::platform::CreateX11Window(4, 4, "probe");
+        if (probe != nullptr) {
+            mora::platform::DestroyX11Window(probe);
+            usable_ = true;
+        }
+    }
+    ~XServer() {
+        if (pid_ > 0) {
+            // End the server this test started, and wait (up to two seconds) until it is gone.
+            const std::string pid = std::to_string(pid_);
+            std::system(("kill " + pid + " 2>/dev/null").c_str());
+            for (int attempt = 0; attempt < 20; ++attempt) {
+                if (std::system(("kill -0 " + pid + " 2>/dev/null").c_str()) != 0) break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        }
+        if (setDisplay_) mora::platform::UnsetEnvironment("DISPLAY");
+        if (!folder_.empty()) mora::platform::RemoveDirectoryTree(folder_.c_str());
+    }
+    bool usable() const { return usable_; }
+
+private:
+    bool usable_ = false;
+    bool setDisplay_ = false;
+    long pid_ = 0;
+    std::string folder_;
+};
+
+TEST(X11Present, WindowShowsThePresentedFrame) {
+    XServer server;
+    if (!server.usable()) GTEST_SKIP() << "no X server: DISPLAY is not set and Xvfb could not be started";
+    constexpr int kWidth = 96;
+    constexpr int kHeight = 64;
+    X11Window* window = mora::platform::CreateX11Window(kWidth, kHeight, "mora x11 present test");
+    ASSERT_NE(window, nullptr);
+    HDC dc = moraCreateX11DC(nullptr, static_cast<unsigned long>(mora::platform::X11WindowId(window)));
+    ASSERT_NE(dc, nullptr);
+    HGLRC rc = wglCreateContext(dc);
+    ASSERT_NE(rc, nullptr) << "context on an X11 window";
+    ASSERT_EQ(wglMakeCurrent(dc, rc), TRUE);
+    ResetGlState(kWidth, kHeight);
+
+    for (int frame = 0; frame < 3; ++frame) {
+        glClearColor(0.1f * frame, 0.5f, 0.25f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBegin(GL_TRIANGLES);
+        glColor3f(1.0f, 0.0f, 0.0f);
+        glVertex2f(8.0f, 8.0f);
+        glColor3f(0.0f, 1.0f, 0.0f);
+        glVertex2f(88.0f, 12.0f);
+        glColor3f(0.0f, 0.0f, 1.0f);
+        glVertex2f(40.0f, 60.0f);
+        glEnd();
+        wglSwapBuffers(dc);
+    }
+    const PresentedFrame presented = ReadPresented(dc);
+    ASSERT_EQ(presented.width, kWidth) << "the surface has the window's client size";
+    ASSERT_EQ(presented.height, kHeight);
+    std::vector<uint32_t> shown(static_cast<size_t>(kWidth) * kHeight, 0);
+    ASSERT_TRUE(mora::platform::ReadX11Window(window, kWidth, kHeight, shown.data()));
+    int mismatches = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t expected = Rgb(presented.At(x, y));
+            const uint32_t got = shown[static_cast<size_t>(y) * kWidth + x];
+            if (expected != got && ++mismatches <= 5) {
+                ADD_FAILURE() << "pixel " << x << "," << y << ": window 0x" << std::hex << got << ", presented 0x" << expected;
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    // The frame is really drawn: clear colour in a corner, the triangle's interior is not it.
+    EXPECT_EQ(Rgb(presented.At(1, 1)), Argb(0, 51, 128, 64));
+    EXPECT_NE(Rgb(presented.At(40, kHeight - 1 - 25)), Argb(0, 51, 128, 64));
+
+    wglMakeCurrent(dc, nullptr);
+    wglDeleteContext(rc);
+    moraDestroyOffscreenDC(dc);
+    mora::platform::DestroyX11Window(window);
+}
+
+}  // namespace
+}  // namespace mora_it

@@ -1,0 +1,152 @@
+// Context records and their Surface: creation sizes, Ensure size growing the Surface only when a
+// viewport needs more, the GL viewport hook that reaches it only with a current context, and
+// handles that are not (or no longer) device contexts or contexts.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "mora/gl.h"
+#include "wgl/surface.h"
+#include "wgl_test_support.h"
+
+namespace mora::test {
+namespace {
+
+class SurfaceTest : public ::testing::Test {
+protected:
+    void SetUp() override { InstallWglHooks(); }
+    void TearDown() override { SetCurrentContextRecord(nullptr); }
+};
+
+TEST_F(SurfaceTest, CreatedWithTheClientSizeOrTheDefault) {
+    CurrentOffscreenContext sized(800, 600);
+    ASSERT_NE(sized.context, nullptr);
+    const Surface& surface = sized.context->surface;
+    EXPECT_EQ(surface.width, 800);
+    EXPECT_EQ(surface.height, 600);
+    EXPECT_TRUE(SurfaceHasBuffers(surface));
+    EXPECT_GE(surface.colourPitch, 800 * 4);
+    EXPECT_EQ(sized.context->deviceContext, reinterpret_cast<HDC>(sized.dc));
+
+    CurrentOffscreenContext empty(0, 0);
+    ASSERT_NE(empty.context, nullptr);
+    EXPECT_EQ(empty.context->surface.width, kDefaultSurfaceWidth);
+    EXPECT_EQ(empty.context->surface.height, kDefaultSurfaceHeight);
+
+    EXPECT_EQ(CreateContextRecord(nullptr), nullptr);
+    int notADeviceContext = 0;
+    EXPECT_EQ(CreateContextRecord(reinterpret_cast<HDC>(&notADeviceContext)), nullptr);
+}
+
+TEST_F(SurfaceTest, CreateRefusesEmptySizesAndMissingWindows) {
+    platform::DeviceContext* dc = platform::CreateOffscreenDeviceContext(8, 8);
+    ASSERT_NE(dc, nullptr);
+    Surface surface;
+    EXPECT_FALSE(CreateSurface(surface, 0, 8, &dc->window));
+    EXPECT_FALSE(CreateSurface(surface, 8, -1, &dc->window));
+    EXPECT_FALSE(CreateSurface(surface, 8, 8, nullptr));
+    EXPECT_FALSE(SurfaceHasBuffers(surface));
+    ASSERT_TRUE(CreateSurface(surface, 8, 8, &dc->window));
+    EXPECT_TRUE(SurfaceHasBuffers(surface));
+    // A failed re-creation leaves the Surface released, not half-built.
+    EXPECT_FALSE(CreateSurface(surface, 8, 8, nullptr));
+    EXPECT_FALSE(SurfaceHasBuffers(surface));
+    EXPECT_EQ(surface.width, 0);
+    EXPECT_EQ(surface.colourPitch, 0);
+    EXPECT_FALSE(PresentSurface(surface)) << "nothing to present without buffers";
+    ReleaseSurface(surface);
+    platform::DestroyDeviceContext(dc);
+}
+
+TEST_F(SurfaceTest, EnsureSizeGrowsOnlyWhatAViewportNeeds) {
+    CurrentOffscreenContext current(800, 600);
+    ASSERT_NE(current.context, nullptr);
+    ContextRecord& context = *current.context;
+    const float* depthBefore = context.surface.depthBuffer;
+
+    EXPECT_TRUE(EnsureSurfaceSize(context, 640, 480));
+    EXPECT_EQ(context.surface.depthBuffer, depthBefore) << "a smaller viewport keeps the Surface";
+    EXPECT_TRUE(EnsureSurfaceSize(context, 0, -5)) << "an empty request reports the buffers";
+
+    EXPECT_TRUE(EnsureSurfaceSize(context, 1024, 300));
+    EXPECT_EQ(context.surface.width, 1024);
+    EXPECT_EQ(context.surface.height, 600);
+    EXPECT_TRUE(SurfaceHasBuffers(context.surface));
+    EXPECT_GE(context.surface.colourPitch, 1024 * 4);
+
+    // Through the GL layer: glViewport reaches the current context's Surface.
+    glViewport(0, 0, 700, 900);
+    EXPECT_EQ(context.surface.width, 1024);
+    EXPECT_EQ(context.surface.height, 900);
+
+    // Without a current context the viewport changes no Surface.
+    SetCurrentContextRecord(nullptr);
+    glViewport(0, 0, 2000, 2000);
+    EXPECT_EQ(context.surface.width, 1024);
+    EXPECT_EQ(context.surface.height, 900);
+    // Nor on a thread of its own (as the frame executor thread replays viewports).
+    SetCurrentContextRecord(&context);
+    std::thread([] { EnsureCurrentSurfaceSize(3000, 3000); }).join();
+    EXPECT_EQ(context.surface.width, 1024);
+}
+
+TEST_F(SurfaceTest, EnsureSizeFailsWithoutAWindowAndReleasesOnFailedRecreation) {
+    CurrentOffscreenContext current(64, 64);
+    ASSERT_NE(current.context, nullptr);
+    ContextRecord& context = *current.context;
+    // Too large for the presenter: re-creation fails and the Surface is released.
+    EXPECT_FALSE(EnsureSurfaceSize(context, 100000, 10));
+    EXPECT_FALSE(SurfaceHasBuffers(context.surface));
+    EXPECT_FALSE(EnsureSurfaceSize(context, 0, 0));
+    // A later viewport within limits re-creates it.
+    EXPECT_TRUE(EnsureSurfaceSize(context, 32, 32));
+    EXPECT_EQ(context.surface.width, 32);
+    EXPECT_EQ(context.surface.height, 32);
+
+    // Once the device context is gone, there is no window to re-create on.
+    platform::DestroyDeviceContext(current.dc);
+    current.dc = nullptr;
+    EXPECT_TRUE(EnsureSurfaceSize(context, 16, 16)) << "large enough: nothing to re-create";
+    EXPECT_FALSE(EnsureSurfaceSize(context, 64, 64));
+    EXPECT_TRUE(SurfaceHasBuffers(context.surface)) << "a refused growth keeps the old Surface";
+}
+
+TEST_F(SurfaceTest, DeviceContextHandlesAreCheckedBeforeUse) {
+    EXPECT_EQ(platform::WindowFromDC(nullptr), nullptr);
+    int notADeviceContext = 0;
+    EXPECT_EQ(platform::WindowFromDC(&notADeviceContext), nullptr);
+    EXPECT_FALSE(platform::DestroyDeviceContext(&notADeviceContext));
+
+    platform::DeviceContext* negative = platform::CreateOffscreenDeviceContext(-4, 30);
+    ASSERT_NE(negative, nullptr);
+    platform::ClientRect rect;
+    ASSERT_TRUE(platform::GetClientRect(platform::WindowFromDC(negative), &rect));
+    EXPECT_EQ(rect.right, 0);
+    EXPECT_EQ(rect.bottom, 30);
+    EXPECT_TRUE(platform::DestroyDeviceContext(negative));
+    EXPECT_EQ(platform::WindowFromDC(negative), nullptr);
+    EXPECT_FALSE(platform::DestroyDeviceContext(negative)) << "destroyed once only";
+    EXPECT_FALSE(platform::GetClientRect(nullptr, &rect));
+
+    EXPECT_EQ(platform::CreateX11DeviceContext(nullptr, 0), nullptr);
+}
+
+TEST_F(SurfaceTest, ContextHandlesAreCheckedBeforeUse) {
+    CurrentOffscreenContext current(16, 16);
+    ASSERT_NE(current.context, nullptr);
+    EXPECT_TRUE(IsLiveContext(current.context));
+    EXPECT_EQ(CurrentContextRecord(), current.context);
+    int notAContext = 0;
+    EXPECT_FALSE(IsLiveContext(&notAContext));
+    EXPECT_FALSE(DeleteContextRecord(&notAContext));
+    EXPECT_FALSE(DeleteContextRecord(nullptr));
+
+    ContextRecord* deleted = current.context;
+    std::thread([deleted] { EXPECT_TRUE(DeleteContextRecord(deleted)); }).join();
+    current.context = nullptr;
+    EXPECT_EQ(CurrentContextRecord(), nullptr) << "deleted on another thread: gone here as well";
+    EXPECT_FALSE(IsLiveContext(deleted));
+}
+
+}  // namespace
+}  // namespace mora::test
