@@ -7,6 +7,9 @@
 #include <string>
 
 #include "diag/status_lines.h"
+#include "diag/trace_crash_mark.h"
+#include "platform/clock.h"
+#include "platform/thread.h"
 #include "platform/mutex.h"
 
 namespace mora {
@@ -166,5 +169,30 @@ bool TraceQuitAfter() { return State().quitAfter.load(std::memory_order_relaxed)
 void ClearTraceRange() { detail::g_traceRangeWord.store(detail::kNoTraceRangeWord, std::memory_order_release); }
 
 uint64_t LastTraceSequence() { return State().sequence.load(std::memory_order_relaxed); }
+
+// The crash handler may run on the thread that holds the trace lock (it faulted inside a trace
+// write), so the lock is only tried for a short while and the mark is written without it after.
+bool MarkTraceCrashedWithoutWaiting() {
+  TraceState& state = State();
+  constexpr uint64_t kWaitMicroseconds = 20000;
+  const uint64_t start = platform::PerformanceCounter();
+  const uint64_t limit = platform::MicrosecondsToTicks(kWaitMicroseconds, platform::PerformanceFrequency());
+  bool locked = platform::TryLockMutex(state.lock);
+  while (!locked && platform::PerformanceCounter() - start < limit) {
+    platform::YieldThread();
+    locked = platform::TryLockMutex(state.lock);
+  }
+  if (state.file != nullptr) {
+    WritePendingLocked(state);
+    std::fputs(kCrashLine, state.file);
+    std::fflush(state.file);
+  }
+  if (locked) platform::UnlockMutex(state.lock);
+  return locked;
+}
+
+namespace detail {
+platform::Mutex* TraceLockForTests() { return &State().lock; }
+}  // namespace detail
 
 }  // namespace mora

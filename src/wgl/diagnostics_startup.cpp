@@ -1,0 +1,48 @@
+// Diagnostics start-up, shutdown and the crash report.
+#include "wgl/diagnostics_startup.h"
+
+#include <atomic>
+
+#include "capture/capture_session.h"
+#include "diag/trace.h"
+#include "diag/trace_crash_mark.h"
+#include "diag/trace_environment.h"
+#include "platform/crash_signals.h"
+#include "wgl/call_summary_writer.h"
+
+namespace mora {
+
+namespace {
+
+// Set by StartDiagnostics, cleared by StopDiagnostics: the switches are read once per attach,
+// however often attach runs.
+std::atomic<bool> g_diagnosticsStarted{false};
+
+}  // namespace
+
+void StartDiagnostics() {
+    if (g_diagnosticsStarted.exchange(true, std::memory_order_acq_rel)) return;
+    platform::InstallCrashHandler(&WriteCrashReport);
+    ArmCaptureFromEnvironment();
+    OpenTraceFromEnvironment();
+    ReadCaptureReferencePixelsSwitch();
+}
+
+void StopDiagnostics() noexcept {
+    WriteApiCallSummary();
+    CloseTrace();
+    ClearTraceRange();
+    try {
+        FinishCaptureAtDetach();
+    } catch (...) {
+    }
+    platform::UninstallCrashHandler();
+    g_diagnosticsStarted.store(false, std::memory_order_release);
+}
+
+void WriteCrashReport() noexcept {
+    WriteApiCallSummary();
+    MarkTraceCrashedWithoutWaiting();
+}
+
+}  // namespace mora

@@ -1,0 +1,165 @@
+// Call summary text: the whole text for a known set of counts, line by line; the order of the
+// rows; the capture-drift scan and its clean line; status lines left out when empty.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diag/call_summary.h"
+
+namespace mora {
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));  // a last line without its line end shows up as such
+      break;
+    }
+    lines.push_back(text.substr(start, end - start + 1));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// A count row built by padding, independently of the printf formats of the summary.
+std::string Padded(std::string text, std::size_t width, bool left) {
+  if (text.size() >= width) return text;
+  const std::string pad(width - text.size(), ' ');
+  return left ? text + pad : pad + text;
+}
+std::string Row(const std::string& name, uint64_t calls) {
+  std::string row = "    " + Padded(name, 32, true) + " : " + Padded(std::to_string(calls), 14, false);
+  return row + (calls == 0 ? "    [unimplemented, never called]\n" : "\n");
+}
+std::string DriftRow(const std::string& name, uint64_t calls) {
+  return "    [capture-drift] " + Padded(name, 28, true) + " : " + Padded(std::to_string(calls), 14, false) + "\n";
+}
+
+constexpr std::string_view kReplayable[] = {"glBegin", "glEnd", "glVertex3f", "glColor4ub"};
+
+TEST(CallSummaryTest, WholeTextForAKnownCallSequence) {
+  // glBegin, 3 x glVertex3f, glEnd twice over, a glRectf, and swaps.
+  const CallCount entries[] = {
+      {"glBegin", 2},  {"glEnd", 2},          {"glVertex3f", 6}, {"glFogf", 0},
+      {"glRectf", 1},  {"wglSwapBuffers", 2}, {"glColor4ub", 0}, {"glEvalPoint1", 3},
+  };
+  CallSummaryInput input;
+  input.entries = entries;
+  input.replayableNames = kReplayable;
+  input.isaLine = "[MORA isa = AVX2]";
+  input.threadPoolLine = "[MORA threads = default (LPs minus producer)]";
+  input.framebufferLine = "[MORA framebuffer = not set]";
+  input.workerTileStats = "\n=== Phase Q worker-side tile discovery stats ===\n  active task partitions:      1\n";
+  input.occupancy = "\n=== Occupancy (MORA RJQ tile scheduling) ===\n";
+  input.profile = "\n=== MORA scoped profile: no data (MORA_PROFILING enabled but no scopes executed) ===\n\n";
+
+  const std::vector<std::string> lines = SplitLines(FormatCallSummary(input));
+  const std::vector<std::string> expected = {
+      "=== MORA GL/WGL call summary (process lifetime) ===\n",
+      "[MORA isa = AVX2]\n",
+      "[MORA threads = default (LPs minus producer)]\n",
+      "[MORA framebuffer = not set]\n",
+      "\n",
+      "Total API calls: 16  (across 6/8 functions)\n",
+      "\n",
+      "    glVertex3f                       :              6\n",
+      Row("glEvalPoint1", 3),
+      Row("glBegin", 2),  // equal counts keep the table order
+      Row("glEnd", 2),
+      Row("wglSwapBuffers", 2),
+      Row("glRectf", 1),
+      "    glFogf                           :              0    [unimplemented, never called]\n",
+      Row("glColor4ub", 0),  // a recorded entry that was never called gets the same suffix
+      "\n",
+      "=== capture-drift scan: 2 GL entries called but not in Cmd enum ===\n",
+      "(replay of a .mora-capture taken during this run will diverge on these calls)\n",
+      "\n",
+      DriftRow("glEvalPoint1", 3),
+      "    [capture-drift] glRectf                      :              1\n",
+      "\n",
+      "=== Phase Q worker-side tile discovery stats ===\n",
+      "  active task partitions:      1\n",
+      "\n",
+      "=== Occupancy (MORA RJQ tile scheduling) ===\n",
+      "\n",
+      "=== MORA scoped profile: no data (MORA_PROFILING enabled but no scopes executed) ===\n",
+      "\n",
+  };
+  ASSERT_EQ(lines.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i;
+}
+
+TEST(CallSummaryTest, DriftScanIsCleanWithOnlyWglAndRecordedEntriesAndLeavesOutEmptyStatusLines) {
+  const CallCount entries[] = {{"glBegin", 5}, {"wglMakeCurrent", 1}, {"wglSwapBuffers", 9}, {"glRectf", 0}};
+  CallSummaryInput input;
+  input.entries = entries;
+  input.replayableNames = kReplayable;
+  input.threadPoolLine = "[MORA threads = 7 workers]";  // the instruction-set and framebuffer lines are empty
+
+  const std::vector<std::string> lines = SplitLines(FormatCallSummary(input));
+  const std::vector<std::string> expected = {
+      "=== MORA GL/WGL call summary (process lifetime) ===\n",
+      "[MORA threads = 7 workers]\n",
+      "\n",
+      "Total API calls: 15  (across 3/4 functions)\n",
+      "\n",
+      Row("wglSwapBuffers", 9),
+      Row("glBegin", 5),
+      Row("wglMakeCurrent", 1),
+      Row("glRectf", 0),
+      "\n",
+      "=== capture-drift scan: clean (every called GL entry is round-trippable) ===\n",
+  };
+  EXPECT_EQ(lines, expected);
+}
+
+TEST(CallSummaryTest, DriftingEntriesFollowTheRowOrderAndUnnamedRowsPrintAsQuestionMark) {
+  EXPECT_TRUE(EntryDrifts({"glRectf", 1}, kReplayable));
+  EXPECT_FALSE(EntryDrifts({"glRectf", 0}, kReplayable));
+  EXPECT_FALSE(EntryDrifts({"glVertex3f", 7}, kReplayable));
+  EXPECT_FALSE(EntryDrifts({"wglGetProcAddress", 7}, kReplayable));
+  EXPECT_TRUE(EntryDrifts({nullptr, 1}, kReplayable));
+  // Names are compared whole: a prefix of a recorded name is not recorded.
+  EXPECT_TRUE(EntryDrifts({"glVertex3", 1}, kReplayable));
+  EXPECT_TRUE(EntryDrifts({"glVertex3fv", 1}, kReplayable));
+
+  const CallCount entries[] = {{"glTexGeni", 4}, {nullptr, 9}, {"glEnd", 12}, {"glLightf", 40}};
+  CallSummaryInput input;
+  input.entries = entries;
+  input.replayableNames = kReplayable;
+  const std::string text = FormatCallSummary(input);
+  const std::string drift = text.substr(text.find("=== capture-drift scan: 3 GL entries"));
+  const std::vector<std::string> lines = SplitLines(drift);
+  ASSERT_EQ(lines.size(), 6u) << drift;
+  EXPECT_EQ(lines[3], DriftRow("glLightf", 40));
+  EXPECT_EQ(lines[4], DriftRow("?", 9));
+  EXPECT_EQ(lines[5], DriftRow("glTexGeni", 4));
+  EXPECT_NE(text.find(Row("?", 9)), std::string::npos);
+}
+
+TEST(CallSummaryTest, SortingTakesTheWholeSixtyFourBitCount) {
+  const uint64_t big = uint64_t{1} << 40;
+  const CallCount entries[] = {{"a", 1}, {"b", big + 1}, {"c", 0}, {"d", big}, {"e", 1}, {"f", ~uint64_t{0}}};
+  std::array<uint32_t, 6> order{};
+  SortEntriesByCalls(entries, order);
+  EXPECT_EQ(order, (std::array<uint32_t, 6>{5, 1, 3, 0, 4, 2}));
+
+  // A count above 32 bits and the total both print in full.
+  const CallCount two[] = {{"glBegin", big}, {"glEnd", big + 5}};
+  CallSummaryInput input;
+  input.entries = two;
+  input.replayableNames = kReplayable;
+  const std::string text = FormatCallSummary(input);
+  EXPECT_NE(text.find("Total API calls: 2199023255557  (across 2/2 functions)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(Row("glEnd", big + 5) + Row("glBegin", big)), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace mora

@@ -1,0 +1,149 @@
+// Fatal-signal handlers, each case in a child process: the callback runs once and the process
+// still dies of its fault (default action), or the handler installed before gets the fault;
+// a stack overflow is caught on the alternate stack; a callback that blocks is cut short by the
+// watchdog; a signal sent with raise is passed on too; uninstalling puts the old action back.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <string>
+
+#include "platform/crash_signals.h"
+#include "platform/file.h"
+#include "platform/mutex.h"
+
+namespace mora::platform {
+namespace {
+
+std::string g_markerPath;
+
+// The callback under test: appends one byte to the marker file, so a second run shows.
+void WriteMarker() {
+  File file;
+  if (OpenFile(file, g_markerPath.c_str(), FileMode::Append)) {
+    WriteFile(file, "x", 1);
+    CloseFile(file);
+  }
+}
+
+Mutex g_neverFreed;
+
+void BlockForever() {
+  WriteMarker();
+  LockMutex(g_neverFreed);  // held by the faulting code: the callback can never finish
+  LockMutex(g_neverFreed);
+}
+
+// A write into the page at address 0, through a pointer the compiler cannot see as null.
+[[gnu::noinline, gnu::no_sanitize_undefined]] void WriteThroughNull() {
+  volatile int* volatile pointer = nullptr;
+  *pointer = 1;
+}
+
+// Never reached: the recursion only ends with the stack.
+volatile int g_recursionLimit = -1;
+
+[[gnu::noinline]] int Recurse(int depth) {
+  if (depth == g_recursionLimit) return 0;
+  volatile char frame[512];
+  frame[depth % 512] = static_cast<char>(depth);
+  return Recurse(depth + 1) + frame[(depth + 1) % 512];
+}
+
+void ExitWith42(int) { std::_Exit(42); }
+
+class CrashSignalsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child must share this process's files
+    folder_ = CreateTemporaryDirectory("mora_crash_signals");
+    ASSERT_FALSE(folder_.empty());
+    g_markerPath = folder_ + "/marker";
+  }
+  void TearDown() override { RemoveDirectoryTree(folder_.c_str()); }
+
+  std::string Marker() {
+    std::string text;
+    ReadWholeFile(g_markerPath.c_str(), text);
+    return text;
+  }
+
+  std::string folder_;
+};
+
+// The child starts from the default action, whatever a sanitizer runtime installed.
+void InstallFromDefault(int signal, CrashCallback callback) {
+  std::signal(signal, SIG_DFL);
+  if (!InstallCrashHandler(callback)) std::_Exit(3);
+}
+
+TEST_F(CrashSignalsTest, NullWriteRunsTheCallbackOnceAndDiesOfTheFault) {
+  EXPECT_EXIT(
+      {
+        InstallFromDefault(SIGSEGV, &WriteMarker);
+        WriteThroughNull();
+      },
+      ::testing::KilledBySignal(SIGSEGV), "");
+  EXPECT_EQ(Marker(), "x");
+}
+
+TEST_F(CrashSignalsTest, StackOverflowIsReportedOnTheAlternateStack) {
+  EXPECT_EXIT(
+      {
+        InstallFromDefault(SIGSEGV, &WriteMarker);
+        std::exit(Recurse(0));
+      },
+      ::testing::KilledBySignal(SIGSEGV), "");
+  EXPECT_EQ(Marker(), "x");
+}
+
+TEST_F(CrashSignalsTest, TheHandlerInstalledBeforeGetsTheFault) {
+  EXPECT_EXIT(
+      {
+        std::signal(SIGSEGV, &ExitWith42);
+        if (!InstallCrashHandler(&WriteMarker)) std::_Exit(3);
+        WriteThroughNull();
+      },
+      ::testing::ExitedWithCode(42), "");
+  EXPECT_EQ(Marker(), "x");
+}
+
+TEST_F(CrashSignalsTest, ARaisedSignalIsPassedOnToo) {
+  EXPECT_EXIT(
+      {
+        InstallFromDefault(SIGFPE, &WriteMarker);
+        std::raise(SIGFPE);
+        std::_Exit(0);  // a raised signal does not repeat by itself
+      },
+      ::testing::KilledBySignal(SIGFPE), "");
+  EXPECT_EQ(Marker(), "x");
+}
+
+TEST_F(CrashSignalsTest, ABlockedCallbackIsCutShortByTheWatchdog) {
+  EXPECT_EXIT(
+      {
+        InstallFromDefault(SIGBUS, &BlockForever);
+        std::raise(SIGBUS);
+        std::_Exit(0);
+      },
+      ::testing::KilledBySignal(SIGBUS), "");
+  EXPECT_EQ(Marker(), "x");
+}
+
+TEST_F(CrashSignalsTest, UninstallPutsThePreviousActionBack) {
+  EXPECT_EXIT(
+      {
+        std::signal(SIGILL, &ExitWith42);
+        if (!InstallCrashHandler(&WriteMarker)) std::_Exit(3);
+        if (InstallCrashHandler(&WriteMarker)) std::_Exit(4);  // installed once only
+        UninstallCrashHandler();
+        if (CrashHandlerInstalled()) std::_Exit(5);
+        std::raise(SIGILL);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(42), "");
+  EXPECT_EQ(Marker(), "");  // the callback no longer runs
+}
+
+}  // namespace
+}  // namespace mora::platform

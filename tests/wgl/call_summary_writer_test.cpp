@@ -1,0 +1,128 @@
+// The call summary as written from the live counters: header and status lines, the total over
+// the 363 entries, every entry once in falling order, the drift scan naming an entry without a
+// Cmd record, the three appended sections, and a folder that cannot take the file.
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "api/entry_table.h"
+#include "diag/status_lines.h"
+#include "platform/file.h"
+#include "wgl/call_summary_writer.h"
+
+namespace mora {
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start + 1));
+    start = end + 1;
+  }
+  return lines;
+}
+
+class CallSummaryWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = platform::CreateTemporaryDirectory("mora_summary");
+    ASSERT_FALSE(folder_.empty());
+  }
+  void TearDown() override {
+    ResetStatusLines();
+    platform::RemoveDirectoryTree(folder_.c_str());
+  }
+  std::string folder_;
+};
+
+TEST_F(CallSummaryWriterTest, WritesEveryEntryOnceInFallingOrderWithTheDriftScanAndSections) {
+  SetStatusLine(StatusLine::Isa, "[MORA isa = test level]");
+  SetStatusLine(StatusLine::ThreadPool, "[MORA threads = 3 workers]");
+  // glRectf has no Cmd record: one call puts it into the drift scan.
+  CountEntryCall(EntryId::glRectf);
+  CountEntryCall(EntryId::wglSwapBuffers);
+
+  ASSERT_TRUE(WriteApiCallSummary(folder_.c_str()));
+  std::string text;
+  ASSERT_TRUE(platform::ReadWholeFile((folder_ + "/MORA_api_calls.log").c_str(), text));
+  const std::vector<std::string> lines = SplitLines(text);
+  ASSERT_GT(lines.size(), 6u + kEntryCount);
+
+  uint64_t total = 0;
+  int called = 0;
+  for (std::size_t i = 0; i < kEntryCount; ++i) {
+    const uint64_t calls = EntryCalls(static_cast<EntryId>(i));
+    total += calls;
+    if (calls != 0) ++called;
+  }
+  char totalLine[128];
+  std::snprintf(totalLine, sizeof(totalLine), "Total API calls: %" PRIu64 "  (across %d/363 functions)\n", total,
+                called);
+  EXPECT_EQ(lines[0], "=== MORA GL/WGL call summary (process lifetime) ===\n");
+  EXPECT_EQ(lines[1], "[MORA isa = test level]\n");
+  EXPECT_EQ(lines[2], "[MORA threads = 3 workers]\n");
+  EXPECT_EQ(lines[3], "[MORA framebuffer = not set]\n");
+  EXPECT_EQ(lines[4], "\n");
+  EXPECT_EQ(lines[5], totalLine);
+  EXPECT_EQ(lines[6], "\n");
+
+  // The rows: every entry name once, counts as in the table, never rising.
+  std::set<std::string> names;
+  uint64_t previous = UINT64_MAX;
+  for (std::size_t row = 0; row < kEntryCount; ++row) {
+    const std::string& line = lines[7 + row];
+    char name[64] = {};
+    unsigned long long calls = 0;
+    ASSERT_EQ(std::sscanf(line.c_str(), " %63s : %llu", name, &calls), 2) << line;
+    EXPECT_LE(calls, previous) << line;
+    previous = calls;
+    EXPECT_TRUE(names.insert(name).second) << "twice: " << name;
+    const bool neverCalled = line.find("    [unimplemented, never called]\n") != std::string::npos;
+    EXPECT_EQ(neverCalled, calls == 0) << line;
+  }
+  for (std::size_t i = 0; i < kEntryCount; ++i) {
+    EXPECT_EQ(names.count(EntryName(static_cast<EntryId>(i))), 1u) << EntryName(static_cast<EntryId>(i));
+  }
+
+  char driftRow[128];
+  std::snprintf(driftRow, sizeof(driftRow), "    [capture-drift] %-28s : %14" PRIu64 "\n", "glRectf",
+                EntryCalls(EntryId::glRectf));
+  EXPECT_NE(text.find("(replay of a .mora-capture taken during this run will diverge on these calls)\n\n"),
+            std::string::npos);
+  EXPECT_NE(text.find(driftRow), std::string::npos) << text;
+  EXPECT_EQ(text.find("[capture-drift] wgl"), std::string::npos);
+
+  const std::size_t occupancy = text.find("\n=== Occupancy (MORA RJQ tile scheduling) ===\n");
+  const std::size_t profile = text.find("\n=== MORA scoped profile");
+  ASSERT_NE(occupancy, std::string::npos);
+  ASSERT_NE(profile, std::string::npos);
+  EXPECT_LT(occupancy, profile);
+  EXPECT_EQ(text, CurrentCallSummaryText());  // nothing changed in between
+}
+
+TEST_F(CallSummaryWriterTest, RewritesTheWholeFileAndSkipsAFolderThatCannotTakeIt) {
+  const std::string path = folder_ + "/MORA_api_calls.log";
+  const std::string stale(200000, 'z');
+  ASSERT_TRUE(platform::ReplaceFileAtomically(path.c_str(), stale.data(), stale.size()));
+  ASSERT_TRUE(WriteApiCallSummary(folder_.c_str()));
+  std::string text;
+  ASSERT_TRUE(platform::ReadWholeFile(path.c_str(), text));
+  EXPECT_EQ(text.find('z' + std::string(50, 'z')), std::string::npos);  // no tail of the old file
+  EXPECT_EQ(text.rfind("=== MORA GL/WGL call summary (process lifetime) ===\n", 0), 0u);
+
+  EXPECT_FALSE(WriteApiCallSummary((folder_ + "/missing/folder").c_str()));
+  EXPECT_FALSE(platform::FileExists((folder_ + "/missing/folder/MORA_api_calls.log").c_str()));
+}
+
+}  // namespace
+}  // namespace mora

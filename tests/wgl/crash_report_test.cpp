@@ -1,0 +1,111 @@
+// The crash report, in a child process: after a null write with a trace open, the child dies of
+// SIGSEGV and leaves a fresh call summary (with the calls made just before the crash) and a trace
+// ending in its pending lines and the CRASH line; also when the crash happens while the faulting
+// thread holds the trace lock.
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "api/entry_table.h"
+#include "diag/frame_counter.h"
+#include "diag/trace.h"
+#include "diag/trace_crash_mark.h"
+#include "platform/environment.h"
+#include "platform/file.h"
+#include "platform/mutex.h"
+#include "wgl/diagnostics_startup.h"
+
+namespace mora {
+namespace {
+
+constexpr char kCrashLine[] = "\n=== CRASH (vectored handler triggered) ===\n";
+
+[[gnu::noinline, gnu::no_sanitize_undefined]] void WriteThroughNull() {
+  volatile int* volatile pointer = nullptr;
+  *pointer = 1;
+}
+
+// The child's part: diagnostics as library attach starts them (the default action for the
+// fault, whatever a sanitizer runtime installed), a trace open over the current frame, some
+// counted and traced calls.
+void StartCrashingChild(int32_t frame) {
+  std::signal(SIGSEGV, SIG_DFL);
+  StartDiagnostics();
+  if (!OpenTrace(frame, frame + 5, "crash", false)) std::_Exit(3);
+  CountEntryCall(EntryId::glRectf);
+  CountEntryCall(EntryId::glRectf);
+  TraceLine("MORA::GL::Rectf", "(x1=%d)", 7);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class CrashReport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "fast");  // the child must write into this test's folder
+    platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+    platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
+    folder_ = platform::CreateTemporaryDirectory("mora_crash");
+    ASSERT_FALSE(folder_.empty());
+    previous_ = platform::CurrentDirectory();
+    ASSERT_TRUE(platform::ChangeDirectory(folder_.c_str()));
+    frame_ = CurrentFrame();
+    rectCallsBefore_ = EntryCalls(EntryId::glRectf);
+  }
+  void TearDown() override {
+    platform::ChangeDirectory(previous_.c_str());
+    platform::RemoveDirectoryTree(folder_.c_str());
+  }
+
+  void ExpectReportOfTheChild() {
+    std::string summary;
+    ASSERT_TRUE(platform::ReadWholeFile("MORA_api_calls.log", summary));
+    EXPECT_EQ(summary.rfind("=== MORA GL/WGL call summary (process lifetime) ===\n", 0), 0u);
+    char drift[128];
+    std::snprintf(drift, sizeof(drift), "    [capture-drift] %-28s : %14" PRIu64 "\n", "glRectf",
+                  rectCallsBefore_ + 2);
+    EXPECT_NE(summary.find(drift), std::string::npos) << summary;
+
+    char name[64];
+    std::snprintf(name, sizeof(name), "MORA_trace_frames%d-%d.mora-trace", frame_, frame_ + 5);
+    std::string trace;
+    ASSERT_TRUE(platform::ReadWholeFile(name, trace)) << name;
+    EXPECT_TRUE(EndsWith(trace, std::string("MORA::GL::Rectf                      (x1=7)\n") + kCrashLine)) << trace;
+  }
+
+  std::string folder_;
+  std::string previous_;
+  int32_t frame_ = 0;
+  uint64_t rectCallsBefore_ = 0;
+};
+
+TEST_F(CrashReport, NullWriteLeavesSummaryAndCrashLineAndStillKillsTheProcess) {
+  EXPECT_EXIT(
+      {
+        StartCrashingChild(frame_);
+        WriteThroughNull();
+      },
+      ::testing::KilledBySignal(SIGSEGV), "");
+  ExpectReportOfTheChild();
+}
+
+TEST_F(CrashReport, CrashWhileHoldingTheTraceLockStillWritesTheCrashLine) {
+  platform::Mutex* traceLock = detail::TraceLockForTests();
+  if (traceLock == nullptr) GTEST_SKIP() << "the trace writer does not expose its lock";
+  EXPECT_EXIT(
+      {
+        StartCrashingChild(frame_);
+        platform::LockMutex(*traceLock);  // as if the fault hit inside a trace write
+        WriteThroughNull();
+      },
+      ::testing::KilledBySignal(SIGSEGV), "");
+  ExpectReportOfTheChild();
+}
+
+}  // namespace
+}  // namespace mora

@@ -1,0 +1,261 @@
+// The per-frame request poll: an environment trace or capture closed after its last frame ends
+// the process (through the quit handler), panel requests start a trace or a capture for the
+// frames that follow, a request while a trace runs is dropped, and the capture hotkey is read
+// only from X11 windows and starts one capture however long it is held. Each test runs in a
+// folder of its own: traces opened by the poll land in the current directory.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "capture/capture_session.h"
+#include "diag/trace.h"
+#include "panel/driver_settings.h"
+#include "panel/panel_requests.h"
+#include "platform/device_context.h"
+#include "platform/environment.h"
+#include "platform/crash_signals.h"
+#include "platform/file.h"
+#include "platform/x11_output.h"
+#include "wgl/context_record.h"
+#include "wgl/diagnostics_poll.h"
+#include "wgl/diagnostics_startup.h"
+#include "wgl_test_support.h"
+
+namespace mora::test {
+namespace {
+
+int g_quits = 0;
+void CountQuit() { ++g_quits; }
+
+int g_hotkeyReads = 0;
+void* g_hotkeyDisplay = nullptr;
+bool g_hotkeyDown = false;
+bool FakeHotkey(void* display) {
+    ++g_hotkeyReads;
+    g_hotkeyDisplay = display;
+    return g_hotkeyDown;
+}
+
+std::string ReadText(const std::string& path) {
+    std::string text;
+    platform::ReadWholeFile(path.c_str(), text);
+    return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class DiagnosticsPoll : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallWglHooks();
+        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+        platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
+        CloseTrace();
+        ClearTraceRange();
+        ResetCaptureSession();
+        TakePanelCaptureRequest();
+        TakePanelTraceRequest();
+        g_quits = 0;
+        g_hotkeyReads = 0;
+        g_hotkeyDisplay = nullptr;
+        g_hotkeyDown = false;
+        SetDiagnosticsQuitHandler(&CountQuit);
+        SetHotkeyStateReader(&FakeHotkey);
+        folder_ = platform::CreateTemporaryDirectory("mora_poll");
+        ASSERT_FALSE(folder_.empty());
+        previous_ = platform::CurrentDirectory();
+        ASSERT_TRUE(platform::ChangeDirectory(folder_.c_str()));
+    }
+    void TearDown() override {
+        StopDiagnostics();
+        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+        platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
+        CloseTrace();
+        ClearTraceRange();
+        ResetCaptureSession();
+        SetSettingValue(Settings().CaptureFrameCount, 5);
+        SetDiagnosticsQuitHandler(nullptr);
+        SetHotkeyStateReader(nullptr);
+        SetCurrentContextRecord(nullptr);
+        platform::ChangeDirectory(previous_.c_str());
+        platform::RemoveDirectoryTree(folder_.c_str());
+    }
+    std::string folder_;
+    std::string previous_;
+};
+
+TEST_F(DiagnosticsPoll, EnvironmentTraceOfFrameTenClosesAfterFrameTenAndQuits) {
+    ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "10"));
+    StartDiagnostics();
+    ASSERT_TRUE(TraceFileOpen());
+    EXPECT_TRUE(platform::FileExists("MORA_trace_frame10.mora-trace"));
+
+    PollDiagnosticRequests(10);  // frame 9 ended: frame 10 is still to come
+    EXPECT_TRUE(TraceFileOpen());
+    EXPECT_EQ(g_quits, 0);
+
+    PollDiagnosticRequests(11);  // frame 10 ended
+    EXPECT_FALSE(TraceFileOpen());
+    EXPECT_EQ(CurrentTraceRange().first, -1);
+    EXPECT_EQ(g_quits, 1);
+    const std::string text = ReadText("MORA_trace_frame10.mora-trace");
+    EXPECT_EQ(text.rfind("=== MORA trace (env, frames 10..10 inclusive) ===\n", 0), 0u) << text;
+    EXPECT_TRUE(EndsWith(text, "=== end of trace ===\n")) << text;
+
+    PollDiagnosticRequests(12);
+    EXPECT_EQ(g_quits, 1);  // quits once
+}
+
+TEST_F(DiagnosticsPoll, StartOnceAndStopWritesTheSummaryClosesTheTraceAndRemovesTheCrashHandler) {
+    SetSettingValue(Settings().CaptureFrameCount, 5);
+    ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "2-3"));
+    StartDiagnostics();
+    EXPECT_TRUE(platform::CrashHandlerInstalled());
+    ASSERT_TRUE(TraceFileOpen());
+    CloseTrace();
+    ClearTraceRange();
+    StartDiagnostics();  // already started: the switch is not read again
+    EXPECT_FALSE(TraceFileOpen());
+
+    RequestPanelTrace();
+    PollDiagnosticRequests(7);
+    ASSERT_TRUE(TraceFileOpen());
+    StopDiagnostics();
+    EXPECT_FALSE(TraceFileOpen());
+    EXPECT_EQ(CurrentTraceRange().first, -1);
+    EXPECT_FALSE(platform::CrashHandlerInstalled());
+    EXPECT_TRUE(EndsWith(ReadText("MORA_trace_frames8-12.mora-trace"), "=== end of trace ===\n"));
+    EXPECT_EQ(ReadText("MORA_api_calls.log").rfind("=== MORA GL/WGL call summary (process lifetime) ===\n", 0), 0u);
+
+    StartDiagnostics();  // a new attach reads the switches again
+    EXPECT_TRUE(TraceFileOpen());
+    EXPECT_TRUE(platform::CrashHandlerInstalled());
+}
+
+TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOverButARequestedOneDoesNot) {
+    ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_FRAMES", "3-4"));
+    StartDiagnostics();
+    EXPECT_EQ(CurrentCaptureRange().first, 3);
+    PollDiagnosticRequests(4);
+    EXPECT_EQ(g_quits, 0);
+    PollDiagnosticRequests(5);
+    EXPECT_EQ(CurrentCaptureRange().first, -1);
+    EXPECT_EQ(g_quits, 1);
+
+    SetSettingValue(Settings().CaptureFrameCount, 2);
+    RequestPanelCapture();
+    PollDiagnosticRequests(20);
+    EXPECT_EQ(CurrentCaptureRange().first, 21);
+    EXPECT_EQ(CurrentCaptureRange().last, 22);
+    PollDiagnosticRequests(23);
+    EXPECT_EQ(CurrentCaptureRange().first, -1);
+    EXPECT_EQ(g_quits, 1);
+}
+
+TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRunsIsDropped) {
+    SetSettingValue(Settings().CaptureFrameCount, 500);
+    RequestPanelTrace();
+    PollDiagnosticRequests(20);
+    ASSERT_TRUE(TraceFileOpen());
+    EXPECT_EQ(CurrentTraceRange().first, 21);
+    EXPECT_EQ(CurrentTraceRange().last, 80);
+    EXPECT_FALSE(TraceQuitAfter());
+
+    RequestPanelTrace();  // dropped, not kept for later
+    PollDiagnosticRequests(50);
+    EXPECT_EQ(CurrentTraceRange().first, 21);
+
+    PollDiagnosticRequests(81);
+    EXPECT_FALSE(TraceFileOpen());
+    EXPECT_EQ(g_quits, 0);
+    PollDiagnosticRequests(82);
+    EXPECT_FALSE(TraceFileOpen());
+    const std::string text = ReadText("MORA_trace_frames21-80.mora-trace");
+    EXPECT_EQ(text.rfind("=== MORA trace (UI, frames 21..80 inclusive) ===\n", 0), 0u) << text;
+    EXPECT_TRUE(EndsWith(text, "=== end of trace ===\n"));
+
+    // A count of 0 traces one frame, under the single-frame name.
+    SetSettingValue(Settings().CaptureFrameCount, 0);
+    RequestPanelTrace();
+    PollDiagnosticRequests(90);
+    EXPECT_EQ(CurrentTraceRange().first, 91);
+    EXPECT_EQ(CurrentTraceRange().last, 91);
+    EXPECT_TRUE(platform::FileExists("MORA_trace_frame91.mora-trace"));
+}
+
+TEST_F(DiagnosticsPoll, HotkeyIsReadOnlyFromX11DeviceContexts) {
+    platform::DeviceContext* offscreen = platform::CreateOffscreenDeviceContext(64, 64);
+    int fakeDisplay = 0;
+    platform::DeviceContext* x11 = platform::CreateX11DeviceContext(&fakeDisplay, 0x400001);
+    ASSERT_NE(offscreen, nullptr);
+    ASSERT_NE(x11, nullptr);
+
+    g_hotkeyDown = true;
+    EXPECT_FALSE(CaptureHotkeyDownOn(offscreen));
+    EXPECT_FALSE(CaptureHotkeyDownOn(nullptr));
+    EXPECT_FALSE(CaptureHotkeyDownOn(&fakeDisplay));  // not a device context
+    EXPECT_EQ(g_hotkeyReads, 0);
+
+    EXPECT_TRUE(CaptureHotkeyDownOn(x11));
+    EXPECT_EQ(g_hotkeyReads, 1);
+    EXPECT_EQ(g_hotkeyDisplay, &fakeDisplay);
+    g_hotkeyDown = false;
+    EXPECT_FALSE(CaptureHotkeyDownOn(x11));
+
+    // Through the poll: a current context on an offscreen device context never asks.
+    {
+        CurrentOffscreenContext current(64, 64);
+        ASSERT_NE(current.context, nullptr);
+        g_hotkeyDown = true;
+        const int readsBefore = g_hotkeyReads;
+        PollDiagnosticRequests(5);
+        EXPECT_EQ(g_hotkeyReads, readsBefore);
+        EXPECT_EQ(CurrentCaptureRange().first, -1);
+    }
+    platform::DestroyDeviceContext(x11);
+    platform::DestroyDeviceContext(offscreen);
+}
+
+TEST_F(DiagnosticsPoll, HeldHotkeyOnAnX11WindowStartsOneCapture) {
+    platform::X11Window* window = platform::CreateX11Window(64, 64, "mora poll test");
+    if (window == nullptr) GTEST_SKIP() << "no X display";
+    platform::DeviceContext* dc = platform::CreateX11DeviceContext(nullptr, platform::X11WindowId(window));
+    ContextRecord* context = dc != nullptr ? CreateContextRecord(reinterpret_cast<HDC>(dc)) : nullptr;
+    if (context == nullptr) {
+        platform::DestroyDeviceContext(dc);
+        platform::DestroyX11Window(window);
+        GTEST_SKIP() << "no context on the X11 window";
+    }
+    SetCurrentContextRecord(context);
+    SetSettingValue(Settings().CaptureFrameCount, 2);
+
+    // The real keyboard state of the test's server: nobody holds the keys.
+    SetHotkeyStateReader(nullptr);
+    EXPECT_FALSE(CaptureHotkeyDownOn(dc));
+    SetHotkeyStateReader(&FakeHotkey);
+
+    g_hotkeyDown = true;
+    PollDiagnosticRequests(30);  // pressed: frames 31 and 32
+    EXPECT_EQ(CurrentCaptureRange().first, 31);
+    EXPECT_EQ(CurrentCaptureRange().last, 32);
+    for (int32_t frame = 31; frame <= 40; ++frame) PollDiagnosticRequests(frame);  // still held
+    EXPECT_EQ(CurrentCaptureRange().first, -1);
+    EXPECT_GE(g_hotkeyReads, 10);
+
+    g_hotkeyDown = false;
+    PollDiagnosticRequests(41);
+    g_hotkeyDown = true;
+    PollDiagnosticRequests(42);  // pressed again
+    EXPECT_EQ(CurrentCaptureRange().first, 43);
+    EXPECT_EQ(g_quits, 0);
+
+    SetCurrentContextRecord(nullptr);
+    DeleteContextRecord(context);
+    platform::DestroyDeviceContext(dc);
+    platform::DestroyX11Window(window);
+}
+
+}  // namespace
+}  // namespace mora::test

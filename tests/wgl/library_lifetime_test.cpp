@@ -1,0 +1,94 @@
+// Library attach and detach: the pipeline cut-off switch read at every attach, and the trace that
+// MORA_TRACE_FRAMES opens at attach and detach closes. Each test runs in a folder of its own,
+// since detach writes its diagnostic files into the current directory.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "diag/trace.h"
+#include "panel/driver_settings.h"
+#include "platform/environment.h"
+#include "platform/file.h"
+#include "wgl/library_lifetime.h"
+
+namespace mora {
+namespace {
+
+class LibraryLifetime : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF");
+        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+        CloseTrace();
+        ClearTraceRange();
+        folder_ = platform::CreateTemporaryDirectory("mora_lifetime");
+        ASSERT_FALSE(folder_.empty());
+        previous_ = platform::CurrentDirectory();
+        ASSERT_TRUE(platform::ChangeDirectory(folder_.c_str()));
+    }
+    void TearDown() override {
+        platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF");
+        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+        CloseTrace();
+        ClearTraceRange();
+        SetSettingValue(Settings().PipelineCutoff, 5);
+        platform::ChangeDirectory(previous_.c_str());
+        platform::RemoveDirectoryTree(folder_.c_str());
+    }
+
+    // One load and unload of the library with the cut-off switch set to `value` (null: unset);
+    // returns the cut-off in force while loaded.
+    int32_t CutOffAfterAttachWith(const char* value) {
+        if (value != nullptr) {
+            EXPECT_TRUE(platform::SetEnvironment("MORA_PIPELINE_CUTOFF", value));
+        } else {
+            EXPECT_TRUE(platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF"));
+        }
+        LibraryAttach();
+        const int32_t cutoff = SettingValue(Settings().PipelineCutoff);
+        LibraryDetach();
+        return cutoff;
+    }
+
+    std::string folder_;
+    std::string previous_;
+};
+
+TEST_F(LibraryLifetime, AttachSetsTheCutOffFromTheEnvironmentEveryTime) {
+    EXPECT_EQ(CutOffAfterAttachWith("TRIANGLES"), 2);
+    EXPECT_EQ(CutOffAfterAttachWith("api-null"), 0);
+    EXPECT_EQ(CutOffAfterAttachWith("bin extra words"), 4);
+    // Unset or unrecognised means the full pipeline, whatever was in force before.
+    SetSettingValue(Settings().PipelineCutoff, 1);
+    EXPECT_EQ(CutOffAfterAttachWith(nullptr), 5);
+    SetSettingValue(Settings().PipelineCutoff, 1);
+    EXPECT_EQ(CutOffAfterAttachWith("tri"), 5);
+}
+
+TEST_F(LibraryLifetime, AttachOpensTheEnvironmentTraceAndDetachClosesIt) {
+    ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "3-4"));
+    LibraryAttach();
+    EXPECT_TRUE(TraceFileOpen());
+    EXPECT_EQ(CurrentTraceRange().first, 3);
+    EXPECT_EQ(CurrentTraceRange().last, 4);
+    EXPECT_TRUE(TraceQuitAfter());
+    LibraryDetach();
+    EXPECT_FALSE(TraceFileOpen());
+    std::string text;
+    ASSERT_TRUE(platform::ReadWholeFile("MORA_trace_frames3-4.mora-trace", text));
+    EXPECT_EQ(text.rfind("=== MORA trace (env, frames 3..4 inclusive) ===\n", 0), 0u) << text;
+    const std::string end = "=== end of trace ===\n";
+    ASSERT_GE(text.size(), end.size());
+    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+}
+
+TEST_F(LibraryLifetime, WithoutTheSwitchNoTraceOpensAndDetachTwiceIsHarmless) {
+    LibraryAttach();
+    EXPECT_FALSE(TraceFileOpen());
+    LibraryDetach();
+    LibraryDetach();
+    EXPECT_FALSE(TraceFileOpen());
+}
+
+}  // namespace
+}  // namespace mora
