@@ -1,0 +1,479 @@
+// Small scenes, one feature each, drawn through MORA and through OSMesa (llvmpipe) with the same GL
+// calls and compared: every blend mode, every texture environment, the three filter classes,
+// the alpha test, every depth function, clipping at each frustum plane, and both windings under
+// every culling setting. MORA runs with variable-rate shading off (see compare_session.cpp).
+//
+// Why MORA and llvmpipe differ at all, and so what the tolerances allow for:
+// - MORA truncates every colour to 8 bits at packing (modulate, blending and interpolated colours
+//   all round down), llvmpipe rounds: 1 level per stage, so 1 to 3 levels after a few stages.
+// - llvmpipe filters bilinearly with 8-bit fixed-point weights, MORA in single precision:
+//   a level or two more where neighbouring texels differ strongly.
+// - Coverage: llvmpipe snaps vertices to 1/256 pixel, MORA keeps floats with its own edge
+//   tie-break, so a pixel whose centre lies within rounding of an edge may go either way. Where
+//   a scene has edges inside the view, a few pixels along them may differ completely; those
+//   comparisons bound the share of pixels off by more than 8 levels instead of the largest
+//   difference.
+// Parameters print as their names, which is how test listings show them.
+// Textures are never deleted in the frame that draws with them: MORA executes all of a frame's
+// commands before it draws any triangle, so a texture deleted or re-specified later in a frame
+// changes that frame's earlier draws too.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "compare_session.h"
+#include "scene.h"
+#include "scene_textures.h"
+
+namespace mora_compare {
+namespace {
+
+using mora::scene::MakeImage;
+using mora::scene::Texel;
+using mora::scene::TextureFilter;
+using mora::scene::TextureImage;
+using mora::scene::UploadTexture;
+
+constexpr int kSize = 128;                // every targeted scene is kSize x kSize pixels
+constexpr GLint kClampToEdge = 0x812F;    // GL 1.2's name; MORA clamps to the edge for it as for GL_CLAMP
+
+// GL x and y are window pixel coordinates, y up.
+void PixelProjection(SceneGl& gl, int width, int height) {
+    gl.MatrixMode(GL_PROJECTION);
+    gl.LoadIdentity();
+    gl.Ortho(0.0, width, 0.0, height, -1.0, 1.0);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+}
+
+struct Corner {
+    float x, y;
+    float s, t;
+    float r, g, b, a;
+};
+
+void Quad(SceneGl& gl, const Corner (&corners)[4]) {
+    gl.Begin(GL_QUADS);
+    for (const Corner& c : corners) {
+        gl.Color4f(c.r, c.g, c.b, c.a);
+        gl.TexCoord2f(c.s, c.t);
+        gl.Vertex2f(c.x, c.y);
+    }
+    gl.End();
+}
+
+// The whole window, corners on pixel boundaries (no pixel centre lies on an edge), texture
+// coordinates s0..s1 and t0..t1, a different colour at every corner.
+void FullScreenQuad(SceneGl& gl, int w, int h, float s0, float t0, float s1, float t1, float alphaLow, float alphaHigh) {
+    const float fw = static_cast<float>(w);
+    const float fh = static_cast<float>(h);
+    const Corner corners[4] = {{0.0f, 0.0f, s0, t0, 0.9f, 0.2f, 0.1f, alphaLow},
+                               {fw, 0.0f, s1, t0, 0.2f, 0.8f, 0.3f, alphaLow},
+                               {fw, fh, s1, t1, 0.1f, 0.3f, 0.9f, alphaHigh},
+                               {0.0f, fh, s0, t1, 0.95f, 0.9f, 0.85f, alphaHigh}};
+    Quad(gl, corners);
+}
+
+// A picture with every channel varying on its own: red along x, green along y, blue a checker,
+// alpha running through all 256 values.
+TextureImage PatternImage(int size) {
+    TextureImage image = MakeImage(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            uint8_t* t = Texel(image, x, y);
+            t[0] = static_cast<uint8_t>(x * 255 / (size - 1));
+            t[1] = static_cast<uint8_t>(y * 255 / (size - 1));
+            t[2] = ((x / 4 + y / 4) % 2) != 0 ? 230 : 40;
+            t[3] = static_cast<uint8_t>((x * 4 + y * 7) & 0xFF);
+        }
+    }
+    return image;
+}
+
+// Smooth detail at several scales, so that neighbouring mip levels differ but not wildly.
+TextureImage DetailImage(int size) {
+    TextureImage image = MakeImage(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            uint8_t* t = Texel(image, x, y);
+            t[0] = static_cast<uint8_t>(128 + 100 * std::sin(static_cast<float>(x) * 0.39f));
+            t[1] = static_cast<uint8_t>(128 + 100 * std::sin(static_cast<float>(y) * 0.2f + static_cast<float>(x) * 0.1f));
+            t[2] = static_cast<uint8_t>(((x / 8 + y / 8) % 2) != 0 ? 200 : 60);
+            t[3] = 255;
+        }
+    }
+    return image;
+}
+
+void Compare(const DrawFunction& draw, const Tolerance& tolerance, const std::string& name, int width = kSize,
+             int height = kSize) {
+    MORA_COMPARE_RENDERERS(pair, width, height);
+    FramePair frames;
+    frames.width = width;
+    frames.height = height;
+    std::string error;
+    ASSERT_TRUE(RenderBoth(*pair, draw, frames, &error)) << error;
+    EXPECT_TRUE(Agrees(frames, tolerance, name));
+}
+
+// --- Blending ---------------------------------------------------------------------------------
+
+struct BlendCase {
+    const char* name;
+    GLenum source;
+    GLenum destination;
+};
+void PrintTo(const BlendCase& c, std::ostream* out) { *out << c.name; }
+
+
+class BlendModes : public ::testing::TestWithParam<BlendCase> {};
+
+// A smooth opaque background, then a smooth overlay whose alpha runs 0..1 bottom to top, both
+// covering the whole window: no edges, so every pixel must agree within the rounding of two
+// colour stages and one blend (MORA truncates each, llvmpipe rounds).
+TEST_P(BlendModes, AgreeOverSmoothColours) {
+    const BlendCase blend = GetParam();
+    const auto draw = [blend](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
+        gl.Enable(GL_BLEND);
+        gl.BlendFunc(blend.source, blend.destination);
+        // The overlay's corner colours run the other way round.
+        const float fw = static_cast<float>(w);
+        const float fh = static_cast<float>(h);
+        const Corner overlay[4] = {{0.0f, 0.0f, 0, 0, 0.2f, 0.5f, 0.9f, 0.0f},
+                                   {fw, 0.0f, 0, 0, 0.9f, 0.9f, 0.1f, 0.0f},
+                                   {fw, fh, 0, 0, 0.6f, 0.1f, 0.4f, 1.0f},
+                                   {0.0f, fh, 0, 0, 0.3f, 0.7f, 0.5f, 1.0f}};
+        Quad(gl, overlay);
+    };
+    Compare(draw, Tolerance{4, 40.0, 0.0}, std::string("blend_") + blend.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachMode, BlendModes,
+                         ::testing::Values(BlendCase{"additive", GL_ONE, GL_ONE},
+                                           BlendCase{"multiplicative", GL_ZERO, GL_SRC_COLOR},
+                                           BlendCase{"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}),
+                         [](const ::testing::TestParamInfo<BlendCase>& test) { return std::string(test.param.name); });
+
+// --- Texture environments ---------------------------------------------------------------------
+
+struct EnvironmentCase {
+    const char* name;
+    GLint mode;
+};
+void PrintTo(const EnvironmentCase& c, std::ostream* out) { *out << c.name; }
+
+
+class TextureEnvironments : public ::testing::TestWithParam<EnvironmentCase> {};
+
+// The 32 x 32 pattern magnified four times with nearest filtering (texel edges fall between pixel
+// centres), over vertex colours and alphas that vary across the window: each environment must
+// combine texel and colour alike, within the rounding of one stage and the interpolation.
+TEST_P(TextureEnvironments, AgreeOnMagnifiedPattern) {
+    const EnvironmentCase environment = GetParam();
+    const auto draw = [environment](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        gl.Enable(GL_TEXTURE_2D);
+        UploadTexture(gl, PatternImage(32), TextureFilter::Nearest, GL_CLAMP);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment.mode);
+        const GLfloat colour[4] = {0.2f, 0.7f, 0.9f, 0.5f};
+        gl.TexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, colour);
+        FullScreenQuad(gl, w, h, 0, 0, 1, 1, 0.3f, 1.0f);
+    };
+    Compare(draw, Tolerance{4, 40.0, 0.0}, std::string("texenv_") + environment.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachMode, TextureEnvironments,
+                         ::testing::Values(EnvironmentCase{"modulate", GL_MODULATE}, EnvironmentCase{"replace", GL_REPLACE},
+                                           EnvironmentCase{"decal", GL_DECAL}, EnvironmentCase{"blend", GL_BLEND}),
+                         [](const ::testing::TestParamInfo<EnvironmentCase>& test) { return std::string(test.param.name); });
+
+// --- Filters ----------------------------------------------------------------------------------
+
+// Nearest, magnified 4x and minified 1.5x (coordinates chosen so that no pixel centre samples
+// exactly on a texel edge): the same texel must be chosen for every pixel.
+TEST(TextureFilters, NearestAgreesMagnifiedAndMinified) {
+    const auto magnified = [](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        gl.Enable(GL_TEXTURE_2D);
+        UploadTexture(gl, PatternImage(32), TextureFilter::Nearest, GL_REPEAT);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
+    };
+    Compare(magnified, Tolerance{1, 50.0, 0.0}, "nearest_magnified");
+    const auto minified = [](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        gl.Enable(GL_TEXTURE_2D);
+        UploadTexture(gl, PatternImage(256), TextureFilter::Nearest, GL_REPEAT);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        FullScreenQuad(gl, w, h, 0, 0, 0.75f, 0.75f, 1.0f, 1.0f);
+    };
+    Compare(minified, Tolerance{1, 50.0, 0.0}, "nearest_minified");
+}
+
+// Bilinear on level 0, magnified 4x. Clamp to edge: MORA clamps whenever both filters are
+// GL_LINEAR (whatever the wrap mode), so repeat would differ at the window edges by design.
+// The tolerance allows llvmpipe's 8-bit filter weights against MORA's float weights and its
+// truncation: one level each.
+TEST(TextureFilters, BilinearAgreesMagnified) {
+    const auto draw = [](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        gl.Enable(GL_TEXTURE_2D);
+        UploadTexture(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
+    };
+    Compare(draw, Tolerance{3, 45.0, 0.0}, "bilinear_magnified");
+}
+
+// Trilinear on a floor receding from the viewer to far minification, through every level. MORA
+// differs from GL here by design: it picks level L from the exponent of rho and blends toward
+// L + 1 with weight rho / 2^L - 1, linear in rho, where GL uses the fraction of log2(rho); the two
+// weights differ by up to 0.086 (at rho = 2^L / ln 2). It also takes rho per pixel from neighbours
+// two pixels away where llvmpipe takes one per 2 x 2 quad, which moves the weight further where
+// rho changes fast. On this texture neighbouring levels differ by up to about 200 where its
+// stripes blur away, so pixels there may differ by a few dozen levels (measured: at most 47, 5.9%
+// of the pixels over 8, PSNR 38.5 dB). A wrong level or a missing blend moves the whole
+// minified floor by far more.
+TEST(TextureFilters, TrilinearAgreesOnRecedingFloor) {
+    const auto draw = [](SceneGl& gl, int, int) {
+        gl.MatrixMode(GL_PROJECTION);
+        gl.LoadIdentity();
+        gl.Frustum(-1.0, 1.0, -1.0, 1.0, 1.0, 400.0);
+        gl.MatrixMode(GL_MODELVIEW);
+        gl.LoadIdentity();
+        gl.Enable(GL_TEXTURE_2D);
+        UploadTexture(gl, DetailImage(64), TextureFilter::Trilinear, GL_REPEAT);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        gl.Begin(GL_QUADS);
+        gl.TexCoord2f(0.0f, 0.0f);
+        gl.Vertex3f(-20.0f, -1.0f, -1.0f);
+        gl.TexCoord2f(20.0f, 0.0f);
+        gl.Vertex3f(20.0f, -1.0f, -1.0f);
+        gl.TexCoord2f(20.0f, 150.0f);
+        gl.Vertex3f(20.0f, -1.0f, -300.0f);
+        gl.TexCoord2f(0.0f, 150.0f);
+        gl.Vertex3f(-20.0f, -1.0f, -300.0f);
+        gl.End();
+    };
+    Compare(draw, Tolerance{96, 34.0, 0.10}, "trilinear_floor");
+}
+
+// --- Alpha test -------------------------------------------------------------------------------
+
+// GL_GREATER 0.666, the one alpha test MORA implements (its threshold is fixed at 0.666 x 255,
+// so other functions and references are not compared). Texel alphas run through all 256 values;
+// a failed fragment must also leave the depth buffer alone, which the quad drawn behind it shows.
+void AlphaTestedOverBackdrop(SceneGl& gl, int w, int h, float vertexAlphaLow) {
+    PixelProjection(gl, w, h);
+    gl.ClearColor(0.1f, 0.1f, 0.3f, 1.0f);
+    gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl.Enable(GL_DEPTH_TEST);
+    gl.DepthFunc(GL_LEQUAL);
+    gl.Enable(GL_TEXTURE_2D);
+    UploadTexture(gl, PatternImage(64), TextureFilter::Nearest, GL_REPEAT);
+    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    gl.Enable(GL_ALPHA_TEST);
+    gl.AlphaFunc(GL_GREATER, 0.666f);
+    FullScreenQuad(gl, w, h, 0, 0, 1, 1, vertexAlphaLow, 1.0f);
+    gl.Disable(GL_ALPHA_TEST);
+    gl.Disable(GL_TEXTURE_2D);
+    // Behind the tested quad (z = -0.5 is farther in this projection than z = 0).
+    gl.Color4f(0.9f, 0.6f, 0.1f, 1.0f);
+    gl.PushMatrix();
+    gl.Translatef(0.0f, 0.0f, -0.5f);
+    FullScreenQuad(gl, w, h, 0, 0, 0, 0, 1.0f, 1.0f);
+    gl.PopMatrix();
+}
+
+// With an opaque vertex colour the fragment alpha is the texel alpha itself. MORA differs from
+// GL by design at exactly one value: its threshold is 0.666 x 255 = 169.83 as a float, so alpha
+// 170 passes, while GL converts the reference to the colour buffer's 8 bits first (0.666 -> 170)
+// and 170 > 170 fails. 16 of the 4096 texels have alpha 170, each covering 4 pixels: 0.39% of the
+// window may differ and no more; a threshold off by one more value doubles that.
+TEST(AlphaTest, GreaterThresholdAgreesOnTexelAlpha) {
+    Compare([](SceneGl& gl, int w, int h) { AlphaTestedOverBackdrop(gl, w, h, 1.0f); }, Tolerance{255, 30.0, 0.0040},
+            "alpha_test_texel");
+}
+
+// With a vertex alpha of 0.8 to 1 the tested alpha is a product. Besides the threshold above,
+// MORA compares the product in single precision and llvmpipe after multiplying in 8-bit fixed
+// point, so a fragment whose product lies within about a level of the threshold can fall on
+// either side and then shows the quad behind instead of the texel. That band is about one 255th
+// of the alpha range (measured: 0.27% of the pixels); everything else must agree.
+TEST(AlphaTest, GreaterThresholdAgreesOnModulatedAlpha) {
+    Compare([](SceneGl& gl, int w, int h) { AlphaTestedOverBackdrop(gl, w, h, 0.8f); }, Tolerance{255, 30.0, 0.01},
+            "alpha_test_modulated");
+}
+
+// --- Depth functions --------------------------------------------------------------------------
+
+struct DepthCase {
+    const char* name;
+    GLenum function;
+};
+void PrintTo(const DepthCase& c, std::ostream* out) { *out << c.name; }
+
+
+class DepthFunctions : public ::testing::TestWithParam<DepthCase> {};
+
+// Quad A slopes from near (left) to far (right) and is drawn first; quad B, over the lower half,
+// slopes the other way and is tested with the function. They cross at x = 64, a pixel edge, and
+// their depths differ by far more than either depth buffer's precision at every pixel centre, so
+// each function must give the same picture. A third pass redraws A with the same vertices under
+// the function: the coplanar case of multi-pass rendering, where each renderer computes exactly
+// the depths it stored (EQUAL, LEQUAL and GEQUAL pass there, LESS and GREATER do not).
+TEST_P(DepthFunctions, AgreeOnCrossingAndCoplanarQuads) {
+    const DepthCase depth = GetParam();
+    const auto draw = [depth](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        gl.ClearDepth(1.0);
+        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        gl.Enable(GL_DEPTH_TEST);
+        const float fw = static_cast<float>(w);
+        const float fh = static_cast<float>(h);
+        const auto sloped = [&](float zLeft, float zRight, float y0, float y1) {
+            gl.Begin(GL_QUADS);
+            gl.Vertex3f(0.0f, y0, -zLeft);
+            gl.Vertex3f(fw, y0, -zRight);
+            gl.Vertex3f(fw, y1, -zRight);
+            gl.Vertex3f(0.0f, y1, -zLeft);
+            gl.End();
+        };
+        gl.DepthFunc(GL_LESS);
+        gl.Color4f(0.8f, 0.1f, 0.1f, 1.0f);
+        sloped(-0.8f, 0.8f, 0.0f, fh);
+        gl.DepthFunc(depth.function);
+        gl.Color4f(0.1f, 0.8f, 0.1f, 1.0f);
+        sloped(0.8f, -0.8f, 0.0f, fh * 0.5f);
+        gl.Color4f(0.1f, 0.2f, 0.9f, 1.0f);
+        sloped(-0.8f, 0.8f, 0.0f, fh);
+    };
+    Compare(draw, Tolerance{2, 45.0, 0.0}, std::string("depth_") + depth.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachFunction, DepthFunctions,
+                         ::testing::Values(DepthCase{"never", GL_NEVER}, DepthCase{"less", GL_LESS},
+                                           DepthCase{"equal", GL_EQUAL}, DepthCase{"lequal", GL_LEQUAL},
+                                           DepthCase{"greater", GL_GREATER}, DepthCase{"notequal", GL_NOTEQUAL},
+                                           DepthCase{"gequal", GL_GEQUAL}, DepthCase{"always", GL_ALWAYS}),
+                         [](const ::testing::TestParamInfo<DepthCase>& test) { return std::string(test.param.name); });
+
+// --- Clipping ---------------------------------------------------------------------------------
+
+struct ClipCase {
+    const char* name;
+    float vertices[3][3];   // eye space; the frustum is x, y in [-z, z] from z = -1 to z = -10
+};
+void PrintTo(const ClipCase& c, std::ostream* out) { *out << c.name; }
+
+
+class FrustumClipping : public ::testing::TestWithParam<ClipCase> {};
+
+// One textured triangle with a colour per vertex reaching through one frustum plane: the part
+// inside must be drawn alike, with the attributes of the vertices the clipper makes (texture
+// bilinear on level 0, so no level choice is involved). The triangle's own edges inside the view
+// may differ by coverage rounding.
+TEST_P(FrustumClipping, AgreesThroughPlane) {
+    const ClipCase clip = GetParam();
+    const auto draw = [clip](SceneGl& gl, int, int) {
+        gl.MatrixMode(GL_PROJECTION);
+        gl.LoadIdentity();
+        gl.Frustum(-1.0, 1.0, -1.0, 1.0, 1.0, 10.0);
+        gl.MatrixMode(GL_MODELVIEW);
+        gl.LoadIdentity();
+        gl.Enable(GL_TEXTURE_2D);
+        UploadTexture(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge);
+        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        static const float kColours[3][3] = {{1.0f, 0.3f, 0.3f}, {0.3f, 1.0f, 0.3f}, {0.4f, 0.4f, 1.0f}};
+        static const float kCoordinates[3][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.5f, 1.0f}};
+        gl.Begin(GL_TRIANGLES);
+        for (int v = 0; v < 3; ++v) {
+            gl.Color3f(kColours[v][0], kColours[v][1], kColours[v][2]);
+            gl.TexCoord2f(kCoordinates[v][0], kCoordinates[v][1]);
+            gl.Vertex3fv(clip.vertices[v]);
+        }
+        gl.End();
+    };
+    Compare(draw, Tolerance{255, 40.0, 0.01}, std::string("clip_") + clip.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachPlane, FrustumClipping,
+    ::testing::Values(ClipCase{"left", {{-12.0f, -1.0f, -4.0f}, {1.5f, -2.0f, -4.0f}, {0.5f, 2.5f, -5.0f}}},
+                      ClipCase{"right", {{-1.5f, -2.0f, -4.0f}, {12.0f, -1.0f, -4.0f}, {-0.5f, 2.5f, -5.0f}}},
+                      ClipCase{"bottom", {{-2.5f, 0.5f, -4.0f}, {2.0f, -12.0f, -4.0f}, {2.5f, 1.5f, -5.0f}}},
+                      ClipCase{"top", {{-2.5f, -1.5f, -4.0f}, {2.5f, -0.5f, -5.0f}, {0.5f, 12.0f, -4.0f}}},
+                      ClipCase{"near", {{-0.3f, -0.4f, -0.4f}, {0.4f, -0.3f, -0.5f}, {0.0f, 1.5f, -6.0f}}},
+                      ClipCase{"far", {{-2.0f, -1.5f, -4.0f}, {2.0f, -1.5f, -4.0f}, {0.0f, 6.0f, -30.0f}}}),
+    [](const ::testing::TestParamInfo<ClipCase>& test) { return std::string(test.param.name); });
+
+// --- Windings and culling ---------------------------------------------------------------------
+
+struct CullCase {
+    const char* name;
+    bool enabled;
+    GLenum frontFace;
+    GLenum cullFace;
+};
+void PrintTo(const CullCase& c, std::ostream* out) { *out << c.name; }
+
+
+class Culling : public ::testing::TestWithParam<CullCase> {};
+
+// Counter-clockwise triangles (left half, one of them from a strip, whose odd triangle is
+// re-wound) and clockwise ones (right half): the same ones must survive each front face and cull
+// face setting. A wrong decision shows as a whole missing triangle, far beyond the edge pixels
+// the share allows.
+TEST_P(Culling, SameTrianglesSurvive) {
+    const CullCase cull = GetParam();
+    const auto draw = [cull](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        if (cull.enabled) gl.Enable(GL_CULL_FACE);
+        else gl.Disable(GL_CULL_FACE);
+        gl.FrontFace(cull.frontFace);
+        gl.CullFace(cull.cullFace);
+        gl.Begin(GL_TRIANGLES);
+        gl.Color3f(0.9f, 0.2f, 0.2f);   // counter-clockwise
+        gl.Vertex2f(8.0f, 70.0f);
+        gl.Vertex2f(56.0f, 70.0f);
+        gl.Vertex2f(30.0f, 120.0f);
+        gl.Color3f(0.2f, 0.9f, 0.2f);   // clockwise
+        gl.Vertex2f(72.0f, 70.0f);
+        gl.Vertex2f(98.0f, 120.0f);
+        gl.Vertex2f(120.0f, 70.0f);
+        gl.End();
+        gl.Begin(GL_TRIANGLE_STRIP);    // both triangles counter-clockwise after the strip's re-winding
+        gl.Color3f(0.9f, 0.9f, 0.2f);
+        gl.Vertex2f(8.0f, 8.0f);
+        gl.Vertex2f(56.0f, 8.0f);
+        gl.Vertex2f(8.0f, 56.0f);
+        gl.Vertex2f(56.0f, 56.0f);
+        gl.End();
+        gl.Begin(GL_TRIANGLE_FAN);      // clockwise fan
+        gl.Color3f(0.2f, 0.6f, 0.9f);
+        gl.Vertex2f(96.0f, 32.0f);
+        gl.Vertex2f(72.0f, 8.0f);
+        gl.Vertex2f(72.0f, 56.0f);
+        gl.Vertex2f(120.0f, 56.0f);
+        gl.Vertex2f(120.0f, 8.0f);
+        gl.End();
+    };
+    Compare(draw, Tolerance{255, 30.0, 0.01}, std::string("cull_") + cull.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSetting, Culling,
+                         ::testing::Values(CullCase{"off", false, GL_CCW, GL_BACK},
+                                           CullCase{"ccw_back", true, GL_CCW, GL_BACK},
+                                           CullCase{"ccw_front", true, GL_CCW, GL_FRONT},
+                                           CullCase{"cw_back", true, GL_CW, GL_BACK},
+                                           CullCase{"cw_front", true, GL_CW, GL_FRONT},
+                                           CullCase{"front_and_back", true, GL_CCW, GL_FRONT_AND_BACK}),
+                         [](const ::testing::TestParamInfo<CullCase>& test) { return std::string(test.param.name); });
+
+}  // namespace
+}  // namespace mora_compare
