@@ -1,7 +1,8 @@
 // The per-call frame every exported entry point runs before its own work: fetch the thread's
 // record, count the call in the EntryTable, write a trace line when a trace covers the current
-// frame. Also the recording switch and the process-wide objects the implemented entries use.
-// Included only by the entry-point files of src/api.
+// frame; and the call-free variant of the frame for the hot immediate-mode entries. Also the
+// recording switch and the process-wide objects the implemented entries use. Included by the
+// entry-point files of src/api and src/wgl.
 #pragma once
 
 #include <cstddef>
@@ -34,6 +35,18 @@ template <EntryId kId, class... Args>
     }
 }
 
+// glVertex3fv is the one vector entry whose trace shows the values rather than the pointer.
+[[gnu::noinline, gnu::cold]] inline void WriteVertex3fvTrace(const float* v) noexcept {
+    if (v == nullptr) {
+        try {
+            TraceLine(kEntryTraceNames[static_cast<std::size_t>(EntryId::glVertex3fv)], "(v=NULL)");
+        } catch (...) {
+        }
+    } else {
+        WriteEntryTrace<EntryId::glVertex3fv>(v[0], v[1], v[2]);
+    }
+}
+
 // Steps 1 to 3 of the frame: the thread's record, the count and the trace line. The arguments are
 // the entry's own, in the order of its trace format.
 template <EntryId kId, class... Args>
@@ -41,22 +54,65 @@ inline ThreadRecord& EnterEntry(Args... args) noexcept {
     ThreadRecord& record = CurrentThreadRecord();
     CountEntryCall(kId);
     if (TraceCoversCurrentFrame()) [[unlikely]] {
-        WriteEntryTrace<kId>(args...);
+        if constexpr (kId == EntryId::glVertex3fv) {
+            WriteVertex3fvTrace(args...);
+        } else {
+            WriteEntryTrace<kId>(args...);
+        }
     }
     return record;
 }
 
-// Steps 1 and 2 only, for the entries that format their own trace line; returns whether a trace
-// covers the current frame (step 3 is then the caller's).
-template <EntryId kId>
-inline bool EnterEntryTracedByCaller() noexcept {
-    (void)CurrentThreadRecord();
-    CountEntryCall(kId);
-    return TraceCoversCurrentFrame();
+// Recording is on while the pipeline cut-off is not 0 ("stop before the command stream"). Reads
+// the process-wide record directly, without the load-on-first-use guard of Settings(): the
+// thread's first counted call has loaded it (api/entry_counters.cpp), and every entry counts
+// itself before it records.
+inline bool RecordingOn() { return SettingValue(detail::g_driverSettings.PipelineCutoff) != 0; }
+
+// Hot entries: the vertex, colour and texture-coordinate forms a game calls thousands of times per
+// frame. Each is a body kBody(recording, args...) doing steps 4 to 6 (validate, record, apply)
+// that appends its record of kRecordBytes without a room test: `recording` is true only when
+// recording is on and the stream has room for the record. RunHotEntry runs the frame around it.
+
+// The whole frame out of line, for the calls RunHotEntry does not run inline. A stream that
+// cannot grow leaves the call unrecorded; it is still applied.
+template <EntryId kId, uint64_t kRecordBytes, auto kBody, class... Args>
+[[gnu::noinline]] void RunEntryFrame(Args... args) noexcept {
+    try {
+        EnterEntry<kId>(args...);
+        bool recording = RecordingOn();
+        if (recording && !CommandBufferHasRoom(ActiveCommandRecording().stream, kRecordBytes)) {
+            recording = MakeCommandBufferRoom(ActiveCommandRecording().stream, kRecordBytes);
+        }
+        kBody(recording, args...);
+    } catch (...) {
+    }
 }
 
-// Recording is on while the pipeline cut-off is not 0 ("stop before the command stream").
-inline bool RecordingOn() { return SettingValue(Settings().PipelineCutoff) != 0; }
+// True when no trace range is set at all: one load and compare, cheaper than the full range test
+// of TraceCoversCurrentFrame(). A range that is set, whether or not it covers the current frame,
+// sends the hot entries through the full frame, which tests it exactly.
+inline bool NoTraceRangeSet() {
+    return mora::detail::g_traceRangeWord.load(std::memory_order_acquire) == mora::detail::kNoTraceRangeWord;
+}
+
+// The frame in the common case, plain loads and stores without a call: the thread has counted
+// before, no trace range is set and, while recording, the stream has room for the record. Then
+// the call is counted on the thread's own block and the body runs inline. Any other call (a
+// thread's first, one while a trace range is set, one that must grow the stream) runs
+// RunEntryFrame, with the same effects. kBody must not throw.
+template <EntryId kId, uint64_t kRecordBytes, auto kBody, class... Args>
+[[gnu::always_inline]] inline void RunHotEntry(Args... args) noexcept {
+    EntryCounterBlock* counters = CurrentEntryCounters();
+    const bool recording = RecordingOn();
+    if (counters != nullptr && NoTraceRangeSet() &&
+        (!recording || CommandBufferHasRoom(ActiveCommandRecording().stream, kRecordBytes))) [[likely]] {
+        CountEntryRowIn(*counters, static_cast<std::size_t>(kId));
+        kBody(recording, args...);
+        return;
+    }
+    RunEntryFrame<kId, kRecordBytes, kBody>(args...);
+}
 
 inline GlContext& Context() { return TheGlContext(); }
 inline CommandRecording& Recording() { return ActiveCommandRecording(); }

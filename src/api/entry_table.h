@@ -1,11 +1,13 @@
 // EntryTable: one row per exported entry point (363), in the fixed row order of the export list
-// (api/entry_list.inc): the entry's standard name and its 64-bit call counter, which only grows.
+// (api/entry_list.inc): the entry's standard name and its call count, which only grows.
 // Every entry point counts itself here; the call summary reads the rows at any time.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+
+#include "api/entry_counters.h"
 
 namespace mora {
 
@@ -17,15 +19,20 @@ enum class EntryId : uint16_t {
 };
 
 inline constexpr std::size_t kGlEntryCount = 342;    // 336 GL 1.1 entries and 6 extension entries
-inline constexpr std::size_t kEntryCount = 363;      // GL rows, then the 21 WGL rows
 static_assert(static_cast<std::size_t>(EntryId::wglSwapLayerBuffers) + 1 == kEntryCount);
 static_assert(static_cast<std::size_t>(EntryId::wglChoosePixelFormat) == kGlEntryCount);
 
-struct EntryRow {
-    const char* name;                   // standard name, e.g. "glVertex3f"
-    std::atomic<uint64_t> calls{0};     // lock-free 64-bit counter, never reset
+// A row's call count: the sum of its counters over every thread (api/entry_counters.h), read
+// like an atomic counter. Starts at 0 and is never reset.
+struct EntryCallCount {
+    uint16_t row;
+    uint64_t load(std::memory_order order = std::memory_order_seq_cst) const noexcept { return SumEntryRow(row, order); }
 };
-static_assert(std::atomic<uint64_t>::is_always_lock_free, "entry counters are updated without locks");
+
+struct EntryRow {
+    const char* name;       // standard name, e.g. "glVertex3f"
+    EntryCallCount calls;   // all calls of the entry so far
+};
 
 struct EntryTable {
     EntryRow rows[kEntryCount];
@@ -38,12 +45,10 @@ extern constinit EntryTable gEntryTable;
 // The process-wide table, built at compile time.
 inline EntryTable& Entries() { return detail::gEntryTable; }
 
-inline void CountEntryCall(EntryId id) {
-    detail::gEntryTable.rows[static_cast<std::size_t>(id)].calls.fetch_add(1, std::memory_order_relaxed);
-}
-inline uint64_t EntryCalls(EntryId id) {
-    return detail::gEntryTable.rows[static_cast<std::size_t>(id)].calls.load(std::memory_order_relaxed);
-}
+// Counts one call of `id` on the calling thread (no locked instruction; see api/entry_counters.h).
+inline void CountEntryCall(EntryId id) noexcept { CountEntryRow(static_cast<std::size_t>(id)); }
+// All calls of `id` so far, over every thread.
+inline uint64_t EntryCalls(EntryId id) noexcept { return SumEntryRow(static_cast<std::size_t>(id)); }
 inline const char* EntryName(EntryId id) { return detail::gEntryTable.rows[static_cast<std::size_t>(id)].name; }
 
 // Trace context of each entry: "MORA::GL::" or "MORA::WGL::" and the name without its prefix.

@@ -1,9 +1,11 @@
 // Implemented immediate-mode entry points: glBegin, glEnd, the four vertex forms, the seven colour
 // forms and the two texture-coordinate forms. These are the calls a game makes thousands of times
-// per frame, so each is the bare frame plus one append and one context write.
+// per frame, so each vertex, colour and texture-coordinate form runs the inline frame of
+// RunHotEntry around its body: one append and one context write.
 #include "api/entry_frame.h"
 #include "gl/colour_packing.h"
 #include "gl/command_append.h"
+#include "gl/command_records.h"
 #include "gl/gl_state.h"
 #include "gl/immediate_mode.h"
 #include "mora/gl.h"
@@ -13,15 +15,98 @@ using namespace mora::api;
 
 namespace {
 
-// The colour entries apply first (packing into the context) and then record the packed value as
-// the context holds it, so a replay sets exactly the colour the call set.
-void SetCurrentColour(uint32_t packed) {
-    mora::GlContext& ctx = Context();
-    mora::ApplyColor(ctx, packed);
-    if (RecordingOn()) {
-        mora::AppendColor(Stream(), ctx.currentColour);
+// Bodies (validate, record, apply) of the hot entries, run by RunHotEntry: `recording` says that
+// recording is on and the stream has room for the record.
+
+inline void Vertex(bool recording, float x, float y, float z) noexcept {
+    if (recording) {
+        mora::AppendVertex3fInRoom(Stream(), x, y, z);
+    }
+    mora::AppendPrimitiveVertex(Context(), x, y, z);
+}
+
+inline void Vertex2(bool recording, float x, float y) noexcept {
+    if (recording) {
+        mora::AppendVertex2fInRoom(Stream(), x, y);
+    }
+    mora::AppendPrimitiveVertex(Context(), x, y, 0.0f);
+}
+
+inline void Vertex2v(bool recording, const GLfloat* v) noexcept {
+    if (v != nullptr) {
+        Vertex2(recording, v[0], v[1]);
     }
 }
+
+inline void Vertex3v(bool recording, const GLfloat* v) noexcept {
+    if (v != nullptr) {
+        Vertex(recording, v[0], v[1], v[2]);
+    }
+}
+
+// The colour entries apply first (packing into the context) and then record the packed value as
+// the context holds it, so a replay sets exactly the colour the call set.
+inline void SetCurrentColour(bool recording, uint32_t packed) noexcept {
+    mora::GlContext& ctx = Context();
+    mora::ApplyColor(ctx, packed);
+    if (recording) {
+        mora::AppendColorInRoom(Stream(), ctx.currentColour);
+    }
+}
+
+inline void Colour3f(bool recording, float r, float g, float b) noexcept {
+    SetCurrentColour(recording, mora::PackColour(r, g, b, 1.0f));
+}
+
+inline void Colour4f(bool recording, float r, float g, float b, float a) noexcept {
+    SetCurrentColour(recording, mora::PackColour(r, g, b, a));
+}
+
+inline void Colour4ub(bool recording, GLubyte r, GLubyte g, GLubyte b, GLubyte a) noexcept {
+    SetCurrentColour(recording, mora::PackColourBytes(r, g, b, a));
+}
+
+inline void Colour3fv(bool recording, const GLfloat* v) noexcept {
+    if (v != nullptr) {
+        Colour3f(recording, v[0], v[1], v[2]);
+    }
+}
+
+inline void Colour4fv(bool recording, const GLfloat* v) noexcept {
+    if (v != nullptr) {
+        Colour4f(recording, v[0], v[1], v[2], v[3]);
+    }
+}
+
+inline void Colour3ubv(bool recording, const GLubyte* v) noexcept {
+    if (v != nullptr) {
+        SetCurrentColour(recording, mora::PackColourBytes(v[0], v[1], v[2], 255));
+    }
+}
+
+inline void Colour4ubv(bool recording, const GLubyte* v) noexcept {
+    if (v != nullptr) {
+        SetCurrentColour(recording, mora::PackColourBytes(v[0], v[1], v[2], v[3]));
+    }
+}
+
+inline void TexCoord(bool recording, float s, float t) noexcept {
+    if (recording) {
+        mora::AppendTexCoord2fInRoom(Stream(), s, t);
+    }
+    mora::ApplyTexCoord(Context(), s, t);
+}
+
+inline void TexCoordv(bool recording, const GLfloat* v) noexcept {
+    if (v != nullptr) {
+        TexCoord(recording, v[0], v[1]);
+    }
+}
+
+constexpr uint64_t kVertex2Bytes = sizeof(mora::CmdFloat2);
+constexpr uint64_t kVertex3Bytes = sizeof(mora::CmdXyz);
+constexpr uint64_t kColourBytes = sizeof(mora::CmdU32);
+constexpr uint64_t kTexCoordBytes = sizeof(mora::CmdFloat2);
 
 }  // namespace
 
@@ -45,128 +130,56 @@ MORA_GLAPI void MORA_APIENTRY glEnd(void) try {
 } catch (...) {
 }
 
-MORA_GLAPI void MORA_APIENTRY glVertex2f(GLfloat x, GLfloat y) try {
-    EnterEntry<EntryId::glVertex2f>(x, y);
-    if (RecordingOn()) {
-        mora::AppendVertex2f(Stream(), x, y);
-    }
-    mora::AppendPrimitiveVertex(Context(), x, y, 0.0f);
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glVertex2f(GLfloat x, GLfloat y) {
+    RunHotEntry<EntryId::glVertex2f, kVertex2Bytes, Vertex2>(x, y);
 }
 
-MORA_GLAPI void MORA_APIENTRY glVertex2fv(const GLfloat* v) try {
-    EnterEntry<EntryId::glVertex2fv>(v);
-    if (v == nullptr) {
-        return;
-    }
-    if (RecordingOn()) {
-        mora::AppendVertex2f(Stream(), v[0], v[1]);
-    }
-    mora::AppendPrimitiveVertex(Context(), v[0], v[1], 0.0f);
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glVertex2fv(const GLfloat* v) {
+    RunHotEntry<EntryId::glVertex2fv, kVertex2Bytes, Vertex2v>(v);
 }
 
-MORA_GLAPI void MORA_APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) try {
-    EnterEntry<EntryId::glVertex3f>(x, y, z);
-    if (RecordingOn()) {
-        mora::AppendVertex3f(Stream(), x, y, z);
-    }
-    mora::AppendPrimitiveVertex(Context(), x, y, z);
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    RunHotEntry<EntryId::glVertex3f, kVertex3Bytes, Vertex>(x, y, z);
 }
 
-// The one vector entry whose trace shows the values rather than the pointer.
-MORA_GLAPI void MORA_APIENTRY glVertex3fv(const GLfloat* v) try {
-    if (EnterEntryTracedByCaller<EntryId::glVertex3fv>()) [[unlikely]] {
-        if (v == nullptr) {
-            mora::TraceLine(mora::kEntryTraceNames[static_cast<int>(EntryId::glVertex3fv)], "(v=NULL)");
-        } else {
-            WriteEntryTrace<EntryId::glVertex3fv>(v[0], v[1], v[2]);
-        }
-    }
-    if (v == nullptr) {
-        return;
-    }
-    if (RecordingOn()) {
-        mora::AppendVertex3f(Stream(), v[0], v[1], v[2]);
-    }
-    mora::AppendPrimitiveVertex(Context(), v[0], v[1], v[2]);
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glVertex3fv(const GLfloat* v) {
+    RunHotEntry<EntryId::glVertex3fv, kVertex3Bytes, Vertex3v>(v);
 }
 
-MORA_GLAPI void MORA_APIENTRY glColor3f(GLfloat red, GLfloat green, GLfloat blue) try {
-    EnterEntry<EntryId::glColor3f>(red, green, blue);
-    SetCurrentColour(mora::PackColour(red, green, blue, 1.0f));
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
+    RunHotEntry<EntryId::glColor3f, kColourBytes, Colour3f>(red, green, blue);
 }
 
-MORA_GLAPI void MORA_APIENTRY glColor3fv(const GLfloat* v) try {
-    EnterEntry<EntryId::glColor3fv>(v);
-    if (v == nullptr) {
-        return;
-    }
-    SetCurrentColour(mora::PackColour(v[0], v[1], v[2], 1.0f));
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glColor3fv(const GLfloat* v) {
+    RunHotEntry<EntryId::glColor3fv, kColourBytes, Colour3fv>(v);
 }
 
-MORA_GLAPI void MORA_APIENTRY glColor3ubv(const GLubyte* v) try {
-    EnterEntry<EntryId::glColor3ubv>(v);
-    if (v == nullptr) {
-        return;
-    }
-    SetCurrentColour(mora::PackColourBytes(v[0], v[1], v[2], 255));
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glColor3ubv(const GLubyte* v) {
+    RunHotEntry<EntryId::glColor3ubv, kColourBytes, Colour3ubv>(v);
 }
 
-MORA_GLAPI void MORA_APIENTRY glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) try {
-    EnterEntry<EntryId::glColor4f>(red, green, blue, alpha);
-    SetCurrentColour(mora::PackColour(red, green, blue, alpha));
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {
+    RunHotEntry<EntryId::glColor4f, kColourBytes, Colour4f>(red, green, blue, alpha);
 }
 
-MORA_GLAPI void MORA_APIENTRY glColor4fv(const GLfloat* v) try {
-    EnterEntry<EntryId::glColor4fv>(v);
-    if (v == nullptr) {
-        return;
-    }
-    SetCurrentColour(mora::PackColour(v[0], v[1], v[2], v[3]));
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glColor4fv(const GLfloat* v) {
+    RunHotEntry<EntryId::glColor4fv, kColourBytes, Colour4fv>(v);
 }
 
-MORA_GLAPI void MORA_APIENTRY glColor4ub(GLubyte red, GLubyte green, GLubyte blue, GLubyte alpha) try {
-    EnterEntry<EntryId::glColor4ub>(red, green, blue, alpha);
-    SetCurrentColour(mora::PackColourBytes(red, green, blue, alpha));
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glColor4ub(GLubyte red, GLubyte green, GLubyte blue, GLubyte alpha) {
+    RunHotEntry<EntryId::glColor4ub, kColourBytes, Colour4ub>(red, green, blue, alpha);
 }
 
-MORA_GLAPI void MORA_APIENTRY glColor4ubv(const GLubyte* v) try {
-    EnterEntry<EntryId::glColor4ubv>(v);
-    if (v == nullptr) {
-        return;
-    }
-    SetCurrentColour(mora::PackColourBytes(v[0], v[1], v[2], v[3]));
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glColor4ubv(const GLubyte* v) {
+    RunHotEntry<EntryId::glColor4ubv, kColourBytes, Colour4ubv>(v);
 }
 
-MORA_GLAPI void MORA_APIENTRY glTexCoord2f(GLfloat s, GLfloat t) try {
-    EnterEntry<EntryId::glTexCoord2f>(s, t);
-    if (RecordingOn()) {
-        mora::AppendTexCoord2f(Stream(), s, t);
-    }
-    mora::ApplyTexCoord(Context(), s, t);
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glTexCoord2f(GLfloat s, GLfloat t) {
+    RunHotEntry<EntryId::glTexCoord2f, kTexCoordBytes, TexCoord>(s, t);
 }
 
-MORA_GLAPI void MORA_APIENTRY glTexCoord2fv(const GLfloat* v) try {
-    EnterEntry<EntryId::glTexCoord2fv>(v);
-    if (v == nullptr) {
-        return;
-    }
-    if (RecordingOn()) {
-        mora::AppendTexCoord2f(Stream(), v[0], v[1]);
-    }
-    mora::ApplyTexCoord(Context(), v[0], v[1]);
-} catch (...) {
+MORA_GLAPI void MORA_APIENTRY glTexCoord2fv(const GLfloat* v) {
+    RunHotEntry<EntryId::glTexCoord2fv, kTexCoordBytes, TexCoordv>(v);
 }
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 // caller then records nothing and goes on applying the call.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -14,17 +15,28 @@
 
 namespace mora {
 
-// Writes `record` with the header of `Op` at the end of the stream.
+// Writes `record` with the header of `Op` at the end of the stream, which must have room for it
+// (CommandBufferHasRoom, MakeCommandBufferRoom): one pointer bump and the record's stores.
 template <CmdOp Op, class Record>
-inline bool AppendCmd(CommandStream& stream, Record record) {
+inline void AppendCmdInRoom(CommandStream& stream, Record record) {
     static_assert(std::is_trivially_copyable_v<Record>);
     static_assert(sizeof(Record) == kCmdSize[static_cast<int>(Op)], "record layout must match its opcode");
     record.header = MakeCmdHeader(Op);
-    uint8_t* at = ExtendCommandBuffer(stream, sizeof(Record));
-    if (at == nullptr) {
-        return false;
-    }
+    uint8_t* at = stream.end;
+    stream.end = at + sizeof(Record);
+    // The record's address is never taken, so it stays in registers and is stored once.
     std::memcpy(at, &record, sizeof(Record));
+}
+
+// Writes `record` with the header of `Op` at the end of the stream, growing it when full.
+template <CmdOp Op, class Record>
+inline bool AppendCmd(CommandStream& stream, Record record) {
+    if (!CommandBufferHasRoom(stream, sizeof(Record))) [[unlikely]] {
+        if (!MakeCommandBufferRoom(stream, sizeof(Record))) {
+            return false;
+        }
+    }
+    AppendCmdInRoom<Op>(stream, record);
     return true;
 }
 
@@ -136,6 +148,31 @@ inline bool AppendVertex2f(CommandStream& s, float x, float y) {
 }
 inline bool AppendVertex3f(CommandStream& s, float x, float y, float z) {
     return AppendCmd<CmdOp::Vertex3f>(s, CmdXyz{0, x, y, z});
+}
+// Writes the header of `Op` and its payload words (each a u32 or an f32, in record order) at the
+// end of the stream, which must have room for them. Word by word: a record built in memory and
+// copied would be reloaded wide from narrow stores, which stalls store-to-load forwarding.
+template <CmdOp Op, class... Words>
+inline void AppendCmdWordsInRoom(CommandStream& stream, Words... words) {
+    static_assert(((sizeof(Words) == 4 && std::is_trivially_copyable_v<Words>) && ...));
+    constexpr std::size_t kBytes = 4 * (1 + sizeof...(Words));
+    static_assert(kBytes == kCmdSize[static_cast<int>(Op)], "payload words must fill the record");
+    uint8_t* at = stream.end;
+    stream.end = at + kBytes;
+    const uint32_t header = MakeCmdHeader(Op);
+    std::memcpy(at, &header, 4);
+    std::size_t offset = 4;
+    ((std::memcpy(at + offset, &words, 4), offset += 4), ...);
+}
+
+// The immediate-mode records for callers that have made sure of the room, the hot entries.
+inline void AppendColorInRoom(CommandStream& s, uint32_t packed) { AppendCmdWordsInRoom<CmdOp::Color>(s, packed); }
+inline void AppendTexCoord2fInRoom(CommandStream& s, float sc, float tc) {
+    AppendCmdWordsInRoom<CmdOp::TexCoord2f>(s, sc, tc);
+}
+inline void AppendVertex2fInRoom(CommandStream& s, float x, float y) { AppendCmdWordsInRoom<CmdOp::Vertex2f>(s, x, y); }
+inline void AppendVertex3fInRoom(CommandStream& s, float x, float y, float z) {
+    AppendCmdWordsInRoom<CmdOp::Vertex3f>(s, x, y, z);
 }
 inline bool AppendEnd(CommandStream& s) { return AppendCmd<CmdOp::End>(s, CmdNoPayload{0}); }
 inline bool AppendFrameEnd(CommandStream& s) { return AppendCmd<CmdOp::FrameEnd>(s, CmdNoPayload{0}); }

@@ -40,11 +40,11 @@ bool Reallocate(CommandBuffer& buffer, uint64_t capacity) {
 
 }  // namespace
 
-uint8_t* ExtendCommandBufferSlow(CommandBuffer& buffer, uint64_t count) {
+bool MakeCommandBufferRoom(CommandBuffer& buffer, uint64_t count) {
     const uint64_t size = CommandBufferSize(buffer);
     const uint64_t capacity = CommandBufferCapacity(buffer);
     if (count > kCommandBufferMaxBytes || size + count > kCommandBufferMaxBytes) {
-        return nullptr;
+        return false;
     }
     const uint64_t needed = size + count;
     if (needed > capacity) {
@@ -53,9 +53,14 @@ uint8_t* ExtendCommandBufferSlow(CommandBuffer& buffer, uint64_t count) {
         if (target > kCommandBufferMaxBytes) {
             target = kCommandBufferMaxBytes;  // the request itself fits, so the limit still holds it
         }
-        if (!Reallocate(buffer, target)) {
-            return nullptr;
-        }
+        return Reallocate(buffer, target);
+    }
+    return true;
+}
+
+uint8_t* ExtendCommandBufferSlow(CommandBuffer& buffer, uint64_t count) {
+    if (!MakeCommandBufferRoom(buffer, count)) {
+        return nullptr;
     }
     uint8_t* at = buffer.end;
     buffer.end += count;
@@ -93,25 +98,22 @@ void SwapCommandBuffers(CommandBuffer& a, CommandBuffer& b) {
     std::swap(a.capacityEnd, b.capacityEnd);
 }
 
+namespace detail {
+
+constinit CommandRecording gActiveCommandRecording;
+
+}  // namespace detail
+
 namespace {
 
-CommandRecording& ReservedRecording() {
-    static CommandRecording recording = [] {
-        CommandRecording fresh;
-        // A failed reservation is not an error: the buffers then grow on first use.
-        ReserveCommandBuffer(fresh.stream, kCommandStreamReserveBytes);
-        ReserveCommandBuffer(fresh.blob, kCommandBlobReserveBytes);
-        return fresh;
-    }();
-    return recording;
-}
-
-// Reserve when the library loads rather than on the first GL call.
-[[maybe_unused]] const bool kReservedAtLoad = (ReservedRecording(), true);
+// Reserve when the library loads rather than on the first GL call. A reservation keeps what an
+// earlier static initialiser may already have recorded; a failed one is not an error: the
+// buffers then grow on first use.
+[[maybe_unused]] const bool kReservedAtLoad =
+    (ReserveCommandBuffer(detail::gActiveCommandRecording.stream, kCommandStreamReserveBytes),
+     ReserveCommandBuffer(detail::gActiveCommandRecording.blob, kCommandBlobReserveBytes), true);
 
 }  // namespace
-
-CommandRecording& ActiveCommandRecording() { return ReservedRecording(); }
 
 void HandOverCommandRecording(CommandRecording& recording, CommandRecording& frame) {
     SwapCommandBuffers(recording.stream, frame.stream);

@@ -36,15 +36,25 @@ inline uint64_t CommandBufferCapacity(const CommandBuffer& buffer) {
     return static_cast<uint64_t>(buffer.capacityEnd - buffer.begin);
 }
 
+// True when `count` more bytes fit without growing.
+inline bool CommandBufferHasRoom(const CommandBuffer& buffer, uint64_t count) {
+    return count <= static_cast<uint64_t>(buffer.capacityEnd - buffer.end);
+}
+
+// Makes room for `count` more bytes without changing the size: the capacity grows as the append
+// of `count` bytes would grow it. False (buffer unchanged) when the new size would pass
+// kCommandBufferMaxBytes or memory runs out.
+[[gnu::noinline]] bool MakeCommandBufferRoom(CommandBuffer& buffer, uint64_t count);
+
 // Slow path of ExtendCommandBuffer: reallocates by the growth rule. Null on failure (limit or
 // allocation), with the buffer unchanged.
-uint8_t* ExtendCommandBufferSlow(CommandBuffer& buffer, uint64_t count);
+[[gnu::noinline]] uint8_t* ExtendCommandBufferSlow(CommandBuffer& buffer, uint64_t count);
 
 // Extends the buffer by `count` bytes the caller overwrites at once, and returns where they
 // start; null (buffer unchanged) when the new size would pass kCommandBufferMaxBytes or memory
 // runs out. The appends use this: every record and blob copy writes all of its bytes.
 inline uint8_t* ExtendCommandBuffer(CommandBuffer& buffer, uint64_t count) {
-    if (count <= static_cast<uint64_t>(buffer.capacityEnd - buffer.end)) {
+    if (CommandBufferHasRoom(buffer, count)) {
         uint8_t* at = buffer.end;
         buffer.end += count;
         return at;
@@ -73,8 +83,14 @@ struct CommandRecording {
     uint32_t reserved = 0;
 };
 
+namespace detail {
+// Constant-initialised (empty until the reservation at load), so the entries reach it without an
+// initialisation guard or a call.
+extern constinit CommandRecording gActiveCommandRecording;
+}
+
 // The process-wide pair the API entries record into; reserved to 4 MiB / 8 MiB at library load.
-CommandRecording& ActiveCommandRecording();
+inline CommandRecording& ActiveCommandRecording() { return detail::gActiveCommandRecording; }
 
 // Hand-over: the recording side's buffers move into `frame` whole (pointers swapped), and the
 // recording side is left with `frame`'s previous, empty buffers.
