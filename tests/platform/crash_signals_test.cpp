@@ -55,12 +55,19 @@ void ExitWith42(int) { std::_Exit(42); }
 class CrashSignalsTest : public ::testing::Test {
  protected:
   void SetUp() override {
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer defers signals to its own interception points, which the watchdog and the
+    // forked children of these tests cannot rely on; the crash path is checked in the other builds.
+    GTEST_SKIP() << "fatal-signal handling is not checked under ThreadSanitizer";
+#endif
     GTEST_FLAG_SET(death_test_style, "fast");  // the child must share this process's files
     folder_ = CreateTemporaryDirectory("mora_crash_signals");
     ASSERT_FALSE(folder_.empty());
     g_markerPath = folder_ + "/marker";
   }
-  void TearDown() override { RemoveDirectoryTree(folder_.c_str()); }
+  void TearDown() override {
+    if (!folder_.empty()) RemoveDirectoryTree(folder_.c_str());
+  }
 
   std::string Marker() {
     std::string text;
