@@ -24,7 +24,3 @@ cmake --build build-tsan -j"$JOBS" --target mora_platform_tests mora_rjq_tests m
   mora_geometry_tests mora_wgl_tests mora_integration_tests mora_x11_integration_tests
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure --timeout 300 -j"$JOBS" \
   -L "$THREADED_LABELS"
-
-if [ -x tools/fuzz/run-capture-fuzz.sh ]; then
-  tools/fuzz/run-capture-fuzz.sh
-fi

@@ -161,7 +161,9 @@ bool TextureTablesInsideStorage(const TextureSlot& slot) {
     const int64_t storageBytes = static_cast<int64_t>(slot.texels.size()) * 4;
     if (slot.levelCount < 0 || slot.levelCount > kMaxTextureLevels) return false;
     if (slot.width < 0 || slot.height < 0) return false;
-    if (static_cast<int64_t>(slot.width) * slot.height * 4 > storageBytes) return false;
+    // Compared in texels: width * height of two non-negative 32-bit values fits 62 bits, while
+    // multiplying by four more could overflow.
+    if (static_cast<uint64_t>(slot.width) * static_cast<uint64_t>(slot.height) > slot.texels.size()) return false;
     for (int level = 0; level < slot.levelCount; ++level) {
         const int64_t width = slot.levelWidth[level];
         const int64_t height = slot.levelHeight[level];

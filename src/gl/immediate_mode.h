@@ -24,7 +24,7 @@ inline void BeginPrimitive(GlContext& ctx, uint32_t mode) {
 [[gnu::noinline]] inline bool AppendPrimitiveVertexGrowing(GlContext& ctx, float x, float y, float z) {
     std::vector<GlVertex>& list = ctx.primitiveVertices;
     try {
-        list.emplace(list.end(), x, y, z, ctx.currentColour, ctx.currentS, ctx.currentT);
+        list.emplace(list.end(), GlVertex{x, y, z, ctx.currentColour, ctx.currentS, ctx.currentT});
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {
@@ -39,7 +39,7 @@ inline void BeginPrimitive(GlContext& ctx, uint32_t mode) {
 inline bool AppendPrimitiveVertex(GlContext& ctx, float x, float y, float z) {
     std::vector<GlVertex>& list = ctx.primitiveVertices;
     if (list.data() + list.size() != list.data() + list.capacity()) [[likely]] {
-        list.emplace_back(x, y, z, ctx.currentColour, ctx.currentS, ctx.currentT);  // cannot reallocate
+        list.emplace_back(GlVertex{x, y, z, ctx.currentColour, ctx.currentS, ctx.currentT});  // cannot reallocate
         return true;
     }
     return AppendPrimitiveVertexGrowing(ctx, x, y, z);

@@ -1,0 +1,142 @@
+// Files the replay cannot use end with the reader's or the replay limit's message on the error
+// stream and a non-zero exit status, from the executable as from the in-process tool.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture/capture_format.h"
+#include "gl/command_records.h"
+#include "gl/keyframe_snapshot.h"
+#include "replay/replay_test_support.h"
+
+namespace mora_replay_test {
+namespace {
+
+class DamagedCapture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CaptureRequest request;
+        request.width = 64;
+        request.height = 48;
+        request.sceneFrames = 7;
+        request.firstFrame = 3;  // frame 5 draws over frame 3, which the capture holds
+        request.lastFrame = 5;
+        path = RecordCapture(folder, request);
+        ASSERT_FALSE(path.empty()) << "the driver wrote no capture";
+        bytes = ReadBytes(path);
+        ASSERT_GT(bytes.size(), mora::kCaptureTextureTableOffset);
+    }
+    // Writes `edited` next to the capture and runs the executable on it.
+    ProgramRun ReplayEdited(const std::vector<uint8_t>& edited) {
+        const std::string file = folder.File("damaged.mora-capture");
+        WriteBytes(file, edited);
+        return RunReplayExecutable(folder, {file});
+    }
+    ScratchFolder folder;
+    std::string path;
+    std::vector<uint8_t> bytes;
+};
+
+TEST_F(DamagedCapture, ReaderMessagesReachTheUser) {
+    const ProgramRun missing = RunReplayExecutable(folder, {folder.File("absent.mora-capture")});
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_EQ(missing.err, "mora_replay: cannot load " + folder.File("absent.mora-capture") + ": cannot open file\n");
+
+    std::vector<uint8_t> magic = bytes;
+    magic[0] = 'X';
+    const ProgramRun badMagic = ReplayEdited(magic);
+    EXPECT_EQ(badMagic.status, 3);
+    EXPECT_NE(badMagic.err.find(": bad magic (not a .mora-capture file)\n"), std::string::npos) << badMagic.err;
+
+    const std::vector<uint8_t> header(bytes.begin(), bytes.begin() + 40);
+    const ProgramRun shortHeader = ReplayEdited(header);
+    EXPECT_EQ(shortHeader.status, 3);
+    EXPECT_NE(shortHeader.err.find(": short read on header\n"), std::string::npos) << shortHeader.err;
+
+    // A finished capture cut inside its last frame record.
+    const std::vector<uint8_t> truncated(bytes.begin(), bytes.end() - 100);
+    const ProgramRun cut = ReplayEdited(truncated);
+    EXPECT_EQ(cut.status, 3);
+    EXPECT_NE(cut.err.find(": short read on frame reference BGRA\n"), std::string::npos) << cut.err;
+    EXPECT_EQ(cut.out, "");
+}
+
+TEST_F(DamagedCapture, UnfinishedCaptureReplaysItsCompleteFrames) {
+    // A killed process leaves the open sentinel; the frames written completely still replay.
+    std::vector<uint8_t> open(bytes.begin(), bytes.end() - 100);
+    mora::StoreLittleEndian32(open.data() + mora::capture_header_offset::kFrameCount, mora::kCaptureOpenSentinel);
+    const std::string file = folder.File("open.mora-capture");
+    WriteBytes(file, open);
+    const ProgramRun run = RunReplayExecutable(folder, {file, "--compare"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("recovered 2 frames by EOF scan"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "frame 0: identical\nframe 1: identical\n"
+                       "compare: 2 frames compared, 0 beyond tolerance 0, 0 without reference pixels\n");
+}
+
+TEST_F(DamagedCapture, CommandsBeyondTheReplayLimitsAreRefused) {
+    // The scene sets its viewport every frame: make frame 1's glViewport ask for a framebuffer far
+    // beyond any surface.
+    std::vector<uint8_t> stream = bytes;
+    const uint64_t record = FrameRecordOffset(stream, 1);
+    const mora::FrameRecordHeader sizes = mora::DecodeFrameRecordHeader(stream.data() + record);
+    uint64_t at = record + mora::kFrameRecordHeaderBytes;
+    const uint64_t end = at + sizes.commandBytes;
+    uint64_t viewport = 0;
+    while (at + 4 <= end && viewport == 0) {
+        const uint32_t header = mora::LoadLittleEndian32(stream.data() + at);
+        if (mora::CmdHeaderSize(header) < 4) break;
+        if (mora::CmdHeaderOp(header) == static_cast<uint32_t>(mora::CmdOp::Viewport)) viewport = at;
+        at += mora::CmdHeaderSize(header);
+    }
+    ASSERT_NE(viewport, 0u) << "no glViewport record in frame 1";
+    mora::StoreLittleEndian32(stream.data() + viewport + offsetof(mora::CmdRect, width), 100000);
+    const ProgramRun fromStream = ReplayEdited(stream);
+    EXPECT_EQ(fromStream.status, 3);
+    EXPECT_NE(fromStream.err.find(": frame 1: glViewport 100000x48 exceeds the replay limit of 8192 pixels per side\n"),
+              std::string::npos)
+        << fromStream.err;
+
+    // The frame-start framebuffer size of the keyframe is guarded by the same limit.
+    std::vector<uint8_t> snapshot = bytes;
+    mora::StoreLittleEndian32(snapshot.data() + mora::kCaptureKeyframeOffset + mora::snapshot_offset::kTileGridSize + 4,
+                              9000);
+    const ProgramRun fromSnapshot = ReplayEdited(snapshot);
+    EXPECT_EQ(fromSnapshot.status, 3);
+    EXPECT_NE(fromSnapshot.err.find(": keyframe framebuffer 64x9000 exceeds the replay limit"), std::string::npos)
+        << fromSnapshot.err;
+}
+
+TEST_F(DamagedCapture, CommandLineErrorsExitWithUsage) {
+    const ProgramRun range = RunReplayExecutable(folder, {path, "--frames", "2-7"});
+    EXPECT_EQ(range.status, 2);
+    EXPECT_EQ(range.err, "mora_replay: --frames 2-7: the capture holds frames 0-2\n");
+
+    const ProgramRun unknown = RunReplayExecutable(folder, {path, "--fast"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err.rfind("mora_replay: unknown option --fast\nusage: mora-replay FILE.mora-capture", 0), 0u)
+        << unknown.err;
+
+    const ProgramRun none = RunReplayExecutable(folder, {});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.err.rfind("mora_replay: no capture file named\n", 0), 0u) << none.err;
+
+    const ProgramRun help = RunReplayExecutable(folder, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: mora-replay FILE.mora-capture", 0), 0u) << help.out;
+}
+
+TEST_F(DamagedCapture, UnwritablePngFolderIsAnOutputError) {
+    // A file where the folder should be.
+    const std::string blocker = folder.File("blocker");
+    WriteBytes(blocker, {1, 2, 3});
+    const ProgramRun run = RunReplayInProcess({path, "--png", blocker});
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err, "mora_replay: cannot create the folder " + blocker + "\n");
+}
+
+}  // namespace
+}  // namespace mora_replay_test

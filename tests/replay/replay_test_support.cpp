@@ -1,0 +1,125 @@
+#include "replay/replay_test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "capture/capture_format.h"
+#include "platform/file.h"
+#include "replay_tool.h"
+
+namespace mora_replay_test {
+
+namespace {
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+std::string ReadText(const std::string& path) {
+    std::string text;
+    mora::platform::ReadWholeFile(path.c_str(), text);
+    return text;
+}
+
+// Runs `command` through the shell with its output in files of `folder`; the shell writes the
+// exit status to a file too, so no platform status decoding is needed here.
+ProgramRun RunShell(const ScratchFolder& folder, const std::string& command) {
+    const std::string out = folder.File("run.out");
+    const std::string err = folder.File("run.err");
+    const std::string status = folder.File("run.status");
+    std::remove(status.c_str());
+    const std::string line = "( " + command + " ) >" + Quote(out) + " 2>" + Quote(err) + "; echo $? >" + Quote(status);
+    ProgramRun run;
+    if (std::system(line.c_str()) != 0) return run;
+    const std::string code = ReadText(status);
+    if (!code.empty()) run.status = std::atoi(code.c_str());
+    run.out = ReadText(out);
+    run.err = ReadText(err);
+    return run;
+}
+
+std::string ReadStream(std::FILE* stream) {
+    std::string text;
+    std::rewind(stream);
+    char buffer[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, count);
+    return text;
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder() : path(mora::platform::CreateTemporaryDirectory("mora-replay-test")) {}
+
+ScratchFolder::~ScratchFolder() {
+    if (!path.empty()) mora::platform::RemoveDirectoryTree(path.c_str());
+}
+
+std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& request, ProgramRun* run) {
+    const std::string range = std::to_string(request.firstFrame) + "-" + std::to_string(request.lastFrame);
+    std::string command = "cd " + Quote(folder.path) + " && env XDG_CONFIG_HOME=" + Quote(folder.File("no-settings")) +
+                          " MORA_CAPTURE_FRAMES=" + range +
+                          " MORA_CAPTURE_REFERENCE_PIXELS=" + (request.referencePixels ? "1" : "0");
+    if (!request.isa.empty()) command += " MORA_ISA=" + request.isa;
+    command += " " + Quote(MORA_CAPTURE_SCENE_EXE) + " --size " + std::to_string(request.width) + "x" +
+               std::to_string(request.height) + " --frames " + std::to_string(request.sceneFrames);
+    const ProgramRun result = RunShell(folder, command);
+    if (run != nullptr) *run = result;
+    const std::string name = request.firstFrame == request.lastFrame
+                                 ? "MORA_capture_frame" + std::to_string(request.firstFrame) + ".mora-capture"
+                                 : "MORA_capture_frames" + range + ".mora-capture";
+    const std::string path = folder.File(name);
+    return mora::platform::FileExists(path.c_str()) ? path : std::string();
+}
+
+ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<std::string>& arguments) {
+    std::string command = Quote(MORA_REPLAY_EXE);
+    for (const std::string& argument : arguments) command += " " + Quote(argument);
+    return RunShell(folder, command);
+}
+
+ProgramRun RunReplayInProcess(const std::vector<std::string>& arguments) {
+    ProgramRun run;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    if (out != nullptr && err != nullptr) {
+        run.status = mora::replay::RunReplayTool(arguments, out, err);
+        run.out = ReadStream(out);
+        run.err = ReadStream(err);
+    }
+    if (out != nullptr) std::fclose(out);
+    if (err != nullptr) std::fclose(err);
+    return run;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+uint64_t FrameRecordOffset(const std::vector<uint8_t>& file, uint32_t index) {
+    if (file.size() < mora::kCaptureHeaderBytes) return 0;
+    uint64_t at = mora::LoadLittleEndian64(file.data() + mora::capture_header_offset::kFrameRecordsOffset);
+    for (uint32_t frame = 0; frame < index && at + mora::kFrameRecordHeaderBytes <= file.size(); ++frame) {
+        const mora::FrameRecordHeader sizes = mora::DecodeFrameRecordHeader(file.data() + at);
+        at += mora::kFrameRecordHeaderBytes + sizes.commandBytes + sizes.blobBytes + sizes.referencePixelBytes;
+    }
+    return at;
+}
+
+}  // namespace mora_replay_test

@@ -1,0 +1,56 @@
+// What the replay tests share: a scratch folder per test, captures recorded by the driver itself
+// (mora-capture-scene run with the capture switches), and runs of the replay tool, in process or
+// as the mora-replay executable, with their exit status and output.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "capture/capture_reader.h"
+
+namespace mora_replay_test {
+
+// A fresh folder under the system temporary folder, removed with everything in it at the end.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string File(const std::string& name) const { return path + "/" + name; }
+};
+
+struct CaptureRequest {
+    int width = 200;           // not a multiple of the 32-pixel tiles
+    int height = 150;
+    int sceneFrames = 16;      // frames the scene draws
+    int firstFrame = 3;        // captured frames (inclusive); frame 3 clears its colour
+    int lastFrame = 12;
+    bool referencePixels = true;
+    std::string isa;           // MORA_ISA for the recording run; empty: unset
+};
+
+struct ProgramRun {
+    int status = -1;  // exit status; -1 when the program could not be run or did not exit
+    std::string out;
+    std::string err;
+};
+
+// Runs mora-capture-scene in `folder` with the capture switches and returns the path of the
+// capture file it should have written ("" if none appeared). `run` receives the scene's result.
+std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& request, ProgramRun* run = nullptr);
+
+// Runs the mora-replay executable with `arguments` (each quoted for the shell).
+ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<std::string>& arguments);
+
+// Runs the replay tool in this process with the same arguments.
+ProgramRun RunReplayInProcess(const std::vector<std::string>& arguments);
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Byte offset of frame `index`'s FrameRecord in a capture file (walking the size headers).
+uint64_t FrameRecordOffset(const std::vector<uint8_t>& file, uint32_t index);
+
+}  // namespace mora_replay_test
