@@ -24,3 +24,8 @@ cmake --build build-tsan -j"$JOBS" --target mora_platform_tests mora_rjq_tests m
   mora_geometry_tests mora_wgl_tests mora_integration_tests mora_x11_integration_tests
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure --timeout 300 -j"$JOBS" \
   -L "$THREADED_LABELS"
+
+# The capture reader faces files from anywhere: fuzz it for a bounded time in a clang build
+# with AddressSanitizer + UndefinedBehaviorSanitizer, then replay every file it accepted.
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+JOBS=$JOBS tools/fuzz/run-capture-fuzz.sh "$FUZZ_SECONDS"
