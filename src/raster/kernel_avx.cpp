@@ -149,6 +149,17 @@ inline F FSelect(M m, F a, F b) {
 }
 inline I ISelect(M m, I a, I b) { return AsInt(FSelect(m, AsFloat(a), AsFloat(b))); }
 
+// Lanes 0-3 of a and its other quarters folded onto them (lane i with lane i + 8, then i + 4), the
+// first steps of the halving-tree reductions.
+inline __m128 FoldToQuadSum(F a) {
+    const __m256 h = _mm256_add_ps(a.v[0], a.v[1]);
+    return _mm_add_ps(_mm256_castps256_ps128(h), _mm256_extractf128_ps(h, 1));
+}
+inline __m128 FoldToQuadMax(F a) {
+    const __m256 h = _mm256_max_ps(a.v[0], a.v[1]);
+    return _mm_max_ps(_mm256_castps256_ps128(h), _mm256_extractf128_ps(h, 1));
+}
+
 inline I GatherMasked(const uint8_t* base, I offset, M m) {
     alignas(32) int32_t off[16], val[16] = {};
     IStore(off, offset);

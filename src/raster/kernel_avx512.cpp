@@ -87,6 +87,17 @@ inline M MFromBits(uint32_t bits) { return {static_cast<__mmask16>(bits)}; }
 inline F FSelect(M m, F a, F b) { return {_mm512_mask_blend_ps(m.v, b.v, a.v)}; }
 inline I ISelect(M m, I a, I b) { return {_mm512_mask_blend_epi32(m.v, b.v, a.v)}; }
 
+// Lanes 0-3 of a and its other quarters folded onto them (lane i with lane i + 8, then i + 4), the
+// first steps of the halving-tree reductions.
+inline __m128 FoldToQuadSum(F a) {
+    const __m256 h = _mm256_add_ps(_mm512_castps512_ps256(a.v), _mm512_extractf32x8_ps(a.v, 1));
+    return _mm_add_ps(_mm256_castps256_ps128(h), _mm256_extractf128_ps(h, 1));
+}
+inline __m128 FoldToQuadMax(F a) {
+    const __m256 h = _mm256_max_ps(_mm512_castps512_ps256(a.v), _mm512_extractf32x8_ps(a.v, 1));
+    return _mm_max_ps(_mm256_castps256_ps128(h), _mm256_extractf128_ps(h, 1));
+}
+
 inline I GatherMasked(const uint8_t* base, I offset, M m) {
     return {_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), m.v, offset.v, base, 1)};
 }

@@ -46,8 +46,6 @@ inline float ScalarNegMulAdd(float a, float b, float c) {
         return c - a * b;
 }
 
-inline float ScalarMax(float a, float b) { return a > b ? a : b; }  // same NaN rule as max_ps
-
 struct Colour {
     F a, r, g, b;  // 0..255 scale
 };
@@ -144,11 +142,7 @@ inline float TriangleArea(const SetupTriangle& tri) {
     return ScalarNegMulAdd(tri.y1 - tri.y0, tri.x2 - tri.x0, (tri.x1 - tri.x0) * (tri.y2 - tri.y0));
 }
 
-// Edge value dx (py - Ys) - dy (px - Xs) at one point.
-inline float ScalarEdge(float dx, float dy, float xs, float ys, float px, float py) {
-    return ScalarNegMulAdd(dy, px - xs, dx * (py - ys));
-}
-
+// Edge value dx (py - Ys) - dy (px - Xs) at the lanes' pixel centres.
 MORA_KERNEL_HOT F EdgeValue(float dx, float dy, float xs, float ys, F px, F py) {
     return NegMulAdd(FSet(dy), px - FSet(xs), FSet(dx) * (py - FSet(ys)));
 }
@@ -183,35 +177,60 @@ inline bool SetUpEdges(const SetupTriangle& tri, EdgeSetup& e) {
     return true;
 }
 
+// c - a x b on four lanes, fused exactly where NegMulAdd is.
+inline __m128 QuadNegMulAdd(__m128 a, __m128 b, __m128 c) {
+#ifdef __FMA__
+    static_assert(kFused);
+    return _mm_fnmadd_ps(a, b, c);
+#else
+    static_assert(!kFused);
+    return _mm_sub_ps(c, _mm_mul_ps(a, b));
+#endif
+}
+
+// Edge value of one edge at the four corners of the tile.
+inline __m128 QuadEdge(float dx, float dy, float xs, float ys, __m128 px, __m128 py) {
+    return QuadNegMulAdd(_mm_set1_ps(dy), _mm_sub_ps(px, _mm_set1_ps(xs)),
+                         _mm_mul_ps(_mm_set1_ps(dx), _mm_sub_ps(py, _mm_set1_ps(ys))));
+}
+
 // Occluder pre-pass: lower H to the zmax of every opaque LEQUAL depth-writing triangle that
 // contains all four corner pixel centres of the (clipped) tile.
 inline float LowerHiZ(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint32_t* bin,
                       int32_t binCount, float hiz) {
-    const float cx[4] = {static_cast<float>(x0) + 0.5f, static_cast<float>(x1) - 0.5f, static_cast<float>(x0) + 0.5f,
-                         static_cast<float>(x1) - 0.5f};
-    const float cy[4] = {static_cast<float>(y0) + 0.5f, static_cast<float>(y0) + 0.5f, static_cast<float>(y1) - 0.5f,
-                         static_cast<float>(y1) - 0.5f};
+    const float left = static_cast<float>(x0) + 0.5f, right = static_cast<float>(x1) - 0.5f;
+    const float top = static_cast<float>(y0) + 0.5f, bottom = static_cast<float>(y1) - 0.5f;
+    const __m128 cx = _mm_setr_ps(left, right, left, right);
+    const __m128 cy = _mm_setr_ps(top, top, bottom, bottom);
+    const __m128 zero = _mm_setzero_ps();
+    // This pass is the tile's first look at its triangles, which are scattered over the frame's
+    // array: fetch both cache lines of a triangle a few entries ahead.
+    constexpr int32_t kAhead = 6;
+    for (int32_t k = 0; k < binCount && k < kAhead; ++k) {
+        __builtin_prefetch(&job.triangles[bin[k]]);
+        __builtin_prefetch(reinterpret_cast<const char*>(&job.triangles[bin[k]]) + 64);
+    }
     for (int32_t k = 0; k < binCount; ++k) {
+        if (k + kAhead < binCount) {
+            const char* ahead = reinterpret_cast<const char*>(&job.triangles[bin[k + kAhead]]);
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+        }
         const SetupTriangle& tri = job.triangles[bin[k]];
         if (tri.depthTest == 0 || tri.depthFunc != kDepthLequal || tri.depthWrite == 0 || tri.blendCode != 0 ||
             tri.alphaTest != 0 || !(tri.zmax < hiz))
             continue;
         const float area = TriangleArea(tri);
         if (area == 0.0f) continue;
-        const float dx01 = tri.x1 - tri.x0, dy01 = tri.y1 - tri.y0;
-        const float dx12 = tri.x2 - tri.x1, dy12 = tri.y2 - tri.y1;
-        const float dx20 = tri.x0 - tri.x2, dy20 = tri.y0 - tri.y2;
-        bool inside = true;
-        for (int c = 0; c < 4 && inside; ++c) {
-            const float e0 = ScalarEdge(dx01, dy01, tri.x0, tri.y0, cx[c], cy[c]);
-            const float e1 = ScalarEdge(dx12, dy12, tri.x1, tri.y1, cx[c], cy[c]);
-            const float e2 = ScalarEdge(dx20, dy20, tri.x2, tri.y2, cx[c], cy[c]);
-            if (area > 0.0f)
-                inside = e0 >= 0.0f && e1 >= 0.0f && e2 >= 0.0f;
-            else
-                inside = e0 <= 0.0f && e1 <= 0.0f && e2 <= 0.0f;
-        }
-        if (inside) hiz = tri.zmax;
+        const __m128 e0 = QuadEdge(tri.x1 - tri.x0, tri.y1 - tri.y0, tri.x0, tri.y0, cx, cy);
+        const __m128 e1 = QuadEdge(tri.x2 - tri.x1, tri.y2 - tri.y1, tri.x1, tri.y1, cx, cy);
+        const __m128 e2 = QuadEdge(tri.x0 - tri.x2, tri.y0 - tri.y2, tri.x2, tri.y2, cx, cy);
+        __m128 inside;
+        if (area > 0.0f)
+            inside = _mm_and_ps(_mm_and_ps(_mm_cmpge_ps(e0, zero), _mm_cmpge_ps(e1, zero)), _mm_cmpge_ps(e2, zero));
+        else
+            inside = _mm_and_ps(_mm_and_ps(_mm_cmple_ps(e0, zero), _mm_cmple_ps(e1, zero)), _mm_cmple_ps(e2, zero));
+        if (_mm_movemask_ps(inside) == 0xF) hiz = tri.zmax;
     }
     return hiz;
 }
@@ -382,7 +401,7 @@ MORA_KERNEL_HOT I TexelOffset(I row, I column) { return (row + ShiftLeft<2>(colu
 
 // Bilinear sample of one level, channels on the 0..1 scale. Texels are fetched for the lanes of
 // `need` only; the other lanes' results are never used.
-inline void SampleBilinear(const ShadeSetup& sh, const LevelLanes& lv, const F& s, const F& t, const M& need,
+MORA_KERNEL_HOT void SampleBilinear(const ShadeSetup& sh, const LevelLanes& lv, const F& s, const F& t, const M& need,
                            F out[4]) {
     const F x = MulAdd(s, lv.widthF, FSet(-0.5f));
     const F y = MulAdd(t, lv.heightF, FSet(-0.5f));
@@ -461,6 +480,13 @@ inline void SampleTexture(const ShadeSetup& sh, const F& s, const F& t, const M&
     const I last = ISet(sh.lastLevel);
     F s1[4], s2[4];
     SampleBilinear(sh, PerLaneLevel(tex, IMin(level1, last)), s, t, need, s1);
+    if ((MBits(CmpGt(weight, FSet(0.0f)) & need)) == 0) {
+        // Magnified, or exactly on a level: rest x s1 + 0 x s2 is s1 itself (s2 is finite or the
+        // lane is NaN either way), so the second level is not fetched.
+#pragma GCC unroll 4
+        for (int c = 0; c < 4; ++c) out[c] = s1[c] * scale255;
+        return;
+    }
     SampleBilinear(sh, PerLaneLevel(tex, IMin(level2, last)), s, t, need, s2);
     const F rest = FSet(1.0f) - weight;
 #pragma GCC unroll 4
@@ -590,24 +616,25 @@ inline void FlushTile(const TileBuffers& tb, const TileView& view) {
         WriteTile(view.depth, view.depthPitch, tb.depth, tb.depthDirty);
 }
 
+// The last two halving steps on four lanes: lane 0 + lane 2 and lane 1 + lane 3, then their sum.
+inline float QuadSum(__m128 x) {
+    x = _mm_add_ps(x, _mm_movehl_ps(x, x));
+    return _mm_cvtss_f32(_mm_add_ss(x, _mm_shuffle_ps(x, x, 1)));
+}
+
+// The same tree with max_ps, lower lane first: max_ps(a, b) is a > b ? a : b, NaN included.
+inline float QuadMax(__m128 x) {
+    x = _mm_max_ps(x, _mm_movehl_ps(x, x));
+    return _mm_cvtss_f32(_mm_max_ss(x, _mm_shuffle_ps(x, x, 1)));
+}
+
 // Largest squared deviation of the lanes' luminance from their mean. Sums and maxima are taken as
 // a halving tree (lane i with lane i + n/2) so every build adds in the same order.
-inline float LuminanceDeviation(const Colour& c) {
+MORA_KERNEL_HOT float LuminanceDeviation(const Colour& c) {
     const F y = MulAdd(FSet(0.0722f), c.b, MulAdd(FSet(0.2126f), c.r, FSet(0.7152f) * c.g)) * FSet(kInv255);
-    float lum[kLanes];
-    float acc[kLanes];
-    FStore(lum, y);
-    for (int i = 0; i < kLanes; ++i) acc[i] = lum[i];
-    for (int w = kLanes / 2; w >= 1; w /= 2)
-        for (int i = 0; i < w; ++i) acc[i] = acc[i] + acc[i + w];
-    const float mean = acc[0] * kMeanScale;
-    for (int i = 0; i < kLanes; ++i) {
-        const float d = lum[i] - mean;
-        acc[i] = d * d;
-    }
-    for (int w = kLanes / 2; w >= 1; w /= 2)
-        for (int i = 0; i < w; ++i) acc[i] = ScalarMax(acc[i], acc[i + w]);
-    return acc[0];
+    const float mean = QuadSum(FoldToQuadSum(y)) * kMeanScale;
+    const F d = y - FSet(mean);
+    return QuadMax(FoldToQuadMax(d * d));
 }
 
 inline Colour Average2(const Colour& a, const Colour& b) {

@@ -126,6 +126,10 @@ inline F FSelect(M m, F a, F b) {
 }
 inline I ISelect(M m, I a, I b) { return AsInt(FSelect(m, AsFloat(a), AsFloat(b))); }
 
+// Lanes 0-3 of a and lanes 4-7 folded onto them, the first step of the halving-tree reductions.
+inline __m128 FoldToQuadSum(F a) { return _mm_add_ps(a.v[0], a.v[1]); }
+inline __m128 FoldToQuadMax(F a) { return _mm_max_ps(a.v[0], a.v[1]); }
+
 inline I GatherMasked(const uint8_t* base, I offset, M m) {
     alignas(32) int32_t off[8], val[8] = {};
     IStore(off, offset);

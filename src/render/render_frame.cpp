@@ -25,26 +25,55 @@ namespace {
 // steady frame allocates nothing.
 constinit std::vector<TextureCacheEntry> gTextureCache;
 
-void FillColour(const SurfaceView& surface, uint32_t colour) {
-    for (int32_t y = 0; y < surface.height; ++y) {
+void FillColourRect(const SurfaceView& surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour) {
+    for (int32_t y = y0; y < y1; ++y) {
         uint8_t* row = surface.colourBase + static_cast<int64_t>(y) * surface.colourPitch;
-        std::fill_n(reinterpret_cast<uint32_t*>(row), surface.width, colour);
+        std::fill(reinterpret_cast<uint32_t*>(row) + x0, reinterpret_cast<uint32_t*>(row) + x1, colour);
     }
 }
 
-void ApplyDeferredClears(GlContext& gl, TileGrid& grid, const SurfaceView& surface, const FrameOptions& options) {
+void FillDepthRect(const SurfaceView& surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, float depth) {
+    for (int32_t y = y0; y < y1; ++y) {
+        float* row = surface.depthBuffer + static_cast<int64_t>(y) * surface.width;
+        std::fill(row + x0, row + x1, depth);
+    }
+}
+
+// The Surface outside the MicroTiles' clipped rectangles [0, clipWidth) x [0, clipHeight): the
+// workers clear everything inside.
+template <typename Fill, typename Value>
+void FillOutsideTiles(const SurfaceView& surface, int32_t clipWidth, int32_t clipHeight, Fill fill, Value value) {
+    if (clipWidth < surface.width) fill(surface, clipWidth, 0, surface.width, clipHeight, value);
+    if (clipHeight < surface.height) fill(surface, 0, clipHeight, surface.width, surface.height, value);
+}
+
+// Clears the frame asked for. With `inTiles`, the pixels the MicroTiles cover are left to the
+// workers (the job records the values) and only the rest of the Surface is filled here.
+void ApplyDeferredClears(GlContext& gl, TileGrid& grid, const SurfaceView& surface, const FrameOptions& options,
+                         bool inTiles, FrameJob& job) {
+    const int32_t clipWidth = inTiles ? job.clipWidth : 0;
+    const int32_t clipHeight = inTiles ? job.clipHeight : 0;
     if (gl.colourClearPending) {
-        FillColour(surface, gl.colourClearValue);
+        job.clearColourInTiles = inTiles;
+        job.colourClearValue = gl.colourClearValue;
+        FillOutsideTiles(surface, clipWidth, clipHeight, FillColourRect, gl.colourClearValue);
         gl.colourClearPending = false;
     } else if (grid.setupTriangles.empty() && options.clearWhenEmpty != 0) {
-        FillColour(surface, gl.clearColour);
+        FillColourRect(surface, 0, 0, surface.width, surface.height, gl.clearColour);
     }
     if (gl.depthClearPending) {
-        const int64_t pixels = static_cast<int64_t>(surface.width) * surface.height;
-        std::fill_n(surface.depthBuffer, pixels, gl.depthClearValue);
+        job.clearDepthInTiles = inTiles;
+        job.depthClearValue = gl.depthClearValue;
+        FillOutsideTiles(surface, clipWidth, clipHeight, FillDepthRect, gl.depthClearValue);
         std::fill(grid.hiz.begin(), grid.hiz.end(), gl.depthClearValue);
         gl.depthClearPending = false;
     }
+}
+
+// A MicroTile's share of the frame's deferred clears.
+void ClearMicroTile(const FrameJob& job, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    if (job.clearColourInTiles) FillColourRect(*job.surface, x0, y0, x1, y1, job.colourClearValue);
+    if (job.clearDepthInTiles) FillDepthRect(*job.surface, x0, y0, x1, y1, job.depthClearValue);
 }
 
 }  // namespace
@@ -69,13 +98,18 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     // The six size fields can be written without the arrays (a Keyframe restore, a grid sized before
     // the render hooks were installed); workers index the arrays by those fields, so make them agree.
     if (!TileGridConsistent(gl, grid)) ResizeTileGrid(gl.framebufferWidth, gl.framebufferHeight);
-    ApplyDeferredClears(gl, grid, surface, options);
+    FrameJob job;
+    job.surface = &surface;
+    job.clipWidth = std::min(gl.framebufferWidth, surface.width);
+    job.clipHeight = std::min(gl.framebufferHeight, surface.height);
+    // Workers visit every MicroTile only when they rasterize.
+    const bool clearInTiles =
+        !grid.setupTriangles.empty() && options.cutoffStage != 3 && options.stopAfterBinning == 0;
+    ApplyDeferredClears(gl, grid, surface, options, clearInTiles, job);
     if (grid.setupTriangles.empty()) return;
 
     BuildTextureCache(gTextureCache);
 
-    FrameJob job;
-    job.surface = &surface;
     job.macroTilesX = gl.macroTilesX;
     job.macroTilesY = gl.macroTilesY;
     job.microTilesX = gl.microTilesX;
@@ -83,8 +117,6 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     job.textureCache = gTextureCache.data();
     job.framebufferWidth = gl.framebufferWidth;
     job.framebufferHeight = gl.framebufferHeight;
-    job.clipWidth = std::min(gl.framebufferWidth, surface.width);
-    job.clipHeight = std::min(gl.framebufferHeight, surface.height);
     job.grid = &grid;
     RasterJob& kernelArgs = job.rasterJob;
     kernelArgs.colourPitch = surface.colourPitch;
@@ -107,6 +139,10 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     const int32_t partitions =
         FramePartitionCount(queue != nullptr ? queue->workerCount : 1, SettingValue(Settings().WorkerLimit), macroTiles);
     RebuildWorkerTilePartition(partitions);
+    for (std::size_t k = 0; k < grid.partitionProgressCount; ++k) {
+        grid.partitionProgress[k].binned.store(0, std::memory_order_relaxed);
+        grid.partitionProgress[k].nextTile.store(0, std::memory_order_relaxed);
+    }
 
     if (options.cutoffStage != 3) {
         // Only the last word (the item count) is read by the queue; the others describe the frame.
@@ -126,6 +162,23 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     }
     gTextureCache.clear();
 }
+
+namespace {
+
+// Renders MacroTiles of `partition` (binned) until its list is handed out.
+void RenderPartitionTiles(const FrameJob& job, uint32_t partition) {
+    TileGrid& grid = *job.grid;
+    const std::vector<int32_t>& tiles = grid.workerMacroTiles[partition];
+    std::atomic<uint32_t>& next = grid.partitionProgress[partition].nextTile;
+    for (;;) {
+        const std::size_t k = next.fetch_add(1, std::memory_order_relaxed);
+        if (k >= tiles.size()) return;
+        const int32_t macroY = tiles[k] / job.macroTilesX;
+        if (macroY < job.macroTilesY) RenderMacroTile(tiles[k] % job.macroTilesX, macroY, job);
+    }
+}
+
+}  // namespace
 
 void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frameJob) {
     (void)descriptor;
@@ -159,10 +212,21 @@ void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frame
     for (uint32_t t = 0; t < triangleCount; ++t) BinTriangle(triangles[t], t, view, stats);
     stats.trianglesSeen += triangleCount;
 
-    if (!stopAfterBinning) {
+    if (!stopAfterBinning && partition >= grid.partitionProgressCount) {
+        // A grid partitioned without progress records (built by hand) renders its own tiles only.
         for (const int32_t tile : owned) {
             const int32_t macroY = tile / size.macroTilesX;
             if (macroY < size.macroTilesY) RenderMacroTile(tile % size.macroTilesX, macroY, job);
+        }
+    } else if (!stopAfterBinning) {
+        // The release publishes this partition's bins to the workers that take its tiles.
+        grid.partitionProgress[partition].binned.store(1, std::memory_order_release);
+        RenderPartitionTiles(job, partition);
+        const uint32_t partitions = static_cast<uint32_t>(grid.workerMacroTiles.size());
+        for (uint32_t k = 1; k < partitions; ++k) {
+            const uint32_t other = (partition + k) % partitions;
+            if (grid.partitionProgress[other].binned.load(std::memory_order_acquire) != 0)
+                RenderPartitionTiles(job, other);
         }
     }
     AddBinningStats(BinningStatsRecord(partition), stats);
@@ -180,13 +244,14 @@ void RenderMacroTile(int32_t macroX, int32_t macroY, const FrameJob& job) {
             diag::ProfileScope tileScope(diag::kScopeRasterizeTile);
             const std::size_t index = static_cast<std::size_t>(my) * static_cast<std::size_t>(job.microTilesX) + mx;
             const MicroTileBin& bin = grid.bins[index];
-            if (bin.empty() || kernelArgs.kernel == nullptr) continue;
             const int32_t x0 = mx * kMicroTileSize;
             const int32_t y0 = my * kMicroTileSize;
             // The grid's tile rectangle, clipped to the Surface (never larger than the grid's).
             const int32_t x1 = x0 + std::clamp(job.clipWidth - x0, 0, kMicroTileSize);
             const int32_t y1 = y0 + std::clamp(job.clipHeight - y0, 0, kMicroTileSize);
             if (x1 <= x0 || y1 <= y0) continue;
+            ClearMicroTile(job, x0, y0, x1, y1);
+            if (bin.empty() || kernelArgs.kernel == nullptr) continue;
             const int32_t count = static_cast<int32_t>(std::min<std::size_t>(bin.size(), INT32_MAX));
             kernelArgs.kernel(kernelArgs, x0, y0, x1, y1, bin.data(), count, &grid.hiz[index]);
         }

@@ -37,6 +37,12 @@ struct FrameJob {
     int32_t clipWidth = 0;
     int32_t clipHeight = 0;
     TileGrid* grid = nullptr;
+    // Deferred clears the workers apply tile by tile, just before each MicroTile is rasterized, so
+    // the kernel reads pixels its own worker has just written instead of missing in the cache.
+    bool clearColourInTiles = false;
+    bool clearDepthInTiles = false;
+    uint32_t colourClearValue = 0;
+    float depthClearValue = 1.0f;
 };
 
 // The frame's partition count: the queue's worker count (1 without a queue), lowered to a non-zero

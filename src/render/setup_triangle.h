@@ -40,7 +40,7 @@ inline constexpr uint32_t kFilterBilinear = 2;
 
 // Vertex order 0, 1, 2 is emission order. Coordinates are window pixels with y downward; nothing is
 // snapped. Bytes 84..119 are the draw's resolved render state, copied into each of its triangles.
-struct SetupTriangle {
+struct alignas(64) SetupTriangle {  // two whole cache lines per triangle
     float x0, x1, x2;
     float y0, y1, y2;
     float z0, z1, z2;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "render/setup_triangle.h"
@@ -26,6 +27,15 @@ inline constexpr std::size_t kReservedNativePackets = 4096;
 // Owner map entry of a MacroTile no partition holds.
 inline constexpr uint16_t kNoOwner = 0xFFFF;
 
+// Render progress of one worker partition in the current frame, a cache line of its own: set once
+// the partition's bins are final, and the next entry of its MacroTile list to hand out. A worker
+// that has rendered its own MacroTiles takes further ones from partitions already binned, so no
+// worker idles while another still has tiles; every MacroTile is still rendered exactly once.
+struct alignas(64) PartitionProgress {
+    std::atomic<uint32_t> binned{0};
+    std::atomic<uint32_t> nextTile{0};
+};
+
 // A growable list of SetupTriangle indices in ascending (submission) order.
 using MicroTileBin = std::vector<uint32_t>;
 
@@ -46,6 +56,9 @@ struct TileGrid {
     // One list of MacroTile indices per worker partition; owner map: one partition per MacroTile.
     std::vector<std::vector<int32_t>> workerMacroTiles;
     std::vector<uint16_t> macroTileOwner;
+    // One record per partition (at least workerMacroTiles.size() of them), reset every frame.
+    std::unique_ptr<PartitionProgress[]> partitionProgress;
+    std::size_t partitionProgressCount = 0;
 };
 
 // The grid's sizes, derived from a framebuffer size.

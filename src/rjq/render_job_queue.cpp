@@ -72,7 +72,7 @@ bool SpinIdle(RenderJobQueue& queue, std::uint32_t& epoch, const std::atomic<std
               std::uint32_t watchedValue) {
   if (queue.idleSpinTicks == 0) return false;
   const std::uint64_t start = platform::PerformanceCounter();
-  for (;;) {
+  for (std::uint32_t round = 1;; ++round) {
     if (Stopping(queue)) return true;
     const std::uint32_t now = queue.wakeEpoch.load();
     if (now != epoch) {
@@ -80,8 +80,15 @@ bool SpinIdle(RenderJobQueue& queue, std::uint32_t& epoch, const std::atomic<std
       return true;
     }
     if (watched != nullptr && watched->load() != watchedValue) return true;
-    if (platform::PerformanceCounter() - start >= queue.idleSpinTicks) return false;
-    platform::CpuPause();
+    // Reading the counter costs more than a pause, so it is read every 16th round. With as many
+    // workers as processors, a spinning worker would keep the application thread (recording the
+    // next frame) off a processor: every 16th round it gives way to any thread ready to run.
+    if (round % 16 == 0) {
+      if (platform::PerformanceCounter() - start >= queue.idleSpinTicks) return false;
+      platform::YieldThread();
+    } else {
+      platform::CpuPause();
+    }
   }
 }
 
