@@ -130,26 +130,7 @@ inline I ISelect(M m, I a, I b) { return AsInt(FSelect(m, AsFloat(a), AsFloat(b)
 inline __m128 FoldToQuadSum(F a) { return _mm_add_ps(a.v[0], a.v[1]); }
 inline __m128 FoldToQuadMax(F a) { return _mm_max_ps(a.v[0], a.v[1]); }
 
-inline I GatherMasked(const uint8_t* base, I offset, M m) {
-    alignas(32) int32_t off[8], val[8] = {};
-    IStore(off, offset);
-    const uint32_t bits = MBits(m);
-    if (bits == (1u << 8) - 1) {
-        for (int lane = 0; lane < 8; ++lane) __builtin_memcpy(&val[lane], base + off[lane], 4);
-    } else {
-        for (uint32_t rest = bits; rest != 0; rest &= rest - 1) {
-            const int lane = __builtin_ctz(rest);
-            __builtin_memcpy(&val[lane], base + off[lane], 4);
-        }
-    }
-    return ILoad(val);
-}
-inline I Lookup16(const int32_t* table, I index) {
-    alignas(16) int32_t idx[8], val[8];
-    IStore(idx, index);
-    for (int lane = 0; lane < 8; ++lane) val[lane] = table[idx[lane] & 15];
-    return ILoad(val);
-}
+#include "raster/kernel_lane_loops.inl"
 #include "raster/kernel_common.inl"
 
 }  // namespace mora::raster::sse41
