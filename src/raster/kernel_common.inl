@@ -345,9 +345,13 @@ inline void SetUpShading(const SetupTriangle& tri, const RasterJob& job, ShadeSe
     const float sv[3] = {tri.s0, tri.s1, tri.s2};
     const float tv[3] = {tri.t0, tri.t1, tri.t2};
     for (int k = 0; k < 3; ++k) {
-        for (int c = 0; c < 4; ++c) s.qa[c][k] = q[k] * ChannelByte(colours[k], 24 - 8 * c);
-        s.qs[k] = q[k] * sv[k];
-        s.qt[k] = q[k] * tv[k];
+        // Only the interpolations Shade performs: colours unless flat, coordinates when textured.
+        if (!s.flatColour)
+            for (int c = 0; c < 4; ++c) s.qa[c][k] = q[k] * ChannelByte(colours[k], 24 - 8 * c);
+        if (s.textured) {
+            s.qs[k] = q[k] * sv[k];
+            s.qt[k] = q[k] * tv[k];
+        }
     }
 }
 

@@ -14,6 +14,7 @@
 #include "diag/trace.h"
 #include "mora/gl.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
 
 namespace mora::test {
 namespace {
@@ -29,7 +30,6 @@ class EntryTrace : public ApiTest {
 protected:
     void SetUp() override {
         ApiTest::SetUp();
-        folder_ = platform::CreateTemporaryDirectory("mora_entry_trace");
         ASSERT_FALSE(folder_.empty());
         CloseTrace();
         ClearTraceRange();
@@ -38,14 +38,13 @@ protected:
         CloseTrace();
         ClearTraceRange();
         SetFrameCounter(0);
-        platform::RemoveDirectoryTree(folder_.c_str());
         ApiTest::TearDown();
     }
 
     // The call lines of a closed trace file, split into their parts.
     std::vector<TracedCall> ReadCalls(const std::string& file) {
-        std::string text;
-        EXPECT_TRUE(platform::ReadWholeFile((folder_ + "/" + file).c_str(), text));
+        const std::string text = dir_.Read(file);
+        EXPECT_FALSE(text.empty()) << file;
         static const std::regex kLine(R"re(^\[frame=(-?\d+)\]\[seq=\s*(\d+)\] (\S+) +(.*)$)re");
         std::vector<TracedCall> calls;
         std::istringstream in(text);
@@ -58,7 +57,8 @@ protected:
         return calls;
     }
 
-    std::string folder_;
+    TempDir dir_{"mora_entry_trace"};
+    const std::string& folder_ = dir_.path;
 };
 
 std::string Pointer(const void* p) {

@@ -28,12 +28,6 @@ TEST_F(FixedAnswers, GetStringNamesTheDriverAndNeverReturnsNull) {
     EXPECT_EQ(StreamBytes(), 0u);
 }
 
-TEST_F(FixedAnswers, GetErrorAlwaysReportsNoError) {
-    glTexImage2D(0xDEAD, -1, 0, -5, -5, 0, 0, 0, nullptr);  // anything goes, nothing is an error
-    glMatrixMode(0xBEEF);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
 TEST_F(FixedAnswers, GetIntegervWritesExactlyOneInteger) {
     struct Case {
         GLenum pname;
@@ -52,7 +46,11 @@ TEST_F(FixedAnswers, GetIntegervWritesExactlyOneInteger) {
     EXPECT_EQ(CallsSince(before, EntryId::glGetIntegerv), 1u);
 }
 
-TEST_F(FixedAnswers, BooleanAndDoubleQueriesWriteOneFalseOrZero) {
+// glGetError, glRenderMode and the boolean and double queries: one false or zero, nothing else.
+TEST_F(FixedAnswers, ErrorRenderModeBooleanAndDoubleQueries) {
+    glTexImage2D(0xDEAD, -1, 0, -5, -5, 0, 0, 0, nullptr);  // anything goes, nothing is an error
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(glRenderMode(GL_SELECT), 0);
     GLboolean flags[2] = {7, 7};
     glGetBooleanv(GL_DEPTH_TEST, flags);
     EXPECT_EQ(flags[0], GL_FALSE);
@@ -87,11 +85,6 @@ TEST_F(FixedAnswers, GenListsHandsOutConsecutiveRangesFromOne) {
     EXPECT_EQ(glGenLists(0), first + 10);
     EXPECT_EQ(glGenLists(1), first + 10);
     EXPECT_EQ(glIsList(first), GL_FALSE) << "no list is ever created";
-}
-
-TEST_F(FixedAnswers, RenderModeAnswersZero) {
-    EXPECT_EQ(glRenderMode(GL_SELECT), 0);
-    EXPECT_EQ(glRenderMode(GL_RENDER), 0);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "diag/trace.h"
 #include "mora/gl.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
 
 namespace mora::test {
 namespace {
@@ -133,7 +134,8 @@ TEST_F(HotEntryFrame, RecordingOffNeedsNoStreamRoom) {
 
 TEST_F(HotEntryFrame, CallsWhileATraceRangeIsSetRecordTheSameWords) {
     glFlush();
-    const std::string folder = platform::CreateTemporaryDirectory("mora_hot_entry_trace");
+    const TempDir dir("mora_hot_entry_trace");
+    const std::string& folder = dir.path;
     ASSERT_FALSE(folder.empty());
     CloseTrace();
     ClearTraceRange();
@@ -153,7 +155,6 @@ TEST_F(HotEntryFrame, CallsWhileATraceRangeIsSetRecordTheSameWords) {
     CloseTrace();
     ClearTraceRange();
     SetFrameCounter(0);
-    platform::RemoveDirectoryTree(folder.c_str());
     EXPECT_EQ(StreamWords(), (Words{0x00080024, 0x04010203,                          //
                                     0x000C0025, Bits(0.5f), Bits(0.5f),              //
                                     0x0010002B, Bits(7.0f), Bits(8.0f), Bits(9.0f),  //

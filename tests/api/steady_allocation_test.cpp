@@ -1,44 +1,12 @@
 // A steady frame of immediate-mode calls allocates nothing: once the command stream, the vertex
-// list and the thread's counter block exist, further frames of the same size reuse them. The
-// global allocation functions are replaced for this test program so that every operator new on
-// the calling thread is counted.
+// list and the thread's counter block exist, further frames of the same size reuse them. Every
+// operator new on the calling thread is counted.
 #include <gtest/gtest.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <new>
 
 #include "api/api_test_support.h"
 #include "api/entry_counters.h"
 #include "mora/gl.h"
-
-namespace {
-
-thread_local uint64_t tAllocations = 0;
-
-void* CountedAllocation(std::size_t size, std::size_t alignment) {
-    ++tAllocations;
-    size = size == 0 ? 1 : size;
-    void* storage = alignment <= alignof(std::max_align_t)
-                        ? std::malloc(size)
-                        : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
-    if (storage == nullptr) {
-        throw std::bad_alloc();
-    }
-    return storage;
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return CountedAllocation(size, alignof(std::max_align_t)); }
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    return CountedAllocation(size, static_cast<std::size_t>(alignment));
-}
-void operator delete(void* storage) noexcept { std::free(storage); }
-void operator delete(void* storage, std::size_t) noexcept { std::free(storage); }
-void operator delete(void* storage, std::align_val_t) noexcept { std::free(storage); }
-void operator delete(void* storage, std::size_t, std::align_val_t) noexcept { std::free(storage); }
+#include "test_support/counting_allocator.h"
 
 namespace mora::test {
 namespace {
@@ -64,30 +32,28 @@ void DrawFrame() {
 using SteadyAllocation = ApiTest;
 
 TEST_F(SteadyAllocation, RepeatedFramesAllocateNothing) {
+    if (!kCountsAllocations) GTEST_SKIP() << "allocations are not counted under a sanitizer";
+    {
+        // Guards the test against a replacement that is not in effect.
+        static int* volatile probe = nullptr;  // volatile: the allocation cannot be optimised away
+        AllocationCount count(false);
+        probe = new int(7);
+        EXPECT_EQ(count.Stop(), 1u);
+        delete probe;
+    }
     DrawFrame();  // first frame: the thread's counter block, the vertex list's storage
     const CommandStream& stream = ActiveCommandRecording().stream;
     const uint8_t* streamStorage = stream.begin;
     const uint64_t streamCapacity = CommandBufferCapacity(stream);
     const std::size_t listCapacity = TheGlContext().primitiveVertices.capacity();
     const std::size_t blocks = EntryCounterBlockCount();
-    const uint64_t before = tAllocations;
-    for (int frame = 0; frame < 5; ++frame) {
-        DrawFrame();
-    }
-    EXPECT_EQ(tAllocations - before, 0u) << "operator new calls during steady frames";
+    AllocationCount count(false);
+    for (int frame = 0; frame < 5; ++frame) DrawFrame();
+    EXPECT_EQ(count.Stop(), 0u) << "operator new calls during steady frames";
     EXPECT_EQ(stream.begin, streamStorage);
     EXPECT_EQ(CommandBufferCapacity(stream), streamCapacity);
     EXPECT_EQ(TheGlContext().primitiveVertices.capacity(), listCapacity);
     EXPECT_EQ(EntryCounterBlockCount(), blocks);
-}
-
-TEST_F(SteadyAllocation, TheCountingAllocatorSeesAllocations) {
-    // Guards the test above against a replacement that is not in effect.
-    static int* volatile probe = nullptr;  // volatile: the allocation cannot be optimised away
-    const uint64_t before = tAllocations;
-    probe = new int(7);
-    EXPECT_EQ(tAllocations - before, 1u);
-    delete probe;
 }
 
 }  // namespace

@@ -18,13 +18,12 @@
 #include "gl/texture_objects.h"
 #include "gl/texture_slot.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
 
 namespace mora::test {
 
-struct ScratchFolder {
-    std::string path = platform::CreateTemporaryDirectory("mora-capture-");
-    ~ScratchFolder() { platform::RemoveDirectoryTree(path.c_str()); }
-    std::string File(const char* name) const { return path + "/" + name; }
+struct ScratchFolder : TempDir {
+    ScratchFolder() : TempDir("mora-capture-") {}
 };
 
 // A slot with a width x height image and its mip chain; texel i of the storage is seed + i * 7.

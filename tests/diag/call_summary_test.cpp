@@ -9,24 +9,12 @@
 #include <vector>
 
 #include "diag/call_summary.h"
+#include "test_support/text_lines.h"
 
 namespace mora {
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));  // a last line without its line end shows up as such
-      break;
-    }
-    lines.push_back(text.substr(start, end - start + 1));
-    start = end + 1;
-  }
-  return lines;
-}
+using test::SplitLines;
 
 // A count row built by padding, independently of the printf formats of the summary.
 std::string Padded(std::string text, std::size_t width, bool left) {

@@ -94,78 +94,60 @@ TEST(Profiler, ReportMergesThreadsAndBreaksThemDown) {
   EXPECT_EQ(FormatProfileReport({first, second}, kMicrosecondTicks), expected);
 }
 
-TEST(Profiler, WithoutThreadsTheReportIsTheNoDataLine) {
+// No threads: the no-data line. A thread without scopes keeps its number but prints nothing. A scope
+// still open while the report runs shows zero calls and times.
+TEST(Profiler, ReportOfEmptyThreadsAndOpenScopes) {
   EXPECT_EQ(FormatProfileReport({}, kMicrosecondTicks),
             "\n=== MORA scoped profile: no data (MORA_PROFILING enabled but no scopes executed) ===\n\n");
-}
-
-TEST(Profiler, ThreadsWithoutScopesKeepTheirNumberButPrintNothing) {
   ProfileNode empty;
   empty.name = kThreadRootName;
   ProfileNode* busy = OnFreshThread([] { Scope(kOuter, 0, 1000); });
-  const std::string report = FormatProfileReport({&empty, busy}, kMicrosecondTicks);
+  std::string report = FormatProfileReport({&empty, busy}, kMicrosecondTicks);
   EXPECT_NE(report.find("(merged across 2 thread(s))"), std::string::npos);
   EXPECT_EQ(report.find("thread[0]"), std::string::npos);
   EXPECT_NE(report.find("-- thread[1] (worker) --\n" +
-                        Line(0, kOuter,
-                             "calls=         1  total=     1.000 ms (100.00%)  mean=   1000.00 us  min=   1000.00 us  "
-                             "max=   1000.00 us") +
-                        "\n"),
+                        Line(0, kOuter, "calls=         1  total=     1.000 ms (100.00%)  mean=   1000.00 us  "
+                                        "min=   1000.00 us  max=   1000.00 us") + "\n"),
             std::string::npos);
-}
 
-TEST(Profiler, RecursiveScopeNestsAChildOfTheSameName) {
-  ProfileNode* root = OnFreshThread([] { Scope(kOuter, 0, 30, [] { Scope(kOuter, 10, 20); }); });
-  const ProfileNode* outer = Child(root, kOuter);
-  ASSERT_NE(outer, nullptr);
-  EXPECT_EQ(outer->calls.load(), 1u);
-  EXPECT_EQ(outer->totalTicks.load(), 30u);
-  const ProfileNode* nested = Child(outer, kOuter);
-  ASSERT_NE(nested, nullptr);
-  EXPECT_EQ(nested->calls.load(), 1u);
-  EXPECT_EQ(nested->totalTicks.load(), 10u);
-  EXPECT_EQ(nested->parent, outer);
-  EXPECT_EQ(outer->parent, root);
-}
-
-TEST(Profiler, NodesAreMatchedByNameAddressNotText) {
-  static constexpr char kCopy[] = "test::Outer";  // same text, another object
-  ProfileNode* root = OnFreshThread([] {
-    Scope(kOuter, 0, 5);
-    Scope(kCopy, 0, 7);
-    Scope(kOuter, 0, 9);
-  });
-  const ProfileNode* a = Child(root, kOuter);
-  const ProfileNode* b = Child(root, kCopy);
-  ASSERT_NE(a, nullptr);
-  ASSERT_NE(b, nullptr);
-  EXPECT_NE(a, b);
-  EXPECT_EQ(a->calls.load(), 2u);
-  EXPECT_EQ(a->minTicks.load(), 5u);
-  EXPECT_EQ(a->maxTicks.load(), 9u);
-  EXPECT_EQ(b->calls.load(), 1u);
-  // Newest child at the front of the list.
-  EXPECT_EQ(root->firstChild.load(), b);
-}
-
-TEST(Profiler, AScopeStillOpenShowsZeroCallsAndZeroTimes) {
   ProfileNode* root = OnFreshThread([] {
     ScopeRecord open;
     BeginScope(open, kOuter, 0);
     Scope(kInner, 10, 30);
-    // `open` is never ended: the report runs while it is in progress.
   });
-  const std::string report = FormatProfileReport({root}, kMicrosecondTicks);
-  EXPECT_NE(report.find(Line(0, kOuter,
-                             "calls=         0  total=     0.000 ms (  0.00%)  mean=      0.00 us  min=      0.00 us  "
-                             "max=      0.00 us")),
-            std::string::npos)
-      << report;
-  EXPECT_NE(report.find(Line(1, kInner,
-                             "calls=         1  total=     0.020 ms (  0.00%)  mean=     20.00 us  min=     20.00 us  "
-                             "max=     20.00 us")),
-            std::string::npos)
-      << report;
+  report = FormatProfileReport({root}, kMicrosecondTicks);
+  EXPECT_NE(report.find(Line(0, kOuter, "calls=         0  total=     0.000 ms (  0.00%)  mean=      0.00 us  "
+                                        "min=      0.00 us  max=      0.00 us")),
+            std::string::npos) << report;
+  EXPECT_NE(report.find(Line(1, kInner, "calls=         1  total=     0.020 ms (  0.00%)  mean=     20.00 us  "
+                                        "min=     20.00 us  max=     20.00 us")),
+            std::string::npos) << report;
+}
+
+// Nodes are found by name address: a recursive scope nests a child of the same name, and another
+// object with the same text is another node.
+TEST(Profiler, NodesAreMatchedByNameAddress) {
+  static constexpr char kCopy[] = "test::Outer";
+  ProfileNode* root = OnFreshThread([] {
+    Scope(kOuter, 0, 30, [] { Scope(kOuter, 10, 20); });
+    Scope(kCopy, 0, 7);
+    Scope(kOuter, 0, 9);
+  });
+  const ProfileNode* outer = Child(root, kOuter);
+  const ProfileNode* copy = Child(root, kCopy);
+  ASSERT_TRUE(outer != nullptr && copy != nullptr);
+  EXPECT_NE(outer, copy);
+  EXPECT_EQ(root->firstChild.load(), copy);  // newest child at the front
+  EXPECT_EQ(outer->calls.load(), 2u);
+  EXPECT_EQ(outer->totalTicks.load(), 39u);
+  EXPECT_EQ(outer->minTicks.load(), 9u);
+  EXPECT_EQ(outer->maxTicks.load(), 30u);
+  EXPECT_EQ(copy->calls.load(), 1u);
+  const ProfileNode* nested = Child(outer, kOuter);
+  ASSERT_NE(nested, nullptr);
+  EXPECT_EQ(nested->totalTicks.load(), 10u);
+  EXPECT_EQ(nested->parent, outer);
+  EXPECT_EQ(outer->parent, root);
 }
 
 TEST(Profiler, ScopeObjectsCloseOnExceptionsAndRegisterTheThread) {
@@ -199,12 +181,6 @@ TEST(Profiler, ScopeObjectsCloseOnExceptionsAndRegisterTheThread) {
   // The process report covers this thread's scope.
   EXPECT_NE(ProfileReport().find("mora::RasterizeTile"), std::string::npos);
 }
-
-}  // namespace
-}  // namespace mora::diag
-
-namespace mora::diag {
-namespace {
 
 TEST(Profiler, ReportsWhileOtherThreadsKeepOpeningScopes) {
   std::atomic<bool> stop{false};

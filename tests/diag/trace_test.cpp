@@ -19,24 +19,13 @@
 #include "diag/trace_environment.h"
 #include "platform/environment.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
+#include "test_support/text_lines.h"
 
 namespace mora {
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));  // a last line without its line end shows up as such
-      break;
-    }
-    lines.push_back(text.substr(start, end - start + 1));
-    start = end + 1;
-  }
-  return lines;
-}
+using test::SplitLines;
 
 void TraceWithNullFormat(const char* context, ...) {
   va_list args;
@@ -56,7 +45,6 @@ std::string ExpectedLine(int32_t frame, uint64_t sequence, const char* context, 
 class TraceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = platform::CreateTemporaryDirectory("mora_trace_test");
     ASSERT_FALSE(folder_.empty());
     SetFrameCounter(0);
     ResetStatusLines();
@@ -67,16 +55,12 @@ class TraceTest : public ::testing::Test {
     SetFrameCounter(0);
     ResetStatusLines();
     platform::UnsetEnvironment("MORA_TRACE_FRAMES");
-    platform::RemoveDirectoryTree(folder_.c_str());
   }
 
-  std::string ReadTrace(const char* name) {
-    std::string text;
-    EXPECT_TRUE(platform::ReadWholeFile((folder_ + "/" + name).c_str(), text)) << name;
-    return text;
-  }
+  std::string ReadTrace(const char* name) { return dir_.Read(name); }
 
-  std::string folder_;
+  test::TempDir dir_{"mora_trace_test"};
+  const std::string& folder_ = dir_.path;
 };
 
 TEST_F(TraceTest, SingleFrameTraceHoldsOnlyThatFramesLinesAndEndsWithTheEndLine) {

@@ -25,34 +25,36 @@ std::vector<Tri> Split(uint32_t mode, uint32_t n) {
     return out;
 }
 
-TEST(PrimitiveDecomposition, TrianglesIgnoreLeftOverVertices) {
-    EXPECT_EQ(Split(gle::kTriangles, 7), (std::vector<Tri>{{0, 1, 2}, {3, 4, 5}}));
-    EXPECT_TRUE(Split(gle::kTriangles, 2).empty());
-}
-
-TEST(PrimitiveDecomposition, StripsAlternateWindingOnOddTriangles) {
-    EXPECT_EQ(Split(gle::kTriangleStrip, 4), (std::vector<Tri>{{0, 1, 2}, {2, 1, 3}}));
-    EXPECT_EQ(Split(gle::kTriangleStrip, 5), (std::vector<Tri>{{0, 1, 2}, {2, 1, 3}, {2, 3, 4}}));
-}
-
-TEST(PrimitiveDecomposition, FansAndPolygonsShareTheFirstVertex) {
+// Triangles drop left-over vertices, strips alternate winding on odd triangles, fans and polygons
+// share the first vertex, quads split along 0-2; points, lines and unknown modes draw nothing.
+TEST(PrimitiveDecomposition, EveryModeSplitsAsGlDefinesIt) {
     const std::vector<Tri> fan{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}};
-    EXPECT_EQ(Split(gle::kTriangleFan, 5), fan);
-    EXPECT_EQ(Split(gle::kPolygon, 5), fan);
-    EXPECT_TRUE(Split(gle::kPolygon, 2).empty());
-}
-
-TEST(PrimitiveDecomposition, QuadsAndQuadStrips) {
-    EXPECT_EQ(Split(gle::kQuads, 9), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}}));
-    EXPECT_TRUE(Split(gle::kQuads, 3).empty());
-    EXPECT_EQ(Split(gle::kQuadStrip, 6), (std::vector<Tri>{{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}}));
-    EXPECT_EQ(Split(gle::kQuadStrip, 7).size(), 4u);
-    EXPECT_TRUE(Split(gle::kQuadStrip, 3).empty());
-}
-
-TEST(PrimitiveDecomposition, PointsLinesAndUnknownModesDrawNothing) {
-    for (uint32_t mode : {gle::kPoints, gle::kLines, gle::kLineLoop, gle::kLineStrip, 10u, 0xFFFFFFFFu}) {
-        EXPECT_TRUE(Split(mode, 12).empty()) << mode;
+    const struct {
+        uint32_t mode, n;
+        std::vector<Tri> triangles;
+    } cases[] = {
+        {gle::kTriangles, 7, {{0, 1, 2}, {3, 4, 5}}},
+        {gle::kTriangles, 2, {}},
+        {gle::kTriangleStrip, 4, {{0, 1, 2}, {2, 1, 3}}},
+        {gle::kTriangleStrip, 5, {{0, 1, 2}, {2, 1, 3}, {2, 3, 4}}},
+        {gle::kTriangleFan, 5, fan},
+        {gle::kPolygon, 5, fan},
+        {gle::kPolygon, 2, {}},
+        {gle::kQuads, 9, {{0, 1, 2}, {0, 2, 3}, {4, 5, 6}, {4, 6, 7}}},
+        {gle::kQuads, 3, {}},
+        {gle::kQuadStrip, 6, {{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}}},
+        {gle::kQuadStrip, 7, {{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}}},
+        {gle::kQuadStrip, 3, {}},
+        {gle::kPoints, 12, {}},
+        {gle::kLines, 12, {}},
+        {gle::kLineLoop, 12, {}},
+        {gle::kLineStrip, 12, {}},
+        {10u, 12, {}},
+        {0xFFFFFFFFu, 12, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " n " << c.n);
+        EXPECT_EQ(Split(c.mode, c.n), c.triangles);
     }
 }
 

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "geometry/execute_frame.h"
@@ -13,60 +11,7 @@
 #include "gl/keyframe.h"
 #include "gl/texture_objects.h"
 #include "geometry/frame_test_support.h"
-
-// Sanitizer runtimes bring their own allocation functions, which shared libraries keep calling;
-// counting is done in the plain build only.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define MORA_COUNT_ALLOCATIONS 0
-#else
-#define MORA_COUNT_ALLOCATIONS 1
-#endif
-
-// The replacements below pair malloc with free themselves; GCC cannot see that through inlining.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<uint64_t> gAllocations{0};
-
-[[maybe_unused]] void* CountedAllocate(std::size_t size, std::size_t alignment) {
-    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (size == 0) size = 1;
-    void* p = alignment > alignof(std::max_align_t)
-                  ? std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment)
-                  : std::malloc(size);
-    return p;
-}
-}  // namespace
-
-#if MORA_COUNT_ALLOCATIONS
-void* operator new(std::size_t size) {
-    if (void* p = CountedAllocate(size, 0)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    if (void* p = CountedAllocate(size, 0)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, std::align_val_t a) {
-    if (void* p = CountedAllocate(size, static_cast<std::size_t>(a))) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size, std::align_val_t a) {
-    if (void* p = CountedAllocate(size, static_cast<std::size_t>(a))) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocate(size, 0); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocate(size, 0); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-#endif
+#include "test_support/counting_allocator.h"
 
 namespace mora {
 namespace {
@@ -127,7 +72,7 @@ void VisitEveryWorker(rjq::RenderJobQueue* queue) {
 }
 
 TEST(SteadyFrame, ReplayingTheSameFrameAllocatesNothing) {
-    if (!MORA_COUNT_ALLOCATIONS) GTEST_SKIP() << "allocations are not counted under a sanitizer";
+    if (!test::kCountsAllocations) GTEST_SKIP() << "allocations are not counted under a sanitizer";
     test::ScopedSetting cutoff(Settings().PipelineCutoff, 5);
     rjq::RenderJobQueue* queue = test::NewQueue(3);
     ASSERT_NE(queue, nullptr);
@@ -144,11 +89,9 @@ TEST(SteadyFrame, ReplayingTheSameFrameAllocatesNothing) {
         const size_t firstCount = triangles.size();
         ASSERT_GT(firstCount, 1000u);
         for (int run = 0; run < 3; ++run) {
-            gAllocations = 0;
-            gCounting = true;
+            test::AllocationCount count(true);
             ExecuteFrame(*ctx, triangles, frame, parallel, queue);
-            gCounting = false;
-            EXPECT_EQ(gAllocations.load(), 0u) << "run " << run;
+            EXPECT_EQ(count.Stop(), 0u) << "run " << run;
             EXPECT_EQ(triangles.size(), firstCount);
         }
     }
@@ -157,12 +100,10 @@ TEST(SteadyFrame, ReplayingTheSameFrameAllocatesNothing) {
 
 TEST(SteadyFrame, TheCounterSeesAllocations) {
     // Guards the test above against a counter that cannot count.
-    if (!MORA_COUNT_ALLOCATIONS) GTEST_SKIP() << "allocations are not counted under a sanitizer";
-    gAllocations = 0;
-    gCounting = true;
+    if (!test::kCountsAllocations) GTEST_SKIP() << "allocations are not counted under a sanitizer";
+    test::AllocationCount count(true);
     auto* p = new std::vector<int>(10);
-    gCounting = false;
-    EXPECT_GE(gAllocations.load(), 2u);
+    EXPECT_GE(count.Stop(), 2u);
     delete p;
 }
 

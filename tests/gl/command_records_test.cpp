@@ -262,11 +262,5 @@ TEST(CommandBufferHandOver, FrameTakesTheBuffersAndGivesThemBackEmpty) {
     EXPECT_EQ(recording.reserved, 0u);
 }
 
-TEST(CommandBufferHandOver, ProcessRecordingIsReservedAtLoad) {
-    const CommandRecording& active = ActiveCommandRecording();
-    EXPECT_GE(CommandBufferCapacity(active.stream), kCommandStreamReserveBytes);
-    EXPECT_GE(CommandBufferCapacity(active.blob), kCommandBlobReserveBytes);
-}
-
 }  // namespace
 }  // namespace mora

@@ -1,19 +1,138 @@
-// Keyframes: building one from the PendingKeyframe, restoring the frame-start state (texture
-// slots included) before a replay, and the frame-start state handed to captures.
+// Keyframes: the KeyframeSnapshot byte layout both ways, building a Keyframe from the
+// PendingKeyframe, restoring the frame-start state (texture slots included) before a replay, and
+// the frame-start state handed to captures.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "gl/command_executor.h"
 #include "gl/gl_state.h"
 #include "gl/keyframe.h"
+#include "gl/keyframe_snapshot.h"
 #include "gl/matrix_stack.h"
+#include "gl/pending_keyframe.h"
 #include "gl/replay_test_support.h"
 #include "gl/texture_objects.h"
 
 namespace mora {
 namespace {
+
+namespace so = snapshot_offset;
+
+template <class T>
+T At(const KeyframeSnapshot& s, uint32_t offset) {
+    T value;
+    std::memcpy(&value, s.bytes + offset, sizeof(T));
+    return value;
+}
+
+// A context where every snapshot field holds a value distinct from its default and its neighbours.
+std::unique_ptr<GlContext> DistinctContext() {
+    auto c = std::make_unique<GlContext>();
+    c->matrixMode = 2;
+    c->stackTop[0] = 3, c->stackTop[1] = 31, c->stackTop[2] = 17;
+    for (int m = 0; m < kMatrixStackDepth; ++m) {
+        for (int i = 0; i < 16; ++i) {
+            c->modelviewStack[m][i] = 1000.0f + m * 16 + i;
+            c->projectionStack[m][i] = 2000.0f + m * 16 + i;
+            c->textureStack[m][i] = 3000.0f + m * 16 + i;
+        }
+    }
+    for (int i = 0; i < 16; ++i) {
+        c->mvp[i] = -1.0f - i;
+    }
+    c->matricesDirty = false;
+    c->viewport[0] = -3, c->viewport[1] = 4, c->viewport[2] = 640, c->viewport[3] = 480;
+    c->framebufferWidth = 641, c->framebufferHeight = 481, c->microTilesX = 81, c->microTilesY = 61;
+    c->macroTilesX = 21, c->macroTilesY = 16;
+    c->clearColour = 0x11223344u, c->colourClearPending = true, c->colourClearValue = 0x55667788u;
+    c->depthClearPending = true, c->depthClearValue = 0.125f, c->clearDepth = 0.375f;
+    c->currentColour = 0x99AABBCCu, c->currentS = 1.5f, c->currentT = -2.5f;
+    c->texture2DEnabled = true, c->boundTexture = 77;
+    c->blendEnabled = true, c->blendSrc = 0x0302, c->blendDst = 0x0303;
+    c->alphaTestEnabled = true, c->alphaFunc = 0x0204, c->alphaRef = 0.625f;
+    c->depthTestEnabled = true, c->depthMask = false, c->depthFunc = 0x0203;
+    c->depthNear = 0.25f, c->depthFar = 0.75f;
+    c->texEnvMode = 0x1E01, c->texEnvColour = 0xDEADBEEFu;
+    c->cullEnabled = true, c->cullFace = 0x0404, c->frontFace = 0x0900, c->primitiveMode = 9;
+    return c;
+}
+
+TEST(KeyframeSnapshot, EveryFieldLandsAtItsOffset) {
+    const auto ctx = DistinctContext();
+    KeyframeSnapshot s;
+    std::memset(s.bytes, 0xCD, sizeof(s.bytes));  // padding must be rewritten to 0
+    SerializeKeyframeSnapshot(*ctx, s);
+    EXPECT_EQ(At<uint32_t>(s, 0), 2u);
+    EXPECT_EQ(At<int32_t>(s, 4), 3);
+    EXPECT_EQ(At<int32_t>(s, 8), 31);
+    EXPECT_EQ(At<int32_t>(s, 12), 17);
+    EXPECT_EQ(At<float>(s, 16), 1000.0f);
+    EXPECT_EQ(At<float>(s, 2064 + 4 * (16 * 5 + 3)), 2083.0f);
+    EXPECT_EQ(At<float>(s, 4112 + 4 * 511), 3511.0f);
+    EXPECT_EQ(At<float>(s, 6160 + 60), -16.0f);
+    EXPECT_EQ(At<uint32_t>(s, 6224), 0u);
+    const int32_t ints[10] = {-3, 4, 640, 480, 641, 481, 81, 61, 21, 16};  // viewport, then grid sizes
+    EXPECT_EQ(std::memcmp(s.bytes + 6228, ints, sizeof(ints)), 0);
+    // Words from 6268 on: each u8 flag reads as 1 with its three zero padding bytes.
+    const uint32_t words[] = {0x11223344u, 1, 0x55667788u, 1};
+    EXPECT_EQ(std::memcmp(s.bytes + 6268, words, sizeof(words)), 0);
+    EXPECT_EQ(At<float>(s, 6284), 0.125f);
+    EXPECT_EQ(At<float>(s, 6288), 0.375f);
+    EXPECT_EQ(At<uint32_t>(s, 6292), 0x99AABBCCu);
+    EXPECT_EQ(At<float>(s, 6296), 1.5f);
+    EXPECT_EQ(At<float>(s, 6300), -2.5f);
+    const uint32_t middle[] = {1, 77, 1, 0x0302, 0x0303, 1, 0x0204};
+    EXPECT_EQ(std::memcmp(s.bytes + 6304, middle, sizeof(middle)), 0);
+    EXPECT_EQ(At<float>(s, 6332), 0.625f);
+    EXPECT_EQ(At<uint32_t>(s, 6336), 1u);  // depth test 1, depth mask 0, two zero bytes
+    EXPECT_EQ(At<uint32_t>(s, 6340), 0x0203u);
+    EXPECT_EQ(At<float>(s, 6344), 0.25f);
+    EXPECT_EQ(At<float>(s, 6348), 0.75f);
+    const uint32_t tail[] = {0x1E01, 0xDEADBEEFu, 1, 0x0404, 0x0900, 9};
+    EXPECT_EQ(std::memcmp(s.bytes + 6352, tail, sizeof(tail)), 0);
+
+    ctx->depthMask = true;
+    ctx->depthTestEnabled = false;
+    SerializeKeyframeSnapshot(*ctx, s);
+    EXPECT_EQ(At<uint32_t>(s, so::kDepthTestEnabled), 0x100u);
+}
+
+TEST(KeyframeSnapshot, RoundTripRestoresEverySnapshotField) {
+    const auto source = DistinctContext();
+    KeyframeSnapshot s;
+    SerializeKeyframeSnapshot(*source, s);
+    auto restored = std::make_unique<GlContext>();
+    restored->primitiveVertices.resize(5);  // the working set is not part of the snapshot
+    DeserializeKeyframeSnapshot(*restored, s);
+    KeyframeSnapshot again;
+    SerializeKeyframeSnapshot(*restored, again);
+    EXPECT_EQ(std::memcmp(s.bytes, again.bytes, sizeof(s.bytes)), 0);
+    EXPECT_EQ(restored->primitiveVertices.size(), 5u);
+    EXPECT_EQ(restored->frontFace, 0x0900u);
+    EXPECT_FALSE(restored->depthMask);
+    EXPECT_TRUE(restored->depthClearPending);
+    EXPECT_EQ(restored->textureStack[31][15], 3511.0f);
+}
+
+TEST(KeyframeSnapshot, UntrustedBytesCannotSelectAMatrixOutsideItsStack) {
+    auto ctx = std::make_unique<GlContext>();
+    KeyframeSnapshot s;
+    SerializeKeyframeSnapshot(*ctx, s);
+    const uint32_t mode = 9;
+    const int32_t tops[3] = {-4, 32, 1 << 30};
+    std::memcpy(s.bytes + so::kMatrixMode, &mode, 4);
+    std::memcpy(s.bytes + so::kStackTop, tops, sizeof(tops));
+    s.bytes[so::kBlendEnabled] = 0x80;
+    DeserializeKeyframeSnapshot(*ctx, s);
+    EXPECT_EQ(ctx->matrixMode, 0u);
+    EXPECT_EQ(ctx->stackTop[0], 0);
+    EXPECT_EQ(ctx->stackTop[1], 31);
+    EXPECT_EQ(ctx->stackTop[2], 31);
+    EXPECT_TRUE(ctx->blendEnabled);
+}
 
 constexpr RenderOverrides kNone{0, false, false, false, 0};
 
@@ -110,8 +229,9 @@ TEST(Keyframe, RoundTripRestoresFrameStartState) {
     ApiSide api{*ctx, pending, {}};
     api.Enable(0x0B71);
     api.Translate(3);
-    api.Image(1, 1, Solid(1, 1, 0, 0, 255));  // changes slot 1
-    api.Bind(4);                              // grows the table to 5 slots
+    api.Image(1, 1, Solid(1, 1, 0, 0, 255));  // changes slot 1: its frame-start contents are saved
+    api.Image(2, 1, Solid(2, 1, 0, 9, 0));    // a second change saves nothing more
+    api.Bind(4);                              // grows the table to 5 slots; new slots are not saved
     ASSERT_EQ(ctx->textureTable.size(), 5u);
     ASSERT_NE(Snapshot(*ctx), start);
 
@@ -120,6 +240,8 @@ TEST(Keyframe, RoundTripRestoresFrameStartState) {
     ASSERT_TRUE(kf.valid);
     EXPECT_EQ(kf.textureCount, 2u);
     EXPECT_EQ(kf.slotIndices, std::vector<uint32_t>{1});
+    ASSERT_EQ(kf.savedSlots.size(), 1u);
+    EXPECT_EQ(kf.savedSlots[0].width, 2);
 
     RestoreKeyframe(*ctx, kf);
     EXPECT_EQ(Snapshot(*ctx), start);

@@ -11,6 +11,7 @@
 #include "panel/driver_settings.h"
 #include "platform/environment.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
 
 namespace mora {
 namespace {
@@ -18,7 +19,6 @@ namespace {
 class DriverSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = platform::CreateTemporaryDirectory("mora_settings_test");
     ASSERT_FALSE(folder_.empty());
     ASSERT_TRUE(platform::SetEnvironment("XDG_CONFIG_HOME", folder_.c_str()));
     ASSERT_TRUE(platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF"));
@@ -27,7 +27,6 @@ class DriverSettingsTest : public ::testing::Test {
   void TearDown() override {
     platform::UnsetEnvironment("XDG_CONFIG_HOME");
     platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF");
-    platform::RemoveDirectoryTree(folder_.c_str());
     ResetSettingsToDefaults(Settings());
   }
 
@@ -36,7 +35,8 @@ class DriverSettingsTest : public ::testing::Test {
     ASSERT_TRUE(platform::ReplaceFileAtomically(settingsFile_.c_str(), text.data(), text.size()));
   }
 
-  std::string folder_;
+  test::TempDir dir_{"mora_settings_test"};
+  const std::string& folder_ = dir_.path;
   std::string settingsFile_;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/crash_signals.h"
 #include "platform/file.h"
 #include "platform/mutex.h"
+#include "test_support/temp_dir.h"
 
 namespace mora::platform {
 namespace {
@@ -61,12 +62,8 @@ class CrashSignalsTest : public ::testing::Test {
     GTEST_SKIP() << "fatal-signal handling is not checked under ThreadSanitizer";
 #endif
     GTEST_FLAG_SET(death_test_style, "fast");  // the child must share this process's files
-    folder_ = CreateTemporaryDirectory("mora_crash_signals");
-    ASSERT_FALSE(folder_.empty());
-    g_markerPath = folder_ + "/marker";
-  }
-  void TearDown() override {
-    if (!folder_.empty()) RemoveDirectoryTree(folder_.c_str());
+    ASSERT_FALSE(dir_.path.empty());
+    g_markerPath = dir_.File("marker");
   }
 
   std::string Marker() {
@@ -75,7 +72,7 @@ class CrashSignalsTest : public ::testing::Test {
     return text;
   }
 
-  std::string folder_;
+  test::TempDir dir_{"mora_crash_signals"};
 };
 
 // The child starts from the default action, whatever a sanitizer runtime installed.

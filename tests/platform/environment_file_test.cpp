@@ -9,6 +9,7 @@
 
 #include "platform/environment.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
 
 namespace mora::platform {
 namespace {
@@ -39,17 +40,12 @@ TEST(Environment, BufferRuleTreatsAValueThatDoesNotFitAsFailed) {
   ASSERT_TRUE(UnsetEnvironment(kVariable));
 }
 
-struct TempDirectory {
-  TempDirectory() : path(CreateTemporaryDirectory("mora-platform-")) {}
-  ~TempDirectory() { RemoveDirectoryTree(path.c_str()); }
-  std::string operator/(const char* name) const { return path + "/" + name; }
-  std::string path;
-};
+using TempDirectory = test::TempDir;
 
 TEST(File, WriteSeekReadRoundTrip) {
   TempDirectory dir;
   ASSERT_FALSE(dir.path.empty());
-  const std::string path = dir / "data.bin";
+  const std::string path = dir.File("data.bin");
   File file;
   ASSERT_TRUE(OpenFile(file, path.c_str(), FileMode::WriteTruncate));
   ASSERT_TRUE(WriteFile(file, "abcdefgh", 8));
@@ -86,7 +82,7 @@ TEST(File, WriteSeekReadRoundTrip) {
 
 TEST(File, ReplaceAtomicallySwapsWholeContentsAndLeavesNoTemporaryFile) {
   TempDirectory dir;
-  const std::string path = dir / "summary.log";
+  const std::string path = dir.File("summary.log");
   ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), "first version, long", 19));
   ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), "second", 6));
   std::string contents;
@@ -103,9 +99,9 @@ TEST(File, ReplaceAtomicallySwapsWholeContentsAndLeavesNoTemporaryFile) {
 
 TEST(File, FailedReplacementKeepsTheOldFile) {
   TempDirectory dir;
-  const std::string missing = dir / "no-such-folder/summary.log";
+  const std::string missing = dir.File("no-such-folder/summary.log");
   EXPECT_FALSE(ReplaceFileAtomically(missing.c_str(), "x", 1));
-  const std::string path = dir / "keep.log";
+  const std::string path = dir.File("keep.log");
   ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), "old", 3));
   EXPECT_FALSE(ReplaceFileAtomically(path.c_str(), nullptr, 5));  // data missing
   std::string contents;
@@ -124,7 +120,7 @@ TEST(File, CurrentDirectoryFollowsChangeDirectory) {
   File file;
   ASSERT_TRUE(OpenFile(file, "relative.txt", FileMode::WriteTruncate));
   CloseFile(file);
-  EXPECT_TRUE(FileExists((dir / "relative.txt").c_str()));
+  EXPECT_TRUE(FileExists((dir.File("relative.txt")).c_str()));
   ASSERT_TRUE(ChangeDirectory(before.c_str()));
   EXPECT_EQ(CurrentDirectory(), before);
 }

@@ -9,6 +9,7 @@
 
 #include "platform/file.h"
 #include "platform/topology.h"
+#include "test_support/temp_dir.h"
 
 namespace mora::platform {
 namespace {
@@ -27,10 +28,7 @@ std::vector<std::uint32_t> Cores(const std::vector<LogicalProcessor>& list) {
 
 // A fake /sys/devices/system/cpu tree.
 struct FakeCpuTree {
-  explicit FakeCpuTree(const std::string& online) : root(CreateTemporaryDirectory("mora-cpus-")) {
-    Write(root + "/online", online + "\n");
-  }
-  ~FakeCpuTree() { RemoveDirectoryTree(root.c_str()); }
+  explicit FakeCpuTree(const std::string& online) { Write(root + "/online", online + "\n"); }
   void Siblings(std::uint32_t cpu, const std::string& list) {
     const std::string dir = root + "/cpu" + std::to_string(cpu);
     MakeDir(dir);
@@ -41,7 +39,8 @@ struct FakeCpuTree {
     ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), text.data(), text.size()));
   }
   static void MakeDir(const std::string& path) { ASSERT_TRUE(CreateDirectory(path.c_str())); }
-  std::string root;
+  test::TempDir folder{"mora-cpus-"};
+  std::string root = folder.path;
 };
 
 TEST(Topology, ParsesKernelCpuLists) {

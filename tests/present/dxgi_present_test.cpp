@@ -3,14 +3,12 @@
 // next frame, and the trace lines of failing steps.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "diag/trace.h"
 #include "present/dxgi_present.h"
 #include "present/post_process_reference.h"
+#include "test_support/temp_dir.h"
 
 namespace mora {
 namespace {
@@ -192,19 +190,13 @@ const PresentTarget kFakeTarget{
 // Runs `body` inside a trace of the current frame and returns the trace file's text.
 template <typename Body>
 std::string TraceOf(Body body) {
-  const std::filesystem::path directory = std::filesystem::temp_directory_path() / "mora_present_trace_test";
-  std::filesystem::remove_all(directory);
-  std::filesystem::create_directories(directory);
+  const test::TempDir directory("mora_present_trace_test");
   const int32_t frame = CurrentFrame();
-  EXPECT_TRUE(OpenTrace(frame, frame, "present test", false, directory.c_str()));
+  EXPECT_TRUE(OpenTrace(frame, frame, "present test", false, directory.path.c_str()));
   body();
   CloseTrace();
   ClearTraceRange();
-  std::ifstream file(directory / ("MORA_trace_frame" + std::to_string(frame) + ".mora-trace"));
-  std::stringstream text;
-  text << file.rdbuf();
-  std::filesystem::remove_all(directory);
-  return text.str();
+  return directory.Read("MORA_trace_frame" + std::to_string(frame) + ".mora-trace");
 }
 
 TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {

@@ -127,14 +127,12 @@ void Fill(BinningStats& r, uint64_t invocations, uint64_t micros, uint64_t rejec
     r.microsAccepted = accepted;
 }
 
-TEST(WorkerTileStatsReport, NothingIsWrittenWithoutActiveRecords) {
+// Only records with task-loop invocations are active and summed; with none the report is empty,
+// and zero micros give zero percentages and ratio.
+TEST(WorkerTileStatsReport, SumsActiveRecordsLineByLine) {
     std::vector<BinningStats> records(kBinningStatsRecords);
     records[5].microsConsidered = 12;  // counters without a task-loop invocation do not make it active
     EXPECT_EQ(FormatWorkerTileStatsReport(records), "");
-}
-
-TEST(WorkerTileStatsReport, SumsActiveRecordsLineByLine) {
-    std::vector<BinningStats> records(kBinningStatsRecords);
     Fill(records[0], 3, 40, 10, 30);
     Fill(records[2], 4, 160, 0, 160);
     records[1].microsConsidered = 999;  // inactive: ignored
@@ -152,10 +150,8 @@ TEST(WorkerTileStatsReport, SumsActiveRecordsLineByLine) {
         "  micros accepted (binned):    190 (95.0%)\n"
         "  worker imbalance (micros):   min=40 max=160 max/min=4.00x\n";
     EXPECT_EQ(FormatWorkerTileStatsReport(records), expected);
-}
 
-TEST(WorkerTileStatsReport, ZeroMicrosGiveZeroPercentagesAndRatio) {
-    std::vector<BinningStats> records(4);
+    records.assign(4, BinningStats{});
     Fill(records[3], 1, 0, 0, 0);
     const std::string text = FormatWorkerTileStatsReport(records);
     EXPECT_NE(text.find("  micros edge-rejected:        0 (0.0%)\n"), std::string::npos) << text;

@@ -59,12 +59,6 @@ std::string ReadStream(std::FILE* stream) {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() : path(mora::platform::CreateTemporaryDirectory("mora-replay-test")) {}
-
-ScratchFolder::~ScratchFolder() {
-    if (!path.empty()) mora::platform::RemoveDirectoryTree(path.c_str());
-}
-
 std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& request, ProgramRun* run) {
     const std::string range = std::to_string(request.firstFrame) + "-" + std::to_string(request.lastFrame);
     std::string command = "cd " + Quote(folder.path) + " && env XDG_CONFIG_HOME=" + Quote(folder.File("no-settings")) +

@@ -8,17 +8,13 @@
 #include <vector>
 
 #include "capture/capture_reader.h"
+#include "test_support/temp_dir.h"
 
 namespace mora_replay_test {
 
 // A fresh folder under the system temporary folder, removed with everything in it at the end.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string File(const std::string& name) const { return path + "/" + name; }
+struct ScratchFolder : mora::test::TempDir {
+    ScratchFolder() : TempDir("mora-replay-test") {}
 };
 
 struct CaptureRequest {

@@ -12,37 +12,21 @@
 #include "api/entry_table.h"
 #include "diag/status_lines.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
+#include "test_support/text_lines.h"
 #include "wgl/call_summary_writer.h"
 
 namespace mora {
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start + 1));
-    start = end + 1;
-  }
-  return lines;
-}
+using test::SplitLines;
 
 class CallSummaryWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = platform::CreateTemporaryDirectory("mora_summary");
-    ASSERT_FALSE(folder_.empty());
-  }
-  void TearDown() override {
-    ResetStatusLines();
-    platform::RemoveDirectoryTree(folder_.c_str());
-  }
-  std::string folder_;
+  void SetUp() override { ASSERT_FALSE(folder_.empty()); }
+  void TearDown() override { ResetStatusLines(); }
+  test::TempDir dir_{"mora_summary"};
+  const std::string& folder_ = dir_.path;
 };
 
 TEST_F(CallSummaryWriterTest, WritesEveryEntryOnceInFallingOrderWithTheDriftScanAndSections) {

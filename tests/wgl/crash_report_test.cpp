@@ -16,6 +16,7 @@
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/mutex.h"
+#include "test_support/temp_dir.h"
 #include "wgl/diagnostics_startup.h"
 
 namespace mora {
@@ -55,17 +56,9 @@ class CrashReport : public ::testing::Test {
     GTEST_FLAG_SET(death_test_style, "fast");  // the child must write into this test's folder
     platform::UnsetEnvironment("MORA_TRACE_FRAMES");
     platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
-    folder_ = platform::CreateTemporaryDirectory("mora_crash");
-    ASSERT_FALSE(folder_.empty());
-    previous_ = platform::CurrentDirectory();
-    ASSERT_TRUE(platform::ChangeDirectory(folder_.c_str()));
+    ASSERT_TRUE(dir_.entered);
     frame_ = CurrentFrame();
     rectCallsBefore_ = EntryCalls(EntryId::glRectf);
-  }
-  void TearDown() override {
-    if (folder_.empty()) return;  // skipped before the folder was made
-    platform::ChangeDirectory(previous_.c_str());
-    platform::RemoveDirectoryTree(folder_.c_str());
   }
 
   void ExpectReportOfTheChild() {
@@ -84,8 +77,7 @@ class CrashReport : public ::testing::Test {
     EXPECT_TRUE(EndsWith(trace, std::string("MORA::GL::Rectf                      (x1=7)\n") + kCrashLine)) << trace;
   }
 
-  std::string folder_;
-  std::string previous_;
+  test::TempDir dir_{"mora_crash", test::TempDir::Enter::Yes};
   int32_t frame_ = 0;
   uint64_t rectCallsBefore_ = 0;
 };

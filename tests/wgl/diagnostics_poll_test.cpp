@@ -19,6 +19,7 @@
 #include "wgl/context_record.h"
 #include "wgl/diagnostics_poll.h"
 #include "wgl/diagnostics_startup.h"
+#include "test_support/temp_dir.h"
 #include "wgl_test_support.h"
 
 namespace mora::test {
@@ -34,12 +35,6 @@ bool FakeHotkey(void* display) {
     ++g_hotkeyReads;
     g_hotkeyDisplay = display;
     return g_hotkeyDown;
-}
-
-std::string ReadText(const std::string& path) {
-    std::string text;
-    platform::ReadWholeFile(path.c_str(), text);
-    return text;
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -63,10 +58,7 @@ protected:
         g_hotkeyDown = false;
         SetDiagnosticsQuitHandler(&CountQuit);
         SetHotkeyStateReader(&FakeHotkey);
-        folder_ = platform::CreateTemporaryDirectory("mora_poll");
-        ASSERT_FALSE(folder_.empty());
-        previous_ = platform::CurrentDirectory();
-        ASSERT_TRUE(platform::ChangeDirectory(folder_.c_str()));
+        ASSERT_TRUE(dir_.entered);
     }
     void TearDown() override {
         StopDiagnostics();
@@ -79,11 +71,9 @@ protected:
         SetDiagnosticsQuitHandler(nullptr);
         SetHotkeyStateReader(nullptr);
         SetCurrentContextRecord(nullptr);
-        platform::ChangeDirectory(previous_.c_str());
-        platform::RemoveDirectoryTree(folder_.c_str());
     }
-    std::string folder_;
-    std::string previous_;
+    std::string ReadText(const std::string& name) const { return dir_.Read(name); }
+    test::TempDir dir_{"mora_poll", test::TempDir::Enter::Yes};
 };
 
 TEST_F(DiagnosticsPoll, EnvironmentTraceOfFrameTenClosesAfterFrameTenAndQuits) {

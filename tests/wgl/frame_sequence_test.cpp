@@ -21,6 +21,7 @@
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
 #include "wgl_test_support.h"
 
 namespace mora::test {
@@ -41,7 +42,6 @@ protected:
         EmptyCommandBuffer(ActiveCommandRecording().blob);
         CloseTrace();
         ClearTraceRange();
-        folder_ = platform::CreateTemporaryDirectory("mora_wgl_frames");
         ASSERT_FALSE(folder_.empty());
     }
     void TearDown() override {
@@ -51,12 +51,11 @@ protected:
         SetCaptureDirectory(nullptr);
         SetSettingValue(Settings().PipelineCutoff, 5);
         SetCurrentContextRecord(nullptr);
-        platform::RemoveDirectoryTree(folder_.c_str());
     }
     // "context message" of each call line of a closed trace file.
     std::vector<std::string> TracedCalls(const std::string& file) {
-        std::string text;
-        EXPECT_TRUE(platform::ReadWholeFile((folder_ + "/" + file).c_str(), text)) << file;
+        const std::string text = dir_.Read(file);
+        EXPECT_FALSE(text.empty()) << file;
         static const std::regex kLine(R"re(^\[frame=-?\d+\]\[seq=\s*\d+\] (\S+) +(.*)$)re");
         std::vector<std::string> calls;
         std::istringstream in(text);
@@ -66,7 +65,8 @@ protected:
         }
         return calls;
     }
-    std::string folder_;
+    TempDir dir_{"mora_wgl_frames"};
+    const std::string& folder_ = dir_.path;
 };
 
 TEST_F(FrameSequence, WglEntriesTraceTheirArguments) {

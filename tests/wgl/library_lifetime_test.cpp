@@ -9,6 +9,7 @@
 #include "panel/driver_settings.h"
 #include "platform/environment.h"
 #include "platform/file.h"
+#include "test_support/temp_dir.h"
 #include "wgl/library_lifetime.h"
 
 namespace mora {
@@ -21,10 +22,7 @@ protected:
         platform::UnsetEnvironment("MORA_TRACE_FRAMES");
         CloseTrace();
         ClearTraceRange();
-        folder_ = platform::CreateTemporaryDirectory("mora_lifetime");
-        ASSERT_FALSE(folder_.empty());
-        previous_ = platform::CurrentDirectory();
-        ASSERT_TRUE(platform::ChangeDirectory(folder_.c_str()));
+        ASSERT_TRUE(dir_.entered);
     }
     void TearDown() override {
         platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF");
@@ -32,8 +30,6 @@ protected:
         CloseTrace();
         ClearTraceRange();
         SetSettingValue(Settings().PipelineCutoff, 5);
-        platform::ChangeDirectory(previous_.c_str());
-        platform::RemoveDirectoryTree(folder_.c_str());
     }
 
     // One load and unload of the library with the cut-off switch set to `value` (null: unset);
@@ -50,8 +46,7 @@ protected:
         return cutoff;
     }
 
-    std::string folder_;
-    std::string previous_;
+    test::TempDir dir_{"mora_lifetime", test::TempDir::Enter::Yes};
 };
 
 TEST_F(LibraryLifetime, AttachSetsTheCutOffFromTheEnvironmentEveryTime) {
