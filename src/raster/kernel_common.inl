@@ -74,13 +74,22 @@ struct TileView {
 // stores. The kernel is the only writer of its tile while it runs, so this gives the same pixels
 // as touching the framebuffer per triangle.
 struct TileBuffers {
-    alignas(64) int32_t colour[4][16] = {};
-    alignas(64) int32_t depth[4][16] = {};  // float bits
+    alignas(64) int32_t colour[4][16];  // zeroed by ClearTileBuffers
+    alignas(64) int32_t depth[4][16];  // float bits
     bool colourLoaded = false;
     bool depthLoaded = false;
     uint32_t colourDirty[4] = {};  // per pass, lane bits written
     uint32_t depthDirty[4] = {};
 };
+
+// Vector stores instead of the string-store loop a zero-initialiser becomes.
+MORA_KERNEL_HOT void ClearTileBuffers(TileBuffers& tb) {
+    for (int p = 0; p < 4; ++p)
+        for (int step = 0; step < kSteps; ++step) {
+            IStore(&tb.colour[p][step * kLanes], ISet(0));
+            IStore(&tb.depth[p][step * kLanes], ISet(0));
+        }
+}
 
 #ifndef MORA_KERNEL_HAS_TILE_IO
 // Tile transfers between framebuffer rows and pass layout, one pixel at a time. Lanes outside the
@@ -689,6 +698,7 @@ void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int
     view.rows = y1 - y0 < 0 ? 0 : (y1 - y0 > 8 ? 8 : y1 - y0);
     const uint32_t vrsMode = job.vrsMode;
     TileBuffers buffers;
+    ClearTileBuffers(buffers);
 
     for (int32_t k = 0; k < binCount; ++k) {
         const SetupTriangle& tri = job.triangles[bin[k]];
