@@ -1,7 +1,10 @@
 // The micro-tile raster kernel, written once over a small vector vocabulary and compiled once per
 // instruction set. Each kernel_<isa>.cpp defines, inside its own namespace, kLanes (8 or 16 lanes
 // per step), kFused (whether multiply-add pairs are fused) and the vector types F (float), I (int32)
-// and M (lane mask) with their operations, and then includes this file inside that namespace.
+// and M (lane mask) with their operations (the AVX and AVX2 builds share kernel_float256.inl, the
+// SSE4.1 and AVX builds kernel_lane_loops.inl), FoldToQuadSum / FoldToQuadMax for the reductions,
+// and then includes this file inside that namespace. Four-lane work (tile corners, the last
+// reduction steps) uses SSE intrinsics directly: every build has them.
 // Nothing here may call a function outside the namespace that could be compiled with wider
 // instructions than the caller's processor has: only intrinsics and compiler builtins.
 //
