@@ -76,6 +76,8 @@ bool OpenMoraRenderer(Renderer& renderer, const std::string& path, int width, in
                        Find(renderer, m.makeCurrent, "wglMakeCurrent", error) &&
                        Find(renderer, m.deleteContext, "wglDeleteContext", error) &&
                        Find(renderer, m.swapBuffers, "wglSwapBuffers", error) && FillTable(renderer, error);
+    m.getLastFrameTimes =
+        reinterpret_cast<decltype(m.getLastFrameTimes)>(LibrarySymbol(renderer.library, "moraGetLastFrameTimes"));
     if (!found || !MakeMoraDrawable(renderer, width, height, error)) {
         CloseRenderer(renderer);
         return false;

@@ -27,6 +27,7 @@ struct MoraEntries {
     decltype(&::wglMakeCurrent) makeCurrent = nullptr;
     decltype(&::wglDeleteContext) deleteContext = nullptr;
     decltype(&::wglSwapBuffers) swapBuffers = nullptr;
+    decltype(&::moraGetLastFrameTimes) getLastFrameTimes = nullptr;  // absent in older libraries
 };
 
 // The OSMesa entries used (declared here rather than through GL/osmesa.h, whose GL types and

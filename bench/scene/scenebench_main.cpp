@@ -32,6 +32,9 @@ struct RunRecord {
     SceneTextures textures;
     std::vector<double> frameMs;
     std::vector<double> recordMs;    // time in the scene's GL calls, before the frame end
+    // MORA's own times of each measured frame end (moraGetLastFrameTimes), summed.
+    MoraFrameTimes driverTimes{};
+    uint64_t driverFrames = 0;
     uint64_t calls = 0;
     uint64_t triangles = 0;
     uint64_t framesEnded = 0;        // every frame end since the library was loaded
@@ -69,6 +72,16 @@ void DrawFrame(RunRecord& run, const Scene& scene, int frame, int width, int hei
     const Clock::time_point end = Clock::now();
     ++run.framesEnded;
     if (!measured) return;
+    MoraFrameTimes times{};
+    if (run.renderer.kind == RendererKind::Mora && run.renderer.mora.getLastFrameTimes != nullptr &&
+        run.renderer.mora.getLastFrameTimes(&times) == 1) {
+        run.driverTimes.replayNs += times.replayNs;
+        run.driverTimes.emitNs += times.emitNs;
+        run.driverTimes.renderNs += times.renderNs;
+        run.driverTimes.presentNs += times.presentNs;
+        run.driverTimes.swapNs += times.swapNs;
+        ++run.driverFrames;
+    }
     run.frameMs.push_back(Milliseconds(end - start));
     run.recordMs.push_back(Milliseconds(recorded - start));
     run.calls += gl.calls - calls;
@@ -139,6 +152,17 @@ void PrintStageSplit(const RunRecord& mora, const StageSplit& split, const char*
     std::printf("\nMORA stage split, ms per frame (mean):\n");
     std::printf("  %-52s%10.2f\n", "record (scene's GL calls, measured here)", record.meanMs);
     std::printf("  %-52s%10.2f\n", "wglSwapBuffers (measured here)", total.meanMs - record.meanMs);
+    if (mora.driverFrames > 0) {
+        const double perFrame = 1e-6 / static_cast<double>(mora.driverFrames);
+        const MoraFrameTimes& t = mora.driverTimes;
+        std::printf("  driver's own frame-end times (moraGetLastFrameTimes), %llu frames:\n",
+                    static_cast<unsigned long long>(mora.driverFrames));
+        std::printf("  %-52s%10.2f\n", "  replay (recorded calls -> packets)", static_cast<double>(t.replayNs) * perFrame);
+        std::printf("  %-52s%10.2f\n", "  emit (transform, clip, set-up)", static_cast<double>(t.emitNs) * perFrame);
+        std::printf("  %-52s%10.2f\n", "  render (clears, binning, raster)", static_cast<double>(t.renderNs) * perFrame);
+        std::printf("  %-52s%10.2f\n", "  present", static_cast<double>(t.presentNs) * perFrame);
+        std::printf("  %-52s%10.2f\n", "  whole frame end", static_cast<double>(t.swapNs) * perFrame);
+    }
     if (!split.available) {
         std::printf("  profiler split: not available (the driver's %s has no profile report)\n", kCallSummaryFile);
         return;

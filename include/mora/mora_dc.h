@@ -35,6 +35,23 @@ MORA_GLAPI int MORA_APIENTRY moraGetPresentedFrameSize(HDC hdc, int* width, int*
  * rowPitch is below width x 4. */
 MORA_GLAPI int MORA_APIENTRY moraReadPresentedFrame(HDC hdc, void* bgra, int rowPitch);
 
+/* Where the last frame ended by wglSwapBuffers spent its time, in nanoseconds, for profiling
+ * tools: replaying its recorded calls, emitting its triangles (transform, clipping, set-up),
+ * rendering them (binning and rasterization) and presenting the result; `swap` is the whole frame
+ * end. Recording the calls themselves happens before wglSwapBuffers and is not included. */
+typedef struct MoraFrameTimes {
+    unsigned long long replayNs;
+    unsigned long long emitNs;
+    unsigned long long renderNs;
+    unsigned long long presentNs;
+    unsigned long long swapNs;
+    unsigned int triangles; /* triangles emitted */
+} MoraFrameTimes;
+
+/* Fills *times with the last frame's times: 1, or 0 (nothing written) when no frame has ended
+ * yet or times is NULL. */
+MORA_GLAPI int MORA_APIENTRY moraGetLastFrameTimes(MoraFrameTimes* times);
+
 #ifdef __cplusplus
 }
 #endif

@@ -44,15 +44,21 @@ EmitOptions ReadEmitOptions() {
 
 uint32_t EmitPackets(const GlContext& ctx, uint32_t first, uint32_t last, const EmitOptions& options,
                      std::vector<SetupTriangle>& out) {
+    // Strips, fans, quads and polygons share vertices between triangles: each vertex of a packet
+    // is transformed once into this thread's scratch array (its capacity kept from frame to frame).
+    thread_local std::vector<PreparedVertex> prepared;
     const size_t before = out.size();
     const uint64_t vertexTotal = ctx.frameVertices.size();
     for (uint32_t i = first; i < last; ++i) {
         const NativePacket& packet = ctx.nativePackets[i];
         if (static_cast<uint64_t>(packet.firstVertex) + packet.vertexCount > vertexTotal) continue;
         const GlVertex* v = ctx.frameVertices.data() + packet.firstVertex;
+        if (prepared.size() < packet.vertexCount) prepared.resize(packet.vertexCount);
+        for (uint32_t k = 0; k < packet.vertexCount; ++k) prepared[k] = PrepareVertex(packet, v[k]);
         DecomposePrimitive(packet.mode, v, packet.vertexCount,
                            [&](const GlVertex& a, const GlVertex& b, const GlVertex& c) -> uint32_t {
-                               return EmitTriangle(packet, options, a, b, c, out);
+                               return EmitPreparedTriangle(packet, options, prepared[&a - v], prepared[&b - v],
+                                                           prepared[&c - v], out);
                            });
     }
     return static_cast<uint32_t>(out.size() - before);

@@ -18,4 +18,20 @@ namespace mora {
 uint32_t EmitTriangle(const NativePacket& packet, const EmitOptions& options, const GlVertex& a, const GlVertex& b,
                       const GlVertex& c, std::vector<SetupTriangle>& out);
 
+// A packet vertex transformed once for all the triangles that share it (strips, fans, quads and
+// polygons reuse vertices): its clip-space form, and its window mapping when it lies inside the
+// view volume, where it can be used without clipping.
+struct PreparedVertex {
+    ClipVertex clip;
+    WindowVertex window;
+    bool inside;  // inside all six planes of the view volume
+    bool usable;  // inside, with w > 0 and a finite window position
+};
+
+PreparedVertex PrepareVertex(const NativePacket& packet, const GlVertex& v);
+
+// EmitTriangle for prepared vertices: the same triangles, without mapping a vertex twice.
+uint32_t EmitPreparedTriangle(const NativePacket& packet, const EmitOptions& options, const PreparedVertex& a,
+                              const PreparedVertex& b, const PreparedVertex& c, std::vector<SetupTriangle>& out);
+
 }  // namespace mora

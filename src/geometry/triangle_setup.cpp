@@ -18,45 +18,26 @@ bool CullsTriangle(const NativePacket& packet, float area) {
     }
 }
 
-namespace {
-
-struct WindowVertex {
-    float x, y, z, q;
-};
-
-inline WindowVertex ToWindow(const ClipVertex& v, float vx, float vy, float width, float height,
-                             float depthNear, float depthFar) {
-    float q = 1.0f / v.w;
-    WindowVertex o;
-    o.x = (v.x * q * 0.5f + 0.5f) * width + vx;
-    o.y = (1.0f - (v.y * q * 0.5f + 0.5f)) * height + vy;
-    o.z = (depthFar - depthNear) * (v.z * q * 0.5f + 0.5f) + depthNear;
-    o.q = q;
-    return o;
+bool UsableVertex(const ClipVertex& v, const WindowVertex& window) {
+    // !(w > 0) also rejects a NaN w.
+    return v.w > 0.0f && std::isfinite(window.x) && std::isfinite(window.y) && std::isfinite(window.z) &&
+           std::isfinite(window.q);
 }
-
-inline bool Finite(const WindowVertex& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q);
-}
-
-}  // namespace
 
 uint32_t SetupFanTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
                           const ClipVertex& b, const ClipVertex& c, SetupTriangle& out) {
     // !(w > 0) also rejects a NaN w.
     if (!(a.w > 0.0f) || !(b.w > 0.0f) || !(c.w > 0.0f)) return 0;
+    const WindowVertex w0 = ToWindow(packet, a);
+    const WindowVertex w1 = ToWindow(packet, b);
+    const WindowVertex w2 = ToWindow(packet, c);
+    if (!UsableVertex(a, w0) || !UsableVertex(b, w1) || !UsableVertex(c, w2)) return 0;
+    return SetupWindowTriangle(packet, options, a, b, c, w0, w1, w2, out);
+}
 
-    const float vx = static_cast<float>(packet.viewport[0]);
-    const float vy = static_cast<float>(packet.viewport[1]);
-    const float width = static_cast<float>(packet.viewport[2]);
-    const float height = static_cast<float>(packet.viewport[3]);
-    const WindowVertex w0 = ToWindow(a, vx, vy, width, height, packet.depthNear, packet.depthFar);
-    const WindowVertex w1 = ToWindow(b, vx, vy, width, height, packet.depthNear, packet.depthFar);
-    const WindowVertex w2 = ToWindow(c, vx, vy, width, height, packet.depthNear, packet.depthFar);
-    // Non-finite values only arise from NaN/inf matrices or vertices (or a vertex at the eye);
-    // such a triangle cannot be binned or rasterized meaningfully, so it is dropped here.
-    if (!Finite(w0) || !Finite(w1) || !Finite(w2)) return 0;
-
+uint32_t SetupWindowTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
+                             const ClipVertex& b, const ClipVertex& c, const WindowVertex& w0,
+                             const WindowVertex& w1, const WindowVertex& w2, SetupTriangle& out) {
     float zmin, zmax;
     if (options.disableHiZ) {
         zmin = -1e30f;

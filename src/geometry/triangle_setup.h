@@ -27,9 +27,40 @@ inline constexpr uint32_t kCullFrontAndBack = 0x0408;
 // packet's cull state (cullEnabled, cullFace, frontFace).
 bool CullsTriangle(const NativePacket& packet, float area);
 
+// A clip-space vertex mapped to window space: pixels with y downward, depth in the depth range,
+// and q = 1 / w.
+struct WindowVertex {
+    float x, y, z, q;
+};
+
+// The viewport mapping of v (whose w must be positive for the result to mean anything).
+inline WindowVertex ToWindow(const NativePacket& packet, const ClipVertex& v) {
+    const float vx = static_cast<float>(packet.viewport[0]);
+    const float vy = static_cast<float>(packet.viewport[1]);
+    const float width = static_cast<float>(packet.viewport[2]);
+    const float height = static_cast<float>(packet.viewport[3]);
+    const float q = 1.0f / v.w;
+    WindowVertex o;
+    o.x = (v.x * q * 0.5f + 0.5f) * width + vx;
+    o.y = (1.0f - (v.y * q * 0.5f + 0.5f)) * height + vy;
+    o.z = (packet.depthFar - packet.depthNear) * (v.z * q * 0.5f + 0.5f) + packet.depthNear;
+    o.q = q;
+    return o;
+}
+
+// True when v has a positive w and a finite window position: otherwise no triangle using it is
+// set up. Non-finite values only arise from NaN/inf matrices or vertices (or a vertex at the eye).
+bool UsableVertex(const ClipVertex& v, const WindowVertex& window);
+
 // Maps (a, b, c) to window space and writes `out` unless the triangle is discarded (a w <= 0,
 // non-finite window values, or culled). Returns 1 when written, else 0.
 uint32_t SetupFanTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
                           const ClipVertex& b, const ClipVertex& c, SetupTriangle& out);
+
+// The rest of SetupFanTriangle for usable vertices already mapped to window space (w0..w2 are
+// ToWindow of a..c): depth bounds, facing cull and the write. Returns 1 when written, else 0.
+uint32_t SetupWindowTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
+                             const ClipVertex& b, const ClipVertex& c, const WindowVertex& w0,
+                             const WindowVertex& w1, const WindowVertex& w2, SetupTriangle& out);
 
 }  // namespace mora

@@ -1,10 +1,11 @@
 // The exported device-context functions of include/mora/mora_dc.h: making and destroying the
-// records an HDC names, and reading back the frames presented on one.
+// records an HDC names, reading back the frames presented on one, and the last frame's stage times.
 #include <cstdint>
 
 #include "mora/mora_dc.h"
 #include "platform/device_context.h"
 #include "wgl/context_record.h"
+#include "wgl/frame_times.h"
 
 extern "C" {
 
@@ -29,6 +30,18 @@ MORA_GLAPI int MORA_APIENTRY moraGetPresentedFrameSize(HDC hdc, int* width, int*
 
 MORA_GLAPI int MORA_APIENTRY moraReadPresentedFrame(HDC hdc, void* bgra, int rowPitch) {
     return mora::ReadPresentedFrame(hdc, bgra, rowPitch) ? 1 : 0;
+}
+
+MORA_GLAPI int MORA_APIENTRY moraGetLastFrameTimes(MoraFrameTimes* times) {
+    const mora::FrameTimes last = mora::LastFrameTimes();
+    if (times == nullptr || last.frames == 0) return 0;
+    times->replayNs = last.replayNs;
+    times->emitNs = last.emitNs;
+    times->renderNs = last.renderNs;
+    times->presentNs = last.presentNs;
+    times->swapNs = last.totalNs;
+    times->triangles = last.triangles;
+    return 1;
 }
 
 }  // extern "C"

@@ -15,10 +15,12 @@
 #include "gl/keyframe.h"
 #include "gl/pending_keyframe.h"
 #include "panel/driver_settings.h"
+#include "platform/clock.h"
 #include "render/render_frame.h"
 #include "render/tile_grid.h"
 #include "wgl/call_summary_writer.h"
 #include "wgl/diagnostics_poll.h"
+#include "wgl/frame_times.h"
 
 namespace mora {
 
@@ -103,6 +105,7 @@ void AppendFrameToCapture(int32_t frame, const CommandRecording& commands, const
 // The part of the frame end that needs the current context: close the recording, execute it,
 // render, capture, present, reset, and start the next frame's PendingKeyframe.
 void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
+    const uint64_t start = platform::PerformanceCounter();
     GlContext& gl = TheGlContext();
     PendingKeyframe& pending = ThePendingKeyframe();
     CommandRecording& active = ActiveCommandRecording();
@@ -127,14 +130,24 @@ void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
         ExecuteFrame(recording, true);
     }
 
+    const uint64_t executed = platform::PerformanceCounter();
     const int32_t cutoff = PipelineCutoff();
     if (cutoff >= kFirstRenderStage) {
         RenderFrame(ViewOfSurface(context.surface), OptionsForCutoff(cutoff, !gFrameDrawnByFlush));
     }
+    const uint64_t rendered = platform::PerformanceCounter();
     if (recordingOn && CaptureCoversFrame(frame)) {
         AppendFrameToCapture(frame, recording.commands, context.surface);
     }
     if (PresentSurface(context.surface)) NoteFramePresented(context);
+    const uint64_t presented = platform::PerformanceCounter();
+    const uint64_t frequency = platform::PerformanceFrequency();
+    FrameTimes times;
+    times.replayNs = platform::TicksToNanoseconds(gl.statistics.executeTicks, frequency);
+    times.emitNs = platform::TicksToNanoseconds(gl.statistics.emitTicks, frequency);
+    times.renderNs = platform::TicksToNanoseconds(rendered - executed, frequency);
+    times.presentNs = platform::TicksToNanoseconds(presented - rendered, frequency);
+    times.triangles = gl.statistics.emittedTriangles;
     ResetFrame();
     // The next frame starts from the state the commands left. Closed once the frame's data is
     // reset, so that the clears this frame consumed are not pending again when the next frame's
@@ -142,6 +155,8 @@ void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
     // colour of the frame before).
     ClosePendingKeyframe(pending, gl);
     handOver.GiveBack();
+    times.totalNs = platform::TicksToNanoseconds(platform::PerformanceCounter() - start, frequency);
+    NoteFrameTimes(times);
 }
 
 }  // namespace
