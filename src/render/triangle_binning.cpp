@@ -16,7 +16,10 @@ int32_t TileEnd(int32_t exclusivePixel, int shift) {
 
 }  // namespace
 
-TriangleBounds ComputeTriangleBounds(const SetupTriangle& triangle, const TileGridSize& size) {
+namespace {
+
+// The pixel box and MacroTile range of ComputeTriangleBounds, without the edge functions.
+TriangleBounds ComputeTriangleBox(const SetupTriangle& triangle, const TileGridSize& size) {
     TriangleBounds bounds;
     const float x0 = triangle.x0, x1 = triangle.x1, x2 = triangle.x2;
     const float y0 = triangle.y0, y1 = triangle.y1, y2 = triangle.y2;
@@ -36,7 +39,19 @@ TriangleBounds ComputeTriangleBounds(const SetupTriangle& triangle, const TileGr
     bounds.ymin = static_cast<int32_t>(ylo);
     bounds.xmax = static_cast<int32_t>(xhi);
     bounds.ymax = static_cast<int32_t>(yhi);
+    bounds.macroX0 = bounds.xmin >> 5;
+    bounds.macroY0 = bounds.ymin >> 5;
+    bounds.macroX1 = std::min(size.macroTilesX, TileEnd(bounds.xmax, 5));
+    bounds.macroY1 = std::min(size.macroTilesY, TileEnd(bounds.ymax, 5));
+    bounds.macroCount = static_cast<int64_t>(bounds.macroY1 - bounds.macroY0) * (bounds.macroX1 - bounds.macroX0);
+    bounds.binnable = bounds.macroX1 > bounds.macroX0 && bounds.macroY1 > bounds.macroY0;
+    return bounds;
+}
 
+// Adds the edge functions to a box from ComputeTriangleBox.
+void ComputeTriangleEdges(const SetupTriangle& triangle, TriangleBounds& bounds) {
+    const float x0 = triangle.x0, x1 = triangle.x1, x2 = triangle.x2;
+    const float y0 = triangle.y0, y1 = triangle.y1, y2 = triangle.y2;
     bounds.a[0] = y0 - y1;
     bounds.b[0] = x1 - x0;
     bounds.c[0] = -(x0 * bounds.a[0] + y0 * bounds.b[0]);
@@ -57,13 +72,13 @@ TriangleBounds ComputeTriangleBounds(const SetupTriangle& triangle, const TileGr
     } else {
         bounds.edgesValid = area2 > kDegenerateArea;
     }
+}
 
-    bounds.macroX0 = bounds.xmin >> 5;
-    bounds.macroY0 = bounds.ymin >> 5;
-    bounds.macroX1 = std::min(size.macroTilesX, TileEnd(bounds.xmax, 5));
-    bounds.macroY1 = std::min(size.macroTilesY, TileEnd(bounds.ymax, 5));
-    bounds.macroCount = static_cast<int64_t>(bounds.macroY1 - bounds.macroY0) * (bounds.macroX1 - bounds.macroX0);
-    bounds.binnable = bounds.macroX1 > bounds.macroX0 && bounds.macroY1 > bounds.macroY0;
+}  // namespace
+
+TriangleBounds ComputeTriangleBounds(const SetupTriangle& triangle, const TileGridSize& size) {
+    TriangleBounds bounds = ComputeTriangleBox(triangle, size);
+    if (bounds.xmax > bounds.xmin) ComputeTriangleEdges(triangle, bounds);
     return bounds;
 }
 
@@ -113,8 +128,18 @@ void BinIntoMacroTile(const TriangleBounds& bounds, int32_t macroX, int32_t macr
 }
 
 void BinTriangle(const SetupTriangle& triangle, uint32_t index, const WorkerBinningView& view, BinningStats& stats) {
-    const TriangleBounds bounds = ComputeTriangleBounds(triangle, view.size);
+    // The edge functions are computed once a MacroTile of this worker is met: with several
+    // workers, most small triangles lie wholly in other workers' tiles.
+    TriangleBounds bounds = ComputeTriangleBox(triangle, view.size);
     if (!bounds.binnable) return;
+    bool edgesReady = false;
+    auto binInto = [&](int32_t macroX, int32_t macroY) {
+        if (!edgesReady) {
+            ComputeTriangleEdges(triangle, bounds);
+            edgesReady = true;
+        }
+        BinIntoMacroTile(bounds, macroX, macroY, index, view, stats);
+    };
     const TileGridSize& size = view.size;
 
     if (bounds.macroCount >= static_cast<int64_t>(view.ownedCount)) {
@@ -131,7 +156,7 @@ void BinTriangle(const SetupTriangle& triangle, uint32_t index, const WorkerBinn
             const int32_t right = left + std::min(kMacroTileSize, size.width - left);
             const int32_t bottom = top + std::min(kMacroTileSize, size.height - top);
             if (bounds.xmax > left && bounds.xmin < right && bounds.ymax > top && bounds.ymin < bottom) {
-                BinIntoMacroTile(bounds, macroX, macroY, index, view, stats);
+                binInto(macroX, macroY);
             } else {
                 ++stats.macrosSkippedByBbox;
             }
@@ -148,7 +173,7 @@ void BinTriangle(const SetupTriangle& triangle, uint32_t index, const WorkerBinn
                 ++stats.macrosSkippedByOwner;
                 continue;
             }
-            BinIntoMacroTile(bounds, macroX, macroY, index, view, stats);
+            binInto(macroX, macroY);
         }
     }
 }
