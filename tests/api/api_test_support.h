@@ -26,9 +26,7 @@ struct CounterSnapshot {
 
 inline CounterSnapshot SnapshotCounters() {
     CounterSnapshot snapshot;
-    for (std::size_t row = 0; row < kEntryCount; ++row) {
-        snapshot.calls[row] = Entries().rows[row].calls.load();
-    }
+    for (std::size_t row = 0; row < kEntryCount; ++row) snapshot.calls[row] = Entries().rows[row].calls.load();
     return snapshot;
 }
 
@@ -40,9 +38,7 @@ inline uint64_t CallsSince(const CounterSnapshot& before, EntryId id) {
 inline std::vector<uint32_t> StreamWords() {
     const CommandStream& stream = ActiveCommandRecording().stream;
     std::vector<uint32_t> words(static_cast<std::size_t>(CommandBufferSize(stream)) / 4);
-    if (!words.empty()) {
-        std::memcpy(words.data(), stream.begin, words.size() * 4);
-    }
+    if (!words.empty()) std::memcpy(words.data(), stream.begin, words.size() * 4);
     return words;
 }
 

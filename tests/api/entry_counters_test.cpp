@@ -51,9 +51,7 @@ TEST_F(EntryCounters, LiveThreadsEachOwnABlockAndTheSumsAreExact) {
     EXPECT_EQ(CallsSince(before, EntryId::glFlush), uint64_t{kThreads} * kCalls);
     EXPECT_EQ(CallsSince(before, EntryId::glRectf), uint64_t{kThreads} * kCalls);
     release.count_down();
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
+    for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(CallsSince(before, EntryId::glFlush), uint64_t{kThreads} * kCalls) << "exits lose nothing";
 }
 
@@ -61,9 +59,7 @@ TEST_F(EntryCounters, CountsOutliveTheirThreadAndItsBlockIsReused) {
     glFlush();  // the test thread holds its block throughout
     const CounterSnapshot before = SnapshotCounters();
     std::thread first([] {
-        for (int i = 0; i < 1000; ++i) {
-            glNormal3f(0.0f, 0.0f, 1.0f);
-        }
+        for (int i = 0; i < 1000; ++i) glNormal3f(0.0f, 0.0f, 1.0f);
     });
     first.join();
     EXPECT_EQ(CallsSince(before, EntryId::glNormal3f), 1000u);
@@ -73,9 +69,7 @@ TEST_F(EntryCounters, CountsOutliveTheirThreadAndItsBlockIsReused) {
     // and the counts left in the block are counted on from, not reset.
     for (int round = 0; round < 5; ++round) {
         std::thread next([] {
-            for (int i = 0; i < 300; ++i) {
-                glNormal3f(0.0f, 0.0f, 1.0f);
-            }
+            for (int i = 0; i < 300; ++i) glNormal3f(0.0f, 0.0f, 1.0f);
         });
         next.join();
     }
@@ -90,9 +84,7 @@ TEST_F(EntryCounters, CountsOutliveTheirThreadAndItsBlockIsReused) {
 struct FlushAtThreadExit {
     bool armed = false;
     ~FlushAtThreadExit() {
-        if (armed) {
-            glFlush();
-        }
+        if (armed) glFlush();
     }
 };
 
@@ -117,9 +109,7 @@ TEST_F(EntryCounters, CallsDuringThreadTeardownStillCount) {
     // A late call that claimed a block would hold it for good, and a long enough run of such
     // threads would then have to add blocks to the list.
     const std::size_t blocks = EntryCounterBlockCount();
-    for (int i = 0; i < 64; ++i) {
-        RunThreadWithLateFlush();
-    }
+    for (int i = 0; i < 64; ++i) RunThreadWithLateFlush();
     EXPECT_EQ(EntryCounterBlockCount(), blocks);
     EXPECT_EQ(CallsSince(before, EntryId::glFlush), 2u + 64u * 2u);
 }
@@ -141,14 +131,10 @@ TEST_F(EntryCounters, ReaderBesideWritersSeesCountsOnlyGrow) {
     std::vector<std::thread> writers;
     for (int w = 0; w < kWriters; ++w) {
         writers.emplace_back([] {
-            for (int i = 0; i < kCalls; ++i) {
-                glFinish();
-            }
+            for (int i = 0; i < kCalls; ++i) glFinish();
         });
     }
-    for (std::thread& writer : writers) {
-        writer.join();
-    }
+    for (std::thread& writer : writers) writer.join();
     done.store(true, std::memory_order_release);
     reader.join();
     EXPECT_EQ(decreases, 0u);

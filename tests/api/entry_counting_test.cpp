@@ -31,9 +31,7 @@ TEST_F(EntryCounting, EveryGlEntryCountsOnceOnItsOwnRow) {
         uint64_t expected = row < kGlEntryCount ? 1 : 0;
         // glTexEnvf and glTexParameterf run the integer entry's frame again; glTexEnviv does not
         // with a null pointer.
-        if (id == EntryId::glTexEnvi || id == EntryId::glTexParameteri) {
-            expected = 2;
-        }
+        if (id == EntryId::glTexEnvi || id == EntryId::glTexParameteri) expected = 2;
         EXPECT_EQ(CallsSince(before, id), expected) << EntryName(id);
     }
 }

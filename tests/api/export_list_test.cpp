@@ -33,9 +33,7 @@ struct ListRow {
 };
 
 std::filesystem::path SourceDir() {
-    if (const char* dir = std::getenv("MORA_TEST_SOURCE_DIR"); dir != nullptr && *dir != '\0') {
-        return dir;
-    }
+    if (const char* dir = std::getenv("MORA_TEST_SOURCE_DIR"); dir != nullptr && *dir != '\0') return dir;
     return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
 }
 
@@ -49,9 +47,7 @@ std::string ReadText(const std::filesystem::path& path) {
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
@@ -60,14 +56,10 @@ std::vector<ListRow> ReadExportList() {
         R"re(^(MORA_GL_IMPLEMENTED|MORA_GL_FIXED|MORA_GL_COUNTED|MORA_WGL)\((\w+), ([^(]*?), \((.*?)\), \((.*?)\), (\d+), "(.*)"\)$)re");
     std::vector<ListRow> rows;
     for (const std::string& line : Lines(ReadText(SourceDir() / "src/api/entry_list.inc"))) {
-        if (line.rfind("MORA_", 0) != 0 || line.find('(') == std::string::npos) {
-            continue;
-        }
+        if (line.rfind("MORA_", 0) != 0 || line.find('(') == std::string::npos) continue;
         std::smatch m;
         EXPECT_TRUE(std::regex_match(line, m, kRow)) << "row not understood: " << line;
-        if (m.empty()) {
-            continue;
-        }
+        if (m.empty()) continue;
         rows.push_back({m[1], m[2], m[3], m[4], std::stoi(m[6]), m[7]});
     }
     return rows;
@@ -75,9 +67,7 @@ std::vector<ListRow> ReadExportList() {
 
 // 4 bytes per argument, 8 per double, as the stdcall decoration counts them.
 int ArgumentBytes(const std::string& params) {
-    if (params.empty()) {
-        return 0;
-    }
+    if (params.empty()) return 0;
     int bytes = 0;
     std::istringstream in(params);
     for (std::string param; std::getline(in, param, ',');) {
@@ -138,18 +128,14 @@ std::vector<std::string> ExtraExports() {
     std::vector<std::filesystem::path> headers;
     for (const auto& file : std::filesystem::directory_iterator(SourceDir() / "include/mora")) {
         const std::string name = file.path().filename().string();
-        if (file.path().extension() == ".h" && name != "gl.h" && name != "wgl.h") {
-            headers.push_back(file.path());
-        }
+        if (file.path().extension() == ".h" && name != "gl.h" && name != "wgl.h") headers.push_back(file.path());
     }
     std::sort(headers.begin(), headers.end());
     std::vector<std::string> names;
     for (const auto& header : headers) {
         for (const std::string& line : Lines(ReadText(header))) {
             std::smatch m;
-            if (std::regex_match(line, m, kPrototype)) {
-                names.push_back(m[1]);
-            }
+            if (std::regex_match(line, m, kPrototype)) names.push_back(m[1]);
         }
     }
     return names;
@@ -165,9 +151,7 @@ TEST_F(ExportList, VersionScriptExportsTheStandardNamesInRowOrder) {
     ASSERT_NE(local + 1, lines.end());
     EXPECT_EQ(*(local + 1), "    *;");
     std::vector<std::string> exported;
-    for (auto it = global + 1; it != local; ++it) {
-        exported.push_back(*it);
-    }
+    for (auto it = global + 1; it != local; ++it) exported.push_back(*it);
     const std::vector<std::string> extra = ExtraExports();
     // The WGL names are exported once src/wgl defines them (tools/gen_exports.py --with-wgl).
     const std::size_t entries = exported.size() - std::min(exported.size(), extra.size());
@@ -203,9 +187,7 @@ void ExpectHeaderDeclares(const std::filesystem::path& header, const std::vector
     std::size_t next = 0;
     for (const std::string& line : Lines(ReadText(header))) {
         std::smatch m;
-        if (!std::regex_match(line, m, kPrototype)) {
-            continue;
-        }
+        if (!std::regex_match(line, m, kPrototype)) continue;
         ASSERT_LT(next, wanted.size()) << "extra declaration: " << line;
         const ListRow& row = wanted[next++];
         EXPECT_EQ(m[2].str(), row.standard());

@@ -152,24 +152,13 @@ TEST_F(Recording, StateEntriesRecordTheirPayloadAndApply) {
                                     0x00140026, Bits(0.0f), Bits(0.5f), Bits(1.0f), Bits(2.0f),       //
                                     0x00080028, 0x4100}));
     const GlContext& ctx = TheGlContext();
-    EXPECT_TRUE(ctx.blendEnabled);
-    EXPECT_FALSE(ctx.cullEnabled);
-    EXPECT_EQ(ctx.blendSrc, 0x0302u);
-    EXPECT_EQ(ctx.blendDst, 0x0303u);
-    EXPECT_EQ(ctx.alphaFunc, 0x0204u);
-    EXPECT_EQ(ctx.alphaRef, 0.5f);
-    EXPECT_EQ(ctx.depthFunc, 0x0203u);
-    EXPECT_TRUE(ctx.depthMask);
-    EXPECT_EQ(ctx.cullFace, 0x0404u);
-    EXPECT_EQ(ctx.frontFace, 0x0901u);
-    EXPECT_EQ(ctx.depthNear, 0.25f);
-    EXPECT_EQ(ctx.depthFar, 0.75f);
-    EXPECT_EQ(ctx.clearDepth, 0.5f);
-    EXPECT_EQ(ctx.clearColour, 0xFF0080FFu);
-    EXPECT_TRUE(ctx.colourClearPending);
-    EXPECT_EQ(ctx.colourClearValue, 0xFF0080FFu);
-    EXPECT_TRUE(ctx.depthClearPending);
-    EXPECT_EQ(ctx.depthClearValue, 0.5f);
+    EXPECT_TRUE(ctx.blendEnabled && !ctx.cullEnabled && ctx.depthMask);
+    EXPECT_TRUE(ctx.colourClearPending && ctx.depthClearPending);
+    EXPECT_EQ((std::vector<uint32_t>{ctx.blendSrc, ctx.blendDst, ctx.alphaFunc, ctx.depthFunc, ctx.cullFace,
+                                     ctx.frontFace, ctx.clearColour, ctx.colourClearValue}),
+              (std::vector<uint32_t>{0x0302, 0x0303, 0x0204, 0x0203, 0x0404, 0x0901, 0xFF0080FFu, 0xFF0080FFu}));
+    EXPECT_EQ((std::vector<float>{ctx.alphaRef, ctx.depthNear, ctx.depthFar, ctx.clearDepth, ctx.depthClearValue}),
+              (std::vector<float>{0.5f, 0.25f, 0.75f, 0.5f, 0.5f}));
     EXPECT_EQ(glIsEnabled(GL_BLEND), GL_TRUE);
     EXPECT_EQ(glIsEnabled(GL_CULL_FACE), GL_FALSE);
     EXPECT_EQ(glIsEnabled(GL_LIGHTING), GL_FALSE);
@@ -209,13 +198,9 @@ TEST_F(Recording, MatrixEntriesRecordFloatsAndChangeTheCurrentMatrix) {
                       0x00140007, Bits(90.0f), Bits(0.0f), Bits(0.0f), Bits(1.0f),
                       0x00100008, Bits(2.0f), Bits(2.0f), Bits(2.0f),
                       0x00040005, 0x00440002};
-    for (float f : identity) {
-        expected.push_back(Bits(f));
-    }
+    for (float f : identity) expected.push_back(Bits(f));
     expected.push_back(0x00440003);
-    for (float f : identity) {
-        expected.push_back(Bits(f));
-    }
+    for (float f : identity) expected.push_back(Bits(f));
     const Words frustum = {0x001C000A, Bits(-1.0f), Bits(1.0f), Bits(-1.0f), Bits(1.0f), Bits(1.0f),
                            Bits(std::numeric_limits<float>::infinity())};
     expected.insert(expected.end(), frustum.begin(), frustum.end());
@@ -223,7 +208,7 @@ TEST_F(Recording, MatrixEntriesRecordFloatsAndChangeTheCurrentMatrix) {
     glLoadIdentity();
 }
 
-TEST_F(Recording, TexEnvfForwardsToTexEnviWithTheTruncatedParameter) {
+TEST_F(Recording, FloatFormsForwardToTheIntegerEntriesWithTheTruncatedParameter) {
     const CounterSnapshot before = SnapshotCounters();
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, 8448.7f);
     EXPECT_EQ(CallsSince(before, EntryId::glTexEnvf), 1u);
@@ -249,10 +234,9 @@ TEST_F(Recording, TexEnvfForwardsToTexEnviWithTheTruncatedParameter) {
                                     0x00100015, 0x2300, 0x1234, 0x7FFFFFFF,  //
                                     0x00100015, 0x2300, 0x1234, static_cast<uint32_t>(-2)}));
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-}
 
-TEST_F(Recording, TexParameterfForwardsToTexParameteri) {
-    const CounterSnapshot before = SnapshotCounters();
+    // glTexParameterf forwards to glTexParameteri the same way.
+    EmptyCommandBuffer(ActiveCommandRecording().stream);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, 9728.9f);
     EXPECT_EQ(CallsSince(before, EntryId::glTexParameterf), 1u);
     EXPECT_EQ(CallsSince(before, EntryId::glTexParameteri), 1u);

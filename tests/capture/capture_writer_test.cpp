@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "capture/capture_format.h"
 #include "capture/capture_reader.h"
@@ -72,21 +73,15 @@ TEST(CaptureWriter, WritesHeaderTablesAndBlobsAtTheirOffsets) {
     std::vector<uint8_t> bytes = test::ReadBytes(path);  // everything is on disk before any frame
 
     EXPECT_EQ(std::memcmp(bytes.data(), "MRCFCAPT", 8), 0);
-    EXPECT_EQ(U32(bytes, 8), 4u);
-    EXPECT_EQ(U32(bytes, 12), 0x3925DC0Fu);
-    EXPECT_EQ(U32(bytes, 16), 0xFFFFFFFFu);
-    EXPECT_EQ(U32(bytes, 20), 0u);
-    EXPECT_EQ(U32(bytes, 24), 640u);
-    EXPECT_EQ(U32(bytes, 28), 480u);
-    EXPECT_EQ(U64(bytes, 32), 96u);
-    EXPECT_EQ(U64(bytes, 40), 96u + 6376u);
-    EXPECT_EQ(U32(bytes, 48), 5u);
-    EXPECT_EQ(U32(bytes, 52), 3u);
+    // Version, layout hash, frame count (unfinished), reserved, width, height, snapshot offset, texture
+    // table offset, slot count, blob count, blob table offset, payload offset, frames offset.
     const uint64_t blobTable = 96 + 6376 + 364 * 5;
-    EXPECT_EQ(U64(bytes, 56), blobTable);
-    EXPECT_EQ(U64(bytes, 64), blobTable + 24 * 3);
     const uint64_t payloadBytes = (18 + 21 + 18) * 4;
-    EXPECT_EQ(U64(bytes, 72), blobTable + 24 * 3 + payloadBytes);
+    EXPECT_EQ((std::vector<uint64_t>{U32(bytes, 8), U32(bytes, 12), U32(bytes, 16), U32(bytes, 20), U32(bytes, 24),
+                                     U32(bytes, 28), U64(bytes, 32), U64(bytes, 40), U32(bytes, 48), U32(bytes, 52),
+                                     U64(bytes, 56), U64(bytes, 64), U64(bytes, 72)}),
+              (std::vector<uint64_t>{4, 0x3925DC0Fu, 0xFFFFFFFFu, 0, 640, 480, 96, 96 + 6376, 5, 3, blobTable,
+                                     blobTable + 24 * 3, blobTable + 24 * 3 + payloadBytes}));
     for (uint64_t at = 80; at < 96; ++at) EXPECT_EQ(bytes[at], 0) << at;
     EXPECT_EQ(bytes.size(), U64(bytes, 72));
     EXPECT_EQ(std::memcmp(bytes.data() + 96, snapshot.bytes, 6376), 0);
@@ -110,10 +105,11 @@ TEST(CaptureWriter, WritesHeaderTablesAndBlobsAtTheirOffsets) {
     for (uint32_t b = 0; b < 3; ++b) {
         const std::vector<uint32_t>& texels = blobSource[b]->texels;
         const uint64_t size = texels.size() * 4;
-        EXPECT_EQ(U32(bytes, blobTable + 24 * b), 1u);
-        EXPECT_EQ(U32(bytes, blobTable + 24 * b + 4), Crc32(texels.data(), size));
-        EXPECT_EQ(U64(bytes, blobTable + 24 * b + 8), size);
-        EXPECT_EQ(U64(bytes, blobTable + 24 * b + 16), payload);
+        const uint64_t record = blobTable + 24 * b;  // kind, CRC-32, size, payload offset
+        EXPECT_EQ((std::vector<uint64_t>{U32(bytes, record), U32(bytes, record + 4), U64(bytes, record + 8),
+                                         U64(bytes, record + 16)}),
+                  (std::vector<uint64_t>{1, Crc32(texels.data(), size), size, payload}))
+            << b;
         EXPECT_EQ(std::memcmp(bytes.data() + payload, texels.data(), size), 0) << b;
         payload += size;
     }

@@ -1,12 +1,10 @@
-// The synthetic scene's content, checked without a renderer: the same seed and frame give the same
-// GL calls; surfaces face the side they are seen from (culling would otherwise remove the world);
-// lightmap coordinates never reach a page's border; the camera only passes walls through
-// doorways and never enters a crate; and a frame carries the load and the features the benchmark
-// and the comparisons rely on.
+// The synthetic scene's content, checked without a renderer, as far as the benchmark's figures rest
+// on it: the same seed and frame give the same GL calls; surfaces face the side they are seen from
+// (culling would otherwise remove the world); and a frame carries the load and the features the
+// benchmark and the comparisons rely on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <set>
 #include <utility>
@@ -50,10 +48,11 @@ std::vector<Box> CrateBoxes(const World& world, const Room& room) {
             const WorldPrimitive& p = world.primitives[batch.firstPrimitive + i];
             if (p.mode != GL_TRIANGLE_FAN) continue;
             if (faces++ % 5 == 0) boxes.push_back(Box{});
+            Box& box = boxes.back();
             for (uint32_t v = 0; v < p.vertexCount; ++v) {
                 const Vec3 q = PositionOf(world.vertices[p.firstVertex + v]);
-                boxes.back().lo = {std::min(boxes.back().lo.x, q.x), std::min(boxes.back().lo.y, q.y), std::min(boxes.back().lo.z, q.z)};
-                boxes.back().hi = {std::max(boxes.back().hi.x, q.x), std::max(boxes.back().hi.y, q.y), std::max(boxes.back().hi.z, q.z)};
+                box.lo = {std::min(box.lo.x, q.x), std::min(box.lo.y, q.y), std::min(box.lo.z, q.z)};
+                box.hi = {std::max(box.hi.x, q.x), std::max(box.hi.y, q.y), std::max(box.hi.z, q.z)};
             }
         }
     }
@@ -114,47 +113,6 @@ TEST(World, RoomSurfacesFaceInwardAndCratesOutward) {
     }
 }
 
-TEST(World, LightmapCoordinatesStayAtLeastATexelInsideTheirPage) {
-    const World& world = DefaultScene().world;
-    const float page = static_cast<float>(kLightmapPageSize);
-    for (const WorldVertex& v : world.vertices) {
-        ASSERT_GE(v.ls * page, 1.5f - 1e-3f);
-        ASSERT_LE(v.ls * page, page - 1.5f + 1e-3f);
-        ASSERT_GE(v.lt * page, 1.5f - 1e-3f);
-        ASSERT_LE(v.lt * page, page - 1.5f + 1e-3f);
-    }
-}
-
-TEST(CameraLoop, CrossesWallsOnlyThroughDoorwaysAndMissesCrates) {
-    const World& world = DefaultScene().world;
-    const int loopFrames = static_cast<int>(world.cameraLoop.size()) * kFramesPerLoopPoint;
-    const float doorLo = kRoomSize * 0.5f - kPatchSize;   // the doorway spans the middle two patches
-    const float doorHi = kRoomSize * 0.5f + kPatchSize;
-    const float margin = 24.0f;
-    for (int frame = 0; frame < loopFrames; ++frame) {
-        const Vec3 p = CameraAtFrame(world, frame).position;
-        const int rx = static_cast<int>(std::floor(p.x / kRoomSize));
-        const int rz = static_cast<int>(std::floor(p.z / kRoomSize));
-        ASSERT_TRUE(rx >= 0 && rz >= 0 && rx < world.roomsX && rz < world.roomsZ) << "frame " << frame << " outside the level";
-        const float lx = p.x - kRoomSize * static_cast<float>(rx);
-        const float lz = p.z - kRoomSize * static_cast<float>(rz);
-        const bool nearWallX = lx < margin || lx > kRoomSize - margin;
-        const bool nearWallZ = lz < margin || lz > kRoomSize - margin;
-        if (nearWallX) {
-            EXPECT_TRUE(lz > doorLo + 8.0f && lz < doorHi - 8.0f) << "frame " << frame << " grazes a wall";
-        }
-        if (nearWallZ) {
-            EXPECT_TRUE(lx > doorLo + 8.0f && lx < doorHi - 8.0f) << "frame " << frame << " grazes a wall";
-        }
-        EXPECT_GT(p.y, 16.0f);
-        EXPECT_LT(p.y, kDoorHeight - 16.0f);
-        for (const Box& box : CrateBoxes(world, world.rooms[static_cast<std::size_t>(rz * world.roomsX + rx)])) {
-            const bool inside = p.x > box.lo.x - 16.0f && p.x < box.hi.x + 16.0f && p.z > box.lo.z - 16.0f && p.z < box.hi.z + 16.0f;
-            EXPECT_FALSE(inside) << "frame " << frame << " runs into a crate";
-        }
-    }
-}
-
 TEST(SceneFrame, SameFrameGivesTheSameCallsAnotherFrameOthers) {
     const Scene& scene = DefaultScene();
     SceneGl first = RecordingGl();
@@ -197,16 +155,6 @@ TEST(SceneFrame, CarriesTheIntendedLoadAndFeatures) {
     EXPECT_TRUE(blends.count({GL_ZERO, GL_SRC_COLOR}));
     EXPECT_TRUE(blends.count({GL_ONE, GL_ONE}));
     EXPECT_TRUE(blends.count({GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}));
-}
-
-TEST(Effects, FlashComesNowAndThenAndFades) {
-    EXPECT_FLOAT_EQ(FlashStrength(0), 1.0f);
-    EXPECT_GT(FlashStrength(11), 0.0f);
-    EXPECT_LT(FlashStrength(11), FlashStrength(5));
-    EXPECT_EQ(FlashStrength(12), 0.0f);
-    EXPECT_EQ(FlashStrength(149), 0.0f);
-    EXPECT_FLOAT_EQ(FlashStrength(150), 1.0f);
-    EXPECT_EQ(FlashStrength(-1), 0.0f);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The pieces of the scene tools that need no renderer: the mip chain rule that must match MORA's,
-// triangle counting, the GL table, image agreement metrics, timing summaries, reading MORA's call
-// summary, the benchmark's command line and the renderers' environment.
+// The pieces of the scene tools that need no renderer and that the benchmark's figures rest on:
+// the mip chain rule that must match MORA's, triangle counting, the GL table, image agreement
+// metrics, timing summaries, reading MORA's call summary, the command line and the renderers'
+// environment.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,25 +24,19 @@ namespace {
 
 using namespace mora::scene;
 
-// --- Mip chain --------------------------------------------------------------------------------
-
 TEST(MipChain, OddSizesHalveAndRoundLikeTheDriver) {
     TextureImage base = MakeImage(5, 3);
     // Red channel of the 2x2 block under level-1 texel (1, 0): 1 + 2 + 2 + 2 = 7; the driver's
     // rule gives (7 + 2) >> 2 = 2 where truncating would give 1.
     Texel(base, 2, 0)[0] = 1;
-    Texel(base, 3, 0)[0] = 2;
-    Texel(base, 2, 1)[0] = 2;
-    Texel(base, 3, 1)[0] = 2;
+    Texel(base, 3, 0)[0] = Texel(base, 2, 1)[0] = Texel(base, 3, 1)[0] = 2;
     Texel(base, 4, 0)[1] = 200;   // column 4 of a 5-wide level has no partner below 2 x 2: unused
     Texel(base, 0, 0)[2] = 100;
     Texel(base, 1, 0)[2] = 51;
     const std::vector<TextureImage> chain = BuildMipChain(base);
     ASSERT_EQ(chain.size(), 3u);
-    EXPECT_EQ(chain[1].width, 2);
-    EXPECT_EQ(chain[1].height, 1);
-    EXPECT_EQ(chain[2].width, 1);
-    EXPECT_EQ(chain[2].height, 1);
+    EXPECT_EQ((std::vector<int>{chain[1].width, chain[1].height, chain[2].width, chain[2].height}),
+              (std::vector<int>{2, 1, 1, 1}));
     EXPECT_EQ(Texel(chain[1], 1, 0)[0], 2);
     EXPECT_EQ(Texel(chain[1], 1, 0)[1], 0);
     EXPECT_EQ(Texel(chain[1], 0, 0)[2], (100 + 51 + 0 + 0 + 2) >> 2);
@@ -49,49 +44,42 @@ TEST(MipChain, OddSizesHalveAndRoundLikeTheDriver) {
     const int a = Texel(chain[1], 0, 0)[2];
     const int b = Texel(chain[1], 1, 0)[2];
     EXPECT_EQ(Texel(chain[2], 0, 0)[2], (a + b + a + b + 2) >> 2);
-}
-
-TEST(MipChain, LevelCountsReachOneByOne) {
+    // Level counts reach 1 x 1 on both axes.
     EXPECT_EQ(BuildMipChain(MakeImage(1, 1)).size(), 1u);
     EXPECT_EQ(BuildMipChain(MakeImage(64, 64)).size(), 7u);
     const std::vector<TextureImage> tall = BuildMipChain(MakeImage(1, 8));
-    ASSERT_EQ(tall.size(), 4u);
-    EXPECT_EQ(tall[3].width, 1);
-    EXPECT_EQ(tall[3].height, 1);
+    EXPECT_EQ(tall.size(), 4u);
+    EXPECT_EQ(tall.back().width + tall.back().height, 2);
 }
 
 TEST(UploadTexture, TrilinearUploadsEveryLevelOthersOnlyLevelZero) {
     SceneGl gl = RecordingGl();
     const GLuint trilinear = UploadTexture(gl, MakeImage(16, 4), TextureFilter::Trilinear, GL_REPEAT);
     const GLuint nearest = UploadTexture(gl, MakeImage(16, 4), TextureFilter::Nearest, GL_CLAMP);
+    ASSERT_NE(trilinear, nearest);
+    const TexImageCall expected[6] = {{trilinear, 0, 16, 4}, {trilinear, 1, 8, 2}, {trilinear, 2, 4, 1},
+                                      {trilinear, 3, 2, 1},  {trilinear, 4, 1, 1}, {nearest, 0, 16, 4}};
     const std::vector<TexImageCall>& calls = Recorded().texImages;
     ASSERT_EQ(calls.size(), 6u);
-    const GLsizei expected[5][2] = {{16, 4}, {8, 2}, {4, 1}, {2, 1}, {1, 1}};
-    for (int level = 0; level < 5; ++level) {
-        EXPECT_EQ(calls[static_cast<std::size_t>(level)].texture, trilinear);
-        EXPECT_EQ(calls[static_cast<std::size_t>(level)].level, level);
-        EXPECT_EQ(calls[static_cast<std::size_t>(level)].width, expected[level][0]);
-        EXPECT_EQ(calls[static_cast<std::size_t>(level)].height, expected[level][1]);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_TRUE(calls[i].texture == expected[i].texture && calls[i].level == expected[i].level &&
+                    calls[i].width == expected[i].width && calls[i].height == expected[i].height)
+            << "call " << i << ": texture " << calls[i].texture << " level " << calls[i].level << " "
+            << calls[i].width << "x" << calls[i].height;
     }
-    EXPECT_EQ(calls[5].texture, nearest);
-    EXPECT_EQ(calls[5].level, 0);
-    EXPECT_NE(trilinear, nearest);
 }
 
-// --- GL table and counting --------------------------------------------------------------------
-
 TEST(TrianglesSubmitted, FollowsTheDecompositionOfEachMode) {
-    EXPECT_EQ(TrianglesSubmitted(GL_TRIANGLES, 7), 2u);
-    EXPECT_EQ(TrianglesSubmitted(GL_TRIANGLE_STRIP, 4), 2u);
-    EXPECT_EQ(TrianglesSubmitted(GL_TRIANGLE_FAN, 6), 4u);
-    EXPECT_EQ(TrianglesSubmitted(GL_POLYGON, 5), 3u);
-    EXPECT_EQ(TrianglesSubmitted(GL_QUADS, 3), 0u);
-    EXPECT_EQ(TrianglesSubmitted(GL_QUADS, 9), 4u);
-    EXPECT_EQ(TrianglesSubmitted(GL_QUAD_STRIP, 6), 4u);
-    EXPECT_EQ(TrianglesSubmitted(GL_QUAD_STRIP, 3), 0u);
-    EXPECT_EQ(TrianglesSubmitted(GL_TRIANGLE_FAN, 2), 0u);
-    EXPECT_EQ(TrianglesSubmitted(GL_LINES, 4), 0u);
-    EXPECT_EQ(TrianglesSubmitted(GL_POINTS, 9), 0u);
+    const struct {
+        GLenum mode;
+        int vertices;
+        uint64_t triangles;
+    } cases[] = {{GL_TRIANGLES, 7, 2},  {GL_TRIANGLE_STRIP, 4, 2}, {GL_TRIANGLE_FAN, 6, 4}, {GL_POLYGON, 5, 3},
+                 {GL_QUADS, 3, 0},      {GL_QUADS, 9, 4},          {GL_QUAD_STRIP, 6, 4},   {GL_QUAD_STRIP, 3, 0},
+                 {GL_TRIANGLE_FAN, 2, 0}, {GL_LINES, 4, 0},        {GL_POINTS, 9, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(TrianglesSubmitted(c.mode, c.vertices), c.triangles) << "mode " << c.mode << " x " << c.vertices;
+    }
 }
 
 TEST(SceneGl, CountsEveryCallAndTheTrianglesOfEachPrimitive) {
@@ -112,33 +100,28 @@ TEST(SceneGl, CountsEveryCallAndTheTrianglesOfEachPrimitive) {
     EXPECT_EQ(gl.triangles, 4u + 3u);
 }
 
-const char kAbsentEntry[] = "glTexEnvfv";
 char gDummyEntry;
-
-void* ResolveAllButOne(void*, const char* symbol) { return std::string(symbol) == kAbsentEntry ? nullptr : &gDummyEntry; }
+void* ResolveAllButTexEnvfv(void*, const char* symbol) {
+    return std::string(symbol) == "glTexEnvfv" ? nullptr : &gDummyEntry;
+}
 void* ResolveAll(void*, const char*) { return &gDummyEntry; }
 
 TEST(FillGlTable, NamesTheFirstMissingEntry) {
     GlTable table;
     std::string missing;
-    EXPECT_FALSE(FillGlTable(table, &ResolveAllButOne, nullptr, &missing));
-    EXPECT_EQ(missing, kAbsentEntry);
+    EXPECT_FALSE(FillGlTable(table, &ResolveAllButTexEnvfv, nullptr, &missing));
+    EXPECT_EQ(missing, "glTexEnvfv");
     EXPECT_EQ(table.TexEnvfv, nullptr);
-    EXPECT_NE(table.Begin, nullptr);
     GlTable complete;
     EXPECT_TRUE(FillGlTable(complete, &ResolveAll, nullptr, nullptr));
     EXPECT_NE(complete.Finish, nullptr);
     EXPECT_NE(complete.TexImage2D, nullptr);
 }
 
-// --- Image agreement --------------------------------------------------------------------------
-
 TEST(CompareImages, CountsPixelsAboveEightLevelsOnColourOnly) {
-    const int w = 4;
-    const int h = 2;
     std::vector<uint32_t> a(8, 0xFF404040u);
     std::vector<uint32_t> b = a;
-    ImageDifference same = CompareImages(a, b, w, h);
+    const ImageDifference same = CompareImages(a, b, 4, 2);
     EXPECT_EQ(same.maxChannelDifference, 0);
     EXPECT_TRUE(std::isinf(same.psnr));
     EXPECT_EQ(same.pixelsOver8, 0u);
@@ -147,7 +130,7 @@ TEST(CompareImages, CountsPixelsAboveEightLevelsOnColourOnly) {
     b[2] = 0xFF494040u;   // red +9: above
     b[3] = 0x00404040u;   // alpha only: ignored
     b[6] = 0xFF403740u;   // green -9: above, the first largest in row order is pixel 2
-    const ImageDifference d = CompareImages(a, b, w, h);
+    const ImageDifference d = CompareImages(a, b, 4, 2);
     EXPECT_EQ(d.maxChannelDifference, 9);
     EXPECT_EQ(d.pixelsOver8, 2u);
     EXPECT_DOUBLE_EQ(d.shareOver8, 2.0 / 8.0);
@@ -155,25 +138,13 @@ TEST(CompareImages, CountsPixelsAboveEightLevelsOnColourOnly) {
     EXPECT_EQ(d.worstY, 0);
     // Mean square over 8 pixels x 3 channels: (64 + 81 + 81) / 24.
     EXPECT_NEAR(d.psnr, 10.0 * std::log10(255.0 * 255.0 * 24.0 / 226.0), 1e-9);
-}
 
-TEST(CompareImages, MismatchedSizesCountAsCompletelyDifferent) {
-    const std::vector<uint32_t> a(6, 0u);
-    const std::vector<uint32_t> b(5, 0u);
-    const ImageDifference d = CompareImages(a, b, 3, 2);
-    EXPECT_EQ(d.maxChannelDifference, 255);
-    EXPECT_DOUBLE_EQ(d.shareOver8, 1.0);
+    // Mismatched sizes count as completely different.
+    const ImageDifference mismatch = CompareImages(std::vector<uint32_t>(6, 0u), std::vector<uint32_t>(5, 0u), 3, 2);
+    EXPECT_EQ(mismatch.maxChannelDifference, 255);
+    EXPECT_DOUBLE_EQ(mismatch.shareOver8, 1.0);
     EXPECT_EQ(CompareImages({}, {}, 0, 0).maxChannelDifference, 255);
 }
-
-TEST(DifferenceImage, ScalesEachChannelAndSaturates) {
-    const std::vector<uint32_t> d = DifferenceImage({0xFF102030u, 0x00000000u}, {0x00122000u, 0x00FF0001u});
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(d[0], 0xFF0800C0u);   // red 2 x 4, green 0, blue 48 x 4; alpha opaque
-    EXPECT_EQ(d[1], 0xFFFF0004u);   // red 255 x 4 saturates
-}
-
-// --- Timing -----------------------------------------------------------------------------------
 
 TEST(SummarizeTimes, MedianPercentileAndMean) {
     EXPECT_DOUBLE_EQ(SummarizeTimes({3.0, 1.0, 2.0}).medianMs, 2.0);
@@ -188,12 +159,8 @@ TEST(SummarizeTimes, MedianPercentileAndMean) {
     for (int i = 1; i <= 100; ++i) hundred.push_back(i);
     EXPECT_DOUBLE_EQ(SummarizeTimes(hundred).p95Ms, 95.0);
     EXPECT_DOUBLE_EQ(SummarizeTimes({7.0}).p95Ms, 7.0);
-    const TimingSummary none = SummarizeTimes({});
-    EXPECT_EQ(none.meanMs, 0.0);
-    EXPECT_EQ(none.framesPerSecond, 0.0);
+    EXPECT_EQ(SummarizeTimes({}).framesPerSecond, 0.0);
 }
-
-// --- Call summary -----------------------------------------------------------------------------
 
 // A summary as the driver writes it (count lines, then the merged profile with a scope nested at
 // two places, then the per-thread breakdown that must not be counted again).
@@ -209,37 +176,33 @@ std::string SummaryText(unsigned long long swaps, double renderMs, double macroT
     text += "\n=== MORA scoped profile (merged across 3 thread(s)) ===\n[compiled with MORA_PROFILING=1; define 0 to "
             "disable.]\n[columns: calls | total ms | %% of parent | mean us | min us | max us]\n\n";
     const auto node = [&](int depth, const char* name, double ms) {
-        std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
         std::snprintf(line, sizeof line, "%-50s calls=%10llu  total=%10.3f ms (%6.2f%%)  mean=%10.2f us  min=%10.2f us  max=%10.2f us\n",
                       name, 10ull, ms, 50.0, 1.0, 1.0, 1.0);
-        text += indent + line;
+        text += std::string(static_cast<std::size_t>(depth) * 2, ' ') + line;
     };
     node(0, "mora::RenderFrame", renderMs);
     node(1, "RJQ::RenderJobQueue::WaitIdle", renderMs * 0.9);
     node(0, "RJQ::Worker::ExecuteTiles", loopMs);
-    node(1, "mora::WorkerLoopEntry", loopMs * 0.5);
-    node(2, "mora::RenderMacroTile", macroTileMs * 0.5);
-    node(1, "mora::WorkerLoopEntry", loopMs * 0.5);
-    node(2, "mora::RenderMacroTile", macroTileMs * 0.5);
+    for (int i = 0; i < 2; ++i) {
+        node(1, "mora::WorkerLoopEntry", loopMs * 0.5);
+        node(2, "mora::RenderMacroTile", macroTileMs * 0.5);
+    }
     text += "\n=== MORA scoped profile: per-thread breakdown ===\n\n-- thread[0] (main/first) --\n";
     node(0, "mora::RenderFrame", 1000.0);
     return text;
 }
 
-TEST(CallSummary, ReadsSwapCountAndMergedProfileOnly) {
-    const CallSummaryReading r = ParseCallSummary(SummaryText(120, 300.0, 400.0, 500.0));
-    EXPECT_TRUE(r.valid);
-    EXPECT_TRUE(r.hasProfile);
-    EXPECT_EQ(r.swapBuffersCalls, 120u);
-    ASSERT_EQ(r.scopes.count("mora::RenderFrame"), 1u);
-    EXPECT_NEAR(r.scopes.at("mora::RenderFrame").totalMs, 300.0, 1e-3);
-    EXPECT_NEAR(r.scopes.at("mora::RenderMacroTile").totalMs, 400.0, 1e-3);
-    EXPECT_EQ(r.scopes.at("mora::WorkerLoopEntry").calls, 20u);
-}
-
-TEST(CallSummary, StageSplitIsPerFrameBetweenTwoReadings) {
+TEST(CallSummary, ReadsSwapsAndTheMergedProfileAndSplitsStagesPerFrame) {
     const CallSummaryReading before = ParseCallSummary(SummaryText(60, 100.0, 100.0, 200.0));
     const CallSummaryReading after = ParseCallSummary(SummaryText(120, 400.0, 700.0, 1000.0));
+    EXPECT_TRUE(after.valid);
+    EXPECT_TRUE(after.hasProfile);
+    EXPECT_EQ(after.swapBuffersCalls, 120u);
+    ASSERT_EQ(after.scopes.count("mora::RenderFrame"), 1u);
+    EXPECT_NEAR(after.scopes.at("mora::RenderFrame").totalMs, 400.0, 1e-3);   // not the per-thread 1000
+    EXPECT_NEAR(after.scopes.at("mora::RenderMacroTile").totalMs, 700.0, 1e-3);
+    EXPECT_EQ(after.scopes.at("mora::WorkerLoopEntry").calls, 20u);
+
     const StageSplit split = StageSplitBetween(before, after);
     ASSERT_TRUE(split.available);
     EXPECT_EQ(split.frames, 60u);
@@ -251,48 +214,34 @@ TEST(CallSummary, StageSplitIsPerFrameBetweenTwoReadings) {
     EXPECT_FALSE(ParseCallSummary("no summary here\n").valid);
 }
 
-// --- Command line and environment -------------------------------------------------------------
-
-BenchOptions Parse(std::vector<const char*> arguments, bool expectOk) {
+bool Parse(std::vector<const char*> arguments, BenchOptions& options) {
     arguments.insert(arguments.begin(), "mora-scenebench");
-    BenchOptions options;
     std::string error;
     const bool ok = ParseBenchOptions(static_cast<int>(arguments.size()), arguments.data(), options, &error);
-    EXPECT_EQ(ok, expectOk) << error;
-    if (!ok) {
-        EXPECT_FALSE(error.empty());
-    }
-    return options;
+    EXPECT_EQ(ok, error.empty()) << error;
+    return ok;
 }
 
-TEST(BenchOptions, ParsesEveryOption) {
-    const BenchOptions o = Parse({"--size", "1280x720", "--frames", "50", "--threads", "2", "--seed", "99", "--vrs", "0",
-                                  "--png-frames", "0,10,49", "--png-dir", "/tmp/x", "--mora-only", "--warmup", "0"},
-                                 true);
-    EXPECT_EQ(o.width, 1280);
-    EXPECT_EQ(o.height, 720);
-    EXPECT_EQ(o.frames, 50);
-    EXPECT_EQ(o.threads, 2);
+TEST(BenchOptions, ParsesEveryOptionAndRejectsMalformedValues) {
+    BenchOptions o;
+    ASSERT_TRUE(Parse({"--size", "1280x720", "--frames", "50", "--threads", "2", "--seed", "99", "--vrs", "0",
+                       "--png-frames", "0,10,49", "--png-dir", "/tmp/x", "--mora-only", "--warmup", "0"},
+                      o));
+    EXPECT_EQ((std::vector<int>{o.width, o.height, o.frames, o.threads, o.vrsRate, o.warmupFrames}),
+              (std::vector<int>{1280, 720, 50, 2, 0, 0}));
     EXPECT_EQ(o.seed, 99u);
-    EXPECT_EQ(o.vrsRate, 0);
     EXPECT_EQ(o.pngFrames, (std::vector<int>{0, 10, 49}));
     EXPECT_EQ(o.pngDirectory, "/tmp/x");
     EXPECT_TRUE(o.moraOnly);
-    EXPECT_EQ(o.warmupFrames, 0);
-}
 
-TEST(BenchOptions, RejectsMalformedValues) {
-    Parse({"--size", "640"}, false);
-    Parse({"--size", "0x480"}, false);
-    Parse({"--size", "640x480x2"}, false);
-    Parse({"--frames", "-3"}, false);
-    Parse({"--frames", "12abc"}, false);
-    Parse({"--threads", "0"}, false);
-    Parse({"--vrs", "3"}, false);
-    Parse({"--seed", "-1"}, false);
-    Parse({"--png-frames", "1,,2"}, false);
-    Parse({"--frames"}, false);
-    Parse({"--bogus", "1"}, false);
+    const std::vector<std::vector<const char*>> bad = {
+        {"--size", "640"},    {"--size", "0x480"},   {"--size", "640x480x2"}, {"--frames", "-3"},
+        {"--frames", "12abc"}, {"--threads", "0"},   {"--vrs", "3"},          {"--seed", "-1"},
+        {"--png-frames", "1,,2"}, {"--frames"},      {"--bogus", "1"}};
+    for (const auto& arguments : bad) {
+        BenchOptions rejected;
+        EXPECT_FALSE(Parse(arguments, rejected)) << arguments[0] << " " << (arguments.size() > 1 ? arguments[1] : "");
+    }
 }
 
 TEST(RendererEnvironment, SetsThreadsAndAPrivateSettingsFileThenRemovesIt) {

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -45,6 +46,15 @@ void PixelProjection(SceneGl& gl, int width, int height) {
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();
     gl.Ortho(0.0, width, 0.0, height, -1.0, 1.0);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+}
+
+// A symmetric frustum from z = -1 to z = -far.
+void FrustumProjection(SceneGl& gl, double far) {
+    gl.MatrixMode(GL_PROJECTION);
+    gl.LoadIdentity();
+    gl.Frustum(-1.0, 1.0, -1.0, 1.0, 1.0, far);
     gl.MatrixMode(GL_MODELVIEW);
     gl.LoadIdentity();
 }
@@ -108,6 +118,18 @@ TextureImage DetailImage(int size) {
     return image;
 }
 
+// Every parameterised case is a record whose first member is its name: the name labels the test
+// and is how the case prints.
+template <class Case>
+    requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+template <class Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& test) {
+    return test.param.name;
+}
+
 void Compare(const DrawFunction& draw, const Tolerance& tolerance, const std::string& name, int width = kSize,
              int height = kSize) {
     MORA_COMPARE_RENDERERS(pair, width, height);
@@ -126,9 +148,6 @@ struct BlendCase {
     GLenum source;
     GLenum destination;
 };
-void PrintTo(const BlendCase& c, std::ostream* out) { *out << c.name; }
-
-
 class BlendModes : public ::testing::TestWithParam<BlendCase> {};
 
 // A smooth opaque background, then a smooth overlay whose alpha runs 0..1 bottom to top, both
@@ -157,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(EachMode, BlendModes,
                          ::testing::Values(BlendCase{"additive", GL_ONE, GL_ONE},
                                            BlendCase{"multiplicative", GL_ZERO, GL_SRC_COLOR},
                                            BlendCase{"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}),
-                         [](const ::testing::TestParamInfo<BlendCase>& test) { return std::string(test.param.name); });
+                         CaseName<BlendCase>);
 
 // --- Texture environments ---------------------------------------------------------------------
 
@@ -165,9 +184,6 @@ struct EnvironmentCase {
     const char* name;
     GLint mode;
 };
-void PrintTo(const EnvironmentCase& c, std::ostream* out) { *out << c.name; }
-
-
 class TextureEnvironments : public ::testing::TestWithParam<EnvironmentCase> {};
 
 // The 32 x 32 pattern magnified four times with nearest filtering (texel edges fall between pixel
@@ -190,7 +206,7 @@ TEST_P(TextureEnvironments, AgreeOnMagnifiedPattern) {
 INSTANTIATE_TEST_SUITE_P(EachMode, TextureEnvironments,
                          ::testing::Values(EnvironmentCase{"modulate", GL_MODULATE}, EnvironmentCase{"replace", GL_REPLACE},
                                            EnvironmentCase{"decal", GL_DECAL}, EnvironmentCase{"blend", GL_BLEND}),
-                         [](const ::testing::TestParamInfo<EnvironmentCase>& test) { return std::string(test.param.name); });
+                         CaseName<EnvironmentCase>);
 
 // --- Filters ----------------------------------------------------------------------------------
 
@@ -241,23 +257,17 @@ TEST(TextureFilters, BilinearAgreesMagnified) {
 // minified floor by far more.
 TEST(TextureFilters, TrilinearAgreesOnRecedingFloor) {
     const auto draw = [](SceneGl& gl, int, int) {
-        gl.MatrixMode(GL_PROJECTION);
-        gl.LoadIdentity();
-        gl.Frustum(-1.0, 1.0, -1.0, 1.0, 1.0, 400.0);
-        gl.MatrixMode(GL_MODELVIEW);
-        gl.LoadIdentity();
+        FrustumProjection(gl, 400.0);
         gl.Enable(GL_TEXTURE_2D);
         UploadTexture(gl, DetailImage(64), TextureFilter::Trilinear, GL_REPEAT);
         gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        // s, t, x, z of each corner (y = -1).
+        const float corners[4][4] = {{0, 0, -20, -1}, {20, 0, 20, -1}, {20, 150, 20, -300}, {0, 150, -20, -300}};
         gl.Begin(GL_QUADS);
-        gl.TexCoord2f(0.0f, 0.0f);
-        gl.Vertex3f(-20.0f, -1.0f, -1.0f);
-        gl.TexCoord2f(20.0f, 0.0f);
-        gl.Vertex3f(20.0f, -1.0f, -1.0f);
-        gl.TexCoord2f(20.0f, 150.0f);
-        gl.Vertex3f(20.0f, -1.0f, -300.0f);
-        gl.TexCoord2f(0.0f, 150.0f);
-        gl.Vertex3f(-20.0f, -1.0f, -300.0f);
+        for (const auto& c : corners) {
+            gl.TexCoord2f(c[0], c[1]);
+            gl.Vertex3f(c[2], -1.0f, c[3]);
+        }
         gl.End();
     };
     Compare(draw, Tolerance{96, 34.0, 0.10}, "trilinear_floor");
@@ -316,9 +326,6 @@ struct DepthCase {
     const char* name;
     GLenum function;
 };
-void PrintTo(const DepthCase& c, std::ostream* out) { *out << c.name; }
-
-
 class DepthFunctions : public ::testing::TestWithParam<DepthCase> {};
 
 // Quad A slopes from near (left) to far (right) and is drawn first; quad B, over the lower half,
@@ -361,7 +368,7 @@ INSTANTIATE_TEST_SUITE_P(EachFunction, DepthFunctions,
                                            DepthCase{"equal", GL_EQUAL}, DepthCase{"lequal", GL_LEQUAL},
                                            DepthCase{"greater", GL_GREATER}, DepthCase{"notequal", GL_NOTEQUAL},
                                            DepthCase{"gequal", GL_GEQUAL}, DepthCase{"always", GL_ALWAYS}),
-                         [](const ::testing::TestParamInfo<DepthCase>& test) { return std::string(test.param.name); });
+                         CaseName<DepthCase>);
 
 // --- Clipping ---------------------------------------------------------------------------------
 
@@ -369,9 +376,6 @@ struct ClipCase {
     const char* name;
     float vertices[3][3];   // eye space; the frustum is x, y in [-z, z] from z = -1 to z = -10
 };
-void PrintTo(const ClipCase& c, std::ostream* out) { *out << c.name; }
-
-
 class FrustumClipping : public ::testing::TestWithParam<ClipCase> {};
 
 // One textured triangle with a colour per vertex reaching through one frustum plane: the part
@@ -381,11 +385,7 @@ class FrustumClipping : public ::testing::TestWithParam<ClipCase> {};
 TEST_P(FrustumClipping, AgreesThroughPlane) {
     const ClipCase clip = GetParam();
     const auto draw = [clip](SceneGl& gl, int, int) {
-        gl.MatrixMode(GL_PROJECTION);
-        gl.LoadIdentity();
-        gl.Frustum(-1.0, 1.0, -1.0, 1.0, 1.0, 10.0);
-        gl.MatrixMode(GL_MODELVIEW);
-        gl.LoadIdentity();
+        FrustumProjection(gl, 10.0);
         gl.Enable(GL_TEXTURE_2D);
         UploadTexture(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge);
         gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -410,7 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ClipCase{"top", {{-2.5f, -1.5f, -4.0f}, {2.5f, -0.5f, -5.0f}, {0.5f, 12.0f, -4.0f}}},
                       ClipCase{"near", {{-0.3f, -0.4f, -0.4f}, {0.4f, -0.3f, -0.5f}, {0.0f, 1.5f, -6.0f}}},
                       ClipCase{"far", {{-2.0f, -1.5f, -4.0f}, {2.0f, -1.5f, -4.0f}, {0.0f, 6.0f, -30.0f}}}),
-    [](const ::testing::TestParamInfo<ClipCase>& test) { return std::string(test.param.name); });
+                         CaseName<ClipCase>);
 
 // --- Windings and culling ---------------------------------------------------------------------
 
@@ -420,9 +420,6 @@ struct CullCase {
     GLenum frontFace;
     GLenum cullFace;
 };
-void PrintTo(const CullCase& c, std::ostream* out) { *out << c.name; }
-
-
 class Culling : public ::testing::TestWithParam<CullCase> {};
 
 // Counter-clockwise triangles (left half, one of them from a strip, whose odd triangle is
@@ -437,31 +434,19 @@ TEST_P(Culling, SameTrianglesSurvive) {
         else gl.Disable(GL_CULL_FACE);
         gl.FrontFace(cull.frontFace);
         gl.CullFace(cull.cullFace);
-        gl.Begin(GL_TRIANGLES);
+        const auto primitive = [&gl](GLenum mode, std::initializer_list<float> xy) {
+            gl.Begin(mode);
+            for (auto v = xy.begin(); v != xy.end(); v += 2) gl.Vertex2f(v[0], v[1]);
+            gl.End();
+        };
         gl.Color3f(0.9f, 0.2f, 0.2f);   // counter-clockwise
-        gl.Vertex2f(8.0f, 70.0f);
-        gl.Vertex2f(56.0f, 70.0f);
-        gl.Vertex2f(30.0f, 120.0f);
+        primitive(GL_TRIANGLES, {8, 70, 56, 70, 30, 120});
         gl.Color3f(0.2f, 0.9f, 0.2f);   // clockwise
-        gl.Vertex2f(72.0f, 70.0f);
-        gl.Vertex2f(98.0f, 120.0f);
-        gl.Vertex2f(120.0f, 70.0f);
-        gl.End();
-        gl.Begin(GL_TRIANGLE_STRIP);    // both triangles counter-clockwise after the strip's re-winding
-        gl.Color3f(0.9f, 0.9f, 0.2f);
-        gl.Vertex2f(8.0f, 8.0f);
-        gl.Vertex2f(56.0f, 8.0f);
-        gl.Vertex2f(8.0f, 56.0f);
-        gl.Vertex2f(56.0f, 56.0f);
-        gl.End();
-        gl.Begin(GL_TRIANGLE_FAN);      // clockwise fan
-        gl.Color3f(0.2f, 0.6f, 0.9f);
-        gl.Vertex2f(96.0f, 32.0f);
-        gl.Vertex2f(72.0f, 8.0f);
-        gl.Vertex2f(72.0f, 56.0f);
-        gl.Vertex2f(120.0f, 56.0f);
-        gl.Vertex2f(120.0f, 8.0f);
-        gl.End();
+        primitive(GL_TRIANGLES, {72, 70, 98, 120, 120, 70});
+        gl.Color3f(0.9f, 0.9f, 0.2f);   // both triangles counter-clockwise after the strip's re-winding
+        primitive(GL_TRIANGLE_STRIP, {8, 8, 56, 8, 8, 56, 56, 56});
+        gl.Color3f(0.2f, 0.6f, 0.9f);   // clockwise fan
+        primitive(GL_TRIANGLE_FAN, {96, 32, 72, 8, 72, 56, 120, 56, 120, 8});
     };
     Compare(draw, Tolerance{255, 30.0, 0.01}, std::string("cull_") + cull.name);
 }
@@ -473,7 +458,7 @@ INSTANTIATE_TEST_SUITE_P(EachSetting, Culling,
                                            CullCase{"cw_back", true, GL_CW, GL_BACK},
                                            CullCase{"cw_front", true, GL_CW, GL_FRONT},
                                            CullCase{"front_and_back", true, GL_CCW, GL_FRONT_AND_BACK}),
-                         [](const ::testing::TestParamInfo<CullCase>& test) { return std::string(test.param.name); });
+                         CaseName<CullCase>);
 
 }  // namespace
 }  // namespace mora_compare

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "geometry/clip.h"
 #include "geometry/triangle_setup.h"
@@ -31,13 +32,10 @@ NativePacket Packet(int width = 640, int height = 480) {
 TEST(Clip, TransformIsColumnMajor) {
     float m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     ClipVertex v = TransformToClip(m, 1.0f, 10.0f, 100.0f, 0x11223344u, 0.25f, 0.75f);
-    EXPECT_FLOAT_EQ(v.x, 1 + 50 + 900 + 13);
-    EXPECT_FLOAT_EQ(v.y, 2 + 60 + 1000 + 14);
-    EXPECT_FLOAT_EQ(v.z, 3 + 70 + 1100 + 15);
-    EXPECT_FLOAT_EQ(v.w, 4 + 80 + 1200 + 16);
+    EXPECT_EQ((std::vector<float>{v.x, v.y, v.z, v.w, v.s, v.t}),
+              (std::vector<float>{1 + 50 + 900 + 13, 2 + 60 + 1000 + 14, 3 + 70 + 1100 + 15, 4 + 80 + 1200 + 16,
+                                  0.25f, 0.75f}));
     EXPECT_EQ(v.colour, 0x11223344u);
-    EXPECT_EQ(v.s, 0.25f);
-    EXPECT_EQ(v.t, 0.75f);
 }
 
 TEST(Clip, InsideTriangleIsUnchanged) {
@@ -102,8 +100,8 @@ TEST(Clip, CrossingACornerCutsBothPlanes) {
     ASSERT_EQ(poly.count, 4);
     const float expect[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(poly.v[i].x, expect[i][0], 1e-6f) << i;
-        EXPECT_NEAR(poly.v[i].y, expect[i][1], 1e-6f) << i;
+        EXPECT_TRUE(std::fabs(poly.v[i].x - expect[i][0]) < 1e-6f && std::fabs(poly.v[i].y - expect[i][1]) < 1e-6f)
+            << i << ": " << poly.v[i].x << "," << poly.v[i].y;
     }
 }
 
@@ -131,18 +129,12 @@ TEST(TriangleSetup, ViewportAndDepthMapping) {
     ASSERT_EQ(SetupFanTriangle(packet, {false, false}, V(0, 0, 0, 1, 0xFF112233u, 0.5f, 0.25f), V(1, 1, 1, 2),
                                V(-1, -1, -1, 4), t),
               1u);
-    EXPECT_FLOAT_EQ(t.x0, 330.0f);
-    EXPECT_FLOAT_EQ(t.y0, 260.0f);
-    EXPECT_FLOAT_EQ(t.z0, 0.5f);  // near + (far - near) / 2
-    EXPECT_FLOAT_EQ(t.x1, 0.75f * 640 + 10);
-    EXPECT_FLOAT_EQ(t.y1, 0.25f * 480 + 20);  // y grows downward
-    EXPECT_FLOAT_EQ(t.invw1, 0.5f);
-    EXPECT_FLOAT_EQ(t.invw2, 0.25f);
+    // x0, y0, z0 (near + (far - near) / 2), x1, y1 (y grows downward), 1/w1, 1/w2, s0, t0.
+    const float got[9] = {t.x0, t.y0, t.z0, t.x1, t.y1, t.invw1, t.invw2, t.s0, t.t0};
+    const float want[9] = {330, 260, 0.5f, 0.75f * 640 + 10, 0.25f * 480 + 20, 0.5f, 0.25f, 0.5f, 0.25f};
+    for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << "value " << i;
     EXPECT_EQ(t.colour0, 0xFF112233u);
-    EXPECT_EQ(t.s0, 0.5f);
-    EXPECT_EQ(t.t0, 0.25f);
-    EXPECT_FLOAT_EQ(t.zmin, t.z2);
-    EXPECT_FLOAT_EQ(t.zmax, t.z1);
+    EXPECT_TRUE(t.zmin == t.z2 && t.zmax == t.z1) << t.zmin << " " << t.zmax;
     EXPECT_EQ(t.blendCode, 3u);  // render state words are carried over
 }
 

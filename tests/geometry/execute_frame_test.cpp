@@ -76,13 +76,9 @@ TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
     ExecuteFrame(*ctx, triangles, frame, false, nullptr);
     ASSERT_EQ(triangles.size(), 1u);
     const SetupTriangle& t = triangles[0];
-    EXPECT_FLOAT_EQ(t.x0, 160.0f);
-    EXPECT_FLOAT_EQ(t.y0, 360.0f);
-    EXPECT_FLOAT_EQ(t.x2, 320.0f);
-    EXPECT_FLOAT_EQ(t.y2, 120.0f);
-    EXPECT_FLOAT_EQ(t.z1, 0.75f);
-    EXPECT_FLOAT_EQ(t.zmin, 0.25f);
-    EXPECT_FLOAT_EQ(t.zmax, 0.75f);
+    const float got[7] = {t.x0, t.y0, t.x2, t.y2, t.z1, t.zmin, t.zmax};
+    const float want[7] = {160, 360, 320, 120, 0.75f, 0.25f, 0.75f};
+    for (int i = 0; i < 7; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << "value " << i;
     EXPECT_EQ(t.colour0, 0xFF0000FFu);
     EXPECT_EQ(t.blendCode, 1u);
     EXPECT_EQ(t.textureSlot, kNoTextureSlot);
@@ -116,7 +112,7 @@ TEST(ExecuteFrame, RestoresTheKeyframeBeforeReplaying) {
     EXPECT_FALSE(ctx->cullEnabled);
 }
 
-TEST(EmitStage, ParallelJobsWriteTheSingleJobBytes) {
+TEST(EmitStage, ParallelJobsWriteTheSingleJobBytesAndSmallFramesRunInline) {
     ScopedSetting cutoff(Settings().PipelineCutoff, 5);
     rjq::RenderJobQueue* queue = test::NewQueue(4);
     ASSERT_NE(queue, nullptr);
@@ -136,13 +132,8 @@ TEST(EmitStage, ParallelJobsWriteTheSingleJobBytes) {
         EXPECT_EQ(0, std::memcmp(single.data(), parallel.data(), single.size() * sizeof(SetupTriangle)));
         EXPECT_EQ(ctx->statistics.emittedTriangles, parallel.size());
     }
-    rjq::DestroyRenderJobQueue(queue);
-}
 
-TEST(EmitStage, SmallFramesRunAsOneJob) {
-    ScopedSetting cutoff(Settings().PipelineCutoff, 5);
-    rjq::RenderJobQueue* queue = test::NewQueue(4);
-    ASSERT_NE(queue, nullptr);
+    // Small frames run as one job on the calling thread.
     FrameRecording frame;
     test::AppendRandomScene(frame.commands.stream, 5, 100, 32000);  // below 32768 vertices
     auto ctx = test::NewContext();
@@ -180,9 +171,9 @@ TEST(EmitStage, KeepsPacketAndDecompositionOrder) {
     const uint32_t expect[6][3] = {{0, 1, 3}, {0, 3, 2}, {2, 3, 5}, {2, 5, 4}, {6, 7, 8}, {6, 8, 9}};
     ASSERT_EQ(out.size(), 6u);
     for (int t = 0; t < 6; ++t) {
-        EXPECT_EQ(out[t].colour0, expect[t][0]) << t;
-        EXPECT_EQ(out[t].colour1, expect[t][1]) << t;
-        EXPECT_EQ(out[t].colour2, expect[t][2]) << t;
+        EXPECT_EQ((std::vector<uint32_t>{out[t].colour0, out[t].colour1, out[t].colour2}),
+                  (std::vector<uint32_t>(expect[t], expect[t] + 3)))
+            << t;
     }
     // A packet whose range lies outside the vertex array is skipped.
     ctx->nativePackets[0].firstVertex = 8;

@@ -104,16 +104,11 @@ TEST(ReplayCommands, PacketNeedsThreeVerticesAndAMode) {
     AppendEnd(s);
     ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
     ASSERT_EQ(ctx->nativePackets.size(), 2u);
-    const NativePacket& p0 = ctx->nativePackets[0];
-    const NativePacket& p1 = ctx->nativePackets[1];
-    EXPECT_EQ(p0.sequence, 0u);
-    EXPECT_EQ(p0.mode, 4u);
-    EXPECT_EQ(p0.firstVertex, 0u);
-    EXPECT_EQ(p0.vertexCount, 3u);
-    EXPECT_EQ(p1.sequence, 1u);
-    EXPECT_EQ(p1.mode, 1u);
-    EXPECT_EQ(p1.firstVertex, 3u);
-    EXPECT_EQ(p1.vertexCount, 4u);
+    for (uint32_t i = 0; i < 2; ++i) {  // sequence, mode, first vertex, vertex count
+        const NativePacket& p = ctx->nativePackets[i];
+        EXPECT_EQ((std::vector<uint64_t>{p.sequence, p.mode, p.firstVertex, p.vertexCount}),
+                  (i == 0 ? std::vector<uint64_t>{0, 4, 0, 3} : std::vector<uint64_t>{1, 1, 3, 4}));
+    }
     ASSERT_EQ(ctx->frameVertices.size(), 7u);
     EXPECT_EQ(ctx->frameVertices[1].z, 0.0f);  // Vertex2f gives z = 0
     EXPECT_EQ(ctx->frameVertices[2].z, 0.5f);
@@ -188,17 +183,15 @@ TEST(ReplayCommands, FusesColourTexCoordVertexTriples) {
     ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
     ASSERT_EQ(ctx->frameVertices.size(), 4u);
     const GlVertex* v = ctx->frameVertices.data();
-    EXPECT_EQ(v[0].colour, 0xFF0000FFu);
-    EXPECT_EQ(v[0].s, 0.1f);
-    EXPECT_EQ(v[0].t, 0.2f);
-    EXPECT_EQ(v[0].z, 3.0f);
-    EXPECT_EQ(v[1].colour, 0xFF00FF00u);
-    EXPECT_EQ(v[1].s, 0.1f);
-    EXPECT_EQ(v[1].x, 4.0f);
-    EXPECT_EQ(v[2].colour, 0xFF00FF00u);
-    EXPECT_EQ(v[2].t, 0.4f);
-    EXPECT_EQ(v[3].colour, 0xFFFF0000u);
-    EXPECT_EQ(v[3].s, 0.5f);
+    const uint32_t colours[4] = {0xFF0000FFu, 0xFF00FF00u, 0xFF00FF00u, 0xFFFF0000u};
+    const float st[4][2] = {{0.1f, 0.2f}, {0.1f, 0.2f}, {0.3f, 0.4f}, {0.5f, 0.6f}};
+    const float xz[4][2] = {{1, 3}, {4, 0}, {6, 0}, {8, 0}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(v[i].colour == colours[i] && v[i].s == st[i][0] && v[i].t == st[i][1] && v[i].x == xz[i][0] &&
+                    v[i].z == xz[i][1])
+            << "vertex " << i << ": " << std::hex << v[i].colour << std::dec << " " << v[i].s << "," << v[i].t << " x "
+            << v[i].x << " z " << v[i].z;
+    }
     EXPECT_TRUE(ctx->depthTestEnabled);
     EXPECT_EQ(ctx->statistics.executedRecords, 13u);  // every fused record counts
     EXPECT_EQ(ctx->statistics.vertexRecords, 4u);
@@ -330,31 +323,20 @@ TEST(ReplayCommands, DeleteReadsOnlyNamesInsideItsReference) {
         r.byteLength = length;
         AppendRaw(rec.stream, &r, sizeof(r));
     };
-    {
+    const struct {
+        const char* what;
+        uint64_t offset, length;
+        int32_t n;
+        uint8_t inUse[3];  // names 1, 2, 3 afterwards
+    } cases[] = {{"both names", 1, 8, 2, {0, 1, 0}},
+                 {"n larger than the reference holds: only the names inside it", 1, 4, 1000, {0, 1, 1}},
+                 {"one byte past the blob", 5, 8, 2, {1, 1, 1}}};
+    for (const auto& c : cases) {
         auto ctx = NewContext();
         CommandRecording rec;
-        build(rec, 1, 8, 2);
-        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
-        EXPECT_EQ(ctx->textureTable[1].inUse, 0);
-        EXPECT_EQ(ctx->textureTable[2].inUse, 1);
-        EXPECT_EQ(ctx->textureTable[3].inUse, 0);
-    }
-    {
-        // n larger than the reference holds: only the names inside it are deleted.
-        auto ctx = NewContext();
-        CommandRecording rec;
-        build(rec, 1, 4, 1000);
-        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
-        EXPECT_EQ(ctx->textureTable[1].inUse, 0);
-        EXPECT_EQ(ctx->textureTable[3].inUse, 1);
-    }
-    {
-        auto ctx = NewContext();
-        CommandRecording rec;
-        build(rec, 5, 8, 2);  // runs one byte past the blob
-        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
-        EXPECT_EQ(ctx->textureTable[1].inUse, 1);
-        EXPECT_EQ(ctx->textureTable[3].inUse, 1);
+        build(rec, c.offset, c.length, c.n);
+        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream) << c.what;
+        for (int name = 1; name <= 3; ++name) EXPECT_EQ(ctx->textureTable[name].inUse, c.inUse[name - 1]) << c.what;
     }
 }
 

@@ -1,4 +1,4 @@
-// Cmd record bytes, blob references, buffer growth and hand-over.
+// Cmd record sizes and conversions, blob references, buffer growth and hand-over.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -28,46 +28,13 @@ uint32_t Bits(float f) {
 
 uint64_t U64At(const std::vector<uint32_t>& w, size_t word) { return w[word] | static_cast<uint64_t>(w[word + 1]) << 32; }
 
-TEST(CmdRecords, ImmediateModeRecordsHaveTheDocumentedBytes) {
+// The exact words of most records are checked through the entries in tests/api/recording_test.cpp;
+// here the conversions no entry test reaches.
+TEST(CmdRecords, DoublesNarrowToInfinityAndFlagsZeroExtend) {
     CommandStream s;
-    ASSERT_TRUE(AppendBegin(s, 4));
-    ASSERT_TRUE(AppendColor(s, 0xFF102030u));
-    ASSERT_TRUE(AppendTexCoord2f(s, 0.25f, 0.75f));
-    ASSERT_TRUE(AppendVertex3f(s, 1.0f, -2.0f, 3.5f));
-    ASSERT_TRUE(AppendVertex2f(s, 4.0f, 5.0f));
-    ASSERT_TRUE(AppendEnd(s));
-    ASSERT_TRUE(AppendFrameEnd(s));
-    const std::vector<uint32_t> expected = {0x00080029u, 4u,          0x00080024u, 0xFF102030u, 0x000C0025u,
-                                            Bits(0.25f), Bits(0.75f), 0x0010002Bu, Bits(1.0f),  Bits(-2.0f),
-                                            Bits(3.5f),  0x000C002Au, Bits(4.0f),  Bits(5.0f),  0x0004002Cu,
-                                            0x0004002Du};
-    EXPECT_EQ(Words(s), expected);
-}
-
-TEST(CmdRecords, StateRecordsConvertAndZeroExtendTheirArguments) {
-    CommandStream s;
-    ASSERT_TRUE(AppendOrtho(s, 0.0, 640.0, 480.0, 0.0, -1.0, 1.0));
     ASSERT_TRUE(AppendDepthRange(s, 0.1, 1e300));  // beyond the float range narrows to infinity
     ASSERT_TRUE(AppendDepthMask(s, 0xFF));
-    const float env[1] = {8448.0f};  // a one-float pname: the array holds only what GL requires
-    ASSERT_TRUE(AppendTexEnvfv(s, 0x2300, 0x2200, env));
-    const float colour[4] = {0.1f, 0.2f, 0.3f, 0.4f};
-    ASSERT_TRUE(AppendTexEnvfv(s, 0x2300, 0x2201, colour));
-    const std::vector<uint32_t> w = Words(s);
-    ASSERT_EQ(w.size(), (28u + 12 + 8 + 28 + 28) / 4);
-    EXPECT_EQ(w[0], 0x001C0009u);
-    EXPECT_EQ(w[2], Bits(640.0f));
-    EXPECT_EQ(w[3], Bits(480.0f));
-    EXPECT_EQ(w[5], Bits(-1.0f));
-    EXPECT_EQ(w[7], 0x000C000Cu);
-    EXPECT_EQ(w[8], Bits(0.1f));
-    EXPECT_EQ(w[9], 0x7F800000u);
-    EXPECT_EQ(w[10], 0x00080013u);
-    EXPECT_EQ(w[11], 0xFFu);
-    EXPECT_EQ(std::vector<uint32_t>(w.begin() + 12, w.begin() + 19),
-              (std::vector<uint32_t>{0x001C0016u, 0x2300, 0x2200, Bits(8448.0f), 0, 0, 0}));
-    EXPECT_EQ(std::vector<uint32_t>(w.begin() + 22, w.end()),
-              (std::vector<uint32_t>{Bits(0.1f), Bits(0.2f), Bits(0.3f), Bits(0.4f)}));
+    EXPECT_EQ(Words(s), (std::vector<uint32_t>{0x000C000Cu, Bits(0.1f), 0x7F800000u, 0x00080013u, 0xFFu}));
 }
 
 TEST(CmdRecords, EveryAppendWritesItsOpcodeAndTableSize) {
@@ -146,25 +113,14 @@ TEST(CmdRecords, ImageRecordsCopyPixelsIntoTheBlobWithTheirHash) {
     EXPECT_EQ(std::memcmp(rec.blob.begin, rgba, 16), 0);
     EXPECT_EQ(std::memcmp(rec.blob.begin + 16, rgba, 4), 0);
 
+    // Offset and length of each blob reference (words 10 and 12 of each 64-byte record); the other
+    // words are checked through the entries in tests/api/recording_test.cpp.
     const std::vector<uint32_t> w = Words(rec.stream);
     ASSERT_EQ(w.size(), 4u * 16);
-    EXPECT_EQ(w[0], 0x00400022u);
-    EXPECT_EQ((std::vector<uint32_t>(w.begin() + 1, w.begin() + 10)),
-              (std::vector<uint32_t>{0x0DE1, 0, 4, 2, 2, 0, 0x1908, 0x1401, 0}));
-    EXPECT_EQ(U64At(w, 10), 0u);
-    EXPECT_EQ(U64At(w, 12), 16u);
-    EXPECT_EQ(w[14], Fnv1a32(rgba, 16));
-    EXPECT_EQ(w[15], 0u);
-    EXPECT_EQ(U64At(w, 16 + 10), 16u);
-    EXPECT_EQ(U64At(w, 16 + 12), 4u);
+    std::vector<uint64_t> references;
+    for (size_t r = 0; r < 4; ++r) references.insert(references.end(), {U64At(w, 16 * r + 10), U64At(w, 16 * r + 12)});
+    EXPECT_EQ(references, (std::vector<uint64_t>{0, 16, 16, 4, 0, 0, 20, 3}));
     EXPECT_EQ(w[16 + 14], Fnv1a32(rgba, 4));
-    // Null pixels: length, offset and hash are 0.
-    EXPECT_EQ(U64At(w, 32 + 10), 0u);
-    EXPECT_EQ(U64At(w, 32 + 12), 0u);
-    EXPECT_EQ(w[32 + 14], 0u);
-    EXPECT_EQ(w[48], 0x00400023u);
-    EXPECT_EQ(U64At(w, 48 + 10), 20u);
-    EXPECT_EQ(U64At(w, 48 + 12), 3u);
 }
 
 TEST(CmdRecords, DeleteTexturesCopiesItsNameList) {
@@ -212,9 +168,7 @@ TEST(CommandBufferGrowth, CapacityGrowsByHalfOrToTheRequest) {
     ASSERT_NE(GrowCommandBuffer(b, 100), nullptr);  // 124 needed > 27 + 13
     EXPECT_EQ(CommandBufferCapacity(b), 124u);
     EXPECT_EQ(CommandBufferSize(b), 124u);
-    for (uint64_t i = 0; i < 124; ++i) {
-        ASSERT_EQ(b.begin[i], 0) << i;
-    }
+    for (uint64_t i = 0; i < 124; ++i) ASSERT_EQ(b.begin[i], 0) << i;
     EmptyCommandBuffer(b);
     EXPECT_EQ(CommandBufferSize(b), 0u);
     EXPECT_EQ(CommandBufferCapacity(b), 124u);

@@ -65,14 +65,11 @@ TEST_F(GlStateTest, FreshContextHasTheDocumentedDefaults) {
     EXPECT_FALSE(IsEnabled(ctx, gle::kCullFace));
     float range[2] = {-1, -1};
     GetFloatv(ctx, gle::kDepthRange, range);
-    EXPECT_EQ(range[0], 0.0f);
-    EXPECT_EQ(range[1], 1.0f);
+    EXPECT_EQ(std::vector<float>(range, range + 2), (std::vector<float>{0, 1}));
     float m[16];
     std::fill(std::begin(m), std::end(m), 5.0f);
     GetFloatv(ctx, gle::kModelviewMatrix, m);
-    for (float v : m) {
-        EXPECT_EQ(v, 0.0f);
-    }
+    EXPECT_EQ(std::vector<float>(m, m + 16), std::vector<float>(16, 0.0f));
     EXPECT_EQ(ctx.frontFace, 0x0901u);
     EXPECT_EQ((std::vector<uint32_t>{ctx.cullFace, ctx.blendSrc, ctx.blendDst, ctx.alphaFunc, ctx.depthFunc,
                                      ctx.texEnvMode, ctx.clearColour, ctx.currentColour, ctx.colourClearValue}),
@@ -141,10 +138,7 @@ TEST_F(GlStateTest, GetFloatvAnswersViewportAndWritesOneZeroForUnknownNames) {
     ApplyViewport(ctx, 10, -20, 300, 200);
     float v[4] = {};
     GetFloatv(ctx, gle::kViewport, v);
-    EXPECT_EQ(v[0], 10.0f);
-    EXPECT_EQ(v[1], -20.0f);
-    EXPECT_EQ(v[2], 300.0f);
-    EXPECT_EQ(v[3], 200.0f);
+    EXPECT_EQ(std::vector<float>(v, v + 4), (std::vector<float>{10, -20, 300, 200}));
     float unknown[2] = {9.0f, 9.0f};
     GetFloatv(ctx, 0x0B21, unknown);
     EXPECT_EQ(unknown[0], 0.0f);
@@ -153,15 +147,13 @@ TEST_F(GlStateTest, GetFloatvAnswersViewportAndWritesOneZeroForUnknownNames) {
 }
 
 TEST_F(GlStateTest, TileCountsRoundUpAndSurviveTheLargestSize) {
+    const auto counts = [&] {
+        return std::vector<int32_t>{ctx.microTilesX, ctx.microTilesY, ctx.macroTilesX, ctx.macroTilesY};
+    };
     SetTileGridSize(ctx, 33, 1);
-    EXPECT_EQ(ctx.microTilesX, 5);
-    EXPECT_EQ(ctx.macroTilesX, 2);
-    EXPECT_EQ(ctx.microTilesY, 1);
-    EXPECT_EQ(ctx.macroTilesY, 1);
+    EXPECT_EQ(counts(), (std::vector<int32_t>{5, 1, 2, 1}));
     SetTileGridSize(ctx, std::numeric_limits<int32_t>::max(), 0);
-    EXPECT_EQ(ctx.microTilesX, 268435456);
-    EXPECT_EQ(ctx.macroTilesX, 67108864);
-    EXPECT_EQ(ctx.microTilesY, 0);
+    EXPECT_EQ(counts(), (std::vector<int32_t>{268435456, 0, 67108864, 0}));
 }
 
 struct HookLog {

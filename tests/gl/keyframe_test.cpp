@@ -40,9 +40,7 @@ std::unique_ptr<GlContext> DistinctContext() {
             c->textureStack[m][i] = 3000.0f + m * 16 + i;
         }
     }
-    for (int i = 0; i < 16; ++i) {
-        c->mvp[i] = -1.0f - i;
-    }
+    for (int i = 0; i < 16; ++i) c->mvp[i] = -1.0f - i;
     c->matricesDirty = false;
     c->viewport[0] = -3, c->viewport[1] = 4, c->viewport[2] = 640, c->viewport[3] = 480;
     c->framebufferWidth = 641, c->framebufferHeight = 481, c->microTilesX = 81, c->microTilesY = 61;
@@ -285,23 +283,6 @@ TEST(Keyframe, DeletedAndRecreatedTextureReplaysFromFrameStart) {
         EXPECT_EQ(ctx->textureTable[1].texels, std::vector<uint32_t>{0xFF0000FFu});
         EXPECT_EQ(ctx->nativePackets.size(), 2u);
     }
-}
-
-TEST(Keyframe, SlotsCreatedDuringTheFrameAreDestroyedOnRestore) {
-    auto ctx = test::NewContext();
-    PendingKeyframe pending;
-    ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));  // empty table
-    ApiSide api{*ctx, pending, {}};
-    api.Bind(5);
-    ASSERT_EQ(ctx->textureTable.size(), 6u);
-    Keyframe kf;
-    BuildKeyframe(pending, *ctx, kf);
-    RestoreKeyframe(*ctx, kf);
-    EXPECT_TRUE(ctx->textureTable.empty());
-    EXPECT_EQ(ctx->boundTexture, 0u);
-    ReplayCommands(*ctx, api.rec.stream, api.rec.blob, kNone);
-    EXPECT_EQ(ctx->textureTable.size(), 6u);
-    EXPECT_EQ(ctx->boundTexture, 5u);
 }
 
 TEST(Keyframe, WithoutAClosedPendingKeyframeNothingIsRestored) {

@@ -1,6 +1,7 @@
 // Matrix stack calls against double-precision references.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -18,9 +19,7 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
     Matrix out{};
     for (int c = 0; c < 4; ++c) {
         for (int r = 0; r < 4; ++r) {
-            for (int j = 0; j < 4; ++j) {
-                out[4 * c + r] += a[4 * j + r] * b[4 * c + j];
-            }
+            for (int j = 0; j < 4; ++j) out[4 * c + r] += a[4 * j + r] * b[4 * c + j];
         }
     }
     return out;
@@ -42,9 +41,7 @@ Matrix Rotation(double degrees, double x, double y, double z) {
 }
 
 void ExpectNear(const float* actual, const Matrix& expected, double tolerance) {
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
-    }
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
 }
 
 class MatrixStackTest : public ::testing::Test {
@@ -56,14 +53,7 @@ protected:
 TEST_F(MatrixStackTest, OrthoMatchesTheScreenSpaceExample) {
     ApplyLoadIdentity(ctx);
     ApplyOrtho(ctx, 0, 640, 480, 0, -1, 1);
-    const float* m = CurrentMatrix(ctx);
-    EXPECT_FLOAT_EQ(m[0], 2.0f / 640.0f);
-    EXPECT_FLOAT_EQ(m[5], -2.0f / 480.0f);
-    EXPECT_FLOAT_EQ(m[10], -1.0f);
-    EXPECT_FLOAT_EQ(m[12], -1.0f);
-    EXPECT_FLOAT_EQ(m[13], 1.0f);
-    EXPECT_FLOAT_EQ(m[14], 0.0f);
-    EXPECT_EQ(m[15], 1.0f);
+    ExpectNear(CurrentMatrix(ctx), {2.0 / 640, 0, 0, 0, 0, -2.0 / 480, 0, 0, 0, 0, -1, 0, -1, 1, 0, 1}, 1e-7);
 }
 
 TEST_F(MatrixStackTest, FrustumTimesTranslationMatchesDoubleReference) {
@@ -71,22 +61,13 @@ TEST_F(MatrixStackTest, FrustumTimesTranslationMatchesDoubleReference) {
     ApplyLoadIdentity(ctx);
     ApplyFrustum(ctx, -1.0f, 2.0f, -0.75f, 0.5f, 1.0f, 100.0f);
     ApplyTranslate(ctx, 3.0f, -4.0f, -10.0f);
-    Matrix p{};
-    p[0] = 2.0 / 3.0;
-    p[5] = 2.0 / 1.25;
-    p[8] = 1.0 / 3.0;
-    p[9] = -0.25 / 1.25;
-    p[10] = -101.0 / 99.0;
-    p[11] = -1.0;
-    p[14] = -200.0 / 99.0;
-    Matrix t = Identity();
-    t[12] = 3;
-    t[13] = -4;
-    t[14] = -10;
+    const Matrix p = {2.0 / 3, 0,            0,           0,    // one column per line
+                      0,       2.0 / 1.25,   0,           0,
+                      1.0 / 3, -0.25 / 1.25, -101.0 / 99, -1,
+                      0,       0,            -200.0 / 99, 0};
+    const Matrix t = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 3, -4, -10, 1};
     ExpectNear(StackTopMatrix(ctx, kMatrixProjection), Multiply(p, t), 1e-5);
-    for (float v : ctx.modelviewStack[0]) {
-        EXPECT_EQ(v, 0.0f);  // the modelview stack was not selected
-    }
+    ExpectNear(ctx.modelviewStack[0], Matrix{}, 0.0);  // the modelview stack was not selected
 }
 
 TEST_F(MatrixStackTest, RotationAgreesWithDoublePrecision) {
@@ -109,9 +90,7 @@ TEST_F(MatrixStackTest, MultiplyByItselfSquaresTheMatrix) {
     ApplyLoadMatrix(ctx, m);
     ApplyMultMatrix(ctx, CurrentMatrix(ctx));
     Matrix d;
-    for (int i = 0; i < 16; ++i) {
-        d[i] = m[i];
-    }
+    std::copy(m, m + 16, d.begin());
     ExpectNear(CurrentMatrix(ctx), Multiply(d, d), 0.0);
 }
 
@@ -137,9 +116,7 @@ TEST_F(MatrixStackTest, PushStopsAtDepth32AndPopAtTheBottom) {
     ApplyPushMatrix(ctx);  // the 32nd push: nothing
     EXPECT_EQ(ctx.stackTop[0], 31);
     EXPECT_FLOAT_EQ(CurrentMatrix(ctx)[12], 32.0f);
-    for (int i = 0; i < 40; ++i) {
-        ApplyPopMatrix(ctx);
-    }
+    for (int i = 0; i < 40; ++i) ApplyPopMatrix(ctx);
     EXPECT_EQ(ctx.stackTop[0], 0);
     EXPECT_FLOAT_EQ(CurrentMatrix(ctx)[12], 1.0f);
     RefreshMvp(ctx);
@@ -170,11 +147,7 @@ TEST_F(MatrixStackTest, MvpIsProjectionTimesModelviewAndOnlyRefreshedWhenDirty) 
     ApplyTranslate(ctx, 1, 2, 3);
     RefreshMvp(ctx);
     EXPECT_FALSE(ctx.matricesDirty);
-    EXPECT_EQ(ctx.mvp[0], 2.0f);
-    EXPECT_EQ(ctx.mvp[12], 2.0f);
-    EXPECT_EQ(ctx.mvp[13], 4.0f);
-    EXPECT_EQ(ctx.mvp[14], 6.0f);
-    EXPECT_EQ(ctx.mvp[15], 1.0f);
+    ExpectNear(ctx.mvp, {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 2, 4, 6, 1}, 0.0);
     ctx.modelviewStack[0][12] = 100.0f;  // not through a call: the cached mvp stays
     RefreshMvp(ctx);
     EXPECT_EQ(ctx.mvp[12], 2.0f);

@@ -28,9 +28,7 @@ protected:
 TEST_F(TextureTest, GenerationReturnsLowestFreeNamesAndReusesDeletedOnes) {
     uint32_t names[3] = {};
     ASSERT_EQ(GenTextures(ctx, 3, names, nullptr), TextureResult::Applied);
-    EXPECT_EQ(names[0], 1u);
-    EXPECT_EQ(names[1], 2u);
-    EXPECT_EQ(names[2], 3u);
+    EXPECT_EQ(std::vector<uint32_t>(names, names + 3), (std::vector<uint32_t>{1, 2, 3}));
     ASSERT_EQ(ctx.textureTable.size(), 4u);
     EXPECT_EQ(Slot(0).inUse, 1);
     EXPECT_EQ(Slot(0).hasImage, 0);
@@ -46,11 +44,9 @@ TEST_F(TextureTest, GenerationReturnsLowestFreeNamesAndReusesDeletedOnes) {
     ASSERT_EQ(DeleteTextures(ctx, 3, doomed, nullptr), TextureResult::Applied);
     EXPECT_EQ(ctx.boundTexture, 0u);
     EXPECT_FALSE(IsTexture(ctx, 2));
-    EXPECT_EQ(Slot(2).inUse, 0);
-    EXPECT_EQ(Slot(2).levelCount, 0);
-    EXPECT_EQ(Slot(2).width, 0);
+    EXPECT_EQ((std::vector<int32_t>{Slot(2).inUse, Slot(2).levelCount, Slot(2).width, Slot(2).levelWidth[0]}),
+              (std::vector<int32_t>{0, 0, 0, 0}));
     EXPECT_TRUE(Slot(2).texels.empty());
-    EXPECT_EQ(Slot(2).levelWidth[0], 0);
     EXPECT_EQ(Slot(0).inUse, 1);
 
     uint32_t again = 0;
@@ -83,9 +79,7 @@ TEST_F(TextureTest, BindingCreatesTheNameWithoutAnImage) {
 TEST_F(TextureTest, MipChainOfFiveByThree) {
     // Level 0 texels with distinct channel values so that each average is checkable.
     std::vector<uint8_t> rgb(5 * 3 * 3);
-    for (size_t i = 0; i < rgb.size(); ++i) {
-        rgb[i] = static_cast<uint8_t>(i * 5 + 1);
-    }
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<uint8_t>(i * 5 + 1);
     ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 5, 3, gle::kRgb, kUByte, rgb.data(), nullptr), TextureResult::Applied);
     const TextureSlot& s = Slot(0);
     EXPECT_EQ(s.hasImage, 1);
@@ -119,9 +113,8 @@ TEST_F(TextureTest, ChainLengthsAtTheExtremes) {
     EXPECT_EQ(Slot(0).levelCount, 1);
     EXPECT_EQ(Slot(0).texels, std::vector<uint32_t>{0xFF000000u});
     ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 65536, 1, gle::kRgba, kUByte, nullptr, nullptr), TextureResult::Applied);
-    EXPECT_EQ(Slot(0).levelCount, 16);
-    EXPECT_EQ(Slot(0).levelWidth[15], 2);
-    EXPECT_EQ(Slot(0).levelHeight[15], 1);
+    EXPECT_EQ((std::vector<int32_t>{Slot(0).levelCount, Slot(0).levelWidth[15], Slot(0).levelHeight[15]}),
+              (std::vector<int32_t>{16, 2, 1}));
     EXPECT_EQ(Slot(0).texels.size(), 131070u);
     ASSERT_EQ(TexImage2D(ctx, kTex2D, 0, 2048, 2048, gle::kRgba, kUByte, nullptr, nullptr), TextureResult::Applied);
     EXPECT_EQ(Slot(0).levelCount, 12);
@@ -205,7 +198,6 @@ TEST_F(TextureTest, LimitsAreRefusedWithoutChange) {
     EXPECT_EQ(TexImage2D(ctx, kTex2D, 0, 0x7FFFFFFF, 0x7FFFFFFF, gle::kRgba, kUByte, nullptr, nullptr),
               TextureResult::Refused);
     EXPECT_EQ(Slot(0).hasImage, 0);
-
 }
 
 TEST_F(TextureTest, BoundedPixelsStopAtTheLastCompleteRow) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "driver_session.h"
@@ -173,26 +174,22 @@ TEST_F(Rendering, ViewportLargerThanTheWindowRecreatesTheSurface) {
     EXPECT_EQ(Rgb(ReadPixel(99, 47)), 0xFFFF00u) << "the re-created surface is 100 wide";
     EXPECT_EQ(ReadPixel(100, 0), 0xDEADBEEFu);
     EXPECT_EQ(ReadPixel(0, 48), 0xDEADBEEFu);
-    wglSwapBuffers(session_.dc);
-    int width = 0;
-    int height = 0;
-    ASSERT_EQ(moraGetPresentedFrameSize(session_.dc, &width, &height), 1);
-    EXPECT_EQ(width, 100);
-    EXPECT_EQ(height, kHeight);
+    const auto presentedSize = [&] {
+        wglSwapBuffers(session_.dc);
+        int width = 0;
+        int height = 0;
+        EXPECT_EQ(moraGetPresentedFrameSize(session_.dc, &width, &height), 1);
+        return std::pair{width, height};
+    };
+    EXPECT_EQ(presentedSize(), (std::pair{100, kHeight}));
 
     // A smaller viewport keeps it; a taller one grows it again, keeping the width.
     glViewport(0, 0, 32, 32);
     glClear(GL_COLOR_BUFFER_BIT);
-    wglSwapBuffers(session_.dc);
-    ASSERT_EQ(moraGetPresentedFrameSize(session_.dc, &width, &height), 1);
-    EXPECT_EQ(width, 100);
-    EXPECT_EQ(height, kHeight);
+    EXPECT_EQ(presentedSize(), (std::pair{100, kHeight}));
     glViewport(0, 0, 10, 70);
     glClear(GL_COLOR_BUFFER_BIT);
-    wglSwapBuffers(session_.dc);
-    ASSERT_EQ(moraGetPresentedFrameSize(session_.dc, &width, &height), 1);
-    EXPECT_EQ(width, 100);
-    EXPECT_EQ(height, 70);
+    EXPECT_EQ(presentedSize(), (std::pair{100, 70}));
     const PresentedFrame frame = ReadPresented(session_.dc);
     ASSERT_EQ(frame.pixels.size(), 100u * 70u);
     EXPECT_EQ(Rgb(frame.At(99, 0)), 0xFFFF00u);

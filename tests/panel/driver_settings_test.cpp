@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -68,26 +69,24 @@ TEST_F(DriverSettingsTest, LoadClampsOutOfRangeValuesAndIgnoresValuesThatAreNotP
   DriverSettings record;
   SetSettingValue(record.ForceWrap, 2);  // a rejected value leaves the field as it was
   LoadSettingsFromFile(record, settingsFile_);
-  EXPECT_EQ(SettingValue(record.GammaX100), 150);
-  EXPECT_EQ(SettingValue(record.HueDeg), -180);
-  EXPECT_EQ(SettingValue(record.CaptureFrameCount), 1);
-  EXPECT_EQ(SettingValue(record.WorkerLimit), 4096);
-  EXPECT_EQ(SettingValue(record.ForceDepthFunc), 0);
-  EXPECT_EQ(SettingValue(record.SaturationX100), 200);
-  EXPECT_EQ(SettingValue(record.BrightnessX100), 50);
-  EXPECT_EQ(SettingValue(record.ForceVrsRate), 0);
-  EXPECT_EQ(SettingValue(record.ShowFpsOverlay), 1);
-  for (const SettingWord* untouched : {&record.ForceFilter, &record.VideoRangeX100, &record.DisableBlend,
-                                       &record.DisableHiZ, &record.ForceIsa, &record.AutoToggleVrs,
-                                       &record.DisableAlphaTest}) {
-    EXPECT_EQ(SettingValue(*untouched), 0);
-  }
+  const auto values = [](std::initializer_list<const SettingWord*> words) {
+    std::vector<int32_t> out;
+    for (const SettingWord* w : words) out.push_back(SettingValue(*w));
+    return out;
+  };
+  // Gamma, hue, capture count, worker limit, depth function, saturation, brightness, VRS rate, overlay.
+  EXPECT_EQ(values({&record.GammaX100, &record.HueDeg, &record.CaptureFrameCount, &record.WorkerLimit,
+                    &record.ForceDepthFunc, &record.SaturationX100, &record.BrightnessX100, &record.ForceVrsRate,
+                    &record.ShowFpsOverlay}),
+            (std::vector<int32_t>{150, -180, 1, 4096, 0, 200, 50, 0, 1}));
+  EXPECT_EQ(values({&record.ForceFilter, &record.VideoRangeX100, &record.DisableBlend, &record.DisableHiZ,
+                    &record.ForceIsa, &record.AutoToggleVrs, &record.DisableAlphaTest}),
+            std::vector<int32_t>(7, 0));  // not plain integers: untouched
   EXPECT_EQ(SettingValue(record.ForceWrap), 2);
 
   WriteSettingsFile("GammaX100=0\nCaptureFrameCount=5000\n");
   LoadSettingsFromFile(record, settingsFile_);
-  EXPECT_EQ(SettingValue(record.GammaX100), 50);
-  EXPECT_EQ(SettingValue(record.CaptureFrameCount), 1000);
+  EXPECT_EQ(values({&record.GammaX100, &record.CaptureFrameCount}), (std::vector<int32_t>{50, 1000}));
 }
 
 TEST_F(DriverSettingsTest, SaveReplacesTheFileWithAllTwentyValuesInSaveOrder) {

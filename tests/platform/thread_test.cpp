@@ -25,24 +25,10 @@ void RunProbe(void* raw) {
   probe->value = 42;
 }
 
-TEST(Thread, RunsTheEntryWithItsArgumentAndJoins) {
+TEST(Thread, RunsTheEntryWithItsArgumentAndJoinWithTimeoutWaitsOnlyAsLongAsAsked) {
   Probe probe;
   Thread thread;
   ASSERT_TRUE(StartThread(thread, "a-rather-long-thread-name", RunProbe, &probe));
-  EXPECT_TRUE(thread.joinable);
-  probe.gate.store(1);
-  WakeByAddressAll(probe.gate);
-  JoinThread(thread);
-  EXPECT_FALSE(thread.joinable);
-  EXPECT_EQ(probe.value, 42);
-  EXPECT_NE(probe.threadId.load(), 0u);
-  EXPECT_NE(probe.threadId.load(), CurrentThreadId());
-}
-
-TEST(Thread, JoinWithTimeoutWaitsOnlyAsLongAsAsked) {
-  Probe probe;
-  Thread thread;
-  ASSERT_TRUE(StartThread(thread, "blocked", RunProbe, &probe));
   EXPECT_FALSE(JoinThreadTimeout(thread, 10));  // still blocked on the gate
   EXPECT_TRUE(thread.joinable);
   probe.gate.store(1);
@@ -50,6 +36,8 @@ TEST(Thread, JoinWithTimeoutWaitsOnlyAsLongAsAsked) {
   EXPECT_TRUE(JoinThreadTimeout(thread, 60000));
   EXPECT_FALSE(thread.joinable);
   EXPECT_EQ(probe.value, 42);
+  EXPECT_NE(probe.threadId.load(), 0u);
+  EXPECT_NE(probe.threadId.load(), CurrentThreadId());
   EXPECT_FALSE(JoinThreadTimeout(thread, 10));  // nothing left to join
 }
 

@@ -50,25 +50,22 @@ std::vector<uint32_t> RandomPixels(uint32_t seed, size_t count) {
 }
 
 TEST(PostProcessConstants, ConvertAndClampSettings) {
-  const PostProcessConstants neutral = Constants(100, 0, 100, 100, 0);
-  EXPECT_TRUE(IsNeutral(neutral));
-  EXPECT_EQ(neutral.gamma, 1.0f);
-  EXPECT_EQ(neutral.brightness, 1.0f);
-
-  const PostProcessConstants low = Constants(5, -500, 100, 100, 0);
-  EXPECT_FLOAT_EQ(low.gamma, 0.1f);
-  EXPECT_FLOAT_EQ(low.hueRadians, -180.0f * 0.017453292f);
-  const PostProcessConstants high = Constants(500, 500, 900, 400, 250);
-  EXPECT_FLOAT_EQ(high.gamma, 3.0f);
-  EXPECT_FLOAT_EQ(high.hueRadians, 180.0f * 0.017453292f);
-  EXPECT_FLOAT_EQ(high.saturation, 3.0f);
-  EXPECT_FLOAT_EQ(high.brightness, 3.0f);
-  EXPECT_FLOAT_EQ(high.videoRange, 1.0f);
-  // Unsigned fields: a negative word is a huge value and takes the upper bound.
-  const PostProcessConstants negative = Constants(-1, 0, -1, -1, -1);
-  EXPECT_FLOAT_EQ(negative.gamma, 3.0f);
-  EXPECT_FLOAT_EQ(negative.saturation, 3.0f);
-  EXPECT_FLOAT_EQ(negative.videoRange, 1.0f);
+  const struct {
+    int32_t gamma, hue, saturation, brightness, video;
+    float expected[5];  // gamma, hue in radians, saturation, brightness, video range
+  } cases[] = {
+      {100, 0, 100, 100, 0, {1.0f, 0.0f, 1.0f, 1.0f, 0.0f}},
+      {5, -500, 100, 100, 0, {0.1f, -180.0f * 0.017453292f, 1.0f, 1.0f, 0.0f}},
+      {500, 500, 900, 400, 250, {3.0f, 180.0f * 0.017453292f, 3.0f, 3.0f, 1.0f}},
+      // Unsigned fields: a negative word is a huge value and takes the upper bound.
+      {-1, 0, -1, -1, -1, {3.0f, 0.0f, 3.0f, 3.0f, 1.0f}},
+  };
+  for (const auto& c : cases) {
+    const PostProcessConstants k = Constants(c.gamma, c.hue, c.saturation, c.brightness, c.video);
+    const float got[5] = {k.gamma, k.hueRadians, k.saturation, k.brightness, k.videoRange};
+    for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(got[i], c.expected[i]) << "gamma " << c.gamma << " value " << i;
+  }
+  EXPECT_TRUE(IsNeutral(Constants(100, 0, 100, 100, 0)));
   EXPECT_FALSE(IsNeutral(Constants(100, 1, 100, 100, 0)));
 }
 
@@ -146,12 +143,11 @@ TEST(ColourPass, SaturationZeroIsGreyAtRec709Luma) {
 }
 
 TEST(ColourPass, VideoRangeEndpointsAndMidpoint) {
-  const std::vector<uint32_t> full = RunRow({0xFF000000u, 0xFFFFFFFFu}, Constants(100, 0, 100, 100, 100));
-  EXPECT_EQ(full[0], 0xFF101010u);  // 16
-  EXPECT_EQ(full[1], 0xFFEBEBEBu);  // 235
-  const std::vector<uint32_t> half = RunRow({0xFF000000u, 0xFFFFFFFFu}, Constants(100, 0, 100, 100, 50));
-  EXPECT_EQ(half[0], 0xFF080808u);  // 8, halfway to 16
-  EXPECT_EQ(half[1], 0xFFF5F5F5u);  // 245, halfway to 235
+  // Full range maps 0..255 to 16..235; half range goes halfway (8 and 245).
+  EXPECT_EQ(RunRow({0xFF000000u, 0xFFFFFFFFu}, Constants(100, 0, 100, 100, 100)),
+            (std::vector<uint32_t>{0xFF101010u, 0xFFEBEBEBu}));
+  EXPECT_EQ(RunRow({0xFF000000u, 0xFFFFFFFFu}, Constants(100, 0, 100, 100, 50)),
+            (std::vector<uint32_t>{0xFF080808u, 0xFFF5F5F5u}));
 }
 
 TEST(ColourPass, BrightnessClipsBeforeGammaAndAlphaPasses) {

@@ -56,9 +56,7 @@ TEST_F(FpsOverlayTest, FiguresChangeAtMostOncePerSecond) {
   }
   ASSERT_EQ(changes.size(), 5u);
   EXPECT_EQ(changes[0].first, kStart + kTicksPerSecond);  // nothing during the first second
-  for (size_t i = 1; i < changes.size(); ++i) {
-    EXPECT_GE(changes[i].first - changes[i - 1].first, kTicksPerSecond);
-  }
+  for (size_t i = 1; i < changes.size(); ++i) EXPECT_GE(changes[i].first - changes[i - 1].first, kTicksPerSecond);
   // The sampler primed when the overlay started, so the first figure is already a measurement.
   EXPECT_EQ(changes[0].second, "1280 x 720\nFPS 60\nCPU 10%");
   EXPECT_EQ(changes[4].second, "1280 x 720\nFPS 60\nCPU 50%");
@@ -162,12 +160,6 @@ TEST_F(FpsOverlayTest, ClipsToSmallImagesAndStaysOffWhileTheSettingIsOff) {
   EXPECT_EQ(image.bytes, before);
   EXPECT_EQ(overlay.framesSinceUpdate, frames);  // switched off: not even counted
 }
-
-}  // namespace
-}  // namespace mora
-
-namespace mora {
-namespace {
 
 int g_fontLoads = 0;
 bool FailingFontLoad(OverlayFont&, int32_t, PresentFailure* failure) {

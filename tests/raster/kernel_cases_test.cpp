@@ -81,6 +81,11 @@ SetupTriangle Opaque(float z, uint32_t colour) {
     return t;
 }
 
+SetupTriangle MovedTo(SetupTriangle t, float x0, float y0, float x1, float y1, float x2, float y2) {
+    t.x0 = x0, t.y0 = y0, t.x1 = x1, t.y1 = y1, t.x2 = x2, t.y2 = y2;
+    return t;
+}
+
 TEST_P(KernelCaseTest, StaleHiZRejectsOnlyOpaqueLequalTriangles) {
     Surface s = MakeSurface(8, 8, 4, kBlack, 1.0f, 0.3f);
     Render(s, {Opaque(0.5f, 0xFFFF0000u)});
@@ -97,13 +102,7 @@ TEST_P(KernelCaseTest, StaleHiZRejectsOnlyOpaqueLequalTriangles) {
 TEST_P(KernelCaseTest, LaterFullTileOccluderHidesAnEarlierTriangle) {
     // The occluder's right edge runs through the centres of column 7: the corner test counts them
     // inside, the fill rule leaves them undrawn, so column 7 shows whether the first triangle ran.
-    SetupTriangle occluder = Opaque(0.2f, 0xFF00FF00u);
-    occluder.x0 = 7.5f;
-    occluder.y0 = -100.0f;
-    occluder.x1 = 7.5f;
-    occluder.y1 = 100.0f;
-    occluder.x2 = -100.0f;
-    occluder.y2 = 0.0f;
+    const SetupTriangle occluder = MovedTo(Opaque(0.2f, 0xFF00FF00u), 7.5f, -100.0f, 7.5f, 100.0f, -100.0f, 0.0f);
     const SetupTriangle hidden = Opaque(0.5f, 0xFFFF0000u);
 
     Surface s = MakeSurface(8, 8, 4, kBlack, 1.0f, 1.0f);
@@ -161,16 +160,8 @@ TEST_P(KernelCaseTest, ClearDepthTestFlagNeitherTestsNorWritesDepth) {
 
 TEST_P(KernelCaseTest, ZeroAreaTrianglesAndEmptyBinsChangeNothing) {
     Surface s = MakeSurface(8, 8, 4, kBlack, 1.0f, 1.0f);
-    SetupTriangle point = Opaque(0.1f, 0xFFFFFFFFu);
-    point.x1 = point.x2 = point.x0;
-    point.y1 = point.y2 = point.y0;
-    SetupTriangle line = Opaque(0.1f, 0xFFFFFFFFu);
-    line.x0 = 0;
-    line.y0 = 0;
-    line.x1 = 8;
-    line.y1 = 8;
-    line.x2 = 4;
-    line.y2 = 4;
+    const SetupTriangle point = MovedTo(Opaque(0.1f, 0xFFFFFFFFu), 3, 3, 3, 3, 3, 3);
+    const SetupTriangle line = MovedTo(Opaque(0.1f, 0xFFFFFFFFu), 0, 0, 8, 8, 4, 4);
     Render(s, {point, line});
     EXPECT_EQ(s.hiz[0], 1.0f);
     EXPECT_EQ(s.Colour(4, 4), kBlack);
@@ -188,13 +179,8 @@ TEST_P(KernelCaseTest, ZeroAreaTrianglesAndEmptyBinsChangeNothing) {
 TEST_P(KernelCaseTest, PartialEdgeTilesStopAtTheSurfaceAndUseClippedCorners) {
     // 13x11: the right and bottom tiles are 5 and 3 pixels. The occluder's corner lies just past
     // the pixel centre (12.5, 10.5): it covers the clipped corner tile but not a full one.
-    SetupTriangle occluder = Opaque(0.4f, 0xFF0000FFu);
-    occluder.x0 = -100.0f;
-    occluder.y0 = 10.75f;
-    occluder.x1 = 12.75f;
-    occluder.y1 = 10.75f;
-    occluder.x2 = 12.75f;
-    occluder.y2 = -100.0f;
+    const SetupTriangle occluder =
+        MovedTo(Opaque(0.4f, 0xFF0000FFu), -100.0f, 10.75f, 12.75f, 10.75f, 12.75f, -100.0f);
     Surface s = MakeSurface(13, 11, 8, kBlack, 1.0f, 1.0f);
     Render(s, {occluder});
     for (int y = 0; y < 11; ++y)
@@ -412,14 +398,11 @@ TEST_P(KernelCaseTest, AdaptiveRateRefinesSteepGradientsFullyAndAveragesGentleOn
 
 TEST_P(KernelCaseTest, QuarterRateKeepsDepthPerPixelAndAlphaTestPerQuad) {
     SetupTriangle slanted = Gradient(90);
-    slanted.depthTest = 1;
+    slanted.depthTest = slanted.depthWrite = 1;
     slanted.depthFunc = kDepthLess;
-    slanted.depthWrite = 1;
-    slanted.z0 = 0.1f;
-    slanted.z1 = 0.9f;
+    slanted.z0 = slanted.zmin = 0.1f;
+    slanted.z1 = slanted.zmax = 0.9f;
     slanted.z2 = 0.5f;
-    slanted.zmin = 0.1f;
-    slanted.zmax = 0.9f;
     slanted.colour1 = 0x00FF0000u;  // alpha falls from 255 to 0 along x
     slanted.colour2 = 0xFF0000FFu;
     slanted.alphaTest = 1;

@@ -48,12 +48,8 @@ void PlaceVertices(std::mt19937& rng, const Surface& s, SetupTriangle& t) {
             ys[k] = cy + Uniform(rng, -3.0f, 3.0f);
         }
     }
-    t.x0 = xs[0];
-    t.x1 = xs[1];
-    t.x2 = xs[2];
-    t.y0 = ys[0];
-    t.y1 = ys[1];
-    t.y2 = ys[2];
+    t.x0 = xs[0], t.x1 = xs[1], t.x2 = xs[2];
+    t.y0 = ys[0], t.y1 = ys[1], t.y2 = ys[2];
 }
 
 void RandomState(std::mt19937& rng, const Scene& scene, SetupTriangle& t) {
@@ -64,10 +60,7 @@ void RandomState(std::mt19937& rng, const Scene& scene, SetupTriangle& t) {
     t.z2 = flatDepth ? z[0] : z[2];
     t.zmin = std::min(t.z0, std::min(t.z1, t.z2));
     t.zmax = std::max(t.z0, std::max(t.z1, t.z2));
-    if (Chance(rng, 10)) {
-        t.zmin = -1e30f;
-        t.zmax = 1e30f;
-    }
+    if (Chance(rng, 10)) t.zmin = -1e30f, t.zmax = 1e30f;
     t.colour0 = static_cast<uint32_t>(rng());
     t.colour1 = Chance(rng, 30) ? t.colour0 : static_cast<uint32_t>(rng());
     t.colour2 = Chance(rng, 30) ? t.colour1 : static_cast<uint32_t>(rng());
@@ -135,12 +128,8 @@ Scene RandomScene(uint32_t seed) {
         scene.triangles.push_back(t);
         if (Chance(rng, 20)) {  // its neighbour across the edge 0->1, same winding, same state
             SetupTriangle n = t;
-            n.x0 = t.x1;
-            n.y0 = t.y1;
-            n.x1 = t.x0;
-            n.y1 = t.y0;
-            n.x2 = t.x0 + t.x1 - t.x2;
-            n.y2 = t.y0 + t.y1 - t.y2;
+            n.x0 = t.x1, n.y0 = t.y1, n.x1 = t.x0, n.y1 = t.y0;
+            n.x2 = t.x0 + t.x1 - t.x2, n.y2 = t.y0 + t.y1 - t.y2;
             n.colour0 = static_cast<uint32_t>(rng());
             scene.triangles.push_back(n);
         }

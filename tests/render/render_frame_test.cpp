@@ -55,9 +55,7 @@ struct TestSurface {
     }
     bool AllPixels(uint32_t value) const {
         for (int32_t y = 0; y < height; ++y) {
-            for (int32_t x = 0; x < width; ++x) {
-                if (Pixel(x, y) != value) return false;
-            }
+            for (int32_t x = 0; x < width; ++x) if (Pixel(x, y) != value) return false;
         }
         return true;
     }
@@ -75,31 +73,7 @@ uint64_t SumInvocations(std::size_t first, std::size_t last) {
     return sum;
 }
 
-std::vector<platform::LogicalProcessor> FakeProcessors(uint32_t count) {
-    std::vector<platform::LogicalProcessor> list(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        list[i].number = i;
-        list[i].core = i;
-    }
-    return list;
-}
-
-class RenderFrameTest : public test::RenderStateTest {
-protected:
-    void TearDown() override {
-        rjq::SetProcessQueue(nullptr);
-        rjq::DestroyRenderJobQueue(queue_);
-        queue_ = nullptr;
-        test::RenderStateTest::TearDown();
-    }
-    void StartQueue(uint32_t workers) {
-        queue_ = rjq::CreateRenderJobQueue(rjq::kDefaultCapacity, workers, FakeProcessors(workers), 50);
-        ASSERT_NE(queue_, nullptr);
-        ASSERT_EQ(queue_->workerCount, workers);
-        rjq::SetProcessQueue(queue_);
-    }
-    rjq::RenderJobQueue* queue_ = nullptr;
-};
+using RenderFrameTest = test::RenderQueueTest;
 
 TEST_F(RenderFrameTest, ClearOnlyFrameFillsColourDepthAndHiZWithoutAJob) {
     ResizeTileGrid(40, 20);
@@ -169,7 +143,7 @@ TEST(FramePartitionCount, FollowsQueueWorkerLimitAndMacroTiles) {
 }
 
 TEST_F(RenderFrameTest, WorkerLimitTwoOnSevenWorkersRunsTwoPartitions) {
-    StartQueue(7);
+    UseWorkers(7);
     SetSettingValue(Settings().WorkerLimit, 2);
     ResizeTileGrid(256, 128);
     TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 512, 0, 0, 512));
@@ -181,16 +155,6 @@ TEST_F(RenderFrameTest, WorkerLimitTwoOnSevenWorkersRunsTwoPartitions) {
     EXPECT_EQ(SumInvocations(0, 1), firstTwo + 2);
     EXPECT_EQ(SumInvocations(2, 6), others);
     for (const MicroTileBin& bin : TheTileGrid().bins) ASSERT_EQ(bin, MicroTileBin{0});
-}
-
-TEST_F(RenderFrameTest, OneMacroTileGridUsesOnePartition) {
-    StartQueue(7);
-    ResizeTileGrid(16, 16);
-    TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 16, 0, 0, 16));
-    TestSurface surface(16, 16);
-    RenderFrame(surface.View(), FrameOptions{1, 1, 4});
-    EXPECT_EQ(TheTileGrid().workerMacroTiles.size(), 1u);
-    EXPECT_EQ(test::BinAt(1, 1), MicroTileBin{0});
 }
 
 TEST_F(RenderFrameTest, CutOffThreePreparesButBinsNothing) {
@@ -262,7 +226,7 @@ TEST_F(RenderFrameTest, SizeFieldsWrittenWithoutTheArraysAreReconciledBeforeBinn
 // computes: every micro tile holds, in ascending order, the triangles whose bounds meet it and that
 // no edge rejects.
 TEST_F(RenderFrameTest, ParallelBinsMatchAPerTileReference) {
-    StartQueue(7);
+    UseWorkers(7);
     ResizeTileGrid(640, 480);
     TileGrid& grid = TheTileGrid();
     std::mt19937 random(1234);
@@ -329,7 +293,7 @@ TEST_F(RenderFrameTest, FullFrameDrawsOverTheLaterClearAndCutOffFourDrawsNothing
 }
 
 TEST_F(RenderFrameTest, ASurfaceSmallerThanTheGridIsNeverWrittenOutside) {
-    StartQueue(3);
+    UseWorkers(3);
     ResizeTileGrid(128, 96);
     GlContext& gl = TheGlContext();
     ApplyClearDepth(gl, 1.0f);

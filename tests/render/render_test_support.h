@@ -10,6 +10,7 @@
 #include "diag/status_lines.h"
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
+#include "platform/topology.h"
 #include "render/setup_triangle.h"
 #include "render/tile_grid.h"
 #include "render/triangle_binning.h"
@@ -73,6 +74,29 @@ protected:
         SetSettingValue(settings.ForceVrsRate, 0);
         rjq::SetProcessQueue(nullptr);
     }
+};
+
+// The same, with frames rendered on a job queue of its own: UseWorkers(n) replaces the process
+// queue with one of n workers on made-up processors (0: no queue, the caller renders).
+class RenderQueueTest : public RenderStateTest {
+protected:
+    void TearDown() override {
+        UseWorkers(0);
+        RenderStateTest::TearDown();
+    }
+    void UseWorkers(uint32_t workers, uint64_t idleSpinMicroseconds = 50) {
+        rjq::SetProcessQueue(nullptr);
+        rjq::DestroyRenderJobQueue(queue_);
+        queue_ = nullptr;
+        if (workers == 0) return;
+        std::vector<platform::LogicalProcessor> processors(workers);
+        for (uint32_t i = 0; i < workers; ++i) processors[i].number = processors[i].core = i;
+        queue_ = rjq::CreateRenderJobQueue(rjq::kDefaultCapacity, workers, processors, idleSpinMicroseconds);
+        ASSERT_NE(queue_, nullptr);
+        ASSERT_EQ(queue_->workerCount, workers);
+        rjq::SetProcessQueue(queue_);
+    }
+    rjq::RenderJobQueue* queue_ = nullptr;
 };
 
 }  // namespace mora::test

@@ -8,7 +8,6 @@
 
 #include "gl/gl_enums.h"
 #include "gl/gl_state.h"
-#include "platform/topology.h"
 #include "render/render_frame.h"
 #include "render/render_test_support.h"
 #include "render/tile_grid.h"
@@ -30,25 +29,8 @@ struct Buffers {
     std::vector<float> depth;
 };
 
-class TileClearTest : public test::RenderStateTest {
+class TileClearTest : public test::RenderQueueTest {
 protected:
-    void TearDown() override {
-        rjq::SetProcessQueue(nullptr);
-        rjq::DestroyRenderJobQueue(queue_);
-        queue_ = nullptr;
-        test::RenderStateTest::TearDown();
-    }
-    void UseWorkers(uint32_t workers) {
-        rjq::SetProcessQueue(nullptr);
-        rjq::DestroyRenderJobQueue(queue_);
-        queue_ = nullptr;
-        if (workers == 0) return;
-        std::vector<platform::LogicalProcessor> processors(workers);
-        for (uint32_t i = 0; i < workers; ++i) processors[i].number = processors[i].core = i;
-        queue_ = rjq::CreateRenderJobQueue(rjq::kDefaultCapacity, workers, processors, 0);
-        ASSERT_NE(queue_, nullptr);
-        rjq::SetProcessQueue(queue_);
-    }
     // Clears colour and depth, then draws `triangles` into a fresh w x h surface.
     Buffers Draw(int32_t w, int32_t h, const std::vector<SetupTriangle>& triangles, FrameOptions options) {
         GlContext& gl = TheGlContext();
@@ -61,7 +43,6 @@ protected:
         ResetFrame();
         return buffers;
     }
-    rjq::RenderJobQueue* queue_ = nullptr;
 };
 
 SetupTriangle Additive(float x0, float y0, float x1, float y1, float x2, float y2, uint32_t colour) {
@@ -78,7 +59,7 @@ TEST_F(TileClearTest, SurfaceLargerThanTheGridIsClearedInsideAndOutsideTheTiles)
     ResizeTileGrid(40, 20);
     const std::vector<SetupTriangle> corner = {Additive(0, 0, 6, 0, 0, 6, 0x00101010u)};
     for (const uint32_t workers : {0u, 2u}) {
-        UseWorkers(workers);
+        UseWorkers(workers, 0);
         for (const uint32_t stage : {4u, 5u}) {
             SCOPED_TRACE(testing::Message() << workers << " workers, cut-off " << stage);
             Buffers b = Draw(53, 29, corner, FrameOptions{stage == 4 ? uint8_t{1} : uint8_t{0}, 1, stage});
@@ -113,7 +94,7 @@ TEST_F(TileClearTest, EveryMicroTileIsDrawnOnceWhateverWorkerTakesIt) {
     UseWorkers(0);
     const Buffers single = Draw(512, 384, heap, FrameOptions{0, 1, 5});
     for (const uint32_t workers : {2u, 5u}) {
-        UseWorkers(workers);
+        UseWorkers(workers, 0);
         for (int frame = 0; frame < 3; ++frame) {
             const Buffers many = Draw(512, 384, heap, FrameOptions{0, 1, 5});
             ASSERT_EQ(many.colour, single.colour) << workers << " workers, frame " << frame;

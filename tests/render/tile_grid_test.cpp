@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <vector>
+
 #include "diag/status_lines.h"
 #include "gl/gl_context.h"
 #include "gl/gl_hooks.h"
@@ -15,16 +18,18 @@ using test::RenderStateTest;
 
 using TileGridTest = RenderStateTest;
 
+// Width, height, MicroTiles across and down, MacroTiles across and down.
+using Sizes = std::vector<int32_t>;
+Sizes SizesOf(const TileGridSize& s) {
+    return {s.width, s.height, s.microTilesX, s.microTilesY, s.macroTilesX, s.macroTilesY};
+}
+Sizes ContextSizes() { return SizesOf(CurrentTileGridSize(TheGlContext())); }
+
 TEST_F(TileGridTest, SizesA640x480GridAndWritesItsStatusLine) {
     EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = not set]");
     ResizeTileGrid(640, 480);
     const GlContext& gl = TheGlContext();
-    EXPECT_EQ(gl.framebufferWidth, 640);
-    EXPECT_EQ(gl.framebufferHeight, 480);
-    EXPECT_EQ(gl.microTilesX, 80);
-    EXPECT_EQ(gl.microTilesY, 60);
-    EXPECT_EQ(gl.macroTilesX, 20);
-    EXPECT_EQ(gl.macroTilesY, 15);
+    EXPECT_EQ(ContextSizes(), (Sizes{640, 480, 80, 60, 20, 15}));
     EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = 640x480 (20x15 macro, 80x60 micro tiles)]");
 
     const TileGrid& grid = TheTileGrid();
@@ -41,34 +46,20 @@ TEST_F(TileGridTest, SizesA640x480GridAndWritesItsStatusLine) {
 }
 
 TEST_F(TileGridTest, PartialTilesRoundUpAndNegativeSizesCountAsZero) {
-    const TileGridSize partial = ComputeTileGridSize(33, 9);
-    EXPECT_EQ(partial.microTilesX, 5);
-    EXPECT_EQ(partial.macroTilesX, 2);
-    EXPECT_EQ(partial.microTilesY, 2);
-    EXPECT_EQ(partial.macroTilesY, 1);
+    EXPECT_EQ(SizesOf(ComputeTileGridSize(33, 9)), (Sizes{33, 9, 5, 2, 2, 1}));
 
     ResizeTileGrid(-640, -1);
-    const GlContext& gl = TheGlContext();
-    EXPECT_EQ(gl.framebufferWidth, 0);
-    EXPECT_EQ(gl.framebufferHeight, 0);
-    EXPECT_EQ(gl.microTilesX, 0);
-    EXPECT_EQ(gl.macroTilesY, 0);
+    EXPECT_EQ(ContextSizes(), (Sizes{0, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(TheTileGrid().bins.empty());
     EXPECT_TRUE(TheTileGrid().hiz.empty());
     EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = 0x0 (0x0 macro, 0x0 micro tiles)]");
 
     ResizeTileGrid(-5, 100);  // one direction negative: zero tiles across, none at all
-    EXPECT_EQ(gl.framebufferWidth, 0);
-    EXPECT_EQ(gl.framebufferHeight, 100);
-    EXPECT_EQ(gl.microTilesY, 13);
+    EXPECT_EQ(ContextSizes(), (Sizes{0, 100, 0, 13, 0, 4}));
     EXPECT_TRUE(TheTileGrid().bins.empty());
 
     // Sizes at the i32 limit must not overflow the rounding (no grid of that size is allocated here).
-    const TileGridSize huge = ComputeTileGridSize(INT32_MAX, INT32_MIN);
-    EXPECT_EQ(huge.microTilesX, 268435456);
-    EXPECT_EQ(huge.macroTilesX, 67108864);
-    EXPECT_EQ(huge.height, 0);
-    EXPECT_EQ(huge.macroTilesY, 0);
+    EXPECT_EQ(SizesOf(ComputeTileGridSize(INT32_MAX, INT32_MIN)), (Sizes{INT32_MAX, 0, 268435456, 0, 67108864, 0}));
 }
 
 TEST_F(TileGridTest, ResizingToTheSameSizeKeepsHiZAndThePartition) {
@@ -106,22 +97,15 @@ TEST_F(TileGridTest, ViewportHookGrowsButNeverShrinksTheGrid) {
 
     ApplyViewport(gl, 10, 20, 320, 240);  // never sized: sized to the viewport; x and y do not count
     EXPECT_TRUE(TileGridHasStorage());
-    EXPECT_EQ(gl.framebufferWidth, 320);
-    EXPECT_EQ(gl.framebufferHeight, 240);
+    EXPECT_EQ(ContextSizes(), (Sizes{320, 240, 40, 30, 10, 8}));
 
     ResizeTileGrid(1024, 300);
     ApplyViewport(gl, 0, 0, 800, 600);
-    EXPECT_EQ(gl.framebufferWidth, 1024);
-    EXPECT_EQ(gl.framebufferHeight, 600);
+    EXPECT_EQ(ContextSizes(), (Sizes{1024, 600, 128, 75, 32, 19}));
     EXPECT_EQ(TheTileGrid().bins.size(), 128u * 75u);
-
     ApplyViewport(gl, 0, 0, 320, 240);
-    EXPECT_EQ(gl.framebufferWidth, 1024);
-    EXPECT_EQ(gl.framebufferHeight, 600);
-
     ApplyViewport(gl, 0, 0, -50, -50);
-    EXPECT_EQ(gl.framebufferWidth, 1024);
-    EXPECT_EQ(gl.framebufferHeight, 600);
+    EXPECT_EQ(ContextSizes(), (Sizes{1024, 600, 128, 75, 32, 19}));
     TheGlHooks() = GlHooks{};
 }
 

@@ -34,10 +34,21 @@ std::set<TilePos> TilesHolding(uint32_t index) {
     return tiles;
 }
 
-bool AllCountersZero(const BinningStats& s) {
-    return s.trianglesPickedBboxIter == 0 && s.trianglesPickedOwnedList == 0 && s.macrosVisitedBboxIter == 0 &&
-           s.macrosSkippedByOwner == 0 && s.macrosVisitedOwnedIter == 0 && s.macrosSkippedByBbox == 0 &&
-           s.microsConsidered == 0 && s.microsEdgeRejected == 0 && s.microsAccepted == 0;
+// The per-triangle counters in declaration order: picked by bounding box, picked by owned list,
+// MacroTiles visited by box / skipped by owner / visited owned / skipped by box, MicroTiles
+// considered / edge-rejected / accepted.
+using Counts = std::vector<uint64_t>;
+Counts Counters(const BinningStats& s) {
+    return {s.trianglesPickedBboxIter, s.trianglesPickedOwnedList, s.macrosVisitedBboxIter,
+            s.macrosSkippedByOwner,    s.macrosVisitedOwnedIter,   s.macrosSkippedByBbox,
+            s.microsConsidered,        s.microsEdgeRejected,       s.microsAccepted};
+}
+const Counts kNoCounts(9, 0);
+
+// xmin, ymin, xmax, ymax, macroX0, macroY0, macroX1, macroY1, macroCount.
+std::vector<int64_t> Box(const SetupTriangle& t) {
+    const TriangleBounds b = ComputeTriangleBounds(t, CurrentTileGridSize(TheGlContext()));
+    return {b.xmin, b.ymin, b.xmax, b.ymax, b.macroX0, b.macroY0, b.macroX1, b.macroY1, b.macroCount};
 }
 
 class TriangleBinningTest : public test::RenderStateTest {
@@ -53,26 +64,13 @@ TEST_F(TriangleBinningTest, CornerTriangleFillsExactlyOneMicroTile) {
     SizeGrid(64, 64, 1);
     const SetupTriangle tri = MakeTriangle(0, 0, 8, 0, 0, 8);
     const TriangleBounds bounds = ComputeTriangleBounds(tri, CurrentTileGridSize(TheGlContext()));
-    EXPECT_EQ(bounds.xmin, 0);
-    EXPECT_EQ(bounds.ymin, 0);
-    EXPECT_EQ(bounds.xmax, 8);
-    EXPECT_EQ(bounds.ymax, 8);
-    EXPECT_EQ(bounds.macroX1, 1);
-    EXPECT_EQ(bounds.macroY1, 1);
-    EXPECT_EQ(bounds.macroCount, 1);
-    EXPECT_TRUE(bounds.edgesValid);
-    EXPECT_TRUE(bounds.binnable);
+    EXPECT_EQ(Box(tri), (std::vector<int64_t>{0, 0, 8, 8, 0, 0, 1, 1, 1}));
+    EXPECT_TRUE(bounds.edgesValid && bounds.binnable);
 
     BinningStats stats;
     BinTriangle(tri, 0, ViewForWorker(0), stats);
     // One worker owns all four MacroTiles; a one-MacroTile triangle takes bounding-box iteration.
-    EXPECT_EQ(stats.trianglesPickedBboxIter, 1u);
-    EXPECT_EQ(stats.trianglesPickedOwnedList, 0u);
-    EXPECT_EQ(stats.macrosVisitedBboxIter, 1u);
-    EXPECT_EQ(stats.macrosSkippedByOwner, 0u);
-    EXPECT_EQ(stats.microsConsidered, 1u);
-    EXPECT_EQ(stats.microsEdgeRejected, 0u);
-    EXPECT_EQ(stats.microsAccepted, 1u);
+    EXPECT_EQ(Counters(stats), (Counts{1, 0, 1, 0, 0, 0, 1, 0, 1}));
     EXPECT_EQ(TilesHolding(0), (std::set<TilePos>{{0, 0}}));
 }
 
@@ -80,9 +78,7 @@ TEST_F(TriangleBinningTest, ThinDiagonalTriangleRejectsBothSides) {
     SizeGrid(64, 64, 1);
     BinningStats stats;
     BinTriangle(MakeTriangle(0, 0, 32, 32, 32, 31), 0, ViewForWorker(0), stats);
-    EXPECT_EQ(stats.microsConsidered, 16u);
-    EXPECT_EQ(stats.microsEdgeRejected, 6u);
-    EXPECT_EQ(stats.microsAccepted, 10u);
+    EXPECT_EQ(Counters(stats), (Counts{1, 0, 1, 0, 0, 0, 16, 6, 10}));
     const std::set<TilePos> expected{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {0, 1}, {1, 2},
                                      {2, 3}, {1, 0}, {2, 1}, {3, 2}};
     EXPECT_EQ(TilesHolding(0), expected);
@@ -106,62 +102,40 @@ TEST_F(TriangleBinningTest, ZeroAreaTriangleIsBinnedToEveryTileItsBoundsMeet) {
     EXPECT_FALSE(ComputeTriangleBounds(tri, CurrentTileGridSize(TheGlContext())).edgesValid);
     BinningStats stats;
     BinTriangle(tri, 0, ViewForWorker(0), stats);
-    EXPECT_EQ(stats.microsConsidered, 9u);
-    EXPECT_EQ(stats.microsAccepted, 9u);
-    EXPECT_EQ(stats.microsEdgeRejected, 0u);
+    EXPECT_EQ(Counters(stats), (Counts{1, 0, 1, 0, 0, 0, 9, 0, 9}));
 }
 
-TEST_F(TriangleBinningTest, TrianglesOutsideTheFramebufferTouchNoCounter) {
+TEST_F(TriangleBinningTest, TrianglesOutsideTheFramebufferOrNotFiniteTouchNoCounter) {
     SizeGrid(64, 64, 1);
-    const std::vector<SetupTriangle> outside = {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::vector<SetupTriangle> unbinnable = {
         MakeTriangle(-10, 0, -1, 5, -3, 30),       // left of x = 0
         MakeTriangle(5, 64, 30, 70, 10, 90),       // below the framebuffer
         MakeTriangle(64, 1, 100, 1, 80, 40),       // right of it (xmin = width)
         MakeTriangle(-1e30f, -1e30f, -5e29f, -1e30f, -1e30f, -2e30f),
-    };
-    for (std::size_t i = 0; i < outside.size(); ++i) {
-        BinningStats stats;
-        EXPECT_FALSE(ComputeTriangleBounds(outside[i], CurrentTileGridSize(TheGlContext())).binnable) << i;
-        BinTriangle(outside[i], static_cast<uint32_t>(i), ViewForWorker(0), stats);
-        EXPECT_TRUE(AllCountersZero(stats)) << i;
-        EXPECT_TRUE(TilesHolding(static_cast<uint32_t>(i)).empty()) << i;
-    }
-}
-
-TEST_F(TriangleBinningTest, NonFiniteCoordinatesAreNotBinnable) {
-    SizeGrid(64, 64, 1);
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    const std::vector<SetupTriangle> bad = {
         MakeTriangle(nan, 0, 30, 0, 0, 30),
         MakeTriangle(0, 0, 30, nan, 0, 30),
         MakeTriangle(0, 0, 30, 0, inf, 30),
         MakeTriangle(-inf, 0, 30, 0, 0, 30),
         MakeTriangle(0, 0, 30, 0, 0, -inf),
     };
-    for (std::size_t i = 0; i < bad.size(); ++i) {
-        EXPECT_FALSE(ComputeTriangleBounds(bad[i], CurrentTileGridSize(TheGlContext())).binnable) << i;
+    for (uint32_t i = 0; i < unbinnable.size(); ++i) {
         BinningStats stats;
-        BinTriangle(bad[i], 0, ViewForWorker(0), stats);
-        EXPECT_TRUE(AllCountersZero(stats)) << i;
+        EXPECT_FALSE(ComputeTriangleBounds(unbinnable[i], CurrentTileGridSize(TheGlContext())).binnable) << i;
+        BinTriangle(unbinnable[i], i, ViewForWorker(0), stats);
+        EXPECT_EQ(Counters(stats), kNoCounts) << i;
+        EXPECT_TRUE(TilesHolding(i).empty()) << i;
     }
-    EXPECT_TRUE(TilesHolding(0).empty());
 }
 
 TEST_F(TriangleBinningTest, HugeFiniteCoordinatesAreClampedToTheFramebuffer) {
     SizeGrid(64, 64, 1);
     const SetupTriangle tri = MakeTriangle(-1e30f, -1e30f, 1e30f, -1e30f, 0, 1e30f);
-    const TriangleBounds bounds = ComputeTriangleBounds(tri, CurrentTileGridSize(TheGlContext()));
-    EXPECT_EQ(bounds.xmin, 0);
-    EXPECT_EQ(bounds.ymin, 0);
-    EXPECT_EQ(bounds.xmax, 64);
-    EXPECT_EQ(bounds.ymax, 64);
-    EXPECT_EQ(bounds.macroCount, 4);
+    EXPECT_EQ(Box(tri), (std::vector<int64_t>{0, 0, 64, 64, 0, 0, 2, 2, 4}));
     BinningStats stats;
     BinTriangle(tri, 0, ViewForWorker(0), stats);
-    EXPECT_EQ(stats.trianglesPickedOwnedList, 1u);
-    EXPECT_EQ(stats.microsConsidered, 64u);
-    EXPECT_EQ(stats.microsAccepted, 64u);
+    EXPECT_EQ(Counters(stats), (Counts{0, 1, 0, 0, 4, 0, 64, 0, 64}));
 }
 
 TEST_F(TriangleBinningTest, LargeTrianglesWalkTheOwnedListSmallOnesTheBoundingBox) {
@@ -173,25 +147,13 @@ TEST_F(TriangleBinningTest, LargeTrianglesWalkTheOwnedListSmallOnesTheBoundingBo
     for (uint16_t w = 0; w < 2; ++w) {
         BinningStats stats;
         BinTriangle(big, 0, ViewForWorker(w), stats);
-        EXPECT_EQ(stats.trianglesPickedOwnedList, 1u);
-        EXPECT_EQ(stats.macrosVisitedOwnedIter, 2u);
-        EXPECT_EQ(stats.macrosSkippedByBbox, 0u);
-        EXPECT_EQ(stats.microsConsidered, 32u);
-        EXPECT_EQ(stats.microsAccepted, 32u);
+        EXPECT_EQ(Counters(stats), (Counts{0, 1, 0, 0, 2, 0, 32, 0, 32})) << w;
 
         BinningStats smallStats;
         BinTriangle(small, 1, ViewForWorker(w), smallStats);
-        EXPECT_EQ(smallStats.trianglesPickedBboxIter, 1u);
-        EXPECT_EQ(smallStats.macrosVisitedBboxIter, 1u);
-        if (w == smallOwner) {
-            EXPECT_EQ(smallStats.macrosSkippedByOwner, 0u);
-            EXPECT_EQ(smallStats.microsConsidered, 9u);
-            EXPECT_EQ(smallStats.microsEdgeRejected, 3u);
-            EXPECT_EQ(smallStats.microsAccepted, 6u);
-        } else {
-            EXPECT_EQ(smallStats.macrosSkippedByOwner, 1u);
-            EXPECT_EQ(smallStats.microsConsidered, 0u);
-        }
+        EXPECT_EQ(Counters(smallStats),
+                  w == smallOwner ? (Counts{1, 0, 1, 0, 0, 0, 9, 3, 6}) : (Counts{1, 0, 1, 1, 0, 0, 0, 0, 0}))
+            << w;
     }
     EXPECT_EQ(TilesHolding(0).size(), 64u);  // both workers together cover the grid once
     EXPECT_EQ(TilesHolding(1), (std::set<TilePos>{{5, 5}, {6, 5}, {7, 5}, {5, 6}, {6, 6}, {5, 7}}));
@@ -235,10 +197,7 @@ TEST_F(TriangleBinningTest, BinsKeepSubmissionOrderAndGrowByHalf) {
 TEST_F(TriangleBinningTest, PartialRightColumnCoversOnlyItsPixels) {
     SizeGrid(33, 16, 1);  // MicroTile column 4 covers pixel column 32 only
     const SetupTriangle sliver = MakeTriangle(32.2f, 0.0f, 32.8f, 0.0f, 32.5f, 7.0f);
-    const TriangleBounds bounds = ComputeTriangleBounds(sliver, CurrentTileGridSize(TheGlContext()));
-    EXPECT_EQ(bounds.xmin, 32);
-    EXPECT_EQ(bounds.xmax, 33);
-    EXPECT_EQ(bounds.macroX0, 1);
+    EXPECT_EQ(Box(sliver), (std::vector<int64_t>{32, 0, 33, 7, 1, 0, 2, 1, 1}));
     BinningStats stats;
     BinTriangle(sliver, 0, ViewForWorker(0), stats);
     EXPECT_EQ(TilesHolding(0), (std::set<TilePos>{{4, 0}}));
@@ -246,7 +205,7 @@ TEST_F(TriangleBinningTest, PartialRightColumnCoversOnlyItsPixels) {
     // A sliver right of the last pixel column is clamped away.
     BinningStats outside;
     BinTriangle(MakeTriangle(33.2f, 0.0f, 33.8f, 0.0f, 33.5f, 7.0f), 1, ViewForWorker(0), outside);
-    EXPECT_TRUE(AllCountersZero(outside));
+    EXPECT_EQ(Counters(outside), kNoCounts);
 }
 
 }  // namespace

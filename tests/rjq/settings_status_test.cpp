@@ -66,12 +66,10 @@ TEST(ThreadCount, ValuesThatAreNotPositiveNumbersSelectTheDefaultCap) {
   const ThreadCountChoice choice = ChooseThreadCount(EnvironmentRead::Unset, nullptr, 8);
   EXPECT_EQ(FormatRunningStatus(choice, 7, OneGroup(8)),
             "[MORA threads = 7 workers (default, LPs minus producer; cap=7) | Windows: 8 LPs / 1 groups (8)]");
-}
-
-TEST(ThreadCount, OneProcessorStillGetsOneWorker) {
-  const ThreadCountChoice choice = ChooseThreadCount(EnvironmentRead::Unset, nullptr, 1);
-  EXPECT_EQ(choice.requested, 1u);
-  EXPECT_EQ(choice.statusLine, "[MORA threads = default cap 1 (LPs minus producer)]");
+  // One processor still gets one worker.
+  const ThreadCountChoice one = ChooseThreadCount(EnvironmentRead::Unset, nullptr, 1);
+  EXPECT_EQ(one.requested, 1u);
+  EXPECT_EQ(one.statusLine, "[MORA threads = default cap 1 (LPs minus producer)]");
 }
 
 TEST(ThreadCount, ParsesLeadingDigitsOnly) {
@@ -163,26 +161,20 @@ TEST(Occupancy, EnterAndExitCountLiveWorkersAndWork) {
   EXPECT_EQ(record.histogram[1].load(), 1u);
   EXPECT_EQ(record.histogram[2].load(), 2u);
   EXPECT_EQ(record.totalWorkNanoseconds.load(), 3000250u);
+  // Huge live counts land in the last bucket.
+  OccupancyRecord crowded;
+  crowded.liveWorkers.store(400);
+  OccupancyEnter(crowded);
+  EXPECT_EQ(crowded.histogram[255].load(), 1u);
 }
 
-TEST(Occupancy, HugeLiveCountsLandInTheLastBucket) {
-  OccupancyRecord record;
-  record.liveWorkers.store(400);
-  OccupancyEnter(record);
-  EXPECT_EQ(record.histogram[255].load(), 1u);
-}
-
-TEST(Occupancy, ReportWithoutEntriesHasOnlyTheHeaders) {
+TEST(Occupancy, ReportListsNonZeroBucketsWithTheirShareOrOnlyTheHeaders) {
   OccupancyRecord record;
   EXPECT_EQ(FormatOccupancyReport(record),
             "\n=== Occupancy (MORA RJQ tile scheduling) ===\n"
             "total_work_ns=0  total_tile_entries=0\n"
             "\nHistogram of tile-entry moments by simultaneous workers:\n"
             "  (N = # workers live when this tile entered, inclusive of self)\n");
-}
-
-TEST(Occupancy, ReportListsNonZeroBucketsWithTheirShare) {
-  OccupancyRecord record;
   record.totalWorkNanoseconds.store(12345678);
   record.totalEntries.store(8);
   record.histogram[0].store(2);  // counted in the sum, never printed

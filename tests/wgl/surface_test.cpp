@@ -1,9 +1,11 @@
 // Context records and their Surface: creation sizes, Ensure size growing the Surface only when a
 // viewport needs more, the GL viewport hook that reaches it only with a current context, and
-// handles that are not (or no longer) device contexts or contexts.
+// handles that are not (or no longer) device contexts. Context handles are checked through the
+// entries in tests/integration/wgl_entries_test.cpp.
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 #include "mora/gl.h"
 #include "wgl/surface.h"
@@ -68,22 +70,20 @@ TEST_F(SurfaceTest, EnsureSizeGrowsOnlyWhatAViewportNeeds) {
     EXPECT_EQ(context.surface.depthBuffer, depthBefore) << "a smaller viewport keeps the Surface";
     EXPECT_TRUE(EnsureSurfaceSize(context, 0, -5)) << "an empty request reports the buffers";
 
+    const auto size = [&] { return std::pair{context.surface.width, context.surface.height}; };
     EXPECT_TRUE(EnsureSurfaceSize(context, 1024, 300));
-    EXPECT_EQ(context.surface.width, 1024);
-    EXPECT_EQ(context.surface.height, 600);
+    EXPECT_EQ(size(), (std::pair{1024, 600}));
     EXPECT_TRUE(SurfaceHasBuffers(context.surface));
     EXPECT_GE(context.surface.colourPitch, 1024 * 4);
 
     // Through the GL layer: glViewport reaches the current context's Surface.
     glViewport(0, 0, 700, 900);
-    EXPECT_EQ(context.surface.width, 1024);
-    EXPECT_EQ(context.surface.height, 900);
+    EXPECT_EQ(size(), (std::pair{1024, 900}));
 
     // Without a current context the viewport changes no Surface.
     SetCurrentContextRecord(nullptr);
     glViewport(0, 0, 2000, 2000);
-    EXPECT_EQ(context.surface.width, 1024);
-    EXPECT_EQ(context.surface.height, 900);
+    EXPECT_EQ(size(), (std::pair{1024, 900}));
     // Nor on a thread of its own (as the frame executor thread replays viewports).
     SetCurrentContextRecord(&context);
     std::thread([] { EnsureCurrentSurfaceSize(3000, 3000); }).join();
@@ -100,8 +100,7 @@ TEST_F(SurfaceTest, EnsureSizeFailsWithoutAWindowAndReleasesOnFailedRecreation) 
     EXPECT_FALSE(EnsureSurfaceSize(context, 0, 0));
     // A later viewport within limits re-creates it.
     EXPECT_TRUE(EnsureSurfaceSize(context, 32, 32));
-    EXPECT_EQ(context.surface.width, 32);
-    EXPECT_EQ(context.surface.height, 32);
+    EXPECT_EQ((std::pair{context.surface.width, context.surface.height}), (std::pair{32, 32}));
 
     // Once the device context is gone, there is no window to re-create on.
     platform::DestroyDeviceContext(current.dc);
@@ -129,23 +128,6 @@ TEST_F(SurfaceTest, DeviceContextHandlesAreCheckedBeforeUse) {
     EXPECT_FALSE(platform::GetClientRect(nullptr, &rect));
 
     EXPECT_EQ(platform::CreateX11DeviceContext(nullptr, 0), nullptr);
-}
-
-TEST_F(SurfaceTest, ContextHandlesAreCheckedBeforeUse) {
-    CurrentOffscreenContext current(16, 16);
-    ASSERT_NE(current.context, nullptr);
-    EXPECT_TRUE(IsLiveContext(current.context));
-    EXPECT_EQ(CurrentContextRecord(), current.context);
-    int notAContext = 0;
-    EXPECT_FALSE(IsLiveContext(&notAContext));
-    EXPECT_FALSE(DeleteContextRecord(&notAContext));
-    EXPECT_FALSE(DeleteContextRecord(nullptr));
-
-    ContextRecord* deleted = current.context;
-    std::thread([deleted] { EXPECT_TRUE(DeleteContextRecord(deleted)); }).join();
-    current.context = nullptr;
-    EXPECT_EQ(CurrentContextRecord(), nullptr) << "deleted on another thread: gone here as well";
-    EXPECT_FALSE(IsLiveContext(deleted));
 }
 
 }  // namespace
