@@ -3,14 +3,13 @@
 # and the comparison tests (tests/compare), whichever is configured first defines it.
 include_guard(GLOBAL)
 
-find_package(PNG REQUIRED)
+include(${CMAKE_SOURCE_DIR}/tools/png/png.cmake)
 set(_scene_dir ${CMAKE_SOURCE_DIR}/bench/scene)
 add_library(mora_scene STATIC
   ${_scene_dir}/bench_options.cpp
   ${_scene_dir}/call_summary.cpp
   ${_scene_dir}/frame_timing.cpp
   ${_scene_dir}/image_compare.cpp
-  ${_scene_dir}/png_file.cpp
   ${_scene_dir}/renderer.cpp
   ${_scene_dir}/renderer_environment.cpp
   ${_scene_dir}/scene.cpp
@@ -20,9 +19,9 @@ add_library(mora_scene STATIC
   ${_scene_dir}/scene_textures.cpp
   ${_scene_dir}/scene_world.cpp
   ${_scene_dir}/shared_library.cpp)
-target_include_directories(mora_scene PUBLIC ${_scene_dir} PRIVATE ${PNG_INCLUDE_DIRS})
+target_include_directories(mora_scene PUBLIC ${_scene_dir})
 # The driver is reached only through dlopen; mora_platform supplies environment and file helpers.
-target_link_libraries(mora_scene PUBLIC mora_platform ${PNG_LIBRARIES} ${CMAKE_DL_LIBS})
+target_link_libraries(mora_scene PUBLIC mora_platform mora_png ${CMAKE_DL_LIBS})
 add_dependencies(mora_scene mora)
 
 # OSMesa is optional: without it the tools run MORA alone and the comparison tests skip.

@@ -97,7 +97,7 @@ void SavePng(RunRecord& run, const BenchOptions& options, int frame, std::vector
     char name[64];
     std::snprintf(name, sizeof name, "/%s_frame%05d.png", run.renderer.kind == RendererKind::Mora ? "mora" : "osmesa", frame);
     std::string error;
-    if (!WritePng(options.pngDirectory + name, pixels, options.width, options.height, &error)) {
+    if (!png::WriteArgbPng(options.pngDirectory + name, options.width, options.height, pixels, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
     }
 }

@@ -67,10 +67,10 @@ void DumpPictures(const FramePair& frames, const std::string& name) {
     const char* folder = std::getenv("MORA_COMPARE_DUMP_DIR");
     if (folder == nullptr || folder[0] == '\0') return;
     const std::string base = std::string(folder) + "/" + name;
-    mora::scene::WritePng(base + "_mora.png", frames.mora, frames.width, frames.height, nullptr);
-    mora::scene::WritePng(base + "_osmesa.png", frames.osmesa, frames.width, frames.height, nullptr);
-    mora::scene::WritePng(base + "_difference.png", mora::scene::DifferenceImage(frames.mora, frames.osmesa), frames.width,
-                          frames.height, nullptr);
+    mora::png::WriteArgbPng(base + "_mora.png", frames.width, frames.height, frames.mora, nullptr);
+    mora::png::WriteArgbPng(base + "_osmesa.png", frames.width, frames.height, frames.osmesa, nullptr);
+    mora::png::WriteArgbPng(base + "_difference.png", frames.width, frames.height,
+                            mora::scene::DifferenceImage(frames.mora, frames.osmesa), nullptr);
 }
 
 }  // namespace

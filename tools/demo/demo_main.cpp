@@ -8,7 +8,7 @@
 
 #include "demo_options.h"
 #include "demo_output.h"
-#include "demo_png.h"
+#include "png_file.h"
 #include "demo_scene.h"
 #include "mora/gl.h"
 #include "mora/mora_dc.h"
@@ -27,7 +27,11 @@ bool SavePresentedFrame(HDC dc, const demo::Options& options, int frame) {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     if (moraReadPresentedFrame(dc, pixels.data(), width * 4) != 1) return false;
     const std::string path = demo::PngPath(options, frame);
-    if (!demo::WritePng(path, width, height, pixels)) return false;
+    std::string error;
+    if (!mora::png::WriteArgbPng(path, width, height, pixels, &error)) {
+        std::fprintf(stderr, "mora-demo: %s\n", error.c_str());
+        return false;
+    }
     std::printf("mora-demo: wrote frame %d to %s\n", frame, path.c_str());
     return true;
 }

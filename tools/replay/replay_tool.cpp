@@ -11,6 +11,7 @@
 #include "diag/profiler.h"
 #include "frame_compare.h"
 #include "platform/clock.h"
+#include "png_file.h"
 #include "png_writer.h"
 #include "replay_bench.h"
 #include "replay_limits.h"
@@ -65,8 +66,8 @@ int ReplayOnce(ReplaySession& session, const ReplayOptions& options, uint32_t fi
         if (!options.pngDirectory.empty() || options.compare) CopyTightBgra(session.surface, pixels);
         if (!options.pngDirectory.empty()) {
             std::string error;
-            if (!WriteBgraPng(FramePngPath(options.pngDirectory, frame), session.surface.width, session.surface.height,
-                              pixels, error)) {
+            if (!png::WriteBgraPng(FramePngPath(options.pngDirectory, frame), session.surface.width,
+                                   session.surface.height, pixels, &error)) {
                 std::fprintf(err, "mora_replay: %s\n", error.c_str());
                 return kExitOutputFailed;
             }
