@@ -73,15 +73,11 @@ int ClipAgainstPlane(const ClipPolygon& in, int plane, ClipPolygon& out) {
 
 bool ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, ClipPolygon& out) {
     // Fast path: every vertex inside every plane leaves the triangle unchanged.
-    auto inside = [](const ClipVertex& v) {
-        return v.w + v.x >= 0.0f && v.w - v.x >= 0.0f && v.w + v.y >= 0.0f && v.w - v.y >= 0.0f &&
-               v.w + v.z >= 0.0f && v.w - v.z >= 0.0f;
-    };
     out.count = 3;
     out.v[0] = a;
     out.v[1] = b;
     out.v[2] = c;
-    if (inside(a) && inside(b) && inside(c)) return true;
+    if (InsideViewVolume(a) && InsideViewVolume(b) && InsideViewVolume(c)) return true;
 
     ClipPolygon scratch;
     ClipPolygon* src = &out;

@@ -21,6 +21,12 @@ struct ClipPolygon {
     ClipVertex v[kMaxClipVertices];
 };
 
+// True when v lies inside all six planes of the view volume (-w <= x, y, z <= w).
+inline bool InsideViewVolume(const ClipVertex& v) {
+    return v.w + v.x >= 0.0f && v.w - v.x >= 0.0f && v.w + v.y >= 0.0f && v.w - v.y >= 0.0f && v.w + v.z >= 0.0f &&
+           v.w - v.z >= 0.0f;
+}
+
 // clip[r] = m[r] x + m[4 + r] y + m[8 + r] z + m[12 + r], m column-major.
 inline ClipVertex TransformToClip(const float m[16], float x, float y, float z, uint32_t colour, float s, float t) {
     ClipVertex v;

@@ -11,11 +11,6 @@ ClipVertex ToClip(const float m[16], const GlVertex& v) {
     return TransformToClip(m, v.x, v.y, v.z, v.colour, v.s, v.t);
 }
 
-bool InsideViewVolume(const ClipVertex& v) {
-    return v.w + v.x >= 0.0f && v.w - v.x >= 0.0f && v.w + v.y >= 0.0f && v.w - v.y >= 0.0f && v.w + v.z >= 0.0f &&
-           v.w - v.z >= 0.0f;
-}
-
 // Clips (a, b, c) and sets up each triangle of the resulting fan.
 uint32_t EmitClippedTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
                              const ClipVertex& b, const ClipVertex& c, std::vector<SetupTriangle>& out) {
@@ -46,7 +41,8 @@ PreparedVertex PrepareVertex(const NativePacket& packet, const GlVertex& v) {
     PreparedVertex p;
     p.clip = ToClip(packet.mvp, v);
     p.inside = InsideViewVolume(p.clip);
-    p.window = ToWindow(packet, p.clip);
+    // Vertices outside are only ever clipped, and clipping maps its own output vertices.
+    p.window = p.inside ? ToWindow(packet, p.clip) : WindowVertex{};
     p.usable = p.inside && UsableVertex(p.clip, p.window);
     return p;
 }

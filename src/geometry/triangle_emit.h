@@ -23,7 +23,7 @@ uint32_t EmitTriangle(const NativePacket& packet, const EmitOptions& options, co
 // view volume, where it can be used without clipping.
 struct PreparedVertex {
     ClipVertex clip;
-    WindowVertex window;
+    WindowVertex window;  // set for vertices inside the view volume
     bool inside;  // inside all six planes of the view volume
     bool usable;  // inside, with w > 0 and a finite window position
 };

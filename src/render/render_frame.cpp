@@ -161,7 +161,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     const int32_t partitions =
         FramePartitionCount(queue != nullptr ? queue->workerCount : 1, SettingValue(Settings().WorkerLimit), macroTiles);
     RebuildWorkerTilePartition(partitions);
-    for (std::size_t k = 0; k < grid.partitionProgressCount; ++k) {
+    for (std::size_t k = 0; k < static_cast<std::size_t>(partitions); ++k) {
         grid.partitionProgress[k].binned.store(0, std::memory_order_relaxed);
         grid.partitionProgress[k].nextTile.store(0, std::memory_order_relaxed);
     }
@@ -234,13 +234,7 @@ void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frame
     for (uint32_t t = 0; t < triangleCount; ++t) BinTriangle(triangles[t], t, view, stats);
     stats.trianglesSeen += triangleCount;
 
-    if (!stopAfterBinning && partition >= grid.partitionProgressCount) {
-        // A grid partitioned without progress records (built by hand) renders its own tiles only.
-        for (const int32_t tile : owned) {
-            const int32_t macroY = tile / size.macroTilesX;
-            if (macroY < size.macroTilesY) RenderMacroTile(tile % size.macroTilesX, macroY, job);
-        }
-    } else if (!stopAfterBinning) {
+    if (!stopAfterBinning) {
         // The release publishes this partition's bins to the workers that take its tiles.
         grid.partitionProgress[partition].binned.store(1, std::memory_order_release);
         RenderPartitionTiles(job, partition);
