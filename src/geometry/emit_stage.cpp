@@ -10,44 +10,25 @@ namespace mora {
 
 namespace {
 
-// Per-job output arrays of the parallel path. Process-wide so that their capacity survives
-// from frame to frame; only the one thread running the emit stage touches the list itself.
-std::vector<std::vector<SetupTriangle>>& JobOutputs() {
-    static std::vector<std::vector<SetupTriangle>> outputs;
-    return outputs;
-}
-
-struct ParallelEmit {
-    const GlContext* ctx;
-    const EmitOptions* options;
-    uint32_t packetCount;
-    uint32_t jobCount;
-    std::vector<SetupTriangle>* outputs;
+// Per-job arrays of the stage: job j's output (parallel path only) and its vertex scratch (job 0's
+// also serves the single-job path). Process-wide and indexed by job rather than by thread, so a
+// steady frame finds every capacity it needs whichever worker runs which job. Only the thread
+// running the stage resizes the lists; a job touches only its own entries.
+struct EmitJobArrays {
+    std::vector<std::vector<SetupTriangle>> outputs;
+    std::vector<std::vector<PreparedVertex>> scratch;
 };
 
-void RunEmitJob(uint32_t job, void* argument) {
-    const ParallelEmit& e = *static_cast<const ParallelEmit*>(argument);
-    const uint64_t p = e.packetCount;
-    const uint32_t first = static_cast<uint32_t>(p * job / e.jobCount);
-    const uint32_t last = static_cast<uint32_t>(p * (job + 1) / e.jobCount);
-    std::vector<SetupTriangle>& out = e.outputs[job];
-    out.clear();
-    EmitPackets(*e.ctx, first, last, *e.options, out);
+EmitJobArrays& JobArrays() {
+    static EmitJobArrays arrays;
+    return arrays;
 }
 
-}  // namespace
-
-EmitOptions ReadEmitOptions() {
-    const DriverSettings& s = Settings();
-    return EmitOptions{SettingValue(s.DisableHiZ) != 0, SettingValue(s.DisableFaceCull) != 0};
-}
-
-uint32_t EmitPackets(const GlContext& ctx, uint32_t first, uint32_t last, const EmitOptions& options,
-                     std::vector<SetupTriangle>& out) {
-    // Strips, fans, quads and polygons share vertices between triangles: each vertex of a packet
-    // is transformed once into this thread's scratch array (its capacity kept from frame to frame).
-    thread_local std::vector<PreparedVertex> prepared;
-    const size_t before = out.size();
+// Appends the SetupTriangles of packets [first, last) of ctx to `out`, in packet order.
+// Strips, fans, quads and polygons share vertices between triangles: each vertex of a packet is
+// transformed once into `prepared`.
+void EmitPackets(const GlContext& ctx, uint32_t first, uint32_t last, const EmitOptions& options,
+                 std::vector<PreparedVertex>& prepared, std::vector<SetupTriangle>& out) {
     const uint64_t vertexTotal = ctx.frameVertices.size();
     for (uint32_t i = first; i < last; ++i) {
         const NativePacket& packet = ctx.nativePackets[i];
@@ -61,7 +42,31 @@ uint32_t EmitPackets(const GlContext& ctx, uint32_t first, uint32_t last, const 
                                                            prepared[&c - v], out);
                            });
     }
-    return static_cast<uint32_t>(out.size() - before);
+}
+
+struct ParallelEmit {
+    const GlContext* ctx;
+    const EmitOptions* options;
+    uint32_t packetCount;
+    uint32_t jobCount;
+    EmitJobArrays* arrays;
+};
+
+void RunEmitJob(uint32_t job, void* argument) {
+    const ParallelEmit& e = *static_cast<const ParallelEmit*>(argument);
+    const uint64_t p = e.packetCount;
+    const uint32_t first = static_cast<uint32_t>(p * job / e.jobCount);
+    const uint32_t last = static_cast<uint32_t>(p * (job + 1) / e.jobCount);
+    std::vector<SetupTriangle>& out = e.arrays->outputs[job];
+    out.clear();
+    EmitPackets(*e.ctx, first, last, *e.options, e.arrays->scratch[job], out);
+}
+
+}  // namespace
+
+EmitOptions ReadEmitOptions() {
+    const DriverSettings& s = Settings();
+    return EmitOptions{SettingValue(s.DisableHiZ) != 0, SettingValue(s.DisableFaceCull) != 0};
 }
 
 void EmitFrameTriangles(GlContext& ctx, std::vector<SetupTriangle>& out, bool allowParallelEmit,
@@ -76,14 +81,16 @@ void EmitFrameTriangles(GlContext& ctx, std::vector<SetupTriangle>& out, bool al
     uint32_t jobs = queue != nullptr && queue->workerCount > 1 ? queue->workerCount : 1;
     if (jobs > packets) jobs = packets;
 
+    EmitJobArrays& arrays = JobArrays();
     if (allowParallelEmit && jobs >= 2 && ctx.frameVertices.size() >= kParallelEmitMinVertices) {
-        std::vector<std::vector<SetupTriangle>>& outputs = JobOutputs();
-        if (outputs.size() < jobs) outputs.resize(jobs);
-        ParallelEmit e{&ctx, &options, packets, jobs, outputs.data()};
+        if (arrays.outputs.size() < jobs) arrays.outputs.resize(jobs);
+        if (arrays.scratch.size() < jobs) arrays.scratch.resize(jobs);
+        ParallelEmit e{&ctx, &options, packets, jobs, &arrays};
         rjq::ParallelFor(queue, jobs, RunEmitJob, &e);
-        for (uint32_t j = 0; j < jobs; ++j) out.insert(out.end(), outputs[j].begin(), outputs[j].end());
+        for (uint32_t j = 0; j < jobs; ++j) out.insert(out.end(), arrays.outputs[j].begin(), arrays.outputs[j].end());
     } else {
-        EmitPackets(ctx, 0, packets, options, out);
+        if (arrays.scratch.empty()) arrays.scratch.resize(1);
+        EmitPackets(ctx, 0, packets, options, arrays.scratch[0], out);
     }
     ctx.statistics.emittedTriangles = static_cast<uint32_t>(out.size());
     ctx.statistics.emitTicks += platform::PerformanceCounter() - start;

@@ -19,11 +19,6 @@ inline constexpr size_t kParallelEmitMinVertices = 32768;
 // Reads DisableHiZ and DisableFaceCull once for the whole stage.
 EmitOptions ReadEmitOptions();
 
-// Appends the SetupTriangles of packets [first, last) of ctx to `out`, in packet order; returns
-// how many were appended. One job of the stage.
-uint32_t EmitPackets(const GlContext& ctx, uint32_t first, uint32_t last, const EmitOptions& options,
-                     std::vector<SetupTriangle>& out);
-
 // Empties `out` and fills it with the frame's triangles. With allowParallelEmit, a queue with
 // at least two workers, at least two packets and kParallelEmitMinVertices frame vertices, the
 // packets are split into min(workers, packets) contiguous ranges run as jobs on `queue`, and the
