@@ -8,6 +8,8 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <tuple>
 #include <vector>
 
 #include "api/entry_table.h"
@@ -18,6 +20,9 @@
 namespace mora::test {
 
 inline uint32_t Bits(float value) { return std::bit_cast<uint32_t>(value); }
+
+// A vertex as a comparable, printable tuple.
+inline auto VertexFields(const GlVertex& v) { return std::make_tuple(v.x, v.y, v.z, v.colour, v.s, v.t); }
 
 // The EntryTable counters at one moment.
 struct CounterSnapshot {
@@ -32,6 +37,13 @@ inline CounterSnapshot SnapshotCounters() {
 
 inline uint64_t CallsSince(const CounterSnapshot& before, EntryId id) {
     return EntryCalls(id) - before.calls[static_cast<std::size_t>(id)];
+}
+
+// The calls of several entries since `before`, in the order given.
+inline std::vector<uint64_t> CallsSince(const CounterSnapshot& before, std::initializer_list<EntryId> ids) {
+    std::vector<uint64_t> calls;
+    for (EntryId id : ids) calls.push_back(CallsSince(before, id));
+    return calls;
 }
 
 // The recorded CommandStream as 32-bit words.
@@ -49,12 +61,9 @@ inline uint64_t BlobBytes() { return CommandBufferSize(ActiveCommandRecording().
 // is process-wide, so each test sets the state it looks at.
 class ApiTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetSettingValue(Settings().PipelineCutoff, 5);
-        EmptyCommandBuffer(ActiveCommandRecording().stream);
-        EmptyCommandBuffer(ActiveCommandRecording().blob);
-    }
-    void TearDown() override {
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset() {
         SetSettingValue(Settings().PipelineCutoff, 5);
         EmptyCommandBuffer(ActiveCommandRecording().stream);
         EmptyCommandBuffer(ActiveCommandRecording().blob);

@@ -2,8 +2,8 @@
 // double queries, texture residency, display-list names and render mode.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "api/api_test_support.h"
 #include "mora/gl.h"
@@ -53,12 +53,10 @@ TEST_F(FixedAnswers, ErrorRenderModeBooleanAndDoubleQueries) {
     EXPECT_EQ(glRenderMode(GL_SELECT), 0);
     GLboolean flags[2] = {7, 7};
     glGetBooleanv(GL_DEPTH_TEST, flags);
-    EXPECT_EQ(flags[0], GL_FALSE);
-    EXPECT_EQ(flags[1], 7);
+    EXPECT_EQ(std::vector<GLboolean>(flags, flags + 2), (std::vector<GLboolean>{GL_FALSE, 7}));
     GLdouble values[2] = {5.0, 5.0};
     glGetDoublev(GL_MODELVIEW_MATRIX, values);
-    EXPECT_EQ(values[0], 0.0);
-    EXPECT_EQ(values[1], 5.0);
+    EXPECT_EQ(std::vector<GLdouble>(values, values + 2), (std::vector<GLdouble>{0.0, 5.0}));
     glGetBooleanv(GL_DEPTH_TEST, nullptr);
     glGetDoublev(GL_MODELVIEW_MATRIX, nullptr);
 }
@@ -67,9 +65,8 @@ TEST_F(FixedAnswers, AreTexturesResidentFillsNBytesAndSaysTrue) {
     const GLuint names[3] = {1, 2, 3};
     GLboolean residences[4] = {0, 0, 0, 9};
     EXPECT_EQ(glAreTexturesResident(3, names, residences), GL_TRUE);
-    EXPECT_EQ(residences[0], GL_TRUE);
-    EXPECT_EQ(residences[2], GL_TRUE);
-    EXPECT_EQ(residences[3], 9) << "n bytes only";
+    EXPECT_EQ(std::vector<GLboolean>(residences, residences + 4), (std::vector<GLboolean>{1, 1, 1, 9}))
+        << "n bytes only";
     EXPECT_EQ(glAreTexturesResident(3, names, nullptr), GL_TRUE);
     GLboolean untouched = 9;
     EXPECT_EQ(glAreTexturesResident(0, names, &untouched), GL_TRUE);

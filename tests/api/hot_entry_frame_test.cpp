@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -13,7 +12,6 @@
 #include "diag/frame_counter.h"
 #include "diag/trace.h"
 #include "mora/gl.h"
-#include "platform/file.h"
 #include "test_support/temp_dir.h"
 
 namespace mora::test {
@@ -41,31 +39,42 @@ private:
 
 uint64_t StreamCapacity() { return CommandBufferCapacity(ActiveCommandRecording().stream); }
 
+// One call of each vertex, colour and texture-coordinate entry with an inline frame (84 bytes of
+// records), the words they record and the calls they count.
+void MakeHotCalls() {
+    const GLfloat v2[2] = {5.0f, 6.0f}, v3[3] = {7.0f, 8.0f, 9.0f};
+    glColor4ub(1, 2, 3, 4);
+    glTexCoord2f(0.5f, 0.25f);
+    glVertex3f(1.0f, 2.0f, 3.0f);
+    glVertex3fv(v3);
+    glVertex3fv(nullptr);
+    glColor4ub(5, 6, 7, 8);
+    glVertex2f(3.0f, 4.0f);
+    glVertex2fv(v2);
+}
+const Words kHotWords = {0x00080024, 0x04010203, 0x000C0025, Bits(0.5f), Bits(0.25f),  //
+                         0x0010002B, Bits(1.0f), Bits(2.0f), Bits(3.0f),               //
+                         0x0010002B, Bits(7.0f), Bits(8.0f), Bits(9.0f),               //
+                         0x00080024, 0x08050607, 0x000C002A, Bits(3.0f), Bits(4.0f),   //
+                         0x000C002A, Bits(5.0f), Bits(6.0f)};
+std::vector<uint64_t> HotCallsSince(const CounterSnapshot& before) {
+    return CallsSince(before, {EntryId::glColor4ub, EntryId::glTexCoord2f, EntryId::glVertex3f, EntryId::glVertex3fv,
+                               EntryId::glVertex2f, EntryId::glVertex2fv});
+}
+const std::vector<uint64_t> kHotCalls = {2, 1, 1, 2, 1, 1};
+
 using HotEntryFrame = ApiTest;
 
 TEST_F(HotEntryFrame, RecordsStayExactWhereTheStreamMustGrow) {
     glFlush();  // this thread's first call is behind it
     SmallStream stream(20);
     const CounterSnapshot before = SnapshotCounters();
-    glColor4ub(1, 2, 3, 4);       // 8 bytes
-    glTexCoord2f(0.5f, 0.25f);    // 12 bytes: the stream is exactly full
-    EXPECT_EQ(StreamCapacity(), 20u);
-    glVertex3f(1.0f, 2.0f, 3.0f);  // 16 bytes: grows to the needed 36 (above 20 + 10)
-    EXPECT_EQ(StreamCapacity(), 36u);
-    glColor4ub(5, 6, 7, 8);       // 8 bytes: 44 needed, grows to 36 + 18
-    EXPECT_EQ(StreamCapacity(), 54u);
-    const GLfloat v[2] = {9.0f, 10.0f};
-    glVertex2fv(v);                // 12 bytes: 56 needed, grows to 81
-    EXPECT_EQ(StreamCapacity(), 81u);
-    EXPECT_EQ(StreamWords(), (Words{0x00080024, 0x04010203,                               //
-                                    0x000C0025, Bits(0.5f), Bits(0.25f),                  //
-                                    0x0010002B, Bits(1.0f), Bits(2.0f), Bits(3.0f),       //
-                                    0x00080024, 0x08050607,                               //
-                                    0x000C002A, Bits(9.0f), Bits(10.0f)}));
-    EXPECT_EQ(CallsSince(before, EntryId::glColor4ub), 2u);
-    EXPECT_EQ(CallsSince(before, EntryId::glTexCoord2f), 1u);
-    EXPECT_EQ(CallsSince(before, EntryId::glVertex3f), 1u);
-    EXPECT_EQ(CallsSince(before, EntryId::glVertex2fv), 1u);
+    // The second call fills the stream exactly; then it grows to what a record needs or by half:
+    // 36, 54, 81 and 121 bytes.
+    MakeHotCalls();
+    EXPECT_EQ(StreamCapacity(), 121u);
+    EXPECT_EQ(StreamWords(), kHotWords);
+    EXPECT_EQ(HotCallsSince(before), kHotCalls);
     EXPECT_EQ(TheGlContext().currentColour, 0x08050607u);
 }
 
@@ -80,13 +89,8 @@ TEST_F(HotEntryFrame, VerticesStayExactWhereTheListMustGrow) {
         glVertex3f(static_cast<float>(i), 1.0f, 2.0f);
     }
     ASSERT_EQ(list.size(), 100u);
-    for (int i = 0; i < 100; ++i) {
-        const GlVertex& vertex = list[static_cast<std::size_t>(i)];
-        EXPECT_EQ(vertex.x, static_cast<float>(i)) << i;
-        EXPECT_EQ(vertex.z, 2.0f) << i;
-        EXPECT_EQ(vertex.colour, 0xFF000000u | static_cast<uint32_t>(i) << 16) << i;
-        EXPECT_EQ(vertex.s, static_cast<float>(i)) << i;
-        EXPECT_EQ(vertex.t, 0.5f) << i;
+    for (uint32_t i = 0; i < 100; ++i) {
+        EXPECT_EQ(VertexFields(list[i]), VertexFields({float(i), 1.0f, 2.0f, 0xFF000000u | i << 16, float(i), 0.5f}));
     }
     glEnd();
     EXPECT_EQ(StreamBytes(), 8u + 100u * (8u + 12u + 16u) + 4u);
@@ -94,21 +98,10 @@ TEST_F(HotEntryFrame, VerticesStayExactWhereTheListMustGrow) {
 
 TEST_F(HotEntryFrame, AThreadsFirstCallsCountAndRecordOnce) {
     const CounterSnapshot before = SnapshotCounters();
-    // Only one thread makes GL calls at a time: this one waits for the other.
-    std::thread thread([] {
-        glColor4ub(10, 20, 30, 40);  // the thread's first entry call takes the whole frame
-        glTexCoord2f(0.75f, 0.125f);
-        glVertex2f(3.0f, 4.0f);
-        glColor4ub(50, 60, 70, 80);
-    });
-    thread.join();
-    EXPECT_EQ(StreamWords(), (Words{0x00080024, 0x280A141E,                  //
-                                    0x000C0025, Bits(0.75f), Bits(0.125f),   //
-                                    0x000C002A, Bits(3.0f), Bits(4.0f),      //
-                                    0x00080024, 0x50323C46}));
-    EXPECT_EQ(CallsSince(before, EntryId::glColor4ub), 2u);
-    EXPECT_EQ(CallsSince(before, EntryId::glTexCoord2f), 1u);
-    EXPECT_EQ(CallsSince(before, EntryId::glVertex2f), 1u);
+    std::thread thread(MakeHotCalls);  // its first entry call takes the whole frame
+    thread.join();                     // only one thread makes GL calls at a time
+    EXPECT_EQ(StreamWords(), kHotWords);
+    EXPECT_EQ(HotCallsSince(before), kHotCalls);
 }
 
 TEST_F(HotEntryFrame, RecordingOffNeedsNoStreamRoom) {
@@ -124,10 +117,8 @@ TEST_F(HotEntryFrame, RecordingOffNeedsNoStreamRoom) {
     }
     EXPECT_EQ(TheGlContext().primitiveVertices.size(), 10u);
     glEnd();
-    EXPECT_EQ(StreamBytes(), 0u);
-    EXPECT_EQ(StreamCapacity(), 0u) << "nothing recorded, nothing reserved";
-    EXPECT_EQ(CallsSince(before, EntryId::glColor4ub), 10u);
-    EXPECT_EQ(CallsSince(before, EntryId::glVertex3f), 10u);
+    EXPECT_EQ(StreamBytes() + StreamCapacity(), 0u) << "nothing recorded, nothing reserved";
+    EXPECT_EQ(CallsSince(before, {EntryId::glColor4ub, EntryId::glVertex3f}), (std::vector<uint64_t>{10, 10}));
     EXPECT_EQ(TheGlContext().currentColour, 0x04010203u);
     EXPECT_EQ(TheGlContext().currentT, 1.0f);
 }
@@ -135,19 +126,14 @@ TEST_F(HotEntryFrame, RecordingOffNeedsNoStreamRoom) {
 TEST_F(HotEntryFrame, CallsWhileATraceRangeIsSetRecordTheSameWords) {
     glFlush();
     const TempDir dir("mora_hot_entry_trace");
-    const std::string& folder = dir.path;
-    ASSERT_FALSE(folder.empty());
+    ASSERT_FALSE(dir.path.empty());
     CloseTrace();
     ClearTraceRange();
     SetFrameCounter(3);
-    ASSERT_TRUE(OpenTrace(3, 3, "test", false, folder.c_str()));
+    ASSERT_TRUE(OpenTrace(3, 3, "test", false, dir.path.c_str()));
     const CounterSnapshot before = SnapshotCounters();
     const uint64_t firstLine = LastTraceSequence();
-    const GLfloat v[3] = {7.0f, 8.0f, 9.0f};
-    glColor4ub(1, 2, 3, 4);
-    glTexCoord2f(0.5f, 0.5f);
-    glVertex3fv(v);
-    glVertex3fv(nullptr);
+    MakeHotCalls();
     const uint64_t linesWritten = LastTraceSequence() - firstLine;
     SetFrameCounter(2);  // the range is still set but does not cover this frame
     glVertex2f(1.0f, 2.0f);
@@ -155,13 +141,13 @@ TEST_F(HotEntryFrame, CallsWhileATraceRangeIsSetRecordTheSameWords) {
     CloseTrace();
     ClearTraceRange();
     SetFrameCounter(0);
-    EXPECT_EQ(StreamWords(), (Words{0x00080024, 0x04010203,                          //
-                                    0x000C0025, Bits(0.5f), Bits(0.5f),              //
-                                    0x0010002B, Bits(7.0f), Bits(8.0f), Bits(9.0f),  //
-                                    0x000C002A, Bits(1.0f), Bits(2.0f)}));
-    EXPECT_EQ(CallsSince(before, EntryId::glVertex3fv), 2u);
-    EXPECT_EQ(CallsSince(before, EntryId::glVertex2f), 1u);
-    EXPECT_EQ(linesWritten, 4u) << "every traced call wrote its line";
+    Words words = kHotWords;
+    words.insert(words.end(), {0x000C002A, Bits(1.0f), Bits(2.0f)});
+    EXPECT_EQ(StreamWords(), words);
+    std::vector<uint64_t> calls = kHotCalls;
+    calls[4] += 1;  // glVertex2f, once more outside the range
+    EXPECT_EQ(HotCallsSince(before), calls);
+    EXPECT_EQ(linesWritten, 8u) << "every traced call wrote its line";
     EXPECT_EQ(linesOutsideTheRange, 0u);
 }
 

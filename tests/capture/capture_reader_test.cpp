@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <tuple>
 
 #include "capture/capture_format.h"
 #include "capture/capture_reader.h"
@@ -46,15 +47,11 @@ std::vector<uint8_t> SyntheticBytes(const Synthetic& s, bool finish = true) {
 
 void ExpectSameSlot(const TextureSlot& read, const TextureSlot& written, size_t index) {
     SCOPED_TRACE(index);
-    EXPECT_EQ(read.width, written.width);
-    EXPECT_EQ(read.height, written.height);
-    EXPECT_EQ(read.wrapS, written.wrapS);
-    EXPECT_EQ(read.wrapT, written.wrapT);
-    EXPECT_EQ(read.magFilter, written.magFilter);
-    EXPECT_EQ(read.minFilter, written.minFilter);
-    EXPECT_EQ(read.inUse, written.inUse);
-    EXPECT_EQ(read.hasImage, written.hasImage);
-    EXPECT_EQ(read.levelCount, written.levelCount);
+    const auto words = [](const TextureSlot& s) {
+        return std::tuple(s.width, s.height, s.wrapS, s.wrapT, s.magFilter, s.minFilter, s.inUse, s.hasImage,
+                          s.levelCount);
+    };
+    EXPECT_EQ(words(read), words(written));
     EXPECT_EQ(std::memcmp(read.levelWidth, written.levelWidth, 5 * sizeof(read.levelWidth)), 0);
     EXPECT_EQ(read.texels, written.texels);
 }

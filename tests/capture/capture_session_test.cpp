@@ -67,15 +67,13 @@ TEST_F(CaptureSessionTest, EnvironmentRangeArmsOnlyWellFormedValues) {
 }
 
 TEST_F(CaptureSessionTest, ReferencePixelSwitchIsOffOnlyForNoLikeValues) {
-    for (const char* on : {"1", "yes", "true", "on", "x"}) {
-        ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS", on));
+    const std::pair<const char*, bool> values[] = {{"1", true},   {"yes", true},   {"true", true},  {"on", true},
+                                                   {"x", true},   {"0", false},    {"no", false},   {"No", false},
+                                                   {"false", false}, {"False", false}, {"", false}};
+    for (const auto& [value, on] : values) {
+        ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS", value));
         ReadCaptureReferencePixelsSwitch();
-        EXPECT_TRUE(CaptureReferencePixelsOn()) << on;
-    }
-    for (const char* off : {"0", "no", "No", "false", "False", ""}) {
-        ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS", off));
-        ReadCaptureReferencePixelsSwitch();
-        EXPECT_FALSE(CaptureReferencePixelsOn()) << off;
+        EXPECT_EQ(CaptureReferencePixelsOn(), on) << value;
     }
     platform::UnsetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS");
     SetCaptureReferencePixels(true);

@@ -13,7 +13,7 @@
 //   a scene has edges inside the view, a few pixels along them may differ completely; those
 //   comparisons bound the share of pixels off by more than 8 levels instead of the largest
 //   difference.
-// Parameters print as their names, which is how test listings show them.
+// Each case of a table carries its name, which labels its comparison and its pictures.
 // Textures are never deleted in the frame that draws with them: MORA executes all of a frame's
 // commands before it draws any triangle, so a texture deleted or re-specified later in a frame
 // changes that frame's earlier draws too.
@@ -21,9 +21,7 @@
 
 #include <cmath>
 #include <initializer_list>
-#include <ostream>
 #include <string>
-#include <vector>
 
 #include "compare_session.h"
 #include "scene.h"
@@ -118,117 +116,88 @@ TextureImage DetailImage(int size) {
     return image;
 }
 
-// Every parameterised case is a record whose first member is its name: the name labels the test
-// and is how the case prints.
-template <class Case>
-    requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
-template <class Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& test) {
-    return test.param.name;
+// Texturing on, from `image` with the filter, wrap mode and texture environment given.
+void Textured(SceneGl& gl, const TextureImage& image, TextureFilter filter, GLint wrap, GLint environment) {
+    gl.Enable(GL_TEXTURE_2D);
+    UploadTexture(gl, image, filter, wrap);
+    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
 }
 
-void Compare(const DrawFunction& draw, const Tolerance& tolerance, const std::string& name, int width = kSize,
-             int height = kSize) {
-    MORA_COMPARE_RENDERERS(pair, width, height);
-    FramePair frames;
-    frames.width = width;
-    frames.height = height;
-    std::string error;
-    ASSERT_TRUE(RenderBoth(*pair, draw, frames, &error)) << error;
-    EXPECT_TRUE(Agrees(frames, tolerance, name));
+void Compare(const DrawFunction& draw, const Tolerance& tolerance, const std::string& name) {
+    ExpectAgreement(draw, tolerance, name, kSize, kSize);
 }
 
 // --- Blending ---------------------------------------------------------------------------------
 
-struct BlendCase {
-    const char* name;
-    GLenum source;
-    GLenum destination;
-};
-class BlendModes : public ::testing::TestWithParam<BlendCase> {};
-
 // A smooth opaque background, then a smooth overlay whose alpha runs 0..1 bottom to top, both
 // covering the whole window: no edges, so every pixel must agree within the rounding of two
 // colour stages and one blend (MORA truncates each, llvmpipe rounds).
-TEST_P(BlendModes, AgreeOverSmoothColours) {
-    const BlendCase blend = GetParam();
-    const auto draw = [blend](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
-        gl.Enable(GL_BLEND);
-        gl.BlendFunc(blend.source, blend.destination);
-        // The overlay's corner colours run the other way round.
-        const float fw = static_cast<float>(w);
-        const float fh = static_cast<float>(h);
-        const Corner overlay[4] = {{0.0f, 0.0f, 0, 0, 0.2f, 0.5f, 0.9f, 0.0f},
-                                   {fw, 0.0f, 0, 0, 0.9f, 0.9f, 0.1f, 0.0f},
-                                   {fw, fh, 0, 0, 0.6f, 0.1f, 0.4f, 1.0f},
-                                   {0.0f, fh, 0, 0, 0.3f, 0.7f, 0.5f, 1.0f}};
-        Quad(gl, overlay);
-    };
-    Compare(draw, Tolerance{4, 40.0, 0.0}, std::string("blend_") + blend.name);
+TEST(BlendModes, AgreeOverSmoothColours) {
+    const struct {
+        const char* name;
+        GLenum source, destination;
+    } modes[] = {{"additive", GL_ONE, GL_ONE},
+                 {"multiplicative", GL_ZERO, GL_SRC_COLOR},
+                 {"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}};
+    for (const auto& blend : modes) {
+        const auto draw = [&blend](SceneGl& gl, int w, int h) {
+            PixelProjection(gl, w, h);
+            FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
+            gl.Enable(GL_BLEND);
+            gl.BlendFunc(blend.source, blend.destination);
+            // The overlay's corner colours run the other way round.
+            const float fw = static_cast<float>(w);
+            const float fh = static_cast<float>(h);
+            const Corner overlay[4] = {{0.0f, 0.0f, 0, 0, 0.2f, 0.5f, 0.9f, 0.0f},
+                                       {fw, 0.0f, 0, 0, 0.9f, 0.9f, 0.1f, 0.0f},
+                                       {fw, fh, 0, 0, 0.6f, 0.1f, 0.4f, 1.0f},
+                                       {0.0f, fh, 0, 0, 0.3f, 0.7f, 0.5f, 1.0f}};
+            Quad(gl, overlay);
+        };
+        Compare(draw, Tolerance{4, 40.0, 0.0}, std::string("blend_") + blend.name);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(EachMode, BlendModes,
-                         ::testing::Values(BlendCase{"additive", GL_ONE, GL_ONE},
-                                           BlendCase{"multiplicative", GL_ZERO, GL_SRC_COLOR},
-                                           BlendCase{"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}),
-                         CaseName<BlendCase>);
-
 // --- Texture environments ---------------------------------------------------------------------
-
-struct EnvironmentCase {
-    const char* name;
-    GLint mode;
-};
-class TextureEnvironments : public ::testing::TestWithParam<EnvironmentCase> {};
 
 // The 32 x 32 pattern magnified four times with nearest filtering (texel edges fall between pixel
 // centres), over vertex colours and alphas that vary across the window: each environment must
 // combine texel and colour alike, within the rounding of one stage and the interpolation.
-TEST_P(TextureEnvironments, AgreeOnMagnifiedPattern) {
-    const EnvironmentCase environment = GetParam();
-    const auto draw = [environment](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        gl.Enable(GL_TEXTURE_2D);
-        UploadTexture(gl, PatternImage(32), TextureFilter::Nearest, GL_CLAMP);
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment.mode);
-        const GLfloat colour[4] = {0.2f, 0.7f, 0.9f, 0.5f};
-        gl.TexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, colour);
-        FullScreenQuad(gl, w, h, 0, 0, 1, 1, 0.3f, 1.0f);
-    };
-    Compare(draw, Tolerance{4, 40.0, 0.0}, std::string("texenv_") + environment.name);
+TEST(TextureEnvironments, AgreeOnMagnifiedPattern) {
+    const struct {
+        const char* name;
+        GLint mode;
+    } environments[] = {{"modulate", GL_MODULATE}, {"replace", GL_REPLACE}, {"decal", GL_DECAL}, {"blend", GL_BLEND}};
+    for (const auto& environment : environments) {
+        const auto draw = [&environment](SceneGl& gl, int w, int h) {
+            PixelProjection(gl, w, h);
+            Textured(gl, PatternImage(32), TextureFilter::Nearest, GL_CLAMP, environment.mode);
+            const GLfloat colour[4] = {0.2f, 0.7f, 0.9f, 0.5f};
+            gl.TexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, colour);
+            FullScreenQuad(gl, w, h, 0, 0, 1, 1, 0.3f, 1.0f);
+        };
+        Compare(draw, Tolerance{4, 40.0, 0.0}, std::string("texenv_") + environment.name);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(EachMode, TextureEnvironments,
-                         ::testing::Values(EnvironmentCase{"modulate", GL_MODULATE}, EnvironmentCase{"replace", GL_REPLACE},
-                                           EnvironmentCase{"decal", GL_DECAL}, EnvironmentCase{"blend", GL_BLEND}),
-                         CaseName<EnvironmentCase>);
 
 // --- Filters ----------------------------------------------------------------------------------
 
 // Nearest, magnified 4x and minified 1.5x (coordinates chosen so that no pixel centre samples
 // exactly on a texel edge): the same texel must be chosen for every pixel.
 TEST(TextureFilters, NearestAgreesMagnifiedAndMinified) {
-    const auto magnified = [](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        gl.Enable(GL_TEXTURE_2D);
-        UploadTexture(gl, PatternImage(32), TextureFilter::Nearest, GL_REPEAT);
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
-    };
-    Compare(magnified, Tolerance{1, 50.0, 0.0}, "nearest_magnified");
-    const auto minified = [](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        gl.Enable(GL_TEXTURE_2D);
-        UploadTexture(gl, PatternImage(256), TextureFilter::Nearest, GL_REPEAT);
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        FullScreenQuad(gl, w, h, 0, 0, 0.75f, 0.75f, 1.0f, 1.0f);
-    };
-    Compare(minified, Tolerance{1, 50.0, 0.0}, "nearest_minified");
+    const struct {
+        const char* name;
+        int size;       // texels per side
+        float extent;   // texture coordinates 0..extent across the window
+    } cases[] = {{"nearest_magnified", 32, 1.0f}, {"nearest_minified", 256, 0.75f}};
+    for (const auto& c : cases) {
+        const auto draw = [&c](SceneGl& gl, int w, int h) {
+            PixelProjection(gl, w, h);
+            Textured(gl, PatternImage(c.size), TextureFilter::Nearest, GL_REPEAT, GL_REPLACE);
+            FullScreenQuad(gl, w, h, 0, 0, c.extent, c.extent, 1.0f, 1.0f);
+        };
+        Compare(draw, Tolerance{1, 50.0, 0.0}, c.name);
+    }
 }
 
 // Bilinear on level 0, magnified 4x. Clamp to edge: MORA clamps whenever both filters are
@@ -238,9 +207,7 @@ TEST(TextureFilters, NearestAgreesMagnifiedAndMinified) {
 TEST(TextureFilters, BilinearAgreesMagnified) {
     const auto draw = [](SceneGl& gl, int w, int h) {
         PixelProjection(gl, w, h);
-        gl.Enable(GL_TEXTURE_2D);
-        UploadTexture(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge);
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        Textured(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge, GL_REPLACE);
         FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
     };
     Compare(draw, Tolerance{3, 45.0, 0.0}, "bilinear_magnified");
@@ -258,9 +225,7 @@ TEST(TextureFilters, BilinearAgreesMagnified) {
 TEST(TextureFilters, TrilinearAgreesOnRecedingFloor) {
     const auto draw = [](SceneGl& gl, int, int) {
         FrustumProjection(gl, 400.0);
-        gl.Enable(GL_TEXTURE_2D);
-        UploadTexture(gl, DetailImage(64), TextureFilter::Trilinear, GL_REPEAT);
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        Textured(gl, DetailImage(64), TextureFilter::Trilinear, GL_REPEAT, GL_REPLACE);
         // s, t, x, z of each corner (y = -1).
         const float corners[4][4] = {{0, 0, -20, -1}, {20, 0, 20, -1}, {20, 150, 20, -300}, {0, 150, -20, -300}};
         gl.Begin(GL_QUADS);
@@ -284,9 +249,7 @@ void AlphaTestedOverBackdrop(SceneGl& gl, int w, int h, float vertexAlphaLow) {
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gl.Enable(GL_DEPTH_TEST);
     gl.DepthFunc(GL_LEQUAL);
-    gl.Enable(GL_TEXTURE_2D);
-    UploadTexture(gl, PatternImage(64), TextureFilter::Nearest, GL_REPEAT);
-    gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    Textured(gl, PatternImage(64), TextureFilter::Nearest, GL_REPEAT, GL_MODULATE);
     gl.Enable(GL_ALPHA_TEST);
     gl.AlphaFunc(GL_GREATER, 0.666f);
     FullScreenQuad(gl, w, h, 0, 0, 1, 1, vertexAlphaLow, 1.0f);
@@ -322,143 +285,120 @@ TEST(AlphaTest, GreaterThresholdAgreesOnModulatedAlpha) {
 
 // --- Depth functions --------------------------------------------------------------------------
 
-struct DepthCase {
-    const char* name;
-    GLenum function;
-};
-class DepthFunctions : public ::testing::TestWithParam<DepthCase> {};
-
 // Quad A slopes from near (left) to far (right) and is drawn first; quad B, over the lower half,
 // slopes the other way and is tested with the function. They cross at x = 64, a pixel edge, and
 // their depths differ by far more than either depth buffer's precision at every pixel centre, so
 // each function must give the same picture. A third pass redraws A with the same vertices under
 // the function: the coplanar case of multi-pass rendering, where each renderer computes exactly
 // the depths it stored (EQUAL, LEQUAL and GEQUAL pass there, LESS and GREATER do not).
-TEST_P(DepthFunctions, AgreeOnCrossingAndCoplanarQuads) {
-    const DepthCase depth = GetParam();
-    const auto draw = [depth](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        gl.ClearDepth(1.0);
-        gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        gl.Enable(GL_DEPTH_TEST);
-        const float fw = static_cast<float>(w);
-        const float fh = static_cast<float>(h);
-        const auto sloped = [&](float zLeft, float zRight, float y0, float y1) {
-            gl.Begin(GL_QUADS);
-            gl.Vertex3f(0.0f, y0, -zLeft);
-            gl.Vertex3f(fw, y0, -zRight);
-            gl.Vertex3f(fw, y1, -zRight);
-            gl.Vertex3f(0.0f, y1, -zLeft);
-            gl.End();
+TEST(DepthFunctions, AgreeOnCrossingAndCoplanarQuads) {
+    const struct {
+        const char* name;
+        GLenum function;
+    } functions[] = {{"never", GL_NEVER},   {"less", GL_LESS},       {"equal", GL_EQUAL},       {"lequal", GL_LEQUAL},
+                     {"greater", GL_GREATER}, {"notequal", GL_NOTEQUAL}, {"gequal", GL_GEQUAL}, {"always", GL_ALWAYS}};
+    for (const auto& depth : functions) {
+        const auto draw = [&depth](SceneGl& gl, int w, int h) {
+            PixelProjection(gl, w, h);
+            gl.ClearDepth(1.0);
+            gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            gl.Enable(GL_DEPTH_TEST);
+            const float fw = static_cast<float>(w);
+            const float fh = static_cast<float>(h);
+            const auto sloped = [&](float zLeft, float zRight, float y0, float y1) {
+                gl.Begin(GL_QUADS);
+                gl.Vertex3f(0.0f, y0, -zLeft);
+                gl.Vertex3f(fw, y0, -zRight);
+                gl.Vertex3f(fw, y1, -zRight);
+                gl.Vertex3f(0.0f, y1, -zLeft);
+                gl.End();
+            };
+            gl.DepthFunc(GL_LESS);
+            gl.Color4f(0.8f, 0.1f, 0.1f, 1.0f);
+            sloped(-0.8f, 0.8f, 0.0f, fh);
+            gl.DepthFunc(depth.function);
+            gl.Color4f(0.1f, 0.8f, 0.1f, 1.0f);
+            sloped(0.8f, -0.8f, 0.0f, fh * 0.5f);
+            gl.Color4f(0.1f, 0.2f, 0.9f, 1.0f);
+            sloped(-0.8f, 0.8f, 0.0f, fh);
         };
-        gl.DepthFunc(GL_LESS);
-        gl.Color4f(0.8f, 0.1f, 0.1f, 1.0f);
-        sloped(-0.8f, 0.8f, 0.0f, fh);
-        gl.DepthFunc(depth.function);
-        gl.Color4f(0.1f, 0.8f, 0.1f, 1.0f);
-        sloped(0.8f, -0.8f, 0.0f, fh * 0.5f);
-        gl.Color4f(0.1f, 0.2f, 0.9f, 1.0f);
-        sloped(-0.8f, 0.8f, 0.0f, fh);
-    };
-    Compare(draw, Tolerance{2, 45.0, 0.0}, std::string("depth_") + depth.name);
+        Compare(draw, Tolerance{2, 45.0, 0.0}, std::string("depth_") + depth.name);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(EachFunction, DepthFunctions,
-                         ::testing::Values(DepthCase{"never", GL_NEVER}, DepthCase{"less", GL_LESS},
-                                           DepthCase{"equal", GL_EQUAL}, DepthCase{"lequal", GL_LEQUAL},
-                                           DepthCase{"greater", GL_GREATER}, DepthCase{"notequal", GL_NOTEQUAL},
-                                           DepthCase{"gequal", GL_GEQUAL}, DepthCase{"always", GL_ALWAYS}),
-                         CaseName<DepthCase>);
-
 // --- Clipping ---------------------------------------------------------------------------------
-
-struct ClipCase {
-    const char* name;
-    float vertices[3][3];   // eye space; the frustum is x, y in [-z, z] from z = -1 to z = -10
-};
-class FrustumClipping : public ::testing::TestWithParam<ClipCase> {};
 
 // One textured triangle with a colour per vertex reaching through one frustum plane: the part
 // inside must be drawn alike, with the attributes of the vertices the clipper makes (texture
 // bilinear on level 0, so no level choice is involved). The triangle's own edges inside the view
 // may differ by coverage rounding.
-TEST_P(FrustumClipping, AgreesThroughPlane) {
-    const ClipCase clip = GetParam();
-    const auto draw = [clip](SceneGl& gl, int, int) {
-        FrustumProjection(gl, 10.0);
-        gl.Enable(GL_TEXTURE_2D);
-        UploadTexture(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge);
-        gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        static const float kColours[3][3] = {{1.0f, 0.3f, 0.3f}, {0.3f, 1.0f, 0.3f}, {0.4f, 0.4f, 1.0f}};
-        static const float kCoordinates[3][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.5f, 1.0f}};
-        gl.Begin(GL_TRIANGLES);
-        for (int v = 0; v < 3; ++v) {
-            gl.Color3f(kColours[v][0], kColours[v][1], kColours[v][2]);
-            gl.TexCoord2f(kCoordinates[v][0], kCoordinates[v][1]);
-            gl.Vertex3fv(clip.vertices[v]);
-        }
-        gl.End();
-    };
-    Compare(draw, Tolerance{255, 40.0, 0.01}, std::string("clip_") + clip.name);
+TEST(FrustumClipping, AgreesThroughEachPlane) {
+    const struct {
+        const char* name;
+        float vertices[3][3];   // eye space; the frustum is x, y in [-z, z] from z = -1 to z = -10
+    } planes[] = {{"left", {{-12.0f, -1.0f, -4.0f}, {1.5f, -2.0f, -4.0f}, {0.5f, 2.5f, -5.0f}}},
+                  {"right", {{-1.5f, -2.0f, -4.0f}, {12.0f, -1.0f, -4.0f}, {-0.5f, 2.5f, -5.0f}}},
+                  {"bottom", {{-2.5f, 0.5f, -4.0f}, {2.0f, -12.0f, -4.0f}, {2.5f, 1.5f, -5.0f}}},
+                  {"top", {{-2.5f, -1.5f, -4.0f}, {2.5f, -0.5f, -5.0f}, {0.5f, 12.0f, -4.0f}}},
+                  {"near", {{-0.3f, -0.4f, -0.4f}, {0.4f, -0.3f, -0.5f}, {0.0f, 1.5f, -6.0f}}},
+                  {"far", {{-2.0f, -1.5f, -4.0f}, {2.0f, -1.5f, -4.0f}, {0.0f, 6.0f, -30.0f}}}};
+    for (const auto& clip : planes) {
+        const auto draw = [&clip](SceneGl& gl, int, int) {
+            FrustumProjection(gl, 10.0);
+            Textured(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge, GL_MODULATE);
+            static const float kColours[3][3] = {{1.0f, 0.3f, 0.3f}, {0.3f, 1.0f, 0.3f}, {0.4f, 0.4f, 1.0f}};
+            static const float kCoordinates[3][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.5f, 1.0f}};
+            gl.Begin(GL_TRIANGLES);
+            for (int v = 0; v < 3; ++v) {
+                gl.Color3f(kColours[v][0], kColours[v][1], kColours[v][2]);
+                gl.TexCoord2f(kCoordinates[v][0], kCoordinates[v][1]);
+                gl.Vertex3fv(clip.vertices[v]);
+            }
+            gl.End();
+        };
+        Compare(draw, Tolerance{255, 40.0, 0.01}, std::string("clip_") + clip.name);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachPlane, FrustumClipping,
-    ::testing::Values(ClipCase{"left", {{-12.0f, -1.0f, -4.0f}, {1.5f, -2.0f, -4.0f}, {0.5f, 2.5f, -5.0f}}},
-                      ClipCase{"right", {{-1.5f, -2.0f, -4.0f}, {12.0f, -1.0f, -4.0f}, {-0.5f, 2.5f, -5.0f}}},
-                      ClipCase{"bottom", {{-2.5f, 0.5f, -4.0f}, {2.0f, -12.0f, -4.0f}, {2.5f, 1.5f, -5.0f}}},
-                      ClipCase{"top", {{-2.5f, -1.5f, -4.0f}, {2.5f, -0.5f, -5.0f}, {0.5f, 12.0f, -4.0f}}},
-                      ClipCase{"near", {{-0.3f, -0.4f, -0.4f}, {0.4f, -0.3f, -0.5f}, {0.0f, 1.5f, -6.0f}}},
-                      ClipCase{"far", {{-2.0f, -1.5f, -4.0f}, {2.0f, -1.5f, -4.0f}, {0.0f, 6.0f, -30.0f}}}),
-                         CaseName<ClipCase>);
-
 // --- Windings and culling ---------------------------------------------------------------------
-
-struct CullCase {
-    const char* name;
-    bool enabled;
-    GLenum frontFace;
-    GLenum cullFace;
-};
-class Culling : public ::testing::TestWithParam<CullCase> {};
 
 // Counter-clockwise triangles (left half, one of them from a strip, whose odd triangle is
 // re-wound) and clockwise ones (right half): the same ones must survive each front face and cull
 // face setting. A wrong decision shows as a whole missing triangle, far beyond the edge pixels
 // the share allows.
-TEST_P(Culling, SameTrianglesSurvive) {
-    const CullCase cull = GetParam();
-    const auto draw = [cull](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        if (cull.enabled) gl.Enable(GL_CULL_FACE);
-        else gl.Disable(GL_CULL_FACE);
-        gl.FrontFace(cull.frontFace);
-        gl.CullFace(cull.cullFace);
-        const auto primitive = [&gl](GLenum mode, std::initializer_list<float> xy) {
-            gl.Begin(mode);
-            for (auto v = xy.begin(); v != xy.end(); v += 2) gl.Vertex2f(v[0], v[1]);
-            gl.End();
+TEST(Culling, SameTrianglesSurviveEachSetting) {
+    const struct {
+        const char* name;
+        bool enabled;
+        GLenum frontFace;
+        GLenum cullFace;
+    } settings[] = {{"off", false, GL_CCW, GL_BACK},     {"ccw_back", true, GL_CCW, GL_BACK},
+                    {"ccw_front", true, GL_CCW, GL_FRONT}, {"cw_back", true, GL_CW, GL_BACK},
+                    {"cw_front", true, GL_CW, GL_FRONT},   {"front_and_back", true, GL_CCW, GL_FRONT_AND_BACK}};
+    for (const auto& cull : settings) {
+        const auto draw = [&cull](SceneGl& gl, int w, int h) {
+            PixelProjection(gl, w, h);
+            if (cull.enabled) gl.Enable(GL_CULL_FACE);
+            else gl.Disable(GL_CULL_FACE);
+            gl.FrontFace(cull.frontFace);
+            gl.CullFace(cull.cullFace);
+            const auto primitive = [&gl](GLenum mode, std::initializer_list<float> xy) {
+                gl.Begin(mode);
+                for (auto v = xy.begin(); v != xy.end(); v += 2) gl.Vertex2f(v[0], v[1]);
+                gl.End();
+            };
+            gl.Color3f(0.9f, 0.2f, 0.2f);   // counter-clockwise
+            primitive(GL_TRIANGLES, {8, 70, 56, 70, 30, 120});
+            gl.Color3f(0.2f, 0.9f, 0.2f);   // clockwise
+            primitive(GL_TRIANGLES, {72, 70, 98, 120, 120, 70});
+            gl.Color3f(0.9f, 0.9f, 0.2f);   // both triangles counter-clockwise after the strip's re-winding
+            primitive(GL_TRIANGLE_STRIP, {8, 8, 56, 8, 8, 56, 56, 56});
+            gl.Color3f(0.2f, 0.6f, 0.9f);   // clockwise fan
+            primitive(GL_TRIANGLE_FAN, {96, 32, 72, 8, 72, 56, 120, 56, 120, 8});
         };
-        gl.Color3f(0.9f, 0.2f, 0.2f);   // counter-clockwise
-        primitive(GL_TRIANGLES, {8, 70, 56, 70, 30, 120});
-        gl.Color3f(0.2f, 0.9f, 0.2f);   // clockwise
-        primitive(GL_TRIANGLES, {72, 70, 98, 120, 120, 70});
-        gl.Color3f(0.9f, 0.9f, 0.2f);   // both triangles counter-clockwise after the strip's re-winding
-        primitive(GL_TRIANGLE_STRIP, {8, 8, 56, 8, 8, 56, 56, 56});
-        gl.Color3f(0.2f, 0.6f, 0.9f);   // clockwise fan
-        primitive(GL_TRIANGLE_FAN, {96, 32, 72, 8, 72, 56, 120, 56, 120, 8});
-    };
-    Compare(draw, Tolerance{255, 30.0, 0.01}, std::string("cull_") + cull.name);
+        Compare(draw, Tolerance{255, 30.0, 0.01}, std::string("cull_") + cull.name);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(EachSetting, Culling,
-                         ::testing::Values(CullCase{"off", false, GL_CCW, GL_BACK},
-                                           CullCase{"ccw_back", true, GL_CCW, GL_BACK},
-                                           CullCase{"ccw_front", true, GL_CCW, GL_FRONT},
-                                           CullCase{"cw_back", true, GL_CW, GL_BACK},
-                                           CullCase{"cw_front", true, GL_CW, GL_FRONT},
-                                           CullCase{"front_and_back", true, GL_CCW, GL_FRONT_AND_BACK}),
-                         CaseName<CullCase>);
 
 }  // namespace
 }  // namespace mora_compare

@@ -38,17 +38,15 @@ TEST(CallSummaryTest, WholeTextForAKnownCallSequence) {
       {"glBegin", 2},  {"glEnd", 2},          {"glVertex3f", 6}, {"glFogf", 0},
       {"glRectf", 1},  {"wglSwapBuffers", 2}, {"glColor4ub", 0}, {"glEvalPoint1", 3},
   };
-  CallSummaryInput input;
-  input.entries = entries;
-  input.replayableNames = kReplayable;
-  input.isaLine = "[MORA isa = AVX2]";
-  input.threadPoolLine = "[MORA threads = default (LPs minus producer)]";
-  input.framebufferLine = "[MORA framebuffer = not set]";
-  input.workerTileStats = "\n=== Phase Q worker-side tile discovery stats ===\n  active task partitions:      1\n";
-  input.occupancy = "\n=== Occupancy (MORA RJQ tile scheduling) ===\n";
-  input.profile = "\n=== MORA scoped profile: no data (MORA_PROFILING enabled but no scopes executed) ===\n\n";
-
-  const std::vector<std::string> lines = SplitLines(FormatCallSummary(input));
+  const CallSummaryInput input{
+      .entries = entries,
+      .replayableNames = kReplayable,
+      .isaLine = "[MORA isa = AVX2]",
+      .threadPoolLine = "[MORA threads = default (LPs minus producer)]",
+      .framebufferLine = "[MORA framebuffer = not set]",
+      .workerTileStats = "\n=== Phase Q worker-side tile discovery stats ===\n  active task partitions:      1\n",
+      .occupancy = "\n=== Occupancy (MORA RJQ tile scheduling) ===\n",
+      .profile = "\n=== MORA scoped profile: no data (MORA_PROFILING enabled but no scopes executed) ===\n\n"};
   const std::vector<std::string> expected = {
       "=== MORA GL/WGL call summary (process lifetime) ===\n",
       "[MORA isa = AVX2]\n",
@@ -80,18 +78,14 @@ TEST(CallSummaryTest, WholeTextForAKnownCallSequence) {
       "=== MORA scoped profile: no data (MORA_PROFILING enabled but no scopes executed) ===\n",
       "\n",
   };
-  ASSERT_EQ(lines.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i;
+  EXPECT_EQ(SplitLines(FormatCallSummary(input)), expected);
 }
 
 TEST(CallSummaryTest, DriftScanIsCleanWithOnlyWglAndRecordedEntriesAndLeavesOutEmptyStatusLines) {
   const CallCount entries[] = {{"glBegin", 5}, {"wglMakeCurrent", 1}, {"wglSwapBuffers", 9}, {"glRectf", 0}};
-  CallSummaryInput input;
-  input.entries = entries;
-  input.replayableNames = kReplayable;
-  input.threadPoolLine = "[MORA threads = 7 workers]";  // the instruction-set and framebuffer lines are empty
-
-  const std::vector<std::string> lines = SplitLines(FormatCallSummary(input));
+  // The instruction-set and framebuffer lines are empty.
+  const CallSummaryInput input{
+      .entries = entries, .replayableNames = kReplayable, .threadPoolLine = "[MORA threads = 7 workers]"};
   const std::vector<std::string> expected = {
       "=== MORA GL/WGL call summary (process lifetime) ===\n",
       "[MORA threads = 7 workers]\n",
@@ -105,7 +99,7 @@ TEST(CallSummaryTest, DriftScanIsCleanWithOnlyWglAndRecordedEntriesAndLeavesOutE
       "\n",
       "=== capture-drift scan: clean (every called GL entry is round-trippable) ===\n",
   };
-  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(SplitLines(FormatCallSummary(input)), expected);
 }
 
 TEST(CallSummaryTest, DriftingEntriesFollowTheRowOrderAndUnnamedRowsPrintAsQuestionMark) {
@@ -119,16 +113,12 @@ TEST(CallSummaryTest, DriftingEntriesFollowTheRowOrderAndUnnamedRowsPrintAsQuest
   EXPECT_TRUE(EntryDrifts({"glVertex3fv", 1}, kReplayable));
 
   const CallCount entries[] = {{"glTexGeni", 4}, {nullptr, 9}, {"glEnd", 12}, {"glLightf", 40}};
-  CallSummaryInput input;
-  input.entries = entries;
-  input.replayableNames = kReplayable;
-  const std::string text = FormatCallSummary(input);
+  const std::string text = FormatCallSummary({.entries = entries, .replayableNames = kReplayable});
   const std::string drift = text.substr(text.find("=== capture-drift scan: 3 GL entries"));
   const std::vector<std::string> lines = SplitLines(drift);
   ASSERT_EQ(lines.size(), 6u) << drift;
-  EXPECT_EQ(lines[3], DriftRow("glLightf", 40));
-  EXPECT_EQ(lines[4], DriftRow("?", 9));
-  EXPECT_EQ(lines[5], DriftRow("glTexGeni", 4));
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
+            (std::vector<std::string>{DriftRow("glLightf", 40), DriftRow("?", 9), DriftRow("glTexGeni", 4)}));
   EXPECT_NE(text.find(Row("?", 9)), std::string::npos);
 }
 
@@ -141,10 +131,7 @@ TEST(CallSummaryTest, SortingTakesTheWholeSixtyFourBitCount) {
 
   // A count above 32 bits and the total both print in full.
   const CallCount two[] = {{"glBegin", big}, {"glEnd", big + 5}};
-  CallSummaryInput input;
-  input.entries = two;
-  input.replayableNames = kReplayable;
-  const std::string text = FormatCallSummary(input);
+  const std::string text = FormatCallSummary({.entries = two, .replayableNames = kReplayable});
   EXPECT_NE(text.find("Total API calls: 2199023255557  (across 2/2 functions)\n"), std::string::npos) << text;
   EXPECT_NE(text.find(Row("glEnd", big + 5) + Row("glBegin", big)), std::string::npos) << text;
 }

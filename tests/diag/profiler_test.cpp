@@ -138,14 +138,15 @@ TEST(Profiler, NodesAreMatchedByNameAddress) {
   ASSERT_TRUE(outer != nullptr && copy != nullptr);
   EXPECT_NE(outer, copy);
   EXPECT_EQ(root->firstChild.load(), copy);  // newest child at the front
-  EXPECT_EQ(outer->calls.load(), 2u);
-  EXPECT_EQ(outer->totalTicks.load(), 39u);
-  EXPECT_EQ(outer->minTicks.load(), 9u);
-  EXPECT_EQ(outer->maxTicks.load(), 30u);
-  EXPECT_EQ(copy->calls.load(), 1u);
+  // Calls, total, min, max.
+  const auto figures = [](const ProfileNode* n) {
+    return std::vector<std::uint64_t>{n->calls.load(), n->totalTicks.load(), n->minTicks.load(), n->maxTicks.load()};
+  };
+  EXPECT_EQ(figures(outer), (std::vector<std::uint64_t>{2, 39, 9, 30}));
+  EXPECT_EQ(figures(copy), (std::vector<std::uint64_t>{1, 7, 7, 7}));
   const ProfileNode* nested = Child(outer, kOuter);
   ASSERT_NE(nested, nullptr);
-  EXPECT_EQ(nested->totalTicks.load(), 10u);
+  EXPECT_EQ(figures(nested), (std::vector<std::uint64_t>{1, 10, 10, 10}));
   EXPECT_EQ(nested->parent, outer);
   EXPECT_EQ(outer->parent, root);
 }
@@ -168,16 +169,12 @@ TEST(Profiler, ScopeObjectsCloseOnExceptionsAndRegisterTheThread) {
   EXPECT_EQ(afterThrow, root);
   EXPECT_STREQ(root->name, "<thread root>");
   const ProfileNode* frame = Child(root, kScopeRenderFrame);
-  ASSERT_NE(frame, nullptr);
-  EXPECT_EQ(frame->calls.load(), 1u);
-  const ProfileNode* tile = Child(frame, kScopeRasterizeTile);
+  const ProfileNode* tile = frame != nullptr ? Child(frame, kScopeRasterizeTile) : nullptr;
   ASSERT_NE(tile, nullptr);
-  EXPECT_EQ(tile->calls.load(), 1u);
+  EXPECT_EQ((std::vector<std::uint64_t>{frame->calls.load(), tile->calls.load()}), (std::vector<std::uint64_t>{1, 1}));
   EXPECT_LE(tile->totalTicks.load(), frame->totalTicks.load());
-  EXPECT_EQ(ProfileThreadCount(), before + 1);
-  const auto roots = ProfileThreadRoots();
-  ASSERT_FALSE(roots.empty());
-  EXPECT_EQ(roots.back(), root);
+  ASSERT_EQ(ProfileThreadCount(), before + 1);
+  EXPECT_EQ(ProfileThreadRoots().back(), root);
   // The process report covers this thread's scope.
   EXPECT_NE(ProfileReport().find("mora::RasterizeTile"), std::string::npos);
 }

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "diag/frame_counter.h"
@@ -98,18 +99,16 @@ TEST_F(TraceTest, SingleFrameTraceHoldsOnlyThatFramesLinesAndEndsWithTheEndLine)
 }
 
 TEST_F(TraceTest, InvalidRangesAndASecondOpenChangeNothing) {
-  EXPECT_FALSE(OpenTrace(5, 4, "UI", false, folder_.c_str()));
-  EXPECT_FALSE(OpenTrace(-1, 4, "UI", false, folder_.c_str()));
-  EXPECT_FALSE(OpenTrace(-3, -3, "UI", false, folder_.c_str()));
-  EXPECT_FALSE(TraceFileOpen());
-  EXPECT_EQ(CurrentTraceRange().first, -1);
-  EXPECT_EQ(CurrentTraceRange().last, -1);
+  // Three invalid ranges, then a folder that does not exist: the file cannot be created.
+  const std::string missing = folder_ + "/missing";
+  for (const auto& [first, last, folder] : {std::tuple{5, 4, folder_}, std::tuple{-1, 4, folder_},
+                                            std::tuple{-3, -3, folder_}, std::tuple{1, 2, missing}}) {
+    EXPECT_FALSE(OpenTrace(first, last, "UI", false, folder.c_str())) << first << ".." << last << " " << folder;
+    EXPECT_FALSE(TraceFileOpen());
+    EXPECT_EQ(CurrentTraceRange().first, -1);
+    EXPECT_EQ(CurrentTraceRange().last, -1);
+  }
   EXPECT_TRUE(std::filesystem::is_empty(folder_));
-
-  // A folder that does not exist: the file cannot be created, the state stays as it was.
-  EXPECT_FALSE(OpenTrace(1, 2, "UI", false, (folder_ + "/missing").c_str()));
-  EXPECT_FALSE(TraceFileOpen());
-  EXPECT_EQ(CurrentTraceRange().first, -1);
 
   ASSERT_TRUE(OpenTrace(0, 1, "UI", true, folder_.c_str()));
   EXPECT_FALSE(OpenTrace(7, 7, "env", false, folder_.c_str()));
@@ -254,18 +253,17 @@ TEST_F(TraceTest, ConcurrentWritersNeverInterleaveInsideALine) {
 }
 
 TEST(TraceRangeTest, CoverageIsInclusiveAndNeedsAFirstFrameOfZeroOrMore) {
-  const auto covers = [](int32_t first, int32_t last, int32_t frame) {
-    return TraceRangeCovers((uint64_t{static_cast<uint32_t>(last)} << 32) | static_cast<uint32_t>(first), frame);
-  };
   EXPECT_FALSE(TraceRangeCovers(detail::kNoTraceRangeWord, 0));
-  EXPECT_FALSE(covers(-1, -1, -1));
-  EXPECT_FALSE(covers(-1, 5, 0));
-  EXPECT_FALSE(covers(5, 5, 4));
-  EXPECT_TRUE(covers(5, 5, 5));
-  EXPECT_FALSE(covers(5, 5, 6));
-  EXPECT_FALSE(covers(0, 9, -1));
-  EXPECT_FALSE(covers(0, 9, INT32_MIN));
-  EXPECT_TRUE(covers(0, INT32_MAX, INT32_MAX));
+  const struct {
+    int32_t first, last, frame;
+    bool covered;
+  } cases[] = {{-1, -1, -1, false}, {-1, 5, 0, false},         {5, 5, 4, false},
+               {5, 5, 5, true},     {5, 5, 6, false},          {0, 9, -1, false},
+               {0, 9, INT32_MIN, false}, {0, INT32_MAX, INT32_MAX, true}};
+  for (const auto& c : cases) {
+    const uint64_t word = (uint64_t{static_cast<uint32_t>(c.last)} << 32) | static_cast<uint32_t>(c.first);
+    EXPECT_EQ(TraceRangeCovers(word, c.frame), c.covered) << c.first << ".." << c.last << " frame " << c.frame;
+  }
 
   SetFrameCounter(INT32_MAX);  // the frame counter wraps like a 32-bit counter
   EXPECT_EQ(AdvanceFrameCounter(), INT32_MIN);

@@ -19,11 +19,7 @@ using test::ScopedSetting;
 
 // One triangle fully inside a 640 x 480 viewport (identity matrices), blending (ONE, ONE).
 void AppendInsideTriangle(CommandStream& s) {
-    AppendViewport(s, 0, 0, 640, 480);
-    AppendMatrixMode(s, 0x1701);
-    AppendLoadIdentity(s);
-    AppendMatrixMode(s, 0x1700);
-    AppendLoadIdentity(s);
+    test::AppendView(s, 640, 480);
     AppendEnable(s, 0x0BE2);
     AppendBlendFunc(s, 1, 1);
     AppendBegin(s, 4);
@@ -79,20 +75,17 @@ TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
     const float got[7] = {t.x0, t.y0, t.x2, t.y2, t.z1, t.zmin, t.zmax};
     const float want[7] = {160, 360, 320, 120, 0.75f, 0.25f, 0.75f};
     for (int i = 0; i < 7; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << "value " << i;
-    EXPECT_EQ(t.colour0, 0xFF0000FFu);
-    EXPECT_EQ(t.blendCode, 1u);
-    EXPECT_EQ(t.textureSlot, kNoTextureSlot);
-    EXPECT_EQ(ctx->statistics.packetCount, 1u);
-    EXPECT_EQ(ctx->statistics.vertexRecords, 3u);
-    EXPECT_EQ(ctx->statistics.streamBytes, CommandBufferSize(frame.commands.stream));
+    EXPECT_EQ((std::vector<uint64_t>{t.colour0, t.blendCode, t.textureSlot, ctx->statistics.packetCount,
+                                     ctx->statistics.vertexRecords, ctx->statistics.streamBytes}),
+              (std::vector<uint64_t>{0xFF0000FFu, 1, kNoTextureSlot, 1, 3, CommandBufferSize(frame.commands.stream)}));
 
-    // The overrides are read when the frame executes.
+    // The overrides are read when the frame executes; DisableHiZ widens the depth bounds.
     ScopedSetting blend(Settings().DisableBlend, 1);
     ScopedSetting hiz(Settings().DisableHiZ, 1);
     ExecuteFrame(*ctx, triangles, frame, false, nullptr);
     ASSERT_EQ(triangles.size(), 1u);
     EXPECT_EQ(triangles[0].blendCode, 0u);
-    EXPECT_EQ(triangles[0].zmin, -1e30f);
+    EXPECT_EQ((std::vector<float>{triangles[0].zmin, triangles[0].zmax}), (std::vector<float>{-1e30f, 1e30f}));
 }
 
 TEST(ExecuteFrame, RestoresTheKeyframeBeforeReplaying) {

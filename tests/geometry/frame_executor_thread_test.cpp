@@ -100,11 +100,7 @@ TEST(FrameExecutorThread, ProcessExecutorFillsTheProcessContext) {
     test::ScopedSetting cutoff(Settings().PipelineCutoff, 2);
     FrameRecording frame;
     CommandStream& s = frame.commands.stream;
-    AppendViewport(s, 0, 0, 64, 64);
-    AppendMatrixMode(s, 0x1701);
-    AppendLoadIdentity(s);
-    AppendMatrixMode(s, 0x1700);
-    AppendLoadIdentity(s);
+    test::AppendView(s, 64, 64);
     AppendBegin(s, 6);
     AppendVertex2f(s, 0, 0);
     AppendVertex2f(s, 0.5f, 0);

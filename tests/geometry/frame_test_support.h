@@ -35,14 +35,21 @@ inline rjq::RenderJobQueue* NewQueue(uint32_t workers) {
     return rjq::CreateRenderJobQueue(64, workers, processors, 0);
 }
 
-// Projection and viewport of a 640 x 480 window with a perspective frustum.
-inline void AppendCamera(CommandStream& s) {
-    AppendViewport(s, 0, 0, 640, 480);
+// A width x height viewport with identity matrices (the projection first multiplied by `frustum`
+// when one is given).
+inline void AppendView(CommandStream& s, int32_t width, int32_t height, const double* frustum = nullptr) {
+    AppendViewport(s, 0, 0, width, height);
     AppendMatrixMode(s, 0x1701);
     AppendLoadIdentity(s);
-    AppendFrustum(s, -1, 1, -0.75, 0.75, 1, 100);
+    if (frustum != nullptr) AppendFrustum(s, frustum[0], frustum[1], frustum[2], frustum[3], frustum[4], frustum[5]);
     AppendMatrixMode(s, 0x1700);
     AppendLoadIdentity(s);
+}
+
+// Projection and viewport of a 640 x 480 window with a perspective frustum.
+inline void AppendCamera(CommandStream& s) {
+    static constexpr double kFrustum[6] = {-1, 1, -0.75, 0.75, 1, 100};
+    AppendView(s, 640, 480, kFrustum);
 }
 
 // A frame of `packets` random primitives of every triangle mode with about `vertices` vertices

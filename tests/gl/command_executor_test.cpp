@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <numeric>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "gl/command_executor.h"
@@ -20,6 +22,7 @@ using test::AppendQuad;
 using test::AppendRaw;
 using test::AppendWord;
 using test::NewContext;
+using test::VertexFields;
 
 constexpr RenderOverrides kNoOverrides{0, false, false, false, 0};
 
@@ -34,50 +37,99 @@ bool SameSnapshot(const GlContext& a, const GlContext& b) {
     return std::memcmp(sa.bytes, sb.bytes, sizeof(sa.bytes)) == 0;
 }
 
-TEST(ReplayCommands, StateRecordsMatchTheEntries) {
-    // Apply each call to `live` as the entries do and record it; replay into a fresh context.
+// One stream holding every record in opcode order, made as the entries make them, with the state
+// calls applied to `live` as the entries apply them: every header carries its opcode and the size
+// the table gives, and the replay leaves the state the entries left.
+TEST(ReplayCommands, EveryRecordInOpcodeOrderReplaysToTheEntriesState) {
     auto live = NewContext();
     auto replayed = NewContext();
     CommandRecording rec;
     CommandStream& s = rec.stream;
-    const float ortho[6] = {0, 640, 480, 0, -1, 1};
+    const float m[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1};
+    const float envColour[4] = {1, 0.5f, 0, 1};
+    const uint8_t rgba[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     ApplyMatrixMode(*live, 0x1701); AppendMatrixMode(s, 0x1701);
     ApplyLoadIdentity(*live); AppendLoadIdentity(s);
-    ApplyOrtho(*live, ortho[0], ortho[1], ortho[2], ortho[3], ortho[4], ortho[5]);
-    AppendOrtho(s, ortho[0], ortho[1], ortho[2], ortho[3], ortho[4], ortho[5]);
-    ApplyMatrixMode(*live, 0x1700); AppendMatrixMode(s, 0x1700);
-    ApplyLoadIdentity(*live); AppendLoadIdentity(s);
+    ApplyLoadMatrix(*live, m); AppendLoadMatrixf(s, m);
+    ApplyMultMatrix(*live, m); AppendMultMatrixf(s, m);
     ApplyPushMatrix(*live); AppendPushMatrix(s);
+    ApplyPushMatrix(*live); AppendPushMatrix(s);
+    ApplyPopMatrix(*live); AppendPopMatrix(s);
     ApplyTranslate(*live, 1, 2, 3); AppendTranslatef(s, 1, 2, 3);
     ApplyRotate(*live, 30, 0, 0, 1); AppendRotatef(s, 30, 0, 0, 1);
     ApplyScale(*live, 2, 2, 2); AppendScalef(s, 2, 2, 2);
+    ApplyOrtho(*live, 0, 640, 480, 0, -1, 1); AppendOrtho(s, 0, 640, 480, 0, -1, 1);
+    ApplyFrustum(*live, -1, 1, -1, 1, 1, 100); AppendFrustum(s, -1, 1, -1, 1, 1, 100);
     ApplyViewport(*live, 5, 6, 320, 200); AppendViewport(s, 5, 6, 320, 200);
     ApplyDepthRange(*live, 0.25f, 0.75f); AppendDepthRange(s, 0.25, 0.75);
-    ApplyEnable(*live, 0x0B71); AppendEnable(s, 0x0B71);
-    ApplyEnable(*live, 0x0BE2); AppendEnable(s, 0x0BE2);
+    AppendScissor(s, 1, 2, 3, 4);  // recorded only, as every record without an Apply here
+    for (uint32_t cap : {0x0B71u, 0x0BE2u, 0x0B44u}) {
+        ApplyEnable(*live, cap);
+        AppendEnable(s, cap);
+    }
     ApplyDisable(*live, 0x0BE2); AppendDisable(s, 0x0BE2);
-    ApplyEnable(*live, 0x0B44); AppendEnable(s, 0x0B44);
     ApplyBlendFunc(*live, 0x0302, 0x0303); AppendBlendFunc(s, 0x0302, 0x0303);
     ApplyAlphaFunc(*live, 0x0204, 0.5f); AppendAlphaFunc(s, 0x0204, 0.5f);
     ApplyDepthFunc(*live, 0x0203); AppendDepthFunc(s, 0x0203);
     ApplyDepthMask(*live, 0); AppendDepthMask(s, 0);
+    AppendColorMask(s, 1, 0, 1, 0);
+    ApplyTexEnvi(*live, 0x2300, 0x2200, 0x1E01); AppendTexEnvi(s, 0x2300, 0x2200, 0x1E01);
+    ApplyTexEnvfv(*live, 0x2300, 0x2201, envColour); AppendTexEnvfv(s, 0x2300, 0x2201, envColour);
+    TexParameteri(*live, 0x0DE1, 0x2800, 0x2600, nullptr); AppendTexParameteri(s, 0x0DE1, 0x2800, 0x2600);
+    AppendPixelStorei(s, 0x0CF5, 1);
     ApplyCullFace(*live, 0x0404); AppendCullFace(s, 0x0404);
     ApplyFrontFace(*live, 0x0900); AppendFrontFace(s, 0x0900);
-    ApplyTexEnvi(*live, 0x2300, 0x2200, 0x1E01); AppendTexEnvi(s, 0x2300, 0x2200, 0x1E01);
-    const float envColour[4] = {1, 0.5f, 0, 1};
-    ApplyTexEnvfv(*live, 0x2300, 0x2201, envColour); AppendTexEnvfv(s, 0x2300, 0x2201, envColour);
+    AppendShadeModel(s, 0x1D00);
+    AppendPolygonMode(s, 0x0408, 0x1B01);
+    AppendPolygonOffset(s, 1, 1);
+    AppendActiveTextureARB(s, 0x84C1);
+    uint32_t names[2] = {};
+    GenTextures(*live, 2, names, nullptr); AppendGenTextures(s, 2);
+    DeleteTextures(*live, 1, &names[1], nullptr); AppendDeleteTextures(rec, 1, &names[1]);
+    BindTexture(*live, 0x0DE1, names[0], nullptr); AppendBindTexture(s, 0x0DE1, names[0]);
+    TexImage2D(*live, 0x0DE1, 0, 2, 2, 0x1908, 0x1401, rgba, nullptr);
+    AppendTexImage2D(rec, 0x0DE1, 0, 4, 2, 2, 0, 0x1908, 0x1401, rgba);
+    TexSubImage2D(*live, 0x0DE1, 0, 1, 1, 1, 1, 0x1907, 0x1401, rgba, nullptr);
+    AppendTexSubImage2D(rec, 0x0DE1, 0, 1, 1, 1, 1, 0x1907, 0x1401, rgba);
+    ApplyColor(*live, 0x80402010u); AppendColor(s, 0x80402010u);
+    ApplyTexCoord(*live, 0.5f, 0.25f); AppendTexCoord2f(s, 0.5f, 0.25f);
     ApplyClearColor(*live, 0.2f, 0.4f, 0.6f, 1); AppendClearColor(s, 0.2f, 0.4f, 0.6f, 1);
     ApplyClearDepth(*live, 0.5f); AppendClearDepth(s, 0.5);
     ApplyClear(*live, 0x4100); AppendClear(s, 0x4100);
-    ApplyColor(*live, 0x80402010u); AppendColor(s, 0x80402010u);
-    ApplyTexCoord(*live, 0.5f, 0.25f); AppendTexCoord2f(s, 0.5f, 0.25f);
-    // Recorded-only calls change nothing on either side.
-    AppendScissor(s, 1, 2, 3, 4);
-    AppendShadeModel(s, 0x1D00);
-    AppendPolygonOffset(s, 1, 1);
-    ASSERT_EQ(Replay(*replayed, rec), ReplayEnd::EndOfStream);
+    AppendBegin(s, 4);
+    AppendVertex2f(s, 0, 0);
+    AppendVertex3f(s, 1, 0, 0);
+    AppendVertex3f(s, 0, 1, 0);
+    AppendEnd(s);
+    RefreshMvp(*live);  // the replay's packet refreshes the cached product; the entries never do
+    AppendFrameEnd(s);
+    AppendReadPixels(s, 0, 0, 4, 4, 0x1908, 0x1401);
+
+    std::vector<uint32_t> ops;  // opcodes in stream order, repeats folded
+    uint32_t beforeFrameEnd = 0;
+    for (uint64_t at = 0; at < CommandBufferSize(s);) {
+        uint32_t header;
+        std::memcpy(&header, s.begin + at, 4);
+        const uint32_t op = CmdHeaderOp(header);
+        ASSERT_LT(op, uint32_t{kCmdOpCount});
+        ASSERT_EQ(CmdHeaderSize(header), kCmdSize[op]) << "op " << op;
+        if (ops.empty() || ops.back() != op) ops.push_back(op);
+        beforeFrameEnd += op < static_cast<uint32_t>(CmdOp::FrameEnd);
+        at += CmdHeaderSize(header);
+    }
+    std::vector<uint32_t> everyOp(kCmdOpCount);
+    std::iota(everyOp.begin(), everyOp.end(), 0u);
+    EXPECT_EQ(ops, everyOp);
+
+    ASSERT_EQ(Replay(*replayed, rec), ReplayEnd::FrameEnd);
     EXPECT_TRUE(SameSnapshot(*live, *replayed));
-    EXPECT_EQ(replayed->statistics.executedRecords, 31u);
+    ASSERT_EQ(replayed->textureTable.size(), live->textureTable.size());
+    for (size_t i = 0; i < live->textureTable.size(); ++i) {
+        const auto fields = [](const TextureSlot& t) { return std::make_tuple(t.inUse, t.hasImage, t.texels); };
+        EXPECT_EQ(fields(replayed->textureTable[i]), fields(live->textureTable[i])) << "slot " << i;
+    }
+    EXPECT_EQ(replayed->nativePackets.size(), 1u);
+    EXPECT_EQ(replayed->statistics.executedRecords, beforeFrameEnd);
     EXPECT_EQ(replayed->statistics.streamBytes, CommandBufferSize(rec.stream));
 }
 
@@ -85,20 +137,18 @@ TEST(ReplayCommands, PacketNeedsThreeVerticesAndAMode) {
     auto ctx = NewContext();
     CommandRecording rec;
     CommandStream& s = rec.stream;
-    AppendBegin(s, 4);  // two vertices: no packet
-    AppendVertex2f(s, 0, 0);
-    AppendVertex2f(s, 1, 0);
+    const auto primitive = [&](uint32_t mode, int vertices) {
+        AppendBegin(s, mode);
+        for (int i = 0; i < vertices; ++i) AppendVertex2f(s, float(i), 0);
+    };
+    primitive(4, 2);  // two vertices: no packet
     AppendEnd(s);
-    AppendBegin(s, 0);  // points: no packet
-    for (int i = 0; i < 4; ++i) AppendVertex2f(s, float(i), 0);
+    primitive(0, 4);  // points: no packet
     AppendEnd(s);
-    AppendBegin(s, 4);  // three vertices: packet 0
-    AppendVertex2f(s, 0, 0);
-    AppendVertex2f(s, 1, 0);
+    primitive(4, 2);  // three vertices: packet 0
     AppendVertex3f(s, 0, 1, 0.5f);
     AppendEnd(s);
-    AppendBegin(s, 1);  // lines: a packet (it draws nothing later)
-    for (int i = 0; i < 4; ++i) AppendVertex2f(s, float(i), 1);
+    primitive(1, 4);  // lines: a packet (it draws nothing later)
     AppendEnd(s);
     AppendVertex2f(s, 9, 9);  // outside begin/end: dropped at the next End
     AppendEnd(s);
@@ -112,11 +162,9 @@ TEST(ReplayCommands, PacketNeedsThreeVerticesAndAMode) {
     ASSERT_EQ(ctx->frameVertices.size(), 7u);
     EXPECT_EQ(ctx->frameVertices[1].z, 0.0f);  // Vertex2f gives z = 0
     EXPECT_EQ(ctx->frameVertices[2].z, 0.5f);
-    EXPECT_EQ(ctx->packetSequence, 2u);
-    EXPECT_EQ(ctx->statistics.packetCount, 2u);
-    EXPECT_EQ(ctx->primitiveMode, 0u);
-    EXPECT_TRUE(ctx->primitiveVertices.empty());
-    EXPECT_EQ(ctx->statistics.vertexRecords, 14u);
+    EXPECT_EQ((std::vector<uint64_t>{ctx->packetSequence, ctx->statistics.packetCount, ctx->primitiveMode,
+                                     ctx->primitiveVertices.size(), ctx->statistics.vertexRecords}),
+              (std::vector<uint64_t>{2, 2, 0, 0, 14}));
 }
 
 TEST(ReplayCommands, PacketCarriesTheStateAtEnd) {
@@ -143,24 +191,18 @@ TEST(ReplayCommands, PacketCarriesTheStateAtEnd) {
     ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
     ASSERT_EQ(ctx->nativePackets.size(), 1u);
     const NativePacket& p = ctx->nativePackets[0];
-    EXPECT_EQ(p.mvp[0], 2.0f);
-    EXPECT_EQ(p.mvp[5], 3.0f);
-    EXPECT_EQ(p.mvp[10], 4.0f);
-    EXPECT_EQ(p.mvp[12], 2.0f);  // projection x translate(1, 0, 0)
-    EXPECT_EQ(p.viewport[0], 10);
-    EXPECT_EQ(p.viewport[3], 200);
-    EXPECT_FLOAT_EQ(p.depthNear, 0.1f);
-    EXPECT_FLOAT_EQ(p.depthFar, 0.9f);
-    EXPECT_EQ(p.cullEnabled, 1u);
-    EXPECT_EQ(p.cullFace, 0x0404u);
-    EXPECT_EQ(p.frontFace, 0x0901u);
+    // Projection x translate(1, 0, 0).
+    EXPECT_EQ(std::vector<float>(p.mvp, p.mvp + 16),
+              (std::vector<float>{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 2, 0, 0, 1}));
+    EXPECT_EQ(std::vector<int32_t>(p.viewport, p.viewport + 4), (std::vector<int32_t>{10, 20, 300, 200}));
+    EXPECT_EQ((std::vector<float>{p.depthNear, p.depthFar}), (std::vector<float>{0.1f, 0.9f}));
+    EXPECT_EQ((std::vector<uint32_t>{p.cullEnabled, p.cullFace, p.frontFace}),
+              (std::vector<uint32_t>{1, 0x0404, 0x0901}));
     EXPECT_FALSE(ctx->matricesDirty);
-    for (uint32_t w = 0; w < 32; ++w) {
-        if (w < kRsTextureSlot || w > kRsFilterClass) {
-            EXPECT_EQ(p.renderState.words[w], 0u) << w;
-        }
-    }
     EXPECT_EQ(p.renderState.words[kRsTextureSlot], kNoTexture);
+    for (uint32_t w = 0; w < 32; ++w) {  // words no state selects stay zero
+        EXPECT_TRUE((w >= kRsTextureSlot && w <= kRsFilterClass) || p.renderState.words[w] == 0) << w;
+    }
 }
 
 TEST(ReplayCommands, FusesColourTexCoordVertexTriples) {
@@ -181,17 +223,12 @@ TEST(ReplayCommands, FusesColourTexCoordVertexTriples) {
     AppendVertex2f(s, 8, 9);
     AppendEnd(s);
     ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
+    const GlVertex expected[4] = {{1, 2, 3, 0xFF0000FFu, 0.1f, 0.2f},
+                                  {4, 5, 0, 0xFF00FF00u, 0.1f, 0.2f},
+                                  {6, 7, 0, 0xFF00FF00u, 0.3f, 0.4f},
+                                  {8, 9, 0, 0xFFFF0000u, 0.5f, 0.6f}};
     ASSERT_EQ(ctx->frameVertices.size(), 4u);
-    const GlVertex* v = ctx->frameVertices.data();
-    const uint32_t colours[4] = {0xFF0000FFu, 0xFF00FF00u, 0xFF00FF00u, 0xFFFF0000u};
-    const float st[4][2] = {{0.1f, 0.2f}, {0.1f, 0.2f}, {0.3f, 0.4f}, {0.5f, 0.6f}};
-    const float xz[4][2] = {{1, 3}, {4, 0}, {6, 0}, {8, 0}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(v[i].colour == colours[i] && v[i].s == st[i][0] && v[i].t == st[i][1] && v[i].x == xz[i][0] &&
-                    v[i].z == xz[i][1])
-            << "vertex " << i << ": " << std::hex << v[i].colour << std::dec << " " << v[i].s << "," << v[i].t << " x "
-            << v[i].x << " z " << v[i].z;
-    }
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(VertexFields(ctx->frameVertices[i]), VertexFields(expected[i])) << i;
     EXPECT_TRUE(ctx->depthTestEnabled);
     EXPECT_EQ(ctx->statistics.executedRecords, 13u);  // every fused record counts
     EXPECT_EQ(ctx->statistics.vertexRecords, 4u);
@@ -264,15 +301,8 @@ TEST(ReplayCommands, MalformedSizesStopTheWalk) {
 
 // A TexImage2D record with a chosen blob reference.
 void AppendImageRecord(CommandStream& s, int32_t w, int32_t h, uint32_t format, uint64_t offset, uint64_t length) {
-    CmdTexImage2D r{};
-    r.header = MakeCmdHeader(CmdOp::TexImage2D);
-    r.target = 0x0DE1;
-    r.width = w;
-    r.height = h;
-    r.format = format;
-    r.type = 0x1401;
-    r.blobOffset = offset;
-    r.byteLength = length;
+    const CmdTexImage2D r{.header = MakeCmdHeader(CmdOp::TexImage2D), .target = 0x0DE1, .width = w, .height = h,
+                          .format = format, .type = 0x1401, .blobOffset = offset, .byteLength = length};
     AppendRaw(s, &r, sizeof(r));
 }
 
@@ -316,11 +346,7 @@ TEST(ReplayCommands, DeleteReadsOnlyNamesInsideItsReference) {
         uint8_t* blob = ExtendCommandBuffer(rec.blob, 9);
         const uint32_t names[2] = {1, 3};
         std::memcpy(blob + 1, names, 8);
-        CmdDeleteTextures r{};
-        r.header = MakeCmdHeader(CmdOp::DeleteTextures);
-        r.n = n;
-        r.blobOffset = offset;
-        r.byteLength = length;
+        const CmdDeleteTextures r{MakeCmdHeader(CmdOp::DeleteTextures), n, offset, length};
         AppendRaw(rec.stream, &r, sizeof(r));
     };
     const struct {

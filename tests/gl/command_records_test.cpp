@@ -28,78 +28,13 @@ uint32_t Bits(float f) {
 
 uint64_t U64At(const std::vector<uint32_t>& w, size_t word) { return w[word] | static_cast<uint64_t>(w[word + 1]) << 32; }
 
-// The exact words of most records are checked through the entries in tests/api/recording_test.cpp;
-// here the conversions no entry test reaches.
+// The exact words of most records are checked through the entries in tests/api/recording_test.cpp,
+// every opcode and record size in command_executor_test.cpp; here the conversions no entry test reaches.
 TEST(CmdRecords, DoublesNarrowToInfinityAndFlagsZeroExtend) {
     CommandStream s;
     ASSERT_TRUE(AppendDepthRange(s, 0.1, 1e300));  // beyond the float range narrows to infinity
     ASSERT_TRUE(AppendDepthMask(s, 0xFF));
     EXPECT_EQ(Words(s), (std::vector<uint32_t>{0x000C000Cu, Bits(0.1f), 0x7F800000u, 0x00080013u, 0xFFu}));
-}
-
-TEST(CmdRecords, EveryAppendWritesItsOpcodeAndTableSize) {
-    CommandRecording rec;
-    CommandStream& s = rec.stream;
-    const float m[16] = {};
-    const uint32_t names[1] = {1};
-    const uint8_t pixel[4] = {1, 2, 3, 4};
-    AppendMatrixMode(s, 0x1700);
-    AppendLoadIdentity(s);
-    AppendLoadMatrixf(s, m);
-    AppendMultMatrixf(s, m);
-    AppendPushMatrix(s);
-    AppendPopMatrix(s);
-    AppendTranslatef(s, 1, 2, 3);
-    AppendRotatef(s, 1, 2, 3, 4);
-    AppendScalef(s, 1, 2, 3);
-    AppendOrtho(s, 0, 1, 0, 1, 0, 1);
-    AppendFrustum(s, 0, 1, 0, 1, 0, 1);
-    AppendViewport(s, 0, 0, 1, 1);
-    AppendDepthRange(s, 0, 1);
-    AppendScissor(s, 0, 0, 1, 1);
-    AppendEnable(s, 0x0B71);
-    AppendDisable(s, 0x0B71);
-    AppendBlendFunc(s, 1, 0);
-    AppendAlphaFunc(s, 0x0204, 0.5f);
-    AppendDepthFunc(s, 0x0203);
-    AppendDepthMask(s, 1);
-    AppendColorMask(s, 1, 1, 1, 1);
-    AppendTexEnvi(s, 0x2300, 0x2200, 0x2100);
-    AppendTexEnvfv(s, 0x2300, 0x2200, m);
-    AppendTexParameteri(s, 0x0DE1, 0x2800, 0x2600);
-    AppendPixelStorei(s, 0x0CF5, 1);
-    AppendCullFace(s, 0x0405);
-    AppendFrontFace(s, 0x0901);
-    AppendShadeModel(s, 0x1D01);
-    AppendPolygonMode(s, 0x0408, 0x1B02);
-    AppendPolygonOffset(s, 1, 2);
-    AppendActiveTextureARB(s, 0x84C0);
-    AppendGenTextures(s, 1);
-    AppendDeleteTextures(rec, 1, names);
-    AppendBindTexture(s, 0x0DE1, 1);
-    AppendTexImage2D(rec, 0x0DE1, 0, 4, 1, 1, 0, 0x1908, 0x1401, pixel);
-    AppendTexSubImage2D(rec, 0x0DE1, 0, 0, 0, 1, 1, 0x1908, 0x1401, pixel);
-    AppendColor(s, 0);
-    AppendTexCoord2f(s, 0, 0);
-    AppendClearColor(s, 0, 0, 0, 0);
-    AppendClearDepth(s, 1);
-    AppendClear(s, 0x4100);
-    AppendBegin(s, 4);
-    AppendVertex2f(s, 0, 0);
-    AppendVertex3f(s, 0, 0, 0);
-    AppendEnd(s);
-    AppendFrameEnd(s);
-    AppendReadPixels(s, 0, 0, 1, 1, 0x1908, 0x1401);
-    uint64_t at = 0;
-    for (uint32_t op = 0; op < kCmdOpCount; ++op) {
-        ASSERT_LT(at, CommandBufferSize(s)) << "op " << op;
-        uint32_t header;
-        std::memcpy(&header, s.begin + at, 4);
-        EXPECT_EQ(CmdHeaderOp(header), op);
-        EXPECT_EQ(CmdHeaderSize(header), kCmdSize[op]) << "op " << op;
-        at += CmdHeaderSize(header);
-    }
-    EXPECT_EQ(at, CommandBufferSize(s));
 }
 
 TEST(CmdRecords, ImageRecordsCopyPixelsIntoTheBlobWithTheirHash) {
@@ -130,9 +65,7 @@ TEST(CmdRecords, DeleteTexturesCopiesItsNameList) {
     EXPECT_FALSE(AppendDeleteTextures(rec, 3, nullptr));
     ASSERT_TRUE(AppendDeleteTextures(rec, 3, names));
     ASSERT_EQ(CommandBufferSize(rec.blob), 12u);
-    EXPECT_EQ(std::memcmp(rec.blob.begin, names, 12), 0);
-    const std::vector<uint32_t> w = Words(rec.stream);
-    EXPECT_EQ(w, (std::vector<uint32_t>{0x00180020u, 3, 0, 0, 12, 0}));
+    EXPECT_EQ(std::memcmp(rec.blob.begin, names, 12), 0);  // the record's words: tests/api/recording_test.cpp
 }
 
 TEST(CmdRecords, Fnv1aMatchesKnownVectors) {
@@ -154,7 +87,6 @@ TEST(CmdRecords, ReplayableNamesFollowOpcodeOrder) {
     EXPECT_EQ(kReplayableEntryNames[53], "glEnd");
     EXPECT_EQ(kReplayableEntryNames[54], "glReadPixels");
     EXPECT_EQ(distinct.count("wglSwapBuffers"), 0u);
-    EXPECT_EQ(kCmdLayoutHash, 0x3925DC0Fu);
 }
 
 TEST(CommandBufferGrowth, CapacityGrowsByHalfOrToTheRequest) {

@@ -58,19 +58,13 @@ uint32_t ReadPixel(int x, int y) {
 }
 
 void DrawRect(float x0, float y0, float x1, float y1) {
+    const float corners[6][4] = {{x0, y0, 0, 0}, {x1, y0, 1, 0}, {x1, y1, 1, 1},
+                                 {x0, y0, 0, 0}, {x1, y1, 1, 1}, {x0, y1, 0, 1}};
     glBegin(GL_TRIANGLES);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(x0, y0);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(x1, y0);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(x1, y1);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(x0, y0);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(x1, y1);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(x0, y1);
+    for (const auto& c : corners) {
+        glTexCoord2f(c[2], c[3]);
+        glVertex2f(c[0], c[1]);
+    }
     glEnd();
 }
 

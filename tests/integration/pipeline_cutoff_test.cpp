@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "driver_session.h"
 
@@ -37,26 +38,13 @@ TEST(PipelineCutoffStage, PresentedFrameShowsWhatTheStageDraws) {
         const PresentedFrame presented = ReadPresented(session.dc);
         ASSERT_EQ(presented.width, 48);
         ASSERT_EQ(presented.height, 32);
-        const uint32_t shownCentre = Rgb(presented.At(24, 15));
-        const uint32_t shownCorner = Rgb(presented.At(2, 29));
-        if (stage == 5) {
-            EXPECT_EQ(centre, 0xFF0000u);
-            EXPECT_EQ(corner, 0x0000FFu);
-            EXPECT_EQ(shownCentre, 0xFF0000u);
-            EXPECT_EQ(shownCorner, 0x0000FFu);
-        } else if (stage >= 3) {
-            // Render preparation (3) and binning without rasterizing (4): only the clear.
-            EXPECT_EQ(centre, 0x0000FFu);
-            EXPECT_EQ(corner, 0x0000FFu);
-            EXPECT_EQ(shownCentre, 0x0000FFu);
-            EXPECT_EQ(shownCorner, 0x0000FFu);
-        } else {
-            // No frame renderer at all: the new surface's colour memory stays black.
-            EXPECT_EQ(centre, 0u);
-            EXPECT_EQ(corner, 0u);
-            EXPECT_EQ(shownCentre, 0u);
-            EXPECT_EQ(shownCorner, 0u);
-        }
+        // Full pipeline (5): the quad over the clear. Render preparation (3) and binning without
+        // rasterizing (4): only the clear. No frame renderer at all: the new surface stays black.
+        const uint32_t quad = stage == 5 ? 0xFF0000u : stage >= 3 ? 0x0000FFu : 0u;
+        const uint32_t clear = stage >= 3 ? 0x0000FFu : 0u;
+        EXPECT_EQ((std::vector<uint32_t>{centre, Rgb(presented.At(24, 15)), corner, Rgb(presented.At(2, 29))}),
+                  (std::vector<uint32_t>{quad, quad, clear, clear}))
+            << "mid-frame centre, presented centre, mid-frame corner, presented corner";
     }
 }
 

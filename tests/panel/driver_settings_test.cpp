@@ -2,7 +2,6 @@
 // MORA_PIPELINE_CUTOFF start-up parse. Every test points XDG_CONFIG_HOME at a folder of its own.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
@@ -36,26 +35,27 @@ class DriverSettingsTest : public ::testing::Test {
     ASSERT_TRUE(platform::ReplaceFileAtomically(settingsFile_.c_str(), text.data(), text.size()));
   }
 
+  static std::vector<int32_t> Values(std::initializer_list<const SettingWord*> words) {
+    std::vector<int32_t> out;
+    for (const SettingWord* w : words) out.push_back(SettingValue(*w));
+    return out;
+  }
+
   test::TempDir dir_{"mora_settings_test"};
   const std::string& folder_ = dir_.path;
   std::string settingsFile_;
 };
 
+// The save test below pins the defaults of the settings it does not change; here the others, and
+// that a reload without a file goes back to them.
 TEST_F(DriverSettingsTest, NoSettingsFileGivesTheBuiltInDefaults) {
   SetSettingValue(Settings().GammaX100, 77);
   ReloadSettings();
   const DriverSettings& s = Settings();
   EXPECT_EQ(SettingsFilePath(), settingsFile_);
-  for (const SettingWord* five : {&s.PipelineCutoff, &s.CaptureFrameCount}) EXPECT_EQ(SettingValue(*five), 5);
-  for (const SettingWord* hundred : {&s.GammaX100, &s.SaturationX100, &s.BrightnessX100}) {
-    EXPECT_EQ(SettingValue(*hundred), 100);
-  }
-  EXPECT_EQ(SettingValue(s.ForceVrsRate), 1);
-  for (const SettingWord* zero : {&s.ForceFilter, &s.ForceWrap, &s.DisableBlend, &s.DisableFaceCull, &s.DisableHiZ,
-                                  &s.DisableAlphaTest, &s.DisableDepthTest, &s.ForceDepthFunc, &s.ForceIsa,
-                                  &s.WorkerLimit, &s.AutoToggleVrs, &s.HueDeg, &s.VideoRangeX100, &s.ShowFpsOverlay}) {
-    EXPECT_EQ(SettingValue(*zero), 0);
-  }
+  EXPECT_EQ(Values({&s.GammaX100, &s.PipelineCutoff, &s.ForceFilter, &s.WorkerLimit, &s.ShowFpsOverlay, &s.HueDeg,
+                    &s.VideoRangeX100}),
+            (std::vector<int32_t>{100, 5, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(DriverSettingsTest, LoadClampsOutOfRangeValuesAndIgnoresValuesThatAreNotPlainIntegers) {
@@ -69,24 +69,19 @@ TEST_F(DriverSettingsTest, LoadClampsOutOfRangeValuesAndIgnoresValuesThatAreNotP
   DriverSettings record;
   SetSettingValue(record.ForceWrap, 2);  // a rejected value leaves the field as it was
   LoadSettingsFromFile(record, settingsFile_);
-  const auto values = [](std::initializer_list<const SettingWord*> words) {
-    std::vector<int32_t> out;
-    for (const SettingWord* w : words) out.push_back(SettingValue(*w));
-    return out;
-  };
   // Gamma, hue, capture count, worker limit, depth function, saturation, brightness, VRS rate, overlay.
-  EXPECT_EQ(values({&record.GammaX100, &record.HueDeg, &record.CaptureFrameCount, &record.WorkerLimit,
+  EXPECT_EQ(Values({&record.GammaX100, &record.HueDeg, &record.CaptureFrameCount, &record.WorkerLimit,
                     &record.ForceDepthFunc, &record.SaturationX100, &record.BrightnessX100, &record.ForceVrsRate,
                     &record.ShowFpsOverlay}),
             (std::vector<int32_t>{150, -180, 1, 4096, 0, 200, 50, 0, 1}));
-  EXPECT_EQ(values({&record.ForceFilter, &record.VideoRangeX100, &record.DisableBlend, &record.DisableHiZ,
+  EXPECT_EQ(Values({&record.ForceFilter, &record.VideoRangeX100, &record.DisableBlend, &record.DisableHiZ,
                     &record.ForceIsa, &record.AutoToggleVrs, &record.DisableAlphaTest}),
             std::vector<int32_t>(7, 0));  // not plain integers: untouched
   EXPECT_EQ(SettingValue(record.ForceWrap), 2);
 
   WriteSettingsFile("GammaX100=0\nCaptureFrameCount=5000\n");
   LoadSettingsFromFile(record, settingsFile_);
-  EXPECT_EQ(values({&record.GammaX100, &record.CaptureFrameCount}), (std::vector<int32_t>{50, 1000}));
+  EXPECT_EQ(Values({&record.GammaX100, &record.CaptureFrameCount}), (std::vector<int32_t>{50, 1000}));
 }
 
 TEST_F(DriverSettingsTest, SaveReplacesTheFileWithAllTwentyValuesInSaveOrder) {

@@ -2,9 +2,9 @@
 // grouping, the allowed-set filter and malformed lists.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file.h"
@@ -14,16 +14,13 @@
 namespace mora::platform {
 namespace {
 
-std::vector<std::uint32_t> Numbers(const std::vector<LogicalProcessor>& list) {
-  std::vector<std::uint32_t> numbers;
-  for (const auto& p : list) numbers.push_back(p.number);
-  return numbers;
-}
+using Layout = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 
-std::vector<std::uint32_t> Cores(const std::vector<LogicalProcessor>& list) {
-  std::vector<std::uint32_t> cores;
-  for (const auto& p : list) cores.push_back(p.core);
-  return cores;
+// (processor number, core index) in list order.
+Layout NumbersAndCores(const std::vector<LogicalProcessor>& list) {
+  Layout layout;
+  for (const auto& p : list) layout.emplace_back(p.number, p.core);
+  return layout;
 }
 
 // A fake /sys/devices/system/cpu tree.
@@ -58,8 +55,7 @@ TEST(Topology, ListsHyperthreadSiblingsNextToEachOther) {
     tree.Siblings(cpu, std::to_string(cpu % 4) + "," + std::to_string(cpu % 4 + 4));
   }
   const auto list = ReadTopology(tree.root, {});
-  EXPECT_EQ(Numbers(list), (std::vector<std::uint32_t>{0, 4, 1, 5, 2, 6, 3, 7}));
-  EXPECT_EQ(Cores(list), (std::vector<std::uint32_t>{0, 0, 1, 1, 2, 2, 3, 3}));
+  EXPECT_EQ(NumbersAndCores(list), (Layout{{0, 0}, {4, 0}, {1, 1}, {5, 1}, {2, 2}, {6, 2}, {3, 3}, {7, 3}}));
   for (const auto& p : list) EXPECT_EQ(p.group, 0);
 }
 
@@ -70,22 +66,15 @@ TEST(Topology, KeepsOnlyAllowedAndOnlineProcessors) {
   tree.Siblings(2, "2-3");
   tree.Siblings(4, "4-5");
   tree.Siblings(5, "4-5");
-  EXPECT_EQ(Numbers(ReadTopology(tree.root, {})), (std::vector<std::uint32_t>{0, 1, 2, 4, 5}));
-  const auto allowed = ReadTopology(tree.root, {1, 2, 3, 5, 9});
-  EXPECT_EQ(Numbers(allowed), (std::vector<std::uint32_t>{1, 2, 5}));
-  EXPECT_EQ(Cores(allowed), (std::vector<std::uint32_t>{0, 1, 2}));
+  EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {})), (Layout{{0, 0}, {1, 0}, {2, 1}, {4, 2}, {5, 2}}));
+  EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {1, 2, 3, 5, 9})), (Layout{{1, 0}, {2, 1}, {5, 2}}));
 }
 
-TEST(Topology, AProcessorWithoutTopologyFilesIsItsOwnCore) {
+TEST(Topology, AProcessorWithoutTopologyFilesIsItsOwnCoreAndNoTreeListsNone) {
   FakeCpuTree tree("0-2");
   tree.Siblings(0, "0,2");
   // cpu 1 has no topology folder; cpu 2 is listed with cpu 0
-  const auto list = ReadTopology(tree.root, {});
-  EXPECT_EQ(Numbers(list), (std::vector<std::uint32_t>{0, 2, 1}));
-  EXPECT_EQ(Cores(list), (std::vector<std::uint32_t>{0, 0, 1}));
-}
-
-TEST(Topology, MissingTreeGivesAnEmptyList) {
+  EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {})), (Layout{{0, 0}, {2, 0}, {1, 1}}));
   EXPECT_TRUE(ReadTopology("/nonexistent/mora/cpu", {}).empty());
 }
 
@@ -96,9 +85,8 @@ TEST(Topology, ThisMachineListsEachProcessorOnceInOneGroup) {
   for (const auto& p : list) unique.insert(p.number);
   EXPECT_EQ(unique.size(), list.size());
   const ProcessorGroups groups = ActiveProcessorGroups();
-  EXPECT_EQ(groups.groupCount, 1u);
-  EXPECT_EQ(groups.total, list.size());
-  EXPECT_EQ(groups.active[0], list.size());
+  EXPECT_EQ((std::vector<std::size_t>{groups.groupCount, groups.total, groups.active[0]}),
+            (std::vector<std::size_t>{1, list.size(), list.size()}));
   // Core indices start at 0 and never skip or go back.
   EXPECT_EQ(list.front().core, 0u);
   for (std::size_t i = 1; i < list.size(); ++i) {

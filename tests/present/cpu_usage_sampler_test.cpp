@@ -11,25 +11,19 @@ namespace {
 
 using platform::SystemCpuTimes;
 
-TEST(SystemCpuTimes, ParsesTheAggregateLine) {
+TEST(SystemCpuTimes, ParsesTheAggregateLineAndReadsThisMachine) {
   SystemCpuTimes times;
-  ASSERT_TRUE(platform::ParseSystemCpuTimes(
-      "cpu  100 5 40 1000 20 3 2 1 50 7\ncpu0 1 2 3 4 5 6 7 8 9 10\n", &times));
-  EXPECT_EQ(times.user, 105u);               // user + nice; guest is inside them already
-  EXPECT_EQ(times.idle, 1020u);              // idle + iowait
+  ASSERT_TRUE(platform::ParseSystemCpuTimes("cpu  100 5 40 1000 20 3 2 1 50 7\ncpu0 1 2 3 4 5 6 7 8 9 10\n", &times));
+  EXPECT_EQ(times.user, 105u);   // user + nice; guest is inside them already
+  EXPECT_EQ(times.idle, 1020u);  // idle + iowait
   EXPECT_EQ(times.kernel, 40u + 3 + 2 + 1 + 1020);
   ASSERT_TRUE(platform::ParseSystemCpuTimes("cpu 1 2 3 4", &times));  // old kernels: four columns
   EXPECT_EQ(times.idle, 4u);
   EXPECT_EQ(times.kernel, 7u);
-  EXPECT_FALSE(platform::ParseSystemCpuTimes("cpu 1 2 3", &times));
-  EXPECT_FALSE(platform::ParseSystemCpuTimes("cpu0 1 2 3 4 5", &times));
-  EXPECT_FALSE(platform::ParseSystemCpuTimes("cpu  1 x 3 4", &times));
-  EXPECT_FALSE(platform::ParseSystemCpuTimes("", &times));
+  for (const char* bad : {"cpu 1 2 3", "cpu0 1 2 3 4 5", "cpu  1 x 3 4", ""})
+    EXPECT_FALSE(platform::ParseSystemCpuTimes(bad, &times)) << bad;
   EXPECT_FALSE(platform::ParseSystemCpuTimes("cpu  1 2 3 4", nullptr));
-}
 
-TEST(SystemCpuTimes, ReadsThisMachine) {
-  SystemCpuTimes times;
   ASSERT_TRUE(platform::ReadSystemCpuTimes(&times));
   EXPECT_GE(times.kernel, times.idle);
   EXPECT_GT(times.kernel + times.user, 0u);
@@ -37,22 +31,22 @@ TEST(SystemCpuTimes, ReadsThisMachine) {
 
 TEST(CpuPercent, RoundsHalfUpAndStaysWithinRange) {
   const SystemCpuTimes start{1000, 2000, 500};
-  // busy = kernel 300 + user 100 - idle 200 = 200 of 400.
-  EXPECT_EQ(CpuPercentBetween(start, SystemCpuTimes{1200, 2300, 600}, 77), 50);
-  // busy 1 of 200 = 0.5 % -> 1 (half up); busy 1 of 201 -> 0.
-  EXPECT_EQ(CpuPercentBetween(start, SystemCpuTimes{1199, 2200, 500}, 77), 1);
-  EXPECT_EQ(CpuPercentBetween(start, SystemCpuTimes{1200, 2201, 500}, 77), 0);
-  // No time passed: the old figure stays.
-  EXPECT_EQ(CpuPercentBetween(start, start, 42), 42);
-  // Inconsistent counters (kernel below idle, counters going back) still give 0..100.
-  EXPECT_EQ(CpuPercentBetween(start, SystemCpuTimes{1500, 2100, 500}, 42), 100);
-  // Idle went back by 100: busy and idle wrap and their total wraps to 0, which keeps the figure.
-  EXPECT_EQ(CpuPercentBetween(start, SystemCpuTimes{900, 2000, 500}, 42), 42);
-  // Kernel went back: busy wraps to a huge value and the figure clamps to 100.
-  EXPECT_EQ(CpuPercentBetween(start, SystemCpuTimes{1100, 1900, 500}, 42), 100);
+  const struct {
+    SystemCpuTimes now;
+    int32_t percent;
+  } cases[] = {
+      {{1200, 2300, 600}, 50},   // busy = kernel 300 + user 100 - idle 200 = 200 of 400
+      {{1199, 2200, 500}, 1},    // busy 1 of 200 = 0.5 % rounds half up
+      {{1200, 2201, 500}, 0},    // busy 1 of 201
+      {{1000, 2000, 500}, 42},   // no time passed: the old figure stays
+      {{1500, 2100, 500}, 100},  // kernel below idle still gives 0..100
+      {{900, 2000, 500}, 42},    // idle went back: busy and idle wrap, their total to 0, which keeps the figure
+      {{1100, 1900, 500}, 100},  // kernel went back: busy wraps to a huge value and clamps
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CpuPercentBetween(start, c.now, 42), c.percent) << c.now.idle << " " << c.now.kernel;
   const int32_t backwards = CpuPercentBetween(start, SystemCpuTimes{0, 0, 0}, 42);
-  EXPECT_GE(backwards, 0);
-  EXPECT_LE(backwards, 100);
+  EXPECT_TRUE(backwards >= 0 && backwards <= 100) << backwards;
 }
 
 std::deque<SystemCpuTimes> g_samples;
@@ -72,8 +66,7 @@ TEST(CpuUsageSampler, PrimesThenComputesAndKeepsTheFigureOnFailure) {
   sampler.readTimes = ReadQueued;
   int32_t percent = 0;
 
-  // Nothing to read: the start fails and the next sample tries to start again.
-  SampleCpuUsage(sampler, percent);
+  SampleCpuUsage(sampler, percent);  // nothing to read: the start fails, the next sample tries again
   EXPECT_EQ(sampler.groupCount, 0);
   EXPECT_EQ(g_reads, 1);
 

@@ -21,30 +21,32 @@ class DxgiPresentTest : public ::testing::Test {
   void TearDown() override { ResetSettingsToDefaults(Settings()); }
 };
 
-// Writes a pattern that differs per pixel and per frame into the mapped staging memory.
-void DrawPattern(void* data, uint32_t pitch, int32_t width, int32_t height, uint32_t frame) {
-  for (int32_t y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data) + static_cast<size_t>(y) * pitch);
-    for (int32_t x = 0; x < width; ++x) {
-      row[x] = 0xFF000000u | (frame & 0xFF) << 16 | static_cast<uint32_t>(y & 0xFF) << 8 | (x & 0xFF);
-    }
-  }
+uint32_t Pattern(int32_t x, int32_t y, uint32_t frame) {
+  return 0xFF000000u | (frame & 0xFF) << 16 | static_cast<uint32_t>(y & 0xFF) << 8 | (x & 0xFF);
 }
 
-uint32_t PixelAt(const ImageView& image, int32_t x, int32_t y) { return ImageRow(image, y)[x]; }
+// Maps the next staging buffer, checks its pitch, and writes a pattern that differs per pixel and
+// per frame into it; returns the mapped memory.
+void* DrawFrame(DxgiPresent& present, int32_t width, int32_t height, uint32_t frame) {
+  void* data = nullptr;
+  uint32_t pitch = 0;
+  EXPECT_TRUE(BeginFrame(present, &data, &pitch));
+  EXPECT_EQ(pitch, StagingRowPitch(width));
+  if (data == nullptr) return nullptr;
+  for (int32_t y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data) + static_cast<size_t>(y) * pitch);
+    for (int32_t x = 0; x < width; ++x) row[x] = Pattern(x, y, frame);
+  }
+  return data;
+}
 
 TEST(StagingRowPitch, IsACacheLineMultipleLargerThanTheRow) {
   for (int32_t width = 1; width <= kMaxStagingExtent; width += (width < 300 ? 1 : 97)) {
-    const uint32_t pitch = StagingRowPitch(width);
-    const uint32_t row = static_cast<uint32_t>(width) * 4u;
-    EXPECT_EQ(pitch % 64u, 0u) << width;
-    EXPECT_GT(pitch, row) << width;
-    EXPECT_LE(pitch, row + 128u) << width;
+    const uint32_t pitch = StagingRowPitch(width), row = static_cast<uint32_t>(width) * 4u;
+    EXPECT_TRUE(pitch % 64u == 0 && pitch > row && pitch <= row + 128u) << width << ": " << pitch;
   }
   EXPECT_EQ(StagingRowPitch(16), 128u);  // a row of exactly one cache line still gets a spare one
-  EXPECT_EQ(StagingRowPitch(0), 0u);
-  EXPECT_EQ(StagingRowPitch(-5), 0u);
-  EXPECT_EQ(StagingRowPitch(kMaxStagingExtent + 1), 0u);
+  for (int32_t width : {0, -5, kMaxStagingExtent + 1}) EXPECT_EQ(StagingRowPitch(width), 0u) << width;
 }
 
 TEST_F(DxgiPresentTest, InitRejectsBadArgumentsAndIgnoresASecondInit) {
@@ -59,11 +61,9 @@ TEST_F(DxgiPresentTest, InitRejectsBadArgumentsAndIgnoresASecondInit) {
 
   ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 64, 32, 48, 24));
   EXPECT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 200, 100, 200, 100));
-  EXPECT_EQ(present.swapWidth, 64);
-  EXPECT_EQ(present.renderWidth, 48);
-  EXPECT_EQ(present.renderHeight, 24);
+  EXPECT_EQ((std::vector<int32_t>{present.swapWidth, present.renderWidth, present.renderHeight, present.stagingIndex}),
+            (std::vector<int32_t>{64, 48, 24, 0}));
   EXPECT_TRUE(present.mapped);
-  EXPECT_EQ(present.stagingIndex, 0);
 
   Shutdown(present);
   EXPECT_EQ(present.target, nullptr);
@@ -76,28 +76,21 @@ TEST_F(DxgiPresentTest, StagingRingAlternatesAndHoldsTheFrameBeforeLast) {
   DxgiPresent present;
   ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 40, 30, 40, 30));
   void* first = nullptr;
-  uint32_t pitch = 0;
-  ASSERT_TRUE(BeginFrame(present, &first, &pitch));
-  void* again = nullptr;
-  uint32_t pitchAgain = 0;
-  ASSERT_TRUE(BeginFrame(present, &again, &pitchAgain));
-  EXPECT_EQ(first, again);
-  EXPECT_EQ(pitch, pitchAgain);
-  EXPECT_EQ(pitch, StagingRowPitch(40));
+  ASSERT_TRUE(BeginFrame(present, &first, nullptr));
   EXPECT_EQ(reinterpret_cast<uintptr_t>(first) % 64u, 0u);
-
   void* mapped[4] = {};
   for (uint32_t frame = 0; frame < 4; ++frame) {
-    ASSERT_TRUE(BeginFrame(present, &mapped[frame], &pitch));
-    if (frame >= 2) {
-      // The buffer handed out now still holds the frame drawn two presents ago.
-      EXPECT_EQ(*static_cast<uint32_t*>(mapped[frame]) >> 16 & 0xFF, frame - 2);
+    if (frame >= 2) {  // the buffer handed out now still holds the frame drawn two presents ago
+      void* data = nullptr;
+      ASSERT_TRUE(BeginFrame(present, &data, nullptr));
+      EXPECT_EQ(*static_cast<uint32_t*>(data), Pattern(0, 0, frame - 2));
     }
-    DrawPattern(mapped[frame], pitch, 40, 30, frame);
+    mapped[frame] = DrawFrame(present, 40, 30, frame);  // mapping again gives the same buffer
     ASSERT_TRUE(PresentSwapChain(present));
     EXPECT_EQ(present.stagingIndex, static_cast<int32_t>((frame + 1) % 2));
     EXPECT_TRUE(present.mapped);
   }
+  EXPECT_EQ(mapped[0], first);
   EXPECT_NE(mapped[0], mapped[1]);
   EXPECT_EQ(mapped[0], mapped[2]);
   EXPECT_EQ(mapped[1], mapped[3]);
@@ -106,27 +99,19 @@ TEST_F(DxgiPresentTest, StagingRingAlternatesAndHoldsTheFrameBeforeLast) {
 TEST_F(DxgiPresentTest, PresentedImageIsTheFrameAfterTheColourPass) {
   DxgiPresent present;
   ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 33, 17, 33, 17));
-  void* data = nullptr;
-  uint32_t pitch = 0;
-  ASSERT_TRUE(BeginFrame(present, &data, &pitch));
-  DrawPattern(data, pitch, 33, 17, 5);
+  DrawFrame(present, 33, 17, 5);
   ASSERT_TRUE(PresentSwapChain(present));
   ImageView shown = PresentedImage(present);
   ASSERT_EQ(shown.width, 33);
   ASSERT_EQ(shown.height, 17);
   for (int32_t y = 0; y < 17; ++y) {
-    for (int32_t x = 0; x < 33; ++x) {
-      EXPECT_EQ(PixelAt(shown, x, y), 0xFF050000u | static_cast<uint32_t>(y) << 8 | static_cast<uint32_t>(x));
-    }
+    for (int32_t x = 0; x < 33; ++x) ASSERT_EQ(ImageRow(shown, y)[x], Pattern(x, y, 5)) << x << "," << y;
   }
 
-  // A settings change reaches the next frame.
-  SetSettingValue(Settings().VideoRangeX100, 100);
-  ASSERT_TRUE(BeginFrame(present, &data, &pitch));
-  DrawPattern(data, pitch, 33, 17, 0);
+  SetSettingValue(Settings().VideoRangeX100, 100);  // a settings change reaches the next frame
+  DrawFrame(present, 33, 17, 0);
   ASSERT_TRUE(PresentSwapChain(present));
-  shown = PresentedImage(present);
-  EXPECT_EQ(PixelAt(shown, 0, 0), 0xFF101010u);
+  EXPECT_EQ(ImageRow(PresentedImage(present), 0)[0], 0xFF101010u);
   EXPECT_FLOAT_EQ(present.constants.videoRange, 1.0f);
 }
 
@@ -136,20 +121,14 @@ TEST_F(DxgiPresentTest, ResizeReusesLargeEnoughMemory) {
   void* before = nullptr;
   ASSERT_TRUE(BeginFrame(present, &before, nullptr));
   ASSERT_TRUE(Resize(present, 32, 16, 30, 20));
-  void* after = nullptr;
-  uint32_t pitch = 0;
-  ASSERT_TRUE(BeginFrame(present, &after, &pitch));
-  EXPECT_EQ(before, after);
-  EXPECT_EQ(pitch, StagingRowPitch(30));
-  DrawPattern(after, pitch, 30, 20, 1);
+  EXPECT_EQ(DrawFrame(present, 30, 20, 1), before);
   ASSERT_TRUE(PresentSwapChain(present));
   EXPECT_EQ(PresentedImage(present).width, 32);
   EXPECT_EQ(PresentedImage(present).height, 16);
 
   ASSERT_TRUE(Resize(present, 100, 90, 120, 110));
-  ASSERT_TRUE(BeginFrame(present, &after, &pitch));
+  DrawFrame(present, 120, 110, 2);
   EXPECT_EQ(present.renderWidth, 120);
-  EXPECT_EQ(pitch, StagingRowPitch(120));
   ASSERT_TRUE(PresentSwapChain(present));
   EXPECT_EQ(PresentedImage(present).width, 100);
 
@@ -199,39 +178,41 @@ std::string TraceOf(Body body) {
   return directory.Read("MORA_trace_frame" + std::to_string(frame) + ".mora-trace");
 }
 
+void ExpectContains(const std::string& text, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+}
+
 TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
   g_fake = FakeTargetLog{};
   g_fake.failOpen = true;
-  const std::string openTrace = TraceOf([] {
-    DxgiPresent present;
-    EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
-    EXPECT_EQ(present.target, nullptr);
-  });
-  EXPECT_NE(openTrace.find("MORA::DxgiPresent::Init"), std::string::npos) << openTrace;
-  EXPECT_NE(openTrace.find("(step=FakeOpen, hr=0x1234ABCD)"), std::string::npos) << openTrace;
+  ExpectContains(TraceOf([] {
+                   DxgiPresent present;
+                   EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
+                   EXPECT_EQ(present.target, nullptr);
+                 }),
+                 {"MORA::DxgiPresent::Init", "(step=FakeOpen, hr=0x1234ABCD)"});
   EXPECT_EQ(g_fake.closes, 0);
 
   g_fake = FakeTargetLog{};
-  const std::string stagingTrace = TraceOf([] {
-    DxgiPresent present;
-    EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 20000));
-    EXPECT_EQ(present.target, nullptr);
-  });
-  EXPECT_NE(stagingTrace.find("(step=AllocateStaging, hr=0x80070057)"), std::string::npos) << stagingTrace;
+  ExpectContains(TraceOf([] {
+                   DxgiPresent present;
+                   EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 20000));
+                   EXPECT_EQ(present.target, nullptr);
+                 }),
+                 {"(step=AllocateStaging, hr=0x80070057)"});
   EXPECT_EQ(g_fake.opens, 1);
   EXPECT_EQ(g_fake.closes, 1);  // the opened target was closed again
 
   g_fake = FakeTargetLog{};
   g_fake.failShow = true;
-  const std::string showTrace = TraceOf([] {
-    DxgiPresent present;
-    ASSERT_TRUE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
-    EXPECT_FALSE(PresentSwapChain(present));
-    EXPECT_EQ(present.stagingIndex, 0);  // no flip after a failed show
-    EXPECT_FALSE(present.mapped);
-  });
-  EXPECT_NE(showTrace.find("MORA::DxgiPresent::PresentSwapChain"), std::string::npos) << showTrace;
-  EXPECT_NE(showTrace.find("(Present hr=0x887A0005)"), std::string::npos) << showTrace;
+  ExpectContains(TraceOf([] {
+                   DxgiPresent present;
+                   ASSERT_TRUE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
+                   EXPECT_FALSE(PresentSwapChain(present));
+                   EXPECT_EQ(present.stagingIndex, 0);  // no flip after a failed show
+                   EXPECT_FALSE(present.mapped);
+                 }),
+                 {"MORA::DxgiPresent::PresentSwapChain", "(Present hr=0x887A0005)"});
   EXPECT_EQ(g_fake.closes, 1);
 }
 

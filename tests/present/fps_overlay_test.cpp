@@ -64,17 +64,14 @@ TEST_F(FpsOverlayTest, FiguresChangeAtMostOncePerSecond) {
 
 TEST_F(FpsOverlayTest, RateIsFramesOverElapsedRoundedHalfUp) {
   TestImage image(64, 64);
+  const auto frameAt = [&](int64_t ticks) { DrawFpsOverlayAt(overlay, image.view, 64, 64, ticks, kTicksPerSecond); };
   // 7 frames; the 7th arrives after 1.6 s: 7 / 1.6 = 4.375 -> 4.
-  for (int frame = 1; frame <= 6; ++frame) {
-    DrawFpsOverlayAt(overlay, image.view, 64, 64, kStart + frame * kTicksPerSecond / 10, kTicksPerSecond);
-  }
-  DrawFpsOverlayAt(overlay, image.view, 64, 64, kStart + kTicksPerSecond * 16 / 10, kTicksPerSecond);
+  for (int frame = 1; frame <= 6; ++frame) frameAt(kStart + frame * kTicksPerSecond / 10);
+  const int64_t update = kStart + kTicksPerSecond * 16 / 10;
+  frameAt(update);
   EXPECT_EQ(overlay.fps, 4);
   // 9 frames in 2 s = 4.5 -> 5.
-  for (int frame = 1; frame <= 9; ++frame) {
-    DrawFpsOverlayAt(overlay, image.view, 64, 64, kStart + kTicksPerSecond * 16 / 10 + frame * kTicksPerSecond * 2 / 9,
-                     kTicksPerSecond);
-  }
+  for (int frame = 1; frame <= 9; ++frame) frameAt(update + frame * kTicksPerSecond * 2 / 9);
   EXPECT_EQ(overlay.fps, 5);
 }
 
@@ -103,9 +100,15 @@ TEST_F(FpsOverlayTest, DrawsOnlyInsideItsBoxesWithAShadowFourPixelsOff) {
   DrawFpsOverlayAt(overlay, image.view, 1920, 1080, kStart + 1, kTicksPerSecond);
   EXPECT_STREQ(FpsOverlayText(overlay), "1920 x 1080\nFPS 144\nCPU 100%");
 
-  int32_t brightMinX = 1 << 30, brightMinY = 1 << 30, brightMaxX = -1, brightMaxY = -1;
-  int32_t darkMaxX = -1, darkMaxY = -1;
-  int bright = 0, dark = 0;
+  // Count and bounds (min x, min y, max x, max y) of the white text and of the black shadow.
+  struct Extent {
+    int count = 0;
+    int32_t minX = 1 << 30, minY = 1 << 30, maxX = -1, maxY = -1;
+    void Add(int32_t x, int32_t y) {
+      ++count;
+      minX = std::min(minX, x), minY = std::min(minY, y), maxX = std::max(maxX, x), maxY = std::max(maxY, y);
+    }
+  } bright, dark;
   for (int32_t y = 0; y < 300; ++y) {
     for (int32_t x = 0; x < 1100; ++x) {
       const uint32_t pixel = image.Get(x, y);
@@ -115,30 +118,21 @@ TEST_F(FpsOverlayTest, DrawsOnlyInsideItsBoxesWithAShadowFourPixelsOff) {
       }
       ASSERT_EQ(pixel >> 24, grey >> 24);  // alpha is kept
       const uint32_t green = (pixel >> 8) & 0xFF;
-      if (green >= 0xF0) {
-        ++bright;
-        brightMinX = std::min(brightMinX, x);
-        brightMinY = std::min(brightMinY, y);
-        brightMaxX = std::max(brightMaxX, x);
-        brightMaxY = std::max(brightMaxY, y);
-      } else if (green <= 0x30) {
-        ++dark;
-        darkMaxX = std::max(darkMaxX, x);
-        darkMaxY = std::max(darkMaxY, y);
-      }
+      if (green >= 0xF0) bright.Add(x, y);
+      if (green <= 0x30) dark.Add(x, y);
     }
   }
-  EXPECT_GT(bright, 2000);
-  EXPECT_GT(dark, 100);
+  EXPECT_GT(bright.count, 2000);
+  EXPECT_GT(dark.count, 100);
   // Three lines of ~60-pixel text start near the box's top-left corner.
-  EXPECT_LT(brightMinX, kOverlayTextBox.left + 12);
-  EXPECT_LT(brightMinY, kOverlayTextBox.top + 20);
-  EXPECT_GT(brightMaxY - brightMinY, 150);
-  EXPECT_LT(brightMaxY, kOverlayTextBox.bottom);
+  EXPECT_LT(bright.minX, kOverlayTextBox.left + 12);
+  EXPECT_LT(bright.minY, kOverlayTextBox.top + 20);
+  EXPECT_GT(bright.maxY - bright.minY, 150);
+  EXPECT_LT(bright.maxY, kOverlayTextBox.bottom);
   // The shadow is the same text 4 pixels right and below, so it sticks out there.
   // (Edge pixels of partial coverage pass the two thresholds differently: one pixel of slack.)
-  EXPECT_NEAR(darkMaxX, brightMaxX + 4, 1);
-  EXPECT_NEAR(darkMaxY, brightMaxY + 4, 1);
+  EXPECT_NEAR(dark.maxX, bright.maxX + 4, 1);
+  EXPECT_NEAR(dark.maxY, bright.maxY + 4, 1);
 }
 
 TEST_F(FpsOverlayTest, ClipsToSmallImagesAndStaysOffWhileTheSettingIsOff) {
@@ -148,7 +142,7 @@ TEST_F(FpsOverlayTest, ClipsToSmallImagesAndStaysOffWhileTheSettingIsOff) {
   DrawFpsOverlayAt(overlay, tiny.view, 40, 20, kStart + 1, kTicksPerSecond);  // must not write outside
   for (int32_t y = 0; y < 20; ++y) {
     const uint8_t* padding = tiny.view.pixels + static_cast<size_t>(y) * tiny.view.rowPitch + 160;
-    for (int i = 0; i < 20; ++i) ASSERT_EQ(padding[i], 0xEE);
+    ASSERT_EQ(std::vector<uint8_t>(padding, padding + 20), std::vector<uint8_t>(20, 0xEE)) << y;
   }
 
   ResetSettingsToDefaults(Settings());

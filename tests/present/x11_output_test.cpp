@@ -1,6 +1,7 @@
-// X11 window output, end to end: frames presented through DxgiPresent's X11 target and read back
-// from the window, with and without shared memory. Needs a display ($DISPLAY, e.g. under
-// xvfb-run with a 24-bit screen); skipped without one.
+// X11 window output without shared memory, and windows that are bad or go away under a running
+// output (frames presented through the X11 target with shared memory are checked end to end in
+// tests/integration/x11_present_test.cpp). Needs a display ($DISPLAY, e.g. under xvfb-run with a
+// 24-bit screen); skipped without one.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -42,51 +43,30 @@ class X11OutputTest : public ::testing::Test {
 };
 platform::X11Window* X11OutputTest::window = nullptr;
 
-uint32_t Pattern(int32_t x, int32_t y, uint32_t frame) {
-  return static_cast<uint32_t>(x * 2) << 16 | static_cast<uint32_t>(y * 5) << 8 | (frame * 40 & 0xFF);
-}
-
-TEST_F(X11OutputTest, PresentedFramesReachTheWindow) {
-  DxgiPresent present;
-  void* handle = reinterpret_cast<void*>(static_cast<uintptr_t>(platform::X11WindowId(window)));
-  ASSERT_TRUE(Init(present, X11PresentTarget(), handle, kWidth, kHeight, kWidth, kHeight));
-  for (uint32_t frame = 1; frame <= 3; ++frame) {
-    void* data = nullptr;
-    uint32_t pitch = 0;
-    ASSERT_TRUE(BeginFrame(present, &data, &pitch));
-    for (int32_t y = 0; y < kHeight; ++y) {
-      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data) + static_cast<size_t>(y) * pitch);
-      for (int32_t x = 0; x < kWidth; ++x) row[x] = 0xFF000000u | Pattern(x, y, frame);
-    }
-    ASSERT_TRUE(PresentSwapChain(present));
-    const std::vector<uint32_t> shown = ReadBack();
-    for (int32_t y = 0; y < kHeight; ++y) {
-      for (int32_t x = 0; x < kWidth; ++x) {
-        ASSERT_EQ(shown[static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)], Pattern(x, y, frame))
-            << x << "," << y << " frame " << frame;
-      }
-    }
-  }
+uint32_t Pattern(int32_t x, int32_t y) {
+  return static_cast<uint32_t>(x * 2) << 16 | static_cast<uint32_t>(y * 5) << 8 | 7;
 }
 
 TEST_F(X11OutputTest, PlainPutImageWorksWithoutSharedMemory) {
   platform::X11Failure failure;
-  platform::X11Output* output = platform::OpenX11Output(platform::X11WindowId(window), kWidth, kHeight, false, &failure);
+  platform::X11Output* output =
+      platform::OpenX11Output(platform::X11WindowId(window), kWidth, kHeight, false, &failure);
   ASSERT_NE(output, nullptr) << failure.step;
   EXPECT_FALSE(platform::X11OutputUsesSharedMemory(output));
   uint32_t pitch = 0;
   uint8_t* pixels = platform::X11OutputPixels(output, &pitch);
   ASSERT_NE(pixels, nullptr);
   for (int32_t y = 0; y < kHeight; ++y) {
-    for (int32_t x = 0; x < kWidth; ++x) {
-      reinterpret_cast<uint32_t*>(pixels + static_cast<size_t>(y) * pitch)[x] = Pattern(x, y, 7);
-    }
+    for (int32_t x = 0; x < kWidth; ++x) reinterpret_cast<uint32_t*>(pixels + size_t(y) * pitch)[x] = Pattern(x, y);
   }
   ASSERT_TRUE(platform::ShowX11Output(output, &failure)) << failure.step;
   platform::CloseX11Output(output);
   const std::vector<uint32_t> shown = ReadBack();
-  EXPECT_EQ(shown[0], Pattern(0, 0, 7));
-  EXPECT_EQ(shown.back(), Pattern(kWidth - 1, kHeight - 1, 7));
+  for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t x = 0; x < kWidth; ++x) {
+      ASSERT_EQ(shown[static_cast<size_t>(y) * kWidth + static_cast<size_t>(x)], Pattern(x, y)) << x << "," << y;
+    }
+  }
 }
 
 TEST_F(X11OutputTest, ABadWindowFailsWithAStepInsteadOfEndingTheProcess) {

@@ -2,8 +2,6 @@
 // the MORA_ISA switch and its status lines, and the kernel table.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "diag/status_lines.h"
 #include "panel/driver_settings.h"
 #include "platform/environment.h"
@@ -20,104 +18,76 @@ constexpr uint32_t Bits(std::initializer_list<int> bits) {
     return word;
 }
 
-// A processor with SSE4.1/4.2, AVX (OS-enabled), FMA, F16C, RDRAND and AVX2.
-CpuFeatures Haswell() {
+// A processor with SSE4.1/4.2, AVX (OS-enabled), FMA, F16C, RDRAND and AVX2, changed by `edit`.
+template <typename Edit>
+CpuFeatures Haswell(Edit edit) {
     CpuFeatures cpu;
     cpu.leaf1Ecx = Bits({12, 19, 20, 27, 28, 29, 30});
     cpu.leaf1Edx = Bits({26});
     cpu.leaf7Ebx = Bits({5});
     cpu.xcr0 = 0x7;
+    edit(cpu);
     return cpu;
 }
-
-CpuFeatures Skylake512() {
-    CpuFeatures cpu = Haswell();
+CpuFeatures Haswell() {
+    return Haswell([](CpuFeatures&) {});
+}
+void AddAvx512(CpuFeatures& cpu) {
     cpu.leaf7Ebx |= Bits({16, 17, 28, 30, 31});
     cpu.xcr0 = 0xE7;
+}
+CpuFeatures Skylake512() { return Haswell(AddAvx512); }
+CpuFeatures Sse(uint32_t leaf1Ecx) {
+    CpuFeatures cpu;
+    cpu.leaf1Edx = Bits({26});
+    cpu.leaf1Ecx = leaf1Ecx;
     return cpu;
 }
+void DropF16c(CpuFeatures& cpu) { cpu.leaf1Ecx &= ~Bits({29}); }
 
-TEST(IsaLevel, FollowsTheFeatureTable) {
-    CpuFeatures sse2;
-    sse2.leaf1Edx = Bits({26});
-    EXPECT_EQ(IsaLevelFromFeatures(sse2), 0);
-    CpuFeatures sse41 = sse2;
-    sse41.leaf1Ecx = Bits({19});
-    EXPECT_EQ(IsaLevelFromFeatures(sse41), 1);
-    sse41.leaf1Ecx |= Bits({20});
-    EXPECT_EQ(IsaLevelFromFeatures(sse41), 2);
-    EXPECT_EQ(IsaLevelFromFeatures(Haswell()), 5);
-    EXPECT_EQ(IsaLevelFromFeatures(Skylake512()), 8);
-    CpuFeatures cascade = Skylake512();
-    cascade.leaf7Ecx = Bits({11});
-    EXPECT_EQ(IsaLevelFromFeatures(cascade), 9);
-
-    CpuFeatures noF16c = Haswell();
-    noF16c.leaf1Ecx &= ~Bits({29});
-    EXPECT_EQ(IsaLevelFromFeatures(noF16c), 3);  // AVX2 present, but the level stays at AVX
-    CpuFeatures vnni = noF16c;
-    vnni.leaf7Sub1Eax = Bits({4});
-    EXPECT_EQ(IsaLevelFromFeatures(vnni), 6);
-
-    CpuFeatures knightsLanding = Haswell();
-    knightsLanding.leaf7Ebx |= Bits({16, 26, 27, 28});
-    knightsLanding.xcr0 = 0xE7;
-    EXPECT_EQ(IsaLevelFromFeatures(knightsLanding), 7);
-    EXPECT_EQ(VariantForLevel(7, knightsLanding), kIsaAvx2);  // no many-core build: best that runs
-
-    CpuFeatures osWithoutAvxState = Haswell();
-    osWithoutAvxState.xcr0 = 0x3;
-    EXPECT_EQ(IsaLevelFromFeatures(osWithoutAvxState), 2);
-}
-
-TEST(IsaLevel, MapsToTheVariantTheAutomaticEntryRuns) {
+TEST(IsaLevel, FollowsTheFeatureTableAndMapsToTheVariantTheAutomaticEntryRuns) {
+    const struct {
+        const char* name;
+        CpuFeatures cpu;
+        int32_t level, variant;
+    } cases[] = {
+        {"SSE2", Sse(0), 0, kIsaAutomatic},  // nothing runs: the entry draws nothing
+        {"SSE4.1", Sse(Bits({19})), 1, kIsaSse41},
+        {"SSE4.2", Sse(Bits({19, 20})), 2, kIsaSse41},
+        {"Haswell", Haswell(), 5, kIsaAvx2},
+        {"AVX2 without F16C stays at AVX", Haswell(DropF16c), 3, kIsaAvx},
+        {"AVX-VNNI", Haswell([](CpuFeatures& c) { DropF16c(c); c.leaf7Sub1Eax = Bits({4}); }), 6, kIsaAvx2},
+        {"Knights Landing: no many-core build, best that runs",
+         Haswell([](CpuFeatures& c) { c.leaf7Ebx |= Bits({16, 26, 27, 28}); c.xcr0 = 0xE7; }), 7, kIsaAvx2},
+        {"Skylake-SP", Skylake512(), 8, kIsaAvx512},
+        {"Cascade Lake", Haswell([](CpuFeatures& c) { AddAvx512(c); c.leaf7Ecx = Bits({11}); }), 9, kIsaAvx512},
+        {"OS without AVX state", Haswell([](CpuFeatures& c) { c.xcr0 = 0x3; }), 2, kIsaSse41},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsaLevelFromFeatures(c.cpu), c.level) << c.name;
+        EXPECT_EQ(VariantForLevel(c.level, c.cpu), c.variant) << c.name;
+    }
     EXPECT_EQ(VariantForLevel(10, Skylake512()), kIsaAvx512);
-    EXPECT_EQ(VariantForLevel(8, Skylake512()), kIsaAvx512);
-    EXPECT_EQ(VariantForLevel(6, Haswell()), kIsaAvx2);
-    EXPECT_EQ(VariantForLevel(5, Haswell()), kIsaAvx2);
-    EXPECT_EQ(VariantForLevel(3, Haswell()), kIsaAvx);
-    EXPECT_EQ(VariantForLevel(2, Haswell()), kIsaSse41);
-    EXPECT_EQ(VariantForLevel(1, Haswell()), kIsaSse41);
-    CpuFeatures sse2;
-    sse2.leaf1Edx = Bits({26});
-    EXPECT_EQ(VariantForLevel(0, sse2), kIsaAutomatic);  // nothing runs: the entry draws nothing
 }
 
 TEST(IsaSupport, RequiresInstructionBitsAndOperatingSystemState) {
     const CpuFeatures haswell = Haswell();
-    EXPECT_TRUE(IsaSupportedBy(haswell, kIsaAutomatic));
-    EXPECT_TRUE(IsaSupportedBy(haswell, kIsaSse41));
-    EXPECT_TRUE(IsaSupportedBy(haswell, kIsaAvx));
-    EXPECT_TRUE(IsaSupportedBy(haswell, kIsaAvx2));
-    EXPECT_FALSE(IsaSupportedBy(haswell, kIsaAvx512));
-    EXPECT_FALSE(IsaSupportedBy(haswell, 4));
-    EXPECT_FALSE(IsaSupportedBy(haswell, -2));
+    for (int32_t isa : {kIsaAutomatic, kIsaSse41, kIsaAvx, kIsaAvx2}) EXPECT_TRUE(IsaSupportedBy(haswell, isa)) << isa;
+    for (int32_t isa : {kIsaAvx512, 4, -2}) EXPECT_FALSE(IsaSupportedBy(haswell, isa)) << isa;
     EXPECT_TRUE(IsaSupportedBy(Skylake512(), kIsaAvx512));
-
-    CpuFeatures noDq = Skylake512();
-    noDq.leaf7Ebx &= ~Bits({17});
-    EXPECT_FALSE(IsaSupportedBy(noDq, kIsaAvx512));
-    CpuFeatures noZmmState = Skylake512();
-    noZmmState.xcr0 = 0x7;
-    EXPECT_FALSE(IsaSupportedBy(noZmmState, kIsaAvx512));
-    CpuFeatures noOsxsave = Haswell();
-    noOsxsave.leaf1Ecx &= ~Bits({27});
-    EXPECT_FALSE(IsaSupportedBy(noOsxsave, kIsaAvx));
-    CpuFeatures noFma = Haswell();
-    noFma.leaf1Ecx &= ~Bits({12});
+    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) { AddAvx512(c); c.leaf7Ebx &= ~Bits({17}); }), kIsaAvx512));
+    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) { AddAvx512(c); c.xcr0 = 0x7; }), kIsaAvx512));
+    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) { c.leaf1Ecx &= ~Bits({27}); }), kIsaAvx));  // no OSXSAVE
+    const CpuFeatures noFma = Haswell([](CpuFeatures& c) { c.leaf1Ecx &= ~Bits({12}); });
     EXPECT_TRUE(IsaSupportedBy(noFma, kIsaAvx));
     EXPECT_FALSE(IsaSupportedBy(noFma, kIsaAvx2));  // the AVX2 build fuses multiply-adds
 }
 
 TEST(IsaPanel, ForcedValuesRunOnlyWhenSupported) {
-    CpuFeatures noF16c = Haswell();
-    noF16c.leaf1Ecx &= ~Bits({29});
+    const CpuFeatures noF16c = Haswell(DropF16c);
     EXPECT_EQ(IsaFromPanelValue(3, noF16c), kIsaAvx2);  // forced AVX2 runs though automatic picks AVX
-    EXPECT_EQ(IsaFromPanelValue(4, noF16c), kIsaAutomatic);
     EXPECT_EQ(IsaFromPanelValue(1, noF16c), kIsaSse41);
-    EXPECT_EQ(IsaFromPanelValue(0, noF16c), kIsaAutomatic);
-    EXPECT_EQ(IsaFromPanelValue(5, noF16c), kIsaAutomatic);
-    EXPECT_EQ(IsaFromPanelValue(-1, noF16c), kIsaAutomatic);
+    for (int32_t value : {4, 0, 5, -1}) EXPECT_EQ(IsaFromPanelValue(value, noF16c), kIsaAutomatic) << value;
 
     EXPECT_EQ(KernelForIsa(kIsaSse41), &sse41::RasterizeTile);
     EXPECT_EQ(KernelForIsa(kIsaAvx512), &avx512::RasterizeTile);
@@ -131,16 +101,15 @@ TEST(IsaPanel, ForcedValuesRunOnlyWhenSupported) {
 }
 
 TEST(IsaEnvironment, ParsesTheValueAndWritesItsStatusLine) {
-    const CpuFeatures cpu = Haswell();
-    struct Case {
+    constexpr const char* kAuto = "[MORA ISA = auto (auto-detected by cpuid dispatch)]";
+    const struct {
         const char* value;
         int32_t forceIsa;
         const char* line;
-    };
-    const Case cases[] = {
-        {nullptr, 0, "[MORA ISA = auto (auto-detected by cpuid dispatch)]"},
-        {"", 0, "[MORA ISA = auto (auto-detected by cpuid dispatch)]"},
-        {"AUTO", 0, "[MORA ISA = auto (auto-detected by cpuid dispatch)]"},
+    } cases[] = {
+        {nullptr, 0, kAuto},
+        {"", 0, kAuto},
+        {"AUTO", 0, kAuto},
         {"AVX2", 3, "[MORA ISA = avx2 (forced via MORA_ISA env var)]"},
         {"avx2 and more", 3, "[MORA ISA = avx2 (forced via MORA_ISA env var)]"},
         {"Sse4.1\r\n", 1, "[MORA ISA = sse4 (forced via MORA_ISA env var)]"},
@@ -151,8 +120,8 @@ TEST(IsaEnvironment, ParsesTheValueAndWritesItsStatusLine) {
          "[MORA ISA = auto (env $MORA_ISA=\"avx512skx\" is not supported by this CPU/OS; falling back to cpuid "
          "dispatch)]"},
     };
-    for (const Case& c : cases) {
-        const IsaChoice choice = ChooseIsaFromEnvironmentValue(c.value, cpu);
+    for (const auto& c : cases) {
+        const IsaChoice choice = ChooseIsaFromEnvironmentValue(c.value, Haswell());
         EXPECT_EQ(choice.forceIsa, c.forceIsa) << (c.value ? c.value : "(unset)");
         EXPECT_STREQ(choice.statusLine, c.line) << (c.value ? c.value : "(unset)");
     }
@@ -167,7 +136,6 @@ TEST(IsaEnvironment, StartupSelectionSetsForceIsaAndTheStatusLine) {
     if (IsaSupported(kIsaSse41)) {
         EXPECT_EQ(StatusLineText(StatusLine::Isa), "[MORA ISA = sse4 (forced via MORA_ISA env var)]");
     }
-
     ASSERT_TRUE(platform::SetEnvironment("MORA_ISA", "avx2-but-far-too-long"));  // 16 characters or more
     SelectIsaFromEnvironment();
     EXPECT_EQ(SettingValue(Settings().ForceIsa), 0);

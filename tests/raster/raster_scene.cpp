@@ -19,14 +19,14 @@ const std::vector<KernelVariant>& KernelVariants() {
     return variants;
 }
 
+std::string VariantName(const ::testing::TestParamInfo<int>& param) {
+    static const char* const kNames[] = {"Sse41", "Avx", "Avx2", "Avx512"};
+    return kNames[param.param];
+}
+
 Surface MakeSurface(int32_t width, int32_t height, int32_t guard, uint32_t clearColour, float clearDepth,
                     float clearHiZ) {
-    Surface s;
-    s.width = width;
-    s.height = height;
-    s.guard = guard;
-    s.colourStride = width + 2 * guard + 3;  // spare words: the pitch is not width x 4
-    s.depthStride = width + 2 * guard;
+    Surface s{width, height, guard, width + 2 * guard + 3, width + 2 * guard};  // spare words: pitch > width x 4
     s.colour.assign(size_t(s.colourStride) * size_t(height + 2 * guard), kGuardColour);
     s.depth.assign(size_t(s.depthStride) * size_t(height + 2 * guard), kGuardDepth);
     for (int32_t y = 0; y < height; ++y)
@@ -64,14 +64,9 @@ std::string Surface::DamagedGuard() const {
 TextureSlot MakeTextureSlot(int32_t width, int32_t height, const std::function<uint32_t(int, int, int)>& texel,
                             uint32_t minFilter, uint32_t magFilter, uint32_t wrapS, uint32_t wrapT) {
     TextureSlot slot;
-    slot.width = width;
-    slot.height = height;
-    slot.minFilter = minFilter;
-    slot.magFilter = magFilter;
-    slot.wrapS = wrapS;
-    slot.wrapT = wrapT;
-    slot.inUse = 1;
-    slot.hasImage = 1;
+    slot.width = width, slot.height = height;
+    slot.minFilter = minFilter, slot.magFilter = magFilter, slot.wrapS = wrapS, slot.wrapT = wrapT;
+    slot.inUse = slot.hasImage = 1;
     int32_t w = width, h = height;
     int64_t texels = 0;
     for (int level = 0; level < kMaxTextureLevels; ++level) {
@@ -129,17 +124,10 @@ TileFunction ReferenceTile(const ReferenceOptions& options) {
 
 SetupTriangle PlainTriangle(float x0, float y0, float x1, float y1, float x2, float y2, uint32_t colour) {
     SetupTriangle t{};
-    t.x0 = x0;
-    t.y0 = y0;
-    t.x1 = x1;
-    t.y1 = y1;
-    t.x2 = x2;
-    t.y2 = y2;
+    t.x0 = x0, t.y0 = y0, t.x1 = x1, t.y1 = y1, t.x2 = x2, t.y2 = y2;
     t.colour0 = t.colour1 = t.colour2 = colour;
     t.invw0 = t.invw1 = t.invw2 = 1.0f;
     t.textureSlot = kNoTextureSlot;
-    t.zmin = 0.0f;
-    t.zmax = 0.0f;
     return t;
 }
 

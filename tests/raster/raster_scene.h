@@ -3,9 +3,10 @@
 // through a kernel (every micro tile gets every triangle in its bin).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,9 @@ struct KernelVariant {
     ReferenceOptions reference;  // how the scalar reference must run to match it bit for bit
 };
 
-// SSE4.1, AVX, AVX2, AVX-512 in that order.
+// SSE4.1, AVX, AVX2, AVX-512 in that order; tests run per variant index and are named by it.
 const std::vector<KernelVariant>& KernelVariants();
+std::string VariantName(const ::testing::TestParamInfo<int>& param);
 
 inline constexpr uint32_t kGuardColour = 0xDEADBEEFu;
 inline constexpr float kGuardDepth = -12345.0f;
@@ -34,8 +36,7 @@ inline constexpr float kGuardDepth = -12345.0f;
 // side (and spare bytes at the end of each colour row).
 struct Surface {
     int32_t width = 0, height = 0, guard = 0;
-    int32_t colourStride = 0;  // in words
-    int32_t depthStride = 0;   // in floats
+    int32_t colourStride = 0, depthStride = 0;  // in words and floats
     std::vector<uint32_t> colour;
     std::vector<float> depth;
     std::vector<float> hiz;  // one per micro tile, row-major

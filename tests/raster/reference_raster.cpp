@@ -29,15 +29,11 @@ float MaxX86(float a, float b) { return a > b ? a : b; }
 float MinX86(float a, float b) { return a < b ? a : b; }
 
 // cvttps2dq: truncation, 0x80000000 for NaN and out-of-range values.
-int32_t Truncate(float f) {
-    if (f >= -2147483648.0f && f < 2147483648.0f) return static_cast<int32_t>(f);
-    return INT32_MIN;
-}
+int32_t Truncate(float f) { return f >= -2147483648.0f && f < 2147483648.0f ? static_cast<int32_t>(f) : INT32_MIN; }
 
 int32_t Wrap(int32_t i, int32_t size, bool clamp) {
     const int32_t last = static_cast<int32_t>(static_cast<uint32_t>(size) - 1u);
-    if (clamp) return std::min(std::max(i, 0), last);
-    return i & last;
+    return clamp ? std::min(std::max(i, 0), last) : i & last;
 }
 
 uint32_t LoadWord(const uint8_t* p) {
@@ -107,40 +103,30 @@ Fragment Cover(const SetupTriangle& t, const Edges& e, float px, float py, const
 
 bool DepthPasses(uint32_t func, float z, float d) {
     switch (func) {
-    case kDepthAlways:
-        return true;
-    case kDepthLess:
-        return z < d;
-    case kDepthLequal:
-        return z <= d;
-    case kDepthEqual:
-        return z == d;
-    case kDepthGequal:
-        return z >= d;
-    case kDepthGreater:
-        return z > d;
-    case kDepthNotequal:
-        return z != d;
-    default:
-        return false;
+    case kDepthAlways: return true;
+    case kDepthLess: return z < d;
+    case kDepthLequal: return z <= d;
+    case kDepthEqual: return z == d;
+    case kDepthGequal: return z >= d;
+    case kDepthGreater: return z > d;
+    case kDepthNotequal: return z != d;
+    default: return false;
     }
 }
 
 struct Tile {
     const RasterJob* job;
     int32_t x0, y0, x1, y1;
-    float PixelX(int pass, int lane) const { return static_cast<float>(x0 + kLaneX[lane] + (pass & 1)) + 0.5f; }
-    float PixelY(int pass, int lane) const { return static_cast<float>(y0 + kLaneY[lane] + (pass >> 1)) + 0.5f; }
-    bool Live(int pass, int lane) const {
-        return x0 + kLaneX[lane] + (pass & 1) < x1 && y0 + kLaneY[lane] + (pass >> 1) < y1;
-    }
+    int32_t X(int pass, int lane) const { return x0 + kLaneX[lane] + (pass & 1); }
+    int32_t Y(int pass, int lane) const { return y0 + kLaneY[lane] + (pass >> 1); }
+    float PixelX(int pass, int lane) const { return static_cast<float>(X(pass, lane)) + 0.5f; }
+    float PixelY(int pass, int lane) const { return static_cast<float>(Y(pass, lane)) + 0.5f; }
+    bool Live(int pass, int lane) const { return X(pass, lane) < x1 && Y(pass, lane) < y1; }
     uint8_t* ColourAt(int pass, int lane) const {
-        const int64_t x = x0 + kLaneX[lane] + (pass & 1), y = y0 + kLaneY[lane] + (pass >> 1);
-        return job->colourBase + y * job->colourPitch + 4 * x;
+        return job->colourBase + int64_t{Y(pass, lane)} * job->colourPitch + 4 * int64_t{X(pass, lane)};
     }
     float* DepthAt(int pass, int lane) const {
-        const int64_t x = x0 + kLaneX[lane] + (pass & 1), y = y0 + kLaneY[lane] + (pass >> 1);
-        return job->depthBase + y * (job->depthPitch / 4) + x;
+        return job->depthBase + int64_t{Y(pass, lane)} * (job->depthPitch / 4) + X(pass, lane);
     }
 };
 
@@ -215,17 +201,14 @@ struct Shader {
     void Sample(const TextureCacheEntry& tex, int pass, int lane, float s, float tt, float out[4]) const {
         const uint32_t filter =
             (t.filterClass == kFilterNearest || t.filterClass == kFilterBilinear) ? t.filterClass : kFilterTrilinear;
-        if (filter == kFilterNearest) {
-            const int32_t i = Wrap(Truncate(std::floor(s * static_cast<float>(tex.levelWidth[0]))), tex.levelWidth[0],
-                                   tex.clampS != 0);
-            const int32_t j = Wrap(Truncate(std::floor(tt * static_cast<float>(tex.levelHeight[0]))),
-                                   tex.levelHeight[0], tex.clampT != 0);
-            Unpack(Texel(tex, 0, i, j), out);
-            for (int c = 0; c < 4; ++c) out[c] = out[c] * 255.0f;
-            return;
-        }
-        if (filter == kFilterBilinear) {
-            Bilinear(tex, 0, s, tt, out);
+        if (filter != kFilterTrilinear) {
+            const int32_t w = tex.levelWidth[0], h = tex.levelHeight[0];
+            if (filter == kFilterNearest)
+                Unpack(Texel(tex, 0, Wrap(Truncate(std::floor(s * static_cast<float>(w))), w, tex.clampS != 0),
+                             Wrap(Truncate(std::floor(tt * static_cast<float>(h))), h, tex.clampT != 0)),
+                       out);
+            else
+                Bilinear(tex, 0, s, tt, out);
             for (int c = 0; c < 4; ++c) out[c] = out[c] * 255.0f;
             return;
         }

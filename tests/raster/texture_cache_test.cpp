@@ -16,10 +16,10 @@ constexpr uint32_t kNearest = 0x2600, kLinear = 0x2601, kLinearMipmapLinear = 0x
 constexpr uint32_t kRepeat = 0x2901, kClamp = 0x2900, kClampToEdge = 0x812F, kClampToBorder = 0x812D,
                    kMirroredRepeat = 0x8370;
 
-TextureSlot Slot(uint32_t minFilter, uint32_t magFilter, uint32_t wrapS, uint32_t wrapT) {
-    return MakeTextureSlot(
-        8, 4, [](int level, int x, int y) { return uint32_t(level << 16 | y << 8 | x); }, minFilter, magFilter, wrapS,
-        wrapT);
+TextureSlot Slot(uint32_t minFilter, uint32_t magFilter = kNearest, uint32_t wrapS = kRepeat,
+                 uint32_t wrapT = kRepeat) {
+    const auto texel = [](int level, int x, int y) { return uint32_t(level << 16 | y << 8 | x); };
+    return MakeTextureSlot(8, 4, texel, minFilter, magFilter, wrapS, wrapT);
 }
 
 bool IsZero(const TextureCacheEntry& e) {
@@ -27,37 +27,34 @@ bool IsZero(const TextureCacheEntry& e) {
     return std::memcmp(&e, &zero, sizeof(e)) == 0;
 }
 
+// The five per-level tables, one after the other.
+template <typename Record>
+std::vector<int32_t> LevelTables(const Record& r) {
+    std::vector<int32_t> tables;
+    for (const int32_t* t : {r.levelWidth, r.levelHeight, r.levelPitch, r.levelBytesPerTexel, r.levelOffset})
+        tables.insert(tables.end(), t, t + kTextureCacheLevels);
+    return tables;
+}
+
 TEST(TextureCache, CopiesSizesLevelTablesAndTheTexelAddress) {
-    const std::vector<TextureSlot> table = {Slot(kLinearMipmapLinear, kLinear, kRepeat, kRepeat)};
+    const std::vector<TextureSlot> table = {Slot(kLinearMipmapLinear, kLinear)};
     std::vector<TextureCacheEntry> cache;
     BuildTextureCache(table, kForceWrapNone, cache);
     ASSERT_EQ(cache.size(), 1u);
     const TextureCacheEntry& e = cache[0];
-    EXPECT_EQ(e.width, 8);
-    EXPECT_EQ(e.height, 4);
-    EXPECT_EQ(e.lodBias, 0);
-    EXPECT_EQ(e.levelCount, 4);  // 8x4, 4x2, 2x1, 1x1
-    for (int level = 0; level < kTextureCacheLevels; ++level) {
-        EXPECT_EQ(e.levelWidth[level], table[0].levelWidth[level]) << level;
-        EXPECT_EQ(e.levelHeight[level], table[0].levelHeight[level]) << level;
-        EXPECT_EQ(e.levelPitch[level], table[0].levelPitch[level]) << level;
-        EXPECT_EQ(e.levelBytesPerTexel[level], table[0].levelBytesPerTexel[level]) << level;
-        EXPECT_EQ(e.levelOffset[level], table[0].levelOffset[level]) << level;
-        if (level > 0) {
-            EXPECT_EQ(e.levelData[level], nullptr);
-        }
-    }
-    EXPECT_EQ(e.levelOffset[3], 4 * (32 + 8 + 2));
+    EXPECT_EQ((std::vector<int32_t>{e.width, e.height, e.lodBias, e.levelCount}), (std::vector<int32_t>{8, 4, 0, 4}));
+    EXPECT_EQ(LevelTables(e), LevelTables(table[0]));
+    EXPECT_EQ(e.levelOffset[3], 4 * (32 + 8 + 2));  // after 8x4, 4x2, 2x1
     EXPECT_EQ(e.levelData[0], reinterpret_cast<const uint8_t*>(table[0].texels.data()));
+    for (int level = 1; level < kTextureCacheLevels; ++level) EXPECT_EQ(e.levelData[level], nullptr) << level;
 }
 
 TEST(TextureCache, WrapModesResolveToClampOrRepeatPerAxis) {
-    struct Case {
+    const struct {
         uint32_t minFilter, magFilter, wrapS, wrapT;
         int32_t forceWrap;
         uint32_t clampS, clampT;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {kNearest, kLinear, kClampToEdge, kRepeat, kForceWrapNone, 1, 0},
         {kNearest, kLinear, kRepeat, kClamp, kForceWrapNone, 0, 1},
         {kNearest, kNearest, kClampToBorder, kMirroredRepeat, kForceWrapNone, 1, 0},
@@ -67,17 +64,17 @@ TEST(TextureCache, WrapModesResolveToClampOrRepeatPerAxis) {
         {kLinear, kLinear, kRepeat, kRepeat, kForceWrapRepeat, 0, 0},
         {kNearest, kLinear, kRepeat, kRepeat, kForceWrapClamp, 1, 1},
     };
-    for (const Case& c : cases) {
-        const std::vector<TextureSlot> table = {Slot(c.minFilter, c.magFilter, c.wrapS, c.wrapT)};
+    for (const auto& c : cases) {
         std::vector<TextureCacheEntry> cache;
-        BuildTextureCache(table, c.forceWrap, cache);
-        EXPECT_EQ(cache[0].clampS, c.clampS) << std::hex << c.minFilter << " " << c.wrapS << " force " << c.forceWrap;
-        EXPECT_EQ(cache[0].clampT, c.clampT) << std::hex << c.minFilter << " " << c.wrapT << " force " << c.forceWrap;
+        BuildTextureCache(std::vector<TextureSlot>{Slot(c.minFilter, c.magFilter, c.wrapS, c.wrapT)}, c.forceWrap,
+                          cache);
+        EXPECT_EQ((std::pair{cache[0].clampS, cache[0].clampT}), (std::pair{c.clampS, c.clampT}))
+            << std::hex << c.minFilter << " " << c.wrapS << " " << c.wrapT << " force " << c.forceWrap;
     }
 }
 
-TEST(TextureCache, SlotsWithoutAUsableImageAndEmptyTablesGiveZeroEntries) {
-    std::vector<TextureSlot> table(7, Slot(kNearest, kNearest, kRepeat, kRepeat));
+TEST(TextureCache, SlotsWithoutAUsableImageGiveZeroEntriesAndStorageIsReused) {
+    std::vector<TextureSlot> table(7, Slot(kNearest));
     table[0] = TextureSlot{};  // never uploaded
     table[1].hasImage = 0;
     table[2].texels.clear();
@@ -90,21 +87,15 @@ TEST(TextureCache, SlotsWithoutAUsableImageAndEmptyTablesGiveZeroEntries) {
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(IsZero(cache[size_t(i)])) << "slot " << i;
     EXPECT_FALSE(IsZero(cache[6]));
 
-    // An empty table still gives one (unusable) entry.
-    BuildTextureCache({}, kForceWrapNone, cache);
-    ASSERT_EQ(cache.size(), 1u);
-    EXPECT_TRUE(IsZero(cache[0]));
-}
-
-TEST(TextureCache, RebuildingReusesTheVectorStorage) {
-    const std::vector<TextureSlot> table(3, Slot(kNearest, kNearest, kRepeat, kRepeat));
-    std::vector<TextureCacheEntry> cache;
-    BuildTextureCache(table, kForceWrapNone, cache);
     const TextureCacheEntry* storage = cache.data();
     BuildTextureCache(std::span<const TextureSlot>(table.data(), 2), kForceWrapNone, cache);
     BuildTextureCache(table, kForceWrapNone, cache);
     EXPECT_EQ(cache.data(), storage);
-    EXPECT_EQ(cache.size(), 3u);
+    EXPECT_EQ(cache.size(), 7u);
+
+    BuildTextureCache({}, kForceWrapNone, cache);  // an empty table still gives one (unusable) entry
+    ASSERT_EQ(cache.size(), 1u);
+    EXPECT_TRUE(IsZero(cache[0]));
 }
 
 TEST(TextureCache, FrameBuildReadsTheContextTableAndTheForceWrapSetting) {

@@ -1,71 +1,30 @@
+// RenderFrame from the pending clears and the frame's setup triangles: clears without a job,
+// unusable surfaces, the pipeline cut-off, the partition count, parallel binning against a per-tile
+// reference, drawing through the selected kernel, and RenderMacroTile's calls of the kernel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <vector>
 
 #include "gl/gl_enums.h"
 #include "gl/gl_state.h"
-#include "platform/topology.h"
 #include "render/binning_stats.h"
 #include "render/render_frame.h"
 #include "render/render_test_support.h"
 #include "render/tile_grid.h"
 #include "render/triangle_binning.h"
 #include "render/worker_partition.h"
-#include "rjq/render_job_queue.h"
 
 namespace mora {
 namespace {
 
 using test::MakeTriangle;
+using test::TestSurface;
 
-constexpr uint8_t kCanary = 0xAB;
-
-// Colour memory with padded rows (pitch > width x 4) and a depth buffer, as a mapped staging
-// texture and the Surface's heap depth buffer would be.
-struct TestSurface {
-    TestSurface(int32_t w, int32_t h, int32_t padBytes = 24)
-        : width(w), height(h), pitch(w * 4 + padBytes),
-          colour(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(h), kCanary),
-          depth(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), -7.0f) {}
-
-    SurfaceView View() {
-        SurfaceView view;
-        view.colourBase = colour.data();
-        view.colourPitch = pitch;
-        view.width = width;
-        view.height = height;
-        view.depthBuffer = depth.data();
-        return view;
-    }
-    uint32_t Pixel(int32_t x, int32_t y) const {
-        uint32_t value;
-        std::memcpy(&value, colour.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch) + 4u * static_cast<std::size_t>(x), 4);
-        return value;
-    }
-    bool PaddingIntact() const {
-        for (int32_t y = 0; y < height; ++y) {
-            for (int32_t b = width * 4; b < pitch; ++b) {
-                if (colour[static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch) + static_cast<std::size_t>(b)] != kCanary) return false;
-            }
-        }
-        return true;
-    }
-    bool AllPixels(uint32_t value) const {
-        for (int32_t y = 0; y < height; ++y) {
-            for (int32_t x = 0; x < width; ++x) if (Pixel(x, y) != value) return false;
-        }
-        return true;
-    }
-
-    int32_t width, height, pitch;
-    std::vector<uint8_t> colour;
-    std::vector<float> depth;
-};
-
-FrameOptions FullFrame() { return FrameOptions{0, 1, 5}; }
+constexpr FrameOptions kFullFrame{0, 1, 5};
+constexpr FrameOptions kBinOnly{1, 1, 4};
+constexpr uint32_t kColourAndDepth = gle::kColorBufferBit | gle::kDepthBufferBit;
 
 uint64_t SumInvocations(std::size_t first, std::size_t last) {
     uint64_t sum = 0;
@@ -75,37 +34,32 @@ uint64_t SumInvocations(std::size_t first, std::size_t last) {
 
 using RenderFrameTest = test::RenderQueueTest;
 
-TEST_F(RenderFrameTest, ClearOnlyFrameFillsColourDepthAndHiZWithoutAJob) {
+TEST_F(RenderFrameTest, ClearOnlyFramesFillColourDepthAndHiZWithoutAJob) {
     ResizeTileGrid(40, 20);
     GlContext& gl = TheGlContext();
     ApplyClearColor(gl, 1.0f, 0.0f, 0.0f, 1.0f);
     ApplyClearDepth(gl, 0.25f);
-    ApplyClear(gl, gle::kColorBufferBit | gle::kDepthBufferBit);
+    ApplyClear(gl, kColourAndDepth);
     TestSurface surface(40, 20);
     const uint64_t before = SumInvocations(0, kBinningStatsRecords - 1);
-
-    RenderFrame(surface.View(), FullFrame());
+    RenderFrame(surface.View(), kFullFrame);
     EXPECT_TRUE(surface.AllPixels(0xFFFF0000u));
     EXPECT_TRUE(surface.PaddingIntact());
-    for (const float d : surface.depth) ASSERT_EQ(d, 0.25f);
-    for (const float z : TheTileGrid().hiz) ASSERT_EQ(z, 0.25f);
-    EXPECT_FALSE(gl.colourClearPending);
-    EXPECT_FALSE(gl.depthClearPending);
+    EXPECT_EQ(surface.depth, std::vector<float>(40 * 20, 0.25f));
+    EXPECT_EQ(TheTileGrid().hiz, std::vector<float>(5 * 3, 0.25f));
+    EXPECT_FALSE(gl.colourClearPending || gl.depthClearPending);
     EXPECT_EQ(SumInvocations(0, kBinningStatsRecords - 1), before);
     EXPECT_TRUE(TheTileGrid().workerMacroTiles.empty());  // no triangles: not even a partition
-}
 
-TEST_F(RenderFrameTest, EmptyFrameClearsToTheCurrentClearColourOnlyWhenAsked) {
-    ResizeTileGrid(16, 8);
-    GlContext& gl = TheGlContext();
+    // Without a pending clear a frame clears only when asked to, with the current clear colour.
     ApplyClearColor(gl, 0.0f, 0.0f, 1.0f, 1.0f);
-    TestSurface surface(16, 8);
-    RenderFrame(surface.View(), FrameOptions{0, 0, 5});
-    EXPECT_EQ(surface.Pixel(3, 3), 0xABABABABu);
-    RenderFrame(surface.View(), FullFrame());
-    EXPECT_TRUE(surface.AllPixels(0xFF0000FFu));
-    EXPECT_EQ(surface.depth[0], -7.0f);  // no depth clear was pending
-    EXPECT_TRUE(surface.PaddingIntact());
+    TestSurface fresh(40, 20);
+    RenderFrame(fresh.View(), FrameOptions{0, 0, 5});
+    EXPECT_EQ(fresh.Pixel(3, 3), 0xABABABABu);
+    RenderFrame(fresh.View(), kFullFrame);
+    EXPECT_TRUE(fresh.AllPixels(0xFF0000FFu));
+    EXPECT_EQ(fresh.depth[0], TestSurface::kUnwrittenDepth);  // no depth clear was pending
+    EXPECT_TRUE(fresh.PaddingIntact());
 }
 
 TEST_F(RenderFrameTest, UnusableSurfacesDropTheFrameAndItsClears) {
@@ -120,15 +74,14 @@ TEST_F(RenderFrameTest, UnusableSurfacesDropTheFrameAndItsClears) {
     unusable[4].colourPitch = 16 * 4 - 4;  // rows would overlap
     for (const SurfaceView& view : unusable) {
         EXPECT_FALSE(SurfaceUsable(view));
-        ApplyClear(gl, gle::kColorBufferBit | gle::kDepthBufferBit);
+        ApplyClear(gl, kColourAndDepth);
         TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 16, 0, 0, 8));
-        RenderFrame(view, FullFrame());
-        EXPECT_FALSE(gl.colourClearPending);
-        EXPECT_FALSE(gl.depthClearPending);
+        RenderFrame(view, kFullFrame);
+        EXPECT_FALSE(gl.colourClearPending || gl.depthClearPending);
         ResetFrame();
     }
     EXPECT_EQ(surface.Pixel(0, 0), 0xABABABABu);
-    EXPECT_EQ(surface.depth[0], -7.0f);
+    EXPECT_EQ(surface.depth[0], TestSurface::kUnwrittenDepth);
     EXPECT_TRUE(SurfaceUsable(surface.View()));
 }
 
@@ -148,76 +101,66 @@ TEST_F(RenderFrameTest, WorkerLimitTwoOnSevenWorkersRunsTwoPartitions) {
     ResizeTileGrid(256, 128);
     TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 512, 0, 0, 512));
     TestSurface surface(256, 128);
-    const uint64_t firstTwo = SumInvocations(0, 1);
-    const uint64_t others = SumInvocations(2, 6);
-    RenderFrame(surface.View(), FrameOptions{1, 1, 4});
+    const uint64_t firstTwo = SumInvocations(0, 1), others = SumInvocations(2, 6);
+    RenderFrame(surface.View(), kBinOnly);
     EXPECT_EQ(TheTileGrid().workerMacroTiles.size(), 2u);
     EXPECT_EQ(SumInvocations(0, 1), firstTwo + 2);
     EXPECT_EQ(SumInvocations(2, 6), others);
     for (const MicroTileBin& bin : TheTileGrid().bins) ASSERT_EQ(bin, MicroTileBin{0});
 }
 
-TEST_F(RenderFrameTest, CutOffThreePreparesButBinsNothing) {
-    ResizeTileGrid(64, 64);
-    GlContext& gl = TheGlContext();
-    ApplyClear(gl, gle::kColorBufferBit);
-    TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 64, 0, 0, 64));
-    TestSurface surface(64, 64);
-    const uint64_t before = SumInvocations(0, 0);
-    RenderFrame(surface.View(), FrameOptions{0, 1, 3});
-    EXPECT_EQ(SumInvocations(0, 0), before);
-    EXPECT_EQ(TheTileGrid().workerMacroTiles.size(), 1u);  // the partition is built
-    for (const MicroTileBin& bin : TheTileGrid().bins) EXPECT_TRUE(bin.empty());
-    EXPECT_TRUE(surface.AllPixels(0xFF000000u));  // the clear ran
-}
-
-TEST_F(RenderFrameTest, CutOffFourBinsEveryTriangleAndCountsIt) {
+TEST_F(RenderFrameTest, CutOffThreePreparesButBinsNothingAndFourBinsAndCountsEveryTriangle) {
     ResizeTileGrid(64, 64);
     ApplyClearColor(TheGlContext(), 0.0f, 1.0f, 0.0f, 1.0f);
-    ApplyClear(TheGlContext(), gle::kColorBufferBit);
     TileGrid& grid = TheTileGrid();
-    grid.setupTriangles.push_back(MakeTriangle(0, 0, 8, 0, 0, 8));
-    grid.setupTriangles.push_back(MakeTriangle(-5, -5, -1, -5, -5, -1));  // off screen
-    grid.setupTriangles.push_back(MakeTriangle(0, 0, 64, 0, 0, 64));
-    TestSurface surface(64, 64);
-    const BinningStats before = BinningStatsRecords()[0];
-    RenderFrame(surface.View(), FrameOptions{1, 1, 4});
-    const BinningStats& after = BinningStatsRecords()[0];
-    EXPECT_EQ(after.taskLoopInvocations - before.taskLoopInvocations, 1u);
-    EXPECT_EQ(after.trianglesSeen - before.trianglesSeen, 3u);
-    EXPECT_EQ(after.trianglesPickedBboxIter - before.trianglesPickedBboxIter, 1u);
-    EXPECT_EQ(after.trianglesPickedOwnedList - before.trianglesPickedOwnedList, 1u);
-    // The big triangle's hypotenuse x + y = 64 rejects the 21 MicroTiles with 8 (mx + my) > 64.
-    EXPECT_EQ(after.microsAccepted - before.microsAccepted, 1u + 43u);
-    EXPECT_EQ(after.microsEdgeRejected - before.microsEdgeRejected, 21u);
-    EXPECT_EQ(test::BinAt(0, 0), (MicroTileBin{0, 2}));
-    EXPECT_EQ(test::BinAt(7, 0), (MicroTileBin{2}));
-    EXPECT_TRUE(surface.AllPixels(0xFF00FF00u));  // nothing drawn over the clear
+    for (const uint32_t stage : {3u, 4u}) {
+        SCOPED_TRACE(stage);
+        ApplyClear(TheGlContext(), gle::kColorBufferBit);
+        grid.setupTriangles = {MakeTriangle(0, 0, 8, 0, 0, 8), MakeTriangle(-5, -5, -1, -5, -5, -1),  // off screen
+                               MakeTriangle(0, 0, 64, 0, 0, 64)};
+        TestSurface surface(64, 64);
+        const BinningStats before = BinningStatsRecords()[0];
+        RenderFrame(surface.View(), FrameOptions{1, 1, stage});
+        const BinningStats& after = BinningStatsRecords()[0];
+        EXPECT_EQ(grid.workerMacroTiles.size(), 1u);   // the partition is built
+        EXPECT_TRUE(surface.AllPixels(0xFF00FF00u));  // the clear ran, nothing was drawn over it
+        if (stage == 3) {
+            EXPECT_EQ(after.taskLoopInvocations, before.taskLoopInvocations);
+            for (const MicroTileBin& bin : grid.bins) EXPECT_TRUE(bin.empty());
+        } else {
+            // The big triangle's hypotenuse x + y = 64 rejects the 21 MicroTiles with 8 (mx + my) > 64.
+            const auto delta = [&](uint64_t BinningStats::*counter) { return after.*counter - before.*counter; };
+            EXPECT_EQ((std::vector<uint64_t>{delta(&BinningStats::taskLoopInvocations),
+                                             delta(&BinningStats::trianglesSeen),
+                                             delta(&BinningStats::trianglesPickedBboxIter),
+                                             delta(&BinningStats::trianglesPickedOwnedList),
+                                             delta(&BinningStats::microsAccepted),
+                                             delta(&BinningStats::microsEdgeRejected)}),
+                      (std::vector<uint64_t>{1, 3, 1, 1, 1 + 43, 21}));
+            EXPECT_EQ(test::BinAt(0, 0), (MicroTileBin{0, 2}));
+            EXPECT_EQ(test::BinAt(7, 0), (MicroTileBin{2}));
+        }
+        ResetFrame();
+    }
 }
 
-// A stale bin from an earlier frame must not survive into the next frame's binning.
-TEST_F(RenderFrameTest, WorkersEmptyTheirBinsBeforeBinning) {
-    ResizeTileGrid(32, 32);
-    TheTileGrid().bins[0].push_back(77);
-    TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 8, 0, 0, 8));
-    TestSurface surface(32, 32);
-    RenderFrame(surface.View(), FrameOptions{1, 1, 4});
-    EXPECT_EQ(test::BinAt(0, 0), MicroTileBin{0});
-}
-
-// A Keyframe restore writes the six size fields without the arrays behind them.
+// A Keyframe restore writes the six size fields without the arrays behind them; a bin that
+// survives the reconciling resize holds a stale entry from an earlier frame, which the workers
+// must drop before binning.
 TEST_F(RenderFrameTest, SizeFieldsWrittenWithoutTheArraysAreReconciledBeforeBinning) {
     ResizeTileGrid(64, 64);
+    TheTileGrid().bins[0].push_back(77);
     GlContext& gl = TheGlContext();
     SetTileGridSize(gl, 128, 96);
     TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 400, 0, 0, 400));
     TestSurface surface(128, 96);
-    RenderFrame(surface.View(), FrameOptions{1, 1, 4});
+    RenderFrame(surface.View(), kBinOnly);
     ASSERT_EQ(TheTileGrid().bins.size(), 16u * 12u);
+    EXPECT_EQ(test::BinAt(0, 0), MicroTileBin{0});
     EXPECT_EQ(test::BinAt(15, 11), MicroTileBin{0});
 
     gl.microTilesX = 1000;  // counts that contradict the width
-    RenderFrame(surface.View(), FrameOptions{1, 1, 4});
+    RenderFrame(surface.View(), kBinOnly);
     EXPECT_EQ(gl.microTilesX, 16);
     EXPECT_TRUE(TileGridConsistent(gl, TheTileGrid()));
 }
@@ -230,21 +173,16 @@ TEST_F(RenderFrameTest, ParallelBinsMatchAPerTileReference) {
     ResizeTileGrid(640, 480);
     TileGrid& grid = TheTileGrid();
     std::mt19937 random(1234);
-    std::uniform_real_distribution<float> coordinate(-80.0f, 720.0f);
-    std::uniform_real_distribution<float> offset(-40.0f, 40.0f);
+    std::uniform_real_distribution<float> coordinate(-80.0f, 720.0f), offset(-40.0f, 40.0f);
     for (int i = 0; i < 400; ++i) {
-        const float x = coordinate(random);
-        const float y = coordinate(random);
-        if (i % 4 == 0) {  // some large ones, to take the owned-list path
-            grid.setupTriangles.push_back(
-                MakeTriangle(x, y, coordinate(random), coordinate(random), coordinate(random), coordinate(random)));
-        } else {
-            grid.setupTriangles.push_back(MakeTriangle(x, y, x + offset(random), y + offset(random), x + offset(random),
-                                                       y + offset(random)));
-        }
+        const float x = coordinate(random), y = coordinate(random);
+        const bool large = i % 4 == 0;  // some large ones, to take the owned-list path
+        const auto next = [&](float base) { return large ? coordinate(random) : base + offset(random); };
+        const float x1 = next(x), y1 = next(y), x2 = next(x), y2 = next(y);
+        grid.setupTriangles.push_back(MakeTriangle(x, y, x1, y1, x2, y2));
     }
     TestSurface surface(640, 480);
-    RenderFrame(surface.View(), FrameOptions{1, 1, 4});
+    RenderFrame(surface.View(), kBinOnly);
     ASSERT_EQ(grid.workerMacroTiles.size(), 7u);
 
     const TileGridSize size = CurrentTileGridSize(TheGlContext());
@@ -268,26 +206,23 @@ TEST_F(RenderFrameTest, ParallelBinsMatchAPerTileReference) {
     EXPECT_GT(nonEmpty, 1000u);
 }
 
-// Frames drawn by the selected kernel.
-
 TEST_F(RenderFrameTest, FullFrameDrawsOverTheLaterClearAndCutOffFourDrawsNothing) {
     ResizeTileGrid(64, 64);
     GlContext& gl = TheGlContext();
-    SetupTriangle half = MakeTriangle(0, 0, 64, 0, 64, 64);  // above the diagonal y = x
-    half.colour0 = half.colour1 = half.colour2 = 0xFF102030u;
     for (const uint32_t stage : {4u, 5u}) {
         ApplyClearColor(gl, 0.0f, 1.0f, 0.0f, 1.0f);
         ApplyClear(gl, gle::kColorBufferBit);
         ApplyClearColor(gl, 0.0f, 0.0f, 1.0f, 1.0f);
-        ApplyClear(gl, gle::kColorBufferBit);  // the later clear's colour is the one written
+        ApplyClear(gl, gle::kColorBufferBit);         // the later clear's colour is the one written
         ApplyClearColor(gl, 1.0f, 0.0f, 0.0f, 1.0f);  // after the clear: not used this frame
-        TheTileGrid().setupTriangles.push_back(half);
+        TheTileGrid().setupTriangles.push_back(test::WithColour(MakeTriangle(0, 0, 64, 0, 64, 64), 0xFF102030u));
         TestSurface surface(64, 64);
         RenderFrame(surface.View(), FrameOptions{stage == 4 ? uint8_t{1} : uint8_t{0}, 1, stage});
         ResetFrame();
-        EXPECT_EQ(surface.Pixel(0, 63), 0xFF0000FFu) << stage;  // below the diagonal: the clear
-        EXPECT_EQ(surface.Pixel(60, 2), stage == 5 ? 0xFF102030u : 0xFF0000FFu) << stage;
-        EXPECT_EQ(surface.Pixel(33, 10), stage == 5 ? 0xFF102030u : 0xFF0000FFu) << stage;
+        const uint32_t above = stage == 5 ? 0xFF102030u : 0xFF0000FFu;  // above the diagonal y = x
+        EXPECT_EQ(surface.Pixel(0, 63), 0xFF0000FFu) << stage;
+        EXPECT_EQ(surface.Pixel(60, 2), above) << stage;
+        EXPECT_EQ(surface.Pixel(33, 10), above) << stage;
         EXPECT_TRUE(surface.PaddingIntact());
     }
 }
@@ -297,16 +232,14 @@ TEST_F(RenderFrameTest, ASurfaceSmallerThanTheGridIsNeverWrittenOutside) {
     ResizeTileGrid(128, 96);
     GlContext& gl = TheGlContext();
     ApplyClearDepth(gl, 1.0f);
-    ApplyClear(gl, gle::kColorBufferBit | gle::kDepthBufferBit);
-    SetupTriangle cover = MakeTriangle(-10, -10, 300, -10, -10, 300);
-    cover.colour0 = cover.colour1 = cover.colour2 = 0xFF405060u;
-    cover.depthTest = 1;
+    ApplyClear(gl, kColourAndDepth);
+    SetupTriangle cover = test::WithColour(MakeTriangle(-10, -10, 300, -10, -10, 300), 0xFF405060u);
+    cover.depthTest = cover.depthWrite = 1;
     cover.depthFunc = kDepthLequal;
-    cover.depthWrite = 1;
     TheTileGrid().setupTriangles.push_back(cover);
     // Exactly sized buffers (the sanitizer builds catch a write past their end) with canary rows.
     TestSurface surface(21, 10, 8);
-    RenderFrame(surface.View(), FullFrame());
+    RenderFrame(surface.View(), kFullFrame);
     EXPECT_TRUE(surface.AllPixels(0xFF405060u));
     EXPECT_TRUE(surface.PaddingIntact());
     for (const float d : surface.depth) ASSERT_NEAR(d, 0.5f, 1e-6f);  // interpolated: last-bit differences
@@ -316,29 +249,13 @@ TEST_F(RenderFrameTest, ASurfaceSmallerThanTheGridIsNeverWrittenOutside) {
 struct KernelCall {
     int32_t x0, y0, x1, y1, count;
     const float* hiz;
+    bool operator==(const KernelCall&) const = default;
 };
 std::vector<KernelCall> gKernelCalls;
 
 void RecordingKernel(const RasterJob&, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint32_t*, int32_t count,
                      float* hiz) {
     gKernelCalls.push_back({x0, y0, x1, y1, count, hiz});
-}
-
-FrameJob JobForGrid(const SurfaceView& surface) {
-    const GlContext& gl = TheGlContext();
-    FrameJob job;
-    job.surface = &surface;
-    job.macroTilesX = gl.macroTilesX;
-    job.macroTilesY = gl.macroTilesY;
-    job.microTilesX = gl.microTilesX;
-    job.microTilesY = gl.microTilesY;
-    job.framebufferWidth = gl.framebufferWidth;
-    job.framebufferHeight = gl.framebufferHeight;
-    job.clipWidth = std::min(gl.framebufferWidth, surface.width);
-    job.clipHeight = std::min(gl.framebufferHeight, surface.height);
-    job.grid = &TheTileGrid();
-    job.rasterJob.kernel = &RecordingKernel;
-    return job;
 }
 
 TEST_F(RenderFrameTest, RenderMacroTileCallsTheKernelOncePerNonEmptyMicroTile) {
@@ -348,26 +265,29 @@ TEST_F(RenderFrameTest, RenderMacroTileCallsTheKernelOncePerNonEmptyMicroTile) {
     grid.bins[1].clear();  // MicroTile (1, 0) is empty
     TestSurface surface(40, 20);
     const SurfaceView view = surface.View();
-    const FrameJob job = JobForGrid(view);
+    const GlContext& gl = TheGlContext();
+    FrameJob job;
+    job.surface = &view;
+    job.macroTilesX = gl.macroTilesX, job.macroTilesY = gl.macroTilesY;
+    job.microTilesX = gl.microTilesX, job.microTilesY = gl.microTilesY;
+    job.framebufferWidth = job.clipWidth = 40;
+    job.framebufferHeight = job.clipHeight = 20;
+    job.grid = &grid;
+    job.rasterJob.kernel = &RecordingKernel;
 
     gKernelCalls.clear();
     RenderMacroTile(1, 0, job);
-    ASSERT_EQ(gKernelCalls.size(), 3u);  // rows 0..2, column 4
-    EXPECT_EQ(gKernelCalls[0].x0, 32);
-    EXPECT_EQ(gKernelCalls[0].x1, 40);
-    EXPECT_EQ(gKernelCalls[2].y0, 16);
-    EXPECT_EQ(gKernelCalls[2].y1, 20);
-    EXPECT_EQ(gKernelCalls[2].count, 2);
-    EXPECT_EQ(gKernelCalls[2].hiz, &grid.hiz[2 * 5 + 4]);
-
+    const float* hiz = grid.hiz.data();
+    EXPECT_EQ(gKernelCalls, (std::vector<KernelCall>{{32, 0, 40, 8, 2, hiz + 4},
+                                                     {32, 8, 40, 16, 2, hiz + 9},
+                                                     {32, 16, 40, 20, 2, hiz + 14}}));
     gKernelCalls.clear();
     RenderMacroTile(0, 0, job);
     EXPECT_EQ(gKernelCalls.size(), 4u * 3u - 1u);
 
-    FrameJob noKernel = job;
-    noKernel.rasterJob.kernel = nullptr;
+    job.rasterJob.kernel = nullptr;
     gKernelCalls.clear();
-    RenderMacroTile(0, 0, noKernel);
+    RenderMacroTile(0, 0, job);
     EXPECT_TRUE(gKernelCalls.empty());
 }
 

@@ -1,16 +1,19 @@
 // Shared helpers of the render tests: a fixture that puts the process-wide grid, GL pending clears
-// and settings back to a known state, triangle builders and the binning view of one worker.
+// and settings back to a known state, triangle builders, a padded test surface and the binning
+// view of one worker.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "diag/status_lines.h"
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
 #include "platform/topology.h"
+#include "render/render_frame.h"
 #include "render/setup_triangle.h"
 #include "render/tile_grid.h"
 #include "render/triangle_binning.h"
@@ -21,19 +24,53 @@ namespace mora::test {
 // An untextured, depth-less triangle with the given window coordinates.
 inline SetupTriangle MakeTriangle(float x0, float y0, float x1, float y1, float x2, float y2) {
     SetupTriangle t{};
-    t.x0 = x0;
-    t.x1 = x1;
-    t.x2 = x2;
-    t.y0 = y0;
-    t.y1 = y1;
-    t.y2 = y2;
-    t.z0 = t.z1 = t.z2 = 0.5f;
+    t.x0 = x0, t.y0 = y0, t.x1 = x1, t.y1 = y1, t.x2 = x2, t.y2 = y2;
+    t.z0 = t.z1 = t.z2 = t.zmin = t.zmax = 0.5f;
     t.colour0 = t.colour1 = t.colour2 = 0xFFFFFFFFu;
     t.invw0 = t.invw1 = t.invw2 = 1.0f;
     t.textureSlot = kNoTextureSlot;
-    t.zmin = t.zmax = 0.5f;
     return t;
 }
+
+inline SetupTriangle WithColour(SetupTriangle t, uint32_t colour) {
+    t.colour0 = t.colour1 = t.colour2 = colour;
+    return t;
+}
+
+// Colour memory with padded rows (pitch > width x 4) filled with a canary, and a depth buffer, as
+// a mapped staging texture and the Surface's heap depth buffer would be.
+struct TestSurface {
+    static constexpr uint8_t kCanary = 0xAB;
+    static constexpr float kUnwrittenDepth = -7.0f;
+
+    TestSurface(int32_t w, int32_t h, int32_t padBytes = 24)
+        : width(w), height(h), pitch(w * 4 + padBytes), colour(std::size_t(pitch) * std::size_t(h), kCanary),
+          depth(std::size_t(w) * std::size_t(h), kUnwrittenDepth) {}
+
+    SurfaceView View() { return SurfaceView{colour.data(), pitch, width, height, depth.data()}; }
+    uint32_t Pixel(int32_t x, int32_t y) const {
+        uint32_t value;
+        std::memcpy(&value, colour.data() + std::size_t(y) * std::size_t(pitch) + 4u * std::size_t(x), 4);
+        return value;
+    }
+    float Depth(int32_t x, int32_t y) const { return depth[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+    bool PaddingIntact() const {
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t b = width * 4; b < pitch; ++b)
+                if (colour[std::size_t(y) * std::size_t(pitch) + std::size_t(b)] != kCanary) return false;
+        return true;
+    }
+    bool AllPixels(uint32_t value) const {
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                if (Pixel(x, y) != value) return false;
+        return true;
+    }
+
+    int32_t width, height, pitch;
+    std::vector<uint8_t> colour;
+    std::vector<float> depth;
+};
 
 // Worker `w`'s view of the process-wide grid and partition.
 inline WorkerBinningView ViewForWorker(uint16_t w) {

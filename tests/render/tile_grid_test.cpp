@@ -1,3 +1,5 @@
+// The tile grid: sizes and their status line, what a resize keeps, the viewport hook that grows the
+// grid, and the per-frame reset that empties arrays without freeing them.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -14,9 +16,7 @@
 namespace mora {
 namespace {
 
-using test::RenderStateTest;
-
-using TileGridTest = RenderStateTest;
+using TileGridTest = test::RenderStateTest;
 
 // Width, height, MicroTiles across and down, MacroTiles across and down.
 using Sizes = std::vector<int32_t>;
@@ -25,63 +25,49 @@ Sizes SizesOf(const TileGridSize& s) {
 }
 Sizes ContextSizes() { return SizesOf(CurrentTileGridSize(TheGlContext())); }
 
-TEST_F(TileGridTest, SizesA640x480GridAndWritesItsStatusLine) {
+TEST_F(TileGridTest, SizesAGridWithReservedCapacitiesAndWritesItsStatusLine) {
     EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = not set]");
     ResizeTileGrid(640, 480);
     const GlContext& gl = TheGlContext();
     EXPECT_EQ(ContextSizes(), (Sizes{640, 480, 80, 60, 20, 15}));
     EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = 640x480 (20x15 macro, 80x60 micro tiles)]");
-
     const TileGrid& grid = TheTileGrid();
     ASSERT_EQ(grid.bins.size(), 80u * 60u);
-    ASSERT_EQ(grid.hiz.size(), 80u * 60u);
-    for (const MicroTileBin& bin : grid.bins) {
-        EXPECT_TRUE(bin.empty());
-        EXPECT_GE(bin.capacity(), kMinBinCapacity);
-    }
-    for (const float z : grid.hiz) EXPECT_EQ(z, 1.0f);
+    for (const MicroTileBin& bin : grid.bins) ASSERT_TRUE(bin.empty() && bin.capacity() >= kMinBinCapacity);
+    EXPECT_EQ(grid.hiz, std::vector<float>(80 * 60, 1.0f));
     EXPECT_GE(grid.setupTriangles.capacity(), kReservedSetupTriangles);
     EXPECT_GE(gl.frameVertices.capacity(), kReservedFrameVertices);
     EXPECT_GE(gl.nativePackets.capacity(), kReservedNativePackets);
+
+    EXPECT_EQ(SizesOf(ComputeTileGridSize(33, 9)), (Sizes{33, 9, 5, 2, 2, 1}));  // partial tiles round up
+    // Sizes at the i32 limit must not overflow the rounding (no grid of that size is allocated here).
+    EXPECT_EQ(SizesOf(ComputeTileGridSize(INT32_MAX, INT32_MIN)), (Sizes{INT32_MAX, 0, 268435456, 0, 67108864, 0}));
 }
 
-TEST_F(TileGridTest, PartialTilesRoundUpAndNegativeSizesCountAsZero) {
-    EXPECT_EQ(SizesOf(ComputeTileGridSize(33, 9)), (Sizes{33, 9, 5, 2, 2, 1}));
-
+TEST_F(TileGridTest, NegativeSizesCountAsZero) {
     ResizeTileGrid(-640, -1);
     EXPECT_EQ(ContextSizes(), (Sizes{0, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(TheTileGrid().bins.empty());
     EXPECT_TRUE(TheTileGrid().hiz.empty());
     EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = 0x0 (0x0 macro, 0x0 micro tiles)]");
-
     ResizeTileGrid(-5, 100);  // one direction negative: zero tiles across, none at all
     EXPECT_EQ(ContextSizes(), (Sizes{0, 100, 0, 13, 0, 4}));
     EXPECT_TRUE(TheTileGrid().bins.empty());
-
-    // Sizes at the i32 limit must not overflow the rounding (no grid of that size is allocated here).
-    EXPECT_EQ(SizesOf(ComputeTileGridSize(INT32_MAX, INT32_MIN)), (Sizes{INT32_MAX, 0, 268435456, 0, 67108864, 0}));
 }
 
-TEST_F(TileGridTest, ResizingToTheSameSizeKeepsHiZAndThePartition) {
+TEST_F(TileGridTest, ResizingKeepsWhatTheNewSizeCanUse) {
     ResizeTileGrid(64, 64);
     TileGrid& grid = TheTileGrid();
     grid.hiz[3] = 0.25f;
     RebuildWorkerTilePartition(2);
-    ASSERT_EQ(grid.workerMacroTiles.size(), 2u);
-
-    ResizeTileGrid(64, 64);
+    ResizeTileGrid(64, 64);  // the same size keeps HiZ and the partition
     EXPECT_EQ(grid.hiz[3], 0.25f);
     EXPECT_EQ(grid.workerMacroTiles.size(), 2u);
-
-    // A different size resets HiZ and drops the partition.
-    ResizeTileGrid(64, 96);
+    ResizeTileGrid(64, 96);  // a different size resets HiZ and drops the partition
     EXPECT_EQ(grid.hiz[3], 1.0f);
     EXPECT_TRUE(grid.workerMacroTiles.empty());
-}
 
-TEST_F(TileGridTest, ResizeKeepsSurvivingBinContentsAndRaisesSmallCapacities) {
     ResizeTileGrid(16, 8);  // two bins
-    TileGrid& grid = TheTileGrid();
     grid.bins[1].assign({4u, 9u});
     grid.bins[1].shrink_to_fit();
     ResizeTileGrid(24, 8);  // three bins: the first two survive with their contents
@@ -94,7 +80,6 @@ TEST_F(TileGridTest, ViewportHookGrowsButNeverShrinksTheGrid) {
     InstallTileGridHooks();
     GlContext& gl = TheGlContext();
     EXPECT_FALSE(TileGridHasStorage());
-
     ApplyViewport(gl, 10, 20, 320, 240);  // never sized: sized to the viewport; x and y do not count
     EXPECT_TRUE(TileGridHasStorage());
     EXPECT_EQ(ContextSizes(), (Sizes{320, 240, 40, 30, 10, 8}));
@@ -109,7 +94,7 @@ TEST_F(TileGridTest, ViewportHookGrowsButNeverShrinksTheGrid) {
     TheGlHooks() = GlHooks{};
 }
 
-TEST_F(TileGridTest, ResetFrameEmptiesTheFrameButKeepsCapacities) {
+TEST_F(TileGridTest, ResetFrameEmptiesTheFrameButKeepsCapacitiesAndClearValues) {
     ResizeTileGrid(64, 32);
     TileGrid& grid = TheTileGrid();
     GlContext& gl = TheGlContext();
@@ -120,30 +105,22 @@ TEST_F(TileGridTest, ResetFrameEmptiesTheFrameButKeepsCapacities) {
     gl.primitiveVertices.resize(3);
     gl.primitiveMode = 4;
     gl.packetSequence = 12;
-    gl.statistics.emittedTriangles = 10;
-    gl.colourClearPending = true;
+    gl.statistics.emittedTriangles = grid.workerTriangleCount = 10;
+    gl.colourClearPending = gl.depthClearPending = true;
     gl.colourClearValue = 0xFF00FF00u;
-    gl.depthClearPending = true;
     gl.depthClearValue = 0.5f;
-    grid.workerTriangleCount = 10;
     grid.workersGo.store(1);
 
     ResetFrame();
-    EXPECT_TRUE(grid.bins[5].empty());
+    EXPECT_EQ((std::vector<uint64_t>{grid.bins[5].size(), grid.setupTriangles.size(), gl.frameVertices.size(),
+                                     gl.primitiveVertices.size(), gl.primitiveMode, gl.packetSequence,
+                                     gl.statistics.emittedTriangles, grid.workerTriangleCount,
+                                     uint64_t(grid.workersGo.load()), gl.colourClearPending, gl.depthClearPending}),
+              std::vector<uint64_t>(11, 0));
     EXPECT_EQ(grid.bins[5].capacity(), binCapacity);
-    EXPECT_TRUE(grid.setupTriangles.empty());
     EXPECT_GE(grid.setupTriangles.capacity(), kReservedSetupTriangles);
-    EXPECT_TRUE(gl.frameVertices.empty());
-    EXPECT_TRUE(gl.primitiveVertices.empty());
-    EXPECT_EQ(gl.primitiveMode, 0u);
-    EXPECT_EQ(gl.packetSequence, 0u);
-    EXPECT_EQ(gl.statistics.emittedTriangles, 0u);
-    EXPECT_FALSE(gl.colourClearPending);
-    EXPECT_FALSE(gl.depthClearPending);
     EXPECT_EQ(gl.colourClearValue, 0xFF00FF00u);  // the values stay
     EXPECT_EQ(gl.depthClearValue, 0.5f);
-    EXPECT_EQ(grid.workerTriangleCount, 0u);
-    EXPECT_EQ(grid.workersGo.load(), 0);
 }
 
 }  // namespace

@@ -19,11 +19,7 @@ TEST(ReplaySurface, SizesAndPitch) {
     EXPECT_EQ(surface.colourPitch % 64, 0);
     EXPECT_EQ(surface.depth.size(), 300u);
     for (float depth : surface.depth) ASSERT_EQ(depth, 1.0f);
-    const mora::SurfaceView view = ViewOfReplaySurface(surface);
-    EXPECT_EQ(view.width, 100);
-    EXPECT_EQ(view.height, 3);
-    EXPECT_EQ(view.colourPitch, surface.colourPitch);
-    EXPECT_TRUE(mora::SurfaceUsable(view));
+    EXPECT_TRUE(mora::SurfaceUsable(ViewOfReplaySurface(surface)));
     for (auto [w, h] : {std::pair{0, 5}, std::pair{5, -1}, std::pair{8193, 1}, std::pair{1, 8193}}) {
         EXPECT_FALSE(CreateReplaySurface(surface, w, h)) << w << "x" << h;
         EXPECT_TRUE(surface.colourWords[0].empty());

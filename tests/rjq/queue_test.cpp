@@ -288,7 +288,8 @@ TEST(QueueCreation, IdleSpinComesFromTheEnvironment) {
     const char* text;
     std::uint64_t microseconds;
   };
-  for (const Case c : {Case{"250", 250}, Case{"0", 0}, Case{"12a", 5000}, Case{"", 5000}}) {
+  // The parse itself is checked in settings_status_test.cpp; here that the queue uses it.
+  for (const Case c : {Case{"250", 250}, Case{"12a", 5000}}) {
     ASSERT_TRUE(platform::SetEnvironment("MORA_RJQ_IDLE_SPIN_US", c.text));
     RenderJobQueue* queue = CreateRenderJobQueue(8, 1);
     ASSERT_NE(queue, nullptr);

@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "diag/status_lines.h"
-#include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/topology.h"
 #include "rjq/occupancy.h"
@@ -26,28 +27,18 @@ platform::ProcessorGroups OneGroup(std::uint32_t processors) {
   return groups;
 }
 
-TEST(ThreadCount, ForcedValueBelowTheProcessorCount) {
+// The queue caps a forced count at the processor count (tests/rjq/queue_test.cpp); the line says so.
+TEST(ThreadCount, ForcedValuesReportTheirRequestAndTheWorkersRunning) {
   const ThreadCountChoice choice = ChooseThreadCount(EnvironmentRead::Value, "4", 8);
   EXPECT_TRUE(choice.forced);
   EXPECT_EQ(choice.requested, 4u);
   EXPECT_EQ(choice.statusLine, "[MORA threads = 4 (forced via MORA_THREADS env var)]");
   EXPECT_EQ(FormatRunningStatus(choice, 4, OneGroup(8)),
             "[MORA threads = 4 workers (capped via MORA_THREADS=4) | Windows: 8 LPs / 1 groups (8)]");
-}
-
-TEST(ThreadCount, ForcedValueAboveTheProcessorCountReportsTheCappedWorkers) {
-  const ThreadCountChoice choice = ChooseThreadCount(EnvironmentRead::Value, "64", 8);
-  EXPECT_EQ(choice.requested, 64u);
-  RenderJobQueue* queue = CreateRenderJobQueue(8, choice.requested, [] {
-    std::vector<platform::LogicalProcessor> list;
-    for (std::uint32_t i = 0; i < 8; ++i) list.push_back({0, i, i});
-    return list;
-  }(), 0);
-  ASSERT_NE(queue, nullptr);
-  EXPECT_EQ(queue->workerCount, 8u);
-  EXPECT_EQ(FormatRunningStatus(choice, queue->workerCount, OneGroup(8)),
+  const ThreadCountChoice above = ChooseThreadCount(EnvironmentRead::Value, "64", 8);
+  EXPECT_EQ(above.requested, 64u);
+  EXPECT_EQ(FormatRunningStatus(above, 8, OneGroup(8)),
             "[MORA threads = 8 workers (capped via MORA_THREADS=64) | Windows: 8 LPs / 1 groups (8)]");
-  DestroyRenderJobQueue(queue);
 }
 
 TEST(ThreadCount, ValuesThatAreNotPositiveNumbersSelectTheDefaultCap) {
@@ -73,13 +64,9 @@ TEST(ThreadCount, ValuesThatAreNotPositiveNumbersSelectTheDefaultCap) {
 }
 
 TEST(ThreadCount, ParsesLeadingDigitsOnly) {
-  EXPECT_EQ(ParseThreadsValue("12abc"), 12);
-  EXPECT_EQ(ParseThreadsValue("  3"), 3);
-  EXPECT_EQ(ParseThreadsValue("+5"), 5);
-  EXPECT_EQ(ParseThreadsValue("-5"), 0);
-  EXPECT_EQ(ParseThreadsValue("x12"), 0);
-  EXPECT_EQ(ParseThreadsValue("999999999999999"), 2147483647);
-  EXPECT_EQ(ParseThreadsValue(nullptr), 0);
+  const std::pair<const char*, int> cases[] = {{"12abc", 12}, {"  3", 3}, {"+5", 5}, {"-5", 0},
+                                               {"x12", 0},    {"999999999999999", 2147483647}, {nullptr, 0}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParseThreadsValue(text), value) << (text ? text : "null");
 }
 
 TEST(ThreadCount, StatusLineListsEveryGroupAndIsCutToItsBuffer) {
@@ -108,16 +95,14 @@ TEST(ThreadCount, StatusLineListsEveryGroupAndIsCutToItsBuffer) {
 }
 
 TEST(IdleSpin, ParsesWholeNumbersOnly) {
-  EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, "250"), 250u);
-  EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, "0"), 0u);
-  EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, "-7"), 0u);
-  EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, "100x"), 5000u);
-  EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, " 10"), 5000u);
-  EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, "-"), 5000u);
-  EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, ""), 5000u);
+  const std::pair<const char*, std::uint64_t> values[] = {
+      {"250", 250}, {"0", 0}, {"-7", 0}, {"100x", 5000}, {" 10", 5000}, {"-", 5000}, {"", 5000},
+      {"99999999999999999999999", ~std::uint64_t{0}}};
+  for (const auto& [text, microseconds] : values) {
+    EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, text), microseconds) << text;
+  }
   EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::TooLong, ""), 5000u);
   EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Unset, nullptr), 5000u);
-  EXPECT_EQ(ParseIdleSpinMicroseconds(EnvironmentRead::Value, "99999999999999999999999"), ~std::uint64_t{0});
 }
 
 TEST(Startup, StartsTheProcessQueueAndWritesTheStatusLine) {
@@ -156,11 +141,10 @@ TEST(Occupancy, EnterAndExitCountLiveWorkersAndWork) {
   OccupancyEnter(record);  // 2 live again
   OccupancyExit(record, 500, 400, 1000000000);  // clock went backwards: no work added
   OccupancyExit(record, 0, 3, 1000);            // 3 ms
-  EXPECT_EQ(record.liveWorkers.load(), 0u);
-  EXPECT_EQ(record.totalEntries.load(), 3u);
-  EXPECT_EQ(record.histogram[1].load(), 1u);
-  EXPECT_EQ(record.histogram[2].load(), 2u);
-  EXPECT_EQ(record.totalWorkNanoseconds.load(), 3000250u);
+  EXPECT_EQ((std::vector<std::uint64_t>{record.liveWorkers.load(), record.totalEntries.load(),
+                                        record.histogram[1].load(), record.histogram[2].load(),
+                                        record.totalWorkNanoseconds.load()}),
+            (std::vector<std::uint64_t>{0, 3, 1, 2, 3000250}));
   // Huge live counts land in the last bucket.
   OccupancyRecord crowded;
   crowded.liveWorkers.store(400);

@@ -41,10 +41,6 @@ void StartCrashingChild(int32_t frame) {
   TraceLine("MORA::GL::Rectf", "(x1=%d)", 7);
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 class CrashReport : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,7 +70,7 @@ class CrashReport : public ::testing::Test {
     std::snprintf(name, sizeof(name), "MORA_trace_frames%d-%d.mora-trace", frame_, frame_ + 5);
     std::string trace;
     ASSERT_TRUE(platform::ReadWholeFile(name, trace)) << name;
-    EXPECT_TRUE(EndsWith(trace, std::string("MORA::GL::Rectf                      (x1=7)\n") + kCrashLine)) << trace;
+    EXPECT_TRUE(trace.ends_with(std::string("MORA::GL::Rectf                      (x1=7)\n") + kCrashLine)) << trace;
   }
 
   test::TempDir dir_{"mora_crash", test::TempDir::Enter::Yes};

@@ -37,23 +37,14 @@ bool FakeHotkey(void* display) {
     return g_hotkeyDown;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 class DiagnosticsPoll : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallWglHooks();
-        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
-        platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
-        CloseTrace();
-        ClearTraceRange();
-        ResetCaptureSession();
+        ResetDiagnostics();
         TakePanelCaptureRequest();
         TakePanelTraceRequest();
-        g_quits = 0;
-        g_hotkeyReads = 0;
+        g_quits = g_hotkeyReads = 0;
         g_hotkeyDisplay = nullptr;
         g_hotkeyDown = false;
         SetDiagnosticsQuitHandler(&CountQuit);
@@ -62,38 +53,47 @@ protected:
     }
     void TearDown() override {
         StopDiagnostics();
-        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
-        platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
-        CloseTrace();
-        ClearTraceRange();
-        ResetCaptureSession();
+        ResetDiagnostics();
         SetSettingValue(Settings().CaptureFrameCount, 5);
         SetDiagnosticsQuitHandler(nullptr);
         SetHotkeyStateReader(nullptr);
         SetCurrentContextRecord(nullptr);
     }
-    std::string ReadText(const std::string& name) const { return dir_.Read(name); }
+    static void ResetDiagnostics() {
+        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+        platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
+        CloseTrace();
+        ClearTraceRange();
+        ResetCaptureSession();
+    }
+    void ExpectRanges(std::pair<int32_t, int32_t> trace, std::pair<int32_t, int32_t> capture) {
+        EXPECT_EQ(std::pair(CurrentTraceRange().first, CurrentTraceRange().last), trace);
+        EXPECT_EQ(std::pair(CurrentCaptureRange().first, CurrentCaptureRange().last), capture);
+    }
+    // The whole trace file `name`: its first line, and the end line closing it.
+    void ExpectClosedTrace(const std::string& name, const std::string& header) const {
+        const std::string text = dir_.Read(name);
+        EXPECT_EQ(text.rfind(header, 0), 0u) << text;
+        EXPECT_TRUE(text.ends_with("=== end of trace ===\n")) << text;
+    }
     test::TempDir dir_{"mora_poll", test::TempDir::Enter::Yes};
 };
+
+constexpr std::pair<int32_t, int32_t> kNone{-1, -1};
 
 TEST_F(DiagnosticsPoll, EnvironmentTraceOfFrameTenClosesAfterFrameTenAndQuits) {
     ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "10"));
     StartDiagnostics();
     ASSERT_TRUE(TraceFileOpen());
     EXPECT_TRUE(platform::FileExists("MORA_trace_frame10.mora-trace"));
-
     PollDiagnosticRequests(10);  // frame 9 ended: frame 10 is still to come
     EXPECT_TRUE(TraceFileOpen());
     EXPECT_EQ(g_quits, 0);
-
     PollDiagnosticRequests(11);  // frame 10 ended
     EXPECT_FALSE(TraceFileOpen());
-    EXPECT_EQ(CurrentTraceRange().first, -1);
+    ExpectRanges(kNone, kNone);
     EXPECT_EQ(g_quits, 1);
-    const std::string text = ReadText("MORA_trace_frame10.mora-trace");
-    EXPECT_EQ(text.rfind("=== MORA trace (env, frames 10..10 inclusive) ===\n", 0), 0u) << text;
-    EXPECT_TRUE(EndsWith(text, "=== end of trace ===\n")) << text;
-
+    ExpectClosedTrace("MORA_trace_frame10.mora-trace", "=== MORA trace (env, frames 10..10 inclusive) ===\n");
     PollDiagnosticRequests(12);
     EXPECT_EQ(g_quits, 1);  // quits once
 }
@@ -114,10 +114,10 @@ TEST_F(DiagnosticsPoll, StartOnceAndStopWritesTheSummaryClosesTheTraceAndRemoves
     ASSERT_TRUE(TraceFileOpen());
     StopDiagnostics();
     EXPECT_FALSE(TraceFileOpen());
-    EXPECT_EQ(CurrentTraceRange().first, -1);
+    ExpectRanges(kNone, kNone);
     EXPECT_FALSE(platform::CrashHandlerInstalled());
-    EXPECT_TRUE(EndsWith(ReadText("MORA_trace_frames8-12.mora-trace"), "=== end of trace ===\n"));
-    EXPECT_EQ(ReadText("MORA_api_calls.log").rfind("=== MORA GL/WGL call summary (process lifetime) ===\n", 0), 0u);
+    ExpectClosedTrace("MORA_trace_frames8-12.mora-trace", "=== MORA trace (UI, frames 8..12 inclusive) ===\n");
+    EXPECT_EQ(dir_.Read("MORA_api_calls.log").rfind("=== MORA GL/WGL call summary (process lifetime) ===\n", 0), 0u);
 
     StartDiagnostics();  // a new attach reads the switches again
     EXPECT_TRUE(TraceFileOpen());
@@ -127,20 +127,19 @@ TEST_F(DiagnosticsPoll, StartOnceAndStopWritesTheSummaryClosesTheTraceAndRemoves
 TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOverButARequestedOneDoesNot) {
     ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_FRAMES", "3-4"));
     StartDiagnostics();
-    EXPECT_EQ(CurrentCaptureRange().first, 3);
+    ExpectRanges(kNone, {3, 4});
     PollDiagnosticRequests(4);
     EXPECT_EQ(g_quits, 0);
     PollDiagnosticRequests(5);
-    EXPECT_EQ(CurrentCaptureRange().first, -1);
+    ExpectRanges(kNone, kNone);
     EXPECT_EQ(g_quits, 1);
 
     SetSettingValue(Settings().CaptureFrameCount, 2);
     RequestPanelCapture();
     PollDiagnosticRequests(20);
-    EXPECT_EQ(CurrentCaptureRange().first, 21);
-    EXPECT_EQ(CurrentCaptureRange().last, 22);
+    ExpectRanges(kNone, {21, 22});
     PollDiagnosticRequests(23);
-    EXPECT_EQ(CurrentCaptureRange().first, -1);
+    ExpectRanges(kNone, kNone);
     EXPECT_EQ(g_quits, 1);
 }
 
@@ -149,29 +148,23 @@ TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRuns
     RequestPanelTrace();
     PollDiagnosticRequests(20);
     ASSERT_TRUE(TraceFileOpen());
-    EXPECT_EQ(CurrentTraceRange().first, 21);
-    EXPECT_EQ(CurrentTraceRange().last, 80);
+    ExpectRanges({21, 80}, kNone);
     EXPECT_FALSE(TraceQuitAfter());
-
     RequestPanelTrace();  // dropped, not kept for later
     PollDiagnosticRequests(50);
-    EXPECT_EQ(CurrentTraceRange().first, 21);
-
+    ExpectRanges({21, 80}, kNone);
     PollDiagnosticRequests(81);
     EXPECT_FALSE(TraceFileOpen());
     EXPECT_EQ(g_quits, 0);
     PollDiagnosticRequests(82);
     EXPECT_FALSE(TraceFileOpen());
-    const std::string text = ReadText("MORA_trace_frames21-80.mora-trace");
-    EXPECT_EQ(text.rfind("=== MORA trace (UI, frames 21..80 inclusive) ===\n", 0), 0u) << text;
-    EXPECT_TRUE(EndsWith(text, "=== end of trace ===\n"));
+    ExpectClosedTrace("MORA_trace_frames21-80.mora-trace", "=== MORA trace (UI, frames 21..80 inclusive) ===\n");
 
     // A count of 0 traces one frame, under the single-frame name.
     SetSettingValue(Settings().CaptureFrameCount, 0);
     RequestPanelTrace();
     PollDiagnosticRequests(90);
-    EXPECT_EQ(CurrentTraceRange().first, 91);
-    EXPECT_EQ(CurrentTraceRange().last, 91);
+    ExpectRanges({91, 91}, kNone);
     EXPECT_TRUE(platform::FileExists("MORA_trace_frame91.mora-trace"));
 }
 
@@ -202,7 +195,7 @@ TEST_F(DiagnosticsPoll, HotkeyIsReadOnlyFromX11DeviceContexts) {
         const int readsBefore = g_hotkeyReads;
         PollDiagnosticRequests(5);
         EXPECT_EQ(g_hotkeyReads, readsBefore);
-        EXPECT_EQ(CurrentCaptureRange().first, -1);
+        ExpectRanges(kNone, kNone);
     }
     platform::DestroyDeviceContext(x11);
     platform::DestroyDeviceContext(offscreen);
@@ -228,17 +221,16 @@ TEST_F(DiagnosticsPoll, HeldHotkeyOnAnX11WindowStartsOneCapture) {
 
     g_hotkeyDown = true;
     PollDiagnosticRequests(30);  // pressed: frames 31 and 32
-    EXPECT_EQ(CurrentCaptureRange().first, 31);
-    EXPECT_EQ(CurrentCaptureRange().last, 32);
+    ExpectRanges(kNone, {31, 32});
     for (int32_t frame = 31; frame <= 40; ++frame) PollDiagnosticRequests(frame);  // still held
-    EXPECT_EQ(CurrentCaptureRange().first, -1);
+    ExpectRanges(kNone, kNone);
     EXPECT_GE(g_hotkeyReads, 10);
 
     g_hotkeyDown = false;
     PollDiagnosticRequests(41);
     g_hotkeyDown = true;
     PollDiagnosticRequests(42);  // pressed again
-    EXPECT_EQ(CurrentCaptureRange().first, 43);
+    ExpectRanges(kNone, {43, 44});
     EXPECT_EQ(g_quits, 0);
 
     SetCurrentContextRecord(nullptr);

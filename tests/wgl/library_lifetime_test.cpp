@@ -18,10 +18,7 @@ namespace {
 class LibraryLifetime : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF");
-        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
-        CloseTrace();
-        ClearTraceRange();
+        TearDown();
         ASSERT_TRUE(dir_.entered);
     }
     void TearDown() override {
@@ -35,11 +32,8 @@ protected:
     // One load and unload of the library with the cut-off switch set to `value` (null: unset);
     // returns the cut-off in force while loaded.
     int32_t CutOffAfterAttachWith(const char* value) {
-        if (value != nullptr) {
-            EXPECT_TRUE(platform::SetEnvironment("MORA_PIPELINE_CUTOFF", value));
-        } else {
-            EXPECT_TRUE(platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF"));
-        }
+        EXPECT_TRUE(value != nullptr ? platform::SetEnvironment("MORA_PIPELINE_CUTOFF", value)
+                                     : platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF"));
         LibraryAttach();
         const int32_t cutoff = SettingValue(Settings().PipelineCutoff);
         LibraryDetach();
@@ -72,9 +66,7 @@ TEST_F(LibraryLifetime, AttachOpensTheEnvironmentTraceAndDetachClosesIt) {
     std::string text;
     ASSERT_TRUE(platform::ReadWholeFile("MORA_trace_frames3-4.mora-trace", text));
     EXPECT_EQ(text.rfind("=== MORA trace (env, frames 3..4 inclusive) ===\n", 0), 0u) << text;
-    const std::string end = "=== end of trace ===\n";
-    ASSERT_GE(text.size(), end.size());
-    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+    EXPECT_TRUE(text.ends_with("=== end of trace ===\n")) << text;
 }
 
 TEST_F(LibraryLifetime, WithoutTheSwitchNoTraceOpensAndDetachTwiceIsHarmless) {

@@ -1,7 +1,6 @@
 // Context records and their Surface: creation sizes, Ensure size growing the Surface only when a
 // viewport needs more, the GL viewport hook that reaches it only with a current context, and
-// handles that are not (or no longer) device contexts. Context handles are checked through the
-// entries in tests/integration/wgl_entries_test.cpp.
+// handles that are not (or no longer) device contexts.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -19,26 +18,6 @@ protected:
     void SetUp() override { InstallWglHooks(); }
     void TearDown() override { SetCurrentContextRecord(nullptr); }
 };
-
-TEST_F(SurfaceTest, CreatedWithTheClientSizeOrTheDefault) {
-    CurrentOffscreenContext sized(800, 600);
-    ASSERT_NE(sized.context, nullptr);
-    const Surface& surface = sized.context->surface;
-    EXPECT_EQ(surface.width, 800);
-    EXPECT_EQ(surface.height, 600);
-    EXPECT_TRUE(SurfaceHasBuffers(surface));
-    EXPECT_GE(surface.colourPitch, 800 * 4);
-    EXPECT_EQ(sized.context->deviceContext, reinterpret_cast<HDC>(sized.dc));
-
-    CurrentOffscreenContext empty(0, 0);
-    ASSERT_NE(empty.context, nullptr);
-    EXPECT_EQ(empty.context->surface.width, kDefaultSurfaceWidth);
-    EXPECT_EQ(empty.context->surface.height, kDefaultSurfaceHeight);
-
-    EXPECT_EQ(CreateContextRecord(nullptr), nullptr);
-    int notADeviceContext = 0;
-    EXPECT_EQ(CreateContextRecord(reinterpret_cast<HDC>(&notADeviceContext)), nullptr);
-}
 
 TEST_F(SurfaceTest, CreateRefusesEmptySizesAndMissingWindows) {
     platform::DeviceContext* dc = platform::CreateOffscreenDeviceContext(8, 8);
@@ -60,17 +39,23 @@ TEST_F(SurfaceTest, CreateRefusesEmptySizesAndMissingWindows) {
     platform::DestroyDeviceContext(dc);
 }
 
-TEST_F(SurfaceTest, EnsureSizeGrowsOnlyWhatAViewportNeeds) {
+// (The default size for an empty client area and handles that are no device context are checked
+// through wglCreateContext in tests/integration/wgl_entries_test.cpp.)
+TEST_F(SurfaceTest, CreatedWithTheClientSizeAndEnsureSizeGrowsOnlyWhatAViewportNeeds) {
     CurrentOffscreenContext current(800, 600);
     ASSERT_NE(current.context, nullptr);
     ContextRecord& context = *current.context;
+    const auto size = [&] { return std::pair{context.surface.width, context.surface.height}; };
+    EXPECT_EQ(size(), (std::pair{800, 600}));
+    EXPECT_TRUE(SurfaceHasBuffers(context.surface));
+    EXPECT_GE(context.surface.colourPitch, 800 * 4);
+    EXPECT_EQ(context.deviceContext, reinterpret_cast<HDC>(current.dc));
     const float* depthBefore = context.surface.depthBuffer;
 
     EXPECT_TRUE(EnsureSurfaceSize(context, 640, 480));
     EXPECT_EQ(context.surface.depthBuffer, depthBefore) << "a smaller viewport keeps the Surface";
     EXPECT_TRUE(EnsureSurfaceSize(context, 0, -5)) << "an empty request reports the buffers";
 
-    const auto size = [&] { return std::pair{context.surface.width, context.surface.height}; };
     EXPECT_TRUE(EnsureSurfaceSize(context, 1024, 300));
     EXPECT_EQ(size(), (std::pair{1024, 600}));
     EXPECT_TRUE(SurfaceHasBuffers(context.surface));
