@@ -101,7 +101,7 @@ TEST(ReplayLimits, RecordsTheExecutorNeverReachesAreNotChecked) {
     // A truncated record at the end is not read past the stream.
     std::vector<uint8_t> truncated;
     AppendViewport(truncated, 100000, 100000);
-    truncated.resize(truncated.size() - 1);
+    truncated.pop_back();
     EXPECT_EQ(Verdict(truncated), "accepted");
 
     // Unknown opcodes are skipped by their size and the walk goes on.
