@@ -82,14 +82,13 @@ void EmitFrameTriangles(GlContext& ctx, std::vector<SetupTriangle>& out, bool al
     if (jobs > packets) jobs = packets;
 
     EmitJobArrays& arrays = JobArrays();
+    if (arrays.scratch.size() < jobs) arrays.scratch.resize(jobs);
     if (allowParallelEmit && jobs >= 2 && ctx.frameVertices.size() >= kParallelEmitMinVertices) {
         if (arrays.outputs.size() < jobs) arrays.outputs.resize(jobs);
-        if (arrays.scratch.size() < jobs) arrays.scratch.resize(jobs);
         ParallelEmit e{&ctx, &options, packets, jobs, &arrays};
         rjq::ParallelFor(queue, jobs, RunEmitJob, &e);
         for (uint32_t j = 0; j < jobs; ++j) out.insert(out.end(), arrays.outputs[j].begin(), arrays.outputs[j].end());
     } else {
-        if (arrays.scratch.empty()) arrays.scratch.resize(1);
         EmitPackets(ctx, 0, packets, options, arrays.scratch[0], out);
     }
     ctx.statistics.emittedTriangles = static_cast<uint32_t>(out.size());

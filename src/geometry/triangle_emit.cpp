@@ -31,12 +31,6 @@ uint32_t EmitClippedTriangle(const NativePacket& packet, const EmitOptions& opti
 
 }  // namespace
 
-uint32_t EmitTriangle(const NativePacket& packet, const EmitOptions& options, const GlVertex& a, const GlVertex& b,
-                      const GlVertex& c, std::vector<SetupTriangle>& out) {
-    return EmitPreparedTriangle(packet, options, PrepareVertex(packet, a), PrepareVertex(packet, b),
-                                PrepareVertex(packet, c), out);
-}
-
 PreparedVertex PrepareVertex(const NativePacket& packet, const GlVertex& v) {
     PreparedVertex p;
     p.clip = ToClip(packet.mvp, v);

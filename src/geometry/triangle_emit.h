@@ -13,11 +13,6 @@
 
 namespace mora {
 
-// Appends the surviving fan triangles to `out` and returns their count: 0 when clipped away or
-// culled; at most 7 for finite input (six planes add at most six vertices to a triangle).
-uint32_t EmitTriangle(const NativePacket& packet, const EmitOptions& options, const GlVertex& a, const GlVertex& b,
-                      const GlVertex& c, std::vector<SetupTriangle>& out);
-
 // A packet vertex transformed once for all the triangles that share it (strips, fans, quads and
 // polygons reuse vertices): its clip-space form, and its window mapping when it lies inside the
 // view volume, where it can be used without clipping.
@@ -30,7 +25,9 @@ struct PreparedVertex {
 
 PreparedVertex PrepareVertex(const NativePacket& packet, const GlVertex& v);
 
-// EmitTriangle for prepared vertices: the same triangles, without mapping a vertex twice.
+// Appends the surviving fan triangles of (a, b, c) to `out` and returns their count: 0 when
+// clipped away or culled; at most 7 for finite input (six planes add at most six vertices to a
+// triangle).
 uint32_t EmitPreparedTriangle(const NativePacket& packet, const EmitOptions& options, const PreparedVertex& a,
                               const PreparedVertex& b, const PreparedVertex& c, std::vector<SetupTriangle>& out);
 

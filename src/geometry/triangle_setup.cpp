@@ -26,8 +26,6 @@ bool UsableVertex(const ClipVertex& v, const WindowVertex& window) {
 
 uint32_t SetupFanTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
                           const ClipVertex& b, const ClipVertex& c, SetupTriangle& out) {
-    // !(w > 0) also rejects a NaN w.
-    if (!(a.w > 0.0f) || !(b.w > 0.0f) || !(c.w > 0.0f)) return 0;
     const WindowVertex w0 = ToWindow(packet, a);
     const WindowVertex w1 = ToWindow(packet, b);
     const WindowVertex w2 = ToWindow(packet, c);

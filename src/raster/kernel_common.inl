@@ -417,8 +417,8 @@ MORA_KERNEL_HOT I TexelOffset(I row, I column) { return (row + ShiftLeft<2>(colu
 
 // Bilinear sample of one level, channels on the 0..1 scale. Texels are fetched for the lanes of
 // `need` only; the other lanes' results are never used.
-MORA_KERNEL_HOT void SampleBilinear(const ShadeSetup& sh, const LevelLanes& lv, const F& s, const F& t, const M& need,
-                           F out[4]) {
+MORA_KERNEL_HOT void SampleBilinear(const ShadeSetup& sh, const LevelLanes& lv, const F& s, const F& t,
+                                    const M& need, F out[4]) {
     const F x = MulAdd(s, lv.widthF, FSet(-0.5f));
     const F y = MulAdd(t, lv.heightF, FSet(-0.5f));
     const F xFloor = Floor(x);

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "render/setup_triangle.h"
@@ -57,8 +56,8 @@ struct TileGrid {
     std::vector<std::vector<int32_t>> workerMacroTiles;
     std::vector<uint16_t> macroTileOwner;
     // One record per partition (at least workerMacroTiles.size() of them), reset every frame.
-    std::unique_ptr<PartitionProgress[]> partitionProgress;
-    std::size_t partitionProgressCount = 0;
+    // Replaced whole when it must grow: the atomics cannot be moved.
+    std::vector<PartitionProgress> partitionProgress;
 };
 
 // The grid's sizes, derived from a framebuffer size.

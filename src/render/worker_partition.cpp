@@ -1,7 +1,6 @@
 #include "render/worker_partition.h"
 
 #include <algorithm>
-#include <memory>
 #include <numeric>
 #include <utility>
 
@@ -33,10 +32,8 @@ void RebuildWorkerTilePartition(int32_t count) {
     // MacroTile indices are i32; a grid that large could not have allocated its bins anyway.
     const int32_t m = static_cast<int32_t>(std::min<int64_t>(macroTiles, INT32_MAX));
 
-    if (grid.partitionProgressCount < static_cast<std::size_t>(n)) {
-        grid.partitionProgress = std::make_unique<PartitionProgress[]>(static_cast<std::size_t>(n));
-        grid.partitionProgressCount = static_cast<std::size_t>(n);
-    }
+    if (grid.partitionProgress.size() < static_cast<std::size_t>(n))
+        grid.partitionProgress = std::vector<PartitionProgress>(static_cast<std::size_t>(n));
     if (grid.workerMacroTiles.size() == static_cast<std::size_t>(n)) {
         int64_t held = 0;
         for (const std::vector<int32_t>& list : grid.workerMacroTiles) held += static_cast<int64_t>(list.size());

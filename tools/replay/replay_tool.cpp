@@ -12,7 +12,7 @@
 #include "frame_compare.h"
 #include "platform/clock.h"
 #include "png_file.h"
-#include "png_writer.h"
+#include "png_path.h"
 #include "replay_bench.h"
 #include "replay_limits.h"
 #include "replay_options.h"

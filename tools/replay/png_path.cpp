@@ -1,5 +1,5 @@
 // File names of replayed frames.
-#include "png_writer.h"
+#include "png_path.h"
 
 #include <cstdio>
 
