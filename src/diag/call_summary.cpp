@@ -62,6 +62,7 @@ std::string FormatCallSummary(const CallSummaryInput& input) {
   AppendStatusLine(out, input.isaLine);
   AppendStatusLine(out, input.threadPoolLine);
   AppendStatusLine(out, input.framebufferLine);
+  AppendStatusLine(out, input.panelLine);
   out += "\n";
 
   std::vector<std::uint32_t> order(entries.size());

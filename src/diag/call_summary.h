@@ -25,6 +25,7 @@ struct CallSummaryInput {
   std::string_view isaLine;
   std::string_view threadPoolLine;
   std::string_view framebufferLine;
+  std::string_view panelLine;
   std::string_view workerTileStats;  // worker-side tile discovery section
   std::string_view occupancy;        // tile-scheduling occupancy section
   std::string_view profile;          // scoped-profiler report

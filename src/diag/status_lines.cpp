@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kThreadPoolLineBytes = 256;
 constexpr std::size_t kIsaLineBytes = 128;
 constexpr std::size_t kFramebufferLineBytes = 128;
+constexpr std::size_t kPanelLineBytes = 256;
 
 constexpr char kInitialThreadPoolLine[] = "[MORA threads = default (LPs minus producer)]";
 constexpr char kInitialFramebufferLine[] = "[MORA framebuffer = not set]";
@@ -23,6 +24,7 @@ struct StatusLineBuffers {
   char threadPool[kThreadPoolLineBytes] = "[MORA threads = default (LPs minus producer)]";
   char isa[kIsaLineBytes] = "";
   char framebuffer[kFramebufferLineBytes] = "[MORA framebuffer = not set]";
+  char panel[kPanelLineBytes] = "";
 };
 constinit StatusLineBuffers g_lines;
 
@@ -31,6 +33,7 @@ std::span<char> Buffer(StatusLine line) {
     case StatusLine::ThreadPool: return g_lines.threadPool;
     case StatusLine::Isa: return g_lines.isa;
     case StatusLine::Framebuffer: return g_lines.framebuffer;
+    case StatusLine::Panel: return g_lines.panel;
   }
   return g_lines.isa;
 }
@@ -86,6 +89,7 @@ void ResetStatusLines() {
   StoreLocked(g_lines.threadPool, kInitialThreadPoolLine);
   StoreLocked(g_lines.isa, "");
   StoreLocked(g_lines.framebuffer, kInitialFramebufferLine);
+  StoreLocked(g_lines.panel, "");
 }
 
 }  // namespace mora

@@ -1,5 +1,6 @@
 // Fixed process-wide status text buffers: the thread-pool line (render job queue start-up), the
-// instruction-set line (kernel selection) and the framebuffer line (tile grid resize). The call
+// instruction-set line (kernel selection), the framebuffer line (tile grid resize) and the debug
+// panel line (panel start). The call
 // summary prints all three; a trace file's header carries the instruction-set line.
 #pragma once
 
@@ -14,6 +15,7 @@ enum class StatusLine {
   ThreadPool,   // 256-byte buffer, initially "[MORA threads = default (LPs minus producer)]"
   Isa,          // 128-byte buffer, initially empty
   Framebuffer,  // 128-byte buffer, initially "[MORA framebuffer = not set]"
+  Panel,        // 256-byte buffer, initially empty: whether the debug panel runs, or why not
 };
 
 // Buffer size in bytes including the terminating zero; texts are cut to size - 1 characters.
@@ -30,7 +32,7 @@ void SetStatusLine(StatusLine line, std::string_view text);
 std::size_t CopyStatusLine(StatusLine line, std::span<char> out);
 std::string StatusLineText(StatusLine line);
 
-// Puts all three lines back to their initial texts (tests).
+// Puts all lines back to their initial texts (tests).
 void ResetStatusLines();
 
 }  // namespace mora

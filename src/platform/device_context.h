@@ -60,4 +60,10 @@ bool GetClientRect(const Window* window, ClientRect* rect);
 // own to $DISPLAY. X errors are caught, never passed to Xlib's default handler.
 bool X11WindowSize(void* display, std::uint64_t window, std::int32_t* width, std::int32_t* height);
 
+// The window's rectangle on its screen (root-window coordinates), asked as X11WindowSize asks.
+bool X11WindowScreenRect(void* display, std::uint64_t window, ClientRect* rect);
+
+// True when a connection to $DISPLAY can be opened (it is closed again at once).
+bool X11DisplayReachable();
+
 }  // namespace mora::platform

@@ -29,8 +29,9 @@ int QueryErrorHandler(Display* display, XErrorEvent* event) {
 
 }  // namespace
 
-bool X11WindowSize(void* displayHandle, std::uint64_t window, std::int32_t* width, std::int32_t* height) {
-  if (window == 0 || width == nullptr || height == nullptr) return false;
+// The window's attributes and its top-left corner in root coordinates, asked with errors trapped.
+static bool QueryWindow(void* displayHandle, std::uint64_t window, XWindowAttributes* attributes, int* rootX, int* rootY) {
+  if (window == 0) return false;
   Display* display = static_cast<Display*>(displayHandle);
   Display* own = nullptr;
   if (display == nullptr) {
@@ -38,7 +39,6 @@ bool X11WindowSize(void* displayHandle, std::uint64_t window, std::int32_t* widt
     if (own == nullptr) return false;
     display = own;
   }
-  XWindowAttributes attributes{};
   Status status = 0;
   int error = 0;
   {
@@ -46,16 +46,44 @@ bool X11WindowSize(void* displayHandle, std::uint64_t window, std::int32_t* widt
     g_queryError = 0;
     g_queryDisplay.store(display, std::memory_order_release);
     g_previousHandler = XSetErrorHandler(&QueryErrorHandler);
-    status = XGetWindowAttributes(display, static_cast<::Window>(window), &attributes);
+    status = XGetWindowAttributes(display, static_cast<::Window>(window), attributes);
+    if (status != 0 && rootX != nullptr) {
+      ::Window child = 0;
+      status = XTranslateCoordinates(display, static_cast<::Window>(window), attributes->root, 0, 0, rootX, rootY,
+                                     &child);
+    }
     XSync(display, False);
     XSetErrorHandler(g_previousHandler);
     g_queryDisplay.store(nullptr, std::memory_order_release);
     error = g_queryError;
   }
   if (own != nullptr) XCloseDisplay(own);
-  if (status == 0 || error != 0) return false;
+  return status != 0 && error == 0;
+}
+
+bool X11WindowSize(void* displayHandle, std::uint64_t window, std::int32_t* width, std::int32_t* height) {
+  if (width == nullptr || height == nullptr) return false;
+  XWindowAttributes attributes{};
+  if (!QueryWindow(displayHandle, window, &attributes, nullptr, nullptr)) return false;
   *width = attributes.width;
   *height = attributes.height;
+  return true;
+}
+
+bool X11WindowScreenRect(void* displayHandle, std::uint64_t window, ClientRect* rect) {
+  if (rect == nullptr) return false;
+  XWindowAttributes attributes{};
+  int x = 0;
+  int y = 0;
+  if (!QueryWindow(displayHandle, window, &attributes, &x, &y)) return false;
+  *rect = ClientRect{x, y, x + attributes.width, y + attributes.height};
+  return true;
+}
+
+bool X11DisplayReachable() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  XCloseDisplay(display);
   return true;
 }
 

@@ -35,6 +35,8 @@ std::string CurrentCallSummaryText() {
     const std::size_t isaLength = CopyStatusLine(StatusLine::Isa, isaLine);
     const std::size_t threadPoolLength = CopyStatusLine(StatusLine::ThreadPool, threadPoolLine);
     const std::size_t framebufferLength = CopyStatusLine(StatusLine::Framebuffer, framebufferLine);
+    char panelLine[kStatusLineBytes];
+    const std::size_t panelLength = CopyStatusLine(StatusLine::Panel, panelLine);
 
     const std::string workerTileStats = FormatWorkerTileStatsReport(BinningStatsRecords());
     const std::string occupancy = rjq::FormatOccupancyReport(rjq::Occupancy());
@@ -46,6 +48,7 @@ std::string CurrentCallSummaryText() {
     input.isaLine = std::string_view(isaLine, isaLength);
     input.threadPoolLine = std::string_view(threadPoolLine, threadPoolLength);
     input.framebufferLine = std::string_view(framebufferLine, framebufferLength);
+    input.panelLine = std::string_view(panelLine, panelLength);
     input.workerTileStats = workerTileStats;
     input.occupancy = occupancy;
     input.profile = profile;

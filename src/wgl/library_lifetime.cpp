@@ -8,6 +8,7 @@
 #include "render/tile_grid.h"
 #include "rjq/startup.h"
 #include "wgl/context_record.h"
+#include "wgl/debug_panel.h"
 #include "wgl/diagnostics_startup.h"
 
 namespace mora {
@@ -24,6 +25,7 @@ void LibraryAttach() {
 }
 
 void LibraryDetach() {
+    StopDebugPanel();  // first: its thread reads the frame loop's state
     StopProcessFrameExecutor();
     rjq::StopRenderJobQueue();
     StopDiagnostics();

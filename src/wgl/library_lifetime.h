@@ -12,7 +12,7 @@ namespace mora {
 // FrameExecutorThread. Also installs the GL layer's hooks (surface growth, tile-grid sizing).
 void LibraryAttach();
 
-// Process detach: stops the FrameExecutorThread (waiting at most 250 ms), stops and joins the
+// Process detach: stops the debug panel (bounded wait), the FrameExecutorThread (waiting at most 250 ms), stops and joins the
 // render job queue (its workers must not outlive the unloaded code), then the diagnostics
 // shutdown: call summary, open trace closed (pending lines and end line), open capture finished.
 void LibraryDetach();

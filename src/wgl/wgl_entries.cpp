@@ -7,6 +7,7 @@
 #include "gl/pending_keyframe.h"
 #include "mora/wgl.h"
 #include "wgl/context_record.h"
+#include "wgl/debug_panel.h"
 #include "wgl/pixel_format.h"
 
 using mora::EntryId;
@@ -44,7 +45,9 @@ MORA_GLAPI BOOL MORA_APIENTRY wglCopyContext(HGLRC src, HGLRC dst, UINT mask) {
 
 MORA_GLAPI HGLRC MORA_APIENTRY wglCreateContext(HDC hdc) try {
     EnterEntry<EntryId::wglCreateContext>(hdc);
-    return reinterpret_cast<HGLRC>(mora::CreateContextRecord(hdc));
+    mora::ContextRecord* context = mora::CreateContextRecord(hdc);
+    if (context != nullptr) mora::StartDebugPanel(hdc);  // first success of the process only
+    return reinterpret_cast<HGLRC>(context);
 } catch (...) {
     return nullptr;
 }

@@ -1,0 +1,116 @@
+// The debug panel thread: started once per process by context creation, stopped by unload, off
+// with a reason in its status line. A view function stands in for the toolkit module.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "diag/frame_counter.h"
+#include "diag/status_lines.h"
+#include "mora/wgl.h"
+#include "panel/driver_settings.h"
+#include "platform/device_context.h"
+#include "platform/environment.h"
+#include "platform/thread.h"
+#include "test_support/temp_dir.h"
+#include "wgl/debug_panel.h"
+#include "wgl_test_support.h"
+
+namespace mora {
+namespace {
+
+std::atomic<int> g_runs{0};
+std::atomic<bool> g_checkBoxSet{false};
+char g_status[kPanelStatusBytes];
+
+// Checks the disable-blend box once, takes one tick, then waits for the host's stop request.
+int FakeView(const PanelViewHost* host) {
+  g_runs.fetch_add(1);
+  g_checkBoxSet.store(host->input(120, 1, nullptr));
+  int32_t vrs = -1;
+  host->tick(g_status, sizeof(g_status), &vrs);
+  while (!host->stopRequested->load()) platform::SleepMilliseconds(1);
+  host->closed();
+  return 0;
+}
+
+class DebugPanel : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(platform::SetEnvironment("XDG_CONFIG_HOME", dir_.path.c_str()));
+    test::InstallWglHooks();
+    g_runs.store(0);
+    dc_ = platform::CreateOffscreenDeviceContext(64, 64);
+  }
+  void TearDown() override {
+    StopDebugPanel();
+    SetDebugPanelViewForTests(nullptr);
+    platform::DestroyDeviceContext(dc_);
+    platform::UnsetEnvironment("MORA_PANEL");
+    platform::UnsetEnvironment("MORA_PANEL_MODULE");
+    platform::UnsetEnvironment("XDG_CONFIG_HOME");
+    ResetSettingsToDefaults(Settings());
+    SetStatusLine(StatusLine::Panel, "");
+  }
+  HDC Dc() const { return reinterpret_cast<HDC>(dc_); }
+
+  test::TempDir dir_{"mora_panel_thread"};
+  platform::DeviceContext* dc_ = nullptr;
+};
+
+TEST_F(DebugPanel, OnlyTheFirstContextStartsItAndUnloadStopsIt) {
+  SetDebugPanelViewForTests(&FakeView);
+  SetFrameCounter(17);
+  HGLRC first = wglCreateContext(Dc());
+  HGLRC second = wglCreateContext(Dc());
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  for (int i = 0; i < 2000 && !DebugPanelRunning(); ++i) platform::SleepMilliseconds(1);
+  for (int i = 0; i < 2000 && g_runs.load() == 0; ++i) platform::SleepMilliseconds(1);
+  EXPECT_EQ(StatusLineText(StatusLine::Panel), "[MORA panel = open]");
+
+  StopDebugPanel();
+  EXPECT_FALSE(DebugPanelRunning());
+  EXPECT_EQ(g_runs.load(), 1);
+  EXPECT_TRUE(g_checkBoxSet.load());
+  EXPECT_EQ(SettingValue(Settings().DisableBlend), 1);
+  EXPECT_STREQ(g_status, "Frame: 17   (Shift+Ctrl+F7 = capture)");
+  EXPECT_NE(dir_.Read("mora/driver.ini").find("DisableBlend=1\n"), std::string::npos);
+  EXPECT_EQ(StatusLineText(StatusLine::Panel), "[MORA panel = stopped at unload]");
+
+  // After an unload the next load's first context starts a panel again.
+  HGLRC third = wglCreateContext(Dc());
+  StopDebugPanel();
+  EXPECT_EQ(g_runs.load(), 2);
+  for (HGLRC context : {first, second, third}) EXPECT_TRUE(wglDeleteContext(context));
+  SetFrameCounter(0);
+}
+
+TEST_F(DebugPanel, StaysOffAndSaysWhy) {
+  platform::SetEnvironment("MORA_PANEL", "0");
+  SetDebugPanelViewForTests(&FakeView);
+  HGLRC context = wglCreateContext(Dc());
+  EXPECT_NE(context, nullptr);
+  EXPECT_EQ(StatusLineText(StatusLine::Panel), "[MORA panel = off (MORA_PANEL=0)]");
+  StopDebugPanel();
+  EXPECT_EQ(g_runs.load(), 0);
+
+  // The toolkit view missing: the reason is the display when there is none, else the module.
+  platform::UnsetEnvironment("MORA_PANEL");
+  SetDebugPanelViewForTests(nullptr);
+  platform::SetEnvironment("MORA_PANEL_MODULE", "/nonexistent/libmora-panel.so");
+  HGLRC another = wglCreateContext(Dc());
+  EXPECT_NE(another, nullptr);
+  const std::string line = StatusLineText(StatusLine::Panel);
+  if (platform::X11DisplayReachable()) {
+    EXPECT_EQ(line.rfind("[MORA panel = off (cannot load the view: /nonexistent/libmora-panel.so", 0), 0u) << line;
+  } else {
+    EXPECT_EQ(line, "[MORA panel = off (no X display)]");
+  }
+  EXPECT_FALSE(DebugPanelRunning());
+  EXPECT_TRUE(wglDeleteContext(context));
+  EXPECT_TRUE(wglDeleteContext(another));
+}
+
+}  // namespace
+}  // namespace mora
