@@ -7,4 +7,4 @@ $SUDO apt-get update
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
   build-essential cmake pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev \
   libpng-dev libx11-dev libxext-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core \
-  zlib1g-dev xvfb clang libclang-rt-14-dev libosmesa6-dev
+  zlib1g-dev xvfb clang libclang-rt-14-dev libosmesa6-dev libgtk-3-dev libxtst-dev

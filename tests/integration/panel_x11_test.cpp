@@ -1,0 +1,340 @@
+// The debug panel on a real X server: the driver (libmora.so, loaded by the test so that its
+// settings file is a fresh one) opens the GTK panel beside the application's window; clicks go
+// through the XTEST extension, so GTK sees them as a user's. Also loads and unloads the driver
+// with the panel open: the panel thread must end with every unload and start again with the next
+// load. Set MORA_PANEL_SCREENSHOT=FILE.png to keep a picture of the panel.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "mora/gl.h"
+#include "mora/mora_dc.h"
+#include "mora/wgl.h"
+#include "platform/environment.h"
+#include "platform/shared_module.h"
+#include "platform/thread.h"
+#include "png_file.h"
+#include "test_support/temp_dir.h"
+#include "x_server.h"
+
+// Xlib last: its macros (None, Bool, Status) would break the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#ifndef MORA_DRIVER_PATH
+#error "MORA_DRIVER_PATH names libmora.so"
+#endif
+
+namespace mora_it {
+namespace {
+
+// The driver's entries the test calls, looked up in the loaded library.
+struct Driver {
+  void* library = nullptr;
+  decltype(&moraCreateX11DC) createX11DC = nullptr;
+  decltype(&moraDestroyOffscreenDC) destroyDC = nullptr;
+  decltype(&moraReadPresentedFrame) readPresented = nullptr;
+  decltype(&wglCreateContext) createContext = nullptr;
+  decltype(&wglDeleteContext) deleteContext = nullptr;
+  decltype(&wglMakeCurrent) makeCurrent = nullptr;
+  decltype(&wglSwapBuffers) swapBuffers = nullptr;
+  decltype(&glClearColor) clearColor = nullptr;
+  decltype(&glClear) clear = nullptr;
+  decltype(&glEnable) enable = nullptr;
+  decltype(&glViewport) viewport = nullptr;
+  decltype(&glMatrixMode) matrixMode = nullptr;
+  decltype(&glLoadIdentity) loadIdentity = nullptr;
+  decltype(&glOrtho) ortho = nullptr;
+  decltype(&glBegin) begin = nullptr;
+  decltype(&glEnd) end = nullptr;
+  decltype(&glColor3f) color3f = nullptr;
+  decltype(&glVertex2f) vertex2f = nullptr;
+
+  bool Load() {
+    library = dlopen(MORA_DRIVER_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return false;
+    bool ok = true;
+    auto find = [&](auto& entry, const char* name) {
+      entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(library, name));
+      ok = ok && entry != nullptr;
+    };
+    find(createX11DC, "moraCreateX11DC");
+    find(destroyDC, "moraDestroyOffscreenDC");
+    find(readPresented, "moraReadPresentedFrame");
+    find(createContext, "wglCreateContext");
+    find(deleteContext, "wglDeleteContext");
+    find(makeCurrent, "wglMakeCurrent");
+    find(swapBuffers, "wglSwapBuffers");
+    find(clearColor, "glClearColor");
+    find(clear, "glClear");
+    find(enable, "glEnable");
+    find(viewport, "glViewport");
+    find(matrixMode, "glMatrixMode");
+    find(loadIdentity, "glLoadIdentity");
+    find(ortho, "glOrtho");
+    find(begin, "glBegin");
+    find(end, "glEnd");
+    find(color3f, "glColor3f");
+    find(vertex2f, "glVertex2f");
+    return ok;
+  }
+  void Unload() {
+    if (library != nullptr) dlclose(library);
+    library = nullptr;
+  }
+};
+
+constexpr int kAppWidth = 160;
+constexpr int kAppHeight = 120;
+constexpr char kPanelTitle[] = "MORA Debug Panel";
+
+struct PanelWindow {
+  ::Window id = 0;
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The mapped top-level window titled "MORA Debug Panel", if any.
+bool FindPanel(Display* display, PanelWindow* panel) {
+  ::Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) return false;
+  bool found = false;
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* name = nullptr;
+    XWindowAttributes attributes{};
+    if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+      found = std::string(name) == kPanelTitle && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+              attributes.map_state == IsViewable;
+      XFree(name);
+    }
+    if (found) *panel = PanelWindow{children[i], attributes.x, attributes.y, attributes.width, attributes.height};
+  }
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+// Polls `done` every 20 ms for up to `milliseconds`.
+template <typename Done>
+bool WaitFor(Done done, int milliseconds) {
+  for (int waited = 0; waited < milliseconds; waited += 20) {
+    if (done()) return true;
+    mora::platform::SleepMilliseconds(20);
+  }
+  return done();
+}
+
+void Click(Display* display, int x, int y) {
+  XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+  XTestFakeButtonEvent(display, 1, True, CurrentTime);
+  XTestFakeButtonEvent(display, 1, False, CurrentTime);
+  XFlush(display);
+}
+
+// Closes the panel as a window manager would: WM_DELETE_WINDOW.
+void ClosePanel(Display* display, ::Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XFlush(display);
+}
+
+// Threads of this process named `name` (the panel thread is "mora-panel").
+int ThreadsNamed(const std::string& name) {
+  int count = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    std::string comm;
+    std::ifstream(task.path() / "comm") >> comm;
+    count += comm == name;
+  }
+  return count;
+}
+
+bool FileWithPrefix(const std::string& folder, const std::string& prefix) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void SaveScreenshot(Display* display, const PanelWindow& panel, const char* path) {
+  XImage* image = XGetImage(display, panel.id, 0, 0, static_cast<unsigned>(panel.width),
+                            static_cast<unsigned>(panel.height), AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  std::vector<uint8_t> bgra(static_cast<std::size_t>(panel.width) * panel.height * 4);
+  for (int y = 0; y < panel.height; ++y) {
+    for (int x = 0; x < panel.width; ++x) {
+      const unsigned long pixel = XGetPixel(image, x, y);
+      uint8_t* out = &bgra[(static_cast<std::size_t>(y) * panel.width + x) * 4];
+      out[0] = static_cast<uint8_t>(pixel);
+      out[1] = static_cast<uint8_t>(pixel >> 8);
+      out[2] = static_cast<uint8_t>(pixel >> 16);
+      out[3] = 255;
+    }
+  }
+  XDestroyImage(image);
+  std::string error;
+  EXPECT_TRUE(mora::png::WriteBgraPng(path, panel.width, panel.height, bgra, &error)) << error;
+}
+
+class PanelX11 : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!Server().usable()) GTEST_SKIP() << "no X server: DISPLAY is not set and Xvfb could not be started";
+    ASSERT_TRUE(dir_.entered);
+    ASSERT_TRUE(mora::platform::SetEnvironment("XDG_CONFIG_HOME", dir_.path.c_str()));
+    display_ = XOpenDisplay(nullptr);
+    ASSERT_NE(display_, nullptr);
+    int event = 0, error = 0, major = 0, minor = 0;
+    ASSERT_TRUE(XTestQueryExtension(display_, &event, &error, &major, &minor)) << "the X server has no XTEST";
+    window_ = mora::platform::CreateX11Window(kAppWidth, kAppHeight, "mora panel test");
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override {
+    if (window_ != nullptr) mora::platform::DestroyX11Window(window_);
+    if (display_ != nullptr) XCloseDisplay(display_);
+    mora::platform::UnsetEnvironment("XDG_CONFIG_HOME");
+  }
+
+  // Loads the driver and makes a context on the application's window current.
+  void Open(Driver& driver) {
+    ASSERT_TRUE(driver.Load()) << dlerror();
+    dc_ = driver.createX11DC(nullptr, static_cast<unsigned long>(mora::platform::X11WindowId(window_)));
+    ASSERT_NE(dc_, nullptr);
+    rc_ = driver.createContext(dc_);
+    ASSERT_NE(rc_, nullptr);
+    ASSERT_EQ(driver.makeCurrent(dc_, rc_), TRUE);
+  }
+
+  // A red triangle wound clockwise (a back face) on blue, back faces culled; true when the
+  // presented frame shows the triangle.
+  bool BackFaceDrawn(Driver& d) {
+    d.viewport(0, 0, kAppWidth, kAppHeight);
+    d.matrixMode(GL_PROJECTION);
+    d.loadIdentity();
+    d.ortho(0, kAppWidth, 0, kAppHeight, -1, 1);
+    d.matrixMode(GL_MODELVIEW);
+    d.loadIdentity();
+    d.enable(GL_CULL_FACE);
+    d.clearColor(0, 0, 1, 1);
+    d.clear(GL_COLOR_BUFFER_BIT);
+    d.begin(GL_TRIANGLES);
+    d.color3f(1, 0, 0);
+    d.vertex2f(10, 10);
+    d.vertex2f(10, 110);
+    d.vertex2f(150, 10);
+    d.end();
+    d.swapBuffers(dc_);
+    std::vector<uint32_t> pixels(static_cast<std::size_t>(kAppWidth) * kAppHeight);
+    if (d.readPresented(dc_, pixels.data(), kAppWidth * 4) == 0) return false;
+    return (pixels[static_cast<std::size_t>(kAppHeight - 30) * kAppWidth + 30] & 0xFFFFFF) == 0xFF0000;
+  }
+
+  // The first test's steps, on a thread of its own (see the second test for why).
+  void UseThePanel(Driver& driver) {
+    Open(driver);
+    PanelWindow panel;
+    ASSERT_TRUE(WaitFor([&] { return FindPanel(display_, &panel); }, 10000)) << "no panel window";
+    XWindowAttributes app{};
+    ASSERT_NE(XGetWindowAttributes(display_, mora::platform::X11WindowId(window_), &app), 0);
+    EXPECT_EQ(panel.x, app.x + app.width + 8);
+    EXPECT_EQ(panel.y, app.y);
+    EXPECT_EQ(panel.width, 340);
+    EXPECT_EQ(panel.height, 940);
+
+    // "Disable face cull" (x 24, y 292): the click reaches the setting, the next frame and the file.
+    EXPECT_FALSE(BackFaceDrawn(driver));
+    Click(display_, panel.x + 60, panel.y + 292 + 9);
+    const std::string ini = dir_.path + "/mora/driver.ini";
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(ini).find("DisableFaceCull=1\n") != std::string::npos; }, 5000))
+        << ReadFile(ini);
+    EXPECT_TRUE(BackFaceDrawn(driver));
+
+    // "Trigger capture" and "Trigger trace" (y 498): files for the frames after the next frame end.
+    Click(display_, panel.x + 112 + 48, panel.y + 498 + 12);
+    Click(display_, panel.x + 216 + 48, panel.y + 498 + 12);
+    EXPECT_TRUE(WaitFor([&] {
+      BackFaceDrawn(driver);
+      return FileWithPrefix(dir_.path, "MORA_capture_frames") && FileWithPrefix(dir_.path, "MORA_trace_frames");
+    }, 10000));
+    for (int frame = 0; frame < 8; ++frame) BackFaceDrawn(driver);  // the five-frame capture ends
+    mora::platform::SleepMilliseconds(600);                         // two ticks of the status line
+    char screenshot[1024];
+    if (mora::platform::ReadEnvironment("MORA_PANEL_SCREENSHOT", screenshot) == mora::platform::EnvironmentRead::Value) {
+      SaveScreenshot(display_, panel, screenshot);
+    }
+
+    // Closing the window ends the panel thread; the driver goes on.
+    ClosePanel(display_, panel.id);
+    EXPECT_TRUE(WaitFor([&] { return ThreadsNamed("mora-panel") == 0; }, 5000));
+    EXPECT_FALSE(FindPanel(display_, &panel));
+    EXPECT_TRUE(BackFaceDrawn(driver));
+    driver.makeCurrent(dc_, nullptr);
+    driver.deleteContext(rc_);
+    driver.destroyDC(dc_);
+  }
+
+  // One server for the whole run: GTK keeps its first display connection for the process.
+  static XServer& Server() {
+    static XServer server("800x1000x24");
+    return server;
+  }
+  mora::test::TempDir dir_{"mora_panel_x11", mora::test::TempDir::Enter::Yes};
+  Display* display_ = nullptr;
+  mora::platform::X11Window* window_ = nullptr;
+  HDC dc_ = nullptr;
+  HGLRC rc_ = nullptr;
+};
+
+TEST_F(PanelX11, OpensBesideTheWindowAndDrivesTheDriver) {
+  Driver driver;
+  std::thread user([&] { UseThePanel(driver); });
+  user.join();
+  driver.Unload();
+  EXPECT_FALSE(mora::platform::ModuleIsLoaded(MORA_DRIVER_PATH));
+}
+
+// The driver's thread_local records pin it while a thread that called it lives, so each load is
+// used from a thread of its own that has ended before the unload.
+TEST_F(PanelX11, UnloadWithThePanelOpenEndsItsThreadAndReloadOpensItAgain) {
+  for (int load = 0; load < 3; ++load) {
+    SCOPED_TRACE("load " + std::to_string(load));
+    Driver driver;
+    std::thread user([&] {
+      Open(driver);
+      PanelWindow panel;
+      EXPECT_TRUE(WaitFor([&] { return FindPanel(display_, &panel); }, 10000)) << "no panel window";
+      EXPECT_EQ(ThreadsNamed("mora-panel"), 1);
+      BackFaceDrawn(driver);
+      driver.makeCurrent(dc_, nullptr);
+      driver.deleteContext(rc_);
+      driver.destroyDC(dc_);
+    });
+    user.join();
+    driver.Unload();  // the panel is still open: unload stops it
+    EXPECT_FALSE(mora::platform::ModuleIsLoaded(MORA_DRIVER_PATH)) << "the driver was not unloaded";
+    EXPECT_EQ(ThreadsNamed("mora-panel"), 0);
+    PanelWindow panel;
+    EXPECT_FALSE(FindPanel(display_, &panel));
+  }
+}
+
+}  // namespace
+}  // namespace mora_it
