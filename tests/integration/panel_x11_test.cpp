@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -40,6 +42,7 @@ namespace {
 struct Driver {
   void* library = nullptr;
   decltype(&moraCreateX11DC) createX11DC = nullptr;
+  decltype(&moraCreateOffscreenDC) createOffscreenDC = nullptr;
   decltype(&moraDestroyOffscreenDC) destroyDC = nullptr;
   decltype(&moraReadPresentedFrame) readPresented = nullptr;
   decltype(&wglCreateContext) createContext = nullptr;
@@ -67,6 +70,7 @@ struct Driver {
       ok = ok && entry != nullptr;
     };
     find(createX11DC, "moraCreateX11DC");
+    find(createOffscreenDC, "moraCreateOffscreenDC");
     find(destroyDC, "moraDestroyOffscreenDC");
     find(readPresented, "moraReadPresentedFrame");
     find(createContext, "wglCreateContext");
@@ -214,9 +218,10 @@ protected:
   }
 
   // Loads the driver and makes a context on the application's window current.
-  void Open(Driver& driver) {
+  void Open(Driver& driver, bool offscreen = false) {
     ASSERT_TRUE(driver.Load()) << dlerror();
-    dc_ = driver.createX11DC(nullptr, static_cast<unsigned long>(mora::platform::X11WindowId(window_)));
+    dc_ = offscreen ? driver.createOffscreenDC(kAppWidth, kAppHeight)
+                    : driver.createX11DC(nullptr, static_cast<unsigned long>(mora::platform::X11WindowId(window_)));
     ASSERT_NE(dc_, nullptr);
     rc_ = driver.createContext(dc_);
     ASSERT_NE(rc_, nullptr);
@@ -291,6 +296,27 @@ protected:
     driver.destroyDC(dc_);
   }
 
+  // In a process of its own (the death-test child): the driver without its panel renders and
+  // writes the reason into the call summary's panel line (the summary is rewritten every 60
+  // frames); the line goes to stderr and the exit code says whether the frames were drawn.
+  [[noreturn]] void RunWithoutPanel(const char* variable, const char* value) {
+    if (std::string(variable) == "DISPLAY") {
+      mora::platform::UnsetEnvironment("DISPLAY");
+    } else if (std::string(variable) == "host GTK") {
+      if (dlopen("libgtk-3.so.0", RTLD_NOW | RTLD_GLOBAL) == nullptr) std::_Exit(2);
+    } else {
+      mora::platform::SetEnvironment(variable, value);
+    }
+    Driver driver;
+    Open(driver, /*offscreen=*/true);
+    bool drawn = true;
+    for (int frame = 0; frame < 60; ++frame) drawn = !BackFaceDrawn(driver) && drawn;  // culled as before
+    std::string summary = ReadFile(dir_.path + "/MORA_api_calls.log");
+    const std::size_t line = summary.find("[MORA panel");
+    std::fprintf(stderr, "%s\n", line == std::string::npos ? "no panel line" : summary.substr(line, summary.find('\n', line) - line).c_str());
+    std::_Exit(drawn ? 0 : 1);
+  }
+
   // One server for the whole run: GTK keeps its first display connection for the process.
   static XServer& Server() {
     static XServer server("800x1000x24");
@@ -309,6 +335,26 @@ TEST_F(PanelX11, OpensBesideTheWindowAndDrivesTheDriver) {
   user.join();
   driver.Unload();
   EXPECT_FALSE(mora::platform::ModuleIsLoaded(MORA_DRIVER_PATH));
+}
+
+TEST_F(PanelX11, WithoutThePanelTheDriverWorksAndSaysWhy) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process per case: no panel, no GTK yet
+  struct Case {
+    const char* variable;
+    const char* value;
+    const char* line;  // regular expression for the panel line
+  };
+  const Case cases[] = {
+      {"MORA_PANEL", "0", "\\[MORA panel = off \\(MORA_PANEL=0\\)\\]"},
+      {"MORA_PANEL_MODULE", "/nonexistent/libmora-panel.so",
+       "\\[MORA panel = off \\(cannot load the view: /nonexistent/libmora-panel.so"},
+      {"DISPLAY", "", "\\[MORA panel = off \\(no X display\\)\\]"},
+      {"host GTK", "", "\\[MORA panel = off \\(the application has libgtk-3.so.0 loaded\\)\\]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.variable);
+    EXPECT_EXIT(RunWithoutPanel(c.variable, c.value), ::testing::ExitedWithCode(0), c.line);
+  }
 }
 
 // The driver's thread_local records pin it while a thread that called it lives, so each load is
