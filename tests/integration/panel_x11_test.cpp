@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -263,6 +264,7 @@ protected:
     EXPECT_EQ(panel.y, app.y);
     EXPECT_EQ(panel.width, 340);
     EXPECT_EQ(panel.height, 940);
+    EXPECT_STREQ(setlocale(LC_NUMERIC, nullptr), "C") << "the panel changed the application's locale";
 
     // "Disable face cull" (x 24, y 292): the click reaches the setting, the next frame and the file.
     EXPECT_FALSE(BackFaceDrawn(driver));

@@ -276,6 +276,8 @@ extern "C" __attribute__((visibility("default"))) int mora_panel_view_run(const 
   // GTK is initialised once per process (this module stays loaded); later runs reuse it.
   static bool initialised = false;
   if (!initialised) {
+    // The locale belongs to the application (and the driver's text files print numbers with '.').
+    gtk_disable_setlocale();
     if (!gtk_init_check(nullptr, nullptr)) return kNoDisplay;
     ApplyCompactStyle();
     initialised = true;
