@@ -1,8 +1,15 @@
 #include "driver_session.h"
 
 #include <cstddef>
+#include <cstdlib>
 
 namespace mora_it {
+
+namespace {
+// The debug panel has a test of its own (panel_x11_test.cpp); here it stays off, as it does for
+// any application run with MORA_PANEL=0. The switch is read at the first context creation.
+const bool kPanelOff = setenv("MORA_PANEL", "0", /*overwrite=*/1) == 0;
+}  // namespace
 
 OffscreenSession::OffscreenSession(int w, int h) : width(w), height(h) {
     dc = moraCreateOffscreenDC(w, h);
