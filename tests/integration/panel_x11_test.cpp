@@ -47,55 +47,27 @@ namespace mora_it {
 namespace {
 
 // The driver's entries the test calls, looked up in the loaded library.
+#define MORA_TEST_ENTRIES(X)                                                                             \
+  X(moraCreateX11DC) X(moraCreateOffscreenDC) X(moraDestroyOffscreenDC) X(moraReadPresentedFrame)         \
+  X(wglCreateContext) X(wglDeleteContext) X(wglMakeCurrent) X(wglSwapBuffers) X(glClearColor) X(glClear) \
+  X(glEnable) X(glViewport) X(glMatrixMode) X(glLoadIdentity) X(glOrtho) X(glBegin) X(glEnd)            \
+  X(glColor3f) X(glVertex2f)
+
 struct Driver {
   void* library = nullptr;
-  decltype(&moraCreateX11DC) createX11DC = nullptr;
-  decltype(&moraCreateOffscreenDC) createOffscreenDC = nullptr;
-  decltype(&moraDestroyOffscreenDC) destroyDC = nullptr;
-  decltype(&moraReadPresentedFrame) readPresented = nullptr;
-  decltype(&wglCreateContext) createContext = nullptr;
-  decltype(&wglDeleteContext) deleteContext = nullptr;
-  decltype(&wglMakeCurrent) makeCurrent = nullptr;
-  decltype(&wglSwapBuffers) swapBuffers = nullptr;
-  decltype(&glClearColor) clearColor = nullptr;
-  decltype(&glClear) clear = nullptr;
-  decltype(&glEnable) enable = nullptr;
-  decltype(&glViewport) viewport = nullptr;
-  decltype(&glMatrixMode) matrixMode = nullptr;
-  decltype(&glLoadIdentity) loadIdentity = nullptr;
-  decltype(&glOrtho) ortho = nullptr;
-  decltype(&glBegin) begin = nullptr;
-  decltype(&glEnd) end = nullptr;
-  decltype(&glColor3f) color3f = nullptr;
-  decltype(&glVertex2f) vertex2f = nullptr;
+#define MORA_TEST_MEMBER(Name) decltype(&::Name) Name = nullptr;
+  MORA_TEST_ENTRIES(MORA_TEST_MEMBER)
+#undef MORA_TEST_MEMBER
 
   bool Load() {
     library = dlopen(MORA_DRIVER_PATH, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return false;
     bool ok = true;
-    auto find = [&](auto& entry, const char* name) {
-      entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(library, name));
-      ok = ok && entry != nullptr;
-    };
-    find(createX11DC, "moraCreateX11DC");
-    find(createOffscreenDC, "moraCreateOffscreenDC");
-    find(destroyDC, "moraDestroyOffscreenDC");
-    find(readPresented, "moraReadPresentedFrame");
-    find(createContext, "wglCreateContext");
-    find(deleteContext, "wglDeleteContext");
-    find(makeCurrent, "wglMakeCurrent");
-    find(swapBuffers, "wglSwapBuffers");
-    find(clearColor, "glClearColor");
-    find(clear, "glClear");
-    find(enable, "glEnable");
-    find(viewport, "glViewport");
-    find(matrixMode, "glMatrixMode");
-    find(loadIdentity, "glLoadIdentity");
-    find(ortho, "glOrtho");
-    find(begin, "glBegin");
-    find(end, "glEnd");
-    find(color3f, "glColor3f");
-    find(vertex2f, "glVertex2f");
+#define MORA_TEST_FIND(Name)                                        \
+  Name = reinterpret_cast<decltype(Name)>(dlsym(library, #Name)); \
+  ok = ok && Name != nullptr;
+    MORA_TEST_ENTRIES(MORA_TEST_FIND)
+#undef MORA_TEST_FIND
     return ok;
   }
   void Unload() {
@@ -229,35 +201,35 @@ protected:
   // Loads the driver and makes a context on the application's window current.
   void Open(Driver& driver, bool offscreen = false) {
     ASSERT_TRUE(driver.Load()) << dlerror();
-    dc_ = offscreen ? driver.createOffscreenDC(kAppWidth, kAppHeight)
-                    : driver.createX11DC(nullptr, static_cast<unsigned long>(mora::platform::X11WindowId(window_)));
+    dc_ = offscreen ? driver.moraCreateOffscreenDC(kAppWidth, kAppHeight)
+                    : driver.moraCreateX11DC(nullptr, static_cast<unsigned long>(mora::platform::X11WindowId(window_)));
     ASSERT_NE(dc_, nullptr);
-    rc_ = driver.createContext(dc_);
+    rc_ = driver.wglCreateContext(dc_);
     ASSERT_NE(rc_, nullptr);
-    ASSERT_EQ(driver.makeCurrent(dc_, rc_), TRUE);
+    ASSERT_EQ(driver.wglMakeCurrent(dc_, rc_), TRUE);
   }
 
   // A red triangle wound clockwise (a back face) on blue, back faces culled; true when the
   // presented frame shows the triangle.
   bool BackFaceDrawn(Driver& d) {
-    d.viewport(0, 0, kAppWidth, kAppHeight);
-    d.matrixMode(GL_PROJECTION);
-    d.loadIdentity();
-    d.ortho(0, kAppWidth, 0, kAppHeight, -1, 1);
-    d.matrixMode(GL_MODELVIEW);
-    d.loadIdentity();
-    d.enable(GL_CULL_FACE);
-    d.clearColor(0, 0, 1, 1);
-    d.clear(GL_COLOR_BUFFER_BIT);
-    d.begin(GL_TRIANGLES);
-    d.color3f(1, 0, 0);
-    d.vertex2f(10, 10);
-    d.vertex2f(10, 110);
-    d.vertex2f(150, 10);
-    d.end();
-    d.swapBuffers(dc_);
+    d.glViewport(0, 0, kAppWidth, kAppHeight);
+    d.glMatrixMode(GL_PROJECTION);
+    d.glLoadIdentity();
+    d.glOrtho(0, kAppWidth, 0, kAppHeight, -1, 1);
+    d.glMatrixMode(GL_MODELVIEW);
+    d.glLoadIdentity();
+    d.glEnable(GL_CULL_FACE);
+    d.glClearColor(0, 0, 1, 1);
+    d.glClear(GL_COLOR_BUFFER_BIT);
+    d.glBegin(GL_TRIANGLES);
+    d.glColor3f(1, 0, 0);
+    d.glVertex2f(10, 10);
+    d.glVertex2f(10, 110);
+    d.glVertex2f(150, 10);
+    d.glEnd();
+    d.wglSwapBuffers(dc_);
     std::vector<uint32_t> pixels(static_cast<std::size_t>(kAppWidth) * kAppHeight);
-    if (d.readPresented(dc_, pixels.data(), kAppWidth * 4) == 0) return false;
+    if (d.moraReadPresentedFrame(dc_, pixels.data(), kAppWidth * 4) == 0) return false;
     return (pixels[static_cast<std::size_t>(kAppHeight - 30) * kAppWidth + 30] & 0xFFFFFF) == 0xFF0000;
   }
 
@@ -301,9 +273,9 @@ protected:
     EXPECT_TRUE(WaitFor([&] { return ThreadsNamed("mora-panel") == 0; }, 5000));
     EXPECT_FALSE(FindPanel(display_, &panel));
     EXPECT_TRUE(BackFaceDrawn(driver));
-    driver.makeCurrent(dc_, nullptr);
-    driver.deleteContext(rc_);
-    driver.destroyDC(dc_);
+    driver.wglMakeCurrent(dc_, nullptr);
+    driver.wglDeleteContext(rc_);
+    driver.moraDestroyOffscreenDC(dc_);
   }
 
   // In a process of its own (the death-test child): the driver without its panel renders and
@@ -379,9 +351,9 @@ TEST_F(PanelX11, UnloadWithThePanelOpenEndsItsThreadAndReloadOpensItAgain) {
       EXPECT_TRUE(WaitFor([&] { return FindPanel(display_, &panel); }, 10000)) << "no panel window";
       EXPECT_EQ(ThreadsNamed("mora-panel"), 1);
       BackFaceDrawn(driver);
-      driver.makeCurrent(dc_, nullptr);
-      driver.deleteContext(rc_);
-      driver.destroyDC(dc_);
+      driver.wglMakeCurrent(dc_, nullptr);
+      driver.wglDeleteContext(rc_);
+      driver.moraDestroyOffscreenDC(dc_);
     });
     user.join();
     driver.Unload();  // the panel is still open: unload stops it
