@@ -43,6 +43,17 @@
 // other checks stay on; the panel thread's end is checked by name.
 extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 
+// ThreadSanitizer cannot see the synchronisation inside the uninstrumented toolkit libraries (the
+// panel thread and the font-loading thread Pango starts hand strings over under fontconfig's own
+// locks), nor GObject's lock order and Pango's font-map lock: reports with a toolkit frame on either side are theirs.
+extern "C" const char* __tsan_default_suppressions() {
+  return "race:libfontconfig.so\nrace:libpango\nrace:libglib-2.0.so\nrace:libgobject-2.0.so\nrace:libgio-2.0.so\n"
+         "race:libgtk-3.so\nrace:libgdk-3.so\nrace:libcairo.so\nrace:libharfbuzz.so\n"
+         "called_from_lib:libfontconfig.so\ndeadlock:libglib-2.0.so\ndeadlock:libgobject-2.0.so\n"
+         "deadlock:libgtk-3.so\ndeadlock:libgdk-3.so\ndeadlock:libfontconfig.so\ndeadlock:libpango\n"
+         "mutex:libpango\nmutex:libfontconfig.so\nmutex:libglib-2.0.so\n";
+}
+
 namespace mora_it {
 namespace {
 
