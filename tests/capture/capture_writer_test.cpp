@@ -69,20 +69,10 @@ TEST(CaptureWriter, WritesHeaderTablesAndBlobsAtTheirOffsets) {
     EXPECT_EQ(bytes.size(), U64(bytes, 72));
     EXPECT_EQ(std::memcmp(bytes.data() + 96, snapshot.bytes, 6376), 0);
 
+    // The texture records themselves come back whole through the reader (capture_reader_test.cpp);
+    // here which blob each slot names: slot 3 shares slot 1's image, slot 0 has none.
     const uint32_t expectedBlob[5] = {0xFFFFFFFFu, 0, 1, 0, 2};
-    for (uint32_t i = 0; i < 5; ++i) {
-        const uint64_t record = 96 + 6376 + 364 * i;
-        const TextureSlot& slot = table[i];
-        EXPECT_EQ(U32(bytes, record), i);
-        const uint32_t words[6] = {static_cast<uint32_t>(slot.width), static_cast<uint32_t>(slot.height), slot.wrapS,
-                                   slot.wrapT, slot.magFilter, slot.minFilter};
-        for (uint32_t w = 0; w < 6; ++w) EXPECT_EQ(U32(bytes, record + 4 + 4 * w), words[w]) << i;
-        EXPECT_EQ(U32(bytes, record + 28), slot.inUse | slot.hasImage << 8u) << i;
-        EXPECT_EQ(U32(bytes, record + 32), static_cast<uint32_t>(slot.levelCount)) << i;
-        EXPECT_EQ(std::memcmp(bytes.data() + record + 36, slot.levelWidth, 5 * 64), 0) << i;
-        EXPECT_EQ(U32(bytes, record + 356), expectedBlob[i]) << i;
-        EXPECT_EQ(U32(bytes, record + 360), 0u) << i;
-    }
+    for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(U32(bytes, 96 + 6376 + 364 * i + 356), expectedBlob[i]) << i;
     const TextureSlot* blobSource[3] = {&table[1], &table[2], &table[4]};
     uint64_t payload = blobTable + 24 * 3;
     for (uint32_t b = 0; b < 3; ++b) {

@@ -16,8 +16,8 @@ TEST(StatusLinesTest, InitialTextsCuttingAndFormatting) {
   EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = not set]");
 
   const std::string longText(400, 'z');
-  SetStatusLine(StatusLine::ThreadPool, longText);
   FormatStatusLine(StatusLine::Isa, "%s", longText.c_str());
+  SetStatusLine(StatusLine::ThreadPool, longText);  // its terminator must not land in the next line
   EXPECT_EQ(StatusLineText(StatusLine::ThreadPool), std::string(255, 'z'));
   EXPECT_EQ(StatusLineText(StatusLine::Isa), std::string(127, 'z'));
 

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
-#include <string>
 #include <vector>
 
 #include "gl/command_append.h"
@@ -68,42 +66,15 @@ TEST(CmdRecords, DeleteTexturesCopiesItsNameList) {
     EXPECT_EQ(std::memcmp(rec.blob.begin, names, 12), 0);  // the record's words: tests/api/recording_test.cpp
 }
 
-TEST(CmdRecords, Fnv1aMatchesKnownVectors) {
-    const auto hash = [](const std::string& s) {
-        return Fnv1a32(reinterpret_cast<const uint8_t*>(s.data()), s.size());
-    };
-    EXPECT_EQ(hash(""), 0x811C9DC5u);
-    EXPECT_EQ(hash("a"), 0xE40C292Cu);
-    EXPECT_EQ(hash("foobar"), 0xBF9CF968u);
-}
-
-TEST(CmdRecords, ReplayableNamesFollowOpcodeOrder) {
-    std::set<std::string_view> distinct(std::begin(kReplayableEntryNames), std::end(kReplayableEntryNames));
-    EXPECT_EQ(distinct.size(), 55u);
-    EXPECT_EQ(kReplayableEntryNames[0], "glMatrixMode");
-    EXPECT_EQ(kReplayableEntryNames[35], "glTexSubImage2D");
-    EXPECT_EQ(kReplayableEntryNames[36], "glColor3f");
-    EXPECT_EQ(kReplayableEntryNames[43], "glTexCoord2f");
-    EXPECT_EQ(kReplayableEntryNames[53], "glEnd");
-    EXPECT_EQ(kReplayableEntryNames[54], "glReadPixels");
-    EXPECT_EQ(distinct.count("wglSwapBuffers"), 0u);
-}
-
-TEST(CommandBufferGrowth, CapacityGrowsByHalfOrToTheRequest) {
+TEST(CommandBufferGrowth, GrowthZeroFillsAndEmptyingKeepsTheCapacity) {
     CommandBuffer b;
-    std::vector<uint64_t> capacities;
-    for (int i = 0; i < 6; ++i) {
-        ASSERT_NE(GrowCommandBuffer(b, 4), nullptr);
-        capacities.push_back(CommandBufferCapacity(b));
-    }
-    EXPECT_EQ(capacities, (std::vector<uint64_t>{4, 8, 12, 18, 27, 27}));
-    ASSERT_NE(GrowCommandBuffer(b, 100), nullptr);  // 124 needed > 27 + 13
-    EXPECT_EQ(CommandBufferCapacity(b), 124u);
-    EXPECT_EQ(CommandBufferSize(b), 124u);
-    for (uint64_t i = 0; i < 124; ++i) ASSERT_EQ(b.begin[i], 0) << i;
+    ASSERT_NE(GrowCommandBuffer(b, 4), nullptr);
+    ASSERT_NE(GrowCommandBuffer(b, 100), nullptr);  // beyond growth by half: exactly the request
+    EXPECT_EQ(CommandBufferCapacity(b), 104u);
+    for (uint64_t i = 0; i < 104; ++i) ASSERT_EQ(b.begin[i], 0) << i;
     EmptyCommandBuffer(b);
     EXPECT_EQ(CommandBufferSize(b), 0u);
-    EXPECT_EQ(CommandBufferCapacity(b), 124u);
+    EXPECT_EQ(CommandBufferCapacity(b), 104u);
 }
 
 TEST(CommandBufferGrowth, RequestsBeyondTheLimitFailWithoutChange) {

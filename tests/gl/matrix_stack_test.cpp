@@ -50,12 +50,6 @@ protected:
     GlContext& ctx = *owned;
 };
 
-TEST_F(MatrixStackTest, OrthoMatchesTheScreenSpaceExample) {
-    ApplyLoadIdentity(ctx);
-    ApplyOrtho(ctx, 0, 640, 480, 0, -1, 1);
-    ExpectNear(CurrentMatrix(ctx), {2.0 / 640, 0, 0, 0, 0, -2.0 / 480, 0, 0, 0, 0, -1, 0, -1, 1, 0, 1}, 1e-7);
-}
-
 TEST_F(MatrixStackTest, FrustumTimesTranslationMatchesDoubleReference) {
     ApplyMatrixMode(ctx, gle::kProjection);
     ApplyLoadIdentity(ctx);

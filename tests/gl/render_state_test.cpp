@@ -14,23 +14,6 @@ namespace {
 
 constexpr RenderOverrides kNone{0, false, false, false, 0};
 
-TEST(RenderState, EnumerantCodes) {
-    EXPECT_EQ(BlendModeCode(true, 1, 1), 1u);
-    EXPECT_EQ(BlendModeCode(true, 0, 0x0300), 2u);
-    EXPECT_EQ(BlendModeCode(true, 0x0302, 0x0303), 3u);
-    EXPECT_EQ(BlendModeCode(true, 0x0302, 1), 0u);  // (SRC_ALPHA, ONE) has no code
-    EXPECT_EQ(BlendModeCode(false, 1, 1), 0u);
-    const uint32_t funcs[8] = {0x0207, 0x0201, 0x0203, 0x0202, 0x0206, 0x0204, 0x0205, 0x0200};
-    for (uint32_t code = 0; code < 8; ++code) EXPECT_EQ(DepthFuncCode(funcs[code]), code);
-    EXPECT_EQ(DepthFuncCode(0x1234), 1u);
-    const uint32_t envs[5] = {0x2100, 0x1E01, 0x2101, 0x0BE2, 0x9999};
-    const uint32_t envCodes[5] = {0, 1, 2, 3, 0};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(TexEnvCode(envs[i]), envCodes[i]);
-    EXPECT_EQ(FilterClassCode(0x2600, 0x2703), 0u);  // nearest magnification
-    for (uint32_t min : {0x2600u, 0x2601u, 0x2700u, 0x2701u}) EXPECT_EQ(FilterClassCode(0x2601, min), 2u) << min;
-    for (uint32_t min : {0x2702u, 0x2703u, 0x1234u}) EXPECT_EQ(FilterClassCode(0x2601, min), 1u) << min;
-}
-
 TEST(RenderState, TextureSlotAndFilterOverride) {
     auto ctx = test::NewContext();
     BindTexture(*ctx, 0x0DE1, 2, nullptr);

@@ -1,9 +1,8 @@
 // Targeted kernel behaviour, run on every build the processor supports: the fill rule on shared
-// edges, HiZ, depth functions, partial tiles, texture sampling corners, blending and packing, and
-// quarter-rate shading.
+// edges, HiZ, partial tiles, trilinear level choice, unusable textures and quarter-rate shading.
+// Depth functions, blending, texture environments, filters and the alpha test are held by the
+// scalar-reference comparison (kernel_reference_test.cpp) and the OSMesa comparisons.
 #include <gtest/gtest.h>
-
-#include <array>
 
 #include "raster/cpu_features.h"
 #include "raster/isa_dispatch.h"
@@ -149,33 +148,6 @@ TEST_P(KernelCaseTest, LaterFullTileOccluderHidesAnEarlierTriangle) {
     EXPECT_EQ(control.Colour(7, 2), 0xFFFF0000u);
 }
 
-TEST_P(KernelCaseTest, EveryDepthFunctionComparesFragmentWithStoredDepth) {
-    const float stored[3] = {0.25f, 0.5f, 0.75f};
-    // Per code 0..8, whether a fragment at 0.5 passes against each stored value.
-    const char* const passes[9] = {"111", "001", "011", "010", "110", "100", "101", "000", "000"};
-    for (uint32_t code = 0; code <= 8; ++code) {
-        Surface s = Black(3, 1, 0.0f);
-        for (int x = 0; x < 3; ++x) s.Depth(x, 0) = stored[x];
-        SetupTriangle t = Opaque(0.5f, 0xFFFFFFFFu);
-        t.depthFunc = code;
-        t.zmin = -1e30f;
-        Render(s, {t});
-        for (int x = 0; x < 3; ++x) {
-            const bool pass = passes[code][x] == '1';
-            EXPECT_EQ(s.Colour(x, 0), pass ? 0xFFFFFFFFu : kBlack) << "code " << code << " stored " << stored[x];
-            EXPECT_EQ(s.Depth(x, 0), pass ? 0.5f : stored[x]) << "code " << code;
-        }
-    }
-    // Without the depth test the function is ignored and nothing is written.
-    Surface s = Black(8, 8, 0.1f);
-    SetupTriangle t = Opaque(0.5f, 0xFF123456u);
-    t.depthTest = 0;
-    t.depthFunc = kDepthNever;
-    Render(s, {t});
-    EXPECT_EQ(s.Colour(4, 4), 0xFF123456u);
-    EXPECT_EQ(s.Depth(4, 4), 0.1f);
-}
-
 TEST_P(KernelCaseTest, ZeroAreaTrianglesAndEmptyBinsChangeNothing) {
     Surface s = Black();
     Render(s, {MovedTo(Opaque(0.1f, ~0u), 3, 3, 3, 3, 3, 3), MovedTo(Opaque(0.1f, ~0u), 0, 0, 8, 8, 4, 4)});
@@ -209,22 +181,6 @@ TEST_P(KernelCaseTest, PartialEdgeTilesStopAtTheSurfaceAndUseClippedCorners) {
     EXPECT_EQ(whole.Colour(13, 5), kBlack);
 }
 
-TEST_P(KernelCaseTest, NearestAndBilinearSamplesAtTheEdgeWrapOrClamp) {
-    constexpr std::array<uint32_t, 4> kRow = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
-    for (uint32_t wrap : {0x2901u, 0x812Fu}) {
-        const OneTexture row(MakeTextureSlot(
-            4, 1, [&](int, int x, int) { return kRow[size_t(x)]; }, 0x2600, 0x2600, wrap, wrap));
-        EXPECT_EQ(Drawn(TexturedAt(1.0f, 0.5f, kFilterNearest), row, 5, 5), wrap == 0x2901u ? kRow[0] : kRow[3]);
-    }
-    // Bilinear at s = 0 on a repeating row blends the last and the first texel (min NEAREST keeps repeat).
-    const OneTexture row(MakeTextureSlot(
-        4, 1, [](int, int x, int) { return x == 3 ? 0xFFC86400u : kBlack; }, 0x2600, 0x2601));
-    const uint32_t c = Drawn(TexturedAt(0.0f, 0.5f, kFilterBilinear), row, 2, 6);
-    EXPECT_NEAR(ChannelOf(c, 16), 100, 1);  // half of 200
-    EXPECT_NEAR(ChannelOf(c, 8), 50, 1);
-    EXPECT_EQ(ChannelOf(c, 0), 0);
-}
-
 TEST_P(KernelCaseTest, TrilinearReadsLevelZeroWhenMagnifiedAndTheLastLevelPastTheChain) {
     SetupTriangle t = TexturedAt(0, 0, kFilterTrilinear);
     t.s1 = t.t2 = 0.5f;  // 0.5 over 80 pixels: rho far below 1
@@ -256,51 +212,6 @@ TEST_P(KernelCaseTest, UnusableTexturesShadeUntextured) {
     replace.colour2 = kBlack;
     EXPECT_EQ(Drawn(replace, f, 1, 1), 0xFF336699u);
     EXPECT_EQ(Drawn(replace, f, 6, 6), 0xFF336699u);
-}
-
-TEST_P(KernelCaseTest, EnvironmentModesCombineTexelAndVertexAlphaAsDefined) {
-    const OneTexture texel(MakeTextureSlot(1, 1, [](int, int, int) { return 0x80FF0000u; }, 0x2600, 0x2600));
-    SetupTriangle decal = TexturedAt(0.5f, 0.5f, kFilterNearest, kEnvDecal);
-    decal.colour0 = decal.colour1 = decal.colour2 = 0x400000FFu;
-    uint32_t c = Drawn(decal, texel);
-    EXPECT_EQ(ChannelOf(c, 24), 0x40);      // vertex alpha kept
-    EXPECT_NEAR(ChannelOf(c, 16), 128, 1);  // red: texel x a
-    EXPECT_NEAR(ChannelOf(c, 0), 127, 1);   // blue: vertex x (1 - a)
-
-    SetupTriangle blend = decal;
-    blend.texEnv = kEnvBlend;
-    blend.texEnvColour = 0x0000FF00u;
-    c = Drawn(blend, texel);
-    EXPECT_NEAR(ChannelOf(c, 24), 0x80 * 0x40 / 255, 1);  // alphas multiplied
-    EXPECT_EQ(ChannelOf(c, 16), 0);                       // k = 1: environment red (0)
-    EXPECT_NEAR(ChannelOf(c, 0), 255, 1);                 // k = 0: vertex blue
-}
-
-TEST_P(KernelCaseTest, BlendingClampsAtPackingAndMultipliesAlpha) {
-    Surface s = MakeSurface(8, 8, 4, 0x80643200u, 1.0f, 1.0f);
-    SetupTriangle add = Cover(0xC8C8C8C8u);
-    add.blendCode = kBlendAdditive;
-    Render(s, {add});
-    EXPECT_EQ(s.Colour(0, 0), 0xFFFFFAC8u);  // 200 + 128, 200 + 100, 200 + 50, 200 + 0
-
-    Surface m = MakeSurface(8, 8, 4, 0x80FF4020u, 1.0f, 1.0f);
-    SetupTriangle mul = Cover(0x80808080u);
-    mul.blendCode = kBlendModulateDst;
-    Render(m, {mul});
-    const uint32_t c = m.Colour(5, 5);
-    const int expected[4] = {0x80 * 0x80 / 255, 0x80, 0x40 * 0x80 / 255, 0x20 * 0x80 / 255};  // A, R, G, B
-    for (int k = 0; k < 4; ++k) EXPECT_NEAR(ChannelOf(c, 24 - 8 * k), expected[k], 1) << k;
-}
-
-TEST_P(KernelCaseTest, AlphaTestKeepsOnlyAlphaAboveTwoThirds) {
-    for (const auto& [alpha, drawn] : {std::pair{169u, false}, std::pair{170u, true}}) {
-        Surface s = Black();
-        SetupTriangle t = Opaque(0.5f, (alpha << 24) | 0x00FFFFFFu);
-        t.alphaTest = 1;
-        Render(s, {t});
-        EXPECT_EQ(s.Colour(2, 2) != kBlack, drawn) << alpha;
-        EXPECT_EQ(s.Depth(2, 2), drawn ? 0.5f : 1.0f) << alpha;
-    }
 }
 
 // A triangle over a 16x16 surface whose red and blue rise by about `range` across it (range < 100).
