@@ -47,23 +47,28 @@ uint32_t TypeBytes(uint32_t type) {
 
 bool IsCoordinateType(uint32_t type) { return type == kShort || type == kInt || type == kFloat || type == kDouble; }
 
+// Stores a validated layout; the step is the stride, or the packed size when the stride is 0.
 void Store(ClientArray& array, int32_t size, uint32_t type, int32_t stride, const void* pointer) {
     array.size = size;
     array.type = type;
     array.stride = stride;
     array.pointer = pointer;
+    array.step = stride != 0 ? static_cast<uint32_t>(stride) : static_cast<uint32_t>(size) * TypeBytes(type);
 }
 
-// Address of element `index`: the stride, or the packed size when the stride is 0.
 const uint8_t* ElementAt(const ClientArray& array, uint32_t index) {
-    const uint64_t packed = static_cast<uint64_t>(array.size) * TypeBytes(array.type);
-    const uint64_t step = array.stride != 0 ? static_cast<uint64_t>(array.stride) : packed;
-    return static_cast<const uint8_t*>(array.pointer) + step * index;
+    return static_cast<const uint8_t*>(array.pointer) + static_cast<uint64_t>(array.step) * index;
 }
 
+// Copies of a constant size, so that they compile to plain loads instead of a memcpy call.
 template <class T>
 void ReadComponents(const uint8_t* at, int32_t count, T (&out)[4]) {
-    std::memcpy(out, at, static_cast<std::size_t>(count) * sizeof(T));
+    switch (count) {
+    case 1: std::memcpy(out, at, sizeof(T)); break;
+    case 2: std::memcpy(out, at, 2 * sizeof(T)); break;
+    case 3: std::memcpy(out, at, 3 * sizeof(T)); break;
+    default: std::memcpy(out, at, 4 * sizeof(T)); break;
+    }
 }
 
 // Calls f(T{}) with the component type named by `type`.
@@ -82,17 +87,17 @@ void WithComponentType(uint32_t type, F&& f) {
     }
 }
 
-void IssueColourElement(const ClientArray& array, uint32_t index) {
+void IssueColourElement(bool recording, const ClientArray& array, uint32_t index) {
     const uint8_t* at = ElementAt(array, index);
     WithComponentType(array.type, [&](auto zero) {
         using T = decltype(zero);
         T c[4] = {};
         ReadComponents(at, array.size, c);
-        IssueColour(array.size == 3 ? PackedColour(c[0], c[1], c[2]) : PackedColour(c[0], c[1], c[2], c[3]));
+        HotColour(recording, array.size == 3 ? PackedColour(c[0], c[1], c[2]) : PackedColour(c[0], c[1], c[2], c[3]));
     });
 }
 
-void IssueTexCoordElement(const ClientArray& array, uint32_t index) {
+void IssueTexCoordElement(bool recording, const ClientArray& array, uint32_t index) {
     const uint8_t* at = ElementAt(array, index);
     WithComponentType(array.type, [&](auto zero) {
         using T = decltype(zero);
@@ -104,18 +109,18 @@ void IssueTexCoordElement(const ClientArray& array, uint32_t index) {
             float unused = 0.0f;
             DivideByW(s, t, unused, Coordinate(c[3]));
         }
-        IssueTexCoord(s, t);
+        HotTexCoord(recording, s, t);
     });
 }
 
-void IssueVertexElement(const ClientArray& array, uint32_t index) {
+void IssueVertexElement(bool recording, const ClientArray& array, uint32_t index) {
     const uint8_t* at = ElementAt(array, index);
     WithComponentType(array.type, [&](auto zero) {
         using T = decltype(zero);
         T c[4] = {};
         ReadComponents(at, array.size, c);
         if (array.size == 2) {
-            IssueVertex2(Coordinate(c[0]), Coordinate(c[1]));
+            HotVertex2(recording, Coordinate(c[0]), Coordinate(c[1]));
             return;
         }
         float x = Coordinate(c[0]);
@@ -124,7 +129,7 @@ void IssueVertexElement(const ClientArray& array, uint32_t index) {
         if (array.size == 4) {
             DivideByW(x, y, z, Coordinate(c[3]));
         }
-        IssueVertex3(x, y, z);
+        HotVertex3(recording, x, y, z);
     });
 }
 
@@ -261,14 +266,16 @@ bool PopClientAttrib(ClientState& state) {
 }
 
 void IssueArrayElement(const ClientArrays& arrays, uint32_t index) {
+    // One room test for the element's (at most three) records.
+    const bool recording = RecordingWithRoom(kColourBytes + kTexCoordBytes + kVertex3Bytes);
     if (arrays.colour.enabled && arrays.colour.pointer != nullptr) {
-        IssueColourElement(arrays.colour, index);
+        IssueColourElement(recording, arrays.colour, index);
     }
     if (arrays.texCoord.enabled && arrays.texCoord.pointer != nullptr) {
-        IssueTexCoordElement(arrays.texCoord, index);
+        IssueTexCoordElement(recording, arrays.texCoord, index);
     }
     if (CanDrawArrays(arrays)) {
-        IssueVertexElement(arrays.vertex, index);
+        IssueVertexElement(recording, arrays.vertex, index);
     }
 }
 

@@ -15,13 +15,14 @@ struct ClientArray {
     int32_t stride = 0;      // as given; 0 means tightly packed
     const void* pointer = nullptr;
     bool enabled = false;
+    uint32_t step = 16;      // bytes from one element to the next, worked out when the pointer is set
 };
 
 struct ClientArrays {
     ClientArray vertex;
     ClientArray colour;
     ClientArray texCoord;
-    ClientArray normal{3, 0x1406, 0, nullptr, false};
+    ClientArray normal{3, 0x1406, 0, nullptr, false, 12};
 };
 
 inline constexpr int kClientAttribStackDepth = 16;
