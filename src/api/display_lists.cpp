@@ -455,6 +455,20 @@ void ListBase(uint32_t base) {
 
 bool ListOpen() { return Lists().open; }
 
+ListCompileSuspension::ListCompileSuspension() : suspended(detail::gListCompiling) {
+    if (suspended) {
+        SwapCompileTargets(Lists());
+        detail::gListCompiling = false;
+    }
+}
+
+ListCompileSuspension::~ListCompileSuspension() {
+    if (suspended) {
+        SwapCompileTargets(Lists());
+        detail::gListCompiling = true;
+    }
+}
+
 void ResetDisplayLists() {
     ListStore& store = Lists();
     if (store.open) {

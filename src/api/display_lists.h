@@ -30,6 +30,17 @@ void CallLists(int32_t n, uint32_t type, const void* lists);
 void ListBase(uint32_t base);
 bool ListOpen();
 
+// The calls GL runs at once even while a list is open (read-back, swap, texture names, state
+// queries) hold one of these for their duration: the frame's buffers, the context and the window
+// hooks are back in place, and the list's are put back afterwards. Nothing while no list is open.
+struct ListCompileSuspension {
+    bool suspended;
+    ListCompileSuspension();
+    ~ListCompileSuspension();
+    ListCompileSuspension(const ListCompileSuspension&) = delete;
+    ListCompileSuspension& operator=(const ListCompileSuspension&) = delete;
+};
+
 // Forgets every list and the open one (tests; the library keeps its lists until unload).
 void ResetDisplayLists();
 
