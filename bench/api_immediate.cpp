@@ -5,6 +5,7 @@
 // frame hand-over does), so the buffers stay at their steady capacity and nothing grows.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 
@@ -55,6 +56,63 @@ void BM_ImmediateTriplesNotRecording(benchmark::State& state) { ImmediateTriples
 
 BENCHMARK(BM_ImmediateTriplesRecording)->UseManualTime();
 BENCHMARK(BM_ImmediateTriplesNotRecording)->UseManualTime();
+
+// The vertex-array draws with colour, texture-coordinate and vertex arrays of kArrayElements
+// elements (ubyte colours, float coordinates): glArrayElement per vertex inside glBegin/glEnd, and
+// one glDrawElements of 1000 unsigned short indices. Recording on; the buffers are emptied
+// between iterations, outside the timed region.
+constexpr int kArrayElements = 1000;
+std::array<GLfloat, 3 * kArrayElements> gPositions{};
+std::array<GLfloat, 2 * kArrayElements> gTexCoords{};
+std::array<GLubyte, 4 * kArrayElements> gColours{};
+std::array<GLushort, kArrayElements> gIndices{};
+
+void PointArrays() {
+    for (int i = 0; i < kArrayElements; ++i) {
+        gPositions[3 * i] = static_cast<float>(i);
+        gIndices[i] = static_cast<GLushort>((i * 7) % kArrayElements);
+    }
+    glVertexPointer(3, GL_FLOAT, 0, gPositions.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, gTexCoords.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, gColours.data());
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+}
+
+void BM_ArrayElement(benchmark::State& state) {
+    mora::SetSettingValue(mora::Settings().PipelineCutoff, 5);
+    PointArrays();
+    ResetFrame();
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        glBegin(GL_TRIANGLES);
+        for (GLint i = 0; i < kArrayElements; ++i) glArrayElement(i);
+        glEnd();
+        const auto stop = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+        ResetFrame();
+    }
+    // The inverted rate is the time per glArrayElement.
+    state.counters["per_call"] = benchmark::Counter(
+        kArrayElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ArrayElement)->UseManualTime();
+
+void BM_DrawElements1000(benchmark::State& state) {
+    mora::SetSettingValue(mora::Settings().PipelineCutoff, 5);
+    PointArrays();
+    ResetFrame();
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        glDrawElements(GL_TRIANGLES, kArrayElements, GL_UNSIGNED_SHORT, gIndices.data());
+        const auto stop = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+        ResetFrame();
+    }
+    state.SetItemsProcessed(state.iterations() * kArrayElements);
+}
+BENCHMARK(BM_DrawElements1000)->UseManualTime();
 
 // A counted-only entry: the bare frame (count and trace-range test).
 void BM_CountedOnlyEntry(benchmark::State& state) {

@@ -12,6 +12,8 @@ bool FillGlTable(GlTable& table, SymbolResolver resolve, void* context, std::str
     }
     MORA_SCENE_GL_PRIMITIVE_ENTRIES(MORA_SCENE_GL_RESOLVE)
     MORA_SCENE_GL_STATE_ENTRIES(MORA_SCENE_GL_RESOLVE)
+    MORA_SCENE_GL_VARIANT_ENTRIES(MORA_SCENE_GL_RESOLVE)
+    MORA_SCENE_GL_RESOLVE(GenLists)
 #undef MORA_SCENE_GL_RESOLVE
     return complete;
 }

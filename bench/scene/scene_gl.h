@@ -20,6 +20,14 @@ namespace mora::scene {
     X(DepthFunc) X(DepthMask) X(CullFace) X(FrontFace) X(ShadeModel) X(TexEnvi) X(TexEnvfv)            \
     X(TexParameteri) X(GenTextures) X(DeleteTextures) X(BindTexture) X(TexImage2D) X(PixelStorei)      \
     X(ClearColor) X(ClearDepth) X(Clear) X(Finish)
+// The vertex-array, display-list and immediate-mode variant entries the comparison programs use
+// (glGenLists, which answers, is forwarded by hand).
+#define MORA_SCENE_GL_VARIANT_ENTRIES(X)                                                               \
+    X(Vertex2s) X(Vertex3i) X(Vertex4f) X(Color3ub) X(Color4us) X(Color3d) X(TexCoord2d) X(Rectf)      \
+    X(Recti) X(Translated) X(Rotated) X(Scaled) X(LoadMatrixd) X(MultMatrixd) X(VertexPointer)         \
+    X(ColorPointer) X(TexCoordPointer) X(EnableClientState) X(DisableClientState) X(InterleavedArrays)  \
+    X(ArrayElement) X(DrawArrays) X(DrawElements) X(NewList) X(EndList) X(CallList) X(CallLists)       \
+    X(ListBase) X(DeleteLists)
 
 // One pointer per entry, typed after the prototype in mora/gl.h (the same C signature in both
 // libraries). All null until filled.
@@ -27,6 +35,8 @@ struct GlTable {
 #define MORA_SCENE_GL_MEMBER(name) decltype(&::gl##name) name = nullptr;
     MORA_SCENE_GL_PRIMITIVE_ENTRIES(MORA_SCENE_GL_MEMBER)
     MORA_SCENE_GL_STATE_ENTRIES(MORA_SCENE_GL_MEMBER)
+    MORA_SCENE_GL_VARIANT_ENTRIES(MORA_SCENE_GL_MEMBER)
+    MORA_SCENE_GL_MEMBER(GenLists)
 #undef MORA_SCENE_GL_MEMBER
 };
 
@@ -82,7 +92,12 @@ struct SceneGl {
         table.name(args...);                   \
     }
     MORA_SCENE_GL_STATE_ENTRIES(MORA_SCENE_GL_FORWARD)
+    MORA_SCENE_GL_VARIANT_ENTRIES(MORA_SCENE_GL_FORWARD)
 #undef MORA_SCENE_GL_FORWARD
+    GLuint GenLists(GLsizei range) {
+        ++calls;
+        return table.GenLists(range);
+    }
 };
 
 }  // namespace mora::scene

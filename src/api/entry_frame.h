@@ -63,11 +63,19 @@ inline ThreadRecord& EnterEntry(Args... args) noexcept {
     return record;
 }
 
+namespace detail {
+// True while a display list is open: the calls record into the list instead of the frame.
+extern constinit bool gListCompiling;
+}  // namespace detail
+
 // Recording is on while the pipeline cut-off is not 0 ("stop before the command stream"). Reads
 // the process-wide record directly, without the load-on-first-use guard of Settings(): the
 // thread's first counted call has loaded it (api/entry_counters.cpp), and every entry counts
 // itself before it records.
-inline bool RecordingOn() { return SettingValue(detail::g_driverSettings.PipelineCutoff) != 0; }
+// A display list being compiled records its calls whatever the cut-off (api/display_lists.h).
+inline bool RecordingOn() {
+    return SettingValue(mora::detail::g_driverSettings.PipelineCutoff) != 0 || detail::gListCompiling;
+}
 
 // Hot entries: the vertex, colour and texture-coordinate forms a game calls thousands of times per
 // frame. Each is a body kBody(recording, args...) doing steps 4 to 6 (validate, record, apply)
@@ -119,7 +127,10 @@ inline CommandRecording& Recording() { return ActiveCommandRecording(); }
 inline CommandStream& Stream() { return ActiveCommandRecording().stream; }
 
 // The PendingKeyframe the texture calls touch before changing a slot: only while recording, since
-// only a recorded frame is replayed from its Keyframe.
-inline PendingKeyframe* TextureTouch(bool recording) { return recording ? &ThePendingKeyframe() : nullptr; }
+// only a recorded frame is replayed from its Keyframe, and never into a display list being
+// compiled, whose calls do not change the frame's textures.
+inline PendingKeyframe* TextureTouch(bool recording) {
+    return recording && !detail::gListCompiling ? &ThePendingKeyframe() : nullptr;
+}
 
 }  // namespace mora::api

@@ -1,6 +1,5 @@
-// The nine counted-only entry points that return a fixed answer: the GL strings, the error and
-// state queries the driver does not keep, texture residency, display-list names and render mode.
-#include <atomic>
+// The seven counted-only entry points that return a fixed answer: the GL strings, the error and
+// state queries the driver does not keep, texture residency and render mode.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,9 +8,6 @@
 #include "mora/gl.h"
 
 namespace {
-
-// glGenLists hands out names from this counter; no list is ever created.
-std::atomic<uint32_t> gNextListName{1};
 
 const GLubyte* StaticString(const char* text) { return reinterpret_cast<const GLubyte*>(text); }
 
@@ -94,21 +90,6 @@ MORA_GLAPI GLboolean MORA_APIENTRY glAreTexturesResident(GLsizei n, const GLuint
     return GL_TRUE;
 } catch (...) {
     return GL_TRUE;
-}
-
-MORA_GLAPI GLuint MORA_APIENTRY glGenLists(GLsizei range) try {
-    EnterEntry<EntryId::glGenLists>(range);
-    const uint32_t step = range > 0 ? static_cast<uint32_t>(range) : 0u;
-    return gNextListName.fetch_add(step, std::memory_order_relaxed);
-} catch (...) {
-    return 0;
-}
-
-MORA_GLAPI GLboolean MORA_APIENTRY glIsList(GLuint list) try {
-    EnterEntry<EntryId::glIsList>(list);
-    return GL_FALSE;
-} catch (...) {
-    return GL_FALSE;
 }
 
 MORA_GLAPI GLint MORA_APIENTRY glRenderMode(GLenum mode) try {

@@ -2,12 +2,7 @@
 // forms and the two texture-coordinate forms. These are the calls a game makes thousands of times
 // per frame, so each vertex, colour and texture-coordinate form runs the inline frame of
 // RunHotEntry around its body: one append and one context write.
-#include "api/entry_frame.h"
-#include "gl/colour_packing.h"
-#include "gl/command_append.h"
-#include "gl/command_records.h"
-#include "gl/gl_state.h"
-#include "gl/immediate_mode.h"
+#include "api/lowered_paths.h"
 #include "mora/gl.h"
 
 using mora::EntryId;
@@ -18,52 +13,28 @@ namespace {
 // Bodies (validate, record, apply) of the hot entries, run by RunHotEntry: `recording` says that
 // recording is on and the stream has room for the record.
 
-inline void Vertex(bool recording, float x, float y, float z) noexcept {
-    if (recording) {
-        mora::AppendVertex3fInRoom(Stream(), x, y, z);
-    }
-    mora::AppendPrimitiveVertex(Context(), x, y, z);
-}
-
-inline void Vertex2(bool recording, float x, float y) noexcept {
-    if (recording) {
-        mora::AppendVertex2fInRoom(Stream(), x, y);
-    }
-    mora::AppendPrimitiveVertex(Context(), x, y, 0.0f);
-}
-
 inline void Vertex2v(bool recording, const GLfloat* v) noexcept {
     if (v != nullptr) {
-        Vertex2(recording, v[0], v[1]);
+        HotVertex2(recording, v[0], v[1]);
     }
 }
 
 inline void Vertex3v(bool recording, const GLfloat* v) noexcept {
     if (v != nullptr) {
-        Vertex(recording, v[0], v[1], v[2]);
-    }
-}
-
-// The colour entries apply first (packing into the context) and then record the packed value as
-// the context holds it, so a replay sets exactly the colour the call set.
-inline void SetCurrentColour(bool recording, uint32_t packed) noexcept {
-    mora::GlContext& ctx = Context();
-    mora::ApplyColor(ctx, packed);
-    if (recording) {
-        mora::AppendColorInRoom(Stream(), ctx.currentColour);
+        HotVertex3(recording, v[0], v[1], v[2]);
     }
 }
 
 inline void Colour3f(bool recording, float r, float g, float b) noexcept {
-    SetCurrentColour(recording, mora::PackColour(r, g, b, 1.0f));
+    HotColour(recording, mora::PackColour(r, g, b, 1.0f));
 }
 
 inline void Colour4f(bool recording, float r, float g, float b, float a) noexcept {
-    SetCurrentColour(recording, mora::PackColour(r, g, b, a));
+    HotColour(recording, mora::PackColour(r, g, b, a));
 }
 
 inline void Colour4ub(bool recording, GLubyte r, GLubyte g, GLubyte b, GLubyte a) noexcept {
-    SetCurrentColour(recording, mora::PackColourBytes(r, g, b, a));
+    HotColour(recording, mora::PackColourBytes(r, g, b, a));
 }
 
 inline void Colour3fv(bool recording, const GLfloat* v) noexcept {
@@ -80,33 +51,21 @@ inline void Colour4fv(bool recording, const GLfloat* v) noexcept {
 
 inline void Colour3ubv(bool recording, const GLubyte* v) noexcept {
     if (v != nullptr) {
-        SetCurrentColour(recording, mora::PackColourBytes(v[0], v[1], v[2], 255));
+        HotColour(recording, mora::PackColourBytes(v[0], v[1], v[2], 255));
     }
 }
 
 inline void Colour4ubv(bool recording, const GLubyte* v) noexcept {
     if (v != nullptr) {
-        SetCurrentColour(recording, mora::PackColourBytes(v[0], v[1], v[2], v[3]));
+        HotColour(recording, mora::PackColourBytes(v[0], v[1], v[2], v[3]));
     }
-}
-
-inline void TexCoord(bool recording, float s, float t) noexcept {
-    if (recording) {
-        mora::AppendTexCoord2fInRoom(Stream(), s, t);
-    }
-    mora::ApplyTexCoord(Context(), s, t);
 }
 
 inline void TexCoordv(bool recording, const GLfloat* v) noexcept {
     if (v != nullptr) {
-        TexCoord(recording, v[0], v[1]);
+        HotTexCoord(recording, v[0], v[1]);
     }
 }
-
-constexpr uint64_t kVertex2Bytes = sizeof(mora::CmdFloat2);
-constexpr uint64_t kVertex3Bytes = sizeof(mora::CmdXyz);
-constexpr uint64_t kColourBytes = sizeof(mora::CmdU32);
-constexpr uint64_t kTexCoordBytes = sizeof(mora::CmdFloat2);
 
 }  // namespace
 
@@ -114,24 +73,18 @@ extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glBegin(GLenum mode) try {
     EnterEntry<EntryId::glBegin>(mode);
-    if (RecordingOn()) {
-        mora::AppendBegin(Stream(), mode);
-    }
-    mora::BeginPrimitive(Context(), mode);
+    IssueBegin(mode);
 } catch (...) {
 }
 
 MORA_GLAPI void MORA_APIENTRY glEnd(void) try {
     EnterEntry<EntryId::glEnd>();
-    if (RecordingOn()) {
-        mora::AppendEnd(Stream());
-    }
-    mora::EndPrimitive(Context());
+    IssueEnd();
 } catch (...) {
 }
 
 MORA_GLAPI void MORA_APIENTRY glVertex2f(GLfloat x, GLfloat y) {
-    RunHotEntry<EntryId::glVertex2f, kVertex2Bytes, Vertex2>(x, y);
+    RunHotEntry<EntryId::glVertex2f, kVertex2Bytes, HotVertex2>(x, y);
 }
 
 MORA_GLAPI void MORA_APIENTRY glVertex2fv(const GLfloat* v) {
@@ -139,7 +92,7 @@ MORA_GLAPI void MORA_APIENTRY glVertex2fv(const GLfloat* v) {
 }
 
 MORA_GLAPI void MORA_APIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-    RunHotEntry<EntryId::glVertex3f, kVertex3Bytes, Vertex>(x, y, z);
+    RunHotEntry<EntryId::glVertex3f, kVertex3Bytes, HotVertex3>(x, y, z);
 }
 
 MORA_GLAPI void MORA_APIENTRY glVertex3fv(const GLfloat* v) {
@@ -175,7 +128,7 @@ MORA_GLAPI void MORA_APIENTRY glColor4ubv(const GLubyte* v) {
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexCoord2f(GLfloat s, GLfloat t) {
-    RunHotEntry<EntryId::glTexCoord2f, kTexCoordBytes, TexCoord>(s, t);
+    RunHotEntry<EntryId::glTexCoord2f, kTexCoordBytes, HotTexCoord>(s, t);
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexCoord2fv(const GLfloat* v) {

@@ -1,6 +1,7 @@
 // glReadPixels: the one entry that needs pixels before the frame ends. It runs the per-call frame
 // and records its Cmd (which replay skips); a call without a destination or with an empty
 // rectangle ends there, before any flush, so the recorded commands stay for the frame end.
+#include "api/display_lists.h"
 #include "api/entry_frame.h"
 #include "gl/command_append.h"
 #include "mora/gl.h"
@@ -14,6 +15,7 @@ extern "C" {
 MORA_GLAPI void MORA_APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
                                            GLvoid* pixels) try {
     EnterEntry<EntryId::glReadPixels>(x, y, width, height, format, type, pixels);
+    const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (RecordingOn()) {
         mora::AppendReadPixels(Stream(), x, y, width, height, format, type);
     }

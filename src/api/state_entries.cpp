@@ -2,6 +2,7 @@
 // and front face, clears, viewport and scissor, the recorded-only raster state, and the two state
 // queries. Each runs the per-call frame, records its Cmd while recording is on, and applies the
 // call to the GlContext.
+#include "api/display_lists.h"
 #include "api/entry_frame.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
@@ -33,6 +34,7 @@ MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
     EnterEntry<EntryId::glIsEnabled>(cap);
+    const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     return mora::IsEnabled(Context(), cap) ? GL_TRUE : GL_FALSE;
 } catch (...) {
     return GL_FALSE;
@@ -40,6 +42,7 @@ MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
 
 MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
     EnterEntry<EntryId::glGetFloatv>(pname, params);
+    const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (params == nullptr) {
         return;
     }

@@ -2,6 +2,7 @@
 // parameters, image uploads, the environment mode and colour, and the recorded-only multitexture
 // unit selection. glTexEnvf, glTexEnviv and glTexParameterf count and trace under their own name
 // and then run the integer entry's whole frame with the converted argument.
+#include "api/display_lists.h"
 #include "api/entry_frame.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
@@ -40,6 +41,7 @@ extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
     EnterEntry<EntryId::glGenTextures>(n, textures);
+    const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (textures == nullptr || n < 1) {
         return;
     }
@@ -53,6 +55,7 @@ MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
 
 MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) try {
     EnterEntry<EntryId::glDeleteTextures>(n, textures);
+    const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (textures == nullptr || n < 1) {
         return;
     }
@@ -76,6 +79,7 @@ MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsTexture(GLuint texture) try {
     EnterEntry<EntryId::glIsTexture>(texture);
+    const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     return mora::IsTexture(Context(), texture) ? GL_TRUE : GL_FALSE;
 } catch (...) {
     return GL_FALSE;

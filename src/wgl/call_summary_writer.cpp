@@ -4,6 +4,7 @@
 #include <array>
 
 #include "api/entry_table.h"
+#include "api/gl_subset.h"
 #include "diag/call_summary.h"
 #include "diag/profiler.h"
 #include "diag/status_lines.h"
@@ -44,7 +45,7 @@ std::string CurrentCallSummaryText() {
 
     CallSummaryInput input;
     input.entries = counts;
-    input.replayableNames = kReplayableEntryNames;
+    input.replayableNames = api::ReproducedEntryNames();
     input.isaLine = std::string_view(isaLine, isaLength);
     input.threadPoolLine = std::string_view(threadPoolLine, threadPoolLength);
     input.framebufferLine = std::string_view(framebufferLine, framebufferLength);

@@ -1,5 +1,6 @@
 // wglSwapBuffers and wglSwapLayerBuffers: the frame's end. The hdc argument is only traced; the
 // frame renders into the Surface of the calling thread's current context.
+#include "api/display_lists.h"
 #include "api/entry_frame.h"
 #include "mora/wgl.h"
 #include "wgl/frame_sequence.h"
@@ -11,6 +12,7 @@ extern "C" {
 
 MORA_GLAPI BOOL MORA_APIENTRY wglSwapBuffers(HDC hdc) {
     EnterEntry<EntryId::wglSwapBuffers>(hdc);
+    const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     mora::RunFrameEnd();  // never throws
     return TRUE;
 }

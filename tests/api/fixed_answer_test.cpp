@@ -1,5 +1,5 @@
 // The counted-only entries that answer: the GL strings, glGetError, the integer, boolean and
-// double queries, texture residency, display-list names and render mode.
+// double queries, texture residency and render mode.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -72,16 +72,6 @@ TEST_F(FixedAnswers, AreTexturesResidentFillsNBytesAndSaysTrue) {
     EXPECT_EQ(glAreTexturesResident(0, names, &untouched), GL_TRUE);
     EXPECT_EQ(glAreTexturesResident(-4, nullptr, &untouched), GL_TRUE);
     EXPECT_EQ(untouched, 9);
-}
-
-TEST_F(FixedAnswers, GenListsHandsOutConsecutiveRangesFromOne) {
-    const GLuint first = glGenLists(5);
-    EXPECT_GE(first, 1u) << "the counter starts at 1";
-    EXPECT_EQ(glGenLists(5), first + 5);
-    EXPECT_EQ(glGenLists(-3), first + 10) << "a negative range adds nothing";
-    EXPECT_EQ(glGenLists(0), first + 10);
-    EXPECT_EQ(glGenLists(1), first + 10);
-    EXPECT_EQ(glIsList(first), GL_FALSE) << "no list is ever created";
 }
 
 }  // namespace

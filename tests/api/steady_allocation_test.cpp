@@ -1,9 +1,14 @@
-// A steady frame of immediate-mode calls allocates nothing: once the command stream, the vertex
-// list and the thread's counter block exist, further frames of the same size reuse them. Every
-// operator new on the calling thread is counted.
+// A steady frame of immediate-mode calls, vertex-array draws and display-list calls allocates
+// nothing: once the command stream, the vertex list, the thread's counter block and the compiled
+// lists exist, further frames of the same size reuse them. Every operator new on the calling
+// thread is counted.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "api/api_test_support.h"
+#include "api/client_arrays.h"
+#include "api/display_lists.h"
 #include "api/entry_counters.h"
 #include "mora/gl.h"
 #include "test_support/counting_allocator.h"
@@ -11,8 +16,29 @@
 namespace mora::test {
 namespace {
 
-// One frame as a game draws it: state, a batch of textured, coloured triangles, and the frame's
-// hand-over emptying the stream (capacity kept).
+constexpr GLuint kSteadyList = 1;
+std::array<GLfloat, 3 * 1000> gPositions{};
+std::array<GLubyte, 4 * 1000> gColours{};
+std::array<GLushort, 999> gIndices{};
+
+// Vertex and colour arrays of 1000 elements and a list of state changes and one triangle, made
+// before the first frame (a list's storage is allocated when it is compiled).
+void PrepareArraysAndList() {
+    for (std::size_t i = 0; i < gIndices.size(); ++i) gIndices[i] = static_cast<GLushort>((i * 7) % 1000);
+    glVertexPointer(3, GL_FLOAT, 0, gPositions.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, gColours.data());
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glNewList(kSteadyList, GL_COMPILE);
+    glDisable(GL_BLEND);
+    glColor3ub(1, 2, 3);
+    glRectf(0.0f, 0.0f, 1.0f, 1.0f);
+    glEndList();
+}
+
+// One frame as a game draws it: state, a batch of textured, coloured triangles, indexed and
+// element-wise array draws, a list call, and the frame's hand-over emptying the stream (capacity
+// kept).
 void DrawFrame() {
     glEnable(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -26,6 +52,11 @@ void DrawFrame() {
     }
     glEnd();
     glPopMatrix();
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(gIndices.size()), GL_UNSIGNED_SHORT, gIndices.data());
+    glBegin(GL_TRIANGLES);
+    for (GLint i = 0; i < 300; ++i) glArrayElement(i);
+    glEnd();
+    glCallList(kSteadyList);
     EmptyCommandBuffer(ActiveCommandRecording().stream);
 }
 
@@ -41,6 +72,7 @@ TEST_F(SteadyAllocation, RepeatedFramesAllocateNothing) {
         EXPECT_EQ(count.Stop(), 1u);
         delete probe;
     }
+    PrepareArraysAndList();
     DrawFrame();  // first frame: the thread's counter block, the vertex list's storage
     const CommandStream& stream = ActiveCommandRecording().stream;
     const uint8_t* streamStorage = stream.begin;
@@ -54,6 +86,8 @@ TEST_F(SteadyAllocation, RepeatedFramesAllocateNothing) {
     EXPECT_EQ(CommandBufferCapacity(stream), streamCapacity);
     EXPECT_EQ(TheGlContext().primitiveVertices.capacity(), listCapacity);
     EXPECT_EQ(EntryCounterBlockCount(), blocks);
+    api::ResetDisplayLists();
+    api::TheClientState() = api::ClientState{};
 }
 
 }  // namespace

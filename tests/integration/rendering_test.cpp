@@ -136,5 +136,31 @@ TEST_F(Rendering, EachFrameStartsWithTheImageOfTwoFramesBefore) {
     }
 }
 
+// While a display list is open the calls GL runs at once still do: a read-back sees the frame
+// drawn so far (not the list's calls), a swap presents it, texture names come from the context;
+// the list keeps its calls and draws them when called.
+TEST_F(Rendering, CallsThatRunAtOnceStillDoWhileAListIsOpen) {
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    DrawRect(kQuad0, kQuad0, kQuad1, kQuad1);
+    EXPECT_EQ(Rgb(ReadPixel(20, 20)), 0xFF0000u);
+    wglSwapBuffers(session_.dc);
+    EXPECT_EQ(Rgb(ReadPresented(session_.dc).At(20, 20)), 0xFF0000u);
+    glGenTextures(1, &texture_);
+    glEndList();
+    GLuint next = 0;
+    glGenTextures(1, &next);
+    EXPECT_NE(next, texture_) << "the name given inside the list is taken in the context";
+    glDeleteTextures(1, &next);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glCallList(list);
+    wglSwapBuffers(session_.dc);
+    EXPECT_EQ(Rgb(ReadPresented(session_.dc).At(20, 20)), 0x0000FFu);
+    glDeleteLists(list, 1);
+}
+
 }  // namespace
 }  // namespace mora_it

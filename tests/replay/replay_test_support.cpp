@@ -60,7 +60,8 @@ std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& req
                           " MORA_CAPTURE_REFERENCE_PIXELS=" + (request.referencePixels ? "1" : "0");
     if (!request.isa.empty()) command += " MORA_ISA=" + request.isa;
     command += " " + Quote(MORA_CAPTURE_SCENE_EXE) + " --size " + std::to_string(request.width) + "x" +
-               std::to_string(request.height) + " --frames " + std::to_string(request.sceneFrames);
+               std::to_string(request.height) + " --frames " + std::to_string(request.sceneFrames) +
+               (request.arraysAndLists ? " --arrays-and-lists" : "");
     const ProgramRun result = RunShell(folder, command);
     if (run != nullptr) *run = result;
     const std::string name = request.firstFrame == request.lastFrame

@@ -25,6 +25,7 @@ struct CaptureRequest {
     int lastFrame = 12;
     bool referencePixels = true;
     std::string isa;           // MORA_ISA for the recording run; empty: unset
+    bool arraysAndLists = false;  // the scene's --arrays-and-lists switch
 };
 
 struct ProgramRun {

@@ -36,8 +36,8 @@ void StartCrashingChild(int32_t frame) {
   std::signal(SIGSEGV, SIG_DFL);
   StartDiagnostics();
   if (!OpenTrace(frame, frame + 5, "crash", false)) std::_Exit(3);
-  CountEntryCall(EntryId::glRectf);
-  CountEntryCall(EntryId::glRectf);
+  CountEntryCall(EntryId::glRasterPos2f);
+  CountEntryCall(EntryId::glRasterPos2f);
   TraceLine("MORA::GL::Rectf", "(x1=%d)", 7);
 }
 
@@ -54,7 +54,7 @@ class CrashReport : public ::testing::Test {
     platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
     ASSERT_TRUE(dir_.entered);
     frame_ = CurrentFrame();
-    rectCallsBefore_ = EntryCalls(EntryId::glRectf);
+    rectCallsBefore_ = EntryCalls(EntryId::glRasterPos2f);
   }
 
   void ExpectReportOfTheChild() {
@@ -62,7 +62,7 @@ class CrashReport : public ::testing::Test {
     ASSERT_TRUE(platform::ReadWholeFile("MORA_api_calls.log", summary));
     EXPECT_EQ(summary.rfind("=== MORA GL/WGL call summary (process lifetime) ===\n", 0), 0u);
     char drift[128];
-    std::snprintf(drift, sizeof(drift), "    [capture-drift] %-28s : %14" PRIu64 "\n", "glRectf",
+    std::snprintf(drift, sizeof(drift), "    [capture-drift] %-28s : %14" PRIu64 "\n", "glRasterPos2f",
                   rectCallsBefore_ + 2);
     EXPECT_NE(summary.find(drift), std::string::npos) << summary;
 

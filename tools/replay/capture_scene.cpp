@@ -7,6 +7,9 @@
 // frame and used in later ones, frames that clear only depth (their image builds on the frame
 // before), a texture rewritten every frame, a texture deleted and re-created, and a name bound
 // beyond the table. Every value derives from the frame number, so each run draws the same frames.
+// With --arrays-and-lists the ground comes from a display list, the cube from vertex arrays and
+// the HUD panel from interleaved arrays compiled and run in a list each frame: the same frames,
+// recorded through the lowered entries (their records must be the immediate calls' records).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -24,7 +27,11 @@ struct SceneOptions {
     int width = 160;
     int height = 120;
     int frames = 12;
+    bool arraysAndLists = false;
 };
+
+constexpr GLuint kGroundList = 1;
+constexpr GLuint kPanelList = 2;
 
 constexpr GLuint kCheckerTexture = 1;
 constexpr GLuint kGroundTexture = 2;
@@ -40,6 +47,8 @@ bool ParseOptions(int argc, char** argv, SceneOptions& options) {
                 options.height < 1 || options.width > 4096 || options.height > 4096) {
                 return false;
             }
+        } else if (std::strcmp(argv[i], "--arrays-and-lists") == 0) {
+            options.arraysAndLists = true;
         } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             char* end = nullptr;
             const long frames = std::strtol(argv[++i], &end, 10);
@@ -162,6 +171,50 @@ void Cube(float angle) {
     glPopMatrix();
 }
 
+// The cube's faces as one fan of four elements each, drawn from colour, texture-coordinate and
+// position arrays: the same calls Cube makes.
+void CubeFromArrays(float angle) {
+    static const float kCorners[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
+                                         {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
+    static const int kFaces[6][4] = {{4, 5, 6, 7}, {1, 0, 3, 2}, {0, 4, 7, 3}, {5, 1, 2, 6}, {7, 6, 2, 3}, {0, 1, 5, 4}};
+    static const float kUv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    GLubyte colours[24][4];
+    GLfloat uvs[24][2];
+    GLfloat positions[24][3];
+    for (int face = 0; face < 6; ++face) {
+        for (int corner = 0; corner < 4; ++corner) {
+            const int e = 4 * face + corner;
+            const GLubyte rgba[4] = {static_cast<GLubyte>(155 + 20 * face), static_cast<GLubyte>(255 - 30 * corner), 200, 255};
+            std::memcpy(colours[e], rgba, sizeof(rgba));
+            std::memcpy(uvs[e], kUv[corner], sizeof(uvs[e]));
+            std::memcpy(positions[e], kCorners[kFaces[face][corner]], sizeof(positions[e]));
+        }
+    }
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, colours);
+    glTexCoordPointer(2, GL_FLOAT, 0, uvs);
+    glVertexPointer(3, GL_FLOAT, 0, positions);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glPushMatrix();
+    glTranslated(0.0, 0.2, -5.0);
+    glRotatef(angle, 0.3f, 1.0f, 0.2f);
+    for (int face = 0; face < 6; ++face) glDrawArrays(GL_TRIANGLE_FAN, 4 * face, 4);
+    glPopMatrix();
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+// TexturedQuad from GL_T2F_V3F interleaved arrays.
+void TexturedQuadFromArrays(float x0, float y0, float x1, float y1, float z) {
+    const GLfloat corners[4][5] = {{0, 0, x0, y0, z}, {1, 0, x1, y0, z}, {1, 1, x1, y1, z}, {0, 1, x0, y1, z}};
+    glInterleavedArrays(GL_T2F_V3F, 0, corners);
+    glDrawArrays(GL_QUADS, 0, 4);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
 void DrawFrame(const SceneOptions& options, int frame) {
     const float t = static_cast<float>(frame);
     if (frame % 3 == 2) {
@@ -204,12 +257,20 @@ void DrawFrame(const SceneOptions& options, int frame) {
     glBindTexture(GL_TEXTURE_2D, kGroundTexture);
     glColor3f(1.0f, 1.0f, 1.0f);
     glPushMatrix();
-    glTranslatef(0.0f, -1.5f, -6.0f);
-    glRotatef(-70.0f, 1.0f, 0.0f, 0.0f);
-    TexturedQuad(-4.0f, -4.0f, 4.0f, 4.0f, 0.0f);
+    if (options.arraysAndLists) {
+        glCallList(kGroundList);
+    } else {
+        glTranslatef(0.0f, -1.5f, -6.0f);
+        glRotatef(-70.0f, 1.0f, 0.0f, 0.0f);
+        TexturedQuad(-4.0f, -4.0f, 4.0f, 4.0f, 0.0f);
+    }
     glPopMatrix();
     glBindTexture(GL_TEXTURE_2D, kCheckerTexture);
-    Cube(t * 9.0f);
+    if (options.arraysAndLists) {
+        CubeFromArrays(t * 9.0f);
+    } else {
+        Cube(t * 9.0f);
+    }
 
     // The three blend modes, without depth writes.
     glDepthMask(GL_FALSE);
@@ -266,7 +327,14 @@ void DrawFrame(const SceneOptions& options, int frame) {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, frame % 2 == 0 ? GL_DECAL : GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, frame >= 8 ? kLateTexture : kCheckerTexture);
     glColor3f(0.8f, 0.8f, 0.8f);
-    TexturedQuad(static_cast<float>(options.width) - 50.0f, 8.0f, static_cast<float>(options.width) - 8.0f, 50.0f, 0.0f);
+    const float right = static_cast<float>(options.width);
+    if (options.arraysAndLists) {
+        glNewList(kPanelList, GL_COMPILE_AND_EXECUTE);
+        TexturedQuadFromArrays(right - 50.0f, 8.0f, right - 8.0f, 50.0f, 0.0f);
+        glEndList();
+    } else {
+        TexturedQuad(right - 50.0f, 8.0f, right - 8.0f, 50.0f, 0.0f);
+    }
 }
 
 }  // namespace
@@ -274,7 +342,7 @@ void DrawFrame(const SceneOptions& options, int frame) {
 int main(int argc, char** argv) {
     SceneOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: mora-capture-scene [--size WxH] [--frames N]\n");
+        std::fprintf(stderr, "usage: mora-capture-scene [--size WxH] [--frames N] [--arrays-and-lists]\n");
         return 2;
     }
     HDC dc = moraCreateOffscreenDC(options.width, options.height);
@@ -285,6 +353,13 @@ int main(int argc, char** argv) {
     }
     glViewport(0, 0, options.width, options.height);
     CreateTextures();
+    if (options.arraysAndLists) {
+        glNewList(kGroundList, GL_COMPILE);
+        glTranslated(0.0, -1.5, -6.0);
+        glRotated(-70.0, 1.0, 0.0, 0.0);
+        TexturedQuad(-4.0f, -4.0f, 4.0f, 4.0f, 0.0f);
+        glEndList();
+    }
     for (int frame = 0; frame < options.frames; ++frame) {
         DrawFrame(options, frame);
         wglSwapBuffers(dc);

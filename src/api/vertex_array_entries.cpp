@@ -1,0 +1,154 @@
+// The vertex-array entries: the pointer calls, client state, the client attribute stack and the
+// three draws, each draw lowered to the glBegin / element / glEnd sequence GL defines it by. The
+// arrays are read at the call. Calls GL rejects (a bad size, type, stride, count or mode, a draw
+// inside glBegin/glEnd) change nothing; a draw without a vertex array draws nothing.
+#include <cstddef>
+#include <cstring>
+
+#include "api/client_arrays.h"
+#include "api/gl_subset.h"
+#include "api/lowered_paths.h"
+#include "mora/gl.h"
+
+using mora::EntryId;
+using namespace mora::api;
+
+namespace {
+
+bool IsDrawMode(GLenum mode) { return mode <= GL_POLYGON; }
+
+// Whether a draw of `mode` may run now; false (GL's error, nothing drawn) otherwise.
+bool DrawAllowed(GLenum mode, GLsizei count) {
+    return LoweringOn() && IsDrawMode(mode) && count >= 0 && Context().primitiveMode == 0 &&
+           CanDrawArrays(TheClientState().arrays);
+}
+
+// The indices are copied out one by one: the program's buffer need not be aligned for their type.
+template <class Index>
+void DrawIndexed(GLenum mode, GLsizei count, const GLvoid* indices) {
+    const ClientArrays& arrays = TheClientState().arrays;
+    const auto* bytes = static_cast<const uint8_t*>(indices);
+    IssueBegin(mode);
+    for (GLsizei i = 0; i < count; ++i) {
+        Index index;
+        std::memcpy(&index, bytes + static_cast<std::size_t>(i) * sizeof(Index), sizeof(Index));
+        IssueArrayElement(arrays, index);
+    }
+    IssueEnd();
+}
+
+}  // namespace
+
+extern "C" {
+
+MORA_GLAPI void MORA_APIENTRY glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) try {
+    EnterEntry<EntryId::glVertexPointer>(size, type, stride, pointer);
+    if (LoweringOn()) {
+        SetVertexPointer(TheClientState().arrays, size, type, stride, pointer);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) try {
+    EnterEntry<EntryId::glColorPointer>(size, type, stride, pointer);
+    if (LoweringOn()) {
+        SetColourPointer(TheClientState().arrays, size, type, stride, pointer);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) try {
+    EnterEntry<EntryId::glTexCoordPointer>(size, type, stride, pointer);
+    if (LoweringOn()) {
+        SetTexCoordPointer(TheClientState().arrays, size, type, stride, pointer);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glNormalPointer(GLenum type, GLsizei stride, const GLvoid* pointer) try {
+    EnterEntry<EntryId::glNormalPointer>(type, stride, pointer);
+    if (LoweringOn()) {
+        SetNormalPointer(TheClientState().arrays, type, stride, pointer);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glInterleavedArrays(GLenum format, GLsizei stride, const GLvoid* pointer) try {
+    EnterEntry<EntryId::glInterleavedArrays>(format, stride, pointer);
+    if (LoweringOn()) {
+        SetInterleavedArrays(TheClientState().arrays, format, stride, pointer);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glEnableClientState(GLenum array) try {
+    EnterEntry<EntryId::glEnableClientState>(array);
+    if (LoweringOn()) {
+        SetClientArrayEnabled(TheClientState().arrays, array, true);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glDisableClientState(GLenum array) try {
+    EnterEntry<EntryId::glDisableClientState>(array);
+    if (LoweringOn()) {
+        SetClientArrayEnabled(TheClientState().arrays, array, false);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glPushClientAttrib(GLbitfield mask) try {
+    EnterEntry<EntryId::glPushClientAttrib>(mask);
+    if (LoweringOn()) {
+        PushClientAttrib(TheClientState(), mask);
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glPopClientAttrib(void) try {
+    EnterEntry<EntryId::glPopClientAttrib>();
+    if (LoweringOn()) {
+        PopClientAttrib(TheClientState());
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glArrayElement(GLint i) try {
+    EnterEntry<EntryId::glArrayElement>(i);
+    if (LoweringOn() && i >= 0) {
+        IssueArrayElement(TheClientState().arrays, static_cast<uint32_t>(i));
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glDrawArrays(GLenum mode, GLint first, GLsizei count) try {
+    EnterEntry<EntryId::glDrawArrays>(mode, first, count);
+    if (first < 0 || !DrawAllowed(mode, count)) {
+        return;
+    }
+    const ClientArrays& arrays = TheClientState().arrays;
+    IssueBegin(mode);
+    // first + count fits in 32 unsigned bits: both are at most 2^31 - 1.
+    const uint32_t end = static_cast<uint32_t>(first) + static_cast<uint32_t>(count);
+    for (uint32_t i = static_cast<uint32_t>(first); i < end; ++i) {
+        IssueArrayElement(arrays, i);
+    }
+    IssueEnd();
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) try {
+    EnterEntry<EntryId::glDrawElements>(mode, count, type, indices);
+    if (indices == nullptr || !DrawAllowed(mode, count)) {
+        return;
+    }
+    switch (type) {
+    case GL_UNSIGNED_BYTE: DrawIndexed<GLubyte>(mode, count, indices); break;
+    case GL_UNSIGNED_SHORT: DrawIndexed<GLushort>(mode, count, indices); break;
+    case GL_UNSIGNED_INT: DrawIndexed<GLuint>(mode, count, indices); break;
+    default: break;  // GL_INVALID_ENUM
+    }
+} catch (...) {
+}
+
+}  // extern "C"

@@ -1,0 +1,468 @@
+// The entries lowered onto the records of others: every conversion form gives the records and
+// state of its float equivalent; vertex-array draws and display lists give exactly the records of
+// the immediate-mode calls they stand for (so their captures replay on any build); bad input
+// records nothing; the counters show only what the program called; the seed subset turns all of
+// it back into counted-only entries.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <vector>
+
+#include "api/api_test_support.h"
+#include "api/client_arrays.h"
+#include "api/display_lists.h"
+#include "api/gl_subset.h"
+#include "gl/command_records.h"
+#include "gl/gl_context.h"
+#include "mora/gl.h"
+#include "platform/environment.h"
+
+namespace mora::test {
+namespace {
+
+using Words = std::vector<uint32_t>;
+
+// What a call leaves behind: its records and the state the immediate-mode entries write.
+struct Effect {
+    Words words;
+    uint32_t colour;
+    float s, t;
+    std::vector<std::tuple<float, float, float, uint32_t, float, float>> vertices;
+    std::vector<float> modelview;
+
+    bool operator==(const Effect&) const = default;
+};
+
+class Lowering : public ApiTest {
+protected:
+    void SetUp() override {
+        ApiTest::SetUp();
+        api::ResetDisplayLists();
+        api::TheClientState() = api::ClientState{};
+    }
+    void TearDown() override {
+        api::ResetDisplayLists();
+        api::TheClientState() = api::ClientState{};
+        ApiTest::TearDown();
+    }
+
+    // Runs `calls` from a fixed starting state and returns what they left.
+    static Effect Run(const std::function<void()>& calls) {
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glColor4ub(1, 2, 3, 4);
+        glTexCoord2f(-1.0f, -1.0f);
+        GlContext& ctx = TheGlContext();
+        ctx.primitiveVertices.clear();
+        EmptyCommandBuffer(ActiveCommandRecording().stream);
+        EmptyCommandBuffer(ActiveCommandRecording().blob);
+        calls();
+        Effect effect{StreamWords(), ctx.currentColour, ctx.currentS, ctx.currentT, {}, {}};
+        for (const GlVertex& v : ctx.primitiveVertices) effect.vertices.push_back(VertexFields(v));
+        const float* top = ctx.modelviewStack[ctx.stackTop[0]];
+        effect.modelview.assign(top, top + 16);
+        return effect;
+    }
+};
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+struct EquivalentCase {
+    const char* name;
+    std::function<void()> lowered;
+    std::function<void()> reference;
+};
+
+TEST_F(Lowering, EveryConversionFormMatchesItsFloatEquivalent) {
+    static const GLdouble kMatrixD[16] = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 0.1, -2, 0.5, 1};
+    static const GLfloat kMatrixF[16] = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 0.1f, -2, 0.5f, 1};
+    const EquivalentCase cases[] = {
+        {"Color3b extremes", [] { glColor3b(-128, 0, 127); }, [] { glColor4f(-1.0f, 1.0f / 255.0f, 1.0f, 1.0f); }},
+        {"Color4s", [] { glColor4s(32767, -32768, 0, 16384); },
+         [] { glColor4f(1.0f, -1.0f, 1.0f / 65535.0f, 32769.0f / 65535.0f); }},
+        {"Color3i extremes", [] { glColor3i(INT_MAX, INT_MIN, 0); }, [] { glColor3f(1.0f, -1.0f, 0.0f); }},
+        {"Color4ui", [] { glColor4ui(UINT_MAX, 0, 2147483648u, UINT_MAX); }, [] { glColor4f(1.0f, 0.0f, 0.5f, 1.0f); }},
+        {"Color4us", [] { glColor4us(65535, 0, 257 * 128, 65535); }, [] { glColor4f(1.0f, 0.0f, 128.0f / 255.0f, 1.0f); }},
+        {"Color3ub exact bytes", [] { glColor3ub(1, 2, 254); }, [] { glColor4ub(1, 2, 254, 255); }},
+        {"Color3d out of range and NaN", [] { glColor3d(2.0, -1.0, std::nan("")); }, [] { glColor3f(2.0f, -1.0f, kNaN); }},
+        {"Color4dv", [] { const GLdouble v[4] = {0.25, 0.5, 0.75, 1e300}; glColor4dv(v); },
+         [] { glColor4f(0.25f, 0.5f, 0.75f, kInf); }},
+        {"Color3usv", [] { const GLushort v[3] = {0, 65535, 0}; glColor3usv(v); }, [] { glColor3f(0.0f, 1.0f, 0.0f); }},
+        {"Vertex2i", [] { glVertex2i(3, -4); }, [] { glVertex2f(3.0f, -4.0f); }},
+        {"Vertex3sv", [] { const GLshort v[3] = {1, -2, 32767}; glVertex3sv(v); }, [] { glVertex3f(1.0f, -2.0f, 32767.0f); }},
+        {"Vertex3d beyond float", [] { glVertex3d(1e300, -1e300, 0.5); }, [] { glVertex3f(kInf, -kInf, 0.5f); }},
+        {"Vertex4f divides by w", [] { glVertex4f(2.0f, 4.0f, 6.0f, 2.0f); }, [] { glVertex3f(1.0f, 2.0f, 3.0f); }},
+        {"Vertex4i w of 0 kept", [] { glVertex4i(2, 4, 6, 0); }, [] { glVertex3f(2.0f, 4.0f, 6.0f); }},
+        {"Vertex4dv", [] { const GLdouble v[4] = {1, 2, 3, -1}; glVertex4dv(v); }, [] { glVertex3f(-1.0f, -2.0f, -3.0f); }},
+        {"TexCoord1f", [] { glTexCoord1f(0.5f); }, [] { glTexCoord2f(0.5f, 0.0f); }},
+        {"TexCoord2dv", [] { const GLdouble v[2] = {0.125, 1e300}; glTexCoord2dv(v); }, [] { glTexCoord2f(0.125f, kInf); }},
+        {"TexCoord3s drops r", [] { glTexCoord3s(1, 2, 3); }, [] { glTexCoord2f(1.0f, 2.0f); }},
+        {"TexCoord4f divides by q", [] { glTexCoord4f(2.0f, 4.0f, 9.0f, 2.0f); }, [] { glTexCoord2f(1.0f, 2.0f); }},
+        {"Rectf", [] { glRectf(1.0f, 2.0f, 3.0f, 4.0f); },
+         [] {
+             glBegin(GL_POLYGON);
+             glVertex2f(1.0f, 2.0f);
+             glVertex2f(3.0f, 2.0f);
+             glVertex2f(3.0f, 4.0f);
+             glVertex2f(1.0f, 4.0f);
+             glEnd();
+         }},
+        {"Rectsv", [] { const GLshort a[2] = {-1, -2}, b[2] = {5, 6}; glRectsv(a, b); },
+         [] {
+             glBegin(GL_POLYGON);
+             glVertex2f(-1.0f, -2.0f);
+             glVertex2f(5.0f, -2.0f);
+             glVertex2f(5.0f, 6.0f);
+             glVertex2f(-1.0f, 6.0f);
+             glEnd();
+         }},
+        {"Rect inside glBegin is rejected", [] { glBegin(GL_TRIANGLES); glRecti(0, 0, 1, 1); },
+         [] { glBegin(GL_TRIANGLES); }},
+        {"Translated", [] { glTranslated(1.0, -2.0, 0.1); }, [] { glTranslatef(1.0f, -2.0f, 0.1f); }},
+        {"Rotated", [] { glRotated(30.0, 0.0, 0.6, 0.8); }, [] { glRotatef(30.0f, 0.0f, 0.6f, 0.8f); }},
+        {"Scaled", [] { glScaled(2.0, 3.0, 0.25); }, [] { glScalef(2.0f, 3.0f, 0.25f); }},
+        {"LoadMatrixd", [] { glLoadMatrixd(kMatrixD); }, [] { glLoadMatrixf(kMatrixF); }},
+        {"MultMatrixd", [] { glMultMatrixd(kMatrixD); }, [] { glMultMatrixf(kMatrixF); }},
+        {"null vectors do nothing", [] { glVertex4dv(nullptr); glColor3bv(nullptr); glLoadMatrixd(nullptr); glRectdv(nullptr, nullptr); },
+         [] {}},
+    };
+    for (const EquivalentCase& c : cases) {
+        const Effect lowered = Run(c.lowered);
+        glEnd();
+        const Effect reference = Run(c.reference);
+        glEnd();
+        EXPECT_TRUE(lowered == reference) << c.name;
+    }
+}
+
+struct Corner {
+    GLfloat s, t;
+    GLubyte rgba[4];
+    GLfloat xyz[3];
+};
+constexpr Corner kCorners[4] = {
+    {0.0f, 0.0f, {255, 0, 0, 255}, {0.0f, 0.0f, 0.0f}},
+    {1.0f, 0.0f, {0, 255, 0, 128}, {10.0f, 0.0f, -1.0f}},
+    {1.0f, 1.0f, {0, 0, 255, 255}, {10.0f, 10.0f, -2.0f}},
+    {0.0f, 1.0f, {9, 8, 7, 6}, {0.0f, 10.0f, -3.0f}},
+};
+
+void ImmediateCorner(int i) {
+    glColor4ubv(kCorners[i].rgba);
+    glTexCoord2f(kCorners[i].s, kCorners[i].t);
+    glVertex3fv(kCorners[i].xyz);
+}
+
+void Immediate(GLenum mode, std::initializer_list<int> order) {
+    glBegin(mode);
+    for (int i : order) ImmediateCorner(i);
+    glEnd();
+}
+
+// The corners as interleaved texture coordinate, colour and position (GL_T2F_C4UB_V3F's layout).
+void PointArraysAtCorners() {
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Corner), &kCorners[0].s);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Corner), kCorners[0].rgba);
+    glVertexPointer(3, GL_FLOAT, sizeof(Corner), kCorners[0].xyz);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+}
+
+TEST_F(Lowering, ArrayDrawsRecordExactlyTheImmediateCalls) {
+    static const GLubyte kByteIndices[6] = {0, 1, 2, 2, 3, 0};
+    static const GLushort kShortIndices[6] = {0, 1, 2, 2, 3, 0};
+    static const GLuint kIntIndices[6] = {0, 1, 2, 2, 3, 0};
+    static const GLshort kShortColours[4][3] = {{32767, 0, 0}, {0, 32767, 0}, {0, 0, 32767}, {-1, -1, -1}};
+    static const GLint kPositions2[4][2] = {{0, 0}, {8, 0}, {8, 8}, {0, 8}};
+    static const GLdouble kPositions4[4][4] = {{0, 0, 0, 1}, {16, 0, 0, 2}, {16, 16, 0, 2}, {0, 4, 0, 0.5}};
+    const EquivalentCase cases[] = {
+        {"DrawArrays", [] { PointArraysAtCorners(); glDrawArrays(GL_QUADS, 0, 4); },
+         [] { Immediate(GL_QUADS, {0, 1, 2, 3}); }},
+        {"DrawArrays from first", [] { PointArraysAtCorners(); glDrawArrays(GL_TRIANGLES, 1, 3); },
+         [] { Immediate(GL_TRIANGLES, {1, 2, 3}); }},
+        {"DrawElements ubyte", [] { PointArraysAtCorners(); glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_BYTE, kByteIndices); },
+         [] { Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0}); }},
+        {"DrawElements ushort", [] { PointArraysAtCorners(); glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, kShortIndices); },
+         [] { Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0}); }},
+        {"DrawElements uint", [] { PointArraysAtCorners(); glDrawElements(GL_TRIANGLE_FAN, 4, GL_UNSIGNED_INT, kIntIndices); },
+         [] { Immediate(GL_TRIANGLE_FAN, {0, 1, 2, 2}); }},
+        {"ArrayElement inside glBegin",
+         [] {
+             PointArraysAtCorners();
+             glBegin(GL_TRIANGLES);
+             for (GLint i : {3, 1, 0}) glArrayElement(i);
+             glEnd();
+         },
+         [] { Immediate(GL_TRIANGLES, {3, 1, 0}); }},
+        {"InterleavedArrays T2F_C4UB_V3F", [] { glInterleavedArrays(GL_T2F_C4UB_V3F, 0, kCorners); glDrawArrays(GL_QUADS, 0, 4); },
+         [] { Immediate(GL_QUADS, {0, 1, 2, 3}); }},
+        {"short colours, int pairs, double quads",
+         [] {
+             glColorPointer(3, GL_SHORT, 0, kShortColours);
+             glVertexPointer(2, GL_INT, 0, kPositions2);
+             glEnableClientState(GL_COLOR_ARRAY);
+             glEnableClientState(GL_VERTEX_ARRAY);
+             glDrawArrays(GL_QUADS, 0, 4);
+             glVertexPointer(4, GL_DOUBLE, 0, kPositions4);
+             glDrawArrays(GL_QUADS, 0, 4);
+         },
+         [] {
+             glBegin(GL_QUADS);
+             for (int i = 0; i < 4; ++i) {
+                 glColor3sv(kShortColours[i]);
+                 glVertex2iv(kPositions2[i]);
+             }
+             glEnd();
+             glBegin(GL_QUADS);
+             for (int i = 0; i < 4; ++i) {
+                 glColor3sv(kShortColours[i]);
+                 glVertex4dv(kPositions4[i]);
+             }
+             glEnd();
+         }},
+        {"client attributes restore the arrays",
+         [] {
+             PointArraysAtCorners();
+             glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+             glDisableClientState(GL_VERTEX_ARRAY);
+             glVertexPointer(2, GL_FLOAT, 0, nullptr);
+             glDrawArrays(GL_QUADS, 0, 4);  // no vertex array: nothing
+             glPopClientAttrib();
+             glPopClientAttrib();  // underflow: nothing
+             glDrawArrays(GL_QUADS, 0, 4);
+         },
+         [] { Immediate(GL_QUADS, {0, 1, 2, 3}); }},
+        {"bad input draws nothing",
+         [] {
+             PointArraysAtCorners();
+             glVertexPointer(5, GL_FLOAT, 0, kPositions4);   // bad size: old pointer kept
+             glVertexPointer(3, GL_BYTE, 0, kPositions4);    // bad type
+             glVertexPointer(3, GL_FLOAT, -4, kPositions4);  // bad stride
+             glDrawArrays(GL_QUADS, 0, -1);
+             glDrawArrays(GL_QUADS, -1, 4);
+             glDrawArrays(0x0020, 0, 4);
+             glDrawElements(GL_TRIANGLES, 6, GL_FLOAT, kIntIndices);
+             glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+             glDrawElements(GL_TRIANGLES, -6, GL_UNSIGNED_INT, kIntIndices);
+             glArrayElement(-1);
+             glBegin(GL_TRIANGLES);
+             glDrawArrays(GL_TRIANGLES, 0, 3);  // inside glBegin/glEnd
+             glEnd();
+             glDrawArrays(GL_QUADS, 0, 4);
+         },
+         [] {
+             glBegin(GL_TRIANGLES);
+             glEnd();
+             Immediate(GL_QUADS, {0, 1, 2, 3});
+         }},
+    };
+    for (const EquivalentCase& c : cases) {
+        api::TheClientState() = api::ClientState{};
+        const Effect lowered = Run(c.lowered);
+        const Effect reference = Run(c.reference);
+        EXPECT_TRUE(lowered == reference) << c.name;
+    }
+}
+
+TEST_F(Lowering, CountersShowOnlyWhatTheProgramCalled) {
+    std::vector<GLfloat> positions(300 * 3, 1.0f);
+    glVertexPointer(3, GL_FLOAT, 0, positions.data());
+    glEnableClientState(GL_VERTEX_ARRAY);
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glRectf(0, 0, 1, 1);
+    glEndList();
+    const CounterSnapshot before = SnapshotCounters();
+    glDrawArrays(GL_TRIANGLES, 0, 300);
+    glCallList(list);
+    EXPECT_EQ(CallsSince(before, {EntryId::glDrawArrays, EntryId::glCallList, EntryId::glRectf, EntryId::glBegin,
+                                  EntryId::glVertex3f, EntryId::glVertex2f, EntryId::glArrayElement, EntryId::glEnd}),
+              (std::vector<uint64_t>{1, 1, 0, 0, 0, 0, 0, 0}));
+}
+
+// A list's calls recorded directly, for comparing with the list played back.
+void ListBody() {
+    glColor3f(1.0f, 0.5f, 0.0f);
+    glTranslatef(1.0f, 2.0f, 3.0f);
+    Immediate(GL_TRIANGLES, {0, 1, 2});
+}
+
+TEST_F(Lowering, ListsPlayBackTheRecordsOfTheirCalls) {
+    const Effect direct = Run([] { ListBody(); ListBody(); });
+    const GLuint list = glGenLists(2);
+    ASSERT_NE(list, 0u);
+    EXPECT_EQ(glGenLists(2), list + 2) << "consecutive ranges";
+    EXPECT_TRUE(glIsList(list + 1)) << "generated names are empty lists";
+    // GL_COMPILE changes neither the frame nor the context.
+    const Effect compiled = Run([&] {
+        glNewList(list, GL_COMPILE);
+        ListBody();
+        glEndList();
+    });
+    EXPECT_TRUE(compiled.words.empty());
+    EXPECT_EQ(compiled.colour, 0x04010203u);
+    EXPECT_EQ(compiled.modelview[12], 0.0f);
+    EXPECT_TRUE(Run([&] { glCallList(list); glCallList(list); }) == direct);
+    // GL_COMPILE_AND_EXECUTE runs the body once as it compiles it.
+    EXPECT_TRUE(Run([&] {
+                    glNewList(list + 1, GL_COMPILE_AND_EXECUTE);
+                    ListBody();
+                    glEndList();
+                    glCallList(list + 1);
+                }) == direct);
+    // Nested calls resolve by name when played: list + 2 calls list + 3, defined after it.
+    glNewList(list + 2, GL_COMPILE);
+    glCallList(list + 3);
+    glEndList();
+    glNewList(list + 3, GL_COMPILE);
+    ListBody();
+    ListBody();
+    glEndList();
+    EXPECT_TRUE(Run([&] { glCallList(list + 2); }) == direct);
+    glDeleteLists(list, 4);
+    EXPECT_FALSE(glIsList(list) || glIsList(list + 3));
+    EXPECT_TRUE(Run([&] { glCallList(list + 2); }).words.empty());
+}
+
+TEST_F(Lowering, CallListsReadsEveryNameTypeOffsetByTheBase) {
+    // Lists 101..104 each set one colour.
+    for (GLuint i = 0; i < 4; ++i) {
+        glNewList(101 + i, GL_COMPILE);
+        glColor4ub(static_cast<GLubyte>(i), 0, 0, 255);
+        glEndList();
+    }
+    const auto colourWords = [](std::initializer_list<GLubyte> reds) {
+        Words words;
+        for (GLubyte r : reds) words.insert(words.end(), {0x00080024u, 0xFF000000u | uint32_t{r} << 16});
+        return words;
+    };
+    static const GLubyte kUbytes[] = {0, 3, 1};
+    static const GLbyte kBytes[] = {2, -1};
+    static const GLshort kShorts[] = {1, 2};
+    static const GLuint kUints[] = {103, 9999};
+    static const GLfloat kFloats[] = {3.9f, 0.0f};
+    static const GLubyte kTwoBytes[] = {0, 1, 0, 3};
+    static const GLubyte kFourBytes[] = {0, 0, 0, 2};
+    const struct {
+        GLuint base;
+        GLsizei n;
+        GLenum type;
+        const void* names;
+        Words expected;
+    } cases[] = {
+        {101, 3, GL_UNSIGNED_BYTE, kUbytes, colourWords({0, 3, 1})},
+        {102, 2, GL_BYTE, kBytes, colourWords({3, 0})},
+        {101, 2, GL_SHORT, kShorts, colourWords({1, 2})},
+        {0, 2, GL_UNSIGNED_INT, kUints, colourWords({2})},
+        {101, 2, GL_FLOAT, kFloats, colourWords({3, 0})},
+        {101, 2, GL_2_BYTES, kTwoBytes, colourWords({1, 3})},
+        {100, 1, GL_4_BYTES, kFourBytes, colourWords({1})},
+        {101, 2, GL_DOUBLE, kFloats, {}},
+        {101, -2, GL_UNSIGNED_BYTE, kUbytes, {}},
+    };
+    for (const auto& c : cases) {
+        glListBase(c.base);
+        EXPECT_EQ(Run([&] { glCallLists(c.n, c.type, c.names); }).words, c.expected) << std::hex << c.type;
+    }
+    // A base set inside a list takes effect when the list is played.
+    glNewList(105, GL_COMPILE);
+    glListBase(102);
+    glCallLists(1, GL_UNSIGNED_BYTE, kUbytes);
+    glEndList();
+    glListBase(0);
+    EXPECT_EQ(Run([] { glCallList(105); }).words, colourWords({1}));
+}
+
+TEST_F(Lowering, ListsStopAtTheNestingLimitAndKeepTheirArgumentsAndPixels) {
+    // A list that calls itself plays 64 levels deep and returns.
+    glNewList(7, GL_COMPILE);
+    glVertex2f(1.0f, 1.0f);
+    glCallList(7);
+    glEndList();
+    EXPECT_EQ(Run([] { glCallList(7); }).vertices.size(), 64u);
+
+    // Arrays are read when the list is compiled; pixels are copied then too.
+    std::vector<GLfloat> positions = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    std::vector<uint8_t> pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    glVertexPointer(3, GL_FLOAT, 0, positions.data());
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glNewList(8, GL_COMPILE);
+    glBindTexture(GL_TEXTURE_2D, 42);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    glEndList();
+    EXPECT_FALSE(glIsTexture(42)) << "GL_COMPILE does not run the calls";
+    const Effect direct = Run([&] {
+        glBindTexture(GL_TEXTURE_2D, 42);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        glBegin(GL_TRIANGLES);
+        for (int i = 0; i < 3; ++i) glVertex3fv(&positions[3 * i]);
+        glEnd();
+    });
+    const std::vector<uint8_t> directBlob(ActiveCommandRecording().blob.begin, ActiveCommandRecording().blob.end);
+    std::fill(positions.begin(), positions.end(), 0.0f);
+    std::fill(pixels.begin(), pixels.end(), 0);
+    EXPECT_TRUE(Run([] { glCallList(8); }) == direct);
+    EXPECT_EQ(std::vector<uint8_t>(ActiveCommandRecording().blob.begin, ActiveCommandRecording().blob.end), directBlob);
+    EXPECT_TRUE(glIsTexture(42));
+    EXPECT_EQ(TheGlContext().textureTable[42].texels[0], 0x04010203u);
+    const GLuint texture = 42;
+    glDeleteTextures(1, &texture);
+
+    // Names GL refuses, and a list opened twice.
+    EXPECT_EQ(glGenLists(0), 0u);
+    EXPECT_EQ(glGenLists(-1), 0u);
+    EXPECT_EQ(glGenLists(INT_MAX), 0u);
+    glNewList(0, GL_COMPILE);
+    glNewList(9, GL_COMPILE + 7);
+    EXPECT_FALSE(api::ListOpen());
+    glNewList(9, GL_COMPILE);
+    glNewList(10, GL_COMPILE);
+    glEndList();
+    EXPECT_TRUE(glIsList(9));
+    EXPECT_FALSE(glIsList(10));
+}
+
+// MORA_GL_SUBSET=seed: the lowered entries count and trace only, glGenLists hands out names from
+// a counter and no list exists; the drift scan lists the lowered entries again.
+TEST_F(Lowering, SeedSubsetKeepsTheLoweredEntriesCountedOnly) {
+    const auto reproduced = [](std::string_view name) {
+        const auto names = api::ReproducedEntryNames();
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    EXPECT_TRUE(reproduced("glRectf") && reproduced("glDrawElements") && reproduced("glVertex3f"));
+    ASSERT_TRUE(platform::SetEnvironment("MORA_GL_SUBSET", "seed"));
+    api::ReloadSubsetSetting();
+    const CounterSnapshot before = SnapshotCounters();
+    const Effect seed = Run([] {
+        PointArraysAtCorners();
+        glDrawArrays(GL_QUADS, 0, 4);
+        glRectf(0, 0, 1, 1);
+        glColor3ub(9, 9, 9);
+        glTranslated(1, 1, 1);
+        const GLuint first = glGenLists(5);
+        EXPECT_EQ(glGenLists(-3), first + 5);
+        EXPECT_EQ(glGenLists(1), first + 5);
+        glNewList(first, GL_COMPILE);
+        glEndList();
+        EXPECT_FALSE(glIsList(first));
+    });
+    const bool seedReproducesRect = reproduced("glRectf");
+    ASSERT_TRUE(platform::UnsetEnvironment("MORA_GL_SUBSET"));
+    api::ReloadSubsetSetting();
+    EXPECT_TRUE(seed.words.empty());
+    EXPECT_EQ(seed.colour, 0x04010203u);
+    EXPECT_EQ(CallsSince(before, {EntryId::glDrawArrays, EntryId::glRectf, EntryId::glColor3ub}),
+              (std::vector<uint64_t>{1, 1, 1}));
+    EXPECT_FALSE(seedReproducesRect);
+}
+
+}  // namespace
+}  // namespace mora::test

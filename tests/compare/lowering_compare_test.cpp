@@ -1,0 +1,194 @@
+// One small program per feature the driver lowers at its entry points, drawn through MORA and
+// through OSMesa (llvmpipe) with the same calls: the immediate-mode variants with glRect and the
+// double matrices, the vertex arrays (every draw call, interleaved layouts), and display lists
+// (compiled, compiled and run, nested, called in bulk). Each scene has edges inside the view, so
+// the comparisons bound the share of pixels off by more than 8 levels, as the targeted scenes do.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "compare_session.h"
+#include "scene.h"
+#include "scene_textures.h"
+
+namespace mora_compare {
+namespace {
+
+using mora::scene::MakeImage;
+using mora::scene::Texel;
+using mora::scene::TextureFilter;
+using mora::scene::TextureImage;
+using mora::scene::UploadTexture;
+
+constexpr int kSize = 128;
+const Tolerance kEdgeTolerance{255, 30.0, 0.01};
+
+void PixelProjection(SceneGl& gl, int width, int height) {
+    gl.MatrixMode(GL_PROJECTION);
+    gl.LoadIdentity();
+    gl.Ortho(0.0, width, 0.0, height, -1.0, 1.0);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+}
+
+TextureImage Checker(int size) {
+    TextureImage image = MakeImage(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            uint8_t* t = Texel(image, x, y);
+            const bool odd = ((x / 4 + y / 4) % 2) != 0;
+            t[0] = odd ? 230 : 40;
+            t[1] = static_cast<uint8_t>(8 * x);
+            t[2] = odd ? 60 : 200;
+            t[3] = 255;
+        }
+    }
+    return image;
+}
+
+TEST(LoweredEntries, ImmediateVariantsRectsAndDoubleMatricesAgree) {
+    const auto draw = [](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        gl.Color3ub(200, 40, 90);
+        gl.Rectf(4.0f, 4.0f, 60.0f, 40.0f);
+        gl.Color4us(0, 40000, 65535, 65535);
+        gl.Recti(70, 6, 124, 30);
+        // A fan of integer vertices, moved and turned by the double-precision matrices.
+        gl.Translated(64.0, 80.0, 0.0);
+        gl.Rotated(20.0, 0.0, 0.0, 1.0);
+        gl.Scaled(1.5, 1.0, 1.0);
+        gl.Begin(GL_TRIANGLE_FAN);
+        gl.Color3d(1.0, 1.0, 0.2);
+        gl.Vertex3i(0, 0, 0);
+        gl.Color3d(0.1, 0.3, 1.0);
+        for (int i = 0; i <= 6; ++i) {
+            const double a = 0.9 * i;
+            gl.Vertex3i(static_cast<GLint>(30 * std::cos(a)), static_cast<GLint>(30 * std::sin(a)), 0);
+        }
+        gl.End();
+        // A textured quad from double texture coordinates and homogeneous vertices. Every corner has
+        // the same w: the records carry no w, and a w that varied across a primitive would change
+        // GL's perspective-correct texture interpolation.
+        const GLdouble identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+        gl.LoadMatrixd(identity);
+        gl.Enable(GL_TEXTURE_2D);
+        UploadTexture(gl, Checker(16), TextureFilter::Nearest, GL_REPEAT);
+        gl.Color3ub(255, 255, 255);
+        gl.Begin(GL_QUADS);
+        gl.TexCoord2d(0.0, 0.0);
+        gl.Vertex4f(16.0f, 96.0f, 0.0f, 2.0f);
+        gl.TexCoord2d(2.0, 0.0);
+        gl.Vertex4f(80.0f, 96.0f, 0.0f, 2.0f);
+        gl.TexCoord2d(2.0, 2.0);
+        gl.Vertex4f(80.0f, 160.0f, 0.0f, 2.0f);
+        gl.TexCoord2d(0.0, 2.0);
+        gl.Vertex4f(16.0f, 160.0f, 0.0f, 2.0f);
+        gl.End();
+        gl.Disable(GL_TEXTURE_2D);
+        // A triangle of short vertices.
+        gl.Begin(GL_TRIANGLES);
+        gl.Color3ub(30, 220, 120);
+        gl.Vertex2s(4, 120);
+        gl.Vertex2s(30, 84);
+        gl.Vertex2s(44, 124);
+        gl.End();
+    };
+    ExpectAgreement(draw, kEdgeTolerance, "lowered_immediate_variants", kSize, kSize);
+}
+
+struct ColouredPoint {
+    GLfloat r, g, b;
+    GLfloat x, y, z;
+};
+
+TEST(LoweredEntries, VertexArrayDrawsAgree) {
+    const auto draw = [](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        // glDrawArrays: two quads from separate position and byte-colour arrays.
+        const GLshort positions[8][2] = {{4, 4}, {60, 4}, {60, 40}, {4, 40}, {68, 4}, {124, 4}, {124, 40}, {68, 40}};
+        const GLubyte colours[8][4] = {{255, 0, 0, 255},   {0, 255, 0, 255},   {0, 0, 255, 255},   {255, 255, 0, 255},
+                                       {40, 40, 40, 255},  {200, 0, 200, 255}, {0, 200, 200, 255}, {250, 250, 250, 255}};
+        gl.VertexPointer(2, GL_SHORT, 0, positions);
+        gl.ColorPointer(4, GL_UNSIGNED_BYTE, 0, colours);
+        gl.EnableClientState(GL_VERTEX_ARRAY);
+        gl.EnableClientState(GL_COLOR_ARRAY);
+        gl.DrawArrays(GL_QUADS, 0, 8);
+        // glDrawElements: a hexagon as six indexed triangles around a centre, float colours.
+        std::vector<GLfloat> hexagon = {32, 80, 0};
+        std::vector<GLfloat> hexColours = {1, 1, 1};
+        for (int i = 0; i < 6; ++i) {
+            const float a = 1.0472f * static_cast<float>(i);
+            hexagon.insert(hexagon.end(), {32 + 26 * std::cos(a), 80 + 26 * std::sin(a), 0});
+            hexColours.insert(hexColours.end(), {0.2f * static_cast<float>(i), 0.5f, 1.0f - 0.15f * static_cast<float>(i)});
+        }
+        const GLushort indices[18] = {0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 5, 0, 5, 6, 0, 6, 1};
+        gl.VertexPointer(3, GL_FLOAT, 0, hexagon.data());
+        gl.ColorPointer(3, GL_FLOAT, 0, hexColours.data());
+        gl.DrawElements(GL_TRIANGLES, 18, GL_UNSIGNED_SHORT, indices);
+        // glInterleavedArrays with glArrayElement inside glBegin/glEnd: a strip.
+        const ColouredPoint strip[6] = {{1, 0, 0, 70, 56, 0},     {0, 1, 0, 70, 120, 0}, {0, 0, 1, 96, 56, 0},
+                                        {1, 1, 0, 96, 120, 0},    {0, 1, 1, 124, 56, 0}, {1, 0, 1, 124, 120, 0}};
+        gl.InterleavedArrays(GL_C3F_V3F, 0, strip);
+        gl.Begin(GL_TRIANGLE_STRIP);
+        for (GLint i = 0; i < 6; ++i) gl.ArrayElement(i);
+        gl.End();
+        gl.DisableClientState(GL_COLOR_ARRAY);
+        gl.DisableClientState(GL_VERTEX_ARRAY);
+    };
+    ExpectAgreement(draw, kEdgeTolerance, "lowered_vertex_arrays", kSize, kSize);
+}
+
+TEST(LoweredEntries, DisplayListsAgree) {
+    const auto draw = [](SceneGl& gl, int w, int h) {
+        PixelProjection(gl, w, h);
+        const GLuint base = gl.GenLists(4);
+        // A toothed wheel around the origin, compiled once and drawn three times.
+        gl.NewList(base, GL_COMPILE);
+        gl.Begin(GL_TRIANGLES);
+        for (int i = 0; i < 12; ++i) {
+            const float a0 = 0.5236f * static_cast<float>(i);
+            const float a1 = a0 + 0.5236f;
+            const float r = (i % 2) != 0 ? 18.0f : 12.0f;
+            gl.Vertex2f(0.0f, 0.0f);
+            gl.Vertex2f(r * std::cos(a0), r * std::sin(a0));
+            gl.Vertex2f(r * std::cos(a1), r * std::sin(a1));
+        }
+        gl.End();
+        gl.EndList();
+        // Colour and placement in lists of their own, one compiled and run at once.
+        gl.NewList(base + 1, GL_COMPILE_AND_EXECUTE);
+        gl.Color3f(0.9f, 0.3f, 0.2f);
+        gl.PushMatrix();
+        gl.Translatef(24.0f, 24.0f, 0.0f);
+        gl.CallList(base);
+        gl.PopMatrix();
+        gl.EndList();
+        gl.NewList(base + 2, GL_COMPILE);
+        gl.Color3f(0.2f, 0.8f, 0.3f);
+        gl.PushMatrix();
+        gl.Translatef(64.0f, 64.0f, 0.0f);
+        gl.Rotatef(15.0f, 0.0f, 0.0f, 1.0f);
+        gl.CallList(base);
+        gl.PopMatrix();
+        gl.EndList();
+        gl.NewList(base + 3, GL_COMPILE);
+        gl.Color3f(0.2f, 0.4f, 0.95f);
+        gl.PushMatrix();
+        gl.Translatef(100.0f, 100.0f, 0.0f);
+        gl.Scalef(1.4f, 1.4f, 1.0f);
+        gl.CallList(base);
+        gl.PopMatrix();
+        gl.EndList();
+        // The last two through glCallLists with the list base, as text renderers call glyphs.
+        const GLubyte glyphs[2] = {2, 3};
+        gl.ListBase(base);
+        gl.CallLists(2, GL_UNSIGNED_BYTE, glyphs);
+        gl.ListBase(0);
+        gl.DeleteLists(base, 4);
+    };
+    ExpectAgreement(draw, kEdgeTolerance, "lowered_display_lists", kSize, kSize);
+}
+
+}  // namespace
+}  // namespace mora_compare
