@@ -80,8 +80,9 @@ bool ConfigAttribute(const FbConfig& config, int attribute, uint64_t visualId, i
         case kBufferSize: v = 32; break;
         case kRedSize: case kGreenSize: case kBlueSize: case kAlphaSize: v = 8; break;
         case kDepthSize: v = 24; break;
+        case kStencilSize: v = 8; break;
         case kDoubleBuffer: v = config.doubleBuffered ? 1 : 0; break;
-        case kLevel: case kStereo: case kAuxBuffers: case kStencilSize: case kAccumRedSize:
+        case kLevel: case kStereo: case kAuxBuffers: case kAccumRedSize:
         case kAccumGreenSize: case kAccumBlueSize: case kAccumAlphaSize: case kSampleBuffers: case kSamples:
         case kTransparentIndexValue: case kTransparentRedValue: case kTransparentGreenValue:
         case kTransparentBlueValue: case kTransparentAlphaValue: case kMaxPbufferWidth: case kMaxPbufferHeight:

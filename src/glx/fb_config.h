@@ -1,6 +1,7 @@
 // The one framebuffer configuration family the driver offers: RGBA with 8 bits per channel in a
 // 24-bit TrueColor window visual, a 24-bit depth buffer, double-buffered (or single-buffered when
-// a program insists). Attribute values, attribute-list matching for glXChooseFBConfig and
+// a program insists). It also answers 8 stencil bits, so that programs which ask for a stencil
+// buffer run: the stencil entries only count, like the other entries this driver does not draw with. Attribute values, attribute-list matching for glXChooseFBConfig and
 // glXChooseVisual, and the records GLXFBConfig handles point at.
 #pragma once
 
