@@ -9,8 +9,15 @@ namespace {
 
 constexpr int kColourIndexType = 0x8015;
 constexpr int kEs2ProfileBit = 4;
-constexpr int kKnownFlags = kContextDebugBit | kContextForwardCompatibleBit | kContextRobustAccessBit;
-constexpr int kKnownProfiles = kContextCoreProfileBit | kContextCompatibilityProfileBit | kEs2ProfileBit;
+// Robust access is not offered, so its flag is as unknown as any other.
+constexpr int kKnownFlags = kContextDebugBit | kContextForwardCompatibleBit;
+
+// The OpenGL versions that exist: the highest minor version of each major version.
+bool VersionExists(int major, int minor) {
+    constexpr int kLastMinor[] = {-1, 5, 1, 3, 6};
+    return major >= 1 && major <= 4 && minor >= 0 && minor <= kLastMinor[major];
+}
+constexpr int kKnownProfilesMask = kContextCoreProfileBit | kContextCompatibilityProfileBit | kEs2ProfileBit;
 
 }  // namespace
 
@@ -36,10 +43,12 @@ AttributeVerdict CheckContextAttributes(const int* attributes) {
     // The profile matters from OpenGL 3.2 on, but a mask that names no valid profile, several, or
     // the ES profile (never offered) is refused whatever the version.
     const bool oneProfile = profile != 0 && (profile & (profile - 1)) == 0;
-    if ((profile & ~kKnownProfiles) != 0 || !oneProfile || profile == kEs2ProfileBit) return AttributeVerdict::UnknownProfile;
-    // Only 1.0 and 1.1 are provided; forward-compatible and robust contexts belong to later versions.
-    if (major != 1 || minor < 0 || minor > 1) return AttributeVerdict::Mismatch;
-    if ((flags & (kContextForwardCompatibleBit | kContextRobustAccessBit)) != 0) return AttributeVerdict::Mismatch;
+    if ((profile & ~kKnownProfilesMask) != 0 || !oneProfile || profile == kEs2ProfileBit) return AttributeVerdict::UnknownProfile;
+    // A version that does not exist, or forward compatibility before 3.0, is a bad match; an
+    // existing version beyond 1.1 is one this configuration cannot give.
+    if (!VersionExists(major, minor)) return AttributeVerdict::Mismatch;
+    if ((flags & kContextForwardCompatibleBit) != 0 && major < 3) return AttributeVerdict::Mismatch;
+    if (major != 1 || minor > 1) return AttributeVerdict::Unsupported;
     return AttributeVerdict::Accept;
 }
 

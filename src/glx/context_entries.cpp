@@ -52,11 +52,12 @@ Bool MakeCurrent(Display* dpy, GLXDrawable draw, GLXDrawable read, GLXContext ha
         }
         return Release(current);
     }
-    if (!mora::glx::IsLiveGlxContext(handle)) {
+    auto* context = reinterpret_cast<GlxContext*>(handle);
+    // The thread's current context stays usable until it is released, even once destroyed.
+    if (context != current.context && !mora::glx::IsLiveGlxContext(handle)) {
         mora::glx::RaiseError(dpy, GlxError::Context, request, 0);
         return False;
     }
-    auto* context = reinterpret_cast<GlxContext*>(handle);
     if (context->display != dpy || draw == None || read == None) {
         mora::glx::RaiseError(dpy, CoreError::Match, request, draw);
         return False;
@@ -138,6 +139,9 @@ GLXContext glXCreateContextAttribsARB(Display* dpy, GLXFBConfig config, GLXConte
     }
     switch (mora::glx::CheckContextAttributes(attribList)) {
         case mora::glx::AttributeVerdict::Accept: break;
+        case mora::glx::AttributeVerdict::Unsupported:
+            mora::glx::RaiseError(dpy, GlxError::FbConfig, Request::CreateContextAttribs, 0);
+            return nullptr;
         case mora::glx::AttributeVerdict::Mismatch:
             mora::glx::RaiseError(dpy, CoreError::Match, Request::CreateContextAttribs, 0);
             return nullptr;

@@ -79,7 +79,10 @@ void glXDestroyWindow(Display* dpy, GLXWindow window) try {
         return;
     }
     drawable->madeByCreateWindow = false;
+    const bool windowGone = !WindowExists(dpy, window);
     if (mora::glx::CurrentOnThisThread().drawable != drawable) mora::glx::ForgetDrawable(drawable);
+    // Destroying the X window destroyed its GLX window already: this one no longer exists.
+    if (windowGone) mora::glx::RaiseError(dpy, GlxError::GlxWindow, Request::DestroyWindow, window);
 } catch (...) {
 }
 

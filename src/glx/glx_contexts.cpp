@@ -64,8 +64,8 @@ bool DestroyGlxContext(const void* handle) {
     platform::MutexLock hold(registry.lock);
     if (!LiveLocked(registry, handle)) return false;
     auto* context = static_cast<GlxContext*>(const_cast<void*>(handle));
-    if (context->destroyPending) return false;
     if (context->owner != nullptr) {
+        // Destroying it again while it is still current changes nothing.
         context->destroyPending = true;
     } else {
         EraseLocked(registry, context);

@@ -36,8 +36,8 @@ GlxContext* CreateGlxContext(void* display, const FbConfig* config, int32_t scre
 // True while `handle` names a context made above and not yet freed (destroyed and not current).
 bool IsLiveGlxContext(const void* handle);
 
-// Destroys the context, or marks it to be freed when it stops being current. False for a handle
-// that is not live.
+// Destroys the context, or marks it to be freed when it stops being current (again for one
+// already marked). False for a handle that is neither live nor marked.
 bool DestroyGlxContext(const void* handle);
 
 // Makes the calling thread the context's owner; false when another thread has it current.
