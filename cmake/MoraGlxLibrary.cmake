@@ -18,11 +18,11 @@ target_link_libraries(mora_libgl PRIVATE
   -Wl,--whole-archive $<TARGET_FILE:mora_glx> $<TARGET_FILE:mora_api> $<TARGET_FILE:mora_wgl> -Wl,--no-whole-archive
   mora_glx mora_core)
 target_link_options(mora_libgl PRIVATE -Wl,--version-script=${_mora_gl_map} -Wl,--no-undefined)
+install(TARGETS mora_libgl LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/mora NAMELINK_SKIP)
 foreach(_alias libGLX.so.0 libOpenGL.so.0)
   add_custom_command(TARGET mora_libgl POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E create_symlink libGL.so.1 ${CMAKE_BINARY_DIR}/lib/${_alias})
   install(CODE "execute_process(COMMAND ${CMAKE_COMMAND} -E create_symlink libGL.so.1 \
 \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/mora/${_alias})")
 endforeach()
-install(TARGETS mora_libgl LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/mora NAMELINK_SKIP)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/mora-run DESTINATION ${CMAKE_INSTALL_BINDIR})
