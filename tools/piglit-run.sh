@@ -29,7 +29,7 @@ run_group() {  # name, test filter, timeout
   piglit summary csv "$out/$1" >"$out/$1.csv"
 }
 run_group gl10 '^spec@!opengl 1\.0@' 120
-run_group gl11 '^spec@!opengl 1\.1@' 120
+run_group gl11 '^spec@!opengl 1\.1@' 240
 run_group glx '^glx@' 60
 fi
 
@@ -42,7 +42,9 @@ RULES = [
     (r'Test run time exceeded', 'hangs: loops until an entry this driver only counts answers'),
     (r'Requested a OpenGL (\S+)', 'needs OpenGL {0}; this driver is OpenGL 1.1'),
     (r'Test requires GL version (\S+)', 'needs OpenGL {0}; this driver is OpenGL 1.1'),
-    (r'Test requires (GL_\w+)', 'needs {0}; this driver has no extensions'),
+    (r'Test requires (GL_\w+)', 'needs {0}; this driver has no GL extensions'),
+    (r'Test requires (GLX_\w+)', 'needs {0}, which this driver does not offer'),
+    (r'(?:Failed to create|couldn.t create|No .*config)', 'needs a framebuffer configuration this driver does not offer'),
     (r'GLSL not supported', 'needs GLSL; this driver is OpenGL 1.1'),
     (r'Function "(\w+)" not supported', 'needs {0}, which this driver does not have'),
     (r'Expected GL error|Unexpected OpenGL error|expected 0x05', 'expects a GL error; glGetError always answers GL_NO_ERROR by design'),
@@ -51,11 +53,13 @@ RULES = [
     (r'Pending expose event|Failed probe', 'probes pixels with glReadPixels(GL_FLOAT), which this driver leaves unwritten by design (unsigned bytes only)'),
     (r'X Error of failed request', 'needs a GLX pixmap or pbuffer, which this driver refuses (None, then BadMatch on use)'),
 ]
-def cause_from_output(text):
+def cause_from_output(text, result):
     for pattern, cause in RULES:
         m = re.search(pattern, text)
         if m:
             return cause.format(*m.groups())
+    if result == 'skip':
+        return 'skipped before drawing: a requirement (visual, version or extension) this driver does not meet'
     return 'uses an entry this driver only counts'
 outputs = {}
 for key in ('gl10', 'gl11', 'glx'):
@@ -82,7 +86,7 @@ for key, title in groups:
     for row in rows:
         name, result = row[0], row[-1]
         counts[result] = counts.get(result, 0) + 1
-        cause = '' if result == 'pass' else causes.get(name, cause_from_output(outputs.get(name, '')))
+        cause = '' if result == 'pass' else causes.get(name, cause_from_output(outputs.get(name, ''), result))
         body.append(f'| {name} | {result} | {cause} |')
     lines.append(f'| {title} | ' + ' | '.join(str(counts.get(r, 0)) for r in
                  ('pass', 'fail', 'skip', 'crash', 'timeout', 'warn', 'incomplete')) + ' |')
