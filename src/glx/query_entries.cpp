@@ -48,6 +48,7 @@ const char* glXQueryExtensionsString(Display* dpy, int) { return dpy != nullptr 
 
 const char* glXQueryServerString(Display* dpy, int, int name) { return dpy != nullptr ? StringFor(name) : nullptr; }
 
-const char* glXGetClientString(Display* dpy, int name) { return dpy != nullptr ? StringFor(name) : nullptr; }
+// The client strings describe this library alone, so they need no display.
+const char* glXGetClientString(Display*, int name) { return StringFor(name); }
 
 }  // extern "C"
