@@ -35,7 +35,8 @@ TEST_F(FixedAnswers, GetIntegervWritesExactlyOneInteger) {
     };
     for (const Case& c : {Case{GL_MAX_TEXTURE_SIZE, 1024}, Case{GL_RED_BITS, 8}, Case{GL_GREEN_BITS, 8},
                           Case{GL_BLUE_BITS, 8}, Case{GL_ALPHA_BITS, 8}, Case{GL_DEPTH_BITS, 24},
-                          Case{GL_STENCIL_BITS, 0}, Case{GL_VIEWPORT, 0}, Case{0, 0}}) {
+                          Case{GL_STENCIL_BITS, 0}, Case{GL_VIEWPORT, 0}, Case{GL_PACK_ALIGNMENT, 1},
+                          Case{GL_UNPACK_ALIGNMENT, 1}, Case{0, 0}}) {
         GLint out[2] = {-7, -7};
         glGetIntegerv(c.pname, out);
         EXPECT_EQ(out[0], c.value) << std::hex << c.pname;
