@@ -135,8 +135,10 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
                                            const GLvoid* pixels) try {
     EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels);
     const bool lowering = LoweringOn();
-    if (lowering && target == kProxyTexture2D) {  // only a question: runs at once, even inside a list
-        SetProxyLevel(level, internalformat, width, height, border);
+    if (lowering && IsProxyTarget(target)) {  // only a question: runs at once, even inside a list
+        if (target == kProxyTexture2D) {
+            SetProxyLevel(level, internalformat, width, height, border);
+        }
         return;
     }
     const bool recording = RecordingOn();

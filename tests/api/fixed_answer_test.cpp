@@ -96,6 +96,8 @@ TEST_F(FixedAnswers, TexLevelParametersOfTheBoundTextureAndTheProxy) {
                             Upload{3, GL_RGBA, 1, 1, 0}, Upload{0, GL_RGBA, 2048, 2048, 0},
                             Upload{1, GL_RGBA, 1024, 1, 0}, Upload{0, GL_RGBA, 4, 4, 1}, Upload{0, 0x1234, 4, 4, 0},
                             Upload{0, GL_RGBA, 0, 4, 0}, Upload{3, GL_RGBA, 0, 0, 0}}) {
+        glTexImage2D(0x84F7, u.level, u.internalformat, u.width, u.height, u.border, GL_RGBA, GL_UNSIGNED_BYTE,
+                     nullptr);  // the rectangle proxy: no image, no record
         glTexImage2D(kProxy, u.level, u.internalformat, u.width, u.height, u.border, GL_RGBA, GL_UNSIGNED_BYTE,
                      nullptr);
     }
