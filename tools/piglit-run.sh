@@ -33,9 +33,9 @@ run_group gl11 '^spec@!opengl 1\.1@' 240
 run_group glx '^glx@' 60
 fi
 
-python3 - "$out" "$root/tools/piglit-causes.tsv" "$root/docs/piglit.md" <<'PY'
-import bz2, csv, glob, json, re, sys
-out, causes_file, doc = sys.argv[1:]
+python3 - "$out" "$root/tools/piglit-causes.tsv" "$root/docs/piglit.md" "$root" <<'PY'
+import bz2, csv, glob, json, re, subprocess, sys, tempfile
+out, causes_file, doc, root = sys.argv[1:]
 
 # What a test printed, mapped to the cause of its failure or skip; the first rule that matches wins.
 RULES = [
@@ -48,11 +48,40 @@ RULES = [
     (r'GLSL not supported', 'needs GLSL; this driver is OpenGL 1.1'),
     (r'Function "(\w+)" not supported', 'needs {0}, which this driver does not have'),
     (r'Expected GL error|Unexpected OpenGL error|expected 0x05', 'expects a GL error; glGetError always answers GL_NO_ERROR by design'),
-    (r'Probe (?:color|depth)|Observed|Readback:|Expected color|expected: |Probed at',
-     'probes pixels with glReadPixels(GL_FLOAT), which this driver leaves unwritten by design (unsigned bytes only)'),
-    (r'Pending expose event|Failed probe', 'probes pixels with glReadPixels(GL_FLOAT), which this driver leaves unwritten by design (unsigned bytes only)'),
+    (r'Probe (?:color|depth|at)|Observed|Readback:|Expected color|expected: |Probed at|Failed probe',
+     'a probed pixel differs from GL\'s: draws with state or a path this driver does not apply (see the entries it called)'),
     (r'X Error of failed request', 'needs a GLX pixmap or pbuffer, which this driver refuses (None, then BadMatch on use)'),
 ]
+# Entries that only count, and implemented entries that are recorded without effect: a failing
+# test is run again alone in a directory of its own, and the driver's call summary there
+# (MORA_api_calls.log, written at unload) says which of them it called.
+COUNTED = set('gl' + m.group(1) for m in re.finditer(r'^MORA_GL_COUNTED\((\w+),',
+              open(f'{root}/src/api/entry_list.inc').read(), re.M))
+NO_EFFECT = {'glScissor', 'glColorMask', 'glPolygonMode', 'glPolygonOffset', 'glShadeModel'}
+def called_entries(command):
+    with tempfile.TemporaryDirectory() as cwd:
+        try:
+            subprocess.run(command, shell=isinstance(command, str), cwd=cwd, timeout=60,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            return None
+        try:
+            text = open(f'{cwd}/MORA_api_calls.log').read()
+        except OSError:
+            return None
+    return [m.group(1) for m in re.finditer(r'^\s+(gl\w+)\s+:\s+[1-9]\d*\s*$', text, re.M)]
+def cause_from_calls(command):
+    called = called_entries(command)
+    if not called:
+        return None
+    counted = sorted(n for n in called if n in COUNTED)
+    no_effect = sorted(n for n in called if n in NO_EFFECT)
+    parts = []
+    if counted:
+        parts.append(f'uses {", ".join(counted)}, which this driver only counts')
+    if no_effect:
+        parts.append(f'uses {", ".join(no_effect)}, which this driver records without effect')
+    return '; '.join(parts) if parts else None
 def cause_from_output(text, result):
     for pattern, cause in RULES:
         m = re.search(pattern, text)
@@ -62,11 +91,13 @@ def cause_from_output(text, result):
         return 'skipped before drawing: a requirement (visual, version or extension) this driver does not meet'
     return 'uses an entry this driver only counts'
 outputs = {}
+commands = {}
 for key in ('gl10', 'gl11', 'glx'):
     for f in glob.glob(f'{out}/{key}/results.json*'):
         data = json.load(bz2.open(f) if f.endswith('.bz2') else open(f))
         for name, test in data['tests'].items():
             outputs[name] = (test.get('out') or '') + '\n' + (test.get('err') or '')
+            commands[name] = test.get('command')
 causes = {}
 for line in open(causes_file):
     if line.strip() and not line.startswith('#'):
@@ -86,11 +117,31 @@ for key, title in groups:
     for row in rows:
         name, result = row[0], row[-1]
         counts[result] = counts.get(result, 0) + 1
-        cause = '' if result == 'pass' else causes.get(name, cause_from_output(outputs.get(name, ''), result))
+        if result == 'pass':
+            cause = ''
+        elif name in causes:
+            cause = causes[name]
+        else:
+            cause = cause_from_output(outputs.get(name, ''), result)
+            if result == 'fail' and commands.get(name) and (cause.startswith('a probed pixel') or
+                                                          cause.startswith('uses an entry')):
+                cause = cause_from_calls(commands[name]) or cause
         body.append(f'| {name} | {result} | {cause} |')
     lines.append(f'| {title} | ' + ' | '.join(str(counts.get(r, 0)) for r in
                  ('pass', 'fail', 'skip', 'crash', 'timeout', 'warn', 'incomplete')) + ' |')
     tables += [''] + body
-open(doc, 'w').write('\n'.join(lines + tables) + '\n')
+# A hand-written "## Before and after" section of the previous file is kept, below the counts.
+history = []
+try:
+    old = open(doc).read().split('\n')
+    if '## Before and after' in old:
+        i = old.index('## Before and after')
+        j = next((k for k in range(i + 1, len(old)) if old[k].startswith('## ')), len(old))
+        history = [''] + old[i:j]
+        while history[-1] == '':
+            history.pop()
+except OSError:
+    pass
+open(doc, 'w').write('\n'.join(lines + history + tables) + '\n')
 PY
 echo "piglit-run: wrote $root/docs/piglit.md"
