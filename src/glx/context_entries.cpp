@@ -1,6 +1,7 @@
 // The exported GLX entries that make, select and describe contexts. Selection goes through
 // wglMakeCurrent on the drawable's rendering context, so the driver's own rules for contexts and
 // threads apply unchanged; refusals are reported to the X error handler as GLX specifies.
+#include "api/first_viewport.h"
 #include "glx/context_attributes.h"
 #include "glx/fb_config.h"
 #include "glx/glx_contexts.h"
@@ -92,6 +93,12 @@ Bool MakeCurrent(Display* dpy, GLXDrawable draw, GLXDrawable read, GLXContext ha
     }
     if (switching) mora::glx::ReleaseGlxContext(current.context);
     current = mora::glx::ThreadCurrent{context, dpy, draw, read, drawable};
+    if (!context->madeCurrent) {
+        context->madeCurrent = true;
+        if (mora::glx::WindowSize(*drawable, &width, &height)) {
+            mora::api::SetFirstViewport(width, height);
+        }
+    }
     return True;
 }
 

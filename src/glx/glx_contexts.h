@@ -17,6 +17,7 @@ struct GlxContext {
     int32_t screen = 0;
     const void* owner = nullptr;   // the thread it is current on, or null
     bool destroyPending = false;
+    bool madeCurrent = false;      // its viewport has been set to the first window's size
 };
 
 // What is current on the calling thread.
