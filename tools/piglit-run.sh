@@ -57,6 +57,7 @@ RULES = [
 # (MORA_api_calls.log, written at unload) says which of them it called.
 COUNTED = set('gl' + m.group(1) for m in re.finditer(r'^MORA_GL_COUNTED\((\w+),',
               open(f'{root}/src/api/entry_list.inc').read(), re.M))
+HARMLESS = {'glFlush', 'glFinish', 'glHint'}  # counted only, and nothing a probe would see
 NO_EFFECT = {'glScissor', 'glColorMask', 'glPolygonMode', 'glPolygonOffset', 'glShadeModel'}
 def called_entries(command):
     with tempfile.TemporaryDirectory() as cwd:
@@ -74,13 +75,17 @@ def cause_from_calls(command):
     called = called_entries(command)
     if not called:
         return None
-    counted = sorted(n for n in called if n in COUNTED)
+    counted = sorted(n for n in called if n in COUNTED and n not in HARMLESS)
     no_effect = sorted(n for n in called if n in NO_EFFECT)
     parts = []
     if counted:
         parts.append(f'uses {", ".join(counted)}, which this driver only counts')
     if no_effect:
         parts.append(f'uses {", ".join(no_effect)}, which this driver records without effect')
+    if not {'glLoadIdentity', 'glLoadMatrixf', 'glLoadMatrixd'} & set(called):
+        parts.append('never loads a matrix: this driver\'s matrix stacks start all zero by design (GL starts them at identity)')
+    if not parts and 'glClear' in called and 'glClearColor' not in called:
+        parts.append('clears with the default clear colour, which starts opaque black here by design (GL starts it at alpha 0)')
     return '; '.join(parts) if parts else None
 def cause_from_output(text, result):
     for pattern, cause in RULES:

@@ -7,8 +7,9 @@ bin=${PIGLIT_BIN:-/usr/lib/x86_64-linux-gnu/piglit/bin}
 [ -d "$bin" ] || { echo "piglit is not installed: skipped"; exit 77; }
 export PIGLIT_PLATFORM=glx
 failed=0
-for test in gl-1.0-empty-begin-end-clause gl-1.0-push-no-attribs gl-1.0-long-dlist \
-            gl-1.1-read-pixels-after-display-list degenerate-prims lineloop quad-invariance point-line-no-cull \
+for test in gl-1.0-empty-begin-end-clause gl-1.0-push-no-attribs gl-1.0-long-dlist gl-1.0-textured-triangle \
+            degenerate-prims lineloop quad-invariance array-stride depthrange-clear \
+            gl-1.1-set-vertex-color-after-draw \
             glx-destroycontext-1 glx-destroycontext-2 glx-destroycontext-3 glx-window-life glx-fbconfig-sanity \
             glx-fbconfig-compliance glx-fbconfig-bad glx-dont-care-mask glx-close-display; do
   output=$(timeout 30 "$bin/$test" -auto 2>&1)
