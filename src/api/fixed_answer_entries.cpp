@@ -59,6 +59,12 @@ MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
     case GL_DEPTH_BITS:
         *params = 24;
         break;
+    // Uploads and read-backs are tightly packed whatever glPixelStorei asked for, and 0 is no valid
+    // alignment: libraries divide by it (GLU's gluBuild2DMipmaps crashed with SIGFPE).
+    case GL_PACK_ALIGNMENT:
+    case GL_UNPACK_ALIGNMENT:
+        *params = 1;
+        break;
     default:
         *params = 0;
         break;

@@ -3,6 +3,7 @@
 // rectangle ends there, before any flush, so the recorded commands stay for the frame end.
 #include "api/display_lists.h"
 #include "api/entry_frame.h"
+#include "api/gl_subset.h"
 #include "gl/command_append.h"
 #include "mora/gl.h"
 #include "wgl/read_back.h"
@@ -22,8 +23,10 @@ MORA_GLAPI void MORA_APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsi
     if (pixels == nullptr || width < 1 || height < 1) {
         return;
     }
+    // The seed subset reads unsigned bytes only: any other type still flushes but writes nothing.
+    const GLenum readType = LoweringOn() || type == GL_UNSIGNED_BYTE ? type : GLenum{0};
     // The mid-frame flush, render and read-back of the current window surface.
-    mora::ReadPixelsFromCurrentSurface(x, y, width, height, format, type, pixels);
+    mora::ReadPixelsFromCurrentSurface(x, y, width, height, format, readType, pixels);
 } catch (...) {
 }
 

@@ -4,6 +4,8 @@
 // call to the GlContext.
 #include "api/display_lists.h"
 #include "api/entry_frame.h"
+#include "api/first_viewport.h"
+#include "api/gl_subset.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
 #include "gl/gl_state.h"
@@ -11,6 +13,21 @@
 
 using mora::EntryId;
 using namespace mora::api;
+
+namespace mora::api {
+
+void SetFirstViewport(int32_t width, int32_t height) {
+    if (!LoweringOn() || width < 1 || height < 1) {
+        return;
+    }
+    const ListCompileSuspension suspension;  // the frame's state, never a list being compiled
+    if (RecordingOn()) {
+        mora::AppendViewport(Stream(), 0, 0, width, height);
+    }
+    mora::ApplyViewport(Context(), 0, 0, width, height);
+}
+
+}  // namespace mora::api
 
 extern "C" {
 

@@ -4,6 +4,8 @@
 // and then run the integer entry's whole frame with the converted argument.
 #include "api/display_lists.h"
 #include "api/entry_frame.h"
+#include "api/gl_subset.h"
+#include "api/texture_levels.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
 #include "gl/gl_state.h"
@@ -132,11 +134,22 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
                                            GLsizei height, GLint border, GLenum format, GLenum type,
                                            const GLvoid* pixels) try {
     EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels);
+    const bool lowering = LoweringOn();
+    if (lowering && IsProxyTarget(target)) {  // only a question: runs at once, even inside a list
+        if (target == kProxyTexture2D) {
+            SetProxyLevel(level, internalformat, width, height, border);
+        }
+        return;
+    }
     const bool recording = RecordingOn();
     if (recording) {
         mora::AppendTexImage2D(Recording(), target, level, internalformat, width, height, border, format, type, pixels);
     }
-    mora::TexImage2D(Context(), target, level, width, height, format, type, pixels, TextureTouch(recording));
+    const mora::TextureResult result =
+        mora::TexImage2D(Context(), target, level, width, height, format, type, pixels, TextureTouch(recording));
+    if (lowering && result == mora::TextureResult::Applied && !ListOpen()) {
+        NoteInternalFormat(Context().boundTexture, internalformat);
+    }
 } catch (...) {
 }
 
@@ -157,6 +170,34 @@ MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
     EnterEntry<EntryId::glActiveTextureARB>(texture);
     if (RecordingOn()) {
         mora::AppendActiveTextureARB(Stream(), texture);
+    }
+} catch (...) {
+}
+
+// The level queries answer GL_TEXTURE_2D and GL_PROXY_TEXTURE_2D (api/texture_levels.h); with the
+// seed subset they only count and trace.
+MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameteriv(GLenum target, GLint level, GLenum pname, GLint* params) try {
+    EnterEntry<EntryId::glGetTexLevelParameteriv>(target, level, pname, params);
+    if (params == nullptr || !LoweringOn()) {
+        return;
+    }
+    const mora::api::ListCompileSuspension suspension;  // a query runs at once, even inside a display list
+    GLint value = 0;
+    if (TexLevelParameter(target, level, pname, value)) {
+        *params = value;
+    }
+} catch (...) {
+}
+
+MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameterfv(GLenum target, GLint level, GLenum pname, GLfloat* params) try {
+    EnterEntry<EntryId::glGetTexLevelParameterfv>(target, level, pname, params);
+    if (params == nullptr || !LoweringOn()) {
+        return;
+    }
+    const mora::api::ListCompileSuspension suspension;
+    GLint value = 0;
+    if (TexLevelParameter(target, level, pname, value)) {
+        *params = static_cast<GLfloat>(value);
     }
 } catch (...) {
 }

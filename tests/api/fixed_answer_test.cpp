@@ -1,11 +1,14 @@
-// The counted-only entries that answer: the GL strings, glGetError, the integer, boolean and
-// double queries, texture residency and render mode.
+// The entries that answer: the GL strings, glGetError, the integer, boolean and double queries,
+// texture residency, render mode and the texture level queries.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "api/api_test_support.h"
+#include "api/gl_subset.h"
+#include "api/texture_levels.h"
+#include "platform/environment.h"
 #include "mora/gl.h"
 
 namespace mora::test {
@@ -35,7 +38,8 @@ TEST_F(FixedAnswers, GetIntegervWritesExactlyOneInteger) {
     };
     for (const Case& c : {Case{GL_MAX_TEXTURE_SIZE, 1024}, Case{GL_RED_BITS, 8}, Case{GL_GREEN_BITS, 8},
                           Case{GL_BLUE_BITS, 8}, Case{GL_ALPHA_BITS, 8}, Case{GL_DEPTH_BITS, 24},
-                          Case{GL_STENCIL_BITS, 0}, Case{GL_VIEWPORT, 0}, Case{0, 0}}) {
+                          Case{GL_STENCIL_BITS, 0}, Case{GL_VIEWPORT, 0}, Case{GL_PACK_ALIGNMENT, 1},
+                          Case{GL_UNPACK_ALIGNMENT, 1}, Case{0, 0}}) {
         GLint out[2] = {-7, -7};
         glGetIntegerv(c.pname, out);
         EXPECT_EQ(out[0], c.value) << std::hex << c.pname;
@@ -72,6 +76,80 @@ TEST_F(FixedAnswers, AreTexturesResidentFillsNBytesAndSaysTrue) {
     EXPECT_EQ(glAreTexturesResident(0, names, &untouched), GL_TRUE);
     EXPECT_EQ(glAreTexturesResident(-4, nullptr, &untouched), GL_TRUE);
     EXPECT_EQ(untouched, 9);
+}
+
+// Texture level queries: the bound texture's image and its mip levels, and the proxy, which a
+// proxy upload only answers (nothing recorded, nothing allocated; zeros when it would not fit).
+// With the seed subset the queries write nothing and a proxy upload is recorded as before.
+TEST_F(FixedAnswers, TexLevelParametersOfTheBoundTextureAndTheProxy) {
+    constexpr GLenum kProxy = 0x8064;
+    constexpr GLenum kRedSize = 0x805C, kAlphaSize = 0x805F, kLuminanceSize = 0x8060;
+    api::ResetTextureLevels();
+    glBindTexture(GL_TEXTURE_2D, 77);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8_ALPHA8, 8, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    const std::size_t slots = TheGlContext().textureTable.size();
+    struct Upload {
+        GLint level, internalformat, width, height, border;
+    };
+    for (const Upload& u : {Upload{0, GL_RGBA8, 1024, 512, 0}, Upload{1, 3, 300, 2, 0}, Upload{10, GL_RGBA, 1, 1, 0},
+                            Upload{3, GL_RGBA, 1, 1, 0}, Upload{0, GL_RGBA, 2048, 2048, 0},
+                            Upload{1, GL_RGBA, 1024, 1, 0}, Upload{0, GL_RGBA, 4, 4, 1}, Upload{0, 0x1234, 4, 4, 0},
+                            Upload{0, GL_RGBA, 0, 4, 0}, Upload{3, GL_RGBA, 0, 0, 0}}) {
+        glTexImage2D(0x84F7, u.level, u.internalformat, u.width, u.height, u.border, GL_RGBA, GL_UNSIGNED_BYTE,
+                     nullptr);  // the rectangle proxy: no image, no record
+        glTexImage2D(kProxy, u.level, u.internalformat, u.width, u.height, u.border, GL_RGBA, GL_UNSIGNED_BYTE,
+                     nullptr);
+    }
+    EXPECT_EQ(StreamBytes(), 0u) << "proxy uploads record nothing";
+    EXPECT_EQ(TheGlContext().textureTable.size(), slots);
+    struct Case {
+        GLenum target;
+        GLint level;
+        GLenum pname;
+        GLint value;
+    };
+    for (const Case& c : {Case{GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, 8}, Case{GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, 2},
+                          Case{GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, 2}, Case{GL_TEXTURE_2D, 2, GL_TEXTURE_HEIGHT, 1},
+                          Case{GL_TEXTURE_2D, 4, GL_TEXTURE_WIDTH, 0}, Case{GL_TEXTURE_2D, -1, GL_TEXTURE_WIDTH, 0},
+                          Case{GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, GL_LUMINANCE8_ALPHA8},
+                          Case{GL_TEXTURE_2D, 0, kLuminanceSize, 8}, Case{GL_TEXTURE_2D, 0, kAlphaSize, 8},
+                          Case{GL_TEXTURE_2D, 0, kRedSize, 0}, Case{GL_TEXTURE_2D, 0, GL_TEXTURE_BORDER, 0},
+                          Case{kProxy, 0, GL_TEXTURE_WIDTH, 0}, Case{kProxy, 0, GL_TEXTURE_INTERNAL_FORMAT, 0},
+                          Case{kProxy, 1, GL_TEXTURE_WIDTH, 0}, Case{kProxy, 1, GL_TEXTURE_HEIGHT, 0},
+                          Case{kProxy, 3, GL_TEXTURE_WIDTH, 0}, Case{kProxy, 10, GL_TEXTURE_WIDTH, 1},
+                          Case{kProxy, 10, GL_TEXTURE_INTERNAL_FORMAT, GL_RGBA}, Case{kProxy, 10, kRedSize, 8},
+                          Case{kProxy, 11, GL_TEXTURE_WIDTH, 0}}) {
+        GLint value = -7;
+        GLfloat valuef = -7.0f;
+        glGetTexLevelParameteriv(c.target, c.level, c.pname, &value);
+        glGetTexLevelParameterfv(c.target, c.level, c.pname, &valuef);
+        EXPECT_EQ(value, c.value) << std::hex << c.target << " level " << c.level << " pname " << c.pname;
+        EXPECT_EQ(valuef, static_cast<GLfloat>(c.value)) << std::hex << c.target << " pname " << c.pname;
+    }
+    // The sizes that fit, before a later upload at the same level replaced them.
+    glTexImage2D(kProxy, 1, 3, 300, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    GLint size[3] = {-7, -7, -7};
+    glGetTexLevelParameteriv(kProxy, 1, GL_TEXTURE_WIDTH, &size[0]);
+    glGetTexLevelParameteriv(kProxy, 1, GL_TEXTURE_HEIGHT, &size[1]);
+    glGetTexLevelParameteriv(kProxy, 1, GL_TEXTURE_INTERNAL_FORMAT, &size[2]);
+    EXPECT_EQ(std::vector<GLint>(size, size + 3), (std::vector<GLint>{300, 2, 3}));
+    GLint untouched = -7;
+    glGetTexLevelParameteriv(GL_TEXTURE_1D, 0, GL_TEXTURE_WIDTH, &untouched);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, 0xBAD, &untouched);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, nullptr);
+    EXPECT_EQ(untouched, -7);
+
+    ASSERT_TRUE(platform::SetEnvironment("MORA_GL_SUBSET", "seed"));
+    api::ReloadSubsetSetting();
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &untouched);
+    glTexImage2D(kProxy, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    const uint64_t seedBytes = StreamBytes();
+    ASSERT_TRUE(platform::UnsetEnvironment("MORA_GL_SUBSET"));
+    api::ReloadSubsetSetting();
+    EXPECT_EQ(untouched, -7);
+    EXPECT_GT(seedBytes, 0u) << "the seed subset records a proxy upload as any other";
+    api::ResetTextureLevels();
 }
 
 }  // namespace

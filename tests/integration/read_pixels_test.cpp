@@ -46,6 +46,11 @@ TEST_F(ReadPixels, FourByteOrdersWithRowsFromTheBottom) {
     glReadPixels(15, 7, 1, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, bgra.data());
     EXPECT_EQ(bgra, (std::vector<uint8_t>{0, 0, 255, 255, 255, 0, 0, 255, kUntouched}));
 
+    // GL_FLOAT through the entry (tests/wgl/read_back_test.cpp checks every type).
+    std::vector<float> rgbaf(9, -1.0f);
+    glReadPixels(3, 8, 1, 2, GL_RGBA, GL_FLOAT, rgbaf.data());
+    EXPECT_EQ(rgbaf, (std::vector<float>{0, 0, 1, 1, 0, 0, 1, 1, -1.0f}));
+
     // The whole surface in one read: GL row r is surface row 15 - r.
     std::vector<uint32_t> all(kSize * kSize, 0);
     glReadPixels(0, 0, kSize, kSize, GL_BGRA_EXT, GL_UNSIGNED_BYTE, all.data());
@@ -65,9 +70,8 @@ TEST_F(ReadPixels, RequestsOutsideTheSurfaceOrInOtherFormatsWriteNothing) {
         GLenum format, type;
     };
     const Request refused[] = {
-        {0, 0, 1, 1, GL_RGBA, GL_FLOAT},
         {0, 0, 1, 1, GL_LUMINANCE, GL_UNSIGNED_BYTE},
-        {0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_SHORT},
+        {0, 0, 1, 1, GL_RGBA, GL_DOUBLE},
         {kSize - 1, 0, 2, 1, GL_RGBA, GL_UNSIGNED_BYTE},   // one pixel past the right edge
         {0, kSize - 1, 1, 2, GL_RGBA, GL_UNSIGNED_BYTE},   // one row past the top
         {-1, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE},

@@ -1,10 +1,12 @@
 // The read-back copy on its own: every source pixel holds its own coordinates, so each output
-// byte can be checked against the pixel it must come from; random rectangles at and past every
-// edge are served exactly when they lie inside. (Refused formats and 32-bit overflowing rectangles
+// byte can be checked against the pixel it must come from; the wider types convert each byte as
+// GL converts colours; random rectangles at and past every edge are served exactly when they lie
+// inside. (Refused formats and 32-bit overflowing rectangles
 // are tested through glReadPixels in tests/integration.)
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -65,6 +67,56 @@ TEST(ReadBack, FourOrdersTakeRowsFromTheBottom) {
         }
         EXPECT_EQ(out.back(), kUntouched) << "wrote past width x height x " << c.bytes << " bytes";
     }
+}
+
+// Each type converts the bytes 0, 128, 200 and 255 to the values GL defines, across the 256-pixel
+// chunks a wide row is converted in, and writes nothing past width x components.
+TEST(ReadBack, WiderTypesConvertEachComponent) {
+    TestImage image(400, 1);  // pixel x: B = R = x mod 256, G = 0, A = 200
+    struct Case {
+        uint32_t type;
+        int bytes;
+        double value[4];  // for the components 0, 128, 200, 255
+    };
+    const Case cases[] = {
+        {kReadTypeFloat, 4, {0.0, 128.0f / 255.0f, 200.0f / 255.0f, 1.0}},
+        {kReadTypeUnsignedShort, 2, {0, 32896, 51400, 65535}},
+        {kReadTypeUnsignedInt, 4, {0, 0x80808080u, 0xC8C8C8C8u, 0xFFFFFFFFu}},
+        {kReadTypeByte, 1, {0, 64, 100, 127}},
+        {kReadTypeShort, 2, {0, 16448, 25700, 32767}},
+        {kReadTypeInt, 4, {0, 1077952576, 1684300900, 2147483647}},
+    };
+    const auto read = [](const uint8_t* at, uint32_t type) -> double {
+        switch (type) {
+        case kReadTypeFloat: { float v; std::memcpy(&v, at, 4); return v; }
+        case kReadTypeUnsignedShort: { uint16_t v; std::memcpy(&v, at, 2); return v; }
+        case kReadTypeUnsignedInt: { uint32_t v; std::memcpy(&v, at, 4); return v; }
+        case kReadTypeByte: return static_cast<int8_t>(*at);
+        case kReadTypeShort: { int16_t v; std::memcpy(&v, at, 2); return v; }
+        default: { int32_t v; std::memcpy(&v, at, 4); return v; }
+        }
+    };
+    for (const Case& c : cases) {
+        const int32_t w = 400;
+        std::vector<uint8_t> out(static_cast<size_t>(w * 4 * c.bytes) + 1, kUntouched);
+        ASSERT_TRUE(CopyReadRectangle(image.Source(), 0, 0, w, 1, kReadFormatRgba, c.type, out.data()));
+        // Pixels 0, 128 and 255, and 384 (128 again, in the second chunk): R, G, B, A.
+        for (const auto& [pixel, level] : {std::pair{0, 0}, std::pair{128, 1}, std::pair{255, 3}, std::pair{384, 1}}) {
+            const uint8_t* at = out.data() + static_cast<size_t>(pixel * 4 * c.bytes);
+            const double expected[4] = {c.value[level], 0.0, c.value[level], c.value[2]};
+            for (int k = 0; k < 4; ++k) {
+                EXPECT_EQ(read(at + k * c.bytes, c.type), expected[k])
+                    << "type 0x" << std::hex << c.type << std::dec << " pixel " << pixel << " component " << k;
+            }
+        }
+        EXPECT_EQ(out.back(), kUntouched) << "type 0x" << std::hex << c.type;
+    }
+    std::vector<uint8_t> rgb(3 * 4 + 1, kUntouched);  // a three-component format in a wide type
+    ASSERT_TRUE(CopyReadRectangle(image.Source(), 200, 0, 1, 1, kReadFormatBgr, kReadTypeFloat, rgb.data()));
+    EXPECT_EQ(read(rgb.data(), kReadTypeFloat), 200.0f / 255.0f);
+    EXPECT_EQ(read(rgb.data() + 4, kReadTypeFloat), 0.0);
+    EXPECT_EQ(rgb.back(), kUntouched);
+    EXPECT_FALSE(CopyReadRectangle(image.Source(), 0, 0, 1, 1, kReadFormatRgba, 0x1407, rgb.data()));
 }
 
 // Random rectangles around the edges: a request is served exactly when it lies inside, and then

@@ -1,0 +1,118 @@
+// The known scene and its check against the window's pixels.
+#include "toolkit_scene.h"
+
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xutil.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "image_compare.h"
+
+namespace toolkit_test {
+
+namespace {
+
+struct Rect {
+    int x0, y0, x1, y1;  // GL window coordinates, x0 <= x < x1, y0 <= y < y1
+    uint32_t rgb;
+};
+
+constexpr uint32_t kClear = 0x000080;  // glClearColor(0, 0, 0.5, 1)
+constexpr Rect kRed{8, 8, 40, 32, 0xFF0000};
+constexpr Rect kGreen{48, 16, 88, 56, 0x00FF00};
+
+std::vector<uint32_t> ExpectedImage() {
+    std::vector<uint32_t> image(static_cast<size_t>(kWidth) * kHeight);
+    for (int row = 0; row < kHeight; ++row) {
+        const int y = kHeight - 1 - row;  // the window's top row is GL's highest
+        for (int x = 0; x < kWidth; ++x) {
+            uint32_t rgb = kClear;
+            for (const Rect& r : {kRed, kGreen}) {
+                if (x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1) rgb = r.rgb;
+            }
+            image[static_cast<size_t>(row) * kWidth + x] = 0xFF000000u | rgb;
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+bool RunningOnMora(std::string* report) {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (renderer != nullptr && std::strstr(renderer, "MORA") != nullptr) return true;
+    *report = std::string("not running on MORA: renderer ") + (renderer != nullptr ? renderer : "(null)");
+    return false;
+}
+
+void DrawScene() {
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, kWidth, 0, kHeight, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0.0f, 0.0f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glBegin(GL_QUADS);
+    glVertex2f(kRed.x0, kRed.y0);
+    glVertex2f(kRed.x1, kRed.y0);
+    glVertex2f(kRed.x1, kRed.y1);
+    glVertex2f(kRed.x0, kRed.y1);
+    glEnd();
+    glColor4ub(0, 255, 0, 255);
+    glBegin(GL_TRIANGLES);
+    glVertex3f(kGreen.x0, kGreen.y0, 0.0f);
+    glVertex3f(kGreen.x1, kGreen.y0, 0.0f);
+    glVertex3f(kGreen.x1, kGreen.y1, 0.0f);
+    glVertex3f(kGreen.x0, kGreen.y0, 0.0f);
+    glVertex3f(kGreen.x1, kGreen.y1, 0.0f);
+    glVertex3f(kGreen.x0, kGreen.y1, 0.0f);
+    glEnd();
+}
+
+bool WindowShowsScene(std::string* report) {
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable window = glXGetCurrentDrawable();
+    if (display == nullptr || window == 0) {
+        *report = "no current GLX display or drawable";
+        return false;
+    }
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0 || attributes.map_state != IsViewable) {
+        *report = "the window never became viewable";
+        return false;
+    }
+    if (attributes.width < kWidth || attributes.height < kHeight) {
+        *report = "the window is " + std::to_string(attributes.width) + "x" + std::to_string(attributes.height);
+        return false;
+    }
+    XImage* image = XGetImage(display, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        *report = "XGetImage failed";
+        return false;
+    }
+    std::vector<uint32_t> shown(static_cast<size_t>(kWidth) * kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            shown[static_cast<size_t>(y) * kWidth + x] = 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y));
+        }
+    }
+    XDestroyImage(image);
+    const mora::scene::ImageDifference difference = mora::scene::CompareImages(shown, ExpectedImage(), kWidth, kHeight);
+    *report = "window against the expected scene: " + mora::scene::DescribeDifference(difference);
+    return difference.maxChannelDifference == 0;
+}
+
+int Finish(bool shown, const std::string& report) {
+    if (shown) return 0;
+    std::fprintf(stderr, "%s\n", report.c_str());
+    return 1;
+}
+
+}  // namespace toolkit_test
