@@ -128,6 +128,10 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
                                            GLsizei height, GLint border, GLenum format, GLenum type,
                                            const GLvoid* pixels) try {
     EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels);
+    // A format and type whose pixel size is unknown cannot be read safely: the call does nothing.
+    if (mora::CmdImagePixelBytes(format, type) == 0) {
+        return;
+    }
     const bool recording = RecordingOn();
     if (recording) {
         mora::AppendTexImage2D(Recording(), target, level, internalformat, width, height, border, format, type, pixels);
@@ -139,6 +143,9 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
 MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLsizei width,
                                               GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) try {
     EnterEntry<EntryId::glTexSubImage2D>(target, level, xoffset, yoffset, width, height, format, type, pixels);
+    if (mora::CmdImagePixelBytes(format, type) == 0) {
+        return;
+    }
     const bool recording = RecordingOn();
     if (recording) {
         mora::AppendTexSubImage2D(Recording(), target, level, xoffset, yoffset, width, height, format, type, pixels);

@@ -18,6 +18,10 @@ inline constexpr int kMatrixStackDepth = 32;   // matrices per stack; stackTop i
 inline constexpr uint32_t kMatrixModelview = 0;
 inline constexpr uint32_t kMatrixProjection = 1;
 inline constexpr uint32_t kMatrixTexture = 2;
+// Widest and tallest framebuffer the driver draws (8K is 7680x4320): a larger viewport keeps its
+// transform, but the surface and tile grid it asks for stop here, so a stray huge glViewport
+// cannot allocate gigabytes of bins.
+inline constexpr int32_t kMaxFramebufferSide = 8192;
 
 // Counters of the last frame execution, emptied at the start of every execution.
 struct FrameStatistics {
