@@ -113,7 +113,7 @@ constexpr uint64_t kTexCoordBytes = sizeof(mora::CmdFloat2);
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glBegin(GLenum mode) try {
-    EnterEntry<EntryId::glBegin>(mode);
+    if (!EnterEntry<EntryId::glBegin>(mode)) return;
     if (RecordingOn()) {
         mora::AppendBegin(Stream(), mode);
     }
@@ -122,7 +122,7 @@ MORA_GLAPI void MORA_APIENTRY glBegin(GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glEnd(void) try {
-    EnterEntry<EntryId::glEnd>();
+    if (!EnterEntry<EntryId::glEnd>()) return;
     if (RecordingOn()) {
         mora::AppendEnd(Stream());
     }

@@ -14,7 +14,7 @@ using namespace mora::api;
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
-    EnterEntry<EntryId::glEnable>(cap);
+    if (!EnterEntry<EntryId::glEnable>(cap)) return;
     if (RecordingOn()) {
         mora::AppendEnable(Stream(), cap);
     }
@@ -23,7 +23,7 @@ MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
-    EnterEntry<EntryId::glDisable>(cap);
+    if (!EnterEntry<EntryId::glDisable>(cap)) return;
     if (RecordingOn()) {
         mora::AppendDisable(Stream(), cap);
     }
@@ -32,14 +32,14 @@ MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
 }
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
-    EnterEntry<EntryId::glIsEnabled>(cap);
+    if (!EnterEntry<EntryId::glIsEnabled>(cap)) return GL_FALSE;
     return mora::IsEnabled(Context(), cap) ? GL_TRUE : GL_FALSE;
 } catch (...) {
     return GL_FALSE;
 }
 
 MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
-    EnterEntry<EntryId::glGetFloatv>(pname, params);
+    if (!EnterEntry<EntryId::glGetFloatv>(pname, params)) return;
     if (params == nullptr) {
         return;
     }
@@ -48,7 +48,7 @@ MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glAlphaFunc(GLenum func, GLclampf ref) try {
-    EnterEntry<EntryId::glAlphaFunc>(func, ref);
+    if (!EnterEntry<EntryId::glAlphaFunc>(func, ref)) return;
     if (RecordingOn()) {
         mora::AppendAlphaFunc(Stream(), func, ref);
     }
@@ -57,7 +57,7 @@ MORA_GLAPI void MORA_APIENTRY glAlphaFunc(GLenum func, GLclampf ref) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glBlendFunc(GLenum sfactor, GLenum dfactor) try {
-    EnterEntry<EntryId::glBlendFunc>(sfactor, dfactor);
+    if (!EnterEntry<EntryId::glBlendFunc>(sfactor, dfactor)) return;
     if (RecordingOn()) {
         mora::AppendBlendFunc(Stream(), sfactor, dfactor);
     }
@@ -66,7 +66,7 @@ MORA_GLAPI void MORA_APIENTRY glBlendFunc(GLenum sfactor, GLenum dfactor) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDepthFunc(GLenum func) try {
-    EnterEntry<EntryId::glDepthFunc>(func);
+    if (!EnterEntry<EntryId::glDepthFunc>(func)) return;
     if (RecordingOn()) {
         mora::AppendDepthFunc(Stream(), func);
     }
@@ -75,7 +75,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthFunc(GLenum func) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDepthMask(GLboolean flag) try {
-    EnterEntry<EntryId::glDepthMask>(flag);
+    if (!EnterEntry<EntryId::glDepthMask>(flag)) return;
     if (RecordingOn()) {
         mora::AppendDepthMask(Stream(), flag);
     }
@@ -84,7 +84,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthMask(GLboolean flag) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDepthRange(GLclampd zNear, GLclampd zFar) try {
-    EnterEntry<EntryId::glDepthRange>(zNear, zFar);
+    if (!EnterEntry<EntryId::glDepthRange>(zNear, zFar)) return;
     if (RecordingOn()) {
         mora::AppendDepthRange(Stream(), zNear, zFar);
     }
@@ -93,7 +93,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthRange(GLclampd zNear, GLclampd zFar) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glCullFace(GLenum mode) try {
-    EnterEntry<EntryId::glCullFace>(mode);
+    if (!EnterEntry<EntryId::glCullFace>(mode)) return;
     if (RecordingOn()) {
         mora::AppendCullFace(Stream(), mode);
     }
@@ -102,7 +102,7 @@ MORA_GLAPI void MORA_APIENTRY glCullFace(GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glFrontFace(GLenum mode) try {
-    EnterEntry<EntryId::glFrontFace>(mode);
+    if (!EnterEntry<EntryId::glFrontFace>(mode)) return;
     if (RecordingOn()) {
         mora::AppendFrontFace(Stream(), mode);
     }
@@ -111,7 +111,7 @@ MORA_GLAPI void MORA_APIENTRY glFrontFace(GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) try {
-    EnterEntry<EntryId::glClearColor>(red, green, blue, alpha);
+    if (!EnterEntry<EntryId::glClearColor>(red, green, blue, alpha)) return;
     if (RecordingOn()) {
         mora::AppendClearColor(Stream(), red, green, blue, alpha);
     }
@@ -120,7 +120,7 @@ MORA_GLAPI void MORA_APIENTRY glClearColor(GLclampf red, GLclampf green, GLclamp
 }
 
 MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
-    EnterEntry<EntryId::glClearDepth>(depth);
+    if (!EnterEntry<EntryId::glClearDepth>(depth)) return;
     if (RecordingOn()) {
         mora::AppendClearDepth(Stream(), depth);
     }
@@ -129,7 +129,7 @@ MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
-    EnterEntry<EntryId::glClear>(mask);
+    if (!EnterEntry<EntryId::glClear>(mask)) return;
     if (RecordingOn()) {
         mora::AppendClear(Stream(), mask);
     }
@@ -138,7 +138,7 @@ MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) try {
-    EnterEntry<EntryId::glViewport>(x, y, width, height);
+    if (!EnterEntry<EntryId::glViewport>(x, y, width, height)) return;
     if (RecordingOn()) {
         mora::AppendViewport(Stream(), x, y, width, height);
     }
@@ -150,7 +150,7 @@ MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsize
 // polygon offset, GL_FLAT without effect, tightly packed pixel transfers.
 
 MORA_GLAPI void MORA_APIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei height) try {
-    EnterEntry<EntryId::glScissor>(x, y, width, height);
+    if (!EnterEntry<EntryId::glScissor>(x, y, width, height)) return;
     if (RecordingOn()) {
         mora::AppendScissor(Stream(), x, y, width, height);
     }
@@ -158,7 +158,7 @@ MORA_GLAPI void MORA_APIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei
 }
 
 MORA_GLAPI void MORA_APIENTRY glColorMask(GLboolean red, GLboolean green, GLboolean blue, GLboolean alpha) try {
-    EnterEntry<EntryId::glColorMask>(red, green, blue, alpha);
+    if (!EnterEntry<EntryId::glColorMask>(red, green, blue, alpha)) return;
     if (RecordingOn()) {
         mora::AppendColorMask(Stream(), red, green, blue, alpha);
     }
@@ -166,7 +166,7 @@ MORA_GLAPI void MORA_APIENTRY glColorMask(GLboolean red, GLboolean green, GLbool
 }
 
 MORA_GLAPI void MORA_APIENTRY glShadeModel(GLenum mode) try {
-    EnterEntry<EntryId::glShadeModel>(mode);
+    if (!EnterEntry<EntryId::glShadeModel>(mode)) return;
     if (RecordingOn()) {
         mora::AppendShadeModel(Stream(), mode);
     }
@@ -174,7 +174,7 @@ MORA_GLAPI void MORA_APIENTRY glShadeModel(GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glPolygonMode(GLenum face, GLenum mode) try {
-    EnterEntry<EntryId::glPolygonMode>(face, mode);
+    if (!EnterEntry<EntryId::glPolygonMode>(face, mode)) return;
     if (RecordingOn()) {
         mora::AppendPolygonMode(Stream(), face, mode);
     }
@@ -182,7 +182,7 @@ MORA_GLAPI void MORA_APIENTRY glPolygonMode(GLenum face, GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glPolygonOffset(GLfloat factor, GLfloat units) try {
-    EnterEntry<EntryId::glPolygonOffset>(factor, units);
+    if (!EnterEntry<EntryId::glPolygonOffset>(factor, units)) return;
     if (RecordingOn()) {
         mora::AppendPolygonOffset(Stream(), factor, units);
     }
@@ -190,7 +190,7 @@ MORA_GLAPI void MORA_APIENTRY glPolygonOffset(GLfloat factor, GLfloat units) try
 }
 
 MORA_GLAPI void MORA_APIENTRY glPixelStorei(GLenum pname, GLint param) try {
-    EnterEntry<EntryId::glPixelStorei>(pname, param);
+    if (!EnterEntry<EntryId::glPixelStorei>(pname, param)) return;
     if (RecordingOn()) {
         mora::AppendPixelStorei(Stream(), pname, param);
     }

@@ -17,7 +17,7 @@ namespace {
 // glTexEnvi's frame and work, also reached from glTexEnvf and glTexEnviv (called directly rather
 // than through the exported symbol, which another library could interpose).
 void TexEnviEntry(GLenum target, GLenum pname, GLint param) {
-    EnterEntry<EntryId::glTexEnvi>(target, pname, param);
+    if (!EnterEntry<EntryId::glTexEnvi>(target, pname, param)) return;
     if (RecordingOn()) {
         mora::AppendTexEnvi(Stream(), target, pname, param);
     }
@@ -26,7 +26,7 @@ void TexEnviEntry(GLenum target, GLenum pname, GLint param) {
 
 // glTexParameteri's frame and work, also reached from glTexParameterf.
 void TexParameteriEntry(GLenum target, GLenum pname, GLint param) {
-    EnterEntry<EntryId::glTexParameteri>(target, pname, param);
+    if (!EnterEntry<EntryId::glTexParameteri>(target, pname, param)) return;
     const bool recording = RecordingOn();
     if (recording) {
         mora::AppendTexParameteri(Stream(), target, pname, param);
@@ -39,7 +39,7 @@ void TexParameteriEntry(GLenum target, GLenum pname, GLint param) {
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
-    EnterEntry<EntryId::glGenTextures>(n, textures);
+    if (!EnterEntry<EntryId::glGenTextures>(n, textures)) return;
     if (textures == nullptr || n < 1) {
         return;
     }
@@ -52,7 +52,7 @@ MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) try {
-    EnterEntry<EntryId::glDeleteTextures>(n, textures);
+    if (!EnterEntry<EntryId::glDeleteTextures>(n, textures)) return;
     if (textures == nullptr || n < 1) {
         return;
     }
@@ -65,7 +65,7 @@ MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures
 }
 
 MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
-    EnterEntry<EntryId::glBindTexture>(target, texture);
+    if (!EnterEntry<EntryId::glBindTexture>(target, texture)) return;
     const bool recording = RecordingOn();
     if (recording) {
         mora::AppendBindTexture(Stream(), target, texture);
@@ -75,7 +75,7 @@ MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
 }
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsTexture(GLuint texture) try {
-    EnterEntry<EntryId::glIsTexture>(texture);
+    if (!EnterEntry<EntryId::glIsTexture>(texture)) return GL_FALSE;
     return mora::IsTexture(Context(), texture) ? GL_TRUE : GL_FALSE;
 } catch (...) {
     return GL_FALSE;
@@ -87,7 +87,7 @@ MORA_GLAPI void MORA_APIENTRY glTexParameteri(GLenum target, GLenum pname, GLint
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexParameterf(GLenum target, GLenum pname, GLfloat param) try {
-    EnterEntry<EntryId::glTexParameterf>(target, pname, param);
+    if (!EnterEntry<EntryId::glTexParameterf>(target, pname, param)) return;
     TexParameteriEntry(target, pname, mora::TruncateToInt32(param));
 } catch (...) {
 }
@@ -98,13 +98,13 @@ MORA_GLAPI void MORA_APIENTRY glTexEnvi(GLenum target, GLenum pname, GLint param
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvf(GLenum target, GLenum pname, GLfloat param) try {
-    EnterEntry<EntryId::glTexEnvf>(target, pname, param);
+    if (!EnterEntry<EntryId::glTexEnvf>(target, pname, param)) return;
     TexEnviEntry(target, pname, mora::TruncateToInt32(param));
 } catch (...) {
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLint* params) try {
-    EnterEntry<EntryId::glTexEnviv>(target, pname, params);
+    if (!EnterEntry<EntryId::glTexEnviv>(target, pname, params)) return;
     if (params == nullptr) {
         return;
     }
@@ -113,7 +113,7 @@ MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLin
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfloat* params) try {
-    EnterEntry<EntryId::glTexEnvfv>(target, pname, params);
+    if (!EnterEntry<EntryId::glTexEnvfv>(target, pname, params)) return;
     if (params == nullptr) {
         return;
     }
@@ -127,7 +127,7 @@ MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfl
 MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei width,
                                            GLsizei height, GLint border, GLenum format, GLenum type,
                                            const GLvoid* pixels) try {
-    EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels);
+    if (!EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels)) return;
     // A format and type whose pixel size is unknown cannot be read safely: the call does nothing.
     if (mora::CmdImagePixelBytes(format, type) == 0) {
         return;
@@ -142,7 +142,7 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
 
 MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLsizei width,
                                               GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) try {
-    EnterEntry<EntryId::glTexSubImage2D>(target, level, xoffset, yoffset, width, height, format, type, pixels);
+    if (!EnterEntry<EntryId::glTexSubImage2D>(target, level, xoffset, yoffset, width, height, format, type, pixels)) return;
     if (mora::CmdImagePixelBytes(format, type) == 0) {
         return;
     }
@@ -157,7 +157,7 @@ MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint 
 
 // One texture unit exists: the unit selection is recorded and changes nothing.
 MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
-    EnterEntry<EntryId::glActiveTextureARB>(texture);
+    if (!EnterEntry<EntryId::glActiveTextureARB>(texture)) return;
     if (RecordingOn()) {
         mora::AppendActiveTextureARB(Stream(), texture);
     }

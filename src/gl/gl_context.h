@@ -10,6 +10,7 @@
 #include "gl/gl_enums.h"
 #include "gl/gl_vertex.h"
 #include "gl/native_packet.h"
+#include "gl/texture_names.h"
 #include "gl/texture_slot.h"
 
 namespace mora {
@@ -65,6 +66,7 @@ struct GlContext {
     bool texture2DEnabled = false;
     uint32_t boundTexture = 0;                // name bound to GL_TEXTURE_2D
     std::vector<TextureSlot> textureTable;    // indexed by texture name
+    TextureNameIndex textureNames;            // free names of textureTable, for glGenTextures
     bool blendEnabled = false;
     uint32_t blendSrc = gle::kOne;
     uint32_t blendDst = gle::kZero;

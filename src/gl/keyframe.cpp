@@ -39,6 +39,7 @@ void RestoreKeyframe(GlContext& ctx, const Keyframe& keyframe) {
     DeserializeKeyframeSnapshot(ctx, keyframe.snapshot);
     ctx.textureTable.resize(keyframe.textureCount);
     PutBackSavedSlots(ctx.textureTable, keyframe.slotIndices, keyframe.savedSlots);
+    ctx.textureNames.stale = true;  // the slots put back may free or take names
 }
 
 void BuildCaptureState(const PendingKeyframe& pending, const GlContext& ctx, std::vector<TextureSlot>& table,

@@ -10,13 +10,14 @@ using mora::api::EnterEntry;
 extern "C" {
 
 MORA_GLAPI BOOL MORA_APIENTRY wglSwapBuffers(HDC hdc) {
-    EnterEntry<EntryId::wglSwapBuffers>(hdc);
+    // The frame's end renders and empties the one GL state: only the thread drawing with it may.
+    if (!EnterEntry<EntryId::wglSwapBuffers>(hdc)) return FALSE;
     mora::RunFrameEnd();  // never throws
     return TRUE;
 }
 
 MORA_GLAPI BOOL MORA_APIENTRY wglSwapLayerBuffers(HDC hdc, UINT fuPlanes) {
-    EnterEntry<EntryId::wglSwapLayerBuffers>(hdc, fuPlanes);
+    if (!EnterEntry<EntryId::wglSwapLayerBuffers>(hdc, fuPlanes)) return FALSE;
     return wglSwapBuffers(hdc);
 }
 
