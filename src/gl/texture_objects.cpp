@@ -33,6 +33,7 @@ TextureResult EnsureSlotZero(GlContext& ctx) {
         return TextureResult::OutOfMemory;
     }
     ctx.textureTable[0].inUse = 1;
+    ctx.textureNames.stale = true;
     return TextureResult::Applied;
 }
 
@@ -227,6 +228,7 @@ TextureResult GenTextures(GlContext& ctx, int32_t n, uint32_t* names, PendingKey
             ctx.textureTable[name].inUse = 1;
             ctx.textureTable[name].hasImage = 0;
             SetTextureNameFree(ctx.textureNames, name, false);
+            SetTextureNameHasImage(ctx.textureNames, name, false);
         } else {
             if (ctx.textureTable.size() >= kMaxTextureSlots) {
                 result = TextureResult::Refused;
@@ -271,6 +273,7 @@ TextureResult DeleteTextures(GlContext& ctx, int32_t n, const uint32_t* names, P
         TextureSlot& slot = ctx.textureTable[name];
         slot.inUse = 0;
         SetTextureNameFree(ctx.textureNames, name, true);
+        SetTextureNameHasImage(ctx.textureNames, name, false);
         slot.hasImage = 0;
         slot.width = 0;
         slot.height = 0;
@@ -398,6 +401,7 @@ TextureResult TexImage2DBounded(GlContext& ctx, uint32_t target, int32_t level, 
     slot.height = height;
     BuildMipChain(slot, width, height);  // storage already holds the whole chain: cannot fail
     slot.hasImage = 1;
+    SetTextureNameHasImage(ctx.textureNames, ctx.boundTexture, true);
     return TextureResult::Applied;
 }
 

