@@ -16,7 +16,9 @@ struct ThreadRecord {
 };
 
 namespace detail {
-extern constinit thread_local ThreadRecord tThreadRecord;
+// Initial-exec, as the entry counters: the hot entries read it, and the general-dynamic model
+// would make that read a call.
+extern constinit thread_local ThreadRecord tThreadRecord [[gnu::tls_model("initial-exec")]];
 }
 
 // The calling thread's record. Constant-initialised, so the fetch is a plain thread-local access.
