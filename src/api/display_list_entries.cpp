@@ -17,25 +17,25 @@ std::atomic<uint32_t> gSeedNextListName{1};
 extern "C" {
 
 MORA_GLAPI GLuint MORA_APIENTRY glGenLists(GLsizei range) try {
-    EnterEntry<EntryId::glGenLists>(range);
-    if (!LoweringOn()) {
+    const bool drawsGlState = EnterEntry<EntryId::glGenLists>(range);
+    if (!LoweringOn()) {  // a fixed answer, given on any thread
         const uint32_t step = range > 0 ? static_cast<uint32_t>(range) : 0u;
         return gSeedNextListName.fetch_add(step, std::memory_order_relaxed);
     }
-    return GenLists(range);
+    return drawsGlState ? GenLists(range) : 0;
 } catch (...) {
     return 0;
 }
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsList(GLuint list) try {
-    EnterEntry<EntryId::glIsList>(list);
+    if (!EnterEntry<EntryId::glIsList>(list)) return GL_FALSE;
     return LoweringOn() && IsList(list) ? GL_TRUE : GL_FALSE;
 } catch (...) {
     return GL_FALSE;
 }
 
 MORA_GLAPI void MORA_APIENTRY glDeleteLists(GLuint list, GLsizei range) try {
-    EnterEntry<EntryId::glDeleteLists>(list, range);
+    if (!EnterEntry<EntryId::glDeleteLists>(list, range)) return;
     if (LoweringOn()) {
         DeleteLists(list, range);
     }
@@ -43,7 +43,7 @@ MORA_GLAPI void MORA_APIENTRY glDeleteLists(GLuint list, GLsizei range) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glNewList(GLuint list, GLenum mode) try {
-    EnterEntry<EntryId::glNewList>(list, mode);
+    if (!EnterEntry<EntryId::glNewList>(list, mode)) return;
     if (LoweringOn()) {
         NewList(list, mode);
     }
@@ -51,7 +51,7 @@ MORA_GLAPI void MORA_APIENTRY glNewList(GLuint list, GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glEndList(void) try {
-    EnterEntry<EntryId::glEndList>();
+    if (!EnterEntry<EntryId::glEndList>()) return;
     if (LoweringOn()) {
         EndList();
     }
@@ -59,7 +59,7 @@ MORA_GLAPI void MORA_APIENTRY glEndList(void) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glCallList(GLuint list) try {
-    EnterEntry<EntryId::glCallList>(list);
+    if (!EnterEntry<EntryId::glCallList>(list)) return;
     if (LoweringOn()) {
         CallList(list);
     }
@@ -67,7 +67,7 @@ MORA_GLAPI void MORA_APIENTRY glCallList(GLuint list) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glCallLists(GLsizei n, GLenum type, const GLvoid* lists) try {
-    EnterEntry<EntryId::glCallLists>(n, type, lists);
+    if (!EnterEntry<EntryId::glCallLists>(n, type, lists)) return;
     if (LoweringOn()) {
         CallLists(n, type, lists);
     }
@@ -75,7 +75,7 @@ MORA_GLAPI void MORA_APIENTRY glCallLists(GLsizei n, GLenum type, const GLvoid* 
 }
 
 MORA_GLAPI void MORA_APIENTRY glListBase(GLuint base) try {
-    EnterEntry<EntryId::glListBase>(base);
+    if (!EnterEntry<EntryId::glListBase>(base)) return;
     if (LoweringOn()) {
         ListBase(base);
     }

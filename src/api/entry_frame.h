@@ -48,9 +48,10 @@ template <EntryId kId, class... Args>
 }
 
 // Steps 1 to 3 of the frame: the thread's record, the count and the trace line. The arguments are
-// the entry's own, in the order of its trace format.
+// the entry's own, in the order of its trace format. False when the calling thread may not change
+// the GL state (no current context, or another thread draws): the entry then does nothing more.
 template <EntryId kId, class... Args>
-inline ThreadRecord& EnterEntry(Args... args) noexcept {
+inline bool EnterEntry(Args... args) noexcept {
     ThreadRecord& record = CurrentThreadRecord();
     CountEntryCall(kId);
     if (TraceCoversCurrentFrame()) [[unlikely]] {
@@ -60,7 +61,7 @@ inline ThreadRecord& EnterEntry(Args... args) noexcept {
             WriteEntryTrace<kId>(args...);
         }
     }
-    return record;
+    return MayDrawHere(record);
 }
 
 namespace detail {
@@ -87,7 +88,7 @@ inline bool RecordingOn() {
 template <EntryId kId, uint64_t kRecordBytes, auto kBody, class... Args>
 [[gnu::noinline]] void RunEntryFrame(Args... args) noexcept {
     try {
-        EnterEntry<kId>(args...);
+        if (!EnterEntry<kId>(args...)) return;
         bool recording = RecordingOn();
         if (recording && !CommandBufferHasRoom(ActiveCommandRecording().stream, kRecordBytes)) {
             recording = MakeCommandBufferRoom(ActiveCommandRecording().stream, kRecordBytes);
@@ -105,7 +106,8 @@ inline bool NoTraceRangeSet() {
 }
 
 // The frame in the common case, plain loads and stores without a call: the thread has counted
-// before, no trace range is set and, while recording, the stream has room for the record. Then
+// before and draws with the GL state, no trace range is set and, while recording, the stream has
+// room for the record. Then
 // the call is counted on the thread's own block and the body runs inline. Any other call (a
 // thread's first, one while a trace range is set, one that must grow the stream) runs
 // RunEntryFrame, with the same effects. kBody must not throw.
@@ -113,7 +115,7 @@ template <EntryId kId, uint64_t kRecordBytes, auto kBody, class... Args>
 [[gnu::always_inline]] inline void RunHotEntry(Args... args) noexcept {
     EntryCounterBlock* counters = CurrentEntryCounters();
     const bool recording = RecordingOn();
-    if (counters != nullptr && NoTraceRangeSet() &&
+    if (counters != nullptr && CurrentThreadRecord().drawsGlState && NoTraceRangeSet() &&
         (!recording || CommandBufferHasRoom(ActiveCommandRecording().stream, kRecordBytes))) [[likely]] {
         CountEntryRowIn(*counters, static_cast<std::size_t>(kId));
         kBody(recording, args...);

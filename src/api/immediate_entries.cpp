@@ -72,13 +72,13 @@ inline void TexCoordv(bool recording, const GLfloat* v) noexcept {
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glBegin(GLenum mode) try {
-    EnterEntry<EntryId::glBegin>(mode);
+    if (!EnterEntry<EntryId::glBegin>(mode)) return;
     IssueBegin(mode);
 } catch (...) {
 }
 
 MORA_GLAPI void MORA_APIENTRY glEnd(void) try {
-    EnterEntry<EntryId::glEnd>();
+    if (!EnterEntry<EntryId::glEnd>()) return;
     IssueEnd();
 } catch (...) {
 }

@@ -14,7 +14,7 @@ using namespace mora::api;
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glMatrixMode(GLenum mode) try {
-    EnterEntry<EntryId::glMatrixMode>(mode);
+    if (!EnterEntry<EntryId::glMatrixMode>(mode)) return;
     if (RecordingOn()) {
         mora::AppendMatrixMode(Stream(), mode);
     }
@@ -23,7 +23,7 @@ MORA_GLAPI void MORA_APIENTRY glMatrixMode(GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glLoadIdentity(void) try {
-    EnterEntry<EntryId::glLoadIdentity>();
+    if (!EnterEntry<EntryId::glLoadIdentity>()) return;
     if (RecordingOn()) {
         mora::AppendLoadIdentity(Stream());
     }
@@ -32,7 +32,7 @@ MORA_GLAPI void MORA_APIENTRY glLoadIdentity(void) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
-    EnterEntry<EntryId::glLoadMatrixf>(m);
+    if (!EnterEntry<EntryId::glLoadMatrixf>(m)) return;
     if (m == nullptr) {
         return;
     }
@@ -44,7 +44,7 @@ MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
-    EnterEntry<EntryId::glMultMatrixf>(m);
+    if (!EnterEntry<EntryId::glMultMatrixf>(m)) return;
     if (m == nullptr) {
         return;
     }
@@ -56,7 +56,7 @@ MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glPushMatrix(void) try {
-    EnterEntry<EntryId::glPushMatrix>();
+    if (!EnterEntry<EntryId::glPushMatrix>()) return;
     if (RecordingOn()) {
         mora::AppendPushMatrix(Stream());
     }
@@ -65,7 +65,7 @@ MORA_GLAPI void MORA_APIENTRY glPushMatrix(void) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glPopMatrix(void) try {
-    EnterEntry<EntryId::glPopMatrix>();
+    if (!EnterEntry<EntryId::glPopMatrix>()) return;
     if (RecordingOn()) {
         mora::AppendPopMatrix(Stream());
     }
@@ -74,7 +74,7 @@ MORA_GLAPI void MORA_APIENTRY glPopMatrix(void) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) try {
-    EnterEntry<EntryId::glTranslatef>(x, y, z);
+    if (!EnterEntry<EntryId::glTranslatef>(x, y, z)) return;
     if (RecordingOn()) {
         mora::AppendTranslatef(Stream(), x, y, z);
     }
@@ -83,7 +83,7 @@ MORA_GLAPI void MORA_APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) try 
 }
 
 MORA_GLAPI void MORA_APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) try {
-    EnterEntry<EntryId::glRotatef>(angle, x, y, z);
+    if (!EnterEntry<EntryId::glRotatef>(angle, x, y, z)) return;
     if (RecordingOn()) {
         mora::AppendRotatef(Stream(), angle, x, y, z);
     }
@@ -92,7 +92,7 @@ MORA_GLAPI void MORA_APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLf
 }
 
 MORA_GLAPI void MORA_APIENTRY glScalef(GLfloat x, GLfloat y, GLfloat z) try {
-    EnterEntry<EntryId::glScalef>(x, y, z);
+    if (!EnterEntry<EntryId::glScalef>(x, y, z)) return;
     if (RecordingOn()) {
         mora::AppendScalef(Stream(), x, y, z);
     }
@@ -102,7 +102,7 @@ MORA_GLAPI void MORA_APIENTRY glScalef(GLfloat x, GLfloat y, GLfloat z) try {
 
 MORA_GLAPI void MORA_APIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
                                       GLdouble zFar) try {
-    EnterEntry<EntryId::glOrtho>(left, right, bottom, top, zNear, zFar);
+    if (!EnterEntry<EntryId::glOrtho>(left, right, bottom, top, zNear, zFar)) return;
     if (RecordingOn()) {
         mora::AppendOrtho(Stream(), left, right, bottom, top, zNear, zFar);
     }
@@ -113,7 +113,7 @@ MORA_GLAPI void MORA_APIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bo
 
 MORA_GLAPI void MORA_APIENTRY glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
                                         GLdouble zFar) try {
-    EnterEntry<EntryId::glFrustum>(left, right, bottom, top, zNear, zFar);
+    if (!EnterEntry<EntryId::glFrustum>(left, right, bottom, top, zNear, zFar)) return;
     if (RecordingOn()) {
         mora::AppendFrustum(Stream(), left, right, bottom, top, zNear, zFar);
     }

@@ -15,7 +15,7 @@ extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
                                            GLvoid* pixels) try {
-    EnterEntry<EntryId::glReadPixels>(x, y, width, height, format, type, pixels);
+    if (!EnterEntry<EntryId::glReadPixels>(x, y, width, height, format, type, pixels)) return;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (RecordingOn()) {
         mora::AppendReadPixels(Stream(), x, y, width, height, format, type);

@@ -48,12 +48,12 @@ void Matrix16ToFloat(const GLdouble* m, float (&out)[16]) {
 
 #define MORA_RECT(Suffix, Type)                                                                          \
     MORA_GLAPI void MORA_APIENTRY glRect##Suffix(Type x1, Type y1, Type x2, Type y2) try {             \
-        EnterEntry<EntryId::glRect##Suffix>(x1, y1, x2, y2);                                             \
+        if (!EnterEntry<EntryId::glRect##Suffix>(x1, y1, x2, y2)) return;                                \
         Rect(x1, y1, x2, y2);                                                                            \
     } catch (...) {                                                                                      \
     }                                                                                                    \
     MORA_GLAPI void MORA_APIENTRY glRect##Suffix##v(const Type* v1, const Type* v2) try {              \
-        EnterEntry<EntryId::glRect##Suffix##v>(v1, v2);                                                  \
+        if (!EnterEntry<EntryId::glRect##Suffix##v>(v1, v2)) return;                                     \
         Rectv(v1, v2);                                                                                   \
     } catch (...) {                                                                                      \
     }
@@ -66,7 +66,7 @@ MORA_RECT(i, GLint)
 MORA_RECT(s, GLshort)
 
 MORA_GLAPI void MORA_APIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) try {
-    EnterEntry<EntryId::glTranslated>(x, y, z);
+    if (!EnterEntry<EntryId::glTranslated>(x, y, z)) return;
     if (!LoweringOn()) {
         return;
     }
@@ -79,7 +79,7 @@ MORA_GLAPI void MORA_APIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) t
 }
 
 MORA_GLAPI void MORA_APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) try {
-    EnterEntry<EntryId::glRotated>(angle, x, y, z);
+    if (!EnterEntry<EntryId::glRotated>(angle, x, y, z)) return;
     if (!LoweringOn()) {
         return;
     }
@@ -92,7 +92,7 @@ MORA_GLAPI void MORA_APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, 
 }
 
 MORA_GLAPI void MORA_APIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z) try {
-    EnterEntry<EntryId::glScaled>(x, y, z);
+    if (!EnterEntry<EntryId::glScaled>(x, y, z)) return;
     if (!LoweringOn()) {
         return;
     }
@@ -105,7 +105,7 @@ MORA_GLAPI void MORA_APIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glLoadMatrixd(const GLdouble* m) try {
-    EnterEntry<EntryId::glLoadMatrixd>(m);
+    if (!EnterEntry<EntryId::glLoadMatrixd>(m)) return;
     if (m == nullptr || !LoweringOn()) {
         return;
     }
@@ -119,7 +119,7 @@ MORA_GLAPI void MORA_APIENTRY glLoadMatrixd(const GLdouble* m) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glMultMatrixd(const GLdouble* m) try {
-    EnterEntry<EntryId::glMultMatrixd>(m);
+    if (!EnterEntry<EntryId::glMultMatrixd>(m)) return;
     if (m == nullptr || !LoweringOn()) {
         return;
     }

@@ -32,7 +32,7 @@ void SetFirstViewport(int32_t width, int32_t height) {
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
-    EnterEntry<EntryId::glEnable>(cap);
+    if (!EnterEntry<EntryId::glEnable>(cap)) return;
     if (RecordingOn()) {
         mora::AppendEnable(Stream(), cap);
     }
@@ -41,7 +41,7 @@ MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
-    EnterEntry<EntryId::glDisable>(cap);
+    if (!EnterEntry<EntryId::glDisable>(cap)) return;
     if (RecordingOn()) {
         mora::AppendDisable(Stream(), cap);
     }
@@ -50,7 +50,7 @@ MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
 }
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
-    EnterEntry<EntryId::glIsEnabled>(cap);
+    if (!EnterEntry<EntryId::glIsEnabled>(cap)) return GL_FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     return mora::IsEnabled(Context(), cap) ? GL_TRUE : GL_FALSE;
 } catch (...) {
@@ -58,7 +58,7 @@ MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
-    EnterEntry<EntryId::glGetFloatv>(pname, params);
+    if (!EnterEntry<EntryId::glGetFloatv>(pname, params)) return;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (params == nullptr) {
         return;
@@ -68,7 +68,7 @@ MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glAlphaFunc(GLenum func, GLclampf ref) try {
-    EnterEntry<EntryId::glAlphaFunc>(func, ref);
+    if (!EnterEntry<EntryId::glAlphaFunc>(func, ref)) return;
     if (RecordingOn()) {
         mora::AppendAlphaFunc(Stream(), func, ref);
     }
@@ -77,7 +77,7 @@ MORA_GLAPI void MORA_APIENTRY glAlphaFunc(GLenum func, GLclampf ref) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glBlendFunc(GLenum sfactor, GLenum dfactor) try {
-    EnterEntry<EntryId::glBlendFunc>(sfactor, dfactor);
+    if (!EnterEntry<EntryId::glBlendFunc>(sfactor, dfactor)) return;
     if (RecordingOn()) {
         mora::AppendBlendFunc(Stream(), sfactor, dfactor);
     }
@@ -86,7 +86,7 @@ MORA_GLAPI void MORA_APIENTRY glBlendFunc(GLenum sfactor, GLenum dfactor) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDepthFunc(GLenum func) try {
-    EnterEntry<EntryId::glDepthFunc>(func);
+    if (!EnterEntry<EntryId::glDepthFunc>(func)) return;
     if (RecordingOn()) {
         mora::AppendDepthFunc(Stream(), func);
     }
@@ -95,7 +95,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthFunc(GLenum func) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDepthMask(GLboolean flag) try {
-    EnterEntry<EntryId::glDepthMask>(flag);
+    if (!EnterEntry<EntryId::glDepthMask>(flag)) return;
     if (RecordingOn()) {
         mora::AppendDepthMask(Stream(), flag);
     }
@@ -104,7 +104,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthMask(GLboolean flag) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDepthRange(GLclampd zNear, GLclampd zFar) try {
-    EnterEntry<EntryId::glDepthRange>(zNear, zFar);
+    if (!EnterEntry<EntryId::glDepthRange>(zNear, zFar)) return;
     if (RecordingOn()) {
         mora::AppendDepthRange(Stream(), zNear, zFar);
     }
@@ -113,7 +113,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthRange(GLclampd zNear, GLclampd zFar) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glCullFace(GLenum mode) try {
-    EnterEntry<EntryId::glCullFace>(mode);
+    if (!EnterEntry<EntryId::glCullFace>(mode)) return;
     if (RecordingOn()) {
         mora::AppendCullFace(Stream(), mode);
     }
@@ -122,7 +122,7 @@ MORA_GLAPI void MORA_APIENTRY glCullFace(GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glFrontFace(GLenum mode) try {
-    EnterEntry<EntryId::glFrontFace>(mode);
+    if (!EnterEntry<EntryId::glFrontFace>(mode)) return;
     if (RecordingOn()) {
         mora::AppendFrontFace(Stream(), mode);
     }
@@ -131,7 +131,7 @@ MORA_GLAPI void MORA_APIENTRY glFrontFace(GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) try {
-    EnterEntry<EntryId::glClearColor>(red, green, blue, alpha);
+    if (!EnterEntry<EntryId::glClearColor>(red, green, blue, alpha)) return;
     if (RecordingOn()) {
         mora::AppendClearColor(Stream(), red, green, blue, alpha);
     }
@@ -140,7 +140,7 @@ MORA_GLAPI void MORA_APIENTRY glClearColor(GLclampf red, GLclampf green, GLclamp
 }
 
 MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
-    EnterEntry<EntryId::glClearDepth>(depth);
+    if (!EnterEntry<EntryId::glClearDepth>(depth)) return;
     if (RecordingOn()) {
         mora::AppendClearDepth(Stream(), depth);
     }
@@ -149,7 +149,7 @@ MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
-    EnterEntry<EntryId::glClear>(mask);
+    if (!EnterEntry<EntryId::glClear>(mask)) return;
     if (RecordingOn()) {
         mora::AppendClear(Stream(), mask);
     }
@@ -158,7 +158,7 @@ MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) try {
-    EnterEntry<EntryId::glViewport>(x, y, width, height);
+    if (!EnterEntry<EntryId::glViewport>(x, y, width, height)) return;
     if (RecordingOn()) {
         mora::AppendViewport(Stream(), x, y, width, height);
     }
@@ -170,7 +170,7 @@ MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsize
 // polygon offset, GL_FLAT without effect, tightly packed pixel transfers.
 
 MORA_GLAPI void MORA_APIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei height) try {
-    EnterEntry<EntryId::glScissor>(x, y, width, height);
+    if (!EnterEntry<EntryId::glScissor>(x, y, width, height)) return;
     if (RecordingOn()) {
         mora::AppendScissor(Stream(), x, y, width, height);
     }
@@ -178,7 +178,7 @@ MORA_GLAPI void MORA_APIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei
 }
 
 MORA_GLAPI void MORA_APIENTRY glColorMask(GLboolean red, GLboolean green, GLboolean blue, GLboolean alpha) try {
-    EnterEntry<EntryId::glColorMask>(red, green, blue, alpha);
+    if (!EnterEntry<EntryId::glColorMask>(red, green, blue, alpha)) return;
     if (RecordingOn()) {
         mora::AppendColorMask(Stream(), red, green, blue, alpha);
     }
@@ -186,7 +186,7 @@ MORA_GLAPI void MORA_APIENTRY glColorMask(GLboolean red, GLboolean green, GLbool
 }
 
 MORA_GLAPI void MORA_APIENTRY glShadeModel(GLenum mode) try {
-    EnterEntry<EntryId::glShadeModel>(mode);
+    if (!EnterEntry<EntryId::glShadeModel>(mode)) return;
     if (RecordingOn()) {
         mora::AppendShadeModel(Stream(), mode);
     }
@@ -194,7 +194,7 @@ MORA_GLAPI void MORA_APIENTRY glShadeModel(GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glPolygonMode(GLenum face, GLenum mode) try {
-    EnterEntry<EntryId::glPolygonMode>(face, mode);
+    if (!EnterEntry<EntryId::glPolygonMode>(face, mode)) return;
     if (RecordingOn()) {
         mora::AppendPolygonMode(Stream(), face, mode);
     }
@@ -202,7 +202,7 @@ MORA_GLAPI void MORA_APIENTRY glPolygonMode(GLenum face, GLenum mode) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glPolygonOffset(GLfloat factor, GLfloat units) try {
-    EnterEntry<EntryId::glPolygonOffset>(factor, units);
+    if (!EnterEntry<EntryId::glPolygonOffset>(factor, units)) return;
     if (RecordingOn()) {
         mora::AppendPolygonOffset(Stream(), factor, units);
     }
@@ -210,7 +210,7 @@ MORA_GLAPI void MORA_APIENTRY glPolygonOffset(GLfloat factor, GLfloat units) try
 }
 
 MORA_GLAPI void MORA_APIENTRY glPixelStorei(GLenum pname, GLint param) try {
-    EnterEntry<EntryId::glPixelStorei>(pname, param);
+    if (!EnterEntry<EntryId::glPixelStorei>(pname, param)) return;
     if (RecordingOn()) {
         mora::AppendPixelStorei(Stream(), pname, param);
     }

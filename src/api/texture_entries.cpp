@@ -20,7 +20,7 @@ namespace {
 // glTexEnvi's frame and work, also reached from glTexEnvf and glTexEnviv (called directly rather
 // than through the exported symbol, which another library could interpose).
 void TexEnviEntry(GLenum target, GLenum pname, GLint param) {
-    EnterEntry<EntryId::glTexEnvi>(target, pname, param);
+    if (!EnterEntry<EntryId::glTexEnvi>(target, pname, param)) return;
     if (RecordingOn()) {
         mora::AppendTexEnvi(Stream(), target, pname, param);
     }
@@ -29,7 +29,7 @@ void TexEnviEntry(GLenum target, GLenum pname, GLint param) {
 
 // glTexParameteri's frame and work, also reached from glTexParameterf.
 void TexParameteriEntry(GLenum target, GLenum pname, GLint param) {
-    EnterEntry<EntryId::glTexParameteri>(target, pname, param);
+    if (!EnterEntry<EntryId::glTexParameteri>(target, pname, param)) return;
     const bool recording = RecordingOn();
     if (recording) {
         mora::AppendTexParameteri(Stream(), target, pname, param);
@@ -42,7 +42,7 @@ void TexParameteriEntry(GLenum target, GLenum pname, GLint param) {
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
-    EnterEntry<EntryId::glGenTextures>(n, textures);
+    if (!EnterEntry<EntryId::glGenTextures>(n, textures)) return;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (textures == nullptr || n < 1) {
         return;
@@ -56,7 +56,7 @@ MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) try {
-    EnterEntry<EntryId::glDeleteTextures>(n, textures);
+    if (!EnterEntry<EntryId::glDeleteTextures>(n, textures)) return;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (textures == nullptr || n < 1) {
         return;
@@ -70,7 +70,7 @@ MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures
 }
 
 MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
-    EnterEntry<EntryId::glBindTexture>(target, texture);
+    if (!EnterEntry<EntryId::glBindTexture>(target, texture)) return;
     const bool recording = RecordingOn();
     if (recording) {
         mora::AppendBindTexture(Stream(), target, texture);
@@ -80,7 +80,7 @@ MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
 }
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsTexture(GLuint texture) try {
-    EnterEntry<EntryId::glIsTexture>(texture);
+    if (!EnterEntry<EntryId::glIsTexture>(texture)) return GL_FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     return mora::IsTexture(Context(), texture) ? GL_TRUE : GL_FALSE;
 } catch (...) {
@@ -93,7 +93,7 @@ MORA_GLAPI void MORA_APIENTRY glTexParameteri(GLenum target, GLenum pname, GLint
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexParameterf(GLenum target, GLenum pname, GLfloat param) try {
-    EnterEntry<EntryId::glTexParameterf>(target, pname, param);
+    if (!EnterEntry<EntryId::glTexParameterf>(target, pname, param)) return;
     TexParameteriEntry(target, pname, mora::TruncateToInt32(param));
 } catch (...) {
 }
@@ -104,13 +104,13 @@ MORA_GLAPI void MORA_APIENTRY glTexEnvi(GLenum target, GLenum pname, GLint param
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvf(GLenum target, GLenum pname, GLfloat param) try {
-    EnterEntry<EntryId::glTexEnvf>(target, pname, param);
+    if (!EnterEntry<EntryId::glTexEnvf>(target, pname, param)) return;
     TexEnviEntry(target, pname, mora::TruncateToInt32(param));
 } catch (...) {
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLint* params) try {
-    EnterEntry<EntryId::glTexEnviv>(target, pname, params);
+    if (!EnterEntry<EntryId::glTexEnviv>(target, pname, params)) return;
     if (params == nullptr) {
         return;
     }
@@ -119,7 +119,7 @@ MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLin
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfloat* params) try {
-    EnterEntry<EntryId::glTexEnvfv>(target, pname, params);
+    if (!EnterEntry<EntryId::glTexEnvfv>(target, pname, params)) return;
     if (params == nullptr) {
         return;
     }
@@ -133,12 +133,16 @@ MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfl
 MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei width,
                                            GLsizei height, GLint border, GLenum format, GLenum type,
                                            const GLvoid* pixels) try {
-    EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels);
+    if (!EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels)) return;
     const bool lowering = LoweringOn();
     if (lowering && IsProxyTarget(target)) {  // only a question: runs at once, even inside a list
         if (target == kProxyTexture2D) {
             SetProxyLevel(level, internalformat, width, height, border);
         }
+        return;
+    }
+    // A format and type whose pixel size is unknown cannot be read safely: the call does nothing.
+    if (mora::CmdImagePixelBytes(format, type) == 0) {
         return;
     }
     const bool recording = RecordingOn();
@@ -155,7 +159,10 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
 
 MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLsizei width,
                                               GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) try {
-    EnterEntry<EntryId::glTexSubImage2D>(target, level, xoffset, yoffset, width, height, format, type, pixels);
+    if (!EnterEntry<EntryId::glTexSubImage2D>(target, level, xoffset, yoffset, width, height, format, type, pixels)) return;
+    if (mora::CmdImagePixelBytes(format, type) == 0) {
+        return;
+    }
     const bool recording = RecordingOn();
     if (recording) {
         mora::AppendTexSubImage2D(Recording(), target, level, xoffset, yoffset, width, height, format, type, pixels);
@@ -167,7 +174,7 @@ MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint 
 
 // One texture unit exists: the unit selection is recorded and changes nothing.
 MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
-    EnterEntry<EntryId::glActiveTextureARB>(texture);
+    if (!EnterEntry<EntryId::glActiveTextureARB>(texture)) return;
     if (RecordingOn()) {
         mora::AppendActiveTextureARB(Stream(), texture);
     }
@@ -177,7 +184,7 @@ MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
 // The level queries answer GL_TEXTURE_2D and GL_PROXY_TEXTURE_2D (api/texture_levels.h); with the
 // seed subset they only count and trace.
 MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameteriv(GLenum target, GLint level, GLenum pname, GLint* params) try {
-    EnterEntry<EntryId::glGetTexLevelParameteriv>(target, level, pname, params);
+    if (!EnterEntry<EntryId::glGetTexLevelParameteriv>(target, level, pname, params)) return;
     if (params == nullptr || !LoweringOn()) {
         return;
     }
@@ -190,7 +197,7 @@ MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameteriv(GLenum target, GLint leve
 }
 
 MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameterfv(GLenum target, GLint level, GLenum pname, GLfloat* params) try {
-    EnterEntry<EntryId::glGetTexLevelParameterfv>(target, level, pname, params);
+    if (!EnterEntry<EntryId::glGetTexLevelParameterfv>(target, level, pname, params)) return;
     if (params == nullptr || !LoweringOn()) {
         return;
     }

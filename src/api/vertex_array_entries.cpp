@@ -42,7 +42,7 @@ void DrawIndexed(GLenum mode, GLsizei count, const GLvoid* indices) {
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) try {
-    EnterEntry<EntryId::glVertexPointer>(size, type, stride, pointer);
+    if (!EnterEntry<EntryId::glVertexPointer>(size, type, stride, pointer)) return;
     if (LoweringOn()) {
         SetVertexPointer(TheClientState().arrays, size, type, stride, pointer);
     }
@@ -50,7 +50,7 @@ MORA_GLAPI void MORA_APIENTRY glVertexPointer(GLint size, GLenum type, GLsizei s
 }
 
 MORA_GLAPI void MORA_APIENTRY glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) try {
-    EnterEntry<EntryId::glColorPointer>(size, type, stride, pointer);
+    if (!EnterEntry<EntryId::glColorPointer>(size, type, stride, pointer)) return;
     if (LoweringOn()) {
         SetColourPointer(TheClientState().arrays, size, type, stride, pointer);
     }
@@ -58,7 +58,7 @@ MORA_GLAPI void MORA_APIENTRY glColorPointer(GLint size, GLenum type, GLsizei st
 }
 
 MORA_GLAPI void MORA_APIENTRY glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) try {
-    EnterEntry<EntryId::glTexCoordPointer>(size, type, stride, pointer);
+    if (!EnterEntry<EntryId::glTexCoordPointer>(size, type, stride, pointer)) return;
     if (LoweringOn()) {
         SetTexCoordPointer(TheClientState().arrays, size, type, stride, pointer);
     }
@@ -66,7 +66,7 @@ MORA_GLAPI void MORA_APIENTRY glTexCoordPointer(GLint size, GLenum type, GLsizei
 }
 
 MORA_GLAPI void MORA_APIENTRY glNormalPointer(GLenum type, GLsizei stride, const GLvoid* pointer) try {
-    EnterEntry<EntryId::glNormalPointer>(type, stride, pointer);
+    if (!EnterEntry<EntryId::glNormalPointer>(type, stride, pointer)) return;
     if (LoweringOn()) {
         SetNormalPointer(TheClientState().arrays, type, stride, pointer);
     }
@@ -74,7 +74,7 @@ MORA_GLAPI void MORA_APIENTRY glNormalPointer(GLenum type, GLsizei stride, const
 }
 
 MORA_GLAPI void MORA_APIENTRY glInterleavedArrays(GLenum format, GLsizei stride, const GLvoid* pointer) try {
-    EnterEntry<EntryId::glInterleavedArrays>(format, stride, pointer);
+    if (!EnterEntry<EntryId::glInterleavedArrays>(format, stride, pointer)) return;
     if (LoweringOn()) {
         SetInterleavedArrays(TheClientState().arrays, format, stride, pointer);
     }
@@ -82,7 +82,7 @@ MORA_GLAPI void MORA_APIENTRY glInterleavedArrays(GLenum format, GLsizei stride,
 }
 
 MORA_GLAPI void MORA_APIENTRY glEnableClientState(GLenum array) try {
-    EnterEntry<EntryId::glEnableClientState>(array);
+    if (!EnterEntry<EntryId::glEnableClientState>(array)) return;
     if (LoweringOn()) {
         SetClientArrayEnabled(TheClientState().arrays, array, true);
     }
@@ -90,7 +90,7 @@ MORA_GLAPI void MORA_APIENTRY glEnableClientState(GLenum array) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDisableClientState(GLenum array) try {
-    EnterEntry<EntryId::glDisableClientState>(array);
+    if (!EnterEntry<EntryId::glDisableClientState>(array)) return;
     if (LoweringOn()) {
         SetClientArrayEnabled(TheClientState().arrays, array, false);
     }
@@ -98,7 +98,7 @@ MORA_GLAPI void MORA_APIENTRY glDisableClientState(GLenum array) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glPushClientAttrib(GLbitfield mask) try {
-    EnterEntry<EntryId::glPushClientAttrib>(mask);
+    if (!EnterEntry<EntryId::glPushClientAttrib>(mask)) return;
     if (LoweringOn()) {
         PushClientAttrib(TheClientState(), mask);
     }
@@ -106,7 +106,7 @@ MORA_GLAPI void MORA_APIENTRY glPushClientAttrib(GLbitfield mask) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glPopClientAttrib(void) try {
-    EnterEntry<EntryId::glPopClientAttrib>();
+    if (!EnterEntry<EntryId::glPopClientAttrib>()) return;
     if (LoweringOn()) {
         PopClientAttrib(TheClientState());
     }
@@ -114,7 +114,7 @@ MORA_GLAPI void MORA_APIENTRY glPopClientAttrib(void) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glArrayElement(GLint i) try {
-    EnterEntry<EntryId::glArrayElement>(i);
+    if (!EnterEntry<EntryId::glArrayElement>(i)) return;
     if (LoweringOn() && i >= 0) {
         IssueArrayElement(TheClientState().arrays, static_cast<uint32_t>(i));
     }
@@ -122,7 +122,7 @@ MORA_GLAPI void MORA_APIENTRY glArrayElement(GLint i) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glDrawArrays(GLenum mode, GLint first, GLsizei count) try {
-    EnterEntry<EntryId::glDrawArrays>(mode, first, count);
+    if (!EnterEntry<EntryId::glDrawArrays>(mode, first, count)) return;
     if (first < 0 || !DrawAllowed(mode, count)) {
         return;
     }
@@ -138,7 +138,7 @@ MORA_GLAPI void MORA_APIENTRY glDrawArrays(GLenum mode, GLint first, GLsizei cou
 }
 
 MORA_GLAPI void MORA_APIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) try {
-    EnterEntry<EntryId::glDrawElements>(mode, count, type, indices);
+    if (!EnterEntry<EntryId::glDrawElements>(mode, count, type, indices)) return;
     if (indices == nullptr || !DrawAllowed(mode, count)) {
         return;
     }

@@ -26,11 +26,12 @@ bool AppendTexEnvfv(CommandStream& s, uint32_t target, uint32_t pname, const flo
     return AppendCmd<CmdOp::TexEnvfv>(s, record);
 }
 
-uint64_t CmdImageByteLength(uint32_t format, int32_t width, int32_t height, const void* pixels) {
+uint64_t CmdImageByteLength(uint32_t format, uint32_t type, int32_t width, int32_t height, const void* pixels) {
     if (pixels == nullptr || width < 1 || height < 1) {
         return 0;
     }
-    return static_cast<uint64_t>(CmdPixelBytes(format)) * static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    return static_cast<uint64_t>(CmdImagePixelBytes(format, type)) * static_cast<uint64_t>(width) *
+           static_cast<uint64_t>(height);
 }
 
 namespace {
@@ -81,7 +82,10 @@ bool AppendDeleteTextures(CommandRecording& rec, int32_t n, const uint32_t* name
 
 bool AppendTexImage2D(CommandRecording& rec, uint32_t target, int32_t level, int32_t internalformat, int32_t width,
                       int32_t height, int32_t border, uint32_t format, uint32_t type, const void* pixels) {
-    const BlobCopy copy = CopyToBlob(rec.blob, pixels, CmdImageByteLength(format, width, height, pixels));
+    if (CmdImagePixelBytes(format, type) == 0) {
+        return false;
+    }
+    const BlobCopy copy = CopyToBlob(rec.blob, pixels, CmdImageByteLength(format, type, width, height, pixels));
     const CmdTexImage2D record{0,           target,      level,     internalformat, width, height, border, format,
                                type,        0,           copy.offset, copy.length,  copy.hash, 0};
     return AppendWithBlob<CmdOp::TexImage2D>(rec, record, copy);
@@ -89,7 +93,10 @@ bool AppendTexImage2D(CommandRecording& rec, uint32_t target, int32_t level, int
 
 bool AppendTexSubImage2D(CommandRecording& rec, uint32_t target, int32_t level, int32_t xoffset, int32_t yoffset,
                          int32_t width, int32_t height, uint32_t format, uint32_t type, const void* pixels) {
-    const BlobCopy copy = CopyToBlob(rec.blob, pixels, CmdImageByteLength(format, width, height, pixels));
+    if (CmdImagePixelBytes(format, type) == 0) {
+        return false;
+    }
+    const BlobCopy copy = CopyToBlob(rec.blob, pixels, CmdImageByteLength(format, type, width, height, pixels));
     const CmdTexSubImage2D record{0,    target, level,       xoffset,     yoffset,   width, height, format,
                                   type, 0,      copy.offset, copy.length, copy.hash, 0};
     return AppendWithBlob<CmdOp::TexSubImage2D>(rec, record, copy);

@@ -123,8 +123,9 @@ bool AppendDeleteTextures(CommandRecording& rec, int32_t n, const uint32_t* name
 inline bool AppendBindTexture(CommandStream& s, uint32_t target, uint32_t texture) {
     return AppendCmd<CmdOp::BindTexture>(s, CmdBindTexture{0, target, texture});
 }
-// Copies CmdPixelBytes(format) x width x height bytes of `pixels` into the blob, with their
-// FNV-1a hash; nothing is copied (length, offset and hash 0) for null pixels or a size below 1.
+// Copies CmdImagePixelBytes(format, type) x width x height bytes of `pixels` into the blob, with
+// their FNV-1a hash; nothing is copied (length, offset and hash 0) for null pixels or a size below
+// 1. A format and type whose pixel size is unknown records nothing and gives false.
 bool AppendTexImage2D(CommandRecording& rec, uint32_t target, int32_t level, int32_t internalformat, int32_t width,
                       int32_t height, int32_t border, uint32_t format, uint32_t type, const void* pixels);
 bool AppendTexSubImage2D(CommandRecording& rec, uint32_t target, int32_t level, int32_t xoffset, int32_t yoffset,
@@ -181,8 +182,8 @@ inline bool AppendReadPixels(CommandStream& s, int32_t x, int32_t y, int32_t w, 
     return AppendCmd<CmdOp::ReadPixels>(s, CmdReadPixels{0, x, y, w, h, format, type});
 }
 
-// Byte length a recorded image copies: CmdPixelBytes(format) x width x height in 64 bits, or 0
-// for null pixels or a width or height below 1.
-uint64_t CmdImageByteLength(uint32_t format, int32_t width, int32_t height, const void* pixels);
+// Byte length a recorded image copies: CmdImagePixelBytes(format, type) x width x height in 64
+// bits, or 0 for null pixels or a width or height below 1.
+uint64_t CmdImageByteLength(uint32_t format, uint32_t type, int32_t width, int32_t height, const void* pixels);
 
 }  // namespace mora

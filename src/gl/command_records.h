@@ -259,4 +259,51 @@ constexpr uint32_t CmdPixelBytes(uint32_t format) {
     }
 }
 
+// Bytes one source pixel of `format` and `type` takes in the caller's memory, the amount an
+// image upload reads and records: components x component bytes, rows tightly packed. 0 for a
+// format or type whose size is not known (GL_BITMAP included, whose rows depend on the unpack
+// state): such an upload is refused rather than guessed at.
+constexpr uint32_t CmdImagePixelBytes(uint32_t format, uint32_t type) {
+    uint32_t components = 0;
+    switch (format) {
+    case 0x1900:  // COLOR_INDEX
+    case 0x1901:  // STENCIL_INDEX
+    case 0x1902:  // DEPTH_COMPONENT
+    case 0x1903:  // RED
+    case 0x1904:  // GREEN
+    case 0x1905:  // BLUE
+    case 0x1906:  // ALPHA
+    case 0x1909:  // LUMINANCE
+        components = 1;
+        break;
+    case 0x190A:  // LUMINANCE_ALPHA
+        components = 2;
+        break;
+    case 0x1907:  // RGB
+    case 0x80E0:  // BGR_EXT
+        components = 3;
+        break;
+    case 0x1908:  // RGBA
+    case 0x80E1:  // BGRA_EXT
+        components = 4;
+        break;
+    default:
+        return 0;
+    }
+    switch (type) {
+    case 0x1400:  // BYTE
+    case 0x1401:  // UNSIGNED_BYTE
+        return components;
+    case 0x1402:  // SHORT
+    case 0x1403:  // UNSIGNED_SHORT
+        return 2 * components;
+    case 0x1404:  // INT
+    case 0x1405:  // UNSIGNED_INT
+    case 0x1406:  // FLOAT
+        return 4 * components;
+    default:
+        return 0;
+    }
+}
+
 }  // namespace mora

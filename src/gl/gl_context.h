@@ -10,6 +10,7 @@
 #include "gl/gl_enums.h"
 #include "gl/gl_vertex.h"
 #include "gl/native_packet.h"
+#include "gl/texture_names.h"
 #include "gl/texture_slot.h"
 
 namespace mora {
@@ -18,6 +19,10 @@ inline constexpr int kMatrixStackDepth = 32;   // matrices per stack; stackTop i
 inline constexpr uint32_t kMatrixModelview = 0;
 inline constexpr uint32_t kMatrixProjection = 1;
 inline constexpr uint32_t kMatrixTexture = 2;
+// Widest and tallest framebuffer the driver draws (8K is 7680x4320): a larger viewport keeps its
+// transform, but the surface and tile grid it asks for stop here, so a stray huge glViewport
+// cannot allocate gigabytes of bins.
+inline constexpr int32_t kMaxFramebufferSide = 8192;
 
 // Counters of the last frame execution, emptied at the start of every execution.
 struct FrameStatistics {
@@ -61,6 +66,7 @@ struct GlContext {
     bool texture2DEnabled = false;
     uint32_t boundTexture = 0;                // name bound to GL_TEXTURE_2D
     std::vector<TextureSlot> textureTable;    // indexed by texture name
+    TextureNameIndex textureNames;            // free names of textureTable, for glGenTextures
     bool blendEnabled = false;
     uint32_t blendSrc = gle::kOne;
     uint32_t blendDst = gle::kZero;

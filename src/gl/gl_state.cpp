@@ -100,7 +100,8 @@ void ApplyTexEnvfv(GlContext& ctx, uint32_t target, uint32_t pname, const float*
 }
 
 void SetTileGridSize(GlContext& ctx, int32_t width, int32_t height) {
-    // 64-bit arithmetic: (width + 31) must not overflow for sizes near the i32 limit.
+    width = std::min(width, kMaxFramebufferSide);
+    height = std::min(height, kMaxFramebufferSide);
     const int64_t w = width;
     const int64_t h = height;
     ctx.framebufferWidth = width;
@@ -135,9 +136,10 @@ void ApplyViewport(GlContext& ctx, int32_t x, int32_t y, int32_t width, int32_t 
     ctx.viewport[1] = y;
     ctx.viewport[2] = width;
     ctx.viewport[3] = height;
-    // A negative size (undefined in GL) asks for nothing rather than a negative grid.
-    const int32_t w = std::max(width, 0);
-    const int32_t h = std::max(height, 0);
+    // A negative size (undefined in GL) asks for nothing rather than a negative grid; nothing past
+    // the largest framebuffer drawn is asked for.
+    const int32_t w = std::clamp(width, 0, kMaxFramebufferSide);
+    const int32_t h = std::clamp(height, 0, kMaxFramebufferSide);
     if (auto ensureSurface = TheGlHooks().ensureSurfaceSize) {
         ensureSurface(w, h);
     }

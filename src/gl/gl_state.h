@@ -40,11 +40,13 @@ void ApplyTexEnvfv(GlContext& ctx, uint32_t target, uint32_t pname, const float*
 
 // Stores the viewport, asks the current surface (hook) for at least w x h pixels, then grows the
 // tile grid: to max(w, width) x max(h, height) when either exceeds the grid, or to w x h when the
-// grid has no storage yet. Negative sizes ask for 0; the grid never shrinks here.
+// grid has no storage yet. Negative sizes ask for 0, sizes past kMaxFramebufferSide for that
+// side; the grid never shrinks here.
 void ApplyViewport(GlContext& ctx, int32_t x, int32_t y, int32_t width, int32_t height);
 
 // Sets framebufferWidth/Height and the micro (8-pixel) and macro (32-pixel) tile counts for a
-// width x height framebuffer. The render side's grid resize uses it for the six fields.
+// width x height framebuffer (each side at most kMaxFramebufferSide). The render side's grid resize
+// uses it for the six fields.
 void SetTileGridSize(GlContext& ctx, int32_t width, int32_t height);
 
 // glGetFloatv: GL_DEPTH_RANGE (2 floats), GL_VIEWPORT (4), the three matrix queries (16 of the

@@ -39,6 +39,10 @@ void RestoreKeyframe(GlContext& ctx, const Keyframe& keyframe) {
     DeserializeKeyframeSnapshot(ctx, keyframe.snapshot);
     ctx.textureTable.resize(keyframe.textureCount);
     PutBackSavedSlots(ctx.textureTable, keyframe.slotIndices, keyframe.savedSlots);
+    // Only the slots put back (and those past the new size) changed: the name index follows them
+    // rather than being rebuilt from the whole table every frame.
+    ResizeTextureNameIndex(ctx.textureNames, ctx.textureTable.size());
+    for (uint32_t name : keyframe.slotIndices) NoteTextureSlotChanged(ctx.textureNames, ctx.textureTable, name);
 }
 
 void BuildCaptureState(const PendingKeyframe& pending, const GlContext& ctx, std::vector<TextureSlot>& table,

@@ -33,6 +33,7 @@ TextureResult EnsureSlotZero(GlContext& ctx) {
         return TextureResult::OutOfMemory;
     }
     ctx.textureTable[0].inUse = 1;
+    ctx.textureNames.stale = true;
     return TextureResult::Applied;
 }
 
@@ -217,17 +218,17 @@ TextureResult GenTextures(GlContext& ctx, int32_t n, uint32_t* names, PendingKey
         if (result != TextureResult::Applied) {
             break;
         }
-        uint32_t name = 0;
-        for (size_t index = 1; index < ctx.textureTable.size(); ++index) {
-            if (ctx.textureTable[index].inUse == 0) {
-                name = static_cast<uint32_t>(index);
-                break;
-            }
+        if (!RefreshTextureNameIndex(ctx.textureNames, ctx.textureTable)) {
+            result = TextureResult::OutOfMemory;
+            break;
         }
+        uint32_t name = LowestFreeTextureName(ctx.textureNames);
         if (name != 0) {
             Touch(touch, ctx, name);
             ctx.textureTable[name].inUse = 1;
             ctx.textureTable[name].hasImage = 0;
+            SetTextureNameFree(ctx.textureNames, name, false);
+            SetTextureNameHasImage(ctx.textureNames, name, false);
         } else {
             if (ctx.textureTable.size() >= kMaxTextureSlots) {
                 result = TextureResult::Refused;
@@ -244,6 +245,8 @@ TextureResult GenTextures(GlContext& ctx, int32_t n, uint32_t* names, PendingKey
             }
             name = static_cast<uint32_t>(ctx.textureTable.size() - 1);
             ctx.textureTable[name].inUse = 1;
+            GrowTextureNameIndex(ctx.textureNames, ctx.textureTable.size());
+            SetTextureNameFree(ctx.textureNames, name, false);
         }
         if (names != nullptr) {
             names[i] = name;
@@ -269,6 +272,8 @@ TextureResult DeleteTextures(GlContext& ctx, int32_t n, const uint32_t* names, P
         Touch(touch, ctx, name);
         TextureSlot& slot = ctx.textureTable[name];
         slot.inUse = 0;
+        SetTextureNameFree(ctx.textureNames, name, true);
+        SetTextureNameHasImage(ctx.textureNames, name, false);
         slot.hasImage = 0;
         slot.width = 0;
         slot.height = 0;
@@ -303,8 +308,10 @@ TextureResult BindTexture(GlContext& ctx, uint32_t target, uint32_t texture, Pen
         } catch (const std::length_error&) {
             return TextureResult::OutOfMemory;
         }
+        GrowTextureNameIndex(ctx.textureNames, ctx.textureTable.size());
     }
     ctx.textureTable[texture].inUse = 1;
+    SetTextureNameFree(ctx.textureNames, texture, false);
     ctx.boundTexture = texture;
     return TextureResult::Applied;
 }
@@ -394,6 +401,7 @@ TextureResult TexImage2DBounded(GlContext& ctx, uint32_t target, int32_t level, 
     slot.height = height;
     BuildMipChain(slot, width, height);  // storage already holds the whole chain: cannot fail
     slot.hasImage = 1;
+    SetTextureNameHasImage(ctx.textureNames, ctx.boundTexture, true);
     return TextureResult::Applied;
 }
 

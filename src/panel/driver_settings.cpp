@@ -46,7 +46,7 @@ constexpr std::array<SettingField, kSettingFieldCount> kFields{{
 }};
 
 // A settings file is a few hundred bytes; anything far larger is not ours and is not parsed.
-constexpr std::int64_t kMaxSettingsFileBytes = 1 << 20;
+constexpr std::size_t kMaxSettingsFileBytes = std::size_t{1} << 20;
 
 // Longest environment value taken as a folder for the settings file.
 constexpr std::size_t kPathBufferBytes = 4096;
@@ -120,10 +120,8 @@ std::string SettingsFilePath() {
 }
 
 void LoadSettingsFromFile(DriverSettings& settings, const std::string& path) {
-  const std::int64_t size = platform::FileSize(path.c_str());
-  if (size < 0 || size > kMaxSettingsFileBytes) return;
   std::string contents;
-  if (!platform::ReadWholeFile(path.c_str(), contents)) return;
+  if (!platform::ReadWholeFile(path.c_str(), contents, kMaxSettingsFileBytes)) return;
 
   // Lines in file order; a later line for the same name wins. Lines that are not "Name=value"
   // for a known name (comments, blank lines, other names) are skipped.

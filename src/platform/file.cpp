@@ -19,7 +19,8 @@ bool OpenFile(File& file, const char* path, FileMode mode) {
   if (path == nullptr) return false;
   int flags = O_CLOEXEC;
   switch (mode) {
-    case FileMode::Read: flags |= O_RDONLY; break;
+    // Without blocking: opening a FIFO for reading would otherwise wait for a writer.
+    case FileMode::Read: flags |= O_RDONLY | O_NONBLOCK; break;
     case FileMode::WriteTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case FileMode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
     case FileMode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
@@ -28,6 +29,15 @@ bool OpenFile(File& file, const char* path, FileMode mode) {
   do {
     fd = open(path, flags, 0644);
   } while (fd < 0 && errno == EINTR);
+  if (fd >= 0 && mode == FileMode::Read) {
+    // Only regular files are read: a device or a FIFO has no size and may never end or answer.
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+      close(fd);
+      fd = -1;
+    }
+  }
   file.descriptor = fd;
   return fd >= 0;
 }
@@ -111,15 +121,17 @@ bool FileExists(const char* path) {
 
 bool RemoveFile(const char* path) { return path != nullptr && unlink(path) == 0; }
 
-bool ReadWholeFile(const char* path, std::string& contents) {
+bool ReadWholeFile(const char* path, std::string& contents, std::size_t maxBytes) {
   contents.clear();
   File file;
   if (!OpenFile(file, path, FileMode::Read)) return false;
   char chunk[65536];
   bool ok = true;
+  // The limit holds whatever the file's size said at open: a file may grow while it is read.
   for (;;) {
-    const std::int64_t got = ReadFile(file, chunk, sizeof(chunk));
-    if (got < 0) {
+    const std::size_t room = maxBytes - contents.size();
+    const std::int64_t got = ReadFile(file, chunk, room < sizeof(chunk) ? room + 1 : sizeof(chunk));
+    if (got < 0 || static_cast<std::size_t>(got) > room) {
       ok = false;
       break;
     }

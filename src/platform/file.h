@@ -20,6 +20,7 @@ struct File {
   int descriptor = -1;
 };
 
+// FileMode::Read opens only a regular file, and never waits (a FIFO or a device is refused).
 bool OpenFile(File& file, const char* path, FileMode mode);
 bool IsOpen(const File& file);
 // Writes all `size` bytes; false on any short or failed write.
@@ -45,8 +46,9 @@ std::int64_t FileSize(const char* path);
 bool FileExists(const char* path);
 bool RemoveFile(const char* path);
 
-// Reads the whole file into `contents`; false when it cannot be read.
-bool ReadWholeFile(const char* path, std::string& contents);
+// Reads the whole file into `contents`; false when it cannot be read or holds more than
+// maxBytes (then at most maxBytes + 1 bytes were read).
+bool ReadWholeFile(const char* path, std::string& contents, std::size_t maxBytes = SIZE_MAX);
 
 // Process current directory (relative diagnostic files land there).
 std::string CurrentDirectory();

@@ -84,11 +84,41 @@ void BuildTextureCache(std::span<const TextureSlot> table, int32_t forceWrap, st
     for (size_t i = 0; i < table.size(); ++i) cache[i] = MakeTextureCacheEntry(table[i], forceWrap);
 }
 
-void BuildTextureCache(std::vector<TextureCacheEntry>& cache) {
+void BuildTextureCache(FrameTextureCache& cache) {
     diag::ProfileScope scope(diag::kScopeBuildTextureCache);
-    const std::vector<TextureSlot>& table = TheGlContext().textureTable;
-    BuildTextureCache(std::span<const TextureSlot>(table.data(), table.size()), SettingValue(Settings().ForceWrap),
-                      cache);
+    GlContext& gl = TheGlContext();
+    const std::vector<TextureSlot>& table = gl.textureTable;
+    const int32_t forceWrap = SettingValue(Settings().ForceWrap);
+    TextureCacheEntry zero;
+    std::memset(&zero, 0, sizeof(zero));
+    if (!RefreshTextureNameIndex(gl.textureNames, table)) {
+        // No index (out of memory): the whole table, as a cache without one is built.
+        cache.filled.clear();
+        BuildTextureCache(std::span<const TextureSlot>(table.data(), table.size()), forceWrap, cache.entries);
+        for (uint32_t i = 0; i < cache.entries.size(); ++i) cache.filled.push_back(i);
+        return;
+    }
+    std::size_t count = 1;
+    ForEachTextureWithImage(gl.textureNames, [&](uint32_t name) { count = std::size_t{name} + 1; });
+    if (cache.entries.size() > count) cache.entries.resize(count);
+    for (uint32_t name : cache.filled) {
+        if (name < cache.entries.size()) cache.entries[name] = zero;
+    }
+    cache.entries.resize(count, zero);
+    cache.filled.clear();
+    ForEachTextureWithImage(gl.textureNames, [&](uint32_t name) {
+        cache.entries[name] = MakeTextureCacheEntry(table[name], forceWrap);
+        cache.filled.push_back(name);
+    });
+}
+
+void ClearTextureCache(FrameTextureCache& cache) {
+    TextureCacheEntry zero;
+    std::memset(&zero, 0, sizeof(zero));
+    for (uint32_t name : cache.filled) {
+        if (name < cache.entries.size()) cache.entries[name] = zero;
+    }
+    cache.filled.clear();
 }
 
 }  // namespace mora

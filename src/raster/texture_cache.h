@@ -51,7 +51,21 @@ TextureCacheEntry MakeTextureCacheEntry(const TextureSlot& slot, int32_t forceWr
 // vector's capacity, so a steady frame allocates nothing.
 void BuildTextureCache(std::span<const TextureSlot> table, int32_t forceWrap, std::vector<TextureCacheEntry>& cache);
 
-// The frame's build: the current context's texture table and the ForceWrap setting.
-void BuildTextureCache(std::vector<TextureCacheEntry>& cache);
+// The frame's cache, kept from frame to frame: entries up to the last slot with an image (a
+// triangle naming a slot past them shades untextured, as with an all-zero entry), and the slots
+// whose entries the last build filled.
+struct FrameTextureCache {
+    std::vector<TextureCacheEntry> entries;
+    std::vector<uint32_t> filled;
+};
+
+// The frame's build from the current context's texture table and the ForceWrap setting. It
+// visits the slots with an image and clears the entries filled last frame, so its work and memory
+// follow the textures that exist rather than the largest name bound.
+void BuildTextureCache(FrameTextureCache& cache);
+
+// After the frame: the filled entries become all-zero again (none keeps pointing at texels that
+// may be freed before the next build); the storage is kept.
+void ClearTextureCache(FrameTextureCache& cache);
 
 }  // namespace mora

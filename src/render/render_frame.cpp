@@ -25,7 +25,7 @@ namespace {
 
 // The frame's texture cache. Kept across frames and only emptied after each one, so that a
 // steady frame allocates nothing.
-constinit std::vector<TextureCacheEntry> gTextureCache;
+constinit FrameTextureCache gTextureCache;
 
 void FillColourRect(const SurfaceView& surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour) {
     for (int32_t y = y0; y < y1; ++y) {
@@ -136,7 +136,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     job.macroTilesY = gl.macroTilesY;
     job.microTilesX = gl.microTilesX;
     job.microTilesY = gl.microTilesY;
-    job.textureCache = gTextureCache.data();
+    job.textureCache = gTextureCache.entries.data();
     job.framebufferWidth = gl.framebufferWidth;
     job.framebufferHeight = gl.framebufferHeight;
     job.grid = &grid;
@@ -146,8 +146,8 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     kernelArgs.depthBase = surface.depthBuffer;
     kernelArgs.depthPitch = surface.width * 4;
     kernelArgs.triangles = grid.setupTriangles.data();
-    kernelArgs.textureCache = gTextureCache.data();
-    kernelArgs.textureCount = static_cast<uint32_t>(gTextureCache.size());
+    kernelArgs.textureCache = gTextureCache.entries.data();
+    kernelArgs.textureCount = static_cast<uint32_t>(gTextureCache.entries.size());
     kernelArgs.vrsMode = static_cast<uint32_t>(SettingValue(Settings().ForceVrsRate));
     kernelArgs.kernel = raster::KernelForPanelValue(SettingValue(Settings().ForceIsa));
     kernelArgs.frameOptions = &options;
@@ -182,7 +182,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
             WorkerLoopEntry(descriptor, 0, &job);
         }
     }
-    gTextureCache.clear();
+    ClearTextureCache(gTextureCache);
 }
 
 namespace {

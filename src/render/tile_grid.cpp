@@ -38,8 +38,8 @@ void ReserveAtLeast(std::vector<T>& array, std::size_t count) {
 
 TileGridSize ComputeTileGridSize(int32_t width, int32_t height) {
     TileGridSize size;
-    size.width = std::max(width, 0);
-    size.height = std::max(height, 0);
+    size.width = std::clamp(width, 0, kMaxFramebufferSide);
+    size.height = std::clamp(height, 0, kMaxFramebufferSide);
     size.microTilesX = TilesFor(size.width, 3);
     size.microTilesY = TilesFor(size.height, 3);
     size.macroTilesX = TilesFor(size.width, 5);

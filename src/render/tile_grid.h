@@ -77,7 +77,8 @@ extern constinit TileGrid gTileGrid;
 // The process-wide grid working set, constant-initialised (empty).
 inline TileGrid& TheTileGrid() { return detail::gTileGrid; }
 
-// Sizes for a width x height framebuffer; a negative size counts as 0.
+// Sizes for a width x height framebuffer; a negative size counts as 0, a size past
+// kMaxFramebufferSide as that.
 TileGridSize ComputeTileGridSize(int32_t width, int32_t height);
 // The sizes stored in the GlContext.
 TileGridSize CurrentTileGridSize(const GlContext& gl);
@@ -86,7 +87,7 @@ TileGridSize CurrentTileGridSize(const GlContext& gl);
 // arrays have one entry per MicroTile of that grid.
 bool TileGridConsistent(const GlContext& gl, const TileGrid& grid);
 
-// Sizes the grid for width x height pixels (negative counts as 0): stores the sizes in the
+// Sizes the grid for width x height pixels (clamped as ComputeTileGridSize does): stores the sizes in the
 // process-wide GlContext, resizes bins (keeping contents, capacity at least 8) and HiZ (all 1.0),
 // drops the worker partition, reserves the frame arrays and writes the framebuffer status line.
 // Resizing to the current size of a sized, consistent grid does nothing.

@@ -17,6 +17,8 @@ struct ContextRecord {
     uint32_t reserved = 0;
     Surface surface;
     uint64_t presentSerial = 0;   // process-wide order of this context's last present (NoteFramePresented)
+    uint32_t currentThread = 0;   // serial of the thread it is current on (ThreadRecord::serial); 0: none
+    uintptr_t handle = 0;         // the HGLRC the application holds (ContextHandle); 0 when unregistered
 };
 
 // Client size used when the device context's window has none.
@@ -28,20 +30,41 @@ inline constexpr int32_t kDefaultSurfaceHeight = 480;
 // Null, with nothing left behind, when hdc names no window or the Surface cannot be created.
 ContextRecord* CreateContextRecord(HDC hdc);
 
-// wglDeleteContext's work: when `handle` is a live context, the calling thread stops using it if
-// it is current, and the record is unregistered, its Surface released and the record freed.
-// False for null and for anything that is not a live context.
+// Handles: what the application holds is not the record's address but its registry slot with a
+// generation, so a handle kept after its context was deleted stays refused even when a new
+// context takes the slot or the memory. ContextHandle gives the handle of a registered record
+// (null for null or an unregistered one); ContextFromHandle the live record of a handle, or null.
+// A record from ContextFromHandle may be deleted by another thread once it is returned unless it
+// is current on the calling thread; MakeContextCurrent and DeleteContextRecord look up and act
+// in one step.
+void* ContextHandle(const ContextRecord* context);
+ContextRecord* ContextFromHandle(const void* handle);
+
+// wglDeleteContext's work: when `handle` is a live context that is current on no other thread,
+// the calling thread stops using it if it is current, and the record is unregistered, its Surface
+// released and the record freed. False for null, for anything that is not a live context and for
+// a context current on another thread (WGL forbids deleting it; it stays as it was).
 bool DeleteContextRecord(const void* handle);
+// The same for a record this process made (CreateContextRecord), by address.
+bool DeleteContextRecord(ContextRecord* context);
 
 // True while `handle` is a context made by CreateContextRecord and not yet deleted.
 bool IsLiveContext(const void* handle);
 
-// The calling thread's current context. A context deleted on another thread since it was made
-// current here counts as none (and is dropped from this thread).
+// The calling thread's current context (a context current on a thread cannot be deleted by
+// another one, so it stays valid while it is current).
 ContextRecord* CurrentContextRecord();
 
-// Makes `context` (null allowed) the calling thread's current context.
-void SetCurrentContextRecord(ContextRecord* context);
+// Makes `context` (null allowed) the calling thread's current context, releasing the one it had.
+// A context is current on at most one thread: false, with nothing changed, when `context` is
+// current on another thread. The first thread with a context current draws with the GL state
+// until it releases its context (ThreadRecord::drawsGlState); a thread that ends releases its own.
+bool SetCurrentContextRecord(ContextRecord* context);
+
+// wglMakeCurrent's work: null releases the calling thread's context (true); a handle that is not a
+// live context or a context current on another thread fails, and the calling thread is then left
+// without a context, as WGL does after a failed wglMakeCurrent.
+bool MakeContextCurrent(const void* handle);
 
 // Ensure size: keeps the context's Surface at least width x height. A size below 1 only reports
 // whether the Surface has its buffers; a Surface already large enough is kept; otherwise the

@@ -11,14 +11,14 @@ using mora::api::EnterEntry;
 extern "C" {
 
 MORA_GLAPI BOOL MORA_APIENTRY wglSwapBuffers(HDC hdc) {
-    EnterEntry<EntryId::wglSwapBuffers>(hdc);
+    if (!EnterEntry<EntryId::wglSwapBuffers>(hdc)) return FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     mora::RunFrameEnd();  // never throws
     return TRUE;
 }
 
 MORA_GLAPI BOOL MORA_APIENTRY wglSwapLayerBuffers(HDC hdc, UINT fuPlanes) {
-    EnterEntry<EntryId::wglSwapLayerBuffers>(hdc, fuPlanes);
+    if (!EnterEntry<EntryId::wglSwapLayerBuffers>(hdc, fuPlanes)) return FALSE;
     return wglSwapBuffers(hdc);
 }
 

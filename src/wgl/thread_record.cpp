@@ -2,6 +2,6 @@
 
 namespace mora::detail {
 
-constinit thread_local ThreadRecord tThreadRecord;
+constinit thread_local ThreadRecord tThreadRecord [[gnu::tls_model("initial-exec")]];
 
 }  // namespace mora::detail

@@ -47,7 +47,7 @@ MORA_GLAPI HGLRC MORA_APIENTRY wglCreateContext(HDC hdc) try {
     EnterEntry<EntryId::wglCreateContext>(hdc);
     mora::ContextRecord* context = mora::CreateContextRecord(hdc);
     if (context != nullptr) mora::StartDebugPanel(hdc);  // first success of the process only
-    return reinterpret_cast<HGLRC>(context);
+    return static_cast<HGLRC>(mora::ContextHandle(context));
 } catch (...) {
     return nullptr;
 }
@@ -73,7 +73,7 @@ MORA_GLAPI BOOL MORA_APIENTRY wglDescribeLayerPlane(HDC hdc, int iPixelFormat, i
 
 MORA_GLAPI HGLRC MORA_APIENTRY wglGetCurrentContext(void) try {
     EnterEntry<EntryId::wglGetCurrentContext>();
-    return reinterpret_cast<HGLRC>(mora::CurrentContextRecord());
+    return static_cast<HGLRC>(mora::ContextHandle(mora::CurrentContextRecord()));
 } catch (...) {
     return nullptr;
 }
@@ -93,17 +93,10 @@ MORA_GLAPI PROC MORA_APIENTRY wglGetProcAddress(LPCSTR name) {
 
 MORA_GLAPI BOOL MORA_APIENTRY wglMakeCurrent(HDC hdc, HGLRC hglrc) try {
     EnterEntry<EntryId::wglMakeCurrent>(hdc, hglrc);
-    if (hglrc == nullptr) {
-        mora::SetCurrentContextRecord(nullptr);
-        return TRUE;
-    }
-    // A handle that is not a live context is refused, leaving the thread without a context, as
-    // Win32 does after a failed wglMakeCurrent: it would otherwise be dereferenced at the next frame.
-    if (!mora::IsLiveContext(hglrc)) {
-        mora::SetCurrentContextRecord(nullptr);
-        return FALSE;
-    }
-    mora::SetCurrentContextRecord(reinterpret_cast<mora::ContextRecord*>(hglrc));
+    // A handle that is not a live context, or one current on another thread, is refused, leaving
+    // the thread without a context, as Win32 does after a failed wglMakeCurrent.
+    if (!mora::MakeContextCurrent(hglrc)) return FALSE;
+    if (hglrc == nullptr || !mora::CurrentThreadRecord().drawsGlState) return TRUE;
     // With no command pending, the next frame starts from the state at this point.
     if (mora::CommandBufferSize(mora::ActiveCommandRecording().stream) == 0) {
         mora::ClosePendingKeyframe(mora::ThePendingKeyframe(), mora::TheGlContext());

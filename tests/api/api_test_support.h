@@ -16,6 +16,7 @@
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
+#include "wgl/wgl_test_support.h"
 
 namespace mora::test {
 
@@ -57,11 +58,16 @@ inline std::vector<uint32_t> StreamWords() {
 inline uint64_t StreamBytes() { return CommandBufferSize(ActiveCommandRecording().stream); }
 inline uint64_t BlobBytes() { return CommandBufferSize(ActiveCommandRecording().blob); }
 
-// Every test starts with the full pipeline (recording on) and empty command buffers; the GL state
-// is process-wide, so each test sets the state it looks at.
+// Every test starts with a context current on its thread (the GL entries change nothing without
+// one), the full pipeline (recording on) and empty command buffers; the GL state is process-wide,
+// so each test sets the state it looks at.
 class ApiTest : public ::testing::Test {
 protected:
-    void SetUp() override { Reset(); }
+    CurrentOffscreenContext current_{64, 64};
+    void SetUp() override {
+        ASSERT_NE(current_.context, nullptr);
+        Reset();
+    }
     void TearDown() override { Reset(); }
     static void Reset() {
         SetSettingValue(Settings().PipelineCutoff, 5);

@@ -98,8 +98,15 @@ TEST_F(HotEntryFrame, VerticesStayExactWhereTheListMustGrow) {
 
 TEST_F(HotEntryFrame, AThreadsFirstCallsCountAndRecordOnce) {
     const CounterSnapshot before = SnapshotCounters();
-    std::thread thread(MakeHotCalls);  // its first entry call takes the whole frame
-    thread.join();                     // only one thread makes GL calls at a time
+    ContextRecord* context = CurrentContextRecord();
+    ASSERT_TRUE(SetCurrentContextRecord(nullptr));  // the context moves to the new thread
+    std::thread thread([context] {
+        ASSERT_TRUE(SetCurrentContextRecord(context));
+        MakeHotCalls();  // its first entry call takes the whole frame
+        SetCurrentContextRecord(nullptr);
+    });
+    thread.join();
+    ASSERT_TRUE(SetCurrentContextRecord(context));
     EXPECT_EQ(StreamWords(), kHotWords);
     EXPECT_EQ(HotCallsSince(before), kHotCalls);
 }

@@ -222,6 +222,34 @@ TEST_F(Recording, TextureEntriesCopyBulkDataIntoTheBlob) {
     glDeleteTextures(1, names);
 }
 
+// An upload reads exactly the bytes its format and type define, from a heap buffer of exactly that
+// size (ASan reports any byte past it), and a format or type of unknown size is refused whole.
+TEST_F(Recording, ImageUploadsReadExactlyTheirFormatAndTypeBytes) {
+    const struct {
+        GLenum format, type;
+        uint64_t pixelBytes;  // 0: refused
+    } cases[] = {
+        {GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, 2}, {GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 1},
+        {GL_RED, GL_UNSIGNED_BYTE, 1},             {GL_LUMINANCE, GL_UNSIGNED_BYTE, 1},
+        {GL_RGB, GL_UNSIGNED_SHORT, 6},            {GL_RGBA, GL_FLOAT, 16},
+        {GL_COLOR_INDEX, GL_BITMAP, 0},            {0x1234, GL_UNSIGNED_BYTE, 0},
+    };
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, 3, 3, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        const std::vector<uint8_t> pixels(static_cast<std::size_t>(c.pixelBytes * 9 + (c.pixelBytes == 0)), 7);
+        Reset();
+        glTexImage2D(GL_TEXTURE_2D, 0, 4, 3, 3, 0, c.format, c.type, pixels.data());
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 3, 3, c.format, c.type, pixels.data());
+        EXPECT_EQ(BlobBytes(), 2 * 9 * c.pixelBytes);
+        EXPECT_EQ(StreamBytes(), c.pixelBytes == 0 ? 0u : 128u);
+    }
+    glDeleteTextures(1, &name);
+}
+
 // That these calls still count once each is checked with every entry in entry_counting_test.cpp.
 TEST_F(Recording, NullPointersRecordAndChangeNothing) {
     glColor4ub(1, 2, 3, 4);

@@ -129,7 +129,7 @@ TEST_F(GlStateTest, TileCountsRoundUpAndSurviveTheLargestSize) {
     SetTileGridSize(ctx, 33, 1);
     EXPECT_EQ(counts(), (std::vector<int32_t>{5, 1, 2, 1}));
     SetTileGridSize(ctx, std::numeric_limits<int32_t>::max(), 0);
-    EXPECT_EQ(counts(), (std::vector<int32_t>{268435456, 0, 67108864, 0}));
+    EXPECT_EQ(counts(), (std::vector<int32_t>{kMaxFramebufferSide / 8, 0, kMaxFramebufferSide / 32, 0}));
 }
 
 struct HookLog {
@@ -158,10 +158,13 @@ TEST_F(GlStateTest, ViewportAsksTheSurfaceAndResizesThroughTheHooks) {
     ApplyViewport(global, 0, 0, 1024, 300);
     ApplyViewport(global, 5, 5, 800, 600);   // grows to 1024 x 600
     ApplyViewport(global, 0, 0, -5, -7);     // negative sizes ask for nothing
-    EXPECT_EQ(log.surface, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {0, 0}, {1024, 300}, {800, 600}, {0, 0}}));
-    EXPECT_EQ(log.resize, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {1024, 300}, {1024, 600}}));
+    ApplyViewport(global, 0, 0, 100000, 7);  // nothing past the largest framebuffer is asked for
+    constexpr int32_t kMax = kMaxFramebufferSide;
+    EXPECT_EQ(log.surface, (std::vector<std::pair<int32_t, int32_t>>{
+                               {0, 0}, {0, 0}, {1024, 300}, {800, 600}, {0, 0}, {kMax, 7}}));
+    EXPECT_EQ(log.resize, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {1024, 300}, {1024, 600}, {kMax, 600}}));
     EXPECT_EQ(global.framebufferHeight, 600);
-    EXPECT_EQ(global.viewport[2], -5);
+    EXPECT_EQ(global.viewport[2], 100000) << "the viewport transform keeps the size asked for";
     global = saved;
     gLog = nullptr;
 }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
+#include <set>
 #include <vector>
 
 #include "gl/pending_keyframe.h"
@@ -54,6 +56,49 @@ TEST_F(TextureTest, GenerationReturnsLowestFreeNamesAndReusesDeletedOnes) {
     EXPECT_EQ((std::vector<uint32_t>{Slot(2).magFilter, Slot(2).wrapT}), (std::vector<uint32_t>{0x2600, 0x812F}))
         << "parameters survive deletion";
     EXPECT_EQ(ctx.textureTable.size(), 4u);
+}
+
+// Random generation, deletion and binding (growing the table past several index levels), and a
+// table changed behind the index's back, against the rule: the lowest free name from 1 up.
+TEST_F(TextureTest, GeneratedNamesFollowTheLowestFreeRuleThroughAnyHistory) {
+    std::set<uint32_t> used = {0};
+    const auto expectedNext = [&] {
+        uint32_t name = 1;
+        while (used.count(name) != 0 && name < ctx.textureTable.size()) ++name;
+        return name;
+    };
+    std::mt19937 random(13);
+    for (int step = 0; step < 3000; ++step) {
+        const uint32_t pick = random() % 300000u;
+        switch (random() % 4) {
+        case 0:
+            BindTexture(ctx, kTex2D, pick, nullptr);
+            used.insert(pick);
+            break;
+        case 1: {
+            const auto it = used.lower_bound(pick % (ctx.textureTable.size() + 1));
+            if (it == used.end() || *it == 0) break;
+            const uint32_t name = *it;
+            DeleteTextures(ctx, 1, &name, nullptr);
+            used.erase(name);
+            break;
+        }
+        default: {
+            const uint32_t want = expectedNext();
+            uint32_t name = 0;
+            ASSERT_EQ(GenTextures(ctx, 1, &name, nullptr), TextureResult::Applied);
+            ASSERT_EQ(name, want) << "step " << step;
+            used.insert(name);
+        }
+        }
+        if (step == 1500) {  // as a Keyframe restore does: slots change without the texture calls
+            for (uint32_t name = 1; name < 64; ++name) {
+                ctx.textureTable[name].inUse = 0;
+                used.erase(name);
+            }
+            ctx.textureNames.stale = true;
+        }
+    }
 }
 
 TEST_F(TextureTest, BindingCreatesTheNameWithoutAnImage) {

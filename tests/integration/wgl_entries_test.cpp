@@ -1,10 +1,12 @@
 // The WGL entry points as an application sees them: the fixed answers of the no-op entries, the
 // one pixel format, context creation on device contexts with and without a client area, and the
-// current context of a thread through creation, switching and deletion.
+// current context of a thread through creation, switching and deletion, and what other threads
+// and stale handles can do to it.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "driver_session.h"
 
@@ -143,7 +145,7 @@ TEST(WglEntries, CurrentContextFollowsMakeCurrentAndDeletion) {
     EXPECT_EQ(wglMakeCurrent(dcB, b), TRUE);
     EXPECT_EQ(wglMakeCurrent(dcB, nullptr), TRUE);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
-    EXPECT_EQ(wglSwapBuffers(dcB), TRUE) << "a swap without a context only runs the diagnostics";
+    EXPECT_EQ(wglSwapBuffers(dcB), FALSE) << "a thread without a context has no frame to end";
 
     EXPECT_EQ(wglDeleteContext(a), TRUE);
     EXPECT_EQ(wglDeleteContext(b), TRUE);
@@ -167,23 +169,119 @@ TEST(WglEntries, DeletingTheCurrentContextLeavesTheThreadWithout) {
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     EXPECT_EQ(wglGetCurrentDC(), nullptr);
     EXPECT_EQ(moraGetPresentedFrameSize(dc, nullptr, nullptr), 0) << "the deleted context's frames are gone";
-    // GL calls and frames go on without a surface: nothing is drawn, read or presented.
+    // GL calls and frames on a thread without a context change nothing.
     glViewport(0, 0, 64, 64);
     glClear(GL_COLOR_BUFFER_BIT);
     EXPECT_EQ(ReadPixel(0, 0), 0xDEADBEEFu);
-    EXPECT_EQ(wglSwapBuffers(dc), TRUE);
-    EXPECT_EQ(wglSwapLayerBuffers(dc, 1), TRUE);
+    EXPECT_EQ(wglSwapBuffers(dc), FALSE);
+    EXPECT_EQ(wglSwapLayerBuffers(dc, 1), FALSE);
     EXPECT_EQ(moraGetPresentedFrameSize(dc, nullptr, nullptr), 0);
+    moraDestroyOffscreenDC(dc);
+}
 
-    // A context deleted on another thread stops being current here too.
-    HGLRC second = wglCreateContext(dc);
-    ASSERT_NE(second, nullptr);
-    ASSERT_EQ(wglMakeCurrent(dc, second), TRUE);
-    BOOL deleted = FALSE;
-    std::thread([&] { deleted = wglDeleteContext(second); }).join();
-    EXPECT_EQ(deleted, TRUE);
-    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+// One thread draws with the one GL state: a thread without a context, or with its own context
+// while another draws, changes nothing (its calls are only counted), and no thread can take or
+// delete a context current elsewhere. Run under ASan and TSan, the loader-like thread racing the
+// drawing one must leave no trace in the heap or the state.
+TEST(WglEntries, OnlyTheThreadThatDrawsChangesTheGlState) {
+    HDC dc = moraCreateOffscreenDC(32, 32);
+    ASSERT_NE(dc, nullptr);
+    HGLRC mine = wglCreateContext(dc);
+    HGLRC theirs = wglCreateContext(dc);
+    ASSERT_TRUE(mine != nullptr && theirs != nullptr);
+    ASSERT_EQ(wglMakeCurrent(dc, mine), TRUE);
+    ResetGlState(32, 32);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+
+    const auto interfere = [] {
+        GLuint name = 0;
+        for (int i = 0; i < 2000; ++i) {
+            glBegin(GL_TRIANGLES);
+            glColor4ub(255, 0, 0, 255);
+            glVertex3f(1.0f, 2.0f, 3.0f);
+            glEnd();
+            glGenTextures(1, &name);
+            glBindTexture(GL_TEXTURE_2D, 5000u + static_cast<GLuint>(i));
+            glViewport(0, 0, 40000, 40000);
+            glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+        }
+        return name;
+    };
+    struct Outcome {
+        BOOL tookMine = TRUE, deletedMine = TRUE, madeTheirsCurrent = FALSE, swapped = TRUE;
+        GLuint generated = 1;
+    };
+    Outcome noContext, ownContext;
+    std::thread loader([&] {
+        noContext.generated = interfere();
+        noContext.swapped = wglSwapBuffers(dc);
+        noContext.tookMine = wglMakeCurrent(dc, mine);
+        noContext.deletedMine = wglDeleteContext(mine);
+    });
+    // The drawing thread records meanwhile.
+    for (int i = 0; i < 2000; ++i) {
+        glBegin(GL_TRIANGLES);
+        glVertex3f(0.0f, 0.0f, 0.0f);
+        glEnd();
+    }
+    loader.join();
+    EXPECT_EQ(noContext.generated, 0u);
+    EXPECT_EQ(noContext.swapped, FALSE);
+    EXPECT_EQ(noContext.tookMine, FALSE) << "a context is current on one thread at most";
+    EXPECT_EQ(noContext.deletedMine, FALSE) << "a context current on another thread cannot be deleted";
+    EXPECT_EQ(wglGetCurrentContext(), mine);
+
+    std::thread([&] {
+        ownContext.madeTheirsCurrent = wglMakeCurrent(dc, theirs);
+        ownContext.generated = interfere();
+    }).join();
+    EXPECT_EQ(ownContext.madeTheirsCurrent, TRUE);
+    EXPECT_EQ(ownContext.generated, 0u) << "a second thread's calls are refused while this one draws";
+    glClear(GL_COLOR_BUFFER_BIT);
     EXPECT_EQ(wglSwapBuffers(dc), TRUE);
+    const PresentedFrame frame = ReadPresented(dc);
+    ASSERT_EQ(frame.pixels.size(), 32u * 32u);
+    EXPECT_EQ(Rgb(frame.pixels[0]), 0x0000FFu) << "the other threads' clear colour must not have landed";
+
+    // The thread that had its own context ended, which released it; once this thread releases
+    // its own, another thread with a context draws.
+    ASSERT_EQ(wglMakeCurrent(dc, nullptr), TRUE);
+    std::thread([&] {
+        ownContext.madeTheirsCurrent = wglMakeCurrent(dc, theirs);
+        ownContext.generated = 0;
+        glGenTextures(1, &ownContext.generated);
+        wglMakeCurrent(dc, nullptr);
+    }).join();
+    EXPECT_EQ(ownContext.madeTheirsCurrent, TRUE);
+    EXPECT_NE(ownContext.generated, 0u);
+    EXPECT_EQ(wglDeleteContext(mine), TRUE);
+    EXPECT_EQ(wglDeleteContext(theirs), TRUE);
+    moraDestroyOffscreenDC(dc);
+}
+
+// A handle kept after its context was deleted is refused everywhere, even once a new context has
+// taken its place (and, possibly, its memory).
+TEST(WglEntries, AStaleContextHandleIsRefusedEverywhere) {
+    HDC dc = moraCreateOffscreenDC(16, 16);
+    ASSERT_NE(dc, nullptr);
+    HGLRC stale = wglCreateContext(dc);
+    ASSERT_NE(stale, nullptr);
+    ASSERT_EQ(wglMakeCurrent(dc, stale), TRUE);
+    BOOL deletedElsewhere = TRUE;
+    std::thread([&] { deletedElsewhere = wglDeleteContext(stale); }).join();
+    EXPECT_EQ(deletedElsewhere, FALSE);
+    EXPECT_EQ(wglDeleteContext(stale), TRUE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    std::vector<HGLRC> fresh;
+    for (int i = 0; i < 4; ++i) fresh.push_back(wglCreateContext(dc));
+    for (HGLRC rc : fresh) {
+        ASSERT_NE(rc, nullptr);
+        EXPECT_NE(rc, stale);
+    }
+    EXPECT_EQ(wglMakeCurrent(dc, stale), FALSE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_EQ(wglDeleteContext(stale), FALSE);
+    for (HGLRC rc : fresh) EXPECT_EQ(wglDeleteContext(rc), TRUE);
     moraDestroyOffscreenDC(dc);
 }
 

@@ -1,6 +1,7 @@
 // Environment reads with their buffer rule, and file writes including the
 // atomic whole-file replacement.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -100,6 +101,25 @@ TEST(File, ReplaceAtomicallySwapsWholeContentsOrKeepsTheOldFileAndLeavesNoTempor
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path)) names.push_back(entry.path().filename());
   EXPECT_EQ(names, std::vector<std::string>{"summary.log"});
+}
+
+// Reading never waits and never runs away: a FIFO without a writer or a device is refused at open
+// (a blocking open of the FIFO would hang this test), and a whole-file read stops at its limit.
+TEST(File, ReadsOnlyRegularFilesAndNoMoreThanTheLimit) {
+  TempDirectory dir;
+  const std::string fifo = dir.File("driver.ini");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  std::string contents = "old";
+  for (const char* path : {fifo.c_str(), "/dev/zero", "/dev/null"}) {
+    File file;
+    EXPECT_FALSE(OpenFile(file, path, FileMode::Read)) << path;
+    EXPECT_FALSE(ReadWholeFile(path, contents, 1024)) << path;
+  }
+  const std::string regular = dir.File("settings.ini");
+  ASSERT_TRUE(ReplaceFileAtomically(regular.c_str(), "0123456789", 10));
+  EXPECT_TRUE(ReadWholeFile(regular.c_str(), contents, 10));
+  EXPECT_EQ(contents, "0123456789");
+  EXPECT_FALSE(ReadWholeFile(regular.c_str(), contents, 9));
 }
 
 TEST(File, CurrentDirectoryFollowsChangeDirectory) {

@@ -98,21 +98,28 @@ TEST(TextureCache, SlotsWithoutAUsableImageGiveZeroEntriesAndStorageIsReused) {
     EXPECT_TRUE(IsZero(cache[0]));
 }
 
+// The frame's build describes the slots up to the last one with an image (a triangle naming a slot
+// past them shades untextured), however many empty names lie beyond.
 TEST(TextureCache, FrameBuildReadsTheContextTableAndTheForceWrapSetting) {
     GlContext& context = TheGlContext();
     const std::vector<TextureSlot> saved = context.textureTable;
     const int32_t savedWrap = SettingValue(Settings().ForceWrap);
     context.textureTable = {TextureSlot{}, Slot(kNearest, kLinear, kClamp, kClamp)};
+    context.textureTable.resize(100000);
+    context.textureNames.stale = true;
     SetSettingValue(Settings().ForceWrap, kForceWrapRepeat);
-    std::vector<TextureCacheEntry> cache;
+    FrameTextureCache cache;
     BuildTextureCache(cache);
     SetSettingValue(Settings().ForceWrap, savedWrap);
-    ASSERT_EQ(cache.size(), 2u);
-    EXPECT_TRUE(IsZero(cache[0]));
-    EXPECT_EQ(cache[1].width, 8);
-    EXPECT_EQ(cache[1].clampS, 0u);
-    EXPECT_EQ(cache[1].levelData[0], reinterpret_cast<const uint8_t*>(context.textureTable[1].texels.data()));
+    ASSERT_EQ(cache.entries.size(), 2u);
+    EXPECT_TRUE(IsZero(cache.entries[0]));
+    EXPECT_EQ(cache.entries[1].width, 8);
+    EXPECT_EQ(cache.entries[1].clampS, 0u);
+    EXPECT_EQ(cache.entries[1].levelData[0], reinterpret_cast<const uint8_t*>(context.textureTable[1].texels.data()));
+    ClearTextureCache(cache);
+    EXPECT_TRUE(IsZero(cache.entries[1]));
     context.textureTable = saved;
+    context.textureNames.stale = true;
 }
 
 }  // namespace

@@ -40,8 +40,9 @@ TEST_F(TileGridTest, SizesAGridWithReservedCapacitiesAndWritesItsStatusLine) {
     EXPECT_GE(gl.nativePackets.capacity(), kReservedNativePackets);
 
     EXPECT_EQ(SizesOf(ComputeTileGridSize(33, 9)), (Sizes{33, 9, 5, 2, 2, 1}));  // partial tiles round up
-    // Sizes at the i32 limit must not overflow the rounding (no grid of that size is allocated here).
-    EXPECT_EQ(SizesOf(ComputeTileGridSize(INT32_MAX, INT32_MIN)), (Sizes{INT32_MAX, 0, 268435456, 0, 67108864, 0}));
+    // A size past the largest framebuffer drawn gives that framebuffer's grid.
+    EXPECT_EQ(SizesOf(ComputeTileGridSize(INT32_MAX, INT32_MIN)),
+              (Sizes{kMaxFramebufferSide, 0, kMaxFramebufferSide / 8, 0, kMaxFramebufferSide / 32, 0}));
 }
 
 TEST_F(TileGridTest, NegativeSizesCountAsZero) {

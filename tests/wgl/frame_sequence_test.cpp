@@ -111,8 +111,9 @@ TEST_F(FrameSequence, SwapsAdvanceTheCounterOnceAndThePollClosesAFinishedTrace) 
     const uint64_t swaps = EntryCalls(EntryId::wglSwapBuffers);
     const uint64_t layerSwaps = EntryCalls(EntryId::wglSwapLayerBuffers);
     int marker = 0;
-    const HDC hdc = reinterpret_cast<HDC>(&marker);
-    EXPECT_EQ(wglSwapLayerBuffers(hdc, 0x5u), TRUE);  // no current context: diagnostics only
+    const HDC hdc = reinterpret_cast<HDC>(&marker);  // only traced: the frame goes to the current context
+    CurrentOffscreenContext current(16, 16);
+    EXPECT_EQ(wglSwapLayerBuffers(hdc, 0x5u), TRUE);
     EXPECT_EQ(CurrentFrame(), frame + 1);
     EXPECT_EQ(EntryCalls(EntryId::wglSwapBuffers), swaps + 1);
     EXPECT_EQ(EntryCalls(EntryId::wglSwapLayerBuffers), layerSwaps + 1);

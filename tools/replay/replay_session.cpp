@@ -93,6 +93,7 @@ void RestoreCaptureStart(ReplaySession& session) {
     // Empty the frame data first: the snapshot brings its own pending clears.
     ResetFrame();
     gl.textureTable = capture.textures;
+    gl.textureNames.stale = true;
     DeserializeKeyframeSnapshot(gl, capture.snapshot);
     // The live grid had storage of the snapshot's framebuffer size when the frame began; without
     // it the first replayed glViewport would size the grid to the viewport instead.

@@ -1,0 +1,471 @@
+// What a hostile or simply buggy program can do to the driver: each case runs in a child process
+// of its own (this program started again with the case's name, so that the library loads with the
+// case's settings file and environment), under a time limit that catches hangs, and its CPU time
+// and peak memory, as the kernel counts them for the child, must stay inside the case's bounds.
+// A case passes when its child exits 0 inside every bound.
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "mora/gl.h"
+#include "mora/mora_dc.h"
+#include "mora/wgl.h"
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr double kSlowdown = 4.0;  // sanitizer builds: shadow memory and slower code
+constexpr bool kLimitAddressSpace = false;  // the sanitizers reserve terabytes of address space
+#else
+constexpr double kSlowdown = 1.0;
+constexpr bool kLimitAddressSpace = true;
+#endif
+// A runaway case must fail, not take the machine's memory with it.
+constexpr rlim_t kAddressSpaceLimit = rlim_t{6} << 30;
+
+// --- Pieces the cases share (run in the child) ---
+
+struct Session {
+    HDC dc = nullptr;
+    HGLRC rc = nullptr;
+    Session(int width, int height) {
+        dc = moraCreateOffscreenDC(width, height);
+        rc = dc != nullptr ? wglCreateContext(dc) : nullptr;
+        if (rc != nullptr) wglMakeCurrent(dc, rc);
+    }
+    ~Session() {
+        wglMakeCurrent(dc, nullptr);
+        wglDeleteContext(rc);
+        moraDestroyOffscreenDC(dc);
+    }
+    bool ok() const { return rc != nullptr; }
+};
+
+// The presented frame's top-left pixel (0xAARRGGBB), or 0 when nothing was presented.
+uint32_t PresentedPixel(HDC dc) {
+    int width = 0, height = 0;
+    if (moraGetPresentedFrameSize(dc, &width, &height) != 1) return 0;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    if (moraReadPresentedFrame(dc, pixels.data(), width * 4) != 1) return 0;
+    return pixels[0];
+}
+
+// Clears to green and presents; 0 when the presented frame is green.
+int DrawGreenFrame(const Session& s) {
+    glViewport(0, 0, 32, 32);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    wglSwapBuffers(s.dc);
+    return (PresentedPixel(s.dc) & 0xFFFFFFu) == 0x00FF00u ? 0 : 1;
+}
+
+int DrawsAfterLoad() {
+    Session s(32, 32);
+    return s.ok() ? DrawGreenFrame(s) : 2;
+}
+
+// Uploads whose pixels end exactly at an inaccessible page: one byte read too many faults.
+int UploadsEndingAtAPage() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    auto* pages = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    if (pages == MAP_FAILED || mprotect(pages + page, page, PROT_NONE) != 0) return 3;
+    const struct {
+        GLenum format;
+        size_t bytes;
+    } formats[] = {{GL_LUMINANCE_ALPHA, 2}, {GL_LUMINANCE, 1}, {GL_COLOR_INDEX, 1}, {GL_RED, 1}, {GL_ALPHA, 1}, {GL_RGB, 3}};
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    for (const auto& f : formats) {
+        const uint8_t* pixels = pages + page - 16 * 16 * f.bytes;
+        glTexImage2D(GL_TEXTURE_2D, 0, 4, 16, 16, 0, f.format, GL_UNSIGNED_BYTE, pixels);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 16, 16, f.format, GL_UNSIGNED_BYTE, pixels);
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, 8, 8, 0, GL_COLOR_INDEX, GL_BITMAP, pages + page - 8);
+    return DrawGreenFrame(s);
+}
+
+// Every kind of call the drawing thread makes, from a thread that must not change anything.
+GLuint Interfere(int rounds) {
+    GLuint name = 0;
+    for (int i = 0; i < rounds; ++i) {
+        glBegin(GL_TRIANGLES);
+        glColor4ub(255, 0, 0, 255);
+        glVertex3f(1.0f, 2.0f, 3.0f);
+        glEnd();
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, 7000u + static_cast<GLuint>(i));
+        glViewport(0, 0, 1 << 20, 1 << 20);
+        glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    return name;
+}
+
+int LoaderThreadWithoutContext() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    GLuint generated = 1;
+    std::thread loader([&] { generated = Interfere(20000); });
+    int failures = 0;
+    for (int frame = 0; frame < 50; ++frame) failures += DrawGreenFrame(s);
+    loader.join();
+    return failures == 0 && generated == 0 && DrawGreenFrame(s) == 0 ? 0 : 1;
+}
+
+int SecondThreadWithItsOwnContext() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    BOOL tookOurs = TRUE;
+    GLuint generated = 1;
+    std::thread other([&] {
+        tookOurs = wglMakeCurrent(s.dc, s.rc);
+        HGLRC own = wglCreateContext(s.dc);
+        wglMakeCurrent(s.dc, own);
+        generated = Interfere(2000);
+        wglMakeCurrent(s.dc, nullptr);
+        wglDeleteContext(own);
+    });
+    int failures = 0;
+    for (int frame = 0; frame < 20; ++frame) failures += DrawGreenFrame(s);
+    other.join();
+    return failures == 0 && tookOurs == FALSE && generated == 0 ? 0 : 1;
+}
+
+int ContextDeletedByAnotherThread() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    BOOL deleted = TRUE;
+    HGLRC replacement = nullptr;
+    std::thread([&] {
+        deleted = wglDeleteContext(s.rc);
+        replacement = wglCreateContext(s.dc);
+    }).join();
+    const int drawn = DrawGreenFrame(s);
+    const bool stillOurs = wglGetCurrentContext() == s.rc;
+    wglDeleteContext(replacement);
+    return deleted == FALSE && stillOurs && drawn == 0 ? 0 : 1;
+}
+
+int StaleContextHandle() {
+    HDC dc = moraCreateOffscreenDC(16, 16);
+    HGLRC stale = wglCreateContext(dc);
+    if (stale == nullptr || wglDeleteContext(stale) != TRUE) return 2;
+    std::vector<HGLRC> fresh;
+    for (int i = 0; i < 8; ++i) fresh.push_back(wglCreateContext(dc));
+    int failures = 0;
+    for (HGLRC rc : fresh) failures += rc == stale;
+    failures += wglMakeCurrent(dc, stale) != FALSE;
+    failures += wglGetCurrentContext() != nullptr;
+    failures += wglDeleteContext(stale) != FALSE;
+    for (HGLRC rc : fresh) failures += wglDeleteContext(rc) != TRUE;
+    moraDestroyOffscreenDC(dc);
+    return failures == 0 ? 0 : 1;
+}
+
+int HugeViewport() {
+    Session s(64, 64);
+    if (!s.ok()) return 2;
+    glViewport(0, 0, 100000, 100000);
+    glClear(GL_COLOR_BUFFER_BIT);
+    wglSwapBuffers(s.dc);
+    return DrawGreenFrame(s);
+}
+
+int LargeTextureName() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    glBindTexture(GL_TEXTURE_2D, 1000000);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glViewport(0, 0, 32, 32);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 32.0, 0.0, 32.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    for (int frame = 0; frame < 40; ++frame) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBegin(GL_TRIANGLES);  // a frame with triangles builds the texture cache
+        glVertex2f(0.0f, 0.0f);
+        glVertex2f(32.0f, 0.0f);
+        glVertex2f(32.0f, 32.0f);
+        glEnd();
+        wglSwapBuffers(s.dc);
+    }
+    return DrawGreenFrame(s);
+}
+
+int ManySingleNameGenerations() {
+    Session s(16, 16);
+    if (!s.ok()) return 2;
+    GLuint name = 0;
+    for (GLuint i = 1; i <= 200000; ++i) {
+        glGenTextures(1, &name);
+        if (name != i) return 1;
+    }
+    return DrawGreenFrame(s);
+}
+
+int BadSizes() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    const std::vector<uint8_t> pixels(64 * 64 * 4);
+    const uint8_t* pixel = pixels.data();
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, -1, 5, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, 0x7FFFFFFF, 0x7FFFFFFF, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, -5, 0x7FFFFFF0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    glViewport(-5, -5, -1, -1);
+    glScissor(0, 0, -9, 0x7FFFFFFF);
+    uint32_t out = 0;
+    glReadPixels(0, 0, 0x7FFFFFFF, 0x7FFFFFFF, GL_BGRA_EXT, GL_UNSIGNED_BYTE, nullptr);
+    glReadPixels(-1000, -1000, 1, 1, GL_BGRA_EXT, GL_UNSIGNED_BYTE, &out);
+    glDeleteTextures(-3, nullptr);
+    glGenTextures(0x7FFFFFFF, nullptr);
+    return DrawGreenFrame(s);
+}
+
+int NaNsAndInfinities() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    const float nan = std::nanf(""), inf = INFINITY;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, nan, 0.0, inf, -1.0, 1.0);
+    glBegin(GL_TRIANGLES);
+    glVertex3f(nan, 0.0f, 0.0f);
+    glVertex3f(inf, -inf, nan);
+    glVertex3f(1e38f, -1e38f, 0.0f);
+    glEnd();
+    glLoadIdentity();
+    glRotatef(nan, nan, 0.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(inf, 0.0f);
+    glVertex2f(inf, inf);
+    glVertex2f(0.0f, nan);
+    glEnd();
+    glLoadIdentity();
+    return DrawGreenFrame(s);
+}
+
+int StrayBeginsAndEnds() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    glEnd();
+    glEnd();
+    glBegin(GL_TRIANGLES);
+    glBegin(GL_QUADS);
+    glVertex2f(1.0f, 1.0f);
+    glBegin(0x1234);
+    wglSwapBuffers(s.dc);  // a frame ending inside glBegin
+    glEnd();
+    return DrawGreenFrame(s);
+}
+
+int GarbageHandles() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    int notAnything = 0;
+    int failures = 0;
+    failures += wglCreateContext(reinterpret_cast<HDC>(&notAnything)) != nullptr;
+    failures += wglDeleteContext(reinterpret_cast<HGLRC>(&notAnything)) != FALSE;
+    failures += wglDeleteContext(reinterpret_cast<HGLRC>(uintptr_t{0x7777})) != FALSE;
+    failures += wglMakeCurrent(s.dc, reinterpret_cast<HGLRC>(uintptr_t{0xFFFFFFFF})) != FALSE;
+    wglMakeCurrent(s.dc, s.rc);
+    moraDestroyOffscreenDC(reinterpret_cast<HDC>(&notAnything));
+    return failures + DrawGreenFrame(s);
+}
+
+int HugeVertexCount() {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    glBegin(GL_TRIANGLES);
+    for (int i = 0; i < (3 << 19); ++i) glVertex2f(static_cast<float>(i % 7), static_cast<float>(i % 5));
+    glEnd();
+    wglSwapBuffers(s.dc);
+    return DrawGreenFrame(s);
+}
+
+int LoadUnloadCycles() {
+    for (int i = 0; i < 20; ++i) {
+        Session s(16, 16);
+        if (!s.ok() || DrawGreenFrame(s) != 0) return 1;
+    }
+    return 0;
+}
+
+// --- The table ---
+
+enum class SettingsFile { None, Fifo, DevZero, DevUrandom, Oversized };
+
+struct Case {
+    const char* name;
+    SettingsFile settings;
+    const char* environment;  // "NAME=value;NAME=value" set before the library loads, or null
+    int (*run)();
+    long maxRssMiB;
+    double maxCpuSeconds;
+};
+
+const Case kCases[] = {
+    // The faults found.
+    {"upload-reads-only-its-pixels", SettingsFile::None, nullptr, UploadsEndingAtAPage, 256, 5},
+    {"loader-thread-without-context", SettingsFile::None, nullptr, LoaderThreadWithoutContext, 512, 20},
+    {"second-thread-with-own-context", SettingsFile::None, nullptr, SecondThreadWithItsOwnContext, 512, 10},
+    {"settings-file-is-a-fifo", SettingsFile::Fifo, nullptr, DrawsAfterLoad, 256, 5},
+    {"settings-file-is-dev-zero", SettingsFile::DevZero, nullptr, DrawsAfterLoad, 256, 5},
+    {"settings-file-is-dev-urandom", SettingsFile::DevUrandom, nullptr, DrawsAfterLoad, 256, 5},
+    {"huge-viewport", SettingsFile::None, nullptr, HugeViewport, 1536, 5},
+    {"large-texture-name", SettingsFile::None, nullptr, LargeTextureName, 640, 2},
+    {"context-deleted-by-another-thread", SettingsFile::None, nullptr, ContextDeletedByAnotherThread, 256, 5},
+    {"stale-context-handle", SettingsFile::None, nullptr, StaleContextHandle, 256, 5},
+    {"many-single-name-generations", SettingsFile::None, nullptr, ManySingleNameGenerations, 512, 3},
+    // Classes that held: they must go on holding.
+    {"settings-file-oversized", SettingsFile::Oversized, nullptr, DrawsAfterLoad, 256, 5},
+    {"broken-environment-values", SettingsFile::None,
+     "MORA_THREADS=-7;MORA_PIPELINE_CUTOFF=banana;MORA_ISA=none;MORA_TRACE_FRAMES=9-x;MORA_RJQ_IDLE_SPIN_US=1e99",
+     DrawsAfterLoad, 256, 5},
+    {"bad-sizes", SettingsFile::None, nullptr, BadSizes, 512, 5},
+    {"nans-and-infinities", SettingsFile::None, nullptr, NaNsAndInfinities, 256, 5},
+    {"stray-begins-and-ends", SettingsFile::None, nullptr, StrayBeginsAndEnds, 256, 5},
+    {"garbage-handles", SettingsFile::None, nullptr, GarbageHandles, 256, 5},
+    {"huge-vertex-count", SettingsFile::None, nullptr, HugeVertexCount, 1024, 10},
+    {"context-create-delete-cycles", SettingsFile::None, nullptr, LoadUnloadCycles, 256, 5},
+};
+
+constexpr int kTimeLimitSeconds = 30;  // a case still running then hangs
+
+// --- The runner (the parent) ---
+
+std::string MakeSettingsFolder(SettingsFile kind) {
+    char pattern[] = "/tmp/mora-hostileXXXXXX";
+    if (mkdtemp(pattern) == nullptr) return {};
+    const std::string folder = std::string(pattern) + "/mora";
+    if (mkdir(folder.c_str(), 0755) != 0) perror("mkdir");
+    const std::string file = folder + "/driver.ini";
+    switch (kind) {
+    case SettingsFile::None:
+        break;
+    case SettingsFile::Fifo:
+        if (mkfifo(file.c_str(), 0644) != 0) perror("mkfifo");
+        break;
+    case SettingsFile::DevZero:
+        if (symlink("/dev/zero", file.c_str()) != 0) perror("symlink");
+        break;
+    case SettingsFile::DevUrandom:
+        if (symlink("/dev/urandom", file.c_str()) != 0) perror("symlink");
+        break;
+    case SettingsFile::Oversized: {
+        FILE* out = fopen(file.c_str(), "w");
+        if (out == nullptr) break;
+        for (int i = 0; i < 200000; ++i) fputs("ColourPass=1\n", out);
+        fclose(out);
+        break;
+    }
+    }
+    return pattern;
+}
+
+void RemoveSettingsFolder(const std::string& root) {
+    const std::string folder = root + "/mora";
+    unlink((folder + "/driver.ini").c_str());
+    rmdir(folder.c_str());
+    rmdir(root.c_str());
+}
+
+// Runs one case in a child; prints its verdict; true when it held.
+bool RunCase(const char* self, const Case& c) {
+    const std::string root = MakeSettingsFolder(c.settings);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (kLimitAddressSpace) {
+            const rlimit limit{kAddressSpaceLimit, kAddressSpaceLimit};
+            setrlimit(RLIMIT_AS, &limit);
+        }
+        setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+        if (c.environment != nullptr) {
+            std::string list = c.environment;
+            for (size_t start = 0; start < list.size();) {
+                size_t end = list.find(';', start);
+                if (end == std::string::npos) end = list.size();
+                const std::string item = list.substr(start, end - start);
+                const size_t eq = item.find('=');
+                setenv(item.substr(0, eq).c_str(), item.substr(eq + 1).c_str(), 1);
+                start = end + 1;
+            }
+        }
+        execl(self, self, "--case", c.name, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    bool timedOut = true;
+    for (int waited = 0; waited < kTimeLimitSeconds * 100; ++waited) {
+        if (wait4(child, &status, WNOHANG, &usage) == child) {
+            timedOut = false;
+            break;
+        }
+        usleep(10000);
+    }
+    if (timedOut) {
+        kill(child, SIGKILL);
+        wait4(child, &status, 0, &usage);
+    }
+    RemoveSettingsFolder(root);
+    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    const long rssMiB = usage.ru_maxrss / 1024;
+    const long maxRss = static_cast<long>(static_cast<double>(c.maxRssMiB) * kSlowdown);
+    const double maxCpu = c.maxCpuSeconds * kSlowdown;
+    std::string verdict;
+    if (timedOut) {
+        verdict = "hung (killed after " + std::to_string(kTimeLimitSeconds) + " s)";
+    } else if (WIFSIGNALED(status)) {
+        verdict = "died of signal " + std::to_string(WTERMSIG(status));
+    } else if (WEXITSTATUS(status) != 0) {
+        verdict = "failed (exit " + std::to_string(WEXITSTATUS(status)) + ")";
+    } else if (rssMiB > maxRss) {
+        verdict = "used too much memory";
+    } else if (cpu > maxCpu) {
+        verdict = "used too much CPU time";
+    }
+    printf("%-36s %-8s cpu %6.2f s (bound %5.1f)  peak %5ld MiB (bound %5ld)  %s\n", c.name,
+           verdict.empty() ? "held" : "FAULT", cpu, maxCpu, rssMiB, maxRss, verdict.c_str());
+    fflush(stdout);
+    return verdict.empty();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && strcmp(argv[1], "--case") == 0) {
+        for (const Case& c : kCases) {
+            if (strcmp(c.name, argv[2]) == 0) return c.run();
+        }
+        return 126;
+    }
+    // Only the named cases when any are given.
+    int faults = 0;
+    for (const Case& c : kCases) {
+        bool wanted = argc < 2;
+        for (int i = 1; i < argc; ++i) wanted = wanted || strcmp(argv[i], c.name) == 0;
+        if (wanted && !RunCase("/proc/self/exe", c)) ++faults;
+    }
+    printf("%d fault(s)\n", faults);
+    return faults == 0 ? 0 : 1;
+}
