@@ -8,8 +8,9 @@
 #   bench/scene/perf-table.sh [BUILD_DIR] [FRAMES] [RUNS]
 #
 # BUILD_DIR defaults to ./build, FRAMES to 240, RUNS to 3. Every run's full output is kept in
-# $PERF_LOG_DIR (default: a new temporary folder). Works with older builds of the benchmark too:
-# options it lacks are left out, figures it does not print show as "-".
+# $PERF_LOG_DIR (default: a new temporary folder); PERF_REUSE_LOGS=1 only reads the logs already
+# there, PERF_SINGLE_ONLY=1 makes only the single-threaded runs. Works with older builds of the
+# benchmark too: options it lacks are left out, figures it does not print show as "-".
 set -eu
 
 build=${1:-build}
@@ -28,14 +29,23 @@ if "$bench" --help 2>&1 | grep -q -- --worker-limit; then single="$single --work
 
 # value LOG LABEL [FIELD]: the FIELD-th word after LABEL on LABEL's line (default: the first).
 value() {
-    line=$(grep -m1 -F -- "$2" "$1" || true)
-    [ -n "$line" ] || { echo "-"; return; }
-    echo "$line" | sed "s/.*$2//" | awk -v f="${3:-1}" '{ print $f }'
+    found=$(awk -v label="$2" -v f="${3:-1}" 'index($0, label) { split(substr($0, index($0, label) + length(label)), w, " "); print w[f]; exit }' "$1" 2>/dev/null)
+    echo "${found:--}"
+}
+
+# run LOG ARGS...: runs the benchmark into LOG, or only reads LOG when PERF_REUSE_LOGS=1.
+run() {
+    log=$1
+    shift
+    [ "${PERF_REUSE_LOGS:-0}" = 1 ] && return 0
+    "$bench" "$@" > "$log" 2>&1 || echo "(run failed, see $log)"
 }
 
 echo "machine: $(nproc) logical processors, $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'), load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "frames per run: $frames; logs in $logs"
-for config in default 2; do
+configs="default 2"
+[ "${PERF_SINGLE_ONLY:-0}" = 1 ] && configs=""
+for config in $configs; do
     if [ "$config" = default ]; then
         options=""
         echo
@@ -51,7 +61,7 @@ for config in default 2; do
     for size in 640x480 1280x720 1920x1080; do
         log="$logs/$config-$size.txt"
         # shellcheck disable=SC2086
-        "$bench" --size "$size" --frames "$frames" $options > "$log" 2>&1 || echo "(run failed, see $log)"
+        run "$log" --size "$size" --frames "$frames" $options
         printf '| %s | %s | %s | %s | %s | %sx | %s | %s | %s | %s |\n' "$size" \
             "$(value "$log" 'median ms/frame' 1)" "$(value "$log" 'max ms/frame' 1)" \
             "$(value "$log" 'median ms/frame' 2)" "$(value "$log" 'max ms/frame' 2)" \
@@ -68,7 +78,7 @@ run=1
 while [ "$run" -le "$runs" ]; do
     log="$logs/single-$run.txt"
     # shellcheck disable=SC2086
-    "$bench" --mora-only --size 1280x720 --frames "$frames" --vrs 2 $single > "$log" 2>&1 || echo "(run failed, see $log)"
+    run "$log" --mora-only --size 1280x720 --frames "$frames" --vrs 2 $single
     median=$(value "$log" 'median ms/frame' 1)
     echo "  run $run: median $median ms, render $(value "$log" 'render (clears, binning, raster)') ms"
     if [ "$median" != "-" ]; then
