@@ -35,7 +35,7 @@ void DrawAndSwap(int frame) {
 }
 
 TEST(SteadySwap, TwoHundredFramesWithThreeSummaryRewritesAllocateNothingOnTheApplicationThread) {
-    if (!kCountsAllocations) GTEST_SKIP() << "allocations are not counted under a sanitizer";
+    // Under a sanitizer nothing is counted, but the writer thread still runs beside the frames.
     InstallWglHooks();
     SetSettingValue(Settings().PipelineCutoff, 5);
     TempDir dir("mora_steady_swap", TempDir::Enter::Yes);
@@ -58,7 +58,10 @@ TEST(SteadySwap, TwoHundredFramesWithThreeSummaryRewritesAllocateNothingOnTheApp
                 WaitForCallSummaryWriter();
             }
         }
-        EXPECT_EQ(count.Stop(), 0u);
+        const uint64_t allocations = count.Stop();
+        if (kCountsAllocations) {
+            EXPECT_EQ(allocations, 0u);
+        }
         EXPECT_EQ(rewrites, 3);
 
         // The last rewrite is on disk, with the counts of the frame that asked for it.
