@@ -250,54 +250,15 @@ void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frame
     rjq::OccupancyExit(occupancyStart);
 }
 
-namespace {
-
-// Bins were filled over the whole triangle array and each lives in its own heap block, so a
-// MicroTile's first look at its bin and at its first triangles misses the caches. RenderMacroTile
-// fetches ahead: the bin two tiles on, and the first triangles of the next tile's bin (whose
-// indices the previous step's fetch has brought in).
-constexpr int32_t kPrefetchedTriangles = 4;
-
-void PrefetchBin(const MicroTileBin& bin) {
-    if (bin.empty()) return;
-    __builtin_prefetch(bin.data());
-    if (bin.size() > 16) __builtin_prefetch(bin.data() + 16);
-}
-
-void PrefetchFirstTriangles(const MicroTileBin& bin, const SetupTriangle* triangles) {
-    const std::size_t count = std::min<std::size_t>(bin.size(), kPrefetchedTriangles);
-    for (std::size_t k = 0; k < count; ++k) {
-        const char* triangle = reinterpret_cast<const char*>(&triangles[bin[k]]);
-        __builtin_prefetch(triangle);
-        __builtin_prefetch(triangle + 64);
-    }
-}
-
-}  // namespace
-
 void RenderMacroTile(int32_t macroX, int32_t macroY, const FrameJob& job) {
     diag::ProfileScope scope(diag::kScopeRenderMacroTile);
     TileGrid& grid = *job.grid;
     const RasterJob& kernelArgs = job.rasterJob;
     const int32_t rowEnd = std::min(job.microTilesY, macroY * kMicroTilesPerMacro + kMicroTilesPerMacro);
     const int32_t columnEnd = std::min(job.microTilesX, macroX * kMicroTilesPerMacro + kMicroTilesPerMacro);
-    // The MacroTile's MicroTiles in visiting order, for the fetches ahead.
-    const int32_t columnStart = macroX * kMicroTilesPerMacro;
-    const int32_t rowStart = macroY * kMicroTilesPerMacro;
-    const int32_t columns = std::max(columnEnd - columnStart, 0);
-    const int32_t tiles = columns * std::max(rowEnd - rowStart, 0);
-    const auto binAt = [&](int32_t visit) -> const MicroTileBin& {
-        const int32_t my = rowStart + visit / columns;
-        const int32_t mx = columnStart + visit % columns;
-        return grid.bins[static_cast<std::size_t>(my) * static_cast<std::size_t>(job.microTilesX) + mx];
-    };
-    for (int32_t visit = 0; visit < 2 && visit < tiles; ++visit) PrefetchBin(binAt(visit));
-    int32_t visit = 0;
-    for (int32_t my = rowStart; my < rowEnd; ++my) {
-        for (int32_t mx = columnStart; mx < columnEnd; ++mx, ++visit) {
+    for (int32_t my = macroY * kMicroTilesPerMacro; my < rowEnd; ++my) {
+        for (int32_t mx = macroX * kMicroTilesPerMacro; mx < columnEnd; ++mx) {
             diag::ProfileScope tileScope(diag::kScopeRasterizeTile);
-            if (visit + 2 < tiles) PrefetchBin(binAt(visit + 2));
-            if (visit + 1 < tiles) PrefetchFirstTriangles(binAt(visit + 1), kernelArgs.triangles);
             const std::size_t index = static_cast<std::size_t>(my) * static_cast<std::size_t>(job.microTilesX) + mx;
             const MicroTileBin& bin = grid.bins[index];
             const int32_t x0 = mx * kMicroTileSize;
