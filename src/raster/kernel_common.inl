@@ -120,6 +120,7 @@ struct EdgeSetup {
     float x0, y0, x1, y1, x2, y2;
     float dx01, dy01, dx12, dy12, dx20, dy20;
     float area;  // doubled signed area
+    float invArea;
     float bias0, bias1, bias2;
 };
 
@@ -180,6 +181,7 @@ inline bool SetUpEdges(const SetupTriangle& tri, EdgeSetup& e) {
     e.dy12 = tri.y2 - tri.y1;
     e.dx20 = tri.x0 - tri.x2;
     e.dy20 = tri.y0 - tri.y2;
+    e.invArea = 1.0f / e.area;
     const bool positive = e.area > 0.0f;
     e.bias0 = EdgeBias(e.dx01, e.dy01, positive);
     e.bias1 = EdgeBias(e.dx12, e.dy12, positive);
@@ -295,38 +297,27 @@ MORA_KERNEL_HOT I TileColour(TileBuffers& tb, const TileView& view, int p, int s
     return ILoad(&tb.colour[p][step * kLanes]);
 }
 
-// Edge values and coverage (with the fill rule and the tile's live lanes) of one pass step.
-struct Coverage {
-    M mask;
-    F e0, e1, e2;
-};
-
-MORA_KERNEL_HOT void CoverLanes(const EdgeSetup& e, const TileLanes& lanes, int p, int step, Coverage& out) {
+// Coverage with the fill rule, barycentrics, depth and the depth test of one pass step.
+MORA_KERNEL_HOT void CoverPass(const SetupTriangle& tri, const EdgeSetup& e, const TileLanes& lanes, int p, int step,
+                               TileBuffers& tb, const TileView& view, PassState& out) {
     const F px = lanes.px[p][step];
     const F py = lanes.py[p][step];
-    out.e0 = EdgeValue(e.dx01, e.dy01, e.x0, e.y0, px, py);
-    out.e1 = EdgeValue(e.dx12, e.dy12, e.x1, e.y1, px, py);
-    out.e2 = EdgeValue(e.dx20, e.dy20, e.x2, e.y2, px, py);
+    const F e0 = EdgeValue(e.dx01, e.dy01, e.x0, e.y0, px, py);
+    const F e1 = EdgeValue(e.dx12, e.dy12, e.x1, e.y1, px, py);
+    const F e2 = EdgeValue(e.dx20, e.dy20, e.x2, e.y2, px, py);
     const F zero = FSet(0.0f);
     M covered;
     if (e.area > 0.0f)
-        covered = CmpGe(out.e0 + FSet(e.bias0), zero) & CmpGe(out.e1 + FSet(e.bias1), zero) &
-                  CmpGe(out.e2 + FSet(e.bias2), zero);
+        covered = CmpGe(e0 + FSet(e.bias0), zero) & CmpGe(e1 + FSet(e.bias1), zero) & CmpGe(e2 + FSet(e.bias2), zero);
     else
-        covered = CmpLe(out.e0 + FSet(e.bias0), zero) & CmpLe(out.e1 + FSet(e.bias1), zero) &
-                  CmpLe(out.e2 + FSet(e.bias2), zero);
+        covered = CmpLe(e0 + FSet(e.bias0), zero) & CmpLe(e1 + FSet(e.bias1), zero) & CmpLe(e2 + FSet(e.bias2), zero);
+    const F invArea = FSet(e.invArea);
+    out.l0 = e1 * invArea;
+    out.l1 = e2 * invArea;
+    out.l2 = e0 * invArea;
     out.mask = lanes.live[p][step] & covered;
-}
-
-// Barycentrics, depth and the depth test of a covered pass step.
-MORA_KERNEL_HOT void InterpolatePass(const SetupTriangle& tri, const Coverage& c, F invArea, int p, int step,
-                                     TileBuffers& tb, const TileView& view, PassState& out) {
-    out.l0 = c.e1 * invArea;
-    out.l1 = c.e2 * invArea;
-    out.l2 = c.e0 * invArea;
-    out.mask = c.mask;
     if (tri.depthTest == 0) {
-        out.z = FSet(0.0f);
+        out.z = zero;
         return;
     }
     out.z = MulAdd(out.l2, FSet(tri.z2), MulAdd(out.l0, FSet(tri.z0), out.l1 * FSet(tri.z1)));
@@ -725,26 +716,11 @@ void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int
         ShadeSetup shade;
         bool shadeReady = false;
 
-        // Most pairs of a small triangle and a tile it may touch cover no pixel centre: the
-        // barycentrics, depth and the reciprocal of the area wait until a lane is covered.
-        bool invAreaReady = false;
-        F invArea = FSet(0.0f);
         for (int step = 0; step < kSteps; ++step) {
-            Coverage coverage[4];
-            uint32_t coveredLanes = 0;
-            for (int p = 0; p < 4; ++p) {
-                CoverLanes(edges, lanes, p, step, coverage[p]);
-                coveredLanes |= MBits(coverage[p].mask);
-            }
-            if (coveredLanes == 0) continue;
-            if (!invAreaReady) {
-                invArea = FSet(1.0f / edges.area);
-                invAreaReady = true;
-            }
             PassState pass[4];
             uint32_t anyLane = 0;
             for (int p = 0; p < 4; ++p) {
-                InterpolatePass(tri, coverage[p], invArea, p, step, buffers, view, pass[p]);
+                CoverPass(tri, edges, lanes, p, step, buffers, view, pass[p]);
                 anyLane |= MBits(pass[p].mask);
             }
             if (anyLane == 0) continue;
