@@ -52,8 +52,8 @@ void RetireFinishedJobs(RenderJobQueue& queue) {
 }
 
 // Runs a claimed item. A worker times it in its own profiler scope; a helping
-// caller does not, so that the scopes it opens do not depend on whether it won
-// an item (a new scope path costs an allocation the first time it is seen).
+// caller does not: its items' time is inside its wait scope already, and the
+// scopes it opens then do not depend on whether it won an item this time.
 void ExecuteItem(RenderJobQueue& queue, JobSlot& slot, std::uint32_t item, bool timed = true) {
   // Read while the claim keeps the job alive: once the last item completes the
   // slot may be reused at any moment.
