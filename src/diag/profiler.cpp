@@ -191,6 +191,8 @@ ProfileScope::ProfileScope(const char* name) {
 ProfileScope::~ProfileScope() { EndScope(record, platform::PerformanceCounter()); }
 
 ProfileNode* ThreadProfileRoot() { return tThread.root; }
+
+ProfileNode* StartThreadProfile() { return tThread.root != nullptr ? tThread.root : RegisterThreadRoot(); }
 ProfileNode* CurrentProfileNode() { return tThread.current; }
 
 std::vector<ProfileNode*> ProfileThreadRoots() {

@@ -119,6 +119,7 @@ void WorkerMain(void* raw) {
   Worker& worker = *static_cast<Worker*>(raw);
   RenderJobQueue& queue = *worker.queue;
   tOnWorker = true;
+  diag::StartThreadProfile();
   worker.threadId.store(platform::CurrentThreadId());
   if (queue.workerCount > kAffinityWorkerThreshold) {
     platform::SetCurrentThreadAffinity(worker.processor);
