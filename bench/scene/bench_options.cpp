@@ -81,6 +81,9 @@ bool ParseBenchOptions(int argc, const char* const* argv, BenchOptions& options,
         } else if (option == "--threads") {
             if (!ParseInt(value, 1, kMaxThreads, number)) return fail("--threads wants 1.." + std::to_string(kMaxThreads));
             options.threads = static_cast<int>(number);
+        } else if (option == "--worker-limit") {
+            if (!ParseInt(value, 0, kMaxThreads, number)) return fail("--worker-limit wants 0.." + std::to_string(kMaxThreads));
+            options.workerLimit = static_cast<int>(number);
         } else if (option == "--seed") {
             char* end = nullptr;
             errno = 0;
@@ -110,7 +113,8 @@ std::string BenchUsage() {
            "  --size WxH          resolution (default 640x480)\n"
            "  --frames N          measured frames (default 300)\n"
            "  --warmup N          frames drawn before measuring (default 5)\n"
-           "  --threads N         MORA_THREADS and LP_NUM_THREADS (default: logical processors - 1)\n"
+           "  --threads N         MORA_THREADS and LP_NUM_THREADS (default: neither set)\n"
+           "  --worker-limit N    MORA's WorkerLimit: most threads rendering a frame (default 0: all)\n"
            "  --seed S            scene seed (default 1)\n"
            "  --vrs N             MORA variable-rate shading: 0 off, 1 adaptive (default), 2 forced\n"
            "  --png-frames a,b,c  save these measured frames as PNG\n"

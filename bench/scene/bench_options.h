@@ -13,7 +13,8 @@ struct BenchOptions {
     int height = 480;
     int frames = 300;
     int warmupFrames = 5;
-    int threads = 0;                 // 0: one per logical processor minus one, at least 1
+    int threads = 0;                 // 0: neither variable set, each renderer's own default
+    int workerLimit = 0;             // MORA's WorkerLimit setting; 0 leaves it at its default
     uint64_t seed = 1;
     int vrsRate = 1;                 // MORA's ForceVrsRate; 1 is the driver's default
     std::vector<int> pngFrames;      // measured frame numbers to save

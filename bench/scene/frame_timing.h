@@ -1,5 +1,5 @@
 // Per-frame times of one renderer in the scene benchmark and their summary (median, 95th
-// percentile, mean, frames per second).
+// percentile, mean, maximum, frames per second).
 #pragma once
 
 #include <vector>
@@ -10,6 +10,7 @@ struct TimingSummary {
     double medianMs = 0.0;
     double p95Ms = 0.0;      // nearest rank: the smallest time that at least 95% of frames do not exceed
     double meanMs = 0.0;
+    double maxMs = 0.0;
     double framesPerSecond = 0.0;   // 1000 / mean; 0 without frames
 };
 

@@ -9,9 +9,14 @@ RendererEnvironment::~RendererEnvironment() {
     if (!configHome.empty()) platform::RemoveDirectoryTree(configHome.c_str());
 }
 
-std::string SettingsFileText(int vrsRate) { return "ForceVrsRate=" + std::to_string(vrsRate) + "\n"; }
+std::string SettingsFileText(int vrsRate, int workerLimit) {
+    std::string text = "ForceVrsRate=" + std::to_string(vrsRate) + "\n";
+    if (workerLimit > 0) text += "WorkerLimit=" + std::to_string(workerLimit) + "\n";
+    return text;
+}
 
-bool PrepareRendererEnvironment(RendererEnvironment& environment, int threads, int vrsRate, std::string* error) {
+bool PrepareRendererEnvironment(RendererEnvironment& environment, int threads, int vrsRate, std::string* error,
+                                int workerLimit) {
     const auto fail = [error](const std::string& message) {
         if (error != nullptr) *error = message;
         return false;
@@ -27,7 +32,7 @@ bool PrepareRendererEnvironment(RendererEnvironment& environment, int threads, i
     if (environment.configHome.empty()) return fail("cannot create a settings folder");
     const std::string folder = environment.configHome + "/mora";
     const std::string file = folder + "/driver.ini";
-    const std::string text = SettingsFileText(vrsRate);
+    const std::string text = SettingsFileText(vrsRate, workerLimit);
     if (!platform::CreateDirectory(folder.c_str()) ||
         !platform::ReplaceFileAtomically(file.c_str(), text.data(), text.size())) {
         return fail("cannot write " + file);

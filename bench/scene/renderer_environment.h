@@ -16,11 +16,13 @@ struct RendererEnvironment {
     ~RendererEnvironment();
 };
 
-// The settings file text for the given variable-rate shading mode (0 off, 1 adaptive, 2 forced).
-std::string SettingsFileText(int vrsRate);
+// The settings file text for the given variable-rate shading mode (0 off, 1 adaptive, 2 forced)
+// and worker limit (0: the setting is left out).
+std::string SettingsFileText(int vrsRate, int workerLimit = 0);
 
 // Must run before either library is loaded. threads < 1 leaves both thread variables as they
 // are. False with a message when the folder or file cannot be made.
-bool PrepareRendererEnvironment(RendererEnvironment& environment, int threads, int vrsRate, std::string* error);
+bool PrepareRendererEnvironment(RendererEnvironment& environment, int threads, int vrsRate, std::string* error,
+                                int workerLimit = 0);
 
 }  // namespace mora::scene

@@ -55,10 +55,17 @@ std::string MachineConditions() {
     return text;
 }
 
-CallSummaryReading ReadCallSummary() {
-    std::string text;
-    if (!platform::ReadWholeFile(kCallSummaryFile, text)) return CallSummaryReading{};
-    return ParseCallSummary(text);
+// The driver rewrites its periodic summary on a thread of its own: wait (up to two seconds) until
+// the file counts `swaps` frames.
+CallSummaryReading ReadCallSummary(uint64_t swaps) {
+    CallSummaryReading reading;
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        std::string text;
+        if (platform::ReadWholeFile(kCallSummaryFile, text)) reading = ParseCallSummary(text);
+        if (swaps == 0 || (reading.valid && reading.swapBuffersCalls >= swaps)) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return reading;
 }
 
 void DrawFrame(RunRecord& run, const Scene& scene, int frame, int width, int height, bool measured) {
@@ -135,6 +142,7 @@ void PrintTable(const std::vector<RunRecord*>& runs) {
     PrintRow("median ms/frame", columns, &TimingSummary::medianMs, "%14.2f");
     PrintRow("p95 ms/frame", columns, &TimingSummary::p95Ms, "%14.2f");
     PrintRow("mean ms/frame", columns, &TimingSummary::meanMs, "%14.2f");
+    PrintRow("max ms/frame", columns, &TimingSummary::maxMs, "%14.2f");
     PrintRow("frames per second (mean)", columns, &TimingSummary::framesPerSecond, "%14.1f");
     PrintRow("GL calls per frame", columns, &Column::callsPerFrame, "%14.0f");
     PrintRow("triangles per frame", columns, &Column::trianglesPerFrame, "%14.0f");
@@ -177,16 +185,17 @@ void PrintStageSplit(const RunRecord& mora, const StageSplit& split, const char*
 }
 
 int Run(const BenchOptions& options) {
-    const int threads = options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
+    const int threads = options.threads;
     RendererEnvironment environment;
     std::string error;
-    if (!PrepareRendererEnvironment(environment, threads, options.vrsRate, &error)) {
+    if (!PrepareRendererEnvironment(environment, threads, options.vrsRate, &error, options.workerLimit)) {
         std::fprintf(stderr, "mora-scenebench: %s\n", error.c_str());
         return 1;
     }
-    std::printf("mora-scenebench: %dx%d, %d frames (+%d warm-up), seed %llu, %d threads, MORA VRS %d\n", options.width,
-                options.height, options.frames, options.warmupFrames, static_cast<unsigned long long>(options.seed), threads,
-                options.vrsRate);
+    const std::string threadText = threads > 0 ? std::to_string(threads) + " threads" : std::string("default threads");
+    std::printf("mora-scenebench: %dx%d, %d frames (+%d warm-up), seed %llu, %s, MORA VRS %d, worker limit %d\n",
+                options.width, options.height, options.frames, options.warmupFrames,
+                static_cast<unsigned long long>(options.seed), threadText.c_str(), options.vrsRate, options.workerLimit);
     std::printf("machine at start: %s\n", MachineConditions().c_str());
 
     // A summary left by an earlier run must not pass for this one's.
@@ -227,7 +236,7 @@ int Run(const BenchOptions& options) {
     // can be read at the start of the measured frames.
     int extra = 0;
     while (mora.framesEnded % kSummaryInterval != 0) DrawFrame(mora, scene, extra++, options.width, options.height, false);
-    CallSummaryReading before = ReadCallSummary();
+    CallSummaryReading before = ReadCallSummary(mora.framesEnded);
     if (mora.framesEnded == 0) {
         // Nothing drawn yet: every profiler total is zero.
         before.valid = before.hasProfile = true;
@@ -243,7 +252,7 @@ int Run(const BenchOptions& options) {
         for (std::size_t k = 0; k < runs.size(); ++k) {
             RunRecord& run = *runs[(static_cast<std::size_t>(frame) + k) % runs.size()];
             DrawFrame(run, scene, frame, options.width, options.height, true);
-            if (&run == &mora && mora.framesEnded % kSummaryInterval == 0) latest = ReadCallSummary();
+            if (&run == &mora && mora.framesEnded % kSummaryInterval == 0) latest = ReadCallSummary(mora.framesEnded);
         }
         bool save = false;
         for (const int f : options.pngFrames) save = save || f == frame;
@@ -267,7 +276,7 @@ int Run(const BenchOptions& options) {
     if (runs.size() == 2) CloseRenderer(osmesa.renderer);
     CloseRenderer(mora.renderer);
     if (!complete) {
-        const CallSummaryReading final = ReadCallSummary();
+        const CallSummaryReading final = ReadCallSummary(moraFrames);
         const bool finalComplete = final.swapBuffersCalls == moraFrames;
         PrintStageSplit(mora, StageSplitBetween(before, finalComplete ? final : latest),
                         finalComplete ? "(all measured frames)" : "(measured frames up to the last summary rewrite)");

@@ -12,12 +12,27 @@ namespace mora::diag {
 
 namespace {
 
+// A thread's nodes come from blocks of this many, so a scope path it first meets in the middle of
+// a run (the application thread's first render item taken while it waits, say) allocates nothing
+// until its block is used up.
+constexpr std::size_t kNodesPerBlock = 64;
+
 struct ThreadProfile {
   ProfileNode* root = nullptr;
   ProfileNode* current = nullptr;
+  ProfileNode* block = nullptr;
+  std::size_t blockUsed = kNodesPerBlock;
 };
 
 thread_local ThreadProfile tThread;
+
+ProfileNode* NewNode() {
+  if (tThread.blockUsed == kNodesPerBlock) {
+    tThread.block = new ProfileNode[kNodesPerBlock];
+    tThread.blockUsed = 0;
+  }
+  return &tThread.block[tThread.blockUsed++];
+}
 
 struct ProcessProfile {
   platform::Mutex rootsLock;
@@ -37,7 +52,7 @@ std::uint64_t Frequency() {
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
 ProfileNode* RegisterThreadRoot() {
-  auto* root = new ProfileNode;
+  ProfileNode* root = NewNode();
   root->name = kThreadRootName;
   {
     platform::MutexLock lock(gProfile.rootsLock);
@@ -55,7 +70,7 @@ ProfileNode* FindOrAddChild(ProfileNode* parent, const char* name) {
        child = child->nextSibling.load(kRelaxed)) {
     if (child->name == name) return child;
   }
-  auto* child = new ProfileNode;
+  ProfileNode* child = NewNode();
   child->name = name;
   child->parent = parent;
   child->nextSibling.store(parent->firstChild.load(kRelaxed), kRelaxed);
@@ -176,6 +191,8 @@ ProfileScope::ProfileScope(const char* name) {
 ProfileScope::~ProfileScope() { EndScope(record, platform::PerformanceCounter()); }
 
 ProfileNode* ThreadProfileRoot() { return tThread.root; }
+
+ProfileNode* StartThreadProfile() { return tThread.root != nullptr ? tThread.root : RegisterThreadRoot(); }
 ProfileNode* CurrentProfileNode() { return tThread.current; }
 
 std::vector<ProfileNode*> ProfileThreadRoots() {

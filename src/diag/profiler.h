@@ -56,6 +56,10 @@ struct ProfileScope {
 ProfileNode* ThreadProfileRoot();
 ProfileNode* CurrentProfileNode();
 
+// Registers the calling thread's root now, if its first scope has not, and returns it: a worker
+// does so when it starts, so that the first item it runs, whenever that is, allocates nothing.
+ProfileNode* StartThreadProfile();
+
 // Copy of the registered thread roots, in registration order.
 std::vector<ProfileNode*> ProfileThreadRoots();
 std::uint32_t ProfileThreadCount();

@@ -78,7 +78,11 @@ void EmitFrameTriangles(GlContext& ctx, std::vector<SetupTriangle>& out, bool al
         ctx.statistics.emittedTriangles = 0;
         return;
     }
-    uint32_t jobs = queue != nullptr && queue->workerCount > 1 ? queue->workerCount : 1;
+    // The workers and the thread running the stage, which takes jobs while it waits; a worker
+    // limit set in the panel caps the split as it caps the frame's partitions.
+    uint32_t jobs = queue != nullptr ? rjq::HelpedItemThreads(*queue) : 1;
+    const int32_t limit = SettingValue(Settings().WorkerLimit);
+    if (limit > 0 && static_cast<uint32_t>(limit) < jobs) jobs = static_cast<uint32_t>(limit);
     if (jobs > packets) jobs = packets;
 
     EmitJobArrays& arrays = JobArrays();

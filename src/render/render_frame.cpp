@@ -100,8 +100,8 @@ void ClearMicroTile(const FrameJob& job, int32_t x0, int32_t y0, int32_t x1, int
 
 }  // namespace
 
-int32_t FramePartitionCount(int64_t queueWorkers, int32_t workerLimit, int64_t macroTiles) {
-    int64_t count = queueWorkers;
+int32_t FramePartitionCount(int64_t renderThreads, int32_t workerLimit, int64_t macroTiles) {
+    int64_t count = renderThreads;
     if (workerLimit != 0 && workerLimit <= count) count = workerLimit;
     count = std::max<int64_t>(count, 1);
     if (macroTiles >= 1) count = std::min(count, macroTiles);
@@ -158,8 +158,9 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
 
     rjq::RenderJobQueue* queue = rjq::ProcessQueue();
     const int64_t macroTiles = static_cast<int64_t>(gl.macroTilesX) * gl.macroTilesY;
-    const int32_t partitions =
-        FramePartitionCount(queue != nullptr ? queue->workerCount : 1, SettingValue(Settings().WorkerLimit), macroTiles);
+    // The application thread renders too while it waits, so it gets a partition of its own.
+    const int32_t partitions = FramePartitionCount(queue != nullptr ? rjq::HelpedItemThreads(*queue) : 1,
+                                                   SettingValue(Settings().WorkerLimit), macroTiles);
     RebuildWorkerTilePartition(partitions);
     for (std::size_t k = 0; k < static_cast<std::size_t>(partitions); ++k) {
         grid.partitionProgress[k].binned.store(0, std::memory_order_relaxed);
@@ -177,7 +178,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
         };
         if (queue != nullptr) {
             rjq::Enqueue(*queue, rjq::kJobKindItems, descriptor, &WorkerLoopEntry, &job);
-            rjq::WaitIdle(*queue);
+            rjq::WaitIdleHelping(*queue);
         } else {
             WorkerLoopEntry(descriptor, 0, &job);
         }

@@ -45,9 +45,10 @@ struct FrameJob {
     float depthClearValue = 1.0f;
 };
 
-// The frame's partition count: the queue's worker count (1 without a queue), lowered to a non-zero
+// The frame's partition count: the threads that render (the queue's workers and the waiting
+// application thread; 1 without a queue), lowered to a non-zero
 // WorkerLimit that is not above it, at least 1, and at most the MacroTile count when there is one.
-int32_t FramePartitionCount(int64_t queueWorkers, int32_t workerLimit, int64_t macroTiles);
+int32_t FramePartitionCount(int64_t renderThreads, int32_t workerLimit, int64_t macroTiles);
 
 // Renders the frame's SetupTriangles into `surface` (see the header comment).
 void RenderFrame(const SurfaceView& surface, const FrameOptions& options);

@@ -51,12 +51,17 @@ void RetireFinishedJobs(RenderJobQueue& queue) {
   }
 }
 
-void ExecuteItem(RenderJobQueue& queue, JobSlot& slot, std::uint32_t item) {
+// Runs a claimed item. A worker times it in its own profiler scope; a helping
+// caller does not: its items' time is inside its wait scope already, and the
+// scopes it opens then do not depend on whether it won an item this time.
+void ExecuteItem(RenderJobQueue& queue, JobSlot& slot, std::uint32_t item, bool timed = true) {
   // Read while the claim keeps the job alive: once the last item completes the
   // slot may be reused at any moment.
   const std::uint32_t count = slot.itemCount.load();
-  {
+  if (timed) {
     diag::ProfileScope scope(diag::kScopeWorkerExecuteTiles);
+    slot.function(slot.descriptor, item, slot.argument);
+  } else {
     slot.function(slot.descriptor, item, slot.argument);
   }
   if (slot.completedItems.fetch_add(1) + 1 == count) {
@@ -114,6 +119,7 @@ void WorkerMain(void* raw) {
   Worker& worker = *static_cast<Worker*>(raw);
   RenderJobQueue& queue = *worker.queue;
   tOnWorker = true;
+  diag::StartThreadProfile();
   worker.threadId.store(platform::CurrentThreadId());
   if (queue.workerCount > kAffinityWorkerThreshold) {
     platform::SetCurrentThreadAffinity(worker.processor);
@@ -256,6 +262,33 @@ void WaitIdle(RenderJobQueue& queue) {
   }
 }
 
+void WaitIdleHelping(RenderJobQueue& queue) {
+  diag::ProfileScope scope(diag::kScopeWaitIdle);
+  const std::uint32_t target = queue.nextSequence.load();
+  for (;;) {
+    const std::uint32_t retired = queue.retiredSequence.load();
+    // Other threads may enqueue meanwhile: done once the retired sequence reaches the target.
+    if (static_cast<std::int32_t>(retired - target) >= 0) return;
+    bool claimed = false;
+    for (std::uint32_t sequence = retired; sequence != target && !claimed; ++sequence) {
+      JobSlot& slot = queue.ring[SlotIndex(queue, sequence)];
+      // A slot still being filled by another thread's enqueue is left to the workers.
+      if (slot.sequence.load() != static_cast<std::int64_t>(sequence)) continue;
+      std::uint32_t item = 0;
+      if (ClaimItem(slot, sequence, item)) {
+        // An item that calls ParallelFor must run it inline, as on a worker.
+        const bool wasWorker = tOnWorker;
+        tOnWorker = true;
+        ExecuteItem(queue, slot, item, false);
+        tOnWorker = wasWorker;
+        claimed = true;
+      }
+    }
+    // Every item is claimed: the last one to finish retires the job and wakes this thread.
+    if (!claimed) platform::WaitOnAddress(queue.retiredSequence, retired);
+  }
+}
+
 void ParallelFor(RenderJobQueue* queue, std::uint32_t count, ParallelForFunction function, void* argument) {
   if (count == 0 || function == nullptr) return;
   // A worker that waited on its own queue would wait for itself.
@@ -264,7 +297,7 @@ void ParallelFor(RenderJobQueue* queue, std::uint32_t count, ParallelForFunction
     const std::uint32_t descriptor[5] = {static_cast<std::uint32_t>(bits),
                                          static_cast<std::uint32_t>(bits >> 16 >> 16), 0, 0, count};
     Enqueue(*queue, kJobKindItems, descriptor, ParallelForItem, argument);
-    WaitIdle(*queue);
+    WaitIdleHelping(*queue);
     return;
   }
   for (std::uint32_t index = 0; index < count; ++index) function(index, argument);

@@ -104,9 +104,19 @@ std::uint32_t Enqueue(RenderJobQueue& queue, std::uint32_t kind, const std::uint
 // no job work itself; never call it from a job.
 void WaitIdle(RenderJobQueue& queue);
 
+// As WaitIdle, but the caller runs unclaimed items of those jobs itself while
+// it waits, like one more worker, so no processor idles while a frame renders.
+// Items it runs see OnWorkerThread() true. Never call it from a job.
+void WaitIdleHelping(RenderJobQueue& queue);
+
+// Threads that take items of a job the caller enqueues and then waits for with
+// WaitIdleHelping: the workers plus the caller.
+inline std::uint32_t HelpedItemThreads(const RenderJobQueue& queue) { return queue.workerCount + 1; }
+
 // Runs function(i, argument) for i in 0 .. count-1 and returns when all ran:
-// on the queue's workers when a queue exists, count is not 1 and the caller is
-// not itself a worker; otherwise in order on the calling thread.
+// on the queue's workers and the caller (WaitIdleHelping) when a queue exists,
+// count is not 1 and the caller is not itself a worker; otherwise in order on
+// the calling thread.
 using ParallelForFunction = void (*)(std::uint32_t index, void* argument);
 void ParallelFor(RenderJobQueue* queue, std::uint32_t count, ParallelForFunction function, void* argument);
 

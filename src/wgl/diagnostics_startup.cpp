@@ -26,9 +26,11 @@ void StartDiagnostics() {
     ArmCaptureFromEnvironment();
     OpenTraceFromEnvironment();
     ReadCaptureReferencePixelsSwitch();
+    StartCallSummaryWriter();
 }
 
 void StopDiagnostics() noexcept {
+    StopCallSummaryWriter();
     WriteApiCallSummary();
     CloseTrace();
     ClearTraceRange();

@@ -184,7 +184,7 @@ void RunFrameEnd() {
     const int32_t advanced = AdvanceFrameCounter();
     try {
         PollDiagnosticRequests(advanced);
-        if (advanced % kCallSummaryInterval == 0) WriteApiCallSummary();
+        if (advanced % kCallSummaryInterval == 0) RequestApiCallSummary();
     } catch (...) {
     }
 }

@@ -99,6 +99,7 @@ TEST(SummarizeTimes, MedianPercentileAndMean) {
     for (int i = 1; i <= 100; ++i) hundred.push_back(i);
     EXPECT_DOUBLE_EQ(SummarizeTimes(hundred).p95Ms, 95.0);
     EXPECT_DOUBLE_EQ(SummarizeTimes({7.0}).p95Ms, 7.0);
+    EXPECT_DOUBLE_EQ(SummarizeTimes({3.0, 9.0, 1.0}).maxMs, 9.0);
     EXPECT_EQ(SummarizeTimes({}).framesPerSecond, 0.0);
 }
 

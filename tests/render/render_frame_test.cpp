@@ -183,7 +183,7 @@ TEST_F(RenderFrameTest, ParallelBinsMatchAPerTileReference) {
     }
     TestSurface surface(640, 480);
     RenderFrame(surface.View(), kBinOnly);
-    ASSERT_EQ(grid.workerMacroTiles.size(), 7u);
+    ASSERT_EQ(grid.workerMacroTiles.size(), 8u);  // seven workers and the waiting caller
 
     const TileGridSize size = CurrentTileGridSize(TheGlContext());
     std::vector<TriangleBounds> bounds;

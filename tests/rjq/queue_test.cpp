@@ -205,8 +205,46 @@ TEST(ParallelFor, CoversEveryIndexExactlyOnceOnTheWorkers) {
     args.callerThread = platform::CurrentThreadId();
     ParallelFor(holder.queue, count, CoverIndex, &args);
     for (std::uint32_t i = 0; i < count; ++i) ASSERT_EQ(hits[i].load(), 1u) << "count " << count << " index " << i;
-    EXPECT_EQ(args.callerRuns.load(), 0u);  // the caller only waits
   }
+}
+
+// Job A's one item holds the only worker until job B's last item releases it: B can only finish
+// if the waiting caller runs B's items itself.
+struct HelpArgs {
+  std::atomic<std::uint32_t> started{0};
+  std::atomic<std::uint32_t> released{0};
+  std::atomic<std::uint32_t> callerRuns{0};
+  std::atomic<std::uint32_t> runs{0};
+  std::uint32_t callerThread = 0;
+};
+
+void HoldWorker(const std::uint32_t*, std::uint32_t, void* raw) {
+  auto* args = static_cast<HelpArgs*>(raw);
+  args->started.store(1);
+  while (args->released.load() == 0) platform::CpuPause();
+}
+
+void HelpedItem(const std::uint32_t* descriptor, std::uint32_t, void* raw) {
+  auto* args = static_cast<HelpArgs*>(raw);
+  EXPECT_TRUE(OnWorkerThread());
+  if (platform::CurrentThreadId() == args->callerThread) args->callerRuns.fetch_add(1);
+  if (args->runs.fetch_add(1) + 1 == descriptor[kItemCountWord]) args->released.store(1);
+}
+
+TEST(WaitIdleHelping, TheWaitingCallerRunsItemsNoWorkerIsFreeFor) {
+  QueueHolder holder(8, 1, 0);
+  ASSERT_NE(holder.queue, nullptr);
+  HelpArgs args;
+  args.callerThread = platform::CurrentThreadId();
+  const std::uint32_t hold[5] = {0, 0, 0, 0, 1};
+  Enqueue(*holder.queue, kJobKindItems, hold, HoldWorker, &args);
+  while (args.started.load() == 0) platform::CpuPause();
+  const std::uint32_t helped[5] = {0, 0, 0, 0, 6};
+  Enqueue(*holder.queue, kJobKindItems, helped, HelpedItem, &args);
+  WaitIdleHelping(*holder.queue);
+  EXPECT_EQ(args.callerRuns.load(), 6u);
+  EXPECT_EQ(holder.queue->retiredSequence.load(), 2u);
+  EXPECT_FALSE(OnWorkerThread());
 }
 
 TEST(ParallelFor, CountOneAndNoQueueRunInOrderOnTheCallingThread) {
