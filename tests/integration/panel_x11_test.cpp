@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -304,7 +305,12 @@ protected:
     Open(driver, /*offscreen=*/true);
     bool drawn = true;
     for (int frame = 0; frame < 60; ++frame) drawn = !BackFaceDrawn(driver) && drawn;  // culled as before
-    std::string summary = ReadFile(dir_.path + "/MORA_api_calls.log");
+    // The periodic summary is written by the driver's writer thread, a moment after frame 60.
+    std::string summary;
+    for (int wait = 0; wait < 200 && summary.find("[MORA panel") == std::string::npos; ++wait) {
+      if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+      summary = ReadFile(dir_.path + "/MORA_api_calls.log");
+    }
     const std::size_t line = summary.find("[MORA panel");
     std::fprintf(stderr, "%s\n", line == std::string::npos ? "no panel line" : summary.substr(line, summary.find('\n', line) - line).c_str());
     std::_Exit(drawn ? 0 : 1);
