@@ -60,3 +60,14 @@ bool X11WindowSize(void* displayHandle, std::uint64_t window, std::int32_t* widt
 }
 
 }  // namespace mora::platform
+
+namespace mora::platform {
+
+// Every device context on this system is made by the device-context functions.
+const Window* SystemWindowFromDC(const void*) { return nullptr; }
+
+bool SystemWindowSize(const Window& window, std::int32_t* width, std::int32_t* height) {
+  return window.kind == WindowKind::X11 && X11WindowSize(window.display, window.x11Window, width, height);
+}
+
+}  // namespace mora::platform

@@ -29,4 +29,6 @@ void LibraryDetach() {
     StopDiagnostics();
 }
 
+void LibraryDetachAtProcessExit() { StopDiagnostics(); }
+
 }  // namespace mora
