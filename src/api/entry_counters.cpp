@@ -6,12 +6,6 @@
 
 namespace mora {
 
-namespace detail {
-
-constinit thread_local EntryCounterBlock* tEntryCounters [[gnu::tls_model("initial-exec")]] = nullptr;
-
-}  // namespace detail
-
 namespace {
 
 // Counts of threads that have no block of their own, updated with atomic adds. The first block
@@ -67,8 +61,8 @@ EntryCounterBlock* ClaimCounterBlock() noexcept {
 struct CounterBlockRelease {
     bool armed = false;
     ~CounterBlockRelease() {
-        EntryCounterBlock* block = detail::tEntryCounters;
-        detail::tEntryCounters = nullptr;
+        EntryCounterBlock* block = detail::ThreadEntryCounters();
+        detail::ThreadEntryCounters() = nullptr;
         tCountersReleased = true;
         if (block != nullptr) {
             // Release: the next owner sees every count this thread made.
@@ -94,7 +88,7 @@ void CountEntryCallWithoutBlock(std::size_t row) noexcept {
         EntryCounterBlock* block = ClaimCounterBlock();
         if (block != nullptr) {
             tCounterBlockRelease.armed = true;  // constructs it, which registers its destructor
-            tEntryCounters = block;
+            ThreadEntryCounters() = block;
             block->calls[row].store(block->calls[row].load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
             return;
         }

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/fast_thread_local.h"
+
 namespace mora {
 
 inline constexpr std::size_t kEntryCount = 363;  // GL rows, then the 21 WGL rows
@@ -28,9 +30,11 @@ static_assert(std::atomic<uint64_t>::is_always_lock_free, "entry counters are re
 namespace detail {
 
 // The calling thread's block; null until its first counted call and again once it has been
-// released at thread exit. Initial-exec: the driver is a shared library, and the general model
-// would cost a __tls_get_addr call on every entry.
-extern constinit thread_local EntryCounterBlock* tEntryCounters [[gnu::tls_model("initial-exec")]];
+// released at thread exit. A fast thread-local: one load on every entry, no call.
+struct ThreadEntryCountersTag;
+inline EntryCounterBlock*& ThreadEntryCounters() noexcept {
+    return platform::FastThreadLocal<EntryCounterBlock*, ThreadEntryCountersTag>();
+}
 
 // First call on a thread (or a call after its block was released at thread exit): claims a block
 // for the thread and counts `row` in it. Without a block of its own (thread exiting, or no memory
@@ -40,7 +44,7 @@ extern constinit thread_local EntryCounterBlock* tEntryCounters [[gnu::tls_model
 }  // namespace detail
 
 // The calling thread's block, or null before its first counted call (and after its release).
-inline EntryCounterBlock* CurrentEntryCounters() noexcept { return detail::tEntryCounters; }
+inline EntryCounterBlock* CurrentEntryCounters() noexcept { return detail::ThreadEntryCounters(); }
 
 // Adds 1 to row `row` of `block`, which must be the calling thread's own block. The owning thread
 // is the only writer, so a relaxed load and store cannot lose an update; the atomics only make
@@ -52,7 +56,7 @@ inline void CountEntryRowIn(EntryCounterBlock& block, std::size_t row) noexcept 
 
 // Adds 1 to row `row` (below kEntryCount) for the calling thread.
 inline void CountEntryRow(std::size_t row) noexcept {
-    EntryCounterBlock* block = detail::tEntryCounters;
+    EntryCounterBlock* block = detail::ThreadEntryCounters();
     if (block == nullptr) [[unlikely]] {
         detail::CountEntryCallWithoutBlock(row);
         return;

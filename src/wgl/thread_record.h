@@ -3,6 +3,8 @@
 // as its thread.
 #pragma once
 
+#include "platform/fast_thread_local.h"
+
 namespace mora {
 
 struct ThreadRecord {
@@ -10,10 +12,10 @@ struct ThreadRecord {
 };
 
 namespace detail {
-extern constinit thread_local ThreadRecord tThreadRecord;
+struct ThreadRecordTag;
 }
 
-// The calling thread's record. Constant-initialised, so the fetch is a plain thread-local access.
-inline ThreadRecord& CurrentThreadRecord() { return detail::tThreadRecord; }
+// The calling thread's record: a fast thread-local, so the fetch is one load.
+inline ThreadRecord& CurrentThreadRecord() { return platform::FastThreadLocal<ThreadRecord, detail::ThreadRecordTag>(); }
 
 }  // namespace mora

@@ -1,0 +1,48 @@
+// FastThreadLocal on Windows: one TLS index per Tag, allocated while the DLL's static
+// constructors run (before DllMain), and the value kept in the slot itself. The slot's address
+// comes from the thread environment block: its own address at fs:0x18 / gs:0x30, the first 64
+// slots at offset 0xE10 / 0x1480, the expansion slots (indices 64 and up) behind the pointer at
+// 0xF94 / 0x1780. Nothing else touches these slots: TlsGetValue and TlsSetValue are never called
+// on them except to make a thread's expansion array exist.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+namespace mora::platform {
+
+namespace detail {
+
+// A TLS index; when the system has none left, an index past the expansion slots that
+// FastThreadSlotBeyondFirst maps to a (slower) emulated thread_local instead.
+std::uint32_t AllocateFastThreadSlot() noexcept;
+
+// Address of the calling thread's slot `index` (64 and up).
+[[gnu::cold]] void** FastThreadSlotBeyondFirst(std::uint32_t index) noexcept;
+
+template <class Tag>
+inline const std::uint32_t kFastThreadSlot = AllocateFastThreadSlot();
+
+inline void** FastThreadSlot(std::uint32_t index) noexcept {
+  if (index < 64) [[likely]] {
+    char* teb;
+#if defined(__x86_64__)
+    asm("movq %%gs:0x30, %0" : "=r"(teb));
+    return reinterpret_cast<void**>(teb + 0x1480) + index;
+#else
+    asm("movl %%fs:0x18, %0" : "=r"(teb));
+    return reinterpret_cast<void**>(teb + 0xE10) + index;
+#endif
+  }
+  return FastThreadSlotBeyondFirst(index);
+}
+
+}  // namespace detail
+
+template <class T, class Tag>
+inline T& FastThreadLocal() noexcept {
+  static_assert(sizeof(T) <= sizeof(void*) && std::is_trivially_copyable_v<T>);
+  return *reinterpret_cast<T*>(detail::FastThreadSlot(detail::kFastThreadSlot<Tag>));
+}
+
+}  // namespace mora::platform
