@@ -3,6 +3,7 @@
 #include <new>
 
 #include "panel/driver_settings.h"
+#include "platform/thread.h"
 
 namespace mora {
 
@@ -77,6 +78,7 @@ thread_local CounterBlockRelease tCounterBlockRelease;
 namespace detail {
 
 void CountEntryCallWithoutBlock(std::size_t row) noexcept {
+    platform::RunHeldBackThreads();
     if (!tCountersReleased) {
         // The thread's first entry call. Load the settings now, so that the per-call recording
         // test can read the record without the one-time-initialisation guard: every entry

@@ -1,12 +1,23 @@
 // Threads on Windows: CreateThread with a start record, names through SetThreadDescription where
 // the system has it (Windows 10 1607 and later; looked up, not imported, so older systems load
 // the DLL), processor-group affinity and ideal processor.
+//
+// Joining waits for a thread's "leaving" event rather than its handle. A thread that ends takes
+// the loader lock on its way out, so one that FreeLibrary's detach (which holds that lock) waited
+// for by handle would never end. The event is set as the thread's last step: on 32-bit Windows
+// SetEvent returns straight into ExitThread, so no instruction of the DLL runs after it and the
+// code can be unmapped at once; on 64-bit Windows two instructions of the DLL remain after it.
 #include "platform/thread.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 #include <new>
+#include <vector>
+
+#include "platform/mutex.h"
+#include "platform/win32/thread_start_hold.h"
 
 namespace mora::platform {
 
@@ -15,8 +26,30 @@ namespace {
 struct StartRecord {
   ThreadEntry entry;
   void* argument;
+  HANDLE leaving;
+  std::atomic<std::uint32_t>* started;
   char name[16];
 };
+
+// The thread handle, its leaving event and whether its code has begun (1) or it was held back
+// and is still suspended (0), behind Thread::native.
+struct Handles {
+  HANDLE thread;
+  HANDLE leaving;
+  std::atomic<std::uint32_t> started{0};
+};
+
+// Threads created suspended under the loader lock, waiting for RunHeldBackThreads.
+struct HeldBack {
+  Mutex lock;
+  bool holding = false;
+  std::atomic<bool> any{false};
+  std::vector<Handles*> threads;
+};
+HeldBack& Held() {
+  static HeldBack* held = new HeldBack;
+  return *held;
+}
 
 using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
 
@@ -29,17 +62,40 @@ void NameCurrentThread(const char* name) {
   setDescription(GetCurrentThread(), wide);
 }
 
+// Sets `leaving` and ends the thread without returning into the DLL (32-bit: SetEvent's return
+// address is ExitThread, whose exit code is the 0 below its own unused return address).
+#if defined(__i386__)
+extern "C" [[noreturn]] void MoraLeaveThread(HANDLE leaving);
+asm(R"(
+    .text
+    .globl _MoraLeaveThread
+_MoraLeaveThread:
+    movl 4(%esp), %eax
+    pushl $0
+    pushl $0
+    pushl %eax
+    pushl "__imp__ExitThread@4"
+    jmp *"__imp__SetEvent@4"
+)");
+[[noreturn]] void LeaveThread(HANDLE leaving) { MoraLeaveThread(leaving); }
+#else
+[[noreturn]] void LeaveThread(HANDLE leaving) {
+  SetEvent(leaving);
+  ExitThread(0);
+}
+#endif
+
 // Thread starts may not assume more than 4-byte stack alignment on 32-bit Windows either: the
 // whole build realigns where it needs to (-mincoming-stack-boundary=2).
 DWORD WINAPI ThreadMain(void* raw) {
   StartRecord record = *static_cast<StartRecord*>(raw);
   delete static_cast<StartRecord*>(raw);
+  record.started->store(1, std::memory_order_release);
   NameCurrentThread(record.name);
   record.entry(record.argument);
-  return 0;
+  LeaveThread(record.leaving);
 }
 
-HANDLE HandleOf(const Thread& thread) { return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(thread.native)); }
 
 }  // namespace
 
@@ -52,12 +108,34 @@ bool StartThread(Thread& thread, const char* name, ThreadEntry entry, void* argu
     std::strncpy(record->name, name, sizeof(record->name) - 1);
     record->name[sizeof(record->name) - 1] = '\0';
   }
-  HANDLE handle = CreateThread(nullptr, 0, ThreadMain, record, 0, nullptr);
-  if (handle == nullptr) {
+  auto* handles = new (std::nothrow) Handles;
+  if (handles == nullptr) {
     delete record;
     return false;
   }
-  thread.native = reinterpret_cast<std::uintptr_t>(handle);
+  handles->leaving = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  record->leaving = handles->leaving;
+  record->started = &handles->started;
+  HeldBack& held = Held();
+  MutexLock hold(held.lock);
+  if (handles->leaving != nullptr) {
+    handles->thread = CreateThread(nullptr, 0, ThreadMain, record, held.holding ? CREATE_SUSPENDED : 0, nullptr);
+  }
+  if (handles->thread == nullptr) {
+    if (handles->leaving != nullptr) CloseHandle(handles->leaving);
+    delete handles;
+    delete record;
+    return false;
+  }
+  if (held.holding) {
+    try {
+      held.threads.push_back(handles);
+      held.any.store(true, std::memory_order_release);
+    } catch (const std::bad_alloc&) {
+      ResumeThread(handles->thread);  // runs now; FreeLibrary may have to wait for its start
+    }
+  }
+  thread.native = reinterpret_cast<std::uintptr_t>(handles);
   thread.joinable = true;
   return true;
 }
@@ -66,9 +144,25 @@ void JoinThread(Thread& thread) { JoinThreadTimeout(thread, kWaitForever); }
 
 bool JoinThreadTimeout(Thread& thread, std::uint32_t milliseconds) {
   if (!thread.joinable) return false;
+  auto* handles = reinterpret_cast<Handles*>(static_cast<std::uintptr_t>(thread.native));
+  {
+    // A thread still held back has run none of its code: it is ended where it stands.
+    HeldBack& held = Held();
+    MutexLock hold(held.lock);
+    for (auto it = held.threads.begin(); it != held.threads.end(); ++it) {
+      if (*it != handles) continue;
+      held.threads.erase(it);
+      TerminateThread(handles->thread, 0);
+      WaitForSingleObject(handles->thread, INFINITE);
+      SetEvent(handles->leaving);
+      break;
+    }
+  }
   const DWORD wait = milliseconds == kWaitForever ? INFINITE : milliseconds;
-  if (WaitForSingleObject(HandleOf(thread), wait) != WAIT_OBJECT_0) return false;
-  CloseHandle(HandleOf(thread));
+  if (WaitForSingleObject(handles->leaving, wait) != WAIT_OBJECT_0) return false;
+  CloseHandle(handles->thread);
+  CloseHandle(handles->leaving);
+  delete handles;
   thread = Thread{};
   return true;
 }
@@ -94,5 +188,28 @@ std::uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
 void SleepMilliseconds(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 void YieldThread() { SwitchToThread(); }
+
+void HoldBackThreadStarts(bool hold) {
+  HeldBack& held = Held();
+  MutexLock lock(held.lock);
+  held.holding = hold;
+}
+
+void RunHeldBackThreads() {
+  HeldBack& held = Held();
+  if (!held.any.load(std::memory_order_acquire)) return;
+  std::vector<Handles*> threads;
+  {
+    MutexLock hold(held.lock);
+    threads.swap(held.threads);
+    held.any.store(false, std::memory_order_relaxed);
+  }
+  for (Handles* handles : threads) ResumeThread(handles->thread);
+  // Past this point every thread the DLL started has begun its own code, so a FreeLibrary detach
+  // can wait for each to leave.
+  for (Handles* handles : threads) {
+    while (handles->started.load(std::memory_order_acquire) == 0) Sleep(0);
+  }
+}
 
 }  // namespace mora::platform
