@@ -25,6 +25,15 @@ cmake --build build-tsan -j"$JOBS" --target mora_platform_tests mora_rjq_tests m
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure --timeout 300 -j"$JOBS" \
   -L "$THREADED_LABELS"
 
+# Windows: the 32-bit and 64-bit opengl32.dll cross-compiled with MinGW and tested under Wine (one
+# Xvfb, one persistent wineserver and one prefix for both).
+for arch in i686 x86_64; do
+  cmake -S . -B "build-win-$arch" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORA_WERROR=ON
+  cmake --build "build-win-$arch" -j"$JOBS"
+done
+tools/wine-test.sh build-win-i686 build-win-x86_64
+
 # The capture reader faces files from anywhere: fuzz it for a bounded time in a clang build
 # with AddressSanitizer + UndefinedBehaviorSanitizer, then replay every file it accepted.
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
