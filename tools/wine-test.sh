@@ -5,7 +5,7 @@
 # opengl32.dll sits next to them as a game keeps it; the override makes Wine load that DLL instead
 # of its own. 32-bit and 64-bit build folders share the (64-bit) prefix.
 set -eu
-PROGRAMS=${PROGRAMS:-mora_wine_game.exe mora_export_table.exe mora_dll_lifetime.exe}
+PROGRAMS=${PROGRAMS:-mora_wine_game.exe mora_export_table.exe mora_dll_lifetime.exe mora_crash_report.exe}
 WORK=${WINE_TEST_DIR:-}
 OWN_WORK=""
 if [ -z "$WORK" ]; then WORK=$(mktemp -d /tmp/mora-wine.XXXXXX); OWN_WORK=$WORK; fi
@@ -38,6 +38,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   # Unmanaged windows: with the window manager's say Wine stalls ~2 s on every close under Xvfb.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # Wine starts its debugger for an unhandled fault whatever the process error mode says; without
+  # the crash dialog (which would wait forever on Xvfb) it prints a backtrace and ends the process.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 fi
 echo "wine prefix ready in $(( $(date +%s) - start )) s"
 
