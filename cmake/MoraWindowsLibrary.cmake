@@ -3,15 +3,15 @@
 # (src/api/mora.def: every entry under its plain name and its stdcall-decorated alias). 64-bit
 # Windows has no stdcall decoration, so the x86-64 DLL exports the plain names only.
 file(GLOB _mora_dll_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/api/win32/*.cpp)
-set(_mora_def ${CMAKE_SOURCE_DIR}/src/api/mora.def)
+# The checked-in definition names the module "mora"; the DLL's own name goes in its place.
+file(READ ${CMAKE_SOURCE_DIR}/src/api/mora.def _def_text)
+string(REPLACE "LIBRARY mora\n" "LIBRARY opengl32\n" _def_text "${_def_text}")
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  file(STRINGS ${_mora_def} _def_lines)
-  list(FILTER _def_lines EXCLUDE REGEX "^    _")
-  list(JOIN _def_lines "\n" _def_text)
-  set(_mora_def ${CMAKE_BINARY_DIR}/opengl32_x64.def)
-  file(WRITE ${_mora_def}.in "${_def_text}\n")
-  configure_file(${_mora_def}.in ${_mora_def} COPYONLY)
+  string(REGEX REPLACE "\n    _[^\n]*" "" _def_text "${_def_text}")
 endif()
+set(_mora_def ${CMAKE_BINARY_DIR}/opengl32.def)
+file(CONFIGURE OUTPUT ${_mora_def} CONTENT "${_def_text}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/api/mora.def)
 add_library(opengl32 SHARED ${_mora_dll_sources} ${_mora_def})
 set_target_properties(opengl32 PROPERTIES PREFIX "" OUTPUT_NAME opengl32 LINK_DEPENDS ${_mora_def})
 add_dependencies(opengl32 mora_api mora_wgl)

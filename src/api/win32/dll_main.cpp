@@ -1,6 +1,6 @@
 // The DLL's entry point: load and unload under the loader lock. Attach starts the render workers
 // and the frame executor thread but never waits on them (a new thread cannot start running while
-// the lock is held; they are created suspended and run from the first entry call on). Detach from FreeLibrary stops and joins them, since their code is about to
+// the lock is held; they are created at the first entry call). Detach from FreeLibrary stops and joins them, since their code is about to
 // be unmapped; detach at process exit (reserved != NULL) waits for no thread, because the system
 // has already ended them.
 #include <windows.h>

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/mutex.h"
@@ -31,15 +32,18 @@ struct StartRecord {
   char name[16];
 };
 
-// The thread handle, its leaving event and whether its code has begun (1) or it was held back
-// and is still suspended (0), behind Thread::native.
+// The thread handle, its leaving event and whether its code has begun, behind Thread::native. A
+// held-back thread has no handle yet, only the start record it will be created with.
 struct Handles {
-  HANDLE thread;
-  HANDLE leaving;
+  HANDLE thread = nullptr;
+  HANDLE leaving = nullptr;
+  StartRecord* pending = nullptr;
   std::atomic<std::uint32_t> started{0};
 };
 
-// Threads created suspended under the loader lock, waiting for RunHeldBackThreads.
+// Threads asked for under the loader lock, created by RunHeldBackThreads. They are not even
+// created suspended: a thread that never ran must still be ended before unload, and
+// TerminateThread on a thread that has not begun is not safe everywhere (Wine can crash).
 struct HeldBack {
   Mutex lock;
   bool holding = false;
@@ -118,22 +122,24 @@ bool StartThread(Thread& thread, const char* name, ThreadEntry entry, void* argu
   record->started = &handles->started;
   HeldBack& held = Held();
   MutexLock hold(held.lock);
-  if (handles->leaving != nullptr) {
-    handles->thread = CreateThread(nullptr, 0, ThreadMain, record, held.holding ? CREATE_SUSPENDED : 0, nullptr);
+  bool ok = handles->leaving != nullptr;
+  if (ok && held.holding) {
+    try {
+      held.threads.push_back(handles);
+      handles->pending = record;
+      held.any.store(true, std::memory_order_release);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+  } else if (ok) {
+    handles->thread = CreateThread(nullptr, 0, ThreadMain, record, 0, nullptr);
+    ok = handles->thread != nullptr;
   }
-  if (handles->thread == nullptr) {
+  if (!ok) {
     if (handles->leaving != nullptr) CloseHandle(handles->leaving);
     delete handles;
     delete record;
     return false;
-  }
-  if (held.holding) {
-    try {
-      held.threads.push_back(handles);
-      held.any.store(true, std::memory_order_release);
-    } catch (const std::bad_alloc&) {
-      ResumeThread(handles->thread);  // runs now; FreeLibrary may have to wait for its start
-    }
   }
   thread.native = reinterpret_cast<std::uintptr_t>(handles);
   thread.joinable = true;
@@ -146,21 +152,22 @@ bool JoinThreadTimeout(Thread& thread, std::uint32_t milliseconds) {
   if (!thread.joinable) return false;
   auto* handles = reinterpret_cast<Handles*>(static_cast<std::uintptr_t>(thread.native));
   {
-    // A thread still held back has run none of its code: it is ended where it stands.
+    // A thread still held back was never created: it is forgotten.
     HeldBack& held = Held();
     MutexLock hold(held.lock);
     for (auto it = held.threads.begin(); it != held.threads.end(); ++it) {
       if (*it != handles) continue;
       held.threads.erase(it);
-      TerminateThread(handles->thread, 0);
-      WaitForSingleObject(handles->thread, INFINITE);
-      SetEvent(handles->leaving);
-      break;
+      delete handles->pending;
+      CloseHandle(handles->leaving);
+      delete handles;
+      thread = Thread{};
+      return true;
     }
   }
   const DWORD wait = milliseconds == kWaitForever ? INFINITE : milliseconds;
   if (WaitForSingleObject(handles->leaving, wait) != WAIT_OBJECT_0) return false;
-  CloseHandle(handles->thread);
+  if (handles->thread != nullptr) CloseHandle(handles->thread);
   CloseHandle(handles->leaving);
   delete handles;
   thread = Thread{};
@@ -198,18 +205,23 @@ void HoldBackThreadStarts(bool hold) {
 void RunHeldBackThreads() {
   HeldBack& held = Held();
   if (!held.any.load(std::memory_order_acquire)) return;
-  std::vector<Handles*> threads;
-  {
-    MutexLock hold(held.lock);
-    threads.swap(held.threads);
-    held.any.store(false, std::memory_order_relaxed);
+  MutexLock hold(held.lock);
+  for (Handles* handles : held.threads) {
+    StartRecord* record = std::exchange(handles->pending, nullptr);
+    handles->thread = CreateThread(nullptr, 0, ThreadMain, record, 0, nullptr);
+    if (handles->thread == nullptr) {
+      delete record;
+      SetEvent(handles->leaving);  // nothing to wait for: a join returns at once
+      handles->started.store(1, std::memory_order_release);
+    }
   }
-  for (Handles* handles : threads) ResumeThread(handles->thread);
   // Past this point every thread the DLL started has begun its own code, so a FreeLibrary detach
   // can wait for each to leave.
-  for (Handles* handles : threads) {
+  for (Handles* handles : held.threads) {
     while (handles->started.load(std::memory_order_acquire) == 0) Sleep(0);
   }
+  held.threads.clear();
+  held.any.store(false, std::memory_order_relaxed);
 }
 
 }  // namespace mora::platform

@@ -4,7 +4,7 @@
 
 namespace mora::platform {
 
-// While set, StartThread creates threads suspended and remembers them.
+// While set, StartThread only remembers the threads it is asked for; RunHeldBackThreads creates them.
 void HoldBackThreadStarts(bool hold);
 
 }  // namespace mora::platform
