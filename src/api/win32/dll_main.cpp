@@ -1,8 +1,10 @@
-// The DLL's entry point: load and unload under the loader lock. Attach starts the render workers
-// and the frame executor thread but never waits on them (a new thread cannot start running while
-// the lock is held; they are created at the first entry call). Detach from FreeLibrary stops and joins them, since their code is about to
-// be unmapped; detach at process exit (reserved != NULL) waits for no thread, because the system
-// has already ended them.
+// The DLL's entry point: load and unload under the loader lock. Attach sets up the render workers
+// and the frame executor thread but never waits on them: a new thread cannot start running while
+// the lock is held, so they are created at the first entry call. Detach from FreeLibrary stops
+// and joins them, since their code is about to be unmapped; detach at process exit (reserved !=
+// NULL) waits for no thread, because the system has already ended them. DisableThreadLibraryCalls
+// has no effect on a DLL with static TLS (the MinGW runtime's): thread notifications still come
+// and are ignored.
 #include <windows.h>
 
 #include "platform/win32/thread_start_hold.h"
