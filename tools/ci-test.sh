@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds and tests the driver three ways: optimised with warnings as errors,
 # under AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded
-# subsystems under ThreadSanitizer. Exits non-zero on the first failure.
+# subsystems under ThreadSanitizer, then the Windows DLLs (MinGW) under Wine. Exits non-zero on the
+# first failure.
 set -eu
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
