@@ -37,7 +37,8 @@ WINE_TEST_DIR=$(mktemp -d /tmp/mora-wine.XXXXXX)
 export WINE_TEST_DIR
 tools/wine-test.sh build-win-i686 build-win-x86_64
 # The same frame on both platforms: a capture recorded by the 32-bit DLL under Wine replays bit for
-# bit on Linux, for every instruction set this processor has.
+# bit on Linux, and the 64-bit DLL reads back the same pixels for the same calls, for every
+# instruction set this processor has.
 for isa in sse4 avx avx2 avx512; do
   case $isa in
     sse4) flag=sse4_1 ;;
@@ -47,7 +48,8 @@ for isa in sse4 avx avx2 avx512; do
   grep -qw "$flag" /proc/cpuinfo || continue
   rm -f build-win-i686/MORA_capture_frame2.mora-capture
   MORA_ISA=$isa MORA_CAPTURE_FRAMES=2 MORA_CAPTURE_REFERENCE_PIXELS=1 PROGRAMS=mora_wine_game.exe \
-    tools/wine-test.sh build-win-i686
+    tools/wine-test.sh build-win-i686 build-win-x86_64 | tee "$WINE_TEST_DIR/game.log"
+  [ "$(grep 'read-back checksum' "$WINE_TEST_DIR/game.log" | cut -d' ' -f3 | sort -u | wc -l)" = 1 ]
   build/tools/replay/mora-replay build-win-i686/MORA_capture_frame2.mora-capture --compare --isa "$isa"
 done
 rm -rf "$WINE_TEST_DIR"

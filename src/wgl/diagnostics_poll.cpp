@@ -2,7 +2,6 @@
 #include "wgl/diagnostics_poll.h"
 
 #include <atomic>
-#include <cstdlib>
 
 #include "capture/capture_session.h"
 #include "diag/trace.h"
