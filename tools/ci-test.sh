@@ -48,7 +48,8 @@ for isa in sse4 avx avx2 avx512; do
   grep -qw "$flag" /proc/cpuinfo || continue
   rm -f build-win-i686/MORA_capture_frame2.mora-capture
   MORA_ISA=$isa MORA_CAPTURE_FRAMES=2 MORA_CAPTURE_REFERENCE_PIXELS=1 PROGRAMS=mora_wine_game.exe \
-    tools/wine-test.sh build-win-i686 build-win-x86_64 | tee "$WINE_TEST_DIR/game.log"
+    tools/wine-test.sh build-win-i686 build-win-x86_64 >"$WINE_TEST_DIR/game.log" || { cat "$WINE_TEST_DIR/game.log"; exit 1; }
+  cat "$WINE_TEST_DIR/game.log"
   [ "$(grep 'read-back checksum' "$WINE_TEST_DIR/game.log" | cut -d' ' -f3 | sort -u | wc -l)" = 1 ]
   build/tools/replay/mora-replay build-win-i686/MORA_capture_frame2.mora-capture --compare --isa "$isa"
 done
