@@ -3,14 +3,9 @@
 #include <new>
 
 #include "panel/driver_settings.h"
+#include "platform/thread.h"
 
 namespace mora {
-
-namespace detail {
-
-constinit thread_local EntryCounterBlock* tEntryCounters [[gnu::tls_model("initial-exec")]] = nullptr;
-
-}  // namespace detail
 
 namespace {
 
@@ -67,8 +62,8 @@ EntryCounterBlock* ClaimCounterBlock() noexcept {
 struct CounterBlockRelease {
     bool armed = false;
     ~CounterBlockRelease() {
-        EntryCounterBlock* block = detail::tEntryCounters;
-        detail::tEntryCounters = nullptr;
+        EntryCounterBlock* block = detail::ThreadEntryCounters();
+        detail::ThreadEntryCounters() = nullptr;
         tCountersReleased = true;
         if (block != nullptr) {
             // Release: the next owner sees every count this thread made.
@@ -83,6 +78,7 @@ thread_local CounterBlockRelease tCounterBlockRelease;
 namespace detail {
 
 void CountEntryCallWithoutBlock(std::size_t row) noexcept {
+    platform::RunHeldBackThreads();
     if (!tCountersReleased) {
         // The thread's first entry call. Load the settings now, so that the per-call recording
         // test can read the record without the one-time-initialisation guard: every entry
@@ -94,7 +90,7 @@ void CountEntryCallWithoutBlock(std::size_t row) noexcept {
         EntryCounterBlock* block = ClaimCounterBlock();
         if (block != nullptr) {
             tCounterBlockRelease.armed = true;  // constructs it, which registers its destructor
-            tEntryCounters = block;
+            ThreadEntryCounters() = block;
             block->calls[row].store(block->calls[row].load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
             return;
         }

@@ -7,6 +7,11 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#if defined(__i386__) && defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "platform/fast_thread_local.h"
 
 namespace mora {
 
@@ -28,9 +33,11 @@ static_assert(std::atomic<uint64_t>::is_always_lock_free, "entry counters are re
 namespace detail {
 
 // The calling thread's block; null until its first counted call and again once it has been
-// released at thread exit. Initial-exec: the driver is a shared library, and the general model
-// would cost a __tls_get_addr call on every entry.
-extern constinit thread_local EntryCounterBlock* tEntryCounters [[gnu::tls_model("initial-exec")]];
+// released at thread exit. A fast thread-local: one load on every entry, no call.
+struct ThreadEntryCountersTag;
+inline EntryCounterBlock*& ThreadEntryCounters() noexcept {
+    return platform::FastThreadLocal<EntryCounterBlock*, ThreadEntryCountersTag>();
+}
 
 // First call on a thread (or a call after its block was released at thread exit): claims a block
 // for the thread and counts `row` in it. Without a block of its own (thread exiting, or no memory
@@ -40,19 +47,27 @@ extern constinit thread_local EntryCounterBlock* tEntryCounters [[gnu::tls_model
 }  // namespace detail
 
 // The calling thread's block, or null before its first counted call (and after its release).
-inline EntryCounterBlock* CurrentEntryCounters() noexcept { return detail::tEntryCounters; }
+inline EntryCounterBlock* CurrentEntryCounters() noexcept { return detail::ThreadEntryCounters(); }
 
 // Adds 1 to row `row` of `block`, which must be the calling thread's own block. The owning thread
 // is the only writer, so a relaxed load and store cannot lose an update; the atomics only make
 // the concurrent reads well defined.
 inline void CountEntryRowIn(EntryCounterBlock& block, std::size_t row) noexcept {
     std::atomic<uint64_t>& counter = block.calls[row];
+#if defined(__i386__) && defined(__SSE2__)
+    // 32-bit x86 has no 64-bit integer register: GCC moves the value through an SSE register and
+    // the stack as two halves, and the 8-byte reload after two 4-byte stores stalls on every call.
+    // One SSE add keeps it whole; an aligned 8-byte SSE load or store is atomic, as the atomic's own.
+    const __m128i value = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&counter));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&counter), _mm_add_epi64(value, _mm_cvtsi32_si128(1)));
+#else
     counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+#endif
 }
 
 // Adds 1 to row `row` (below kEntryCount) for the calling thread.
 inline void CountEntryRow(std::size_t row) noexcept {
-    EntryCounterBlock* block = detail::tEntryCounters;
+    EntryCounterBlock* block = detail::ThreadEntryCounters();
     if (block == nullptr) [[unlikely]] {
         detail::CountEntryCallWithoutBlock(row);
         return;

@@ -20,7 +20,8 @@ constexpr auto TraceArgument(T value) {
         }
     } else if constexpr (std::is_floating_point_v<T>) {
         return static_cast<double>(value);
-    } else if constexpr (std::is_integral_v<T> && sizeof(T) <= sizeof(int)) {
+    } else if constexpr (std::is_integral_v<T> && sizeof(T) <= sizeof(int) && !std::is_same_v<T, unsigned long>) {
+        // (unsigned long stays itself, so "%lu" fits it where long is as wide as int: Windows)
         if constexpr (std::is_signed_v<T>) {
             return static_cast<int>(value);
         } else {

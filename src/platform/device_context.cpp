@@ -81,7 +81,7 @@ bool IsDeviceContext(const void* handle) {
 }
 
 const Window* WindowFromDC(const void* handle) {
-  if (!IsDeviceContext(handle)) return nullptr;
+  if (!IsDeviceContext(handle)) return SystemWindowFromDC(handle);
   return &static_cast<const DeviceContext*>(handle)->window;
 }
 
@@ -89,7 +89,7 @@ bool GetClientRect(const Window* window, ClientRect* rect) {
   if (window == nullptr || rect == nullptr) return false;
   std::int32_t width = window->clientWidth;
   std::int32_t height = window->clientHeight;
-  if (window->kind == WindowKind::X11 && !X11WindowSize(window->display, window->x11Window, &width, &height)) {
+  if (window->kind != WindowKind::Offscreen && !SystemWindowSize(*window, &width, &height)) {
     return false;
   }
   *rect = ClientRect{0, 0, width, height};

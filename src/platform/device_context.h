@@ -11,6 +11,7 @@ namespace mora::platform {
 enum class WindowKind : std::uint32_t {
   Offscreen = 1,  // presented frames stay in memory
   X11 = 2,        // presented frames go to an X11 window
+  Win32 = 3,      // a Windows window: the HDC is the application's own (GetDC, BeginPaint)
 };
 
 // The drawable behind a device context.
@@ -20,6 +21,7 @@ struct Window {
   std::int32_t clientHeight = 0;
   void* display = nullptr;        // X11: the application's Display; null to query on a connection of our own
   std::uint64_t x11Window = 0;    // X11: the window id
+  void* hwnd = nullptr;           // Win32: the window handle
 };
 
 struct DeviceContext {
@@ -55,6 +57,15 @@ const Window* WindowFromDC(const void* handle);
 // The window's client rectangle (0, 0, width, height). False when window is null or its size
 // cannot be read (an X11 window that no longer exists, no display connection).
 bool GetClientRect(const Window* window, ClientRect* rect);
+
+// The window behind a device context that the system made rather than the functions above (a
+// window's HDC on Windows, found with the system's WindowFromDC); null for any handle on systems
+// where every device context is made here. The record lives as long as the process.
+const Window* SystemWindowFromDC(const void* handle);
+
+// The client size of an X11 or Win32 window, asked of the window system. False when it cannot be
+// read or the window kind does not exist on this system.
+bool SystemWindowSize(const Window& window, std::int32_t* width, std::int32_t* height);
 
 // The size of X11 window `window`, asked on `display` or, when it is null, on a connection of its
 // own to $DISPLAY. X errors are caught, never passed to Xlib's default handler.

@@ -105,4 +105,6 @@ void SleepMilliseconds(std::uint32_t milliseconds) {
 
 void YieldThread() { sched_yield(); }
 
+void RunHeldBackThreads() {}
+
 }  // namespace mora::platform

@@ -50,6 +50,12 @@ void SleepMilliseconds(std::uint32_t milliseconds);
 // Gives the rest of the time slice to another ready thread.
 void YieldThread();
 
+// Lets the threads whose start was held back run, and waits until each has started. Windows holds
+// back the threads the DLL starts under the loader lock (a thread cannot start while it is held, so
+// one that FreeLibrary came to join there could never be waited for); the first entry call runs
+// this. Nothing is held back elsewhere.
+void RunHeldBackThreads();
+
 // One processor pause for spin loops (no system call).
 inline void CpuPause() {
 #if defined(__x86_64__) || defined(__i386__)

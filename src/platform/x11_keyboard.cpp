@@ -1,4 +1,5 @@
 // The keyboard state query for the capture hotkey.
+#include "platform/capture_hotkey.h"
 #include "platform/x11_keyboard.h"
 
 #include <X11/Xlib.h>
@@ -46,5 +47,11 @@ bool X11CaptureHotkeyDown(void* displayHandle) {
   for (int i = 0; i < 32; ++i) keymap[i] = static_cast<std::uint8_t>(raw[i]);
   return KeymapHoldsCaptureHotkey(keymap, codes);
 }
+
+}  // namespace mora::platform
+
+namespace mora::platform {
+
+bool CaptureHotkeyDown(void* display) { return X11CaptureHotkeyDown(display); }
 
 }  // namespace mora::platform

@@ -88,3 +88,14 @@ bool X11DisplayReachable() {
 }
 
 }  // namespace mora::platform
+
+namespace mora::platform {
+
+// Every device context on this system is made by the device-context functions.
+const Window* SystemWindowFromDC(const void*) { return nullptr; }
+
+bool SystemWindowSize(const Window& window, std::int32_t* width, std::int32_t* height) {
+  return window.kind == WindowKind::X11 && X11WindowSize(window.display, window.x11Window, width, height);
+}
+
+}  // namespace mora::platform

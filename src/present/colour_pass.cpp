@@ -99,8 +99,10 @@ inline float Channel(uint32_t pixel, int shift) {
 // Each row loop is built twice, for AVX2 and for the baseline instruction set, and the loader
 // picks one per processor (GCC function multi-versioning); the loops themselves stay plain C++.
 // ThreadSanitizer's runtime is not ready when the loader runs the version resolvers, so a
-// ThreadSanitizer build keeps the baseline loop only.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
+// ThreadSanitizer build keeps the baseline loop only; Windows executables have no loader-resolved
+// functions (ifunc), so the Windows build does too.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_THREAD__) && \
+    !defined(_WIN32)
 #define MORA_ROW_LOOP [[gnu::target_clones("avx2", "default")]]
 #else
 #define MORA_ROW_LOOP

@@ -42,4 +42,8 @@ const PresentTarget& OffscreenPresentTarget();
 // integer), on a connection of its own to $DISPLAY.
 const PresentTarget& X11PresentTarget();
 
+// The target for this system's windows: X11 on Linux (the window handle is the X11 window id as
+// above), GDI on Windows (the window handle is the HWND).
+const PresentTarget& WindowPresentTarget();
+
 }  // namespace mora

@@ -58,4 +58,6 @@ constexpr PresentTarget kX11Target{"x11", OpenX11, ResizeX11, X11Image, ShowX11,
 
 const PresentTarget& X11PresentTarget() { return kX11Target; }
 
+const PresentTarget& WindowPresentTarget() { return kX11Target; }
+
 }  // namespace mora

@@ -1,26 +1,23 @@
-// The per-frame request poll. This platform has no thread message queue to post a quit message
-// to: an environment-started capture or trace ends the process through the quit handler instead.
+// The per-frame request poll.
 #include "wgl/diagnostics_poll.h"
 
 #include <atomic>
-#include <cstdlib>
 
 #include "capture/capture_session.h"
 #include "diag/trace.h"
 #include "panel/driver_settings.h"
 #include "panel/panel_requests.h"
 #include "platform/device_context.h"
-#include "platform/x11_keyboard.h"
+#include "platform/capture_hotkey.h"
+#include "platform/process_quit.h"
 #include "wgl/context_record.h"
 
 namespace mora {
 
 namespace {
 
-[[noreturn]] void ExitProcessNormally() { std::exit(0); }
-
-std::atomic<DiagnosticsQuitHandler> g_quitHandler{&ExitProcessNormally};
-std::atomic<HotkeyStateReader> g_hotkeyReader{&platform::X11CaptureHotkeyDown};
+std::atomic<DiagnosticsQuitHandler> g_quitHandler{&platform::QuitProcessNormally};
+std::atomic<HotkeyStateReader> g_hotkeyReader{&platform::CaptureHotkeyDown};
 
 // Closes the trace once the frame counter is past its last frame; true when the environment
 // started it.
@@ -52,7 +49,7 @@ bool StartRequestedTrace(int32_t frameCounter) {
 
 bool CaptureHotkeyDownOn(const void* hdc) {
     const platform::Window* window = platform::WindowFromDC(hdc);
-    if (window == nullptr || window->kind != platform::WindowKind::X11) return false;
+    if (window == nullptr || window->kind == platform::WindowKind::Offscreen) return false;
     return g_hotkeyReader.load(std::memory_order_acquire)(window->display);
 }
 
@@ -74,11 +71,11 @@ void PollDiagnosticRequests(int32_t frameCounter) {
 }
 
 void SetDiagnosticsQuitHandler(DiagnosticsQuitHandler handler) {
-    g_quitHandler.store(handler != nullptr ? handler : &ExitProcessNormally, std::memory_order_release);
+    g_quitHandler.store(handler != nullptr ? handler : &platform::QuitProcessNormally, std::memory_order_release);
 }
 
 void SetHotkeyStateReader(HotkeyStateReader reader) {
-    g_hotkeyReader.store(reader != nullptr ? reader : &platform::X11CaptureHotkeyDown, std::memory_order_release);
+    g_hotkeyReader.store(reader != nullptr ? reader : &platform::CaptureHotkeyDown, std::memory_order_release);
 }
 
 }  // namespace mora

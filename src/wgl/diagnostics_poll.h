@@ -28,7 +28,7 @@ void PollDiagnosticRequests(int32_t frameCounter);
 bool CaptureHotkeyDownOn(const void* hdc);
 
 // What ends the process once an environment-started capture or trace is written. The default
-// leaves through the normal exit path with status 0 (std::exit, so library unload still runs);
+// asks the process to end with status 0 (platform/process_quit.h: a quit message on Windows);
 // null puts the default back. Tests install their own.
 using DiagnosticsQuitHandler = void (*)();
 void SetDiagnosticsQuitHandler(DiagnosticsQuitHandler handler);

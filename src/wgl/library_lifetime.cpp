@@ -31,4 +31,6 @@ void LibraryDetach() {
     StopDiagnostics();
 }
 
+void LibraryDetachAtProcessExit() { StopDiagnostics(); }
+
 }  // namespace mora

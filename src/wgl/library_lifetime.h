@@ -17,4 +17,8 @@ void LibraryAttach();
 // shutdown: call summary, open trace closed (pending lines and end line), open capture finished.
 void LibraryDetach();
 
+// Detach at process exit: the system has already ended every other thread, so nothing is stopped
+// or joined (a thread killed mid-work would never answer); only the diagnostics shutdown runs.
+void LibraryDetachAtProcessExit();
+
 }  // namespace mora

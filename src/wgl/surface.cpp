@@ -18,7 +18,11 @@ constexpr char kCreateContext[] = "MORA::Surface::Create";
 const PresentTarget& TargetForWindow(const platform::Window& window, void** token) {
     if (window.kind == platform::WindowKind::X11) {
         *token = reinterpret_cast<void*>(static_cast<uintptr_t>(window.x11Window));
-        return X11PresentTarget();
+        return WindowPresentTarget();
+    }
+    if (window.kind == platform::WindowKind::Win32) {
+        *token = window.hwnd;
+        return WindowPresentTarget();
     }
     *token = const_cast<platform::Window*>(&window);
     return OffscreenPresentTarget();

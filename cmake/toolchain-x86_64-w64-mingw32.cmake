@@ -1,0 +1,12 @@
+# Cross-compiles the 64-bit Windows opengl32.dll with Debian's MinGW-w64 (posix thread model).
+#   cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(MORA_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${MORA_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MORA_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${MORA_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${MORA_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
