@@ -24,5 +24,14 @@ inline T& FastThreadLocal() noexcept {
   return detail::tFastThreadLocal<T, Tag>;
 }
 
+template <class T, class Tag>
+inline T* FastThreadLocalIfPresent() noexcept {
+  return &detail::tFastThreadLocal<T, Tag>;
+}
+
+// Nothing to free: the thread's storage ends with it.
+template <class T, class Tag>
+inline void FreeFastThreadLocal() noexcept {}
+
 }  // namespace mora::platform
 #endif

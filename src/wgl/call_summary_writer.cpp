@@ -160,6 +160,13 @@ void StopCallSummaryWriter() noexcept {
     writer.running.store(false, std::memory_order_release);
 }
 
+void AbandonCallSummaryWriter() noexcept {
+    SummaryWriter& writer = Writer();
+    writer.thread = platform::Thread{};
+    writer.pending.store(0, std::memory_order_release);
+    writer.running.store(false, std::memory_order_release);
+}
+
 void WaitForCallSummaryWriter() noexcept {
     SummaryWriter& writer = Writer();
     while (writer.pending.load(std::memory_order_acquire) != 0) platform::WaitOnAddress(writer.pending, 1);

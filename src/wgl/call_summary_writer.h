@@ -29,6 +29,9 @@ void RequestApiCallSummary() noexcept;
 // in progress. Both are idempotent.
 bool StartCallSummaryWriter() noexcept;
 void StopCallSummaryWriter() noexcept;
+// At process exit the system has already ended the writer thread: forget it without a join (it
+// would never answer), so the synchronous summary that follows is the last word.
+void AbandonCallSummaryWriter() noexcept;
 
 // Returns once no requested rewrite is waiting or being written.
 void WaitForCallSummaryWriter() noexcept;

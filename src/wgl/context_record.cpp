@@ -120,23 +120,23 @@ void ReleaseCurrentLocked(ThreadRecord& thread) {
     }
 }
 
-// A thread that ends with a context current gives it up, so that the context and the GL state do
-// not stay held by a thread that no longer exists. Armed when the thread first selects a context.
+// Armed when the thread first selects a context (see ReleaseEndingThreadContext).
+#if !defined(_WIN32)
 struct ReleaseAtThreadExit {
     bool armed = false;
     ~ReleaseAtThreadExit() {
-        if (!armed) return;
-        ContextRegistry& registry = Registry();
-        platform::MutexLock hold(registry.lock);
-        ReleaseCurrentLocked(CurrentThreadRecord());
+        if (armed) ReleaseEndingThreadContext();
     }
 };
 thread_local ReleaseAtThreadExit tReleaseAtExit;
+#endif
 
 bool SetCurrentLocked(ContextRegistry& registry, ThreadRecord& thread, ContextRecord* context) {
     if (thread.serial == 0) {
         thread.serial = ++registry.threadSerials;
+#if !defined(_WIN32)
         tReleaseAtExit.armed = true;
+#endif
     }
     if (context != nullptr && context->currentThread != 0 && context->currentThread != thread.serial) return false;
     if (context == nullptr || context != thread.currentContext) {
@@ -261,6 +261,17 @@ bool IsLiveContext(const void* handle) {
     ContextRegistry& registry = Registry();
     platform::MutexLock hold(registry.lock);
     return SlotOfHandleLocked(registry, handle) >= 0;
+}
+
+void ReleaseEndingThreadContext() noexcept {
+    ThreadRecord* thread = CurrentThreadRecordIfPresent();
+    if (thread == nullptr) return;
+    if (thread->serial != 0) {
+        ContextRegistry& registry = Registry();
+        platform::MutexLock hold(registry.lock);
+        ReleaseCurrentLocked(*thread);
+    }
+    ForgetCurrentThreadRecord();
 }
 
 ContextRecord* CurrentContextRecord() { return static_cast<ContextRecord*>(CurrentThreadRecord().currentContext); }

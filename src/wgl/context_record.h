@@ -55,6 +55,11 @@ bool IsLiveContext(const void* handle);
 // another one, so it stays valid while it is current).
 ContextRecord* CurrentContextRecord();
 
+// A thread that ends gives up its context, so that neither the context nor the GL state stays
+// held by a thread that no longer exists. On Windows the DLL's thread-detach notification calls
+// it (a thread-exit destructor there would pin the DLL); elsewhere a thread-exit destructor does.
+void ReleaseEndingThreadContext() noexcept;
+
 // Makes `context` (null allowed) the calling thread's current context, releasing the one it had.
 // A context is current on at most one thread: false, with nothing changed, when `context` is
 // current on another thread. The first thread with a context current draws with the GL state

@@ -7,6 +7,7 @@
 #include "raster/isa_dispatch.h"
 #include "render/tile_grid.h"
 #include "rjq/startup.h"
+#include "wgl/call_summary_writer.h"
 #include "wgl/context_record.h"
 #include "wgl/debug_panel.h"
 #include "wgl/diagnostics_startup.h"
@@ -31,6 +32,9 @@ void LibraryDetach() {
     StopDiagnostics();
 }
 
-void LibraryDetachAtProcessExit() { StopDiagnostics(); }
+void LibraryDetachAtProcessExit() {
+    AbandonCallSummaryWriter();
+    StopDiagnostics();
+}
 
 }  // namespace mora

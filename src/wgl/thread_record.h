@@ -24,6 +24,13 @@ struct ThreadRecordTag;
 // The calling thread's record: a fast thread-local, so the fetch is one load.
 inline ThreadRecord& CurrentThreadRecord() { return platform::FastThreadLocal<ThreadRecord, detail::ThreadRecordTag>(); }
 
+// The calling thread's record when it has one, without making it (an ending thread's), and the
+// freeing of it once the thread is done with the driver.
+inline ThreadRecord* CurrentThreadRecordIfPresent() {
+    return platform::FastThreadLocalIfPresent<ThreadRecord, detail::ThreadRecordTag>();
+}
+inline void ForgetCurrentThreadRecord() { platform::FreeFastThreadLocal<ThreadRecord, detail::ThreadRecordTag>(); }
+
 // There is one GL state per process, so one thread at a time may change it: the first thread to
 // make a context current, until it releases it. A GL entry on any other thread changes nothing.
 // Called by the entries when `thread` does not draw yet: true when it has a current context and

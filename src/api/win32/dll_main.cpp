@@ -3,11 +3,12 @@
 // the lock is held, so they are created at the first entry call. Detach from FreeLibrary stops
 // and joins them, since their code is about to be unmapped; detach at process exit (reserved !=
 // NULL) waits for no thread, because the system has already ended them. DisableThreadLibraryCalls
-// has no effect on a DLL with static TLS (the MinGW runtime's): thread notifications still come
-// and are ignored.
+// has no effect on a DLL with static TLS (the MinGW runtime's): thread notifications still come,
+// and a thread's detach gives up the context it still has current.
 #include <windows.h>
 
 #include "platform/win32/thread_start_hold.h"
+#include "wgl/context_record.h"
 #include "wgl/library_lifetime.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -19,6 +20,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
             // has not begun.
             mora::platform::HoldBackThreadStarts(true);
             mora::LibraryAttach();
+        } else if (reason == DLL_THREAD_DETACH) {
+            mora::ReleaseEndingThreadContext();
         } else if (reason == DLL_PROCESS_DETACH) {
             if (reserved != nullptr) {
                 mora::LibraryDetachAtProcessExit();

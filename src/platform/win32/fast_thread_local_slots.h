@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <type_traits>
 
 namespace mora::platform {
@@ -40,14 +41,16 @@ inline void** FastThreadSlot(std::uint32_t index) noexcept {
 }  // namespace detail
 
 namespace detail {
-// Storage of a value larger than a slot: emulated (one call per access), so the slot caches its
-// address after the thread's first access, and the storage ends with its thread.
+// Storage of a value larger than a slot: a block of its own behind the slot's pointer, made on the
+// thread's first access. The emulated thread_local is only the fallback when that block cannot be
+// made (its every access is a call).
 template <class T, class Tag>
 inline thread_local T tLargeFastThreadLocal{};
 
 template <class T, class Tag>
 [[gnu::cold, gnu::noinline]] T* AttachLargeFastThreadLocal(void** slot) noexcept {
-  T* value = &tLargeFastThreadLocal<T, Tag>;
+  T* value = new (std::nothrow) T{};
+  if (value == nullptr) value = &tLargeFastThreadLocal<T, Tag>;
   *slot = value;
   return value;
 }
@@ -64,6 +67,34 @@ inline T& FastThreadLocal() noexcept {
     T* value = static_cast<T*>(*slot);
     if (value == nullptr) [[unlikely]] value = detail::AttachLargeFastThreadLocal<T, Tag>(slot);
     return *value;
+  }
+}
+
+}  // namespace mora::platform
+
+namespace mora::platform {
+
+// The calling thread's value when it has one, without making it: null for a larger-than-a-slot
+// value the thread never reached.
+template <class T, class Tag>
+inline T* FastThreadLocalIfPresent() noexcept {
+  void** slot = detail::FastThreadSlot(detail::kFastThreadSlot<Tag>);
+  if constexpr (sizeof(T) <= sizeof(void*)) {
+    return reinterpret_cast<T*>(slot);
+  } else {
+    return static_cast<T*>(*slot);
+  }
+}
+
+// Frees the calling thread's larger-than-a-slot value; for a thread that is ending (its DLL
+// thread-detach notification). The next access would make a fresh zero value.
+template <class T, class Tag>
+inline void FreeFastThreadLocal() noexcept {
+  if constexpr (sizeof(T) > sizeof(void*)) {
+    void** slot = detail::FastThreadSlot(detail::kFastThreadSlot<Tag>);
+    T* value = static_cast<T*>(*slot);
+    if (value != nullptr && value != &detail::tLargeFastThreadLocal<T, Tag>) delete value;
+    *slot = nullptr;
   }
 }
 

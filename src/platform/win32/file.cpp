@@ -12,30 +12,13 @@
 #include <cstring>
 
 #include "platform/thread.h"
+#include "platform/win32/wide_text.h"
 
 #undef CreateDirectory  // windows.h maps the name to CreateDirectoryW
 
 namespace mora::platform {
 
 namespace {
-
-std::wstring Wide(const char* path) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, path, -1, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, path, -1, wide.data(), length);
-  wide.resize(static_cast<std::size_t>(length - 1));
-  return wide;
-}
-
-std::string Narrow(const wchar_t* path) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, path, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, path, -1, narrow.data(), length, nullptr, nullptr);
-  narrow.resize(static_cast<std::size_t>(length - 1));
-  return narrow;
-}
 
 bool Attributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
   return path != nullptr && GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, data) != 0;
@@ -131,10 +114,16 @@ bool FileExists(const char* path) {
 
 bool RemoveFile(const char* path) { return path != nullptr && DeleteFileW(Wide(path).c_str()) != 0; }
 
-bool ReadWholeFile(const char* path, std::string& contents) {
+bool ReadWholeFile(const char* path, std::string& contents, std::size_t maxBytes) {
   contents.clear();
   File file;
   if (!OpenFile(file, path, FileMode::Read)) return false;
+  // Only a disk file: a pipe or a device could block or never end.
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.descriptor));
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseFile(file);
+    return false;
+  }
   char chunk[65536];
   bool ok = true;
   for (;;) {
@@ -145,6 +134,10 @@ bool ReadWholeFile(const char* path, std::string& contents) {
     }
     if (got == 0) break;
     contents.append(chunk, static_cast<std::size_t>(got));
+    if (contents.size() > maxBytes) {  // whatever the size said: read no further than the limit
+      ok = false;
+      break;
+    }
   }
   CloseFile(file);
   return ok;

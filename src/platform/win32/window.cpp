@@ -57,5 +57,8 @@ bool SystemWindowSize(const Window& window, std::int32_t* width, std::int32_t* h
 }
 
 bool X11WindowSize(void*, std::uint64_t, std::int32_t*, std::int32_t*) { return false; }
+bool X11WindowScreenRect(void*, std::uint64_t, ClientRect*) { return false; }
+// No X display on Windows: the panel's toolkit view is an X11 one.
+bool X11DisplayReachable() { return false; }
 
 }  // namespace mora::platform
