@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "api/entry_frame.h"
+#include "gl/command_executor.h"
 #include "gl/command_records.h"
 #include "gl/float_conversion.h"
 #include "gl/gl_hooks.h"
@@ -126,99 +127,10 @@ void CopyRecordToFrame(uint32_t op, const uint8_t* at, uint32_t size, const Comm
     }
 }
 
-void DeleteTexturesFromBlob(GlContext& ctx, const CmdDeleteTextures& r, const CommandBlob& blob, PendingKeyframe* touch) {
-    const uint8_t* bytes = BlobBytes(blob, r.blobOffset, r.byteLength);
-    if (bytes == nullptr || r.n < 1) return;
-    const uint64_t count = std::min<uint64_t>(static_cast<uint64_t>(r.n), r.byteLength / 4);
-    for (uint64_t i = 0; i < count; ++i) {
-        uint32_t name;
-        std::memcpy(&name, bytes + 4 * i, 4);
-        DeleteTextures(ctx, 1, &name, touch);
-    }
-}
-
 // What the entry that appended the record does to the context.
 void ApplyListRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBlob& blob, PendingKeyframe* touch) {
+    if (ApplyStateRecord(ctx, op, at, blob, touch)) return;
     switch (static_cast<CmdOp>(op)) {
-        case CmdOp::MatrixMode: ApplyMatrixMode(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::LoadIdentity: ApplyLoadIdentity(ctx); break;
-        case CmdOp::LoadMatrixf: ApplyLoadMatrix(ctx, Read<CmdMatrix>(at).m); break;
-        case CmdOp::MultMatrixf: ApplyMultMatrix(ctx, Read<CmdMatrix>(at).m); break;
-        case CmdOp::PushMatrix: ApplyPushMatrix(ctx); break;
-        case CmdOp::PopMatrix: ApplyPopMatrix(ctx); break;
-        case CmdOp::Translatef: {
-            const CmdXyz r = Read<CmdXyz>(at);
-            ApplyTranslate(ctx, r.x, r.y, r.z);
-            break;
-        }
-        case CmdOp::Rotatef: {
-            const CmdRotatef r = Read<CmdRotatef>(at);
-            ApplyRotate(ctx, r.angle, r.x, r.y, r.z);
-            break;
-        }
-        case CmdOp::Scalef: {
-            const CmdXyz r = Read<CmdXyz>(at);
-            ApplyScale(ctx, r.x, r.y, r.z);
-            break;
-        }
-        case CmdOp::Ortho: {
-            const CmdBox r = Read<CmdBox>(at);
-            ApplyOrtho(ctx, r.left, r.right, r.bottom, r.top, r.zNear, r.zFar);
-            break;
-        }
-        case CmdOp::Frustum: {
-            const CmdBox r = Read<CmdBox>(at);
-            ApplyFrustum(ctx, r.left, r.right, r.bottom, r.top, r.zNear, r.zFar);
-            break;
-        }
-        case CmdOp::Viewport: {
-            const CmdRect r = Read<CmdRect>(at);
-            ApplyViewport(ctx, r.x, r.y, r.width, r.height);
-            break;
-        }
-        case CmdOp::DepthRange: {
-            const CmdFloat2 r = Read<CmdFloat2>(at);
-            ApplyDepthRange(ctx, r.a, r.b);
-            break;
-        }
-        case CmdOp::Enable: ApplyEnable(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::Disable: ApplyDisable(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::BlendFunc: {
-            const CmdU32Pair r = Read<CmdU32Pair>(at);
-            ApplyBlendFunc(ctx, r.a, r.b);
-            break;
-        }
-        case CmdOp::AlphaFunc: {
-            const CmdAlphaFunc r = Read<CmdAlphaFunc>(at);
-            ApplyAlphaFunc(ctx, r.func, r.ref);
-            break;
-        }
-        case CmdOp::DepthFunc: ApplyDepthFunc(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::DepthMask: ApplyDepthMask(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::TexEnvi: {
-            const CmdTexParam r = Read<CmdTexParam>(at);
-            ApplyTexEnvi(ctx, r.target, r.pname, r.param);
-            break;
-        }
-        case CmdOp::TexEnvfv: {
-            const CmdTexEnvfv r = Read<CmdTexEnvfv>(at);
-            ApplyTexEnvfv(ctx, r.target, r.pname, r.params);
-            break;
-        }
-        case CmdOp::TexParameteri: {
-            const CmdTexParam r = Read<CmdTexParam>(at);
-            TexParameteri(ctx, r.target, r.pname, r.param, touch);
-            break;
-        }
-        case CmdOp::CullFace: ApplyCullFace(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::FrontFace: ApplyFrontFace(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::GenTextures: GenTextures(ctx, Read<CmdGenTextures>(at).n, nullptr, touch); break;
-        case CmdOp::DeleteTextures: DeleteTexturesFromBlob(ctx, Read<CmdDeleteTextures>(at), blob, touch); break;
-        case CmdOp::BindTexture: {
-            const CmdBindTexture r = Read<CmdBindTexture>(at);
-            BindTexture(ctx, r.target, r.texture, touch);
-            break;
-        }
         case CmdOp::TexImage2D: {
             const CmdTexImage2D r = Read<CmdTexImage2D>(at);
             const uint8_t* pixels = BlobBytes(blob, r.blobOffset, r.byteLength);
@@ -239,13 +151,6 @@ void ApplyListRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const Comma
             ApplyTexCoord(ctx, r.a, r.b);
             break;
         }
-        case CmdOp::ClearColor: {
-            const CmdClearColor r = Read<CmdClearColor>(at);
-            ApplyClearColor(ctx, r.red, r.green, r.blue, r.alpha);
-            break;
-        }
-        case CmdOp::ClearDepth: ApplyClearDepth(ctx, Read<CmdFloat1>(at).value); break;
-        case CmdOp::Clear: ApplyClear(ctx, Read<CmdU32>(at).value); break;
         case CmdOp::Begin: BeginPrimitive(ctx, Read<CmdU32>(at).value); break;
         case CmdOp::Vertex2f: {
             const CmdFloat2 r = Read<CmdFloat2>(at);

@@ -83,7 +83,7 @@ void ApplyVertexRecord(GlContext& ctx, uint32_t op, const uint8_t* at) {
     }
 }
 
-void DeleteTexturesFromBlob(GlContext& ctx, const CmdDeleteTextures& rec, const CommandBlob& blob) {
+void DeleteTexturesFromBlob(GlContext& ctx, const CmdDeleteTextures& rec, const CommandBlob& blob, PendingKeyframe* touch) {
     if (rec.n < 1) return;
     const uint8_t* bytes = BlobBytes(blob, rec.blobOffset, rec.byteLength);
     if (bytes == nullptr) return;
@@ -93,7 +93,7 @@ void DeleteTexturesFromBlob(GlContext& ctx, const CmdDeleteTextures& rec, const 
     while (remaining > 0) {
         const uint32_t count = remaining < kDeleteChunk ? static_cast<uint32_t>(remaining) : kDeleteChunk;
         std::memcpy(names, bytes, count * sizeof(uint32_t));
-        DeleteTextures(ctx, static_cast<int32_t>(count), names, nullptr);
+        DeleteTextures(ctx, static_cast<int32_t>(count), names, touch);
         bytes += count * sizeof(uint32_t);
         remaining -= count;
     }
@@ -108,6 +108,39 @@ struct ReplayCounters {
 // Applies one complete record that is not a colour, texture coordinate or frame-end record.
 void ApplyRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBlob& blob,
                  const RenderOverrides& overrides, ReplayCounters& counters) {
+    if (ApplyStateRecord(ctx, op, at, blob, nullptr)) return;
+    switch (static_cast<CmdOp>(op)) {
+        case CmdOp::TexImage2D: {
+            const CmdTexImage2D r = Read<CmdTexImage2D>(at);
+            const uint8_t* pixels = ImagePixels(blob, r.blobOffset, r.byteLength, r.format, r.width, r.height);
+            TexImage2D(ctx, r.target, r.level, r.width, r.height, r.format, r.type, pixels, nullptr);
+            if (pixels != nullptr) counters.uploaded += r.byteLength;
+            break;
+        }
+        case CmdOp::TexSubImage2D: {
+            const CmdTexSubImage2D r = Read<CmdTexSubImage2D>(at);
+            const uint8_t* pixels = ImagePixels(blob, r.blobOffset, r.byteLength, r.format, r.width, r.height);
+            TexSubImage2D(ctx, r.target, r.level, r.xoffset, r.yoffset, r.width, r.height, r.format, r.type, pixels,
+                          nullptr);
+            if (pixels != nullptr) counters.uploaded += r.byteLength;
+            break;
+        }
+        case CmdOp::Begin: BeginPrimitive(ctx, Read<CmdU32>(at).value); break;
+        case CmdOp::Vertex2f:
+        case CmdOp::Vertex3f:
+            ApplyVertexRecord(ctx, op, at);
+            ++counters.vertices;
+            break;
+        case CmdOp::End: BuildNativePacket(ctx, overrides); break;
+        // Recorded only: scissor, colour mask, pixel store, shade model, polygon mode and
+        // offset, active texture.
+        default: break;
+    }
+}
+
+}  // namespace
+
+bool ApplyStateRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBlob& blob, PendingKeyframe* touch) {
     switch (static_cast<CmdOp>(op)) {
         case CmdOp::MatrixMode: ApplyMatrixMode(ctx, Read<CmdU32>(at).value); break;
         case CmdOp::LoadIdentity: ApplyLoadIdentity(ctx); break;
@@ -184,31 +217,16 @@ void ApplyRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBl
         }
         case CmdOp::TexParameteri: {
             const CmdTexParam r = Read<CmdTexParam>(at);
-            TexParameteri(ctx, r.target, r.pname, r.param, nullptr);
+            TexParameteri(ctx, r.target, r.pname, r.param, touch);
             break;
         }
         case CmdOp::CullFace: ApplyCullFace(ctx, Read<CmdU32>(at).value); break;
         case CmdOp::FrontFace: ApplyFrontFace(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::GenTextures: GenTextures(ctx, Read<CmdGenTextures>(at).n, nullptr, nullptr); break;
-        case CmdOp::DeleteTextures: DeleteTexturesFromBlob(ctx, Read<CmdDeleteTextures>(at), blob); break;
+        case CmdOp::GenTextures: GenTextures(ctx, Read<CmdGenTextures>(at).n, nullptr, touch); break;
+        case CmdOp::DeleteTextures: DeleteTexturesFromBlob(ctx, Read<CmdDeleteTextures>(at), blob, touch); break;
         case CmdOp::BindTexture: {
             const CmdBindTexture r = Read<CmdBindTexture>(at);
-            BindTexture(ctx, r.target, r.texture, nullptr);
-            break;
-        }
-        case CmdOp::TexImage2D: {
-            const CmdTexImage2D r = Read<CmdTexImage2D>(at);
-            const uint8_t* pixels = ImagePixels(blob, r.blobOffset, r.byteLength, r.format, r.width, r.height);
-            TexImage2D(ctx, r.target, r.level, r.width, r.height, r.format, r.type, pixels, nullptr);
-            if (pixels != nullptr) counters.uploaded += r.byteLength;
-            break;
-        }
-        case CmdOp::TexSubImage2D: {
-            const CmdTexSubImage2D r = Read<CmdTexSubImage2D>(at);
-            const uint8_t* pixels = ImagePixels(blob, r.blobOffset, r.byteLength, r.format, r.width, r.height);
-            TexSubImage2D(ctx, r.target, r.level, r.xoffset, r.yoffset, r.width, r.height, r.format, r.type, pixels,
-                          nullptr);
-            if (pixels != nullptr) counters.uploaded += r.byteLength;
+            BindTexture(ctx, r.target, r.texture, touch);
             break;
         }
         case CmdOp::ClearColor: {
@@ -218,20 +236,10 @@ void ApplyRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBl
         }
         case CmdOp::ClearDepth: ApplyClearDepth(ctx, Read<CmdFloat1>(at).value); break;
         case CmdOp::Clear: ApplyClear(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::Begin: BeginPrimitive(ctx, Read<CmdU32>(at).value); break;
-        case CmdOp::Vertex2f:
-        case CmdOp::Vertex3f:
-            ApplyVertexRecord(ctx, op, at);
-            ++counters.vertices;
-            break;
-        case CmdOp::End: BuildNativePacket(ctx, overrides); break;
-        // Recorded only: scissor, colour mask, pixel store, shade model, polygon mode and
-        // offset, active texture.
-        default: break;
+        default: return false;
     }
+    return true;
 }
-
-}  // namespace
 
 void BuildNativePacket(GlContext& ctx, const RenderOverrides& overrides) {
     const size_t count = ctx.primitiveVertices.size();

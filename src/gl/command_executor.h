@@ -11,6 +11,8 @@
 
 namespace mora {
 
+struct PendingKeyframe;
+
 // How a replay ended.
 enum class ReplayEnd : uint8_t {
     EndOfStream,  // every record was read
@@ -26,6 +28,12 @@ enum class ReplayEnd : uint8_t {
 // into ctx.statistics; a malformed stop leaves them as they were.
 ReplayEnd ReplayCommands(GlContext& ctx, const CommandStream& stream, const CommandBlob& blob,
                          const RenderOverrides& overrides);
+
+// Applies a record that only changes state (matrices, viewport, enables, blend, alpha and depth
+// tests, texture environment, parameters and names, clear values, glClear), as replay and a
+// display list's playback both do. `touch` is the PendingKeyframe the texture calls keep up to
+// date (null in replay). False, with nothing done, for any other record.
+bool ApplyStateRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBlob& blob, PendingKeyframe* touch);
 
 // Turns the open primitive into a NativePacket when it has at least 3 vertices and a mode other
 // than 0, then closes the primitive (mode 0, no vertices). The glEnd step of the replay.
