@@ -91,8 +91,23 @@ bool PresentTargetStaging(DxgiPresent& present) {
 
 DxgiPresent::~DxgiPresent() { Shutdown(*this); }
 
+namespace {
+thread_local int t_initDepth = 0;  // Init calls under way on this thread
+
+// Counts the Init calls under way for BuildingPresenter.
+struct InitScope {
+  InitScope() { ++t_initDepth; }
+  ~InitScope() { --t_initDepth; }
+  InitScope(const InitScope&) = delete;
+  InitScope& operator=(const InitScope&) = delete;
+};
+}  // namespace
+
+bool BuildingPresenter() { return t_initDepth > 0; }
+
 bool Init(DxgiPresent& present, const PresentTarget& target, void* window, int32_t swapWidth, int32_t swapHeight,
           int32_t renderWidth, int32_t renderHeight) {
+  const InitScope scope;
   if (window == nullptr || !ValidSizes(swapWidth, swapHeight, renderWidth, renderHeight)) return false;
   if (present.target != nullptr) return true;
   present.swapWidth = swapWidth;

@@ -23,11 +23,24 @@ void TraceNonFatal(const platform::D3d11Failure& failure) {
   TracePresentStep(kInitContext, PresentFailure{failure.step, failure.code});
 }
 
+// Set while this thread builds a Direct3D output. A Direct3D built on OpenGL (Wine's wined3d)
+// binds its GL calls to this driver when it is loaded as opengl32.dll: its device creation then
+// creates one of our contexts, whose surface would build a Direct3D output again, without end.
+// The nested build fails at once, so that context presents through GDI and wined3d, finding our
+// GL too old, reports the device unsupported.
+thread_local bool t_opening = false;
+
 bool OpenD3d11(void* window, int32_t width, int32_t height, void** state, PresentFailure* failure) {
+  if (t_opening) {
+    if (failure != nullptr) *failure = PresentFailure{"D3D11CreateDevice(HARDWARE)", 0x887A0004u};  // UNSUPPORTED
+    return false;
+  }
+  t_opening = true;
   PostProcessConstants constants;
   BuildPostProcessConstants(&constants);
   platform::D3d11Failure d3d;
   platform::D3d11Output* output = platform::OpenD3d11Output(window, width, height, &constants, TraceNonFatal, &d3d);
+  t_opening = false;
   if (output == nullptr) {
     Report(d3d, failure);
     return false;
