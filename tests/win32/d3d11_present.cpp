@@ -17,6 +17,7 @@
 #include "present/colour_pass.h"
 #include "present/dxgi_present.h"
 #include "present/win32/present_target_d3d11.h"
+#include "screenshot_bmp.h"
 
 namespace {
 
@@ -170,6 +171,7 @@ void TestOverlay(DxgiPresent& present, std::vector<uint8_t>& shown) {
     PresentSwapChain(present);
   }
   SetSettingValue(Settings().ShowFpsOverlay, 0);
+  WriteScreenshot("d3d11-overlay.bmp", shown.data(), kWidth, kHeight, kPitch);
   int white = 0, dark = 0, outside = 0;
   for (int32_t y = 0; y < kHeight; ++y) {
     for (int32_t x = 0; x < kWidth; ++x) {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "mora/gl.h"
+#include "screenshot_bmp.h"
 
 namespace {
 
@@ -169,6 +170,10 @@ int main() {
     GetDlgItemTextA(panel, 161, status, sizeof(status));
   }
   std::printf("  status line: %s\n", status);
+  RECT shot{};
+  GetWindowRect(panel, &shot);
+  shot.left = gameRect.left;  // the game window beside it, in one picture
+  WriteScreenAreaScreenshot("panel-win32.bmp", shot);
   Check(std::strstr(status, "Last capture: MORA_capture_frame") != nullptr && std::strstr(status, "(1 frames") != nullptr,
         "the status line names the capture");
   const char* name = std::strstr(status, "MORA_capture_frame");

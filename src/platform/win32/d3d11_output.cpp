@@ -16,6 +16,10 @@
 namespace mora::platform {
 
 struct D3d11Output {
+  // Modules are held by the output and dropped when it closes: under Wine, d3d11 loads wined3d,
+  // which imports opengl32, so a d3d11 kept loaded would keep this driver from being unloaded.
+  SharedModule* d3d11Module = nullptr;
+  SharedModule* compilerModule = nullptr;
   ID3D11Device* device = nullptr;
   ID3D11DeviceContext* context = nullptr;
   IDXGISwapChain1* swapChain = nullptr;
@@ -68,11 +72,27 @@ HRESULT TryDevice(CreateDevice create, D3D_DRIVER_TYPE type, D3d11Output& out) {
                 &out.device, &chosen, &out.context);
 }
 
+// True under Wine when this driver is the process's opengl32.dll. Wine's Direct3D (wined3d)
+// imports opengl32: it would then draw through this driver (whose GL 1.1 it rejects after creating
+// contexts of ours from inside our own surface creation), and its import would keep the driver
+// loaded after the application frees it. Windows' Direct3D never uses opengl32.
+bool DirectXBuiltOnThisDriver() {
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) return false;
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCWSTR>(&DirectXBuiltOnThisDriver), &self)) {
+    return false;
+  }
+  return GetModuleHandleW(L"opengl32.dll") == self;
+}
+
 bool CreateDeviceObjects(D3d11Output& out, D3d11Failure* failure) {
-  // d3d11 (and the dxgi it loads) stay loaded for the process: their worker threads outlive the
-  // device, and a window re-created on resize would otherwise load them again each time.
-  SharedModule* d3d11 = LoadModule("d3d11.dll", true, nullptr);
-  auto create = reinterpret_cast<CreateDevice>(ModuleSymbol(d3d11, "D3D11CreateDevice"));
+  if (DirectXBuiltOnThisDriver()) {
+    if (out.report != nullptr) out.report(D3d11Failure{"D3D11CreateDevice(HARDWARE)", 0x887A0004u});
+    return Fail(failure, "D3D11CreateDevice(WARP)", 0x887A0004u);  // DXGI_ERROR_UNSUPPORTED
+  }
+  out.d3d11Module = LoadModule("d3d11.dll", false, nullptr);
+  auto create = reinterpret_cast<CreateDevice>(ModuleSymbol(out.d3d11Module, "D3D11CreateDevice"));
   if (create == nullptr) {
     if (out.report != nullptr) out.report(D3d11Failure{"D3D11CreateDevice(HARDWARE)", 0x8007007Eu});
     return Fail(failure, "D3D11CreateDevice(WARP)", 0x8007007Eu);  // ERROR_MOD_NOT_FOUND
@@ -151,7 +171,7 @@ void ReleaseBackBufferObjects(D3d11Output& out) {
 }
 
 bool CreatePipelineObjects(D3d11Output& out, const void* constants, D3d11Failure* failure) {
-  if (!CreatePostProcessShaders(out.device, &out.shaders, failure)) return false;
+  if (!CreatePostProcessShaders(out.device, &out.compilerModule, &out.shaders, failure)) return false;
   D3D11_SAMPLER_DESC sampler{};
   sampler.Filter = D3D11_FILTER_MIN_MAG_MIP_LINEAR;
   sampler.AddressU = sampler.AddressV = sampler.AddressW = D3D11_TEXTURE_ADDRESS_CLAMP;
@@ -371,6 +391,8 @@ void CloseD3d11Output(D3d11Output* out) {
   Release(out->swapChain);
   Release(out->context);
   Release(out->device);
+  UnloadModule(out->compilerModule);
+  UnloadModule(out->d3d11Module);
   delete out;
 }
 

@@ -49,16 +49,16 @@ int InstalledFamily(IDWriteFactory* factory) {
 
 bool CreateObjects(D3d11Overlay& overlay, IDXGISurface* backBuffer, D3d11Report report) {
   if (overlay.d2dFactory == nullptr) {
-    auto create = reinterpret_cast<CreateD2dFactory>(ModuleSymbol(LoadModule("d2d1.dll", true, nullptr),
-                                                                  "D2D1CreateFactory"));
+    if (overlay.d2d1Module == nullptr) overlay.d2d1Module = LoadModule("d2d1.dll", false, nullptr);
+    auto create = reinterpret_cast<CreateD2dFactory>(ModuleSymbol(overlay.d2d1Module, "D2D1CreateFactory"));
     if (create == nullptr) return Report(report, "D2D1CreateFactory(FPS overlay)", FromLastError());
     const HRESULT hr = create(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
                               reinterpret_cast<void**>(&overlay.d2dFactory));
     if (FAILED(hr)) return Report(report, "D2D1CreateFactory(FPS overlay)", hr);
   }
   if (overlay.dwriteFactory == nullptr) {
-    auto create = reinterpret_cast<CreateDwriteFactory>(ModuleSymbol(LoadModule("dwrite.dll", true, nullptr),
-                                                                     "DWriteCreateFactory"));
+    if (overlay.dwriteModule == nullptr) overlay.dwriteModule = LoadModule("dwrite.dll", false, nullptr);
+    auto create = reinterpret_cast<CreateDwriteFactory>(ModuleSymbol(overlay.dwriteModule, "DWriteCreateFactory"));
     if (create == nullptr) return Report(report, "DWriteCreateFactory(FPS overlay)", FromLastError());
     const HRESULT hr = create(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
                               reinterpret_cast<IUnknown**>(&overlay.dwriteFactory));
@@ -129,6 +129,10 @@ void ReleaseD3d11Overlay(D3d11Overlay& overlay) {
   Release(overlay.dwriteFactory);
   ReleaseD3d11OverlayTarget(overlay);
   Release(overlay.d2dFactory);
+  UnloadModule(overlay.dwriteModule);
+  UnloadModule(overlay.d2d1Module);
+  overlay.dwriteModule = nullptr;
+  overlay.d2d1Module = nullptr;
   overlay.family = "";
 }
 

@@ -6,10 +6,13 @@
 #include <dxgi.h>
 
 #include "platform/d3d11_output.h"
+#include "platform/shared_module.h"
 
 namespace mora::platform {
 
 struct D3d11Overlay {
+  SharedModule* d2d1Module = nullptr;
+  SharedModule* dwriteModule = nullptr;
   ID2D1Factory* d2dFactory = nullptr;
   ID2D1RenderTarget* target = nullptr;
   ID2D1SolidColorBrush* textBrush = nullptr;

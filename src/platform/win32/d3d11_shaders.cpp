@@ -88,10 +88,10 @@ HRESULT Compile(pD3DCompile compile, const char* entry, const char* profile, ID3
 
 }  // namespace
 
-bool CreatePostProcessShaders(ID3D11Device* device, D3d11Shaders* shaders, D3d11Failure* failure) {
-  // Kept loaded for the process: a compiler loaded per window would be loaded and freed per window.
-  SharedModule* compiler = LoadModule("d3dcompiler_47.dll", true, nullptr);
-  auto compile = reinterpret_cast<pD3DCompile>(ModuleSymbol(compiler, "D3DCompile"));
+bool CreatePostProcessShaders(ID3D11Device* device, SharedModule** compiler, D3d11Shaders* shaders,
+                              D3d11Failure* failure) {
+  *compiler = LoadModule("d3dcompiler_47.dll", false, nullptr);
+  auto compile = reinterpret_cast<pD3DCompile>(ModuleSymbol(*compiler, "D3DCompile"));
   if (compile == nullptr) return Fail(failure, "CreateVertexShader", FromLastError());
 
   ID3DBlob* code = nullptr;
