@@ -110,14 +110,20 @@ void BuildControls(HWND window) {
     previousKind = control.kind;
     const ControlClass cls = ClassOf(control, groupStart);
     const int32_t value = host.controlValue(control);
-    const bool hasText = control.kind != PanelControlKind::DigitsEdit && control.kind != PanelControlKind::TrackBar &&
-                         control.kind != PanelControlKind::DropList;
-    HWND child = CreateWindowExW(cls.exStyle, cls.name, L"", WS_CHILD | WS_VISIBLE | cls.style, Scale(control.x),
+    // The text goes in at creation: an edit changed later would report (and save) its own value.
+    char text[64] = {};
+    if (control.kind == PanelControlKind::DigitsEdit) {
+      std::snprintf(text, sizeof(text), "%u", static_cast<unsigned>(value));
+    } else if (control.kind != PanelControlKind::TrackBar && control.kind != PanelControlKind::DropList) {
+      std::snprintf(text, sizeof(text), "%s", control.text);
+    }
+    wchar_t wide[64];
+    for (std::size_t c = 0; c < sizeof(text); ++c) wide[c] = static_cast<unsigned char>(text[c]);  // ASCII
+    HWND child = CreateWindowExW(cls.exStyle, cls.name, wide, WS_CHILD | WS_VISIBLE | cls.style, Scale(control.x),
                             Scale(control.y), Scale(control.width), Scale(control.height), window,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id < 0 ? 0 : control.id)), instance,
                             nullptr);
     if (child == nullptr) continue;
-    if (hasText) SetWindowTextA(child, control.text);
     switch (control.kind) {
       case PanelControlKind::Radio:
         SendMessageW(child, BM_SETCHECK, value == control.value ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -129,12 +135,6 @@ void BuildControls(HWND window) {
         }
         SendMessageW(child, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
         break;
-      case PanelControlKind::DigitsEdit: {
-        char text[16];
-        std::snprintf(text, sizeof(text), "%u", static_cast<unsigned>(value));
-        SetWindowTextA(child, text);
-        break;
-      }
       case PanelControlKind::TrackBar:
         SendMessageW(child, TBM_SETRANGEMIN, FALSE, control.minValue);
         SendMessageW(child, TBM_SETRANGEMAX, FALSE, control.maxValue);
