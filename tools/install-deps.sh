@@ -12,4 +12,5 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recomme
   zlib1g-dev xvfb clang libclang-rt-14-dev libosmesa6-dev libgtk-3-dev libxtst-dev \
   freeglut3-dev libsdl2-dev libglfw3-dev piglit \
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 libwine:i386 \
-  libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 fonts-liberation
+  libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 fonts-liberation \
+  mesa-vulkan-drivers mesa-vulkan-drivers:i386

@@ -5,7 +5,7 @@
 # opengl32.dll sits next to them as a game keeps it; the override makes Wine load that DLL instead
 # of its own. 32-bit and 64-bit build folders share the (64-bit) prefix.
 set -eu
-PROGRAMS=${PROGRAMS:-mora_wine_game.exe mora_export_table.exe mora_dll_lifetime.exe mora_process_end.exe}
+PROGRAMS=${PROGRAMS:-mora_wine_game.exe mora_export_table.exe mora_dll_lifetime.exe mora_process_end.exe mora_d3d11_present.exe mora_d3d11_vulkan.exe mora_panel_win32.exe}
 WORK=${WINE_TEST_DIR:-}
 OWN_WORK=""
 if [ -z "$WORK" ]; then WORK=$(mktemp -d /tmp/mora-wine.XXXXXX); OWN_WORK=$WORK; fi
@@ -13,6 +13,8 @@ export WINEPREFIX="$WORK/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="opengl32=n,b;mscoree,mshtml="
 export WINEARCH=${WINEARCH:-win64}
+# The debug panel opens beside the first context of every program; only the panel test wants it.
+export MORA_PANEL=${MORA_PANEL:-0}
 
 XVFB_PID=""
 cleanup() {
@@ -25,7 +27,8 @@ trap cleanup EXIT INT TERM
 # Our own display: the lowest free number from 90.
 n=90
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Tall enough for the debug panel (940 pixels at 96 DPI; a window is clamped to the screen).
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 export DISPLAY=":$n"
 i=0
@@ -41,6 +44,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Wine starts its debugger for an unhandled fault whatever the process error mode says; without
   # the crash dialog (which would wait forever on Xvfb) it prints a backtrace and ends the process.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # wined3d's OpenGL renderer would bind its GL calls to our opengl32.dll next to the programs and
+  # create no Direct3D device; the Vulkan one (Mesa's CPU driver) does, for this one program.
+  wine reg add 'HKCU\Software\Wine\AppDefaults\mora_d3d11_vulkan.exe\Direct3D' /v renderer /t REG_SZ \
+    /d vulkan /f >/dev/null 2>&1
 fi
 echo "wine prefix ready in $(( $(date +%s) - start )) s"
 

@@ -13,7 +13,7 @@
 namespace mora {
 
 // Bumped whenever the record changes; a view refuses a host of another version.
-inline constexpr uint32_t kPanelViewAbiVersion = 1;
+inline constexpr uint32_t kPanelViewAbiVersion = 2;
 
 struct PanelViewHost {
   uint32_t abiVersion = kPanelViewAbiVersion;
@@ -23,6 +23,7 @@ struct PanelViewHost {
   int32_t x = 80;
   int32_t y = 80;
   const std::atomic<bool>* stopRequested = nullptr;  // polled by the view; true: close and return
+  void* applicationWindow = nullptr;  // the application's HWND where a view places itself (Win32)
 
   // The value a control shows for the current settings (PanelControlValue).
   int32_t (*controlValue)(const PanelControl& control) = nullptr;
@@ -41,5 +42,8 @@ struct PanelViewHost {
 // been closed or stopped; 0 when the window was shown, otherwise a negative reason.
 using PanelViewRun = int (*)(const PanelViewHost* host);
 inline constexpr char kPanelViewRunSymbol[] = "mora_panel_view_run";
+
+// The view built into the driver (the Win32 view on Windows), or null where the view is a module.
+PanelViewRun BuiltInPanelView();
 
 }  // namespace mora

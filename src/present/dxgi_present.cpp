@@ -26,6 +26,14 @@ bool SizeBuffers(DxgiPresent& present, const char* context) {
     TracePresentStep(context, PresentFailure{"AllocateStaging", kFailureInvalidSize});
     return false;
   }
+  if (present.target->sizeStaging != nullptr) {  // the target's own staging images
+    PresentFailure failure;
+    if (present.target->sizeStaging(present.targetState, present.renderWidth, present.renderHeight, &failure)) {
+      return true;
+    }
+    TracePresentStep(context, failure);
+    return false;
+  }
   if (!ResizeStagingRing(present.staging, present.renderWidth, present.renderHeight)) {
     TracePresentStep(context, PresentFailure{"AllocateStaging", kFailureOutOfMemory});
     return false;
@@ -38,18 +46,68 @@ bool SizeBuffers(DxgiPresent& present, const char* context) {
   return true;
 }
 
+// Opens `target` for the record and sizes its buffers; on failure (traced) nothing stays open.
+bool OpenTarget(DxgiPresent& present, const PresentTarget& target, void* window) {
+  PresentFailure failure;
+  void* state = nullptr;
+  if (!target.open(window, present.swapWidth, present.swapHeight, &state, &failure)) {
+    TracePresentStep(kInitContext, failure);
+    return false;
+  }
+  present.target = &target;
+  present.targetState = state;
+  if (SizeBuffers(present, kInitContext)) return true;
+  target.close(state);
+  present.target = nullptr;
+  present.targetState = nullptr;
+  return false;
+}
+
 void Unmap(DxgiPresent& present) {
   present.mapped = false;
   present.mappedData = nullptr;
   present.mappedRowPitch = 0;
 }
 
+// PresentSwapChain for a target with its own staging images: it runs the colour pass and draws
+// the overlay text; then the other staging image is mapped.
+bool PresentTargetStaging(DxgiPresent& present) {
+  const char* text = CountFpsOverlayFrame(present.overlay, present.renderWidth, present.renderHeight);
+  PresentFailure failure;
+  if (!present.target->presentStaging(present.targetState, present.stagingIndex, present.constants, text,
+                                      &failure)) {
+    TraceLine(kPresentContext, "(Present hr=0x%08X)", failure.code);
+    return false;
+  }
+  present.stagingIndex = (present.stagingIndex + 1) % 2;
+  if (!BeginFrame(present, nullptr, nullptr)) {
+    TraceLine(kPresentContext, "(post-flip Map failed on staging[%d])", present.stagingIndex);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 DxgiPresent::~DxgiPresent() { Shutdown(*this); }
 
+namespace {
+thread_local int t_initDepth = 0;  // Init calls under way on this thread
+
+// Counts the Init calls under way for BuildingPresenter.
+struct InitScope {
+  InitScope() { ++t_initDepth; }
+  ~InitScope() { --t_initDepth; }
+  InitScope(const InitScope&) = delete;
+  InitScope& operator=(const InitScope&) = delete;
+};
+}  // namespace
+
+bool BuildingPresenter() { return t_initDepth > 0; }
+
 bool Init(DxgiPresent& present, const PresentTarget& target, void* window, int32_t swapWidth, int32_t swapHeight,
           int32_t renderWidth, int32_t renderHeight) {
+  const InitScope scope;
   if (window == nullptr || !ValidSizes(swapWidth, swapHeight, renderWidth, renderHeight)) return false;
   if (present.target != nullptr) return true;
   present.swapWidth = swapWidth;
@@ -62,16 +120,12 @@ bool Init(DxgiPresent& present, const PresentTarget& target, void* window, int32
     Shutdown(present);
     return false;
   }
-  PresentFailure failure;
-  void* state = nullptr;
-  if (!target.open(window, swapWidth, swapHeight, &state, &failure)) {
-    TracePresentStep(kInitContext, failure);
-    Shutdown(present);
-    return false;
+  // A target that cannot be built hands over to its fallback (Direct3D to GDI).
+  const PresentTarget* candidate = &target;
+  while (candidate != nullptr && !OpenTarget(present, *candidate, window)) {
+    candidate = candidate->fallback != nullptr ? &candidate->fallback() : nullptr;
   }
-  present.target = &target;
-  present.targetState = state;
-  if (!SizeBuffers(present, kInitContext)) {
+  if (candidate == nullptr) {
     Shutdown(present);
     return false;
   }
@@ -86,6 +140,17 @@ bool Init(DxgiPresent& present, const PresentTarget& target, void* window, int32
 
 bool BeginFrame(DxgiPresent& present, void** data, uint32_t* rowPitch) {
   if (present.target == nullptr) return false;
+  if (!present.mapped && present.target->mapStaging != nullptr) {
+    ImageView staging;
+    PresentFailure failure;
+    if (!present.target->mapStaging(present.targetState, present.stagingIndex, &staging, &failure)) {
+      TraceLine(kBeginFrameContext, "(Map hr=0x%08X)", failure.code);
+      return false;
+    }
+    present.mapped = true;
+    present.mappedData = staging.pixels;
+    present.mappedRowPitch = staging.rowPitch;
+  }
   if (!present.mapped) {
     const ImageView staging = StagingImage(present.staging, present.stagingIndex);
     if (staging.pixels == nullptr) return false;
@@ -101,9 +166,10 @@ bool BeginFrame(DxgiPresent& present, void** data, uint32_t* rowPitch) {
 bool PresentSwapChain(DxgiPresent& present) {
   if (present.target == nullptr || present.targetState == nullptr) return false;
   Unmap(present);
+  BuildPostProcessConstants(&present.constants);
+  if (present.target->presentStaging != nullptr) return PresentTargetStaging(present);
   const ImageView source = StagingImage(present.staging, present.stagingIndex);
   const ImageView output = present.target->image(present.targetState);
-  BuildPostProcessConstants(&present.constants);
   if (!RunColourPass(present.colourPass, present.constants, source, output)) {
     // The output has no image of the prepared size (a target that lost it on a failed resize).
     TraceLine(kPresentContext, "(Present hr=0x%08X)", kFailureUnspecified);

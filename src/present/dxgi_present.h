@@ -65,6 +65,10 @@ bool Resize(DxgiPresent& present, int32_t swapWidth, int32_t swapHeight, int32_t
 // PresentSwapChain until the next one. Empty when the record is not built.
 ImageView PresentedImage(const DxgiPresent& present);
 
+// True while this thread is inside Init. A presenter that is built on OpenGL itself (Wine's
+// Direct3D) creates contexts of this driver from inside Init; those are not the application's.
+bool BuildingPresenter();
+
 // Unmaps and frees everything; safe on an empty or partly built record.
 void Shutdown(DxgiPresent& present);
 

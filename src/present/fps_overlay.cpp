@@ -95,6 +95,21 @@ void DrawGlyphs(const FpsOverlay& overlay, const ImageView& target, const Overla
   }
 }
 
+// Counts one frame; at least a second after the last update: fps = frames / elapsed seconds
+// rounded half up, then a CPU sample.
+void CountFrame(FpsOverlay& overlay, int64_t nowTicks) {
+  overlay.framesSinceUpdate += 1;
+  if (overlay.ticksPerSecond <= 0 || overlay.lastUpdateTicks <= 0) return;
+  const double elapsed =
+      static_cast<double>(nowTicks - overlay.lastUpdateTicks) / static_cast<double>(overlay.ticksPerSecond);
+  if (elapsed < 1.0) return;
+  const double fps = std::floor(static_cast<double>(overlay.framesSinceUpdate) / elapsed + 0.5);
+  overlay.fps = fps < 2147483647.0 ? static_cast<int32_t>(fps) : 2147483647;
+  overlay.lastUpdateTicks = nowTicks;
+  overlay.framesSinceUpdate = 0;
+  SampleCpuUsage(overlay.cpuSampler, overlay.cpuPercent);
+}
+
 }  // namespace
 
 bool InitFpsOverlay(FpsOverlay& overlay, int64_t nowTicks, int64_t ticksPerSecond) {
@@ -123,18 +138,7 @@ bool InitFpsOverlay(FpsOverlay& overlay, int64_t nowTicks, int64_t ticksPerSecon
 void DrawFpsOverlayAt(FpsOverlay& overlay, const ImageView& target, int32_t renderWidth, int32_t renderHeight,
                       int64_t nowTicks, int64_t ticksPerSecond) {
   if (!overlay.font.loaded && !InitFpsOverlay(overlay, nowTicks, ticksPerSecond)) return;
-  overlay.framesSinceUpdate += 1;
-  if (overlay.ticksPerSecond > 0 && overlay.lastUpdateTicks > 0) {
-    const double elapsed =
-        static_cast<double>(nowTicks - overlay.lastUpdateTicks) / static_cast<double>(overlay.ticksPerSecond);
-    if (elapsed >= 1.0) {
-      const double fps = std::floor(static_cast<double>(overlay.framesSinceUpdate) / elapsed + 0.5);
-      overlay.fps = fps < 2147483647.0 ? static_cast<int32_t>(fps) : 2147483647;
-      overlay.lastUpdateTicks = nowTicks;
-      overlay.framesSinceUpdate = 0;
-      SampleCpuUsage(overlay.cpuSampler, overlay.cpuPercent);
-    }
-  }
+  CountFrame(overlay, nowTicks);
   if (overlay.fps <= 0 || !IsUsable(target)) return;
   UpdateText(overlay, renderWidth, renderHeight);
   DrawGlyphs(overlay, target, kOverlayShadowBox, 0x000000u, kShadowOpacity);
@@ -146,6 +150,22 @@ void DrawFpsOverlay(FpsOverlay& overlay, const ImageView& target, int32_t render
   DrawFpsOverlayAt(overlay, target, renderWidth, renderHeight,
                    static_cast<int64_t>(platform::PerformanceCounter()),
                    static_cast<int64_t>(platform::PerformanceFrequency()));
+}
+
+const char* CountFpsOverlayFrame(FpsOverlay& overlay, int32_t renderWidth, int32_t renderHeight) {
+  if (SettingValue(Settings().ShowFpsOverlay) == 0) return nullptr;
+  const auto now = static_cast<int64_t>(platform::PerformanceCounter());
+  if (overlay.ticksPerSecond == 0) {
+    overlay.ticksPerSecond = static_cast<int64_t>(platform::PerformanceFrequency());
+    overlay.lastUpdateTicks = now;
+    StartCpuUsageSampler(overlay.cpuSampler);
+  }
+  CountFrame(overlay, now);
+  if (overlay.fps <= 0) return nullptr;
+  std::snprintf(overlay.text, sizeof(overlay.text), "%d x %d\nFPS %d\nCPU %d%%", renderWidth, renderHeight,
+                overlay.fps, overlay.cpuPercent);
+  overlay.textFps = -1;  // the glyph layout no longer matches the text
+  return overlay.text;
 }
 
 const char* FpsOverlayText(const FpsOverlay& overlay) { return overlay.fps > 0 ? overlay.text : ""; }

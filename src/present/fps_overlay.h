@@ -70,6 +70,11 @@ void DrawFpsOverlayAt(FpsOverlay& overlay, const ImageView& target, int32_t rend
 // performance counter.
 void DrawFpsOverlay(FpsOverlay& overlay, const ImageView& target, int32_t renderWidth, int32_t renderHeight);
 
+// The per-frame call of a target that draws the text itself: counts the frame and updates the
+// figures as DrawFpsOverlay does (timing and the CPU sampler start on the first call). The text to
+// draw, or null while ShowFpsOverlay is 0 or before the first figure.
+const char* CountFpsOverlayFrame(FpsOverlay& overlay, int32_t renderWidth, int32_t renderHeight);
+
 // The text that the last drawn frame showed ("" when none).
 const char* FpsOverlayText(const FpsOverlay& overlay);
 

@@ -10,6 +10,8 @@
 
 namespace mora {
 
+struct PostProcessConstants;
+
 // A failed step of a target call: the step name and its error code (an X error code, errno, or
 // an HRESULT-style code when the step gives none).
 struct PresentFailure {
@@ -33,6 +35,18 @@ struct PresentTarget {
   bool (*show)(void* state, PresentFailure* failure);
   // Frees everything; null state is allowed.
   void (*close)(void* state);
+
+  // A target that owns the staging memory and runs the colour pass and the overlay itself (on a
+  // GPU) sets these three; for the others the presenter's staging ring and CPU colour pass feed
+  // image(). sizeStaging sizes the two staging images for the rendered size, mapStaging hands
+  // one out (the same memory again while it is handed out), presentStaging shows it with the
+  // constants and the overlay text (null for none).
+  bool (*sizeStaging)(void* state, int32_t width, int32_t height, PresentFailure* failure) = nullptr;
+  bool (*mapStaging)(void* state, int32_t index, ImageView* image, PresentFailure* failure) = nullptr;
+  bool (*presentStaging)(void* state, int32_t index, const PostProcessConstants& constants, const char* overlayText,
+                         PresentFailure* failure) = nullptr;
+  // Where frames go when this target cannot be built (its failures are traced first); null: nowhere.
+  const PresentTarget& (*fallback)() = nullptr;
 };
 
 // Keeps the last presented image in memory; the window handle is not used.
@@ -43,7 +57,7 @@ const PresentTarget& OffscreenPresentTarget();
 const PresentTarget& X11PresentTarget();
 
 // The target for this system's windows: X11 on Linux (the window handle is the X11 window id as
-// above), GDI on Windows (the window handle is the HWND).
+// above); on Windows (the window handle is the HWND) Direct3D 11, falling back to GDI.
 const PresentTarget& WindowPresentTarget();
 
 }  // namespace mora

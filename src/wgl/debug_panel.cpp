@@ -89,6 +89,7 @@ bool PanelSwitchedOff() {
 
 // Loads the view; null (with the status line written) when the panel has to stay off.
 PanelViewRun LoadView() {
+  if (PanelViewRun builtIn = BuiltInPanelView()) return builtIn;
   if (!platform::X11DisplayReachable()) {
     SetStatusLine(StatusLine::Panel, "[MORA panel = off (no X display)]");
     return nullptr;
@@ -116,9 +117,13 @@ PanelViewRun LoadView() {
   return run;
 }
 
-// Right of the application's X11 window, at the top of it.
+// Right of the application's window, at the top of it.
 void PlaceBeside(HDC hdc, PanelViewHost& host) {
   const platform::Window* window = platform::WindowFromDC(hdc);
+  if (window != nullptr && window->kind == platform::WindowKind::Win32) {
+    host.applicationWindow = window->hwnd;  // the Win32 view reads the window's rectangle itself
+    return;
+  }
   platform::ClientRect rect;
   if (window == nullptr || window->kind != platform::WindowKind::X11 ||
       !platform::X11WindowScreenRect(window->display, window->x11Window, &rect)) {

@@ -6,6 +6,7 @@
 #include "gl/gl_context.h"
 #include "gl/pending_keyframe.h"
 #include "mora/wgl.h"
+#include "present/dxgi_present.h"
 #include "wgl/context_record.h"
 #include "wgl/debug_panel.h"
 #include "wgl/pixel_format.h"
@@ -46,7 +47,9 @@ MORA_GLAPI BOOL MORA_APIENTRY wglCopyContext(HGLRC src, HGLRC dst, UINT mask) {
 MORA_GLAPI HGLRC MORA_APIENTRY wglCreateContext(HDC hdc) try {
     EnterEntry<EntryId::wglCreateContext>(hdc);
     mora::ContextRecord* context = mora::CreateContextRecord(hdc);
-    if (context != nullptr) mora::StartDebugPanel(hdc);  // first success of the process only
+    // First success of the process only, and not for a context that a presenter being built
+    // makes for itself (Wine's Direct3D on OpenGL): the panel belongs beside the application.
+    if (context != nullptr && !mora::BuildingPresenter()) mora::StartDebugPanel(hdc);
     return static_cast<HGLRC>(mora::ContextHandle(context));
 } catch (...) {
     return nullptr;

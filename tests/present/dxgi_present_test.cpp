@@ -216,5 +216,90 @@ TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
   EXPECT_EQ(g_fake.closes, 1);
 }
 
+// A target that owns its staging images and colour pass (as the Direct3D one does) and falls
+// back to the fake target when it cannot open.
+struct GpuTargetLog {
+  bool failOpen = false;
+  bool failMap = false;
+  int maps[2] = {};
+  int presentedIndex = -1;
+  float presentedGamma = 0.0f;
+  bool presentedText = false;
+  uint32_t staging[2][4] = {};
+} g_gpu;
+
+const PresentTarget& FakeTarget() { return kFakeTarget; }
+
+const PresentTarget kGpuTarget{
+    "gpu",
+    [](void*, int32_t, int32_t, void** state, PresentFailure* failure) {
+      if (g_gpu.failOpen) {
+        *failure = PresentFailure{"GpuOpen", 0x887A0004u};
+        return false;
+      }
+      *state = &g_gpu;
+      return true;
+    },
+    [](void*, int32_t, int32_t, PresentFailure*) { return true; },
+    [](void*) { return ImageView{}; },
+    [](void*, PresentFailure*) { return false; },
+    [](void*) {},
+    [](void*, int32_t, int32_t, PresentFailure*) { return true; },
+    [](void*, int32_t index, ImageView* image, PresentFailure* failure) {
+      if (g_gpu.failMap) {
+        *failure = PresentFailure{"Map", 0x887A0005u};
+        return false;
+      }
+      ++g_gpu.maps[index];
+      *image = ImageView{reinterpret_cast<uint8_t*>(g_gpu.staging[index]), 8, 0, 0};
+      return true;
+    },
+    [](void*, int32_t index, const PostProcessConstants& constants, const char* text, PresentFailure*) {
+      g_gpu.presentedIndex = index;
+      g_gpu.presentedGamma = constants.gamma;
+      g_gpu.presentedText = text != nullptr;
+      return true;
+    },
+    FakeTarget,
+};
+
+TEST_F(DxgiPresentTest, ATargetWithItsOwnStagingGetsTheFramesAndFallsBackWhenItCannotOpen) {
+  g_gpu = GpuTargetLog{};
+  g_fake = FakeTargetLog{};
+  {
+    DxgiPresent present;
+    ASSERT_TRUE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
+    void* first = nullptr;
+    void* again = nullptr;
+    EXPECT_TRUE(BeginFrame(present, &first, nullptr) && BeginFrame(present, &again, nullptr));
+    EXPECT_EQ(first, g_gpu.staging[0]);
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(g_gpu.maps[0], 1);  // mapped once however often asked
+    SetSettingValue(Settings().GammaX100, 150);
+    ASSERT_TRUE(PresentSwapChain(present));
+    EXPECT_EQ(g_gpu.presentedIndex, 0);
+    EXPECT_FLOAT_EQ(g_gpu.presentedGamma, 1.5f);  // the settings of this present
+    EXPECT_FALSE(g_gpu.presentedText);             // overlay off
+    EXPECT_TRUE(BeginFrame(present, &again, nullptr));
+    EXPECT_EQ(again, g_gpu.staging[1]);
+  }
+
+  g_gpu.failOpen = true;
+  ExpectContains(TraceOf([] {
+                   DxgiPresent present;
+                   ASSERT_TRUE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
+                   EXPECT_EQ(present.target, &kFakeTarget);
+                 }),
+                 {"MORA::DxgiPresent::Init", "(step=GpuOpen, hr=0x887A0004)"});
+
+  g_gpu = GpuTargetLog{};
+  g_gpu.failMap = true;
+  ExpectContains(TraceOf([] {
+                   DxgiPresent present;
+                   EXPECT_FALSE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
+                 }),
+                 {"MORA::DxgiPresent::BeginFrame", "(Map hr=0x887A0005)"});
+}
+
 }  // namespace
 }  // namespace mora

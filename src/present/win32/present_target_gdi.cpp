@@ -4,6 +4,7 @@
 
 #include "platform/gdi_output.h"
 #include "present/present_target.h"
+#include "present/win32/present_target_d3d11.h"
 
 namespace mora {
 
@@ -55,6 +56,6 @@ constexpr PresentTarget kGdiTarget{"gdi", OpenGdi, ResizeGdi, GdiImage, ShowGdi,
 
 }  // namespace
 
-const PresentTarget& WindowPresentTarget() { return kGdiTarget; }
+const PresentTarget& GdiPresentTarget() { return kGdiTarget; }
 
 }  // namespace mora
