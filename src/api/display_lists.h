@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "api/fixed_function.h"
+
 namespace mora::api {
 
 inline constexpr int kMaxListNesting = 64;
@@ -29,6 +31,8 @@ void CallList(uint32_t name);
 void CallLists(int32_t n, uint32_t type, const void* lists);
 void ListBase(uint32_t base);
 bool ListOpen();
+// Stores a lighting, material, normal or texture-generation call in the open list.
+void AppendFixedFunctionCallToList(const FixedFunctionCall& call);
 
 // The calls GL runs at once even while a list is open (read-back, swap, texture names, state
 // queries) hold one of these for their duration: the frame's buffers, the context and the window
