@@ -20,7 +20,18 @@ constexpr FixedFunctionState MakeDefaults() {
     return state;
 }
 
-const float* Modelview(const GlContext& ctx) { return ctx.modelviewStack[ctx.stackTop[kMatrixModelview]]; }
+constexpr float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// The modelview a light position or eye plane is taken through. The context's stacks hold zeros
+// until the program first loads a matrix, where GL starts them at the identity; programs that
+// place their lights before any matrix call (glxgears) need GL's start.
+const float* Modelview(const GlContext& ctx) {
+    const float* m = ctx.modelviewStack[ctx.stackTop[kMatrixModelview]];
+    for (int i = 0; i < 16; ++i) {
+        if (m[i] != 0.0f) return m;
+    }
+    return kIdentity;
+}
 
 // Column-major m[4 * column + row].
 void TransformPoint(const float* m, const float* p, float* out) {
@@ -250,6 +261,7 @@ void ApplyFixedFunctionCall(FixedFunctionState& state, const GlContext& ctx, con
         if (call.target - GL_S >= 4u) break;
         TexGenCoord& coord = state.texGen[call.target - GL_S];
         if (call.pname == GL_TEXTURE_GEN_MODE) {
+            if (!(v[0] >= 0.0f && v[0] < 65536.0f)) break;  // no mode; also keeps the conversion defined
             const auto mode = static_cast<uint32_t>(v[0]);
             const bool sphere = mode == GL_SPHERE_MAP && call.target <= GL_T;
             if (mode == GL_OBJECT_LINEAR || mode == GL_EYE_LINEAR || sphere) coord.mode = mode;

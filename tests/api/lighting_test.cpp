@@ -195,6 +195,14 @@ TEST_F(FixedFunction, QueriesAnswerTheState) {
     GLfloat position[4] = {};
     glGetLightfv(GL_LIGHT2, GL_POSITION, position);
     EXPECT_EQ(std::vector<GLfloat>(position, position + 4), (std::vector<GLfloat>{1.0f, 2.0f, 3.0f, 1.0f}));
+    // Before any matrix call the context's modelview is empty; GL places lights as under the identity.
+    const GLfloat zero[16] = {};
+    glLoadMatrixf(zero);
+    const GLfloat place[4] = {4.0f, 5.0f, 6.0f, 1.0f};
+    glLightfv(GL_LIGHT3, GL_POSITION, place);
+    glLoadIdentity();
+    glGetLightfv(GL_LIGHT3, GL_POSITION, position);
+    EXPECT_EQ(std::vector<GLfloat>(position, position + 4), (std::vector<GLfloat>{4.0f, 5.0f, 6.0f, 1.0f}));
     GLint diffuse[4] = {};
     glGetLightiv(GL_LIGHT0, GL_DIFFUSE, diffuse);
     EXPECT_EQ(diffuse[0], INT_MAX);
