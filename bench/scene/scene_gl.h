@@ -28,6 +28,10 @@ namespace mora::scene {
     X(ColorPointer) X(TexCoordPointer) X(EnableClientState) X(DisableClientState) X(InterleavedArrays)  \
     X(ArrayElement) X(DrawArrays) X(DrawElements) X(NewList) X(EndList) X(CallList) X(CallLists)       \
     X(ListBase) X(DeleteLists)
+// Lighting and texture coordinate generation, for their comparison programs.
+#define MORA_SCENE_GL_LIGHTING_ENTRIES(X)                                                              \
+    X(Normal3f) X(NormalPointer) X(Lightf) X(Lightfv) X(LightModeli) X(LightModelfv) X(Materialf)     \
+    X(Materialfv) X(ColorMaterial) X(TexGeni) X(TexGenfv)
 
 // One pointer per entry, typed after the prototype in mora/gl.h (the same C signature in both
 // libraries). All null until filled.
@@ -36,6 +40,7 @@ struct GlTable {
     MORA_SCENE_GL_PRIMITIVE_ENTRIES(MORA_SCENE_GL_MEMBER)
     MORA_SCENE_GL_STATE_ENTRIES(MORA_SCENE_GL_MEMBER)
     MORA_SCENE_GL_VARIANT_ENTRIES(MORA_SCENE_GL_MEMBER)
+    MORA_SCENE_GL_LIGHTING_ENTRIES(MORA_SCENE_GL_MEMBER)
     MORA_SCENE_GL_MEMBER(GenLists)
 #undef MORA_SCENE_GL_MEMBER
 };
@@ -93,6 +98,7 @@ struct SceneGl {
     }
     MORA_SCENE_GL_STATE_ENTRIES(MORA_SCENE_GL_FORWARD)
     MORA_SCENE_GL_VARIANT_ENTRIES(MORA_SCENE_GL_FORWARD)
+    MORA_SCENE_GL_LIGHTING_ENTRIES(MORA_SCENE_GL_FORWARD)
 #undef MORA_SCENE_GL_FORWARD
     GLuint GenLists(GLsizei range) {
         ++calls;

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
+#include "api/fixed_function.h"
 #include "api/gl_conversions.h"
 #include "api/lowered_paths.h"
 
@@ -110,6 +112,21 @@ void IssueTexCoordElement(bool recording, const ClientArray& array, uint32_t ind
             DivideByW(s, t, unused, Coordinate(c[3]));
         }
         HotTexCoord(recording, s, t);
+    });
+}
+
+// The element's normal becomes the current normal (or a normal of the list being compiled).
+void IssueNormalElement(const ClientArray& array, uint32_t index) {
+    const uint8_t* at = ElementAt(array, index);
+    WithComponentType(array.type, [&](auto zero) {
+        using T = decltype(zero);
+        T c[4] = {};
+        ReadComponents(at, 3, c);
+        FixedFunctionCall call{FixedFunctionCallKind::Normal, 0, 0, {}};
+        for (int i = 0; i < 3; ++i) {
+            call.values[i] = std::is_integral_v<T> ? ColourComponent(c[i]) : Coordinate(c[i]);
+        }
+        IssueFixedFunctionCall(call);
     });
 }
 
@@ -273,6 +290,9 @@ void IssueArrayElement(const ClientArrays& arrays, uint32_t index) {
     }
     if (arrays.texCoord.enabled && arrays.texCoord.pointer != nullptr) {
         IssueTexCoordElement(recording, arrays.texCoord, index);
+    }
+    if (arrays.normal.enabled && arrays.normal.pointer != nullptr) {
+        IssueNormalElement(arrays.normal, index);
     }
     if (CanDrawArrays(arrays)) {
         IssueVertexElement(recording, arrays.vertex, index);

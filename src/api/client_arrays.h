@@ -1,5 +1,5 @@
 // The client-side vertex arrays: the pointer, layout and enable of the vertex, colour,
-// texture-coordinate and normal arrays (the normals are kept for lighting but not yet drawn),
+// texture-coordinate and normal arrays (the normals feed lighting),
 // the client attribute stack, and the one step every array draw lowers to: an array element
 // issued as the colour, texture-coordinate and vertex calls it stands for. The arrays are the
 // program's memory, read at the draw call.
@@ -54,7 +54,7 @@ bool SetClientArrayEnabled(ClientArrays& arrays, uint32_t array, bool enabled);
 bool PushClientAttrib(ClientState& state, uint32_t mask);
 bool PopClientAttrib(ClientState& state);
 
-// Issues element `index` of the enabled arrays: colour, then texture coordinate, then vertex.
+// Issues element `index` of the enabled arrays: colour, texture coordinate, normal, then vertex.
 void IssueArrayElement(const ClientArrays& arrays, uint32_t index);
 
 // True when GL draws with these arrays: the vertex array is enabled and has a pointer.

@@ -1,4 +1,4 @@
-// The 164 entry points that are only counted and traced: each runs the per-call frame and does
+// The 128 entry points that are only counted and traced: each runs the per-call frame and does
 // nothing else. Their bodies are generated from the export list rows.
 #include <type_traits>
 

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "api/entry_frame.h"
+#include "api/gl_subset.h"
+#include "api/lowered_paths.h"
 #include "gl/command_executor.h"
 #include "gl/command_records.h"
 #include "gl/float_conversion.h"
@@ -32,6 +34,8 @@ constexpr uint32_t kCompileAndExecute = 0x1301;
 // never reach a frame's stream.
 constexpr uint32_t kOpCallList = 0x0100;
 constexpr uint32_t kOpListBase = 0x0101;
+// A call of the fixed-function vertex state (fixed_function.h), applied when played.
+constexpr uint32_t kOpFixedFunction = 0x0102;
 struct ListCallRecord {
     uint32_t header;
     uint32_t name;
@@ -43,6 +47,11 @@ struct ListBaseRecord {
 };
 constexpr uint32_t kListCallHeader = static_cast<uint32_t>(sizeof(ListCallRecord)) << 16 | kOpCallList;
 constexpr uint32_t kListBaseHeader = static_cast<uint32_t>(sizeof(ListBaseRecord)) << 16 | kOpListBase;
+struct FixedFunctionRecord {
+    uint32_t header;
+    FixedFunctionCall call;
+};
+constexpr uint32_t kFixedFunctionHeader = static_cast<uint32_t>(sizeof(FixedFunctionRecord)) << 16 | kOpFixedFunction;
 
 struct ListStore {
     std::unordered_map<uint32_t, CommandRecording> lists;
@@ -169,6 +178,33 @@ void ApplyListRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const Comma
     }
 }
 
+// The records whose playing lighting or texture generation changes: a vertex is shaded as the
+// vertex calls shade it (true: played here), a glEnd records the current colour again after the
+// primitive, and an enable of a fixed-function capability reaches the front-end state.
+bool PlayShadingRecord(uint32_t op, const uint8_t* at) {
+    switch (static_cast<CmdOp>(op)) {
+        case CmdOp::Vertex2f: {
+            const CmdFloat2 r = Read<CmdFloat2>(at);
+            IssueShadedVertex(RecordingWithRoom(kVertex2Bytes), r.a, r.b, 0.0f, true);
+            return true;
+        }
+        case CmdOp::Vertex3f: {
+            const CmdXyz r = Read<CmdXyz>(at);
+            IssueShadedVertex(RecordingWithRoom(kVertex3Bytes), r.x, r.y, r.z, false);
+            return true;
+        }
+        case CmdOp::End: IssueEnd(); return true;
+        case CmdOp::Enable:
+        case CmdOp::Disable:
+            if (LoweringOn()) {
+                ApplyFixedFunctionCap(TheFixedFunctionState(), Context(), Read<CmdU32>(at).value,
+                                      op == static_cast<uint32_t>(CmdOp::Enable));
+            }
+            return false;
+        default: return false;
+    }
+}
+
 void PlayList(ListStore& store, uint32_t name, int depth) {
     if (depth >= kMaxListNesting) {
         return;
@@ -192,7 +228,16 @@ void PlayList(ListStore& store, uint32_t name, int depth) {
             PlayList(store, call.addBase != 0 ? store.base + call.name : call.name, depth + 1);
         } else if (op == kOpListBase && size == sizeof(ListBaseRecord)) {
             store.base = Read<ListBaseRecord>(at).base;
+        } else if (op == kOpFixedFunction && size == sizeof(FixedFunctionRecord)) {
+            ApplyFixedFunctionCall(TheFixedFunctionState(), Context(), Read<FixedFunctionRecord>(at).call);
         } else if (op < static_cast<uint32_t>(CmdOp::FrameEnd) && size == kCmdSize[op]) {
+            if (VertexShadingOn() || op == static_cast<uint32_t>(CmdOp::Enable) ||
+                op == static_cast<uint32_t>(CmdOp::Disable)) [[unlikely]] {
+                if (PlayShadingRecord(op, at)) {
+                    at += size;
+                    continue;
+                }
+            }
             const bool recording = RecordingOn();
             if (recording) {
                 CopyRecordToFrame(op, at, size, list.blob);
@@ -359,6 +404,12 @@ void ListBase(uint32_t base) {
 }
 
 bool ListOpen() { return Lists().open; }
+
+void AppendFixedFunctionCallToList(const FixedFunctionCall& call) {
+    if (Lists().open) {
+        AppendToOpenList(FixedFunctionRecord{kFixedFunctionHeader, call});
+    }
+}
 
 ListCompileSuspension::ListCompileSuspension() : suspended(detail::gListCompiling) {
     if (suspended) {

@@ -6,10 +6,14 @@
 // mode, the context and the window hooks for scratch ones, so the calls change nothing else.
 // GL_COMPILE_AND_EXECUTE compiles the same way and calls the list once it is closed. A list
 // calling other lists stores the call, not their records; calls nest 64 deep, so a list that
-// calls itself stops there. Storage is allocated when a list is compiled, never when it is called.
+// calls itself stops there. Lighting, material, normal and texture-generation calls, which have
+// no frame record, are stored as list records of their own and applied when the list is played,
+// with the modelview of that moment; vertices played while lighting is on are shaded then. Storage is allocated when a list is compiled, never when it is called.
 #pragma once
 
 #include <cstdint>
+
+#include "api/fixed_function.h"
 
 namespace mora::api {
 
@@ -29,6 +33,8 @@ void CallList(uint32_t name);
 void CallLists(int32_t n, uint32_t type, const void* lists);
 void ListBase(uint32_t base);
 bool ListOpen();
+// Stores a lighting, material, normal or texture-generation call in the open list.
+void AppendFixedFunctionCallToList(const FixedFunctionCall& call);
 
 // The calls GL runs at once even while a list is open (read-back, swap, texture names, state
 // queries) hold one of these for their duration: the frame's buffers, the context and the window

@@ -47,6 +47,12 @@ constexpr std::string_view kLoweredEntryNames[] = {
     "glEnableClientState", "glDisableClientState", "glPushClientAttrib", "glPopClientAttrib", "glArrayElement",
     "glDrawArrays", "glDrawElements", "glGenLists", "glNewList", "glEndList", "glCallList", "glCallLists",
     "glListBase", "glDeleteLists", "glIsList",
+    // Lighting and texture coordinate generation: the vertices are recorded with their results.
+    "glNormal3b", "glNormal3bv", "glNormal3d", "glNormal3dv", "glNormal3f", "glNormal3fv", "glNormal3i",
+    "glNormal3iv", "glNormal3s", "glNormal3sv", "glLightf", "glLightfv", "glLighti", "glLightiv", "glLightModelf",
+    "glLightModelfv", "glLightModeli", "glLightModeliv", "glMaterialf", "glMaterialfv", "glMateriali",
+    "glMaterialiv", "glColorMaterial", "glTexGend", "glTexGendv", "glTexGenf", "glTexGenfv", "glTexGeni",
+    "glTexGeniv",
 };
 
 constexpr std::size_t kReplayableCount = std::size(kReplayableEntryNames);

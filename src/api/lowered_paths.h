@@ -1,5 +1,6 @@
 // The internal paths of the immediate-mode calls: what glBegin, glEnd, glVertex2f/3f, the colour
-// entries and glTexCoord2f do after their frame (record while recording, apply to the context).
+// entries and glTexCoord2f do (a vertex takes the shaded path of vertex_shading.h while lighting
+// or texture coordinate generation is on) after their frame (record while recording, apply to the context).
 // The exported entries run them inside their own frame; the lowered entries (the other vertex,
 // colour and texture-coordinate forms, glRect, the vertex-array draws and display-list playback)
 // call them directly, so that counters and traces show only what the program called.
@@ -8,6 +9,8 @@
 #include <cstdint>
 
 #include "api/entry_frame.h"
+#include "api/fixed_function.h"
+#include "api/vertex_shading.h"
 #include "gl/colour_packing.h"
 #include "gl/command_append.h"
 #include "gl/command_records.h"
@@ -25,6 +28,10 @@ inline constexpr uint64_t kTexCoordBytes = sizeof(CmdFloat2);
 // Bodies for RunHotEntry: `recording` says that recording is on and the stream has room.
 
 inline void HotVertex3(bool recording, float x, float y, float z) noexcept {
+    if (VertexShadingOn()) [[unlikely]] {
+        IssueShadedVertex(recording, x, y, z, false);
+        return;
+    }
     if (recording) {
         AppendVertex3fInRoom(Stream(), x, y, z);
     }
@@ -32,6 +39,10 @@ inline void HotVertex3(bool recording, float x, float y, float z) noexcept {
 }
 
 inline void HotVertex2(bool recording, float x, float y) noexcept {
+    if (VertexShadingOn()) [[unlikely]] {
+        IssueShadedVertex(recording, x, y, 0.0f, true);
+        return;
+    }
     if (recording) {
         AppendVertex2fInRoom(Stream(), x, y);
     }
@@ -81,6 +92,9 @@ inline void IssueBegin(uint32_t mode) {
 inline void IssueEnd() {
     if (RecordingOn()) {
         AppendEnd(Stream());
+    }
+    if (VertexShadingOn()) [[unlikely]] {
+        RestoreCurrentAttributes();
     }
     EndPrimitive(Context());
 }

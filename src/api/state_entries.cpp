@@ -5,6 +5,7 @@
 #include "api/display_lists.h"
 #include "api/entry_frame.h"
 #include "api/first_viewport.h"
+#include "api/fixed_function.h"
 #include "api/gl_subset.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
@@ -27,6 +28,14 @@ void SetFirstViewport(int32_t width, int32_t height) {
     mora::ApplyViewport(Context(), 0, 0, width, height);
 }
 
+// The front-end half of glEnable/glDisable: lighting, lights, normalisation, colour material and
+// texture generation (a list being compiled applies them when played).
+void IssueFixedFunctionCap(uint32_t cap, bool enabled) {
+    if (LoweringOn() && !detail::gListCompiling) {
+        ApplyFixedFunctionCap(TheFixedFunctionState(), Context(), cap, enabled);
+    }
+}
+
 }  // namespace mora::api
 
 extern "C" {
@@ -37,6 +46,7 @@ MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
         mora::AppendEnable(Stream(), cap);
     }
     mora::ApplyEnable(Context(), cap);
+    IssueFixedFunctionCap(cap, true);
 } catch (...) {
 }
 
@@ -46,12 +56,18 @@ MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
         mora::AppendDisable(Stream(), cap);
     }
     mora::ApplyDisable(Context(), cap);
+    IssueFixedFunctionCap(cap, false);
 } catch (...) {
 }
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
     if (!EnterEntry<EntryId::glIsEnabled>(cap)) return GL_FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
+    bool known = false;
+    const bool fixedFunction = LoweringOn() && FixedFunctionCapEnabled(TheFixedFunctionState(), cap, known);
+    if (known) {
+        return fixedFunction ? GL_TRUE : GL_FALSE;
+    }
     return mora::IsEnabled(Context(), cap) ? GL_TRUE : GL_FALSE;
 } catch (...) {
     return GL_FALSE;
