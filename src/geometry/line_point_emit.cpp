@@ -76,8 +76,13 @@ uint32_t EmitPoint(const NativePacket& packet, const EmitOptions& options, const
                    std::vector<SetupTriangle>& out) {
     // A point is drawn when its vertex is inside the view volume, and then not clipped.
     if (!p.usable) return 0;
+    // Centred on the pixel GL lights, the one holding the point (x, y up rounded down; y runs
+    // downward here): the square's edges then lie on pixel boundaries, away from every centre.
+    WindowVertex centre = p.window;
+    centre.x = std::floor(centre.x) + kHalfPixel;
+    centre.y = std::ceil(centre.y) - kHalfPixel;
     const ClipVertex clip[4] = {p.clip, p.clip, p.clip, p.clip};
-    WindowVertex corner[4] = {p.window, p.window, p.window, p.window};
+    WindowVertex corner[4] = {centre, centre, centre, centre};
     corner[0].x -= kHalfPixel;
     corner[0].y -= kHalfPixel;
     corner[1].x += kHalfPixel;

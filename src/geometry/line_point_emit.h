@@ -1,5 +1,5 @@
 // Points and lines as thin triangle pairs, so that the raster kernels stay triangle-only. Each
-// point of size 1 becomes the pixel-sized square centred on it; each line segment of width 1,
+// point of size 1 becomes the square of the pixel GL lights for it (exact); each line segment of width 1,
 // clipped to the view volume, becomes a parallelogram one pixel tall along x-major segments (one
 // pixel wide along y-major ones). The coverage rule then lights the one pixel per column (row)
 // whose centre lies within half a pixel of the segment, from the first endpoint up to but not
