@@ -323,7 +323,7 @@ void DeleteLists(uint32_t first, int32_t range) {
 
 bool NewList(uint32_t name, uint32_t mode) {
     ListStore& store = Lists();
-    if (name == 0 || (mode != kCompile && mode != kCompileAndExecute) || store.open || Context().primitiveMode != 0) {
+    if (name == 0 || (mode != kCompile && mode != kCompileAndExecute) || store.open || Context().primitiveOpen) {
         return false;
     }
     EmptyCommandBuffer(store.scratch.stream);

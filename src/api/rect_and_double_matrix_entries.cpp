@@ -16,7 +16,7 @@ namespace {
 // glBegin/glEnd GL rejects the call.
 template <class T>
 void Rect(T x1, T y1, T x2, T y2) {
-    if (!LoweringOn() || Context().primitiveMode != 0) {
+    if (!LoweringOn() || Context().primitiveOpen) {
         return;
     }
     const float fx1 = Coordinate(x1);

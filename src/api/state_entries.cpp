@@ -11,6 +11,7 @@
 #include "gl/float_conversion.h"
 #include "gl/gl_state.h"
 #include "mora/gl.h"
+#include "wgl/frame_sequence.h"
 
 using mora::EntryId;
 using namespace mora::api;
@@ -166,6 +167,11 @@ MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
 
 MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
     if (!EnterEntry<EntryId::glClear>(mask)) return;
+    // The renderer applies a frame's clears before its first triangle, so a clear that follows
+    // drawing first has the frame so far rendered, as a read-back has.
+    if (Context().primitiveEndedSinceFlush && !detail::gListCompiling && LoweringOn()) {
+        mora::FlushCurrentFrame();
+    }
     if (RecordingOn()) {
         mora::AppendClear(Stream(), mask);
     }

@@ -1,6 +1,7 @@
 // Emit stage: packets -> SetupTriangles, on one job or split over the render job queue.
 #include "geometry/emit_stage.h"
 
+#include "geometry/line_point_emit.h"
 #include "geometry/primitive_assembly.h"
 #include "geometry/triangle_emit.h"
 #include "panel/driver_settings.h"
@@ -24,6 +25,29 @@ EmitJobArrays& JobArrays() {
     return arrays;
 }
 
+// GL_FLAT: every triangle takes the colour of its primitive's provoking vertex, which GL names
+// per mode: the last vertex of each triangle of triangles, strips and fans (the third vertex of
+// each decomposed triangle), the first of a polygon, the last of each quad (both decomposed
+// triangles of a quad, plain or strip, start at its first vertex, three before the provoking one).
+void EmitFlatTriangles(const NativePacket& packet, const EmitOptions& options, const GlVertex* v,
+                       const PreparedVertex* prepared, std::vector<SetupTriangle>& out) {
+    DecomposePrimitive(packet.mode, v, packet.vertexCount,
+                       [&](const GlVertex& a, const GlVertex& b, const GlVertex& c) -> uint32_t {
+                           const ptrdiff_t first = &a - v;
+                           ptrdiff_t provoking = &c - v;
+                           if (packet.mode == gle::kPolygon) provoking = first;
+                           if (packet.mode == gle::kQuads || packet.mode == gle::kQuadStrip) provoking = first + 3;
+                           const uint32_t colour = v[provoking].colour;
+                           PreparedVertex pa = prepared[first];
+                           PreparedVertex pb = prepared[&b - v];
+                           PreparedVertex pc = prepared[&c - v];
+                           pa.clip.colour = colour;
+                           pb.clip.colour = colour;
+                           pc.clip.colour = colour;
+                           return EmitPreparedTriangle(packet, options, pa, pb, pc, out);
+                       });
+}
+
 // Appends the SetupTriangles of packets [first, last) of ctx to `out`, in packet order.
 // Strips, fans, quads and polygons share vertices between triangles: each vertex of a packet is
 // transformed once into `prepared`.
@@ -36,11 +60,17 @@ void EmitPackets(const GlContext& ctx, uint32_t first, uint32_t last, const Emit
         const GlVertex* v = ctx.frameVertices.data() + packet.firstVertex;
         if (prepared.size() < packet.vertexCount) prepared.resize(packet.vertexCount);
         for (uint32_t k = 0; k < packet.vertexCount; ++k) prepared[k] = PrepareVertex(packet, v[k]);
-        DecomposePrimitive(packet.mode, v, packet.vertexCount,
-                           [&](const GlVertex& a, const GlVertex& b, const GlVertex& c) -> uint32_t {
-                               return EmitPreparedTriangle(packet, options, prepared[&a - v], prepared[&b - v],
-                                                           prepared[&c - v], out);
-                           });
+        if (packet.mode <= gle::kLineStrip) {
+            if (!ctx.seedSubset) EmitLinesAndPoints(packet, options, prepared.data(), packet.vertexCount, out);
+        } else if (packet.flatShading != 0) {
+            EmitFlatTriangles(packet, options, v, prepared.data(), out);
+        } else {
+            DecomposePrimitive(packet.mode, v, packet.vertexCount,
+                               [&](const GlVertex& a, const GlVertex& b, const GlVertex& c) -> uint32_t {
+                                   return EmitPreparedTriangle(packet, options, prepared[&a - v], prepared[&b - v],
+                                                               prepared[&c - v], out);
+                               });
+        }
     }
 }
 

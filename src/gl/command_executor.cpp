@@ -132,8 +132,13 @@ void ApplyRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBl
             ++counters.vertices;
             break;
         case CmdOp::End: BuildNativePacket(ctx, overrides); break;
-        // Recorded only: scissor, colour mask, pixel store, shade model, polygon mode and
-        // offset, active texture.
+        // Applied here and not in ApplyStateRecord: the entry and display-list playback leave
+        // the context's value alone, so that each replay starts from where the last one ended.
+        case CmdOp::ShadeModel:
+            if (!ctx.seedSubset) ctx.flatShading = Read<CmdU32>(at).value == gle::kFlat;
+            break;
+        // Recorded only: scissor, colour mask, pixel store, polygon mode and offset, active
+        // texture.
         default: break;
     }
 }
@@ -241,12 +246,24 @@ bool ApplyStateRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const Comm
     return true;
 }
 
+namespace {
+
+// True when the open primitive becomes a packet: a triangle's worth of vertices, or, outside the
+// seed subset, one for points (mode 0, hence primitiveOpen) and two for lines.
+bool PrimitiveDrawsSomething(const GlContext& ctx, size_t count) {
+    if (ctx.seedSubset || ctx.primitiveMode > gle::kLineStrip) return count >= 3 && ctx.primitiveMode != 0;
+    if (ctx.primitiveMode == gle::kPoints) return count >= 1 && ctx.primitiveOpen;
+    return count >= 2;
+}
+
+}  // namespace
+
 void BuildNativePacket(GlContext& ctx, const RenderOverrides& overrides) {
     const size_t count = ctx.primitiveVertices.size();
     const size_t first = ctx.frameVertices.size();
     // A packet names its vertices with u32 indices; a stream cannot hold more than 2^31 bytes,
     // so this bound is never reached by recorded frames.
-    if (count >= 3 && ctx.primitiveMode != 0 && first + count <= std::numeric_limits<uint32_t>::max()) {
+    if (PrimitiveDrawsSomething(ctx, count) && first + count <= std::numeric_limits<uint32_t>::max()) {
         const uint64_t start = platform::PerformanceCounter();
         ctx.frameVertices.insert(ctx.frameVertices.end(), ctx.primitiveVertices.begin(), ctx.primitiveVertices.end());
         RefreshMvp(ctx);
@@ -263,6 +280,7 @@ void BuildNativePacket(GlContext& ctx, const RenderOverrides& overrides) {
         p.cullFace = ctx.cullFace;
         p.frontFace = ctx.frontFace;
         p.renderState = ResolveRenderState(ctx, overrides);
+        p.flatShading = ctx.flatShading ? 1 : 0;
         ctx.statistics.packetCount = static_cast<uint32_t>(ctx.nativePackets.size());
         ctx.statistics.packetTicks += platform::PerformanceCounter() - start;
     }

@@ -92,6 +92,16 @@ struct GlContext {
     std::vector<NativePacket> nativePackets;
     FrameStatistics statistics;
     uint32_t packetSequence = 0;              // number given to the next NativePacket
+    // GL_POINTS is mode 0, the value primitiveMode also holds outside glBegin/glEnd.
+    bool primitiveOpen = false;               // inside glBegin/glEnd
+    // Set by the replay of glShadeModel records only (never by the entry), so that a frame's
+    // replay starts from the value the previous replay left: the Keyframe does not hold it.
+    bool flatShading = false;
+    // MORA_GL_SUBSET=seed, set by the frame sequence before each execution: the replay then
+    // ignores glShadeModel and draws no points or lines, and glClear never splits a frame.
+    bool seedSubset = false;
+    // A glEnd since the frame began or was last flushed: a glClear then splits the frame.
+    bool primitiveEndedSinceFlush = false;
 
     // --- Pending clears, consumed by the frame renderer ---
     bool colourClearPending = false;

@@ -73,4 +73,7 @@ inline constexpr uint32_t kQuads = 7;
 inline constexpr uint32_t kQuadStrip = 8;
 inline constexpr uint32_t kPolygon = 9;
 
+// glShadeModel.
+inline constexpr uint32_t kFlat = 0x1D00;
+
 }  // namespace mora::gle

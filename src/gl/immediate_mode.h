@@ -14,6 +14,7 @@ namespace mora {
 
 inline void BeginPrimitive(GlContext& ctx, uint32_t mode) {
     ctx.primitiveMode = mode;  // any value accepted
+    ctx.primitiveOpen = true;
     ctx.primitiveVertices.clear();
 }
 
@@ -48,6 +49,8 @@ inline bool AppendPrimitiveVertex(GlContext& ctx, float x, float y, float z) {
 // API side of glEnd: nothing is drawn at call time, the replay builds the packet.
 inline void EndPrimitive(GlContext& ctx) {
     ctx.primitiveMode = 0;
+    ctx.primitiveOpen = false;
+    ctx.primitiveEndedSinceFlush = true;
     ctx.primitiveVertices.clear();
 }
 

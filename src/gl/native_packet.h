@@ -41,12 +41,13 @@ struct NativePacket {
     uint32_t cullFace;
     uint32_t frontFace;
     RenderState renderState;
+    uint32_t flatShading;   // 1: each triangle, line or point takes its provoking vertex's colour
 };
 static_assert(offsetof(NativePacket, mvp) == 16);
 static_assert(offsetof(NativePacket, viewport) == 80);
 static_assert(offsetof(NativePacket, depthNear) == 96);
 static_assert(offsetof(NativePacket, cullEnabled) == 104);
 static_assert(offsetof(NativePacket, renderState) == 116);
-static_assert(sizeof(NativePacket) == 244);
+static_assert(sizeof(NativePacket) == 248);
 
 }  // namespace mora

@@ -121,6 +121,7 @@ void ResetFrame() {
     gl.frameVertices.clear();
     gl.nativePackets.clear();
     gl.primitiveMode = 0;
+    gl.primitiveOpen = false;
     gl.packetSequence = 0;
     gl.statistics = FrameStatistics{};
 

@@ -5,6 +5,7 @@
 #include <exception>
 #include <vector>
 
+#include "api/gl_subset.h"
 #include "capture/capture_session.h"
 #include "diag/frame_counter.h"
 #include "geometry/execute_frame.h"
@@ -85,6 +86,10 @@ FrameOptions OptionsForCutoff(int32_t cutoff, bool clearWhenEmpty) {
     return options;
 }
 
+// Before an execution: the subset in force, which the replay needs for the records lowered
+// nowhere else (glShadeModel, points and lines).
+void NoteSubset(GlContext& gl) { gl.seedSubset = !api::LoweringOn(); }
+
 // Appends the frame to the capture, with the Surface's colour rows as reference pixels
 // when they are asked for.
 void AppendFrameToCapture(int32_t frame, const CommandRecording& commands, const Surface& surface) {
@@ -112,6 +117,7 @@ void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
     FrameRecording& recording = FrameScratch();
     CommandHandOver handOver(active, recording.commands);
 
+    NoteSubset(gl);
     const bool recordingOn = PipelineCutoff() != kStopBeforeCommandStream;
     if (recordingOn) {
         AppendFrameEnd(active.stream);
@@ -149,6 +155,7 @@ void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
     times.presentNs = platform::TicksToNanoseconds(presented - rendered, frequency);
     times.triangles = gl.statistics.emittedTriangles;
     ResetFrame();
+    gl.primitiveEndedSinceFlush = false;
     // The next frame starts from the state the commands left. Closed once the frame's data is
     // reset, so that the clears this frame consumed are not pending again when the next frame's
     // Keyframe is restored (a frame without glClear would otherwise be cleared again with the
@@ -175,6 +182,7 @@ void RunFrameEnd() {
             }
         }
         gFrameDrawnByFlush = false;
+        TheGlContext().primitiveEndedSinceFlush = false;
         CommandRecording& active = ActiveCommandRecording();
         EmptyCommandBuffer(active.stream);
         EmptyCommandBuffer(active.blob);
@@ -194,6 +202,7 @@ void FlushFrame(ContextRecord& context) {
     PendingKeyframe& pending = ThePendingKeyframe();
     CommandRecording& active = ActiveCommandRecording();
     FrameRecording& recording = FrameScratch();
+    NoteSubset(gl);
     {
         CommandHandOver handOver(active, recording.commands);
         BuildKeyframe(pending, gl, recording.keyframe);
@@ -219,8 +228,13 @@ void FlushFrame(ContextRecord& context) {
     // is: a pending depth clear must survive until something renders it.
     ClosePendingKeyframe(pending, gl);
     if (somethingToDraw) ResetFrame();
+    gl.primitiveEndedSinceFlush = false;
     EmptyCommandBuffer(active.stream);
     EmptyCommandBuffer(active.blob);
+}
+
+void FlushCurrentFrame() {
+    if (ContextRecord* context = CurrentContextRecord()) FlushFrame(*context);
 }
 
 }  // namespace mora

@@ -20,4 +20,7 @@ void RunFrameEnd();
 // to draw and the cut-off allows, and starts a new PendingKeyframe at the state reached.
 void FlushFrame(ContextRecord& context);
 
+// glClear's flush when the frame already holds drawing: FlushFrame on the current context, if any.
+void FlushCurrentFrame();
+
 }  // namespace mora

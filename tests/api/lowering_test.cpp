@@ -122,8 +122,8 @@ TEST_F(Lowering, EveryConversionFormMatchesItsFloatEquivalent) {
              glVertex2f(-1.0f, 6.0f);
              glEnd();
          }},
-        {"Rect inside glBegin is rejected", [] { glBegin(GL_TRIANGLES); glRecti(0, 0, 1, 1); },
-         [] { glBegin(GL_TRIANGLES); }},
+        {"Rect inside glBegin(GL_POINTS), mode 0, is rejected", [] { glBegin(GL_POINTS); glRecti(0, 0, 1, 1); },
+         [] { glBegin(GL_POINTS); }},
         {"Translated", [] { glTranslated(1.0, -2.0, 0.1); }, [] { glTranslatef(1.0f, -2.0f, 0.1f); }},
         {"Rotated", [] { glRotated(30.0, 0.0, 0.6, 0.8); }, [] { glRotatef(30.0f, 0.0f, 0.6f, 0.8f); }},
         {"Scaled", [] { glScaled(2.0, 3.0, 0.25); }, [] { glScalef(2.0f, 3.0f, 0.25f); }},

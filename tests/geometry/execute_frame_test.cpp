@@ -8,6 +8,7 @@
 
 #include "geometry/emit_stage.h"
 #include "geometry/execute_frame.h"
+#include "gl/gl_enums.h"
 #include "gl/gl_state.h"
 #include "gl/keyframe.h"
 #include "geometry/frame_test_support.h"
@@ -172,6 +173,55 @@ TEST(EmitStage, KeepsPacketAndDecompositionOrder) {
     ctx->nativePackets[0].firstVertex = 8;
     EmitFrameTriangles(*ctx, out, false, EmitOptions{false, false}, nullptr);
     EXPECT_EQ(out.size(), 2u);
+}
+
+// Flat shading takes each triangle's colour from GL's provoking vertex for its mode; points and
+// lines become two triangles per point or segment (lines flat-shaded by their second vertex), and
+// none in the seed subset. Vertices are tagged by their colour; nothing is clipped or culled.
+TEST(EmitStage, FlatColoursComeFromTheProvokingVertexAndLinesAndPointsBecomeQuads) {
+    const struct {
+        uint32_t mode, n;
+        bool seed;
+        std::vector<uint32_t> colours;  // per emitted triangle
+    } cases[] = {
+        {gle::kTriangles, 6, false, {2, 5}},
+        {gle::kTriangleStrip, 5, false, {2, 3, 4}},
+        {gle::kTriangleFan, 5, false, {2, 3, 4}},
+        {gle::kPolygon, 5, false, {0, 0, 0}},
+        {gle::kQuads, 8, false, {3, 3, 7, 7}},
+        {gle::kQuadStrip, 6, false, {3, 3, 5, 5}},
+        {gle::kLines, 4, false, {1, 1, 3, 3}},
+        {gle::kLineStrip, 3, false, {1, 1, 2, 2}},
+        {gle::kLineLoop, 3, false, {1, 1, 2, 2, 0, 0}},
+        {gle::kPoints, 2, false, {0, 0, 1, 1}},
+        {gle::kLineLoop, 3, true, {}},
+        {gle::kPoints, 2, true, {}},
+    };
+    for (const auto& c : cases) {
+        auto ctx = test::NewContext();
+        ctx->seedSubset = c.seed;
+        for (uint32_t i = 0; i < c.n; ++i) {
+            const float a = float(i) * 0.6f;
+            ctx->frameVertices.push_back(GlVertex{0.5f * std::cos(a), 0.5f * std::sin(a), 0, i, 0, 0});
+        }
+        NativePacket p{};
+        for (int k = 0; k < 16; k += 5) p.mvp[k] = 1.0f;
+        p.viewport[2] = 100;
+        p.viewport[3] = 100;
+        p.depthFar = 1;
+        p.mode = c.mode;
+        p.vertexCount = c.n;
+        p.flatShading = 1;
+        ctx->nativePackets.push_back(p);
+        std::vector<SetupTriangle> out;
+        EmitFrameTriangles(*ctx, out, false, EmitOptions{false, false}, nullptr);
+        std::vector<uint32_t> colours;
+        for (const SetupTriangle& t : out) {
+            EXPECT_TRUE(t.colour0 == t.colour1 && t.colour1 == t.colour2) << "mode " << c.mode;
+            colours.push_back(t.colour0);
+        }
+        EXPECT_EQ(colours, c.colours) << "mode " << c.mode << (c.seed ? " seed" : "");
+    }
 }
 
 }  // namespace

@@ -133,38 +133,51 @@ TEST(ReplayCommands, EveryRecordInOpcodeOrderReplaysToTheEntriesState) {
     EXPECT_EQ(replayed->statistics.streamBytes, CommandBufferSize(rec.stream));
 }
 
-TEST(ReplayCommands, PacketNeedsThreeVerticesAndAMode) {
-    auto ctx = NewContext();
-    CommandRecording rec;
-    CommandStream& s = rec.stream;
-    const auto primitive = [&](uint32_t mode, int vertices) {
-        AppendBegin(s, mode);
-        for (int i = 0; i < vertices; ++i) AppendVertex2f(s, float(i), 0);
-    };
-    primitive(4, 2);  // two vertices: no packet
-    AppendEnd(s);
-    primitive(0, 4);  // points: no packet
-    AppendEnd(s);
-    primitive(4, 2);  // three vertices: packet 0
-    AppendVertex3f(s, 0, 1, 0.5f);
-    AppendEnd(s);
-    primitive(1, 4);  // lines: a packet (it draws nothing later)
-    AppendEnd(s);
-    AppendVertex2f(s, 9, 9);  // outside begin/end: dropped at the next End
-    AppendEnd(s);
-    ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
-    ASSERT_EQ(ctx->nativePackets.size(), 2u);
-    for (uint32_t i = 0; i < 2; ++i) {  // sequence, mode, first vertex, vertex count
-        const NativePacket& p = ctx->nativePackets[i];
-        EXPECT_EQ((std::vector<uint64_t>{p.sequence, p.mode, p.firstVertex, p.vertexCount}),
-                  (i == 0 ? std::vector<uint64_t>{0, 4, 0, 3} : std::vector<uint64_t>{1, 1, 3, 4}));
+// The seed subset makes packets of three or more vertices only and ignores glShadeModel; otherwise
+// points need one vertex, lines two, and a packet carries the shade model in force at its end.
+TEST(ReplayCommands, PacketNeedsEnoughVerticesForItsMode) {
+    using Packet = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>;  // mode, first vertex, count, flat
+    const struct {
+        bool seed;
+        std::vector<Packet> packets;
+    } cases[] = {{true, {{4, 0, 3, 0}, {3, 3, 4, 0}}},
+                 {false, {{0, 0, 1, 0}, {4, 1, 3, 1}, {1, 4, 2, 0}, {3, 6, 4, 0}}}};
+    for (const auto& c : cases) {
+        auto ctx = NewContext();
+        ctx->seedSubset = c.seed;
+        CommandRecording rec;
+        CommandStream& s = rec.stream;
+        const auto primitive = [&](uint32_t mode, int vertices) {
+            AppendBegin(s, mode);
+            for (int i = 0; i < vertices; ++i) AppendVertex2f(s, float(i), 0);
+            AppendEnd(s);
+        };
+        primitive(4, 2);  // two vertices: never a triangle
+        primitive(0, 1);
+        AppendShadeModel(s, gle::kFlat);
+        AppendBegin(s, 4);
+        AppendVertex2f(s, 0, 0);
+        AppendVertex2f(s, 1, 0);
+        AppendVertex3f(s, 0, 1, 0.5f);
+        AppendEnd(s);
+        AppendShadeModel(s, 0x1D01);  // GL_SMOOTH
+        primitive(1, 2);
+        primitive(3, 4);
+        AppendVertex2f(s, 9, 9);  // outside begin/end: dropped at the next End
+        AppendEnd(s);
+        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
+        std::vector<Packet> packets;
+        for (const NativePacket& p : ctx->nativePackets) {
+            packets.emplace_back(p.mode, p.firstVertex, p.vertexCount, p.flatShading);
+            EXPECT_EQ(p.sequence, packets.size() - 1);
+        }
+        EXPECT_EQ(packets, c.packets) << (c.seed ? "seed" : "default");
+        const NativePacket& triangle = ctx->nativePackets[c.seed ? 0 : 1];
+        EXPECT_EQ(ctx->frameVertices[triangle.firstVertex + 1].z, 0.0f);  // Vertex2f gives z = 0
+        EXPECT_EQ(ctx->frameVertices[triangle.firstVertex + 2].z, 0.5f);
+        EXPECT_EQ((std::vector<uint64_t>{ctx->primitiveMode, ctx->primitiveVertices.size(), ctx->statistics.vertexRecords}),
+                  (std::vector<uint64_t>{0, 0, 13}));
     }
-    ASSERT_EQ(ctx->frameVertices.size(), 7u);
-    EXPECT_EQ(ctx->frameVertices[1].z, 0.0f);  // Vertex2f gives z = 0
-    EXPECT_EQ(ctx->frameVertices[2].z, 0.5f);
-    EXPECT_EQ((std::vector<uint64_t>{ctx->packetSequence, ctx->statistics.packetCount, ctx->primitiveMode,
-                                     ctx->primitiveVertices.size(), ctx->statistics.vertexRecords}),
-              (std::vector<uint64_t>{2, 2, 0, 0, 14}));
 }
 
 TEST(ReplayCommands, PacketCarriesTheStateAtEnd) {
