@@ -234,20 +234,6 @@ TEST(ReplayCommands, FusesColourTexCoordVertexTriples) {
     EXPECT_EQ(ctx->statistics.vertexRecords, 4u);
 }
 
-TEST(ReplayCommands, FusionDoesNotReadAnIncompleteRecord) {
-    auto ctx = NewContext();
-    CommandRecording rec;
-    AppendColor(rec.stream, 0xFF123456u);
-    AppendWord(rec.stream, (16u << 16) | 43u);  // a Vertex3f header with only 8 payload bytes
-    AppendWord(rec.stream, 0);
-    AppendWord(rec.stream, 0);
-    ctx->statistics.executedRecords = 77;
-    EXPECT_EQ(Replay(*ctx, rec), ReplayEnd::Malformed);
-    EXPECT_EQ(ctx->currentColour, 0xFF123456u);  // the colour alone was applied
-    EXPECT_TRUE(ctx->primitiveVertices.empty());
-    EXPECT_EQ(ctx->statistics.executedRecords, 77u);  // a malformed stop leaves the statistics
-}
-
 TEST(ReplayCommands, StopsAtFrameEndAndSkipsUnknownOpcodes) {
     auto ctx = NewContext();
     CommandRecording rec;
