@@ -66,21 +66,6 @@ TEST_F(CaptureSessionTest, EnvironmentRangeArmsOnlyWellFormedValues) {
     }
 }
 
-TEST_F(CaptureSessionTest, ReferencePixelSwitchIsOffOnlyForNoLikeValues) {
-    const std::pair<const char*, bool> values[] = {{"1", true},   {"yes", true},   {"true", true},  {"on", true},
-                                                   {"x", true},   {"0", false},    {"no", false},   {"No", false},
-                                                   {"false", false}, {"False", false}, {"", false}};
-    for (const auto& [value, on] : values) {
-        ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS", value));
-        ReadCaptureReferencePixelsSwitch();
-        EXPECT_EQ(CaptureReferencePixelsOn(), on) << value;
-    }
-    platform::UnsetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS");
-    SetCaptureReferencePixels(true);
-    ReadCaptureReferencePixelsSwitch();
-    EXPECT_FALSE(CaptureReferencePixelsOn());
-}
-
 TEST_F(CaptureSessionTest, EnvironmentRangeWritesItsFramesThenAsksToQuit) {
     SetCaptureDirectory(folder.path.c_str());
     ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_FRAMES", "10-12"));

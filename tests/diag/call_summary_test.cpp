@@ -122,19 +122,5 @@ TEST(CallSummaryTest, DriftingEntriesFollowTheRowOrderAndUnnamedRowsPrintAsQuest
   EXPECT_NE(text.find(Row("?", 9)), std::string::npos);
 }
 
-TEST(CallSummaryTest, SortingTakesTheWholeSixtyFourBitCount) {
-  const uint64_t big = uint64_t{1} << 40;
-  const CallCount entries[] = {{"a", 1}, {"b", big + 1}, {"c", 0}, {"d", big}, {"e", 1}, {"f", ~uint64_t{0}}};
-  std::array<uint32_t, 6> order{};
-  SortEntriesByCalls(entries, order);
-  EXPECT_EQ(order, (std::array<uint32_t, 6>{5, 1, 3, 0, 4, 2}));
-
-  // A count above 32 bits and the total both print in full.
-  const CallCount two[] = {{"glBegin", big}, {"glEnd", big + 5}};
-  const std::string text = FormatCallSummary({.entries = two, .replayableNames = kReplayable});
-  EXPECT_NE(text.find("Total API calls: 2199023255557  (across 2/2 functions)\n"), std::string::npos) << text;
-  EXPECT_NE(text.find(Row("glEnd", big + 5) + Row("glBegin", big)), std::string::npos) << text;
-}
-
 }  // namespace
 }  // namespace mora

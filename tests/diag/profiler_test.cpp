@@ -1,5 +1,5 @@
-// The scoped profiler: per-thread trees matched by name address, the merged
-// and per-thread report text, and scope pairing. Scopes run on fresh threads
+// The scoped profiler: the merged and per-thread report text, and scope
+// pairing. Scopes run on fresh threads
 // with chosen tick values so the expected report is known to the digit.
 #include <gtest/gtest.h>
 
@@ -94,63 +94,6 @@ TEST(Profiler, ReportMergesThreadsAndBreaksThemDown) {
   EXPECT_EQ(FormatProfileReport({first, second}, kMicrosecondTicks), expected);
 }
 
-// No threads: the no-data line. A thread without scopes keeps its number but prints nothing. A scope
-// still open while the report runs shows zero calls and times.
-TEST(Profiler, ReportOfEmptyThreadsAndOpenScopes) {
-  EXPECT_EQ(FormatProfileReport({}, kMicrosecondTicks),
-            "\n=== MORA scoped profile: no data (MORA_PROFILING enabled but no scopes executed) ===\n\n");
-  ProfileNode empty;
-  empty.name = kThreadRootName;
-  ProfileNode* busy = OnFreshThread([] { Scope(kOuter, 0, 1000); });
-  std::string report = FormatProfileReport({&empty, busy}, kMicrosecondTicks);
-  EXPECT_NE(report.find("(merged across 2 thread(s))"), std::string::npos);
-  EXPECT_EQ(report.find("thread[0]"), std::string::npos);
-  EXPECT_NE(report.find("-- thread[1] (worker) --\n" +
-                        Line(0, kOuter, "calls=         1  total=     1.000 ms (100.00%)  mean=   1000.00 us  "
-                                        "min=   1000.00 us  max=   1000.00 us") + "\n"),
-            std::string::npos);
-
-  ProfileNode* root = OnFreshThread([] {
-    ScopeRecord open;
-    BeginScope(open, kOuter, 0);
-    Scope(kInner, 10, 30);
-  });
-  report = FormatProfileReport({root}, kMicrosecondTicks);
-  EXPECT_NE(report.find(Line(0, kOuter, "calls=         0  total=     0.000 ms (  0.00%)  mean=      0.00 us  "
-                                        "min=      0.00 us  max=      0.00 us")),
-            std::string::npos) << report;
-  EXPECT_NE(report.find(Line(1, kInner, "calls=         1  total=     0.020 ms (  0.00%)  mean=     20.00 us  "
-                                        "min=     20.00 us  max=     20.00 us")),
-            std::string::npos) << report;
-}
-
-// Nodes are found by name address: a recursive scope nests a child of the same name, and another
-// object with the same text is another node.
-TEST(Profiler, NodesAreMatchedByNameAddress) {
-  static constexpr char kCopy[] = "test::Outer";
-  ProfileNode* root = OnFreshThread([] {
-    Scope(kOuter, 0, 30, [] { Scope(kOuter, 10, 20); });
-    Scope(kCopy, 0, 7);
-    Scope(kOuter, 0, 9);
-  });
-  const ProfileNode* outer = Child(root, kOuter);
-  const ProfileNode* copy = Child(root, kCopy);
-  ASSERT_TRUE(outer != nullptr && copy != nullptr);
-  EXPECT_NE(outer, copy);
-  EXPECT_EQ(root->firstChild.load(), copy);  // newest child at the front
-  // Calls, total, min, max.
-  const auto figures = [](const ProfileNode* n) {
-    return std::vector<std::uint64_t>{n->calls.load(), n->totalTicks.load(), n->minTicks.load(), n->maxTicks.load()};
-  };
-  EXPECT_EQ(figures(outer), (std::vector<std::uint64_t>{2, 39, 9, 30}));
-  EXPECT_EQ(figures(copy), (std::vector<std::uint64_t>{1, 7, 7, 7}));
-  const ProfileNode* nested = Child(outer, kOuter);
-  ASSERT_NE(nested, nullptr);
-  EXPECT_EQ(figures(nested), (std::vector<std::uint64_t>{1, 10, 10, 10}));
-  EXPECT_EQ(nested->parent, outer);
-  EXPECT_EQ(outer->parent, root);
-}
-
 TEST(Profiler, ScopeObjectsCloseOnExceptionsAndRegisterTheThread) {
   const std::uint32_t before = ProfileThreadCount();
   ProfileNode* root = nullptr;
@@ -177,28 +120,6 @@ TEST(Profiler, ScopeObjectsCloseOnExceptionsAndRegisterTheThread) {
   EXPECT_EQ(ProfileThreadRoots().back(), root);
   // The process report covers this thread's scope.
   EXPECT_NE(ProfileReport().find("mora::RasterizeTile"), std::string::npos);
-}
-
-TEST(Profiler, ReportsWhileOtherThreadsKeepOpeningScopes) {
-  std::atomic<bool> stop{false};
-  std::vector<std::thread> busy;
-  for (int t = 0; t < 2; ++t) {
-    busy.emplace_back([&] {
-      std::uint64_t tick = 0;
-      while (!stop.load()) {
-        ScopeRecord outer;
-        BeginScope(outer, kOuter, tick);
-        Scope(tick % 2 ? kInner : kOther, tick, tick + 1);
-        EndScope(outer, tick += 3);
-      }
-    });
-  }
-  for (int i = 0; i < 50; ++i) {
-    const std::string report = ProfileReport();
-    ASSERT_EQ(report.rfind("\n=== MORA scoped profile", 0), 0u);
-  }
-  stop.store(true);
-  for (auto& t : busy) t.join();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Trace writer: file names, exact header and line text, range checks, cutting, sequence numbers,
-// batching, the crash mark, concurrent writers and the MORA_TRACE_FRAMES start-up switch.
+// Trace writer: file names, exact header and line text, range checks, cutting, concurrent writers
+// and the MORA_TRACE_FRAMES start-up switch (the crash mark is checked in wgl/crash_report_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cinttypes>
@@ -134,29 +134,6 @@ TEST_F(TraceTest, LongTextIsCutButEveryLineEndsWithALineEndAndNullTextIsEmpty) {
   EXPECT_EQ(lines[3], ExpectedLine(0, base + 3, "", ""));
 }
 
-TEST_F(TraceTest, SequenceContinuesAcrossTracesAndClosedTracesWriteNothing) {
-  ASSERT_TRUE(OpenTrace(0, 4, "UI", false, folder_.c_str()));
-  TraceLine("MORA::GL::Flush", "()");
-  const uint64_t afterFirst = LastTraceSequence();
-  CloseTrace();
-  // The per-frame poll clears the range; until then the per-call test passes but nothing is written.
-  EXPECT_TRUE(TraceCoversCurrentFrame());
-  TraceLine("MORA::GL::Flush", "()");
-  EXPECT_EQ(LastTraceSequence(), afterFirst);
-  ClearTraceRange();
-  EXPECT_FALSE(TraceCoversCurrentFrame());
-  CloseTrace();  // no file: no effect
-  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frames0-4.mora-trace")).back(), "=== end of trace ===\n");
-
-  SetFrameCounter(7);
-  ASSERT_TRUE(OpenTrace(7, 7, "UI", false, folder_.c_str()));
-  TraceLine("MORA::GL::Finish", "()");
-  CloseTrace();
-  const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame7.mora-trace"));
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[1], ExpectedLine(7, afterFirst + 1, "MORA::GL::Finish", "()"));
-}
-
 TEST_F(TraceTest, EnvironmentSwitchOpensAQuitAfterRangeTraceLabelledEnv) {
   ASSERT_TRUE(platform::UnsetEnvironment("MORA_TRACE_FRAMES"));
   EXPECT_FALSE(OpenTraceFromEnvironment(folder_.c_str()));
@@ -181,41 +158,6 @@ TEST_F(TraceTest, EnvironmentSwitchOpensAQuitAfterRangeTraceLabelledEnv) {
       "=== end of trace ===\n",
   };
   EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frames3-5.mora-trace")), expected);
-}
-
-TEST_F(TraceTest, BatchesLargerThanTheFlushSizeAreAllWrittenInOrder) {
-  ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
-  const uint64_t base = LastTraceSequence();
-  constexpr int kLines = 6000;  // about 0.6 MiB: several 256 KiB batches
-  const std::string padding(40, 'p');
-  for (int i = 0; i < kLines; ++i) TraceLine("MORA::GL::Vertex3f", "(i=%d, %s)", i, padding.c_str());
-  CloseTrace();
-
-  const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame0.mora-trace"));
-  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kLines) + 2);
-  for (int i = 0; i < kLines; ++i) {
-    const std::string expected = ExpectedLine(0, base + 1 + static_cast<uint64_t>(i), "MORA::GL::Vertex3f",
-                                              "(i=" + std::to_string(i) + ", " + padding + ")");
-    ASSERT_EQ(lines[static_cast<std::size_t>(i) + 1], expected) << "line " << i;
-  }
-  EXPECT_EQ(lines.back(), "=== end of trace ===\n");
-}
-
-TEST_F(TraceTest, CrashMarkWritesPendingLinesAndKeepsTheFileOpen) {
-  ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
-  const uint64_t base = LastTraceSequence();
-  TraceLine("MORA::GL::Begin", "(mode=0x%04X)", 4u);
-  MarkTraceCrashed();
-  EXPECT_TRUE(TraceFileOpen());
-  const std::vector<std::string> expected = {
-      "=== MORA trace (UI, frames 0..0 inclusive) ===\n",
-      ExpectedLine(0, base + 1, "MORA::GL::Begin", "(mode=0x0004)"),
-      "\n",
-      "=== CRASH (vectored handler triggered) ===\n",
-  };
-  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frame0.mora-trace")), expected);
-  CloseTrace();
-  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frame0.mora-trace")).back(), "=== end of trace ===\n");
 }
 
 TEST_F(TraceTest, ConcurrentWritersNeverInterleaveInsideALine) {

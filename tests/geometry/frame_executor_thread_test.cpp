@@ -1,5 +1,5 @@
 // The frame executor thread: the hand-off runs the frame on the thread while the caller waits,
-// reports its times, falls back to the calling thread, passes exceptions back, and stops within
+// reports its times, passes exceptions back, and stops within
 // its wait limit even when a frame is still running.
 #include <gtest/gtest.h>
 
@@ -53,17 +53,6 @@ TEST(FrameExecutorThread, RunsTheFrameOnItsThreadAndReportsTimes) {
     EXPECT_EQ(gRuns.load(), 1u + 100u + 1u);  // each request ran once, with its own flag
     EXPECT_TRUE(StopFrameExecutorThread(executor));
     EXPECT_FALSE(executor.thread.joinable);
-}
-
-TEST(FrameExecutorThread, RunsInlineWhenNotStarted) {
-    FrameExecutorThread executor;
-    executor.execute = RecordThread;
-    FrameRecording frame;
-    const HandOffTimes t = RunOnFrameExecutor(executor, frame, true);
-    EXPECT_EQ(t.mode, kHandOffInline);
-    EXPECT_EQ(gRanOnThread.load(), platform::CurrentThreadId());
-    EXPECT_EQ(t.queueWait, 0u);
-    EXPECT_EQ(t.total, t.execution);
 }
 
 TEST(FrameExecutorThread, AnExceptionReachesTheCaller) {

@@ -66,16 +66,6 @@ TEST(PrimitiveDecomposition, CountMatchesTheSplitForEveryModeAndSize) {
     }
 }
 
-TEST(PrimitiveDecomposition, ResultIsTheSumOfWhatEachStepWrote) {
-    std::vector<GlVertex> v(6);
-    uint32_t calls = 0;
-    const uint32_t written = DecomposePrimitive(gle::kTriangleFan, v.data(), 6, [&](const GlVertex&, const GlVertex&, const GlVertex&) {
-        return (calls++ % 2 == 0) ? 3u : 0u;  // e.g. clipped into three, then culled
-    });
-    EXPECT_EQ(calls, 4u);
-    EXPECT_EQ(written, 6u);
-}
-
 // Attribute capture is checked through the entries in tests/api/recording_test.cpp; here the list
 // rules the entries cannot show.
 TEST(ImmediateMode, BeginDropsVerticesFromOutsideAndEndDrawsNothing) {

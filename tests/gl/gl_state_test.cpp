@@ -1,4 +1,4 @@
-// Context defaults, state calls, queries, viewport growth, colour packing and float conversions.
+// State calls, queries, viewport growth, colour packing and float conversions.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -44,24 +44,6 @@ protected:
     GlContext& ctx = *owned;
 };
 
-TEST_F(GlStateTest, FreshContextHasTheDocumentedDefaults) {
-    EXPECT_FALSE(IsEnabled(ctx, gle::kCullFace));
-    float range[2] = {-1, -1};
-    GetFloatv(ctx, gle::kDepthRange, range);
-    EXPECT_EQ(std::vector<float>(range, range + 2), (std::vector<float>{0, 1}));
-    float m[16];
-    std::fill(std::begin(m), std::end(m), 5.0f);
-    GetFloatv(ctx, gle::kModelviewMatrix, m);
-    EXPECT_EQ(std::vector<float>(m, m + 16), std::vector<float>(16, 0.0f));
-    EXPECT_EQ((std::vector<uint32_t>{ctx.frontFace, ctx.cullFace, ctx.blendSrc, ctx.blendDst, ctx.alphaFunc,
-                                     ctx.depthFunc, ctx.texEnvMode, ctx.currentColour, ctx.clearColour,
-                                     ctx.colourClearValue}),
-              (std::vector<uint32_t>{0x0901, 0x0405, 1, 0, 0x0207, 0x0201, 0x2100, 0xFFFFFFFFu, 0xFF000000u,
-                                     0xFF000000u}));
-    EXPECT_TRUE(ctx.depthMask && ctx.matricesDirty && ctx.depthClearValue == 1.0f);
-    EXPECT_EQ(TheGlContext().frontFace, 0x0901u);  // the process-wide record starts the same way
-}
-
 TEST_F(GlStateTest, EnableAndDisableTouchOnlyTheFiveCapabilities) {
     const uint32_t caps[5] = {gle::kCullFace, gle::kDepthTest, gle::kAlphaTest, gle::kBlend, gle::kTexture2D};
     for (uint32_t cap : caps) ApplyEnable(ctx, cap);
@@ -74,13 +56,6 @@ TEST_F(GlStateTest, EnableAndDisableTouchOnlyTheFiveCapabilities) {
         ApplyDisable(ctx, cap);
         EXPECT_FALSE(IsEnabled(ctx, cap)) << cap;
     }
-}
-
-TEST_F(GlStateTest, DepthMaskIsTrueForAnyNonZeroFlag) {
-    ApplyDepthMask(ctx, 0);
-    EXPECT_FALSE(ctx.depthMask);
-    ApplyDepthMask(ctx, 0x100);  // a wider-than-byte value must not truncate to false
-    EXPECT_TRUE(ctx.depthMask);
 }
 
 TEST_F(GlStateTest, ClearUsesTheValuesInForceAtTheCall) {
@@ -96,19 +71,6 @@ TEST_F(GlStateTest, ClearUsesTheValuesInForceAtTheCall) {
     EXPECT_TRUE(ctx.depthClearPending);
     EXPECT_EQ(ctx.depthClearValue, 0.25f);
     EXPECT_EQ(ctx.colourClearValue, 0xFFFF0000u);
-}
-
-TEST_F(GlStateTest, TextureEnvironmentModeTakesOnlyItsTargetAndTruncates) {
-    ApplyTexEnvi(ctx, 0x2301, gle::kTextureEnvMode, 0x1E01);  // wrong target
-    EXPECT_EQ(ctx.texEnvMode, 0x2100u);
-    ApplyTexEnvi(ctx, gle::kTextureEnv, gle::kTextureEnvMode, 0x1E01);
-    EXPECT_EQ(ctx.texEnvMode, 0x1E01u);
-    const float mode[1] = {8448.7f};
-    ApplyTexEnvfv(ctx, gle::kTextureEnv, gle::kTextureEnvMode, mode);
-    EXPECT_EQ(ctx.texEnvMode, 8448u);
-    const float nan[1] = {kNaN};
-    ApplyTexEnvfv(ctx, gle::kTextureEnv, gle::kTextureEnvMode, nan);
-    EXPECT_EQ(ctx.texEnvMode, 0u);
 }
 
 TEST_F(GlStateTest, GetFloatvAnswersViewportAndWritesOneZeroForUnknownNames) {

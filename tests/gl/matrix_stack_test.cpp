@@ -25,8 +25,6 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
     return out;
 }
 
-Matrix Identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
-
 // Textbook rotation about a normalised axis, in double precision.
 Matrix Rotation(double degrees, double x, double y, double z) {
     const double a = degrees * 3.14159265358979323846 / 180.0;
@@ -77,25 +75,6 @@ TEST_F(MatrixStackTest, RotationAgreesWithDoublePrecision) {
     EXPECT_NEAR(r[0], 0.0f, 1e-7);
     EXPECT_EQ(r[1], 1.0f);
     EXPECT_EQ(r[4], -1.0f);
-}
-
-TEST_F(MatrixStackTest, MultiplyByItselfSquaresTheMatrix) {
-    const float m[16] = {1, 2, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 3, 0, 0, 1};
-    ApplyLoadMatrix(ctx, m);
-    ApplyMultMatrix(ctx, CurrentMatrix(ctx));
-    Matrix d;
-    std::copy(m, m + 16, d.begin());
-    ExpectNear(CurrentMatrix(ctx), Multiply(d, d), 0.0);
-}
-
-TEST_F(MatrixStackTest, DegenerateRotationsChangeNothingAndLeaveDirtyAlone) {
-    ApplyLoadIdentity(ctx);
-    RefreshMvp(ctx);
-    ASSERT_FALSE(ctx.matricesDirty);
-    ApplyRotate(ctx, 0, 0, 0, 1);
-    ApplyRotate(ctx, 90, 0, 0, 0);
-    ExpectNear(CurrentMatrix(ctx), Identity(), 0.0);
-    EXPECT_FALSE(ctx.matricesDirty);
 }
 
 TEST_F(MatrixStackTest, PushStopsAtDepth32AndPopAtTheBottom) {

@@ -27,37 +27,6 @@ protected:
     }
 };
 
-TEST_F(TextureTest, GenerationReturnsLowestFreeNamesAndReusesDeletedOnes) {
-    uint32_t names[3] = {};
-    ASSERT_EQ(GenTextures(ctx, 3, names, nullptr), TextureResult::Applied);
-    EXPECT_EQ(std::vector<uint32_t>(names, names + 3), (std::vector<uint32_t>{1, 2, 3}));
-    ASSERT_EQ(ctx.textureTable.size(), 4u);
-    EXPECT_TRUE(Slot(0).inUse && !Slot(0).hasImage);
-
-    BindTexture(ctx, kTex2D, 2, nullptr);
-    ASSERT_EQ(TexParameteri(ctx, kTex2D, gle::kTextureMagFilter, 0x2600, nullptr), TextureResult::Applied);
-    TexParameteri(ctx, kTex2D, gle::kTextureWrapT, 0x812F, nullptr);
-    const uint8_t pixel[4] = {1, 2, 3, 4};
-    TexImage2D(ctx, kTex2D, 0, 1, 1, gle::kRgba, kUByte, pixel, nullptr);
-    ASSERT_TRUE(IsTexture(ctx, 2));
-
-    const uint32_t doomed[3] = {2, 0, 99};  // 0 and names beyond the table are ignored
-    ASSERT_EQ(DeleteTextures(ctx, 3, doomed, nullptr), TextureResult::Applied);
-    EXPECT_EQ(ctx.boundTexture, 0u);
-    EXPECT_FALSE(IsTexture(ctx, 2));
-    EXPECT_EQ((std::vector<int32_t>{Slot(2).inUse, Slot(2).levelCount, Slot(2).width, Slot(2).levelWidth[0]}),
-              (std::vector<int32_t>{0, 0, 0, 0}));
-    EXPECT_TRUE(Slot(2).texels.empty());
-    EXPECT_EQ(Slot(0).inUse, 1);
-
-    uint32_t again = 0;
-    ASSERT_EQ(GenTextures(ctx, 1, &again, nullptr), TextureResult::Applied);
-    EXPECT_EQ(again, 2u);
-    EXPECT_EQ((std::vector<uint32_t>{Slot(2).magFilter, Slot(2).wrapT}), (std::vector<uint32_t>{0x2600, 0x812F}))
-        << "parameters survive deletion";
-    EXPECT_EQ(ctx.textureTable.size(), 4u);
-}
-
 // Random generation, deletion and binding (growing the table past several index levels), and a
 // table changed behind the index's back, against the rule: the lowest free name from 1 up.
 TEST_F(TextureTest, GeneratedNamesFollowTheLowestFreeRuleThroughAnyHistory) {

@@ -1,5 +1,4 @@
-// The WGL entry points as an application sees them: the fixed answers of the no-op entries, the
-// one pixel format, context creation on device contexts with and without a client area, and the
+// The WGL entry points as an application sees them: the one pixel format, context creation on device contexts with and without a client area, and the
 // current context of a thread through creation, switching and deletion, and what other threads
 // and stale handles can do to it.
 #include <gtest/gtest.h>
@@ -12,37 +11,6 @@
 
 namespace mora_it {
 namespace {
-
-TEST(WglEntries, FixedAnswersOfTheEntriesThatDoNothing) {
-    HDC dc = moraCreateOffscreenDC(32, 32);
-    ASSERT_NE(dc, nullptr);
-    PIXELFORMATDESCRIPTOR wanted{};
-    wanted.nSize = sizeof(wanted);
-    wanted.cColorBits = 16;  // any request gets the one format there is
-    EXPECT_EQ(wglChoosePixelFormat(dc, &wanted), 1);
-    EXPECT_EQ(wglChoosePixelFormat(nullptr, nullptr), 1);
-    EXPECT_EQ(wglGetPixelFormat(dc), 1);
-    EXPECT_EQ(wglGetPixelFormat(nullptr), 1);
-    EXPECT_EQ(wglSetPixelFormat(dc, 7, &wanted), TRUE);
-    EXPECT_EQ(wglCopyContext(nullptr, nullptr, 0xFFFFFFFFu), TRUE);
-    EXPECT_EQ(wglShareLists(nullptr, nullptr), TRUE);
-    EXPECT_EQ(wglRealizeLayerPalette(dc, 1, TRUE), TRUE);
-    COLORREF colours[4] = {1, 2, 3, 4};
-    EXPECT_EQ(wglSetLayerPaletteEntries(dc, 1, 0, 4, colours), 0);
-    EXPECT_EQ(wglGetLayerPaletteEntries(dc, 1, 0, 4, colours), 0);
-    EXPECT_EQ(colours[0], 1u);
-    EXPECT_EQ(wglUseFontBitmapsA(dc, 0, 256, 1000), FALSE);
-    GLYPHMETRICSFLOAT metrics[2]{};
-    EXPECT_EQ(wglUseFontOutlinesA(dc, 0, 2, 1000, 0.0f, 0.1f, 0, metrics), FALSE);
-    LAYERPLANEDESCRIPTOR plane;
-    std::memset(&plane, 0xAB, sizeof(plane));
-    EXPECT_EQ(wglDescribeLayerPlane(dc, 1, 1, sizeof(plane), &plane), FALSE);
-    EXPECT_EQ(plane.nSize, 0xABABu) << "the layer plane descriptor must stay untouched";
-    EXPECT_EQ(wglGetProcAddress("glActiveTextureARB"), nullptr);
-    EXPECT_EQ(wglGetProcAddress("wglSwapIntervalEXT"), nullptr);
-    EXPECT_EQ(wglGetProcAddress(nullptr), nullptr);
-    moraDestroyOffscreenDC(dc);
-}
 
 TEST(WglEntries, TheOnePixelFormatIsDescribedWhenTheBufferHoldsIt) {
     PIXELFORMATDESCRIPTOR pfd;
@@ -151,32 +119,6 @@ TEST(WglEntries, CurrentContextFollowsMakeCurrentAndDeletion) {
     EXPECT_EQ(wglDeleteContext(b), TRUE);
     moraDestroyOffscreenDC(dcA);
     moraDestroyOffscreenDC(dcB);
-}
-
-TEST(WglEntries, DeletingTheCurrentContextLeavesTheThreadWithout) {
-    HDC dc = moraCreateOffscreenDC(32, 32);
-    ASSERT_NE(dc, nullptr);
-    HGLRC rc = wglCreateContext(dc);
-    ASSERT_NE(rc, nullptr);
-    ASSERT_EQ(wglMakeCurrent(dc, rc), TRUE);
-    ResetGlState(32, 32);
-    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    EXPECT_EQ(wglSwapBuffers(dc), TRUE);
-    EXPECT_EQ(ReadPresented(dc).pixels.size(), 32u * 32u);
-
-    EXPECT_EQ(wglDeleteContext(rc), TRUE);
-    EXPECT_EQ(wglGetCurrentContext(), nullptr);
-    EXPECT_EQ(wglGetCurrentDC(), nullptr);
-    EXPECT_EQ(moraGetPresentedFrameSize(dc, nullptr, nullptr), 0) << "the deleted context's frames are gone";
-    // GL calls and frames on a thread without a context change nothing.
-    glViewport(0, 0, 64, 64);
-    glClear(GL_COLOR_BUFFER_BIT);
-    EXPECT_EQ(ReadPixel(0, 0), 0xDEADBEEFu);
-    EXPECT_EQ(wglSwapBuffers(dc), FALSE);
-    EXPECT_EQ(wglSwapLayerBuffers(dc, 1), FALSE);
-    EXPECT_EQ(moraGetPresentedFrameSize(dc, nullptr, nullptr), 0);
-    moraDestroyOffscreenDC(dc);
 }
 
 // One thread draws with the one GL state: a thread without a context, or with its own context

@@ -1,4 +1,4 @@
-// DriverSettings: defaults, the per-user settings file (load rules, clamping, atomic save) and the
+// DriverSettings: the per-user settings file (load rules, clamping, atomic save) and the
 // MORA_PIPELINE_CUTOFF start-up parse. Every test points XDG_CONFIG_HOME at a folder of its own.
 #include <gtest/gtest.h>
 
@@ -45,18 +45,6 @@ class DriverSettingsTest : public ::testing::Test {
   const std::string& folder_ = dir_.path;
   std::string settingsFile_;
 };
-
-// The save test below pins the defaults of the settings it does not change; here the others, and
-// that a reload without a file goes back to them.
-TEST_F(DriverSettingsTest, NoSettingsFileGivesTheBuiltInDefaults) {
-  SetSettingValue(Settings().GammaX100, 77);
-  ReloadSettings();
-  const DriverSettings& s = Settings();
-  EXPECT_EQ(SettingsFilePath(), settingsFile_);
-  EXPECT_EQ(Values({&s.GammaX100, &s.PipelineCutoff, &s.ForceFilter, &s.WorkerLimit, &s.ShowFpsOverlay, &s.HueDeg,
-                    &s.VideoRangeX100}),
-            (std::vector<int32_t>{100, 5, 0, 0, 0, 0, 0}));
-}
 
 TEST_F(DriverSettingsTest, LoadClampsOutOfRangeValuesAndIgnoresValuesThatAreNotPlainIntegers) {
   WriteSettingsFile(
@@ -151,17 +139,6 @@ TEST(PipelineCutoffParse, StageNamesCaseFoldingValueEndAndFailedReads) {
   };
   for (const auto& [text, stage] : cases) EXPECT_EQ(ParsePipelineCutoff(text.c_str()), stage) << text;
   EXPECT_EQ(ParsePipelineCutoff(nullptr), 5);
-}
-
-TEST_F(DriverSettingsTest, StartUpParseOverridesTheStoredCutoff) {
-  WriteSettingsFile("PipelineCutoff=1\n");
-  ReloadSettings();
-  ASSERT_EQ(SettingValue(Settings().PipelineCutoff), 1);
-  ApplyPipelineCutoffFromEnvironment();
-  EXPECT_EQ(SettingValue(Settings().PipelineCutoff), 5);
-  ASSERT_TRUE(platform::SetEnvironment("MORA_PIPELINE_CUTOFF", "Native-Packets"));
-  ApplyPipelineCutoffFromEnvironment();
-  EXPECT_EQ(SettingValue(Settings().PipelineCutoff), 1);
 }
 
 }  // namespace

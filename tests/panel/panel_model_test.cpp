@@ -125,26 +125,6 @@ TEST_F(PanelModelTest, EditsAndTrackBarsKeepTheirSettingsInRange) {
   }
 }
 
-TEST_F(PanelModelTest, TrackLabels) {
-  struct Case {
-    int32_t id;
-    int32_t value;
-    const char* label;
-  };
-  const Case cases[] = {
-      {212, -180, "Hue -180 deg"}, {212, 0, "Hue +0 deg"},   {212, 45, "Hue +45 deg"},
-      {210, 100, "Gamma 1.00"},    {214, 5, "Saturation 0.05"}, {218, 100, "Video range 1.00"},
-  };
-  for (const Case& c : cases) {
-    const PanelControl* track = FindPanelControl(c.id);
-    ASSERT_NE(track, nullptr);
-    ASSERT_NE(TrackLabelOf(*track), nullptr);
-    char text[64];
-    FormatTrackLabel(*track, c.value, text);
-    EXPECT_STREQ(text, c.label);
-  }
-}
-
 TEST_F(PanelModelTest, StatusLine) {
   struct Case {
     PanelCaptureSummary capture;

@@ -122,18 +122,5 @@ TEST(File, ReadsOnlyRegularFilesAndNoMoreThanTheLimit) {
   EXPECT_FALSE(ReadWholeFile(regular.c_str(), contents, 9));
 }
 
-TEST(File, CurrentDirectoryFollowsChangeDirectory) {
-  TempDirectory dir;
-  const std::string before = CurrentDirectory();
-  ASSERT_FALSE(before.empty());
-  ASSERT_TRUE(ChangeDirectory(dir.path.c_str()));
-  File file;
-  ASSERT_TRUE(OpenFile(file, "relative.txt", FileMode::WriteTruncate));
-  CloseFile(file);
-  EXPECT_TRUE(FileExists((dir.File("relative.txt")).c_str()));
-  ASSERT_TRUE(ChangeDirectory(before.c_str()));
-  EXPECT_EQ(CurrentDirectory(), before);
-}
-
 }  // namespace
 }  // namespace mora::platform

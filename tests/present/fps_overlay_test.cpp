@@ -1,4 +1,4 @@
-// FPS overlay with injected time: the once-a-second update rule and its rounding, the text, and
+// FPS overlay with injected time: the once-a-second update rule, the text, and
 // the drawing (only inside the layout boxes, white text over a shadow 4 pixels right and below).
 #include <gtest/gtest.h>
 
@@ -60,30 +60,6 @@ TEST_F(FpsOverlayTest, FiguresChangeAtMostOncePerSecond) {
   // The sampler primed when the overlay started, so the first figure is already a measurement.
   EXPECT_EQ(changes[0].second, "1280 x 720\nFPS 60\nCPU 10%");
   EXPECT_EQ(changes[4].second, "1280 x 720\nFPS 60\nCPU 50%");
-}
-
-TEST_F(FpsOverlayTest, RateIsFramesOverElapsedRoundedHalfUp) {
-  TestImage image(64, 64);
-  const auto frameAt = [&](int64_t ticks) { DrawFpsOverlayAt(overlay, image.view, 64, 64, ticks, kTicksPerSecond); };
-  // 7 frames; the 7th arrives after 1.6 s: 7 / 1.6 = 4.375 -> 4.
-  for (int frame = 1; frame <= 6; ++frame) frameAt(kStart + frame * kTicksPerSecond / 10);
-  const int64_t update = kStart + kTicksPerSecond * 16 / 10;
-  frameAt(update);
-  EXPECT_EQ(overlay.fps, 4);
-  // 9 frames in 2 s = 4.5 -> 5.
-  for (int frame = 1; frame <= 9; ++frame) frameAt(update + frame * kTicksPerSecond * 2 / 9);
-  EXPECT_EQ(overlay.fps, 5);
-}
-
-TEST_F(FpsOverlayTest, OneFrameAfterTwoAndAHalfSecondsDrawsNothing) {
-  TestImage image(320, 240);
-  image.Fill(0xFF808080u);
-  const std::vector<uint8_t> before = image.bytes;
-  DrawFpsOverlayAt(overlay, image.view, 320, 240, kStart + kTicksPerSecond * 5 / 2, kTicksPerSecond);
-  EXPECT_EQ(overlay.fps, 0);  // 1 / 2.5 + 0.5 floored
-  EXPECT_EQ(overlay.framesSinceUpdate, 0);
-  EXPECT_EQ(image.bytes, before);
-  EXPECT_STREQ(FpsOverlayText(overlay), "");
 }
 
 bool InBox(const OverlayBox& box, int32_t x, int32_t y) {

@@ -95,20 +95,6 @@ TEST(FramePartitionCount, FollowsQueueWorkerLimitAndMacroTiles) {
     EXPECT_EQ(FramePartitionCount(7, -3, 300), 1);  // out-of-range limits still give at least one
 }
 
-TEST_F(RenderFrameTest, WorkerLimitTwoOnSevenWorkersRunsTwoPartitions) {
-    UseWorkers(7);
-    SetSettingValue(Settings().WorkerLimit, 2);
-    ResizeTileGrid(256, 128);
-    TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 512, 0, 0, 512));
-    TestSurface surface(256, 128);
-    const uint64_t firstTwo = SumInvocations(0, 1), others = SumInvocations(2, 6);
-    RenderFrame(surface.View(), kBinOnly);
-    EXPECT_EQ(TheTileGrid().workerMacroTiles.size(), 2u);
-    EXPECT_EQ(SumInvocations(0, 1), firstTwo + 2);
-    EXPECT_EQ(SumInvocations(2, 6), others);
-    for (const MicroTileBin& bin : TheTileGrid().bins) ASSERT_EQ(bin, MicroTileBin{0});
-}
-
 TEST_F(RenderFrameTest, CutOffThreePreparesButBinsNothingAndFourBinsAndCountsEveryTriangle) {
     ResizeTileGrid(64, 64);
     ApplyClearColor(TheGlContext(), 0.0f, 1.0f, 0.0f, 1.0f);

@@ -1,5 +1,4 @@
-// The tile grid: sizes and their status line, what a resize keeps, the viewport hook that grows the
-// grid, and the per-frame reset that empties arrays without freeing them.
+// The tile grid: sizes and their status line, what a resize keeps, and the per-frame reset that empties arrays without freeing them.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -45,17 +44,6 @@ TEST_F(TileGridTest, SizesAGridWithReservedCapacitiesAndWritesItsStatusLine) {
               (Sizes{kMaxFramebufferSide, 0, kMaxFramebufferSide / 8, 0, kMaxFramebufferSide / 32, 0}));
 }
 
-TEST_F(TileGridTest, NegativeSizesCountAsZero) {
-    ResizeTileGrid(-640, -1);
-    EXPECT_EQ(ContextSizes(), (Sizes{0, 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(TheTileGrid().bins.empty());
-    EXPECT_TRUE(TheTileGrid().hiz.empty());
-    EXPECT_EQ(StatusLineText(StatusLine::Framebuffer), "[MORA framebuffer = 0x0 (0x0 macro, 0x0 micro tiles)]");
-    ResizeTileGrid(-5, 100);  // one direction negative: zero tiles across, none at all
-    EXPECT_EQ(ContextSizes(), (Sizes{0, 100, 0, 13, 0, 4}));
-    EXPECT_TRUE(TheTileGrid().bins.empty());
-}
-
 TEST_F(TileGridTest, ResizingKeepsWhatTheNewSizeCanUse) {
     ResizeTileGrid(64, 64);
     TileGrid& grid = TheTileGrid();
@@ -75,24 +63,6 @@ TEST_F(TileGridTest, ResizingKeepsWhatTheNewSizeCanUse) {
     ASSERT_EQ(grid.bins.size(), 3u);
     EXPECT_EQ(grid.bins[1], (MicroTileBin{4u, 9u}));
     for (const MicroTileBin& bin : grid.bins) EXPECT_GE(bin.capacity(), kMinBinCapacity);
-}
-
-TEST_F(TileGridTest, ViewportHookGrowsButNeverShrinksTheGrid) {
-    InstallTileGridHooks();
-    GlContext& gl = TheGlContext();
-    EXPECT_FALSE(TileGridHasStorage());
-    ApplyViewport(gl, 10, 20, 320, 240);  // never sized: sized to the viewport; x and y do not count
-    EXPECT_TRUE(TileGridHasStorage());
-    EXPECT_EQ(ContextSizes(), (Sizes{320, 240, 40, 30, 10, 8}));
-
-    ResizeTileGrid(1024, 300);
-    ApplyViewport(gl, 0, 0, 800, 600);
-    EXPECT_EQ(ContextSizes(), (Sizes{1024, 600, 128, 75, 32, 19}));
-    EXPECT_EQ(TheTileGrid().bins.size(), 128u * 75u);
-    ApplyViewport(gl, 0, 0, 320, 240);
-    ApplyViewport(gl, 0, 0, -50, -50);
-    EXPECT_EQ(ContextSizes(), (Sizes{1024, 600, 128, 75, 32, 19}));
-    TheGlHooks() = GlHooks{};
 }
 
 TEST_F(TileGridTest, ResetFrameEmptiesTheFrameButKeepsCapacitiesAndClearValues) {

@@ -159,17 +159,6 @@ TEST_F(TriangleBinningTest, OwnedListCountsMacroTilesOutsideTheBoundingBox) {
     EXPECT_EQ(skipped, 1u);  // MacroTile 3 lies right of x = 90
 }
 
-TEST_F(TriangleBinningTest, BinsKeepSubmissionOrderAndGrowByHalf) {
-    SizeGrid(64, 64, 1);
-    const MicroTileBin& bin = BinAt(1, 1);
-    ASSERT_EQ(bin.capacity(), kMinBinCapacity);
-    BinningStats stats;
-    for (uint32_t t = 0; t < 13; ++t) BinTriangle(MakeTriangle(9, 9, 14, 9, 9, 14), t, ViewForWorker(0), stats);
-    EXPECT_EQ(bin, (MicroTileBin{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
-    EXPECT_EQ(bin.capacity(), 18u);  // 8 -> 12 -> 18
-    EXPECT_EQ(stats.microsAccepted, 13u);
-}
-
 TEST_F(TriangleBinningTest, PartialRightColumnCoversOnlyItsPixels) {
     SizeGrid(33, 16, 1);  // MicroTile column 4 covers pixel column 32 only
     const SetupTriangle sliver = MakeTriangle(32.2f, 0.0f, 32.8f, 0.0f, 32.5f, 7.0f);

@@ -48,21 +48,6 @@ TEST_F(WorkerPartitionTest, SevenWaysOverA640x480GridAreRunsOfTheShuffleWithThei
     EXPECT_EQ(grid.macroTileOwner.size(), 300u);
 }
 
-TEST_F(WorkerPartitionTest, RebuildWithTheSameCountAndGridChangesNothing) {
-    ResizeTileGrid(256, 128);
-    RebuildWorkerTilePartition(3);
-    TileGrid& grid = TheTileGrid();
-    const std::vector<std::vector<int32_t>> before = grid.workerMacroTiles;
-    const int32_t* storage = grid.workerMacroTiles[0].data();
-    RebuildWorkerTilePartition(3);
-    EXPECT_EQ(grid.workerMacroTiles, before);
-    EXPECT_EQ(grid.workerMacroTiles[0].data(), storage);  // not rebuilt
-
-    RebuildWorkerTilePartition(4);  // a new count deals again
-    ASSERT_EQ(grid.workerMacroTiles.size(), 4u);
-    for (const auto& list : grid.workerMacroTiles) EXPECT_EQ(list.size(), 8u);
-}
-
 TEST_F(WorkerPartitionTest, ZeroOrNegativeCountMakesOnePartition) {
     ResizeTileGrid(100, 70);  // 4 x 3 MacroTiles
     for (const int32_t count : {0, -3}) {
@@ -133,13 +118,6 @@ TEST(WorkerTileStatsReport, SumsActiveRecordsLineByLine) {
     for (const char* line : {"  micros edge-rejected:        0 (0.0%)\n", "  micros accepted (binned):    0 (0.0%)\n",
                              "min=0 max=0 max/min=0.00x\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
-}
-
-TEST(WorkerTileStats, OutOfRangeIndicesUseRecordZero) {
-    const auto records = BinningStatsRecords();
-    EXPECT_EQ(&BinningStatsRecord(kBinningStatsRecords - 1), &records[kBinningStatsRecords - 1]);
-    EXPECT_EQ(&BinningStatsRecord(kBinningStatsRecords), &records[0]);
-    EXPECT_EQ(&BinningStatsRecord(-1), &records[0]);
 }
 
 }  // namespace

@@ -320,35 +320,5 @@ TEST(QueueCreation, TrimsTheProcessorListToTheRequestedCount) {
   }
 }
 
-TEST(QueueCreation, IdleSpinComesFromTheEnvironment) {
-  const std::uint64_t frequency = platform::PerformanceFrequency();
-  struct Case {
-    const char* text;
-    std::uint64_t microseconds;
-  };
-  // The parse itself is checked in settings_status_test.cpp; here that the queue uses it.
-  for (const Case c : {Case{"250", 250}, Case{"12a", 5000}}) {
-    ASSERT_TRUE(platform::SetEnvironment("MORA_RJQ_IDLE_SPIN_US", c.text));
-    RenderJobQueue* queue = CreateRenderJobQueue(8, 1);
-    ASSERT_NE(queue, nullptr);
-    EXPECT_EQ(queue->idleSpinTicks, platform::MicrosecondsToTicks(c.microseconds, frequency)) << c.text;
-    DestroyRenderJobQueue(queue);
-  }
-  ASSERT_TRUE(platform::UnsetEnvironment("MORA_RJQ_IDLE_SPIN_US"));
-}
-
-TEST(QueueCreation, DestroyStopsWorkersThatAreSpinningOrAsleep) {
-  for (std::uint64_t spin : {0u, 1000000u}) {
-    RenderJobQueue* queue = CreateRenderJobQueue(8, 3, FakeProcessors(3), spin);
-    ASSERT_NE(queue, nullptr);
-    HitTable table(6);
-    const std::uint32_t descriptor[5] = {0, 0, 0, 0, 6};
-    Enqueue(*queue, kJobKindItems, descriptor, CountHit, &table);
-    WaitIdle(*queue);
-    DestroyRenderJobQueue(queue);  // joins; a hang here fails the test by timeout
-    for (auto& hit : table.hits) EXPECT_EQ(hit.load(), 1u);
-  }
-}
-
 }  // namespace
 }  // namespace mora::rjq

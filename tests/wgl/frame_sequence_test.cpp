@@ -1,7 +1,6 @@
 // The frame sequence from the WGL entries down: the trace lines of the WGL entries, the frame
 // counter that every swap advances once, the request poll that closes a finished trace, a capture
-// whose frames end in the frame-end marker and carry the rendered pixels, and a frame with the
-// pipeline stopped before the command stream.
+// whose frames end in the frame-end marker and carry the rendered pixels.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -181,23 +180,6 @@ TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {
             ASSERT_EQ(pixel, words[f]) << "frame " << f << " pixel " << i / 4;
         }
     }
-}
-
-TEST_F(FrameSequence, WithThePipelineStoppedBeforeTheStreamNothingIsRecordedButTheFramePresents) {
-    CurrentOffscreenContext current(8, 8);
-    ASSERT_NE(current.context, nullptr);
-    SetSettingValue(Settings().PipelineCutoff, 0);
-    const int32_t frame = CurrentFrame();
-    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    EXPECT_EQ(CommandBufferSize(ActiveCommandRecording().stream), 0u);
-    EXPECT_EQ(wglSwapBuffers(nullptr), TRUE);
-    EXPECT_EQ(CurrentFrame(), frame + 1);
-    EXPECT_EQ(current.context->surface.presentedFrames, 1u);
-    EXPECT_TRUE(SurfaceHasBuffers(current.context->surface));
-    const ImageView shown = PresentedImage(current.context->surface.presenter);
-    ASSERT_TRUE(IsUsable(shown));
-    EXPECT_EQ(ImageRow(shown, 3)[3] & 0x00FFFFFFu, 0u) << "nothing was drawn: the staging memory stays black";
 }
 
 }  // namespace

@@ -1,14 +1,11 @@
-// Library attach and detach: the pipeline cut-off switch read at every attach, and the trace that
-// MORA_TRACE_FRAMES opens at attach and detach closes. Each test runs in a folder of its own,
-// since detach writes its diagnostic files into the current directory.
+// Library attach and detach: the pipeline cut-off switch read at every attach (the trace that
+// MORA_TRACE_FRAMES opens is checked through the start-up in diagnostics_poll_test.cpp). The test
+// runs in a folder of its own, since detach writes its diagnostic files into the current directory.
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "diag/trace.h"
 #include "panel/driver_settings.h"
 #include "platform/environment.h"
-#include "platform/file.h"
 #include "test_support/temp_dir.h"
 #include "wgl/library_lifetime.h"
 
@@ -52,29 +49,6 @@ TEST_F(LibraryLifetime, AttachSetsTheCutOffFromTheEnvironmentEveryTime) {
     EXPECT_EQ(CutOffAfterAttachWith(nullptr), 5);
     SetSettingValue(Settings().PipelineCutoff, 1);
     EXPECT_EQ(CutOffAfterAttachWith("tri"), 5);
-}
-
-TEST_F(LibraryLifetime, AttachOpensTheEnvironmentTraceAndDetachClosesIt) {
-    ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "3-4"));
-    LibraryAttach();
-    EXPECT_TRUE(TraceFileOpen());
-    EXPECT_EQ(CurrentTraceRange().first, 3);
-    EXPECT_EQ(CurrentTraceRange().last, 4);
-    EXPECT_TRUE(TraceQuitAfter());
-    LibraryDetach();
-    EXPECT_FALSE(TraceFileOpen());
-    std::string text;
-    ASSERT_TRUE(platform::ReadWholeFile("MORA_trace_frames3-4.mora-trace", text));
-    EXPECT_EQ(text.rfind("=== MORA trace (env, frames 3..4 inclusive) ===\n", 0), 0u) << text;
-    EXPECT_TRUE(text.ends_with("=== end of trace ===\n")) << text;
-}
-
-TEST_F(LibraryLifetime, WithoutTheSwitchNoTraceOpensAndDetachTwiceIsHarmless) {
-    LibraryAttach();
-    EXPECT_FALSE(TraceFileOpen());
-    LibraryDetach();
-    LibraryDetach();
-    EXPECT_FALSE(TraceFileOpen());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Context records and their Surface: creation sizes, Ensure size growing the Surface only when a
-// viewport needs more, the GL viewport hook that reaches it only with a current context, and
-// handles that are not (or no longer) device contexts.
+// viewport needs more, the GL viewport hook that reaches it only with a current context.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -93,26 +92,6 @@ TEST_F(SurfaceTest, EnsureSizeFailsWithoutAWindowAndReleasesOnFailedRecreation) 
     EXPECT_TRUE(EnsureSurfaceSize(context, 16, 16)) << "large enough: nothing to re-create";
     EXPECT_FALSE(EnsureSurfaceSize(context, 64, 64));
     EXPECT_TRUE(SurfaceHasBuffers(context.surface)) << "a refused growth keeps the old Surface";
-}
-
-TEST_F(SurfaceTest, DeviceContextHandlesAreCheckedBeforeUse) {
-    EXPECT_EQ(platform::WindowFromDC(nullptr), nullptr);
-    int notADeviceContext = 0;
-    EXPECT_EQ(platform::WindowFromDC(&notADeviceContext), nullptr);
-    EXPECT_FALSE(platform::DestroyDeviceContext(&notADeviceContext));
-
-    platform::DeviceContext* negative = platform::CreateOffscreenDeviceContext(-4, 30);
-    ASSERT_NE(negative, nullptr);
-    platform::ClientRect rect;
-    ASSERT_TRUE(platform::GetClientRect(platform::WindowFromDC(negative), &rect));
-    EXPECT_EQ(rect.right, 0);
-    EXPECT_EQ(rect.bottom, 30);
-    EXPECT_TRUE(platform::DestroyDeviceContext(negative));
-    EXPECT_EQ(platform::WindowFromDC(negative), nullptr);
-    EXPECT_FALSE(platform::DestroyDeviceContext(negative)) << "destroyed once only";
-    EXPECT_FALSE(platform::GetClientRect(nullptr, &rect));
-
-    EXPECT_EQ(platform::CreateX11DeviceContext(nullptr, 0), nullptr);
 }
 
 }  // namespace
