@@ -20,8 +20,8 @@ struct EmitJobArrays {
 };
 
 EmitJobArrays& JobArrays() {
-    static EmitJobArrays arrays;
-    return arrays;
+    static EmitJobArrays* const arrays = new EmitJobArrays;  // never destroyed: GL at exit
+    return *arrays;
 }
 
 // Appends the SetupTriangles of packets [first, last) of ctx to `out`, in packet order.
