@@ -66,8 +66,8 @@ struct ListStore {
 };
 
 ListStore& Lists() {
-    static ListStore store;
-    return store;
+    static ListStore* const store = new ListStore;  // never destroyed: GL at exit
+    return *store;
 }
 
 template <class Record>

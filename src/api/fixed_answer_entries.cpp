@@ -5,11 +5,21 @@
 #include <cstring>
 
 #include "api/entry_frame.h"
+#include "api/gl_error.h"
+#include "gl/gl_state.h"
 #include "mora/gl.h"
 
 namespace {
 
 const GLubyte* StaticString(const char* text) { return reinterpret_cast<const GLubyte*>(text); }
+
+// A query answers on any thread (these answers are fixed) but raises GL_INVALID_ENUM, answering
+// nothing, for a name outside GL 1.1's, and only where the call may draw.
+bool KnownQuery(bool mayDraw, GLenum pname) {
+    if (mora::IsQueryName(pname)) return true;
+    if (mayDraw) mora::api::RaiseGlError(GL_INVALID_ENUM);
+    return false;
+}
 
 }  // namespace
 
@@ -35,15 +45,14 @@ MORA_GLAPI const GLubyte* MORA_APIENTRY glGetString(GLenum name) try {
 }
 
 MORA_GLAPI GLenum MORA_APIENTRY glGetError(void) try {
-    EnterEntry<EntryId::glGetError>();
-    return GL_NO_ERROR;
+    if (!EnterEntry<EntryId::glGetError>()) return GL_NO_ERROR;
+    return static_cast<GLenum>(mora::api::TakeGlError());
 } catch (...) {
     return GL_NO_ERROR;
 }
 
 MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
-    EnterEntry<EntryId::glGetIntegerv>(pname, params);
-    if (params == nullptr) {
+    if (!KnownQuery(EnterEntry<EntryId::glGetIntegerv>(pname, params), pname) || params == nullptr) {
         return;
     }
     switch (pname) {
@@ -73,7 +82,7 @@ MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
 }
 
 MORA_GLAPI void MORA_APIENTRY glGetBooleanv(GLenum pname, GLboolean* params) try {
-    EnterEntry<EntryId::glGetBooleanv>(pname, params);
+    if (!KnownQuery(EnterEntry<EntryId::glGetBooleanv>(pname, params), pname)) return;
     if (params != nullptr) {
         *params = GL_FALSE;
     }
@@ -81,7 +90,7 @@ MORA_GLAPI void MORA_APIENTRY glGetBooleanv(GLenum pname, GLboolean* params) try
 }
 
 MORA_GLAPI void MORA_APIENTRY glGetDoublev(GLenum pname, GLdouble* params) try {
-    EnterEntry<EntryId::glGetDoublev>(pname, params);
+    if (!KnownQuery(EnterEntry<EntryId::glGetDoublev>(pname, params), pname)) return;
     if (params != nullptr) {
         *params = 0.0;
     }

@@ -6,6 +6,7 @@
 #include "api/entry_frame.h"
 #include "api/first_viewport.h"
 #include "api/fixed_function.h"
+#include "api/gl_error.h"
 #include "api/gl_subset.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
@@ -77,6 +78,10 @@ MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
 MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
     if (!EnterEntry<EntryId::glGetFloatv>(pname, params)) return;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
+    if (!mora::IsQueryName(pname)) {
+        mora::api::RaiseGlError(GL_INVALID_ENUM);
+        return;
+    }
     if (params == nullptr) {
         return;
     }

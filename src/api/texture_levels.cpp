@@ -1,7 +1,7 @@
 // Texture level queries and proxy uploads.
 #include "api/texture_levels.h"
 
-#include <vector>
+#include <unordered_map>
 
 #include "api/entry_frame.h"
 #include "gl/gl_enums.h"
@@ -53,7 +53,13 @@ struct Level {
 };
 
 Level gProxyLevels[kMaxProxyLevel + 1];
-std::vector<int32_t> gInternalFormats;  // by texture name; 0: never asked
+// The internal format asked for, by texture name (absent: never asked). Kept by name rather than
+// in a table indexed by it, so that a far-out name costs one entry. Never destroyed: programs
+// upload from their static destructors.
+std::unordered_map<uint32_t, int32_t>& InternalFormats() {
+    static auto* const formats = new std::unordered_map<uint32_t, int32_t>;
+    return *formats;
+}
 
 // Texels are stored as 8 bits per component whatever was asked for.
 int32_t ComponentSize(int32_t internalFormat, uint32_t component) {
@@ -66,7 +72,8 @@ Level BoundLevel(int32_t level) {
     if (name >= ctx.textureTable.size()) return {};
     const TextureSlot& slot = ctx.textureTable[name];
     if (slot.hasImage == 0 || level < 0 || level >= slot.levelCount || level >= kMaxTextureLevels) return {};
-    const int32_t asked = name < gInternalFormats.size() ? gInternalFormats[name] : 0;
+    const auto found = InternalFormats().find(name);
+    const int32_t asked = found != InternalFormats().end() ? found->second : 0;
     return {slot.levelWidth[level], slot.levelHeight[level], asked != 0 ? asked : kRgba};
 }
 
@@ -82,11 +89,11 @@ void SetProxyLevel(int32_t level, int32_t internalformat, int32_t width, int32_t
 
 void NoteInternalFormat(uint32_t name, int32_t internalformat) {
     if (ComponentsOf(internalformat) == 0) internalformat = 0;
-    if (name >= gInternalFormats.size()) {
-        if (internalformat == 0) return;
-        gInternalFormats.resize(static_cast<size_t>(name) + 1, 0);
+    if (internalformat == 0) {
+        InternalFormats().erase(name);
+    } else {
+        InternalFormats()[name] = internalformat;
     }
-    gInternalFormats[name] = internalformat;
 }
 
 bool TexLevelParameter(uint32_t target, int32_t level, uint32_t pname, int32_t& value) {
@@ -116,7 +123,7 @@ bool TexLevelParameter(uint32_t target, int32_t level, uint32_t pname, int32_t& 
 
 void ResetTextureLevels() {
     for (Level& level : gProxyLevels) level = {};
-    gInternalFormats.clear();
+    InternalFormats().clear();
 }
 
 }  // namespace mora::api

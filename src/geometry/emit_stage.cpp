@@ -21,8 +21,8 @@ struct EmitJobArrays {
 };
 
 EmitJobArrays& JobArrays() {
-    static EmitJobArrays arrays;
-    return arrays;
+    static EmitJobArrays* const arrays = new EmitJobArrays;  // never destroyed: GL at exit
+    return *arrays;
 }
 
 // GL_FLAT: every triangle takes the colour of its primitive's provoking vertex, which GL names

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/never_destroyed.h"
+
 namespace mora {
 
 // Largest size either buffer may reach; a larger request fails and appends nothing.
@@ -86,11 +88,11 @@ struct CommandRecording {
 namespace detail {
 // Constant-initialised (empty until the reservation at load), so the entries reach it without an
 // initialisation guard or a call.
-extern constinit CommandRecording gActiveCommandRecording;
+extern constinit platform::NeverDestroyed<CommandRecording> gActiveCommandRecording;
 }
 
 // The process-wide pair the API entries record into; reserved to 4 MiB / 8 MiB at library load.
-inline CommandRecording& ActiveCommandRecording() { return detail::gActiveCommandRecording; }
+inline CommandRecording& ActiveCommandRecording() { return detail::gActiveCommandRecording.value; }
 
 // Hand-over: the recording side's buffers move into `frame` whole (pointers swapped), and the
 // recording side is left with `frame`'s previous, empty buffers.

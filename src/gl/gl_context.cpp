@@ -2,6 +2,7 @@
 
 namespace mora::detail {
 
-constinit GlContext gGlContext;
+// Never destroyed: programs call GL from their static destructors.
+constinit platform::NeverDestroyed<GlContext> gGlContext;
 
 }  // namespace mora::detail

@@ -12,6 +12,8 @@
 #include "gl/native_packet.h"
 #include "gl/texture_names.h"
 #include "gl/texture_slot.h"
+#include "gl/texture_table.h"
+#include "platform/never_destroyed.h"
 
 namespace mora {
 
@@ -65,7 +67,7 @@ struct GlContext {
     float currentT = 0.0f;
     bool texture2DEnabled = false;
     uint32_t boundTexture = 0;                // name bound to GL_TEXTURE_2D
-    std::vector<TextureSlot> textureTable;    // indexed by texture name
+    TextureTable textureTable;                // indexed by texture name
     TextureNameIndex textureNames;            // free names of textureTable, for glGenTextures
     bool blendEnabled = false;
     uint32_t blendSrc = gle::kOne;
@@ -111,10 +113,10 @@ struct GlContext {
 };
 
 namespace detail {
-extern constinit GlContext gGlContext;
+extern constinit platform::NeverDestroyed<GlContext> gGlContext;
 }
 
 // The process-wide context, constant-initialised with the defaults (no start-up order issue).
-inline GlContext& TheGlContext() { return detail::gGlContext; }
+inline GlContext& TheGlContext() { return detail::gGlContext.value; }
 
 }  // namespace mora

@@ -150,6 +150,17 @@ void ApplyViewport(GlContext& ctx, int32_t x, int32_t y, int32_t width, int32_t 
     }
 }
 
+bool IsQueryName(uint32_t pname) {
+    const auto within = [pname](uint32_t first, uint32_t last) { return pname >= first && pname <= last; };
+    return within(0x0B00, 0x0DFF) ||  // current values through the texture and selection state
+           within(0x3000, 0x3005) ||  // GL_CLIP_PLANE0..5
+           within(0x4000, 0x4007) ||  // GL_LIGHT0..7
+           within(0x2A00, 0x2A02) ||  // polygon offset point, line, units
+           within(0x8037, 0x8038) ||  // polygon offset fill, factor
+           within(0x8068, 0x8069) ||  // GL_TEXTURE_BINDING_1D, _2D
+           within(0x8074, 0x808C);    // vertex arrays: enables, sizes, types, strides
+}
+
 void GetFloatv(const GlContext& ctx, uint32_t pname, float* params) {
     if (params == nullptr) {
         return;

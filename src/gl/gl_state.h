@@ -52,6 +52,10 @@ void SetTileGridSize(GlContext& ctx, int32_t width, int32_t height);
 // glGetFloatv: GL_DEPTH_RANGE (2 floats), GL_VIEWPORT (4), the three matrix queries (16 of the
 // stack's top); any other name writes one 0.0. Null params writes nothing.
 void GetFloatv(const GlContext& ctx, uint32_t pname, float* params);
+// True inside the ranges where GL 1.1 defines its glGet names (the 1.0 state block 0x0B00..0x0DFF,
+// the clip planes and lights, polygon offset, texture bindings and vertex arrays); the query
+// entries raise GL_INVALID_ENUM for any other name and leave their output as it was.
+bool IsQueryName(uint32_t pname);
 // glIsEnabled: the flag of the five capabilities above, false for any other.
 bool IsEnabled(const GlContext& ctx, uint32_t cap);
 

@@ -23,9 +23,10 @@ void BuildKeyframe(const PendingKeyframe& pending, const GlContext& ctx, Keyfram
 
 namespace {
 
-// Puts saved slot contents back into `table` (entries whose index lies outside are skipped).
-void PutBackSavedSlots(std::vector<TextureSlot>& table, const std::vector<uint32_t>& indices,
-                       const std::vector<TextureSlot>& saved) {
+// Puts saved slot contents back into `table` (entries whose index lies outside are skipped). A
+// saved slot was written during the frame, so its page in the live table still exists.
+template <class Table>
+void PutBackSavedSlots(Table& table, const std::vector<uint32_t>& indices, const std::vector<TextureSlot>& saved) {
     const size_t count = std::min(indices.size(), saved.size());
     for (size_t i = 0; i < count; ++i) {
         if (indices[i] < table.size()) table[indices[i]] = saved[i];
@@ -47,7 +48,7 @@ void RestoreKeyframe(GlContext& ctx, const Keyframe& keyframe) {
 
 void BuildCaptureState(const PendingKeyframe& pending, const GlContext& ctx, std::vector<TextureSlot>& table,
                        KeyframeSnapshot& snapshot) {
-    table = ctx.textureTable;
+    CopyTextureTable(ctx.textureTable, table);
     if (pending.valid) {
         table.resize(pending.textureCount);
         PutBackSavedSlots(table, pending.slotIndices, pending.savedSlots);

@@ -6,8 +6,8 @@
 namespace mora {
 
 PendingKeyframe& ThePendingKeyframe() {
-    static PendingKeyframe pending;
-    return pending;
+    static PendingKeyframe* const pending = new PendingKeyframe;  // never destroyed: GL at exit
+    return *pending;
 }
 
 bool TouchTextureSlot(PendingKeyframe& pending, const GlContext& ctx, uint32_t index) {
@@ -33,10 +33,15 @@ bool TouchTextureSlot(PendingKeyframe& pending, const GlContext& ctx, uint32_t i
 bool ClosePendingKeyframe(PendingKeyframe& pending, const GlContext& ctx) {
     SerializeKeyframeSnapshot(ctx, pending.snapshot);
     pending.textureCount = static_cast<uint32_t>(ctx.textureTable.size());
+    // Only the flags set this frame are cleared, so a frame's cost follows the slots it changed
+    // rather than the table size; the resize touches only slots the table gained.
+    for (uint32_t index : pending.slotIndices) {
+        if (index < pending.touched.size()) pending.touched[index] = 0;
+    }
     pending.slotIndices.clear();
     pending.savedSlots.clear();
     try {
-        pending.touched.assign(pending.textureCount, 0);
+        pending.touched.resize(pending.textureCount, 0);
     } catch (const std::bad_alloc&) {
         pending.touched.clear();
         pending.valid = false;

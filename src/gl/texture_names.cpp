@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "gl/texture_slot.h"
+#include "gl/texture_table.h"
 
 namespace mora {
 
@@ -46,7 +46,7 @@ void SizeLevels(NameBitmap& bitmap, std::size_t slots) {
 
 }  // namespace
 
-bool RefreshTextureNameIndex(TextureNameIndex& index, const std::vector<TextureSlot>& table) {
+bool RefreshTextureNameIndex(TextureNameIndex& index, const TextureTable& table) {
     if (!index.stale && index.slots == table.size()) return true;
     try {
         index.free.levels.clear();
@@ -117,7 +117,7 @@ void ResizeTextureNameIndex(TextureNameIndex& index, std::size_t slots) {
     index.slots = slots;
 }
 
-void NoteTextureSlotChanged(TextureNameIndex& index, const std::vector<TextureSlot>& table, uint32_t name) {
+void NoteTextureSlotChanged(TextureNameIndex& index, const TextureTable& table, uint32_t name) {
     if (index.stale || name >= index.slots || name >= table.size()) return;
     if (name != 0) SetBit(index.free, name, table[name].inUse == 0);
     SetBit(index.images, name, table[name].hasImage != 0);

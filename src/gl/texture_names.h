@@ -12,7 +12,7 @@
 
 namespace mora {
 
-struct TextureSlot;
+struct TextureTable;
 
 // One bit per slot in levels[0]; each next level one bit per word of the level below, set while
 // that word has a bit set. The last level is one word.
@@ -29,7 +29,7 @@ struct TextureNameIndex {
 
 // Rebuilds the index when stale or sized for another table. False when out of memory (the index
 // stays stale).
-bool RefreshTextureNameIndex(TextureNameIndex& index, const std::vector<TextureSlot>& table);
+bool RefreshTextureNameIndex(TextureNameIndex& index, const TextureTable& table);
 
 // The lowest free name from 1 up, or 0 when every slot is in use. The index must be fresh.
 uint32_t LowestFreeTextureName(const TextureNameIndex& index);
@@ -52,7 +52,7 @@ bool GrowTextureNameIndex(TextureNameIndex& index, std::size_t slots);
 void ResizeTextureNameIndex(TextureNameIndex& index, std::size_t slots);
 
 // Re-reads the flags of one slot (below the indexed size) from the table.
-void NoteTextureSlotChanged(TextureNameIndex& index, const std::vector<TextureSlot>& table, uint32_t name);
+void NoteTextureSlotChanged(TextureNameIndex& index, const TextureTable& table, uint32_t name);
 
 namespace detail {
 template <class Visit>

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "gl/command_records.h"
 #include "gl/pending_keyframe.h"
@@ -20,6 +21,16 @@ void Touch(PendingKeyframe* touch, const GlContext& ctx, uint32_t index) {
     }
 }
 
+// The slot `name` (below the table size) for writing: its page is allocated on the first write,
+// so this is null when that allocation fails.
+TextureSlot* WritableSlot(GlContext& ctx, uint32_t name) {
+    try {
+        return &ctx.textureTable[name];
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 // Creates the default slot 0 (in use, no image) on an empty table.
 TextureResult EnsureSlotZero(GlContext& ctx) {
     if (!ctx.textureTable.empty()) {
@@ -27,12 +38,13 @@ TextureResult EnsureSlotZero(GlContext& ctx) {
     }
     try {
         ctx.textureTable.emplace_back();
+        ctx.textureTable[0].inUse = 1;
     } catch (const std::bad_alloc&) {
+        ctx.textureTable.resize(0);
         return TextureResult::OutOfMemory;
     } catch (const std::length_error&) {
         return TextureResult::OutOfMemory;
     }
-    ctx.textureTable[0].inUse = 1;
     ctx.textureNames.stale = true;
     return TextureResult::Applied;
 }
@@ -43,7 +55,7 @@ TextureSlot* BoundSlot(GlContext& ctx) {
     if (EnsureSlotZero(ctx) != TextureResult::Applied || ctx.boundTexture >= ctx.textureTable.size()) {
         return nullptr;
     }
-    return &ctx.textureTable[ctx.boundTexture];
+    return WritableSlot(ctx, ctx.boundTexture);
 }
 
 void ClearLevelTables(TextureSlot& slot) {
@@ -224,9 +236,14 @@ TextureResult GenTextures(GlContext& ctx, int32_t n, uint32_t* names, PendingKey
         }
         uint32_t name = LowestFreeTextureName(ctx.textureNames);
         if (name != 0) {
+            TextureSlot* slot = WritableSlot(ctx, name);
+            if (slot == nullptr) {
+                result = TextureResult::OutOfMemory;
+                break;
+            }
             Touch(touch, ctx, name);
-            ctx.textureTable[name].inUse = 1;
-            ctx.textureTable[name].hasImage = 0;
+            slot->inUse = 1;
+            slot->hasImage = 0;
             SetTextureNameFree(ctx.textureNames, name, false);
             SetTextureNameHasImage(ctx.textureNames, name, false);
         } else {
@@ -236,7 +253,9 @@ TextureResult GenTextures(GlContext& ctx, int32_t n, uint32_t* names, PendingKey
             }
             try {
                 ctx.textureTable.emplace_back();
+                ctx.textureTable[ctx.textureTable.size() - 1].inUse = 1;
             } catch (const std::bad_alloc&) {
+                ctx.textureTable.resize(ctx.textureTable.size() - 1);  // the new slot's page failed
                 result = TextureResult::OutOfMemory;
                 break;
             } catch (const std::length_error&) {
@@ -244,7 +263,6 @@ TextureResult GenTextures(GlContext& ctx, int32_t n, uint32_t* names, PendingKey
                 break;
             }
             name = static_cast<uint32_t>(ctx.textureTable.size() - 1);
-            ctx.textureTable[name].inUse = 1;
             GrowTextureNameIndex(ctx.textureNames, ctx.textureTable.size());
             SetTextureNameFree(ctx.textureNames, name, false);
         }
@@ -266,7 +284,8 @@ TextureResult DeleteTextures(GlContext& ctx, int32_t n, const uint32_t* names, P
     }
     for (int32_t i = 0; i < n; ++i) {
         const uint32_t name = names[i];
-        if (name == 0 || name >= ctx.textureTable.size()) {
+        // A slot in a page never written is a default slot, which deleting leaves as it is.
+        if (name == 0 || !TextureSlotStored(ctx.textureTable, name)) {
             continue;
         }
         Touch(touch, ctx, name);
@@ -294,7 +313,7 @@ TextureResult BindTexture(GlContext& ctx, uint32_t target, uint32_t texture, Pen
         return zero;
     }
     if (texture < ctx.textureTable.size()) {
-        if (ctx.textureTable[texture].inUse == 0) {
+        if (std::as_const(ctx.textureTable)[texture].inUse == 0) {
             Touch(touch, ctx, texture);
         }
     } else {
@@ -310,7 +329,11 @@ TextureResult BindTexture(GlContext& ctx, uint32_t target, uint32_t texture, Pen
         }
         GrowTextureNameIndex(ctx.textureNames, ctx.textureTable.size());
     }
-    ctx.textureTable[texture].inUse = 1;
+    try {
+        ctx.textureTable[texture].inUse = 1;
+    } catch (const std::bad_alloc&) {
+        return TextureResult::OutOfMemory;
+    }
     SetTextureNameFree(ctx.textureNames, texture, false);
     ctx.boundTexture = texture;
     return TextureResult::Applied;

@@ -1,6 +1,7 @@
 // Builds the per-frame texture cache from the texture table.
 #include "raster/texture_cache.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "diag/profile_scope_names.h"
@@ -8,6 +9,7 @@
 #include "gl/gl_context.h"
 #include "gl/texture_slot.h"
 #include "panel/driver_settings.h"
+#include "render/setup_triangle.h"
 
 namespace mora {
 namespace {
@@ -19,6 +21,10 @@ constexpr uint32_t kGlClampToEdge = 0x812F;
 
 // The kernels form texel offsets in signed 32-bit lanes, so larger storage cannot be addressed.
 constexpr int64_t kMaxAddressableBytes = INT32_MAX;
+
+// Names a by-name cache may skip beyond twice the texture count before it becomes one entry per
+// texture (a handful of textures under small names stays indexed by name).
+constexpr std::size_t kDenseNameSlack = 256;
 
 bool IsClampMode(uint32_t wrap) { return wrap == kGlClamp || wrap == kGlClampToEdge || wrap == kGlClampToBorder; }
 
@@ -36,6 +42,17 @@ bool LevelsInsideStorage(const TextureSlot& slot) {
         if (offset + (h - 1) * pitch + 4 * w > storageBytes) return false;
     }
     return true;
+}
+
+// The entries the last build filled become all-zero again, so every entry is.
+void ZeroFilledEntries(FrameTextureCache& cache) {
+    TextureCacheEntry zero;
+    std::memset(&zero, 0, sizeof(zero));
+    for (std::size_t i = 0; i < cache.filled.size(); ++i) {
+        const std::size_t entry = cache.byName ? cache.filled[i] : i;
+        if (entry < cache.entries.size()) cache.entries[entry] = zero;
+    }
+    cache.filled.clear();
 }
 
 }  // namespace
@@ -87,38 +104,60 @@ void BuildTextureCache(std::span<const TextureSlot> table, int32_t forceWrap, st
 void BuildTextureCache(FrameTextureCache& cache) {
     diag::ProfileScope scope(diag::kScopeBuildTextureCache);
     GlContext& gl = TheGlContext();
-    const std::vector<TextureSlot>& table = gl.textureTable;
+    const TextureTable& table = gl.textureTable;
     const int32_t forceWrap = SettingValue(Settings().ForceWrap);
+    ZeroFilledEntries(cache);
+    if (RefreshTextureNameIndex(gl.textureNames, table)) {
+        ForEachTextureWithImage(gl.textureNames, [&](uint32_t name) { cache.filled.push_back(name); });
+    } else {
+        // No index (out of memory): the slots with an image are found by walking the table.
+        for (std::size_t name = 0; name < table.size(); ++name) {
+            if (table[name].hasImage != 0) cache.filled.push_back(static_cast<uint32_t>(name));
+        }
+    }
+    cache.nameLimit = cache.filled.empty() ? 1 : cache.filled.back() + 1;
+    // Entries by name while that costs at most about twice the textures; past that, one entry per
+    // texture, so that a far-out name costs nothing per name below it.
+    cache.byName = cache.nameLimit <= 2 * cache.filled.size() + kDenseNameSlack;
+    // Every entry is all-zero here, so only the ones this frame fills are written.
     TextureCacheEntry zero;
     std::memset(&zero, 0, sizeof(zero));
-    if (!RefreshTextureNameIndex(gl.textureNames, table)) {
-        // No index (out of memory): the whole table, as a cache without one is built.
-        cache.filled.clear();
-        BuildTextureCache(std::span<const TextureSlot>(table.data(), table.size()), forceWrap, cache.entries);
-        for (uint32_t i = 0; i < cache.entries.size(); ++i) cache.filled.push_back(i);
-        return;
+    cache.entries.resize(cache.byName ? cache.nameLimit : cache.filled.size() + 1, zero);
+    for (std::size_t i = 0; i < cache.filled.size(); ++i) {
+        const uint32_t name = cache.filled[i];
+        cache.entries[cache.byName ? name : i] = MakeTextureCacheEntry(table[name], forceWrap);
     }
-    std::size_t count = 1;
-    ForEachTextureWithImage(gl.textureNames, [&](uint32_t name) { count = std::size_t{name} + 1; });
-    if (cache.entries.size() > count) cache.entries.resize(count);
-    for (uint32_t name : cache.filled) {
-        if (name < cache.entries.size()) cache.entries[name] = zero;
-    }
-    cache.entries.resize(count, zero);
-    cache.filled.clear();
-    ForEachTextureWithImage(gl.textureNames, [&](uint32_t name) {
-        cache.entries[name] = MakeTextureCacheEntry(table[name], forceWrap);
-        cache.filled.push_back(name);
-    });
 }
 
-void ClearTextureCache(FrameTextureCache& cache) {
-    TextureCacheEntry zero;
-    std::memset(&zero, 0, sizeof(zero));
-    for (uint32_t name : cache.filled) {
-        if (name < cache.entries.size()) cache.entries[name] = zero;
+void PointTrianglesAtCacheEntries(FrameTextureCache& cache, std::span<SetupTriangle> triangles) {
+    cache.triangleNames.clear();
+    if (cache.byName) return;
+    cache.triangleNames.resize(triangles.size());
+    const auto zeroEntry = static_cast<uint32_t>(cache.filled.size());
+    uint32_t lastName = kNoTextureSlot;
+    uint32_t lastEntry = kNoTextureSlot;
+    for (std::size_t i = 0; i < triangles.size(); ++i) {
+        const uint32_t name = triangles[i].textureSlot;
+        cache.triangleNames[i] = name;
+        if (name != lastName) {
+            lastName = name;
+            const auto found = std::lower_bound(cache.filled.begin(), cache.filled.end(), name);
+            if (found != cache.filled.end() && *found == name) {
+                lastEntry = static_cast<uint32_t>(found - cache.filled.begin());
+            } else {
+                lastEntry = name < cache.nameLimit ? zeroEntry : kNoTextureSlot;
+            }
+        }
+        triangles[i].textureSlot = lastEntry;
     }
-    cache.filled.clear();
+}
+
+void ClearTextureCache(FrameTextureCache& cache, std::span<SetupTriangle> triangles) {
+    if (cache.triangleNames.size() == triangles.size()) {
+        for (std::size_t i = 0; i < triangles.size(); ++i) triangles[i].textureSlot = cache.triangleNames[i];
+    }
+    cache.triangleNames.clear();
+    ZeroFilledEntries(cache);
 }
 
 }  // namespace mora

@@ -11,6 +11,7 @@
 namespace mora {
 
 struct TextureSlot;
+struct SetupTriangle;
 
 inline constexpr int kTextureCacheLevels = 16;  // must match the texture slot's level tables
 
@@ -51,12 +52,18 @@ TextureCacheEntry MakeTextureCacheEntry(const TextureSlot& slot, int32_t forceWr
 // vector's capacity, so a steady frame allocates nothing.
 void BuildTextureCache(std::span<const TextureSlot> table, int32_t forceWrap, std::vector<TextureCacheEntry>& cache);
 
-// The frame's cache, kept from frame to frame: entries up to the last slot with an image (a
-// triangle naming a slot past them shades untextured, as with an all-zero entry), and the slots
-// whose entries the last build filled.
+// The frame's cache, kept from frame to frame. Names below `nameLimit` (the last name with an
+// image, plus one) are in range: a triangle naming one without an image samples an all-zero
+// entry; a triangle naming one past it shades as if it named no texture.
+// While the names in use are dense, entries are indexed by name, up to nameLimit. When they are
+// sparse (a few textures under large names), entries[i] describes filled[i] and one all-zero entry
+// follows; the triangles then carry entry indices for the frame (PointTrianglesAtCacheEntries).
 struct FrameTextureCache {
     std::vector<TextureCacheEntry> entries;
-    std::vector<uint32_t> filled;
+    std::vector<uint32_t> filled;        // names with an image, ascending
+    uint32_t nameLimit = 1;
+    bool byName = true;
+    std::vector<uint32_t> triangleNames; // while triangles carry entry indices: their names
 };
 
 // The frame's build from the current context's texture table and the ForceWrap setting. It
@@ -64,8 +71,14 @@ struct FrameTextureCache {
 // follow the textures that exist rather than the largest name bound.
 void BuildTextureCache(FrameTextureCache& cache);
 
-// After the frame: the filled entries become all-zero again (none keeps pointing at texels that
-// may be freed before the next build); the storage is kept.
-void ClearTextureCache(FrameTextureCache& cache);
+// For a cache not indexed by name: each triangle's texture name becomes the index of its entry
+// (the all-zero entry for an in-range name without an image, kNoTextureSlot past nameLimit), so
+// the kernels sample exactly what the by-name cache would give. The names are kept aside.
+void PointTrianglesAtCacheEntries(FrameTextureCache& cache, std::span<SetupTriangle> triangles);
+
+// After the frame: the triangles get their texture names back, and the filled entries become
+// all-zero again (none keeps pointing at texels that may be freed before the next build); the
+// storage is kept.
+void ClearTextureCache(FrameTextureCache& cache, std::span<SetupTriangle> triangles);
 
 }  // namespace mora

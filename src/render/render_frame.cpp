@@ -25,7 +25,8 @@ namespace {
 
 // The frame's texture cache. Kept across frames and only emptied after each one, so that a
 // steady frame allocates nothing.
-constinit FrameTextureCache gTextureCache;
+constinit platform::NeverDestroyed<FrameTextureCache> gTextureCacheStorage;
+FrameTextureCache& gTextureCache = gTextureCacheStorage.value;
 
 void FillColourRect(const SurfaceView& surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour) {
     for (int32_t y = y0; y < y1; ++y) {
@@ -131,6 +132,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     if (grid.setupTriangles.empty()) return;
 
     BuildTextureCache(gTextureCache);
+    PointTrianglesAtCacheEntries(gTextureCache, grid.setupTriangles);
 
     job.macroTilesX = gl.macroTilesX;
     job.macroTilesY = gl.macroTilesY;
@@ -183,7 +185,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
             WorkerLoopEntry(descriptor, 0, &job);
         }
     }
-    ClearTextureCache(gTextureCache);
+    ClearTextureCache(gTextureCache, grid.setupTriangles);
 }
 
 namespace {

@@ -11,7 +11,7 @@
 namespace mora {
 
 namespace detail {
-constinit TileGrid gTileGrid;
+constinit platform::NeverDestroyed<TileGrid> gTileGrid;  // a late swap still finds it
 }
 
 namespace {

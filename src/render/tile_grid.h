@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/never_destroyed.h"
 #include "render/setup_triangle.h"
 
 namespace mora {
@@ -71,11 +72,11 @@ struct TileGridSize {
 };
 
 namespace detail {
-extern constinit TileGrid gTileGrid;
+extern constinit platform::NeverDestroyed<TileGrid> gTileGrid;
 }
 
 // The process-wide grid working set, constant-initialised (empty).
-inline TileGrid& TheTileGrid() { return detail::gTileGrid; }
+inline TileGrid& TheTileGrid() { return detail::gTileGrid.value; }
 
 // Sizes for a width x height framebuffer; a negative size counts as 0, a size past
 // kMaxFramebufferSide as that.

@@ -81,8 +81,8 @@ struct SummaryWriter {
 };
 
 SummaryWriter& Writer() {
-    static SummaryWriter writer;
-    return writer;
+    static SummaryWriter* const writer = new SummaryWriter;  // never destroyed: GL at exit
+    return *writer;
 }
 
 void WriterMain(void* raw) {

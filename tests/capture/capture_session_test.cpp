@@ -122,7 +122,7 @@ TEST_F(CaptureSessionTest, FailedOpenIsRetriedAndRecordingOffWritesNoFrames) {
 TEST_F(CaptureSessionTest, OpenTakesTheFrameStartTextures) {
     SetCaptureDirectory(folder.path.c_str());
     auto ctx = std::make_unique<GlContext>();
-    ctx->textureTable = {test::ImageSlot(1, 1, 1), test::ImageSlot(4, 4, 500), test::ImageSlot(2, 2, 9)};
+    AssignTextureTable(ctx->textureTable, std::vector<TextureSlot>{test::ImageSlot(1, 1, 1), test::ImageSlot(4, 4, 500), test::ImageSlot(2, 2, 9)});
     PendingKeyframe pending;
     pending.valid = true;
     pending.snapshot = test::PatternSnapshot(42);

@@ -459,7 +459,7 @@ TEST(ReplayCommands, RandomRecordsStayInsideBothBuffers) {
         auto ctx = NewContext();
         Replay(*ctx, rec);
         ExpectConsistent(*ctx, stream.size());
-        for (const TextureSlot& slot : ctx->textureTable) {
+        for (const TextureSlot& slot : TextureTableSlots(ctx->textureTable)) {
             EXPECT_LE(slot.texels.size(), 64u * 64u * 2u);
             textures += slot.hasImage;
         }

@@ -202,7 +202,7 @@ TEST(Keyframe, KeyframeAndCaptureStateGiveTheFrameStart) {
     PendingKeyframe pending;
     ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));
     const std::vector<uint8_t> start = Snapshot(*ctx);
-    const std::vector<TextureSlot> startTable = ctx->textureTable;
+    const std::vector<TextureSlot> startTable = TextureTableSlots(ctx->textureTable);
 
     ApiSide api{*ctx, pending, {}};
     api.Enable(0x0B71);
@@ -212,7 +212,7 @@ TEST(Keyframe, KeyframeAndCaptureStateGiveTheFrameStart) {
     api.Bind(4);                              // grows the table to 5 slots; new slots are not saved
     ASSERT_EQ(ctx->textureTable.size(), 5u);
     const std::vector<uint8_t> live = Snapshot(*ctx);
-    const std::vector<TextureSlot> liveTable = ctx->textureTable;
+    const std::vector<TextureSlot> liveTable = TextureTableSlots(ctx->textureTable);
     ASSERT_NE(live, start);
 
     std::vector<TextureSlot> table(9);  // scratch with stale contents
@@ -222,7 +222,7 @@ TEST(Keyframe, KeyframeAndCaptureStateGiveTheFrameStart) {
     ExpectSameTable(table, startTable);
     EXPECT_EQ(bytes(), start);
     EXPECT_EQ(Snapshot(*ctx), live);
-    ExpectSameTable(ctx->textureTable, liveTable);
+    ExpectSameTable(TextureTableSlots(ctx->textureTable), liveTable);
     const PendingKeyframe none;
     BuildCaptureState(none, *ctx, table, snapshot);
     ExpectSameTable(table, liveTable);
@@ -237,7 +237,7 @@ TEST(Keyframe, KeyframeAndCaptureStateGiveTheFrameStart) {
     EXPECT_EQ(kf.savedSlots[0].width, 2);
     RestoreKeyframe(*ctx, kf);
     EXPECT_EQ(Snapshot(*ctx), start);
-    ExpectSameTable(ctx->textureTable, startTable);
+    ExpectSameTable(TextureTableSlots(ctx->textureTable), startTable);
 }
 
 TEST(Keyframe, DeletedAndRecreatedTextureReplaysFromFrameStart) {
@@ -245,7 +245,7 @@ TEST(Keyframe, DeletedAndRecreatedTextureReplaysFromFrameStart) {
     SetUpFrameStart(*ctx);
     PendingKeyframe pending;
     ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));
-    const std::vector<TextureSlot> startTable = ctx->textureTable;
+    const std::vector<TextureSlot> startTable = TextureTableSlots(ctx->textureTable);
 
     // The frame draws with the red texture, deletes it, re-creates name 1 with a blue 1x1 image
     // and draws again.
@@ -260,7 +260,7 @@ TEST(Keyframe, DeletedAndRecreatedTextureReplaysFromFrameStart) {
     AppendFrameEnd(api.rec.stream);
     RefreshMvp(*ctx);  // the replay's packets refresh the cached product; the entries never do
     const std::vector<uint8_t> endState = Snapshot(*ctx);
-    const std::vector<TextureSlot> endTable = ctx->textureTable;
+    const std::vector<TextureSlot> endTable = TextureTableSlots(ctx->textureTable);
 
     FrameRecording frame;
     BuildKeyframe(pending, *ctx, frame.keyframe);
@@ -268,12 +268,12 @@ TEST(Keyframe, DeletedAndRecreatedTextureReplaysFromFrameStart) {
     for (int run = 0; run < 3; ++run) {
         SCOPED_TRACE(run);
         RestoreKeyframe(*ctx, frame.keyframe);
-        ExpectSameTable(ctx->textureTable, startTable);  // red 2x2 again before the commands run
+        ExpectSameTable(TextureTableSlots(ctx->textureTable), startTable);  // red 2x2 again before the commands run
         ctx->nativePackets.clear();
         ctx->frameVertices.clear();
         ASSERT_EQ(ReplayCommands(*ctx, api.rec.stream, api.rec.blob, kNone), ReplayEnd::FrameEnd);
         EXPECT_EQ(Snapshot(*ctx), endState);
-        ExpectSameTable(ctx->textureTable, endTable);
+        ExpectSameTable(TextureTableSlots(ctx->textureTable), endTable);
         EXPECT_EQ(ctx->textureTable[1].texels, std::vector<uint32_t>{0xFF0000FFu});
         EXPECT_EQ(ctx->nativePackets.size(), 2u);
     }

@@ -187,27 +187,74 @@ int HugeViewport() {
     return DrawGreenFrame(s);
 }
 
-int LargeTextureName() {
-    Session s(32, 32);
-    if (!s.ok()) return 2;
-    glBindTexture(GL_TEXTURE_2D, 1000000);
-    glBindTexture(GL_TEXTURE_2D, 0);
+// Uploads a blue 2x2 texture under `name` and draws it over the top-left pixel for `frames`
+// frames; 0 when the last presented frame shows it.
+int DrawsBlueTexture(HDC dc, GLuint name, int frames) {
+    const uint8_t texels[4 * 4] = {0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255};
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    glEnable(GL_TEXTURE_2D);
     glViewport(0, 0, 32, 32);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, 32.0, 0.0, 32.0, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    for (int frame = 0; frame < 40; ++frame) {
+    for (int frame = 0; frame < frames; ++frame) {
         glClear(GL_COLOR_BUFFER_BIT);
-        glBegin(GL_TRIANGLES);  // a frame with triangles builds the texture cache
+        glBegin(GL_TRIANGLES);  // a frame with textured triangles builds the texture cache
+        glTexCoord2f(0.0f, 0.0f);
         glVertex2f(0.0f, 0.0f);
-        glVertex2f(32.0f, 0.0f);
         glVertex2f(32.0f, 32.0f);
+        glVertex2f(0.0f, 32.0f);
         glEnd();
-        wglSwapBuffers(s.dc);
+        wglSwapBuffers(dc);
     }
+    glDisable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return (PresentedPixel(dc) & 0xFFFFFFu) == 0x0000FFu ? 0 : 1;
+}
+
+// A texture under a far-out name, drawn for 40 frames: memory and frame work must follow the
+// textures that exist, not the name.
+int DrawsWithTextureName(GLuint name) {
+    Session s(32, 32);
+    if (!s.ok()) return 2;
+    if (DrawsBlueTexture(s.dc, name, 40) != 0) return 1;
     return DrawGreenFrame(s);
+}
+
+int LargeTextureName() { return DrawsWithTextureName(1000000); }
+int LargestTextureName() { return DrawsWithTextureName(0xB40B3F); }  // the largest name accepted
+
+// GL from an atexit handler registered before the program's first GL call, as SFML's static
+// destructors make it: the handler runs after everything the driver set up at first use has been
+// through exit, and must still draw (ASan reports any record used after it was freed).
+HDC gExitDc = nullptr;
+HGLRC gExitRc = nullptr;
+
+void DrawAfterExit() {
+    int result = wglMakeCurrent(gExitDc, gExitRc) == TRUE ? 0 : 3;
+    GLuint name = 0;
+    if (result == 0) glGenTextures(1, &name);
+    if (result == 0 && DrawsBlueTexture(gExitDc, name, 2) != 0) result = 4;
+    glDeleteTextures(1, &name);
+    wglMakeCurrent(gExitDc, nullptr);
+    wglDeleteContext(gExitRc);
+    moraDestroyOffscreenDC(gExitDc);
+    if (result != 0) _exit(result);
+}
+
+int GlCallsDuringExit() {
+    atexit(DrawAfterExit);
+    gExitDc = moraCreateOffscreenDC(32, 32);
+    gExitRc = gExitDc != nullptr ? wglCreateContext(gExitDc) : nullptr;
+    if (gExitRc == nullptr || wglMakeCurrent(gExitDc, gExitRc) != TRUE) return 2;
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    if (DrawsBlueTexture(gExitDc, name, 3) != 0) return 1;
+    wglMakeCurrent(gExitDc, nullptr);  // the handler makes it current again
+    return 0;
 }
 
 int ManySingleNameGenerations() {
@@ -331,7 +378,9 @@ const Case kCases[] = {
     {"settings-file-is-dev-zero", SettingsFile::DevZero, nullptr, DrawsAfterLoad, 256, 5},
     {"settings-file-is-dev-urandom", SettingsFile::DevUrandom, nullptr, DrawsAfterLoad, 256, 5},
     {"huge-viewport", SettingsFile::None, nullptr, HugeViewport, 1536, 5},
-    {"large-texture-name", SettingsFile::None, nullptr, LargeTextureName, 640, 2},
+    {"large-texture-name", SettingsFile::None, nullptr, LargeTextureName, 256, 2},
+    {"largest-texture-name", SettingsFile::None, nullptr, LargestTextureName, 256, 2},
+    {"gl-calls-during-exit", SettingsFile::None, nullptr, GlCallsDuringExit, 256, 5},
     {"context-deleted-by-another-thread", SettingsFile::None, nullptr, ContextDeletedByAnotherThread, 256, 5},
     {"stale-context-handle", SettingsFile::None, nullptr, StaleContextHandle, 256, 5},
     {"many-single-name-generations", SettingsFile::None, nullptr, ManySingleNameGenerations, 512, 3},

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
 #include "raster/texture_cache.h"
+#include "render/setup_triangle.h"
 #include "raster_scene.h"
 
 namespace mora::raster::test {
@@ -85,27 +87,50 @@ TEST(TextureCache, SlotsWithoutAUsableImageGiveZeroEntriesAndStorageIsReused) {
     EXPECT_TRUE(IsZero(cache[0]));
 }
 
-// The frame's build describes the slots up to the last one with an image (a triangle naming a slot
-// past them shades untextured), however many empty names lie beyond.
-TEST(TextureCache, FrameBuildReadsTheContextTableAndTheForceWrapSetting) {
+// The frame's build: indexed by name while names are dense; with a texture under a far-out name,
+// one entry per texture, triangles pointed at their entries for the frame and given their names
+// back after it. Either way a triangle samples what its name gives (an in-range name without an
+// image the all-zero entry, a name past the last image none).
+TEST(TextureCache, FrameBuildFollowsTheTexturesThatExist) {
     GlContext& context = TheGlContext();
-    const std::vector<TextureSlot> saved = context.textureTable;
+    const std::vector<TextureSlot> saved = TextureTableSlots(context.textureTable);
     const int32_t savedWrap = SettingValue(Settings().ForceWrap);
-    context.textureTable = {TextureSlot{}, Slot(kNearest, kLinear, kClamp, kClamp)};
-    context.textureTable.resize(100000);
-    context.textureNames.stale = true;
     SetSettingValue(Settings().ForceWrap, kForceWrapRepeat);
-    FrameTextureCache cache;
-    BuildTextureCache(cache);
+    for (const uint32_t far : {3u, 1000000u}) {
+        AssignTextureTable(context.textureTable,
+                           std::vector<TextureSlot>{TextureSlot{}, Slot(kNearest, kLinear, kClamp, kClamp)});
+        context.textureTable.resize(far + 2);
+        context.textureTable[far] = Slot(kNearest);
+        context.textureNames.stale = true;
+        std::vector<SetupTriangle> triangles(5);
+        const uint32_t names[5] = {far, 1, 2, far + 1, kNoTextureSlot};
+        for (int i = 0; i < 5; ++i) triangles[i].textureSlot = names[i];
+        FrameTextureCache cache;
+        BuildTextureCache(cache);
+        PointTrianglesAtCacheEntries(cache, triangles);
+        const bool byName = far == 3;
+        EXPECT_EQ(cache.byName, byName);
+        ASSERT_EQ(cache.entries.size(), byName ? 4u : 3u);
+        const auto entry = [&](int i) -> const TextureCacheEntry* {
+            const uint32_t at = triangles[i].textureSlot;
+            return at < cache.entries.size() ? &cache.entries[at] : nullptr;
+        };
+        ASSERT_NE(entry(0), nullptr);
+        EXPECT_EQ(entry(0)->levelData[0],
+                  reinterpret_cast<const uint8_t*>(std::as_const(context.textureTable)[far].texels.data()));
+        ASSERT_NE(entry(1), nullptr);
+        EXPECT_EQ(entry(1)->width, 8);
+        EXPECT_EQ(entry(1)->clampS, 0u);  // ForceWrap repeat
+        ASSERT_NE(entry(2), nullptr);
+        EXPECT_TRUE(IsZero(*entry(2)));
+        EXPECT_EQ(entry(3), nullptr);
+        EXPECT_EQ(entry(4), nullptr);
+        ClearTextureCache(cache, triangles);
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(triangles[i].textureSlot, names[i]);
+        for (const TextureCacheEntry& e : cache.entries) EXPECT_TRUE(IsZero(e));
+    }
     SetSettingValue(Settings().ForceWrap, savedWrap);
-    ASSERT_EQ(cache.entries.size(), 2u);
-    EXPECT_TRUE(IsZero(cache.entries[0]));
-    EXPECT_EQ(cache.entries[1].width, 8);
-    EXPECT_EQ(cache.entries[1].clampS, 0u);
-    EXPECT_EQ(cache.entries[1].levelData[0], reinterpret_cast<const uint8_t*>(context.textureTable[1].texels.data()));
-    ClearTextureCache(cache);
-    EXPECT_TRUE(IsZero(cache.entries[1]));
-    context.textureTable = saved;
+    AssignTextureTable(context.textureTable, saved);
     context.textureNames.stale = true;
 }
 

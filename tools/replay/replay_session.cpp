@@ -92,7 +92,7 @@ void RestoreCaptureStart(ReplaySession& session) {
     GlContext& gl = TheGlContext();
     // Empty the frame data first: the snapshot brings its own pending clears.
     ResetFrame();
-    gl.textureTable = capture.textures;
+    AssignTextureTable(gl.textureTable, capture.textures);
     gl.textureNames.stale = true;
     DeserializeKeyframeSnapshot(gl, capture.snapshot);
     // The live grid had storage of the snapshot's framebuffer size when the frame began; without
