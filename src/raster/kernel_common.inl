@@ -577,6 +577,37 @@ inline Colour Shade(const ShadeSetup& sh, const PassState& p, const M& need) {
 
 MORA_KERNEL_HOT I PackChannel(F v) { return Cvtt(Min(Max(v, FSet(0.0f)), FSet(255.0f))); }
 
+// The blend codes added after the first three, kept out of line so that the common codes' path
+// stays as it was: source s and destination d on the 0..255 scale, alpha a = s.a / 255.
+[[gnu::noinline]] void BlendRare(uint32_t blend, Colour& c, const F& da, const F& dr, const F& dg, const F& db) {
+    const F k = FSet(kInv255);
+    const F one = FSet(1.0f);
+    if (blend == kBlendAddSrcAlpha) {  // s a + d
+        const F a = c.a * k;
+        c.a = MulAdd(c.a, a, da);
+        c.r = MulAdd(c.r, a, dr);
+        c.g = MulAdd(c.g, a, dg);
+        c.b = MulAdd(c.b, a, db);
+    } else if (blend == kBlendDoubleModulate) {  // s d / 255 + d s / 255, the two terms equal
+        const F ma = (c.a * da) * k, mr = (c.r * dr) * k, mg = (c.g * dg) * k, mb = (c.b * db) * k;
+        c.a = ma + ma;
+        c.r = mr + mr;
+        c.g = mg + mg;
+        c.b = mb + mb;
+    } else if (blend == kBlendInvSrcColour) {  // d (1 - s / 255)
+        c.a = da * (one - c.a * k);
+        c.r = dr * (one - c.r * k);
+        c.g = dg * (one - c.g * k);
+        c.b = db * (one - c.b * k);
+    } else {  // premultiplied: s + d (1 - a)
+        const F rest = one - c.a * k;
+        c.a = MulAdd(da, rest, c.a);
+        c.r = MulAdd(dr, rest, c.r);
+        c.g = MulAdd(dg, rest, c.g);
+        c.b = MulAdd(db, rest, c.b);
+    }
+}
+
 // Alpha test, blending, packing and the colour and depth writes of one pass step.
 inline void WritePass(const SetupTriangle& tri, Colour c, M mask, const F& z, int p, int step, TileBuffers& tb,
                       const TileView& view, bool depthWrite) {
@@ -585,7 +616,7 @@ inline void WritePass(const SetupTriangle& tri, Colour c, M mask, const F& z, in
         if (!MBits(mask)) return;
     }
     const uint32_t blend = tri.blendCode;
-    if (blend >= kBlendAdditive && blend <= kBlendSrcAlpha) {
+    if (blend >= kBlendAdditive && blend <= kBlendLast) {
         const I dst = TileColour(tb, view, p, step);
         const F da = ToFloat(ShiftRight<24>(dst));
         const F dr = ToFloat(ShiftRight<16>(dst) & ISet(0xFF));
@@ -602,13 +633,15 @@ inline void WritePass(const SetupTriangle& tri, Colour c, M mask, const F& z, in
             c.r = (c.r * dr) * k;
             c.g = (c.g * dg) * k;
             c.b = (c.b * db) * k;
-        } else {
+        } else if (blend == kBlendSrcAlpha) {
             const F a = c.a * k;
             const F rest = FSet(1.0f) - a;
             c.a = MulAdd(da, rest, c.a * a);
             c.r = MulAdd(dr, rest, c.r * a);
             c.g = MulAdd(dg, rest, c.g * a);
             c.b = MulAdd(db, rest, c.b * a);
+        } else {
+            BlendRare(blend, c, da, dr, dg, db);
         }
     }
     const I word = ShiftLeft<24>(PackChannel(c.a)) | ShiftLeft<16>(PackChannel(c.r)) | ShiftLeft<8>(PackChannel(c.g)) |

@@ -16,6 +16,11 @@ inline constexpr uint32_t kBlendNone = 0;         // no blending
 inline constexpr uint32_t kBlendAdditive = 1;     // (ONE, ONE)
 inline constexpr uint32_t kBlendModulateDst = 2;  // (ZERO, SRC_COLOR)
 inline constexpr uint32_t kBlendSrcAlpha = 3;     // (SRC_ALPHA, ONE_MINUS_SRC_ALPHA)
+inline constexpr uint32_t kBlendAddSrcAlpha = 4;  // (SRC_ALPHA, ONE)
+inline constexpr uint32_t kBlendDoubleModulate = 5;  // (DST_COLOR, SRC_COLOR)
+inline constexpr uint32_t kBlendInvSrcColour = 6;    // (ZERO, ONE_MINUS_SRC_COLOR)
+inline constexpr uint32_t kBlendPremultiplied = 7;   // (ONE, ONE_MINUS_SRC_ALPHA)
+inline constexpr uint32_t kBlendLast = kBlendPremultiplied;  // codes above draw unblended
 
 // Depth function codes (byte offset 100); any unknown depth function maps to kDepthLess.
 inline constexpr uint32_t kDepthAlways = 0;

@@ -138,7 +138,12 @@ TEST(BlendModes, AgreeOverSmoothColours) {
         GLenum source, destination;
     } modes[] = {{"additive", GL_ONE, GL_ONE},
                  {"multiplicative", GL_ZERO, GL_SRC_COLOR},
-                 {"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}};
+                 {"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
+                 {"multiplicative_swapped", GL_DST_COLOR, GL_ZERO},
+                 {"additive_alpha", GL_SRC_ALPHA, GL_ONE},
+                 {"double_multiplicative", GL_DST_COLOR, GL_SRC_COLOR},
+                 {"inverse_source_colour", GL_ZERO, GL_ONE_MINUS_SRC_COLOR},
+                 {"premultiplied_alpha", GL_ONE, GL_ONE_MINUS_SRC_ALPHA}};
     for (const auto& blend : modes) {
         const auto draw = [&blend](SceneGl& gl, int w, int h) {
             PixelProjection(gl, w, h);

@@ -84,7 +84,7 @@ void RandomState(Random& r, const Scene& scene, SetupTriangle& t) {
     const int texChoice = r.Pick(slots + 2);
     t.textureSlot = texChoice < slots ? static_cast<uint32_t>(texChoice)
                                       : (texChoice == slots ? kNoTextureSlot : static_cast<uint32_t>(slots + 3));
-    t.blendCode = r.CodeBelow(4, 5, 6);
+    t.blendCode = r.CodeBelow(kBlendLast + 1, 5, 99);
     t.alphaTest = r.Chance(20) ? 1u : 0u;
     t.depthTest = r.Chance(70) ? 1u : 0u;
     t.depthFunc = t.depthTest ? r.CodeBelow(8, 5, 9) : 0u;
