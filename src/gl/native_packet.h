@@ -27,6 +27,10 @@ inline constexpr uint32_t kRsTexEnv = 27;         // 0 modulate, 1 replace, 2 de
 inline constexpr uint32_t kRsTexEnvColour = 28;   // packed 0xAARRGGBB
 inline constexpr uint32_t kRsFilterClass = 29;    // 0 nearest, 1 trilinear, 2 bilinear level 0
 inline constexpr uint32_t kNoTexture = 0xFFFFFFFFu;
+// The blend word's upper half: the number of the frame's scissor box (GlContext::scissorBoxes,
+// from 1) the draw is limited to, 0 for none. Blend codes stay below 1 << kRsScissorShift.
+inline constexpr uint32_t kRsScissorShift = 16;
+inline constexpr uint32_t kMaxScissorBoxes = 0xFFFF;
 
 struct NativePacket {
     uint32_t sequence;      // value of packetSequence when built

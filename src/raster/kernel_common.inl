@@ -298,8 +298,9 @@ MORA_KERNEL_HOT I TileColour(TileBuffers& tb, const TileView& view, int p, int s
 }
 
 // Coverage with the fill rule, barycentrics, depth and the depth test of one pass step.
-MORA_KERNEL_HOT void CoverPass(const SetupTriangle& tri, const EdgeSetup& e, const TileLanes& lanes, int p, int step,
-                               TileBuffers& tb, const TileView& view, PassState& out) {
+// `live` is the step's live-lane mask, narrowed to the triangle's scissor rectangle if it has one.
+MORA_KERNEL_HOT void CoverPass(const SetupTriangle& tri, const EdgeSetup& e, const TileLanes& lanes, const M& live,
+                               int p, int step, TileBuffers& tb, const TileView& view, PassState& out) {
     const F px = lanes.px[p][step];
     const F py = lanes.py[p][step];
     const F e0 = EdgeValue(e.dx01, e.dy01, e.x0, e.y0, px, py);
@@ -315,7 +316,7 @@ MORA_KERNEL_HOT void CoverPass(const SetupTriangle& tri, const EdgeSetup& e, con
     out.l0 = e1 * invArea;
     out.l1 = e2 * invArea;
     out.l2 = e0 * invArea;
-    out.mask = lanes.live[p][step] & covered;
+    out.mask = live & covered;
     if (tri.depthTest == 0) {
         out.z = zero;
         return;
@@ -615,7 +616,7 @@ inline void WritePass(const SetupTriangle& tri, Colour c, M mask, const F& z, in
         mask = mask & CmpGt(c.a, FSet(kAlphaReference));
         if (!MBits(mask)) return;
     }
-    const uint32_t blend = tri.blendCode;
+    const uint32_t blend = tri.blendCode & kBlendCodeMask;
     if (blend >= kBlendAdditive && blend <= kBlendLast) {
         const I dst = TileColour(tb, view, p, step);
         const F da = ToFloat(ShiftRight<24>(dst));
@@ -715,6 +716,24 @@ inline void BuildTileLanes(int32_t x0, int32_t y0, int32_t x1, int32_t y1, TileL
     }
 }
 
+// The tile's live lanes that also lie inside scissor rectangle `number` (1-based); false when none
+// does, or when the job has no such rectangle.
+inline bool ScissorLanes(const RasterJob& job, uint32_t number, const TileLanes& lanes, M out[4][kSteps]) {
+    if (number > job.scissorCount || job.scissorRects == nullptr) return false;
+    const ScissorRect& r = job.scissorRects[number - 1];
+    // Pixel x is inside when x0 <= x < x1, that is when its centre x + 0.5 lies strictly between.
+    const F x0 = FSet(static_cast<float>(r.x0)), x1 = FSet(static_cast<float>(r.x1));
+    const F y0 = FSet(static_cast<float>(r.y0)), y1 = FSet(static_cast<float>(r.y1));
+    uint32_t any = 0;
+    for (int p = 0; p < 4; ++p)
+        for (int step = 0; step < kSteps; ++step) {
+            const F px = lanes.px[p][step], py = lanes.py[p][step];
+            out[p][step] = lanes.live[p][step] & CmpGt(px, x0) & CmpLt(px, x1) & CmpGt(py, y0) & CmpLt(py, y1);
+            any |= MBits(out[p][step]);
+        }
+    return any != 0;
+}
+
 void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint32_t* bin,
                    int32_t binCount, float* hiz) {
     if (binCount <= 0 || bin == nullptr || hiz == nullptr || job.triangles == nullptr) return;
@@ -735,6 +754,10 @@ void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int
     const uint32_t vrsMode = job.vrsMode;
     TileBuffers buffers;
     ClearTileBuffers(buffers);
+    // Live lanes of the last scissor rectangle met (triangles of one draw share it).
+    M scissorLive[4][kSteps];
+    uint32_t scissorNumber = 0;
+    bool scissorAny = false;
 
     for (int32_t k = 0; k < binCount; ++k) {
         const SetupTriangle& tri = job.triangles[bin[k]];
@@ -743,6 +766,15 @@ void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int
         if (depthTest && tri.depthFunc == kDepthLequal && tri.blendCode == 0 && tri.alphaTest == 0 && tri.zmin > h)
             continue;
         if (depthTest && tri.depthFunc > kDepthNotequal) continue;  // NEVER
+        const M(*live)[kSteps] = lanes.live;
+        if (const uint32_t number = tri.blendCode >> kScissorNumberShift; number != 0) {
+            if (number != scissorNumber) {
+                scissorAny = ScissorLanes(job, number, lanes, scissorLive);
+                scissorNumber = number;
+            }
+            if (!scissorAny) continue;
+            live = scissorLive;
+        }
         EdgeSetup edges;
         if (!SetUpEdges(tri, edges)) continue;
         const bool depthWrite = depthTest && tri.depthWrite != 0;
@@ -753,7 +785,7 @@ void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int
             PassState pass[4];
             uint32_t anyLane = 0;
             for (int p = 0; p < 4; ++p) {
-                CoverPass(tri, edges, lanes, p, step, buffers, view, pass[p]);
+                CoverPass(tri, edges, lanes, live[p][step], p, step, buffers, view, pass[p]);
                 anyLane |= MBits(pass[p].mask);
             }
             if (anyLane == 0) continue;

@@ -287,14 +287,15 @@ int32_t Pack(float v) { return Truncate(MinX86(MaxX86(v, 0.0f), 255.0f)); }
 void WritePixel(const SetupTriangle& t, const Arith& m, uint8_t* colour, float* depth, Rgba c, float z,
                 bool depthWrite) {
     if (t.alphaTest != 0 && !(c.c[0] > 169.83f)) return;
-    if (t.blendCode >= kBlendAdditive && t.blendCode <= kBlendLast) {
+    const uint32_t blend = t.blendCode & kBlendCodeMask;
+    if (blend >= kBlendAdditive && blend <= kBlendLast) {
         const uint32_t dst = LoadWord(colour);
         float d[4];
         for (int k = 0; k < 4; ++k) d[k] = Channel(dst, 24 - 8 * k);
         const float a = c.c[0] * kInv255;
         for (int k = 0; k < 4; ++k) {
             const float s = c.c[k];
-            switch (t.blendCode) {
+            switch (blend) {
             case kBlendAdditive: c.c[k] = s + d[k]; break;
             case kBlendModulateDst: c.c[k] = (s * d[k]) * kInv255; break;
             case kBlendSrcAlpha: c.c[k] = m.MulAdd(d[k], 1.0f - a, s * a); break;
@@ -342,6 +343,12 @@ bool LaneVisible(const SetupTriangle& t, const Edges& e, const Tile& tile, int p
                  Fragment& f) {
     f = Cover(t, e, tile.PixelX(pass, lane), tile.PixelY(pass, lane), m);
     if (!tile.Live(pass, lane) || !f.covered) return false;
+    if (const uint32_t number = t.blendCode >> kScissorNumberShift; number != 0) {
+        if (number > tile.job->scissorCount) return false;
+        const ScissorRect& r = tile.job->scissorRects[number - 1];
+        const int32_t x = tile.X(pass, lane), y = tile.Y(pass, lane);
+        if (x < r.x0 || x >= r.x1 || y < r.y0 || y >= r.y1) return false;
+    }
     return t.depthTest == 0 || DepthPasses(t.depthFunc, f.z, *tile.DepthAt(pass, lane));
 }
 
