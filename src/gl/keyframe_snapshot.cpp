@@ -117,6 +117,10 @@ void DeserializeKeyframeSnapshot(GlContext& ctx, const KeyframeSnapshot& in) {
     Get(in, so::kColourClearValue, ctx.colourClearValue);
     ctx.depthClearPending = GetFlag(in, so::kDepthClearPending);
     Get(in, so::kDepthClearValue, ctx.depthClearValue);
+    // The snapshot has no room for the pending clears' boxes: a restored clear is whole, so that
+    // a capture replays it as the driver drew it.
+    ctx.colourClearBox = ScissorBox{};
+    ctx.depthClearBox = ScissorBox{};
     Get(in, so::kClearDepth, ctx.clearDepth);
     Get(in, so::kCurrentColour, ctx.currentColour);
     float st[2];

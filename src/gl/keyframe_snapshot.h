@@ -64,7 +64,8 @@ inline constexpr uint32_t kScissorY1Gap = 6306;
 // (snapshot_offset), which are 0 while it has its defaults.
 void SerializeKeyframeSnapshot(const GlContext& ctx, KeyframeSnapshot& out);
 
-// Loads the snapshot fields into ctx (nothing else changes). Bytes from a file are not trusted:
+// Loads the snapshot fields into ctx (and resets the pending clears' scissor boxes; nothing else
+// changes). Bytes from a file are not trusted:
 // a matrixMode above 2 loads as 0 and each stackTop is clamped to 0..31, so that no later matrix
 // call indexes outside its stack; a u8 flag is true when non-zero.
 void DeserializeKeyframeSnapshot(GlContext& ctx, const KeyframeSnapshot& in);
