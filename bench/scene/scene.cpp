@@ -30,6 +30,7 @@ void ResetGlState(SceneGl& gl, int width, int height) {
     gl.Disable(GL_ALPHA_TEST);
     gl.Disable(GL_DEPTH_TEST);
     gl.Disable(GL_CULL_FACE);
+    gl.Disable(GL_SCISSOR_TEST);
     gl.BlendFunc(GL_ONE, GL_ZERO);
     gl.AlphaFunc(GL_ALWAYS, 0.0f);
     gl.DepthFunc(GL_LESS);

@@ -19,7 +19,7 @@ namespace mora::scene {
     X(Frustum) X(Ortho) X(Viewport) X(DepthRange) X(Enable) X(Disable) X(BlendFunc) X(AlphaFunc)       \
     X(DepthFunc) X(DepthMask) X(CullFace) X(FrontFace) X(ShadeModel) X(TexEnvi) X(TexEnvfv)            \
     X(TexParameteri) X(GenTextures) X(DeleteTextures) X(BindTexture) X(TexImage2D) X(PixelStorei)      \
-    X(ClearColor) X(ClearDepth) X(Clear) X(Finish)
+    X(ClearColor) X(ClearDepth) X(Clear) X(Finish) X(Scissor)
 // The vertex-array, display-list and immediate-mode variant entries the comparison programs use
 // (glGenLists, which answers, is forwarded by hand).
 #define MORA_SCENE_GL_VARIANT_ENTRIES(X)                                                               \

@@ -172,8 +172,8 @@ void ApplyListRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const Comma
             break;
         }
         case CmdOp::End: EndPrimitive(ctx); break;
-        // Recorded only: scissor, colour mask, pixel store, shade model, polygon mode and
-        // offset, active texture.
+        // Recorded only: colour mask, pixel store, shade model, polygon mode and offset, active
+        // texture.
         default: break;
     }
 }

@@ -40,6 +40,13 @@ void IssueFixedFunctionCap(uint32_t cap, bool enabled) {
 
 }  // namespace mora::api
 
+namespace {
+
+// The seed subset records the scissor test without effect.
+bool ScissorIgnored(GLenum cap) { return cap == GL_SCISSOR_TEST && !LoweringOn(); }
+
+}  // namespace
+
 extern "C" {
 
 MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
@@ -47,6 +54,7 @@ MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
     if (RecordingOn()) {
         mora::AppendEnable(Stream(), cap);
     }
+    if (ScissorIgnored(cap)) return;
     mora::ApplyEnable(Context(), cap);
     IssueFixedFunctionCap(cap, true);
 } catch (...) {
@@ -57,6 +65,7 @@ MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
     if (RecordingOn()) {
         mora::AppendDisable(Stream(), cap);
     }
+    if (ScissorIgnored(cap)) return;
     mora::ApplyDisable(Context(), cap);
     IssueFixedFunctionCap(cap, false);
 } catch (...) {
@@ -193,16 +202,17 @@ MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsize
 } catch (...) {
 }
 
-// Recorded only: no scissor test, every colour channel written, polygons always filled, no
-// polygon offset, GL_FLAT without effect, tightly packed pixel transfers.
-
 MORA_GLAPI void MORA_APIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei height) try {
     if (!EnterEntry<EntryId::glScissor>(x, y, width, height)) return;
     if (RecordingOn()) {
         mora::AppendScissor(Stream(), x, y, width, height);
     }
+    if (LoweringOn()) mora::ApplyScissor(Context(), x, y, width, height);  // the seed: recorded only
 } catch (...) {
 }
+
+// Recorded only: every colour channel written, polygons always filled, no polygon offset,
+// GL_FLAT without effect, tightly packed pixel transfers.
 
 MORA_GLAPI void MORA_APIENTRY glColorMask(GLboolean red, GLboolean green, GLboolean blue, GLboolean alpha) try {
     if (!EnterEntry<EntryId::glColorMask>(red, green, blue, alpha)) return;

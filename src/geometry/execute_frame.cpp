@@ -24,6 +24,7 @@ void ExecuteFrame(GlContext& ctx, std::vector<SetupTriangle>& triangles, const F
     ctx.primitiveVertices.clear();
     ctx.frameVertices.clear();
     ctx.nativePackets.clear();
+    ctx.scissorBoxes.clear();
     ctx.packetSequence = 0;
     ctx.statistics = FrameStatistics{};
 

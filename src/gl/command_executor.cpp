@@ -99,6 +99,30 @@ void DeleteTexturesFromBlob(GlContext& ctx, const CmdDeleteTextures& rec, const 
     }
 }
 
+bool IsScissorRecord(uint32_t op, const uint8_t* at) {
+    if (op == static_cast<uint32_t>(CmdOp::Scissor)) return true;
+    const bool capability = op == static_cast<uint32_t>(CmdOp::Enable) || op == static_cast<uint32_t>(CmdOp::Disable);
+    return capability && Read<CmdU32>(at).value == gle::kScissorTest;
+}
+
+// The number (1-based) of the frame's scissor box the packet being built is limited to, or 0
+// when the test is off. A frame changes its box rarely; past the 16-bit numbering, a box already
+// in the table is searched for, and a new one then draws unscissored.
+uint32_t PacketScissorNumber(GlContext& ctx) {
+    if (!ctx.scissorEnabled) return 0;
+    std::vector<ScissorBox>& boxes = ctx.scissorBoxes;
+    if (boxes.empty() || !(boxes.back() == ctx.scissorBox)) {
+        if (boxes.size() < kMaxScissorBoxes) {
+            boxes.push_back(ctx.scissorBox);
+        } else {
+            for (size_t i = 0; i < boxes.size(); ++i)
+                if (boxes[i] == ctx.scissorBox) return static_cast<uint32_t>(i + 1);
+            return 0;
+        }
+    }
+    return static_cast<uint32_t>(boxes.size());
+}
+
 struct ReplayCounters {
     uint32_t executed = 0;
     uint32_t vertices = 0;
@@ -108,6 +132,7 @@ struct ReplayCounters {
 // Applies one complete record that is not a colour, texture coordinate or frame-end record.
 void ApplyRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBlob& blob,
                  const RenderOverrides& overrides, ReplayCounters& counters) {
+    if (overrides.seedSubset && IsScissorRecord(op, at)) return;  // the seed subset has no scissor test
     if (ApplyStateRecord(ctx, op, at, blob, nullptr)) return;
     switch (static_cast<CmdOp>(op)) {
         case CmdOp::TexImage2D: {
@@ -137,7 +162,7 @@ void ApplyRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const CommandBl
         case CmdOp::ShadeModel:
             if (!ctx.seedSubset) ctx.flatShading = Read<CmdU32>(at).value == gle::kFlat;
             break;
-        // Recorded only: scissor, colour mask, pixel store, polygon mode and offset, active
+        // Recorded only: colour mask, pixel store, polygon mode and offset, active
         // texture.
         default: break;
     }
@@ -194,6 +219,11 @@ bool ApplyStateRecord(GlContext& ctx, uint32_t op, const uint8_t* at, const Comm
         case CmdOp::DepthRange: {
             const CmdFloat2 r = Read<CmdFloat2>(at);
             ApplyDepthRange(ctx, r.a, r.b);
+            break;
+        }
+        case CmdOp::Scissor: {
+            const CmdRect r = Read<CmdRect>(at);
+            ApplyScissor(ctx, r.x, r.y, r.width, r.height);
             break;
         }
         case CmdOp::Enable: ApplyEnable(ctx, Read<CmdU32>(at).value); break;
@@ -281,6 +311,7 @@ void BuildNativePacket(GlContext& ctx, const RenderOverrides& overrides) {
         p.frontFace = ctx.frontFace;
         p.renderState = ResolveRenderState(ctx, overrides);
         p.flatShading = ctx.flatShading ? 1 : 0;
+        if (!overrides.seedSubset) p.renderState.words[kRsBlendMode] |= PacketScissorNumber(ctx) << kRsScissorShift;
         ctx.statistics.packetCount = static_cast<uint32_t>(ctx.nativePackets.size());
         ctx.statistics.packetTicks += platform::PerformanceCounter() - start;
     }

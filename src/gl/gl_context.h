@@ -44,6 +44,15 @@ struct FrameStatistics {
     uint32_t handOffMode = 0;          // 1 on the executor thread, 2 inline
 };
 
+// A scissor box in GL window coordinates (y up), edges x0 <= x1 and y0 <= y1, each clamped to
+// 0..kMaxFramebufferSide: nothing outside that range is ever drawn, so the clamp keeps every
+// pixel the box selects.
+struct ScissorBox {
+    int32_t x0 = 0, y0 = 0;
+    int32_t x1 = kMaxFramebufferSide, y1 = kMaxFramebufferSide;
+    friend bool operator==(const ScissorBox&, const ScissorBox&) = default;
+};
+
 struct GlContext {
     // --- State saved and restored by a Keyframe (with the four clear fields below) ---
     uint32_t matrixMode = kMatrixModelview;   // 0 modelview, 1 projection, 2 texture
@@ -87,6 +96,10 @@ struct GlContext {
     uint32_t cullFace = gle::kBack;
     uint32_t frontFace = gle::kFrontFaceDefault;   // 0x0901
     uint32_t primitiveMode = 0;               // mode of the open glBegin; 0 after glEnd
+    // Kept in the snapshot's padding bytes, all 0 for these defaults (keyframe_snapshot.h). The
+    // default box stands for GL's initial one, the window: it covers any framebuffer.
+    bool scissorEnabled = false;
+    ScissorBox scissorBox;
 
     // --- Per-frame working set of the GL side ---
     std::vector<GlVertex> primitiveVertices;  // vertices since the last glBegin
@@ -104,12 +117,18 @@ struct GlContext {
     bool seedSubset = false;
     // A glEnd since the frame began or was last flushed: a glClear then splits the frame.
     bool primitiveEndedSinceFlush = false;
+    // The frame's distinct scissor boxes in packet order; a packet drawn with the scissor test on
+    // names its box by number in its blend word (render/setup_triangle.h).
+    std::vector<ScissorBox> scissorBoxes;
 
     // --- Pending clears, consumed by the frame renderer ---
     bool colourClearPending = false;
     uint32_t colourClearValue = 0xFF000000u;
     bool depthClearPending = false;
     float depthClearValue = 1.0f;
+    // The scissor box each pending clear is limited to (the default box when the test was off).
+    ScissorBox colourClearBox;
+    ScissorBox depthClearBox;
 };
 
 namespace detail {

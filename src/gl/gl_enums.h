@@ -12,6 +12,7 @@ inline constexpr uint32_t kDepthTest = 0x0B71;
 inline constexpr uint32_t kAlphaTest = 0x0BC0;
 inline constexpr uint32_t kBlend = 0x0BE2;
 inline constexpr uint32_t kTexture2D = 0x0DE1;
+inline constexpr uint32_t kScissorTest = 0x0C11;
 
 // Query names (glGetFloatv).
 inline constexpr uint32_t kDepthRange = 0x0B70;

@@ -18,6 +18,9 @@ struct GlHooks {
     // True when the tile grid has storage (its bins array is not empty). Null: the grid counts as
     // sized once framebufferWidth or framebufferHeight is not 0.
     bool (*tileGridHasStorage)() = nullptr;
+    // True when the entry layer serves the seed subset (MORA_GL_SUBSET=seed): replay then keeps the
+    // seed's raster state (three blend pairs, no scissor). Null: the full subset.
+    bool (*seedSubset)() = nullptr;
 };
 
 // The process-wide hook record (constant-initialised, all null).

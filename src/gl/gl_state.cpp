@@ -24,6 +24,8 @@ bool* CapabilityFlag(GlContext& ctx, uint32_t cap) {
         return &ctx.blendEnabled;
     case gle::kTexture2D:
         return &ctx.texture2DEnabled;
+    case gle::kScissorTest:
+        return &ctx.scissorEnabled;
     default:
         return nullptr;
     }
@@ -75,11 +77,20 @@ void ApplyClear(GlContext& ctx, uint32_t mask) {
     if ((mask & gle::kColorBufferBit) != 0) {
         ctx.colourClearPending = true;
         ctx.colourClearValue = ctx.clearColour;
+        ctx.colourClearBox = ActiveScissorBox(ctx);
     }
     if ((mask & gle::kDepthBufferBit) != 0) {
         ctx.depthClearPending = true;
         ctx.depthClearValue = ctx.clearDepth;
+        ctx.depthClearBox = ActiveScissorBox(ctx);
     }
+}
+
+void ApplyScissor(GlContext& ctx, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (width < 0 || height < 0) return;
+    // In 64 bits: x + width may pass the i32 range.
+    auto edge = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 0, kMaxFramebufferSide)); };
+    ctx.scissorBox = {edge(x), edge(y), edge(int64_t{x} + width), edge(int64_t{y} + height)};
 }
 
 void ApplyTexEnvi(GlContext& ctx, uint32_t target, uint32_t pname, int32_t param) {

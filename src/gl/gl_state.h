@@ -9,7 +9,8 @@
 
 namespace mora {
 
-// GL_CULL_FACE, GL_DEPTH_TEST, GL_ALPHA_TEST, GL_BLEND, GL_TEXTURE_2D; other caps are ignored.
+// GL_CULL_FACE, GL_DEPTH_TEST, GL_ALPHA_TEST, GL_BLEND, GL_TEXTURE_2D, GL_SCISSOR_TEST; other caps
+// are ignored.
 void ApplyEnable(GlContext& ctx, uint32_t cap);
 void ApplyDisable(GlContext& ctx, uint32_t cap);
 
@@ -23,8 +24,14 @@ void ApplyDepthRange(GlContext& ctx, float zNear, float zFar);       // unclampe
 void ApplyClearColor(GlContext& ctx, float r, float g, float b, float a);  // packed
 void ApplyClearDepth(GlContext& ctx, float depth);                   // unclamped
 // Colour bit 0x4000: colour clear pending with the current clearColour; depth bit 0x0100: depth
-// clear pending with the current clearDepth. Other bits are ignored.
+// clear pending with the current clearDepth; each limited to the scissor box while the test is on.
+// Other bits are ignored.
 void ApplyClear(GlContext& ctx, uint32_t mask);
+// The box x..x+width, y..y+height clamped (ScissorBox); a negative size is an error that changes
+// nothing, as in GL.
+void ApplyScissor(GlContext& ctx, int32_t x, int32_t y, int32_t width, int32_t height);
+// The box a draw or clear is limited to now: the scissor box with the test on, else the default.
+inline ScissorBox ActiveScissorBox(const GlContext& ctx) { return ctx.scissorEnabled ? ctx.scissorBox : ScissorBox{}; }
 
 inline void ApplyColor(GlContext& ctx, uint32_t packed) { ctx.currentColour = packed; }
 inline void ApplyTexCoord(GlContext& ctx, float s, float t) {
@@ -56,7 +63,7 @@ void GetFloatv(const GlContext& ctx, uint32_t pname, float* params);
 // the clip planes and lights, polygon offset, texture bindings and vertex arrays); the query
 // entries raise GL_INVALID_ENUM for any other name and leave their output as it was.
 bool IsQueryName(uint32_t pname);
-// glIsEnabled: the flag of the five capabilities above, false for any other.
+// glIsEnabled: the flag of the six capabilities above, false for any other.
 bool IsEnabled(const GlContext& ctx, uint32_t cap);
 
 }  // namespace mora

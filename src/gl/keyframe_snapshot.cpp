@@ -28,6 +28,17 @@ static_assert(so::kProjectionStack - so::kModelviewStack == kStackBytes);
 static_assert(so::kTextureStack - so::kProjectionStack == kStackBytes);
 static_assert(so::kMvp - so::kTextureStack == kStackBytes);
 static_assert(so::kCullFaceFrontFacePrimitiveMode + 12 == kKeyframeSnapshotBytes);
+static_assert(so::kScissorEnabled == so::kCullEnabled + 1 && so::kScissorX0 == so::kMatricesDirty + 2 &&
+              so::kScissorY0 == so::kColourClearPending + 2 && so::kScissorX1Gap == so::kDepthClearPending + 2 &&
+              so::kScissorY1Gap == so::kTexture2DEnabled + 2);
+static_assert(kMaxFramebufferSide <= 0xFFFF);
+
+void PutEdge(KeyframeSnapshot& out, uint32_t offset, int32_t value) { Put(out, offset, static_cast<uint16_t>(value)); }
+int32_t GetEdge(const KeyframeSnapshot& in, uint32_t offset) {
+    uint16_t value;
+    Get(in, offset, value);
+    return std::min<int32_t>(value, kMaxFramebufferSide);
+}
 
 }  // namespace
 
@@ -71,6 +82,11 @@ void SerializeKeyframeSnapshot(const GlContext& ctx, KeyframeSnapshot& out) {
     PutFlag(out, so::kCullEnabled, ctx.cullEnabled);
     const uint32_t tail[3] = {ctx.cullFace, ctx.frontFace, ctx.primitiveMode};
     Put(out, so::kCullFaceFrontFacePrimitiveMode, tail);
+    PutFlag(out, so::kScissorEnabled, ctx.scissorEnabled);
+    PutEdge(out, so::kScissorX0, ctx.scissorBox.x0);
+    PutEdge(out, so::kScissorY0, ctx.scissorBox.y0);
+    PutEdge(out, so::kScissorX1Gap, kMaxFramebufferSide - ctx.scissorBox.x1);
+    PutEdge(out, so::kScissorY1Gap, kMaxFramebufferSide - ctx.scissorBox.y1);
 }
 
 void DeserializeKeyframeSnapshot(GlContext& ctx, const KeyframeSnapshot& in) {
@@ -101,6 +117,10 @@ void DeserializeKeyframeSnapshot(GlContext& ctx, const KeyframeSnapshot& in) {
     Get(in, so::kColourClearValue, ctx.colourClearValue);
     ctx.depthClearPending = GetFlag(in, so::kDepthClearPending);
     Get(in, so::kDepthClearValue, ctx.depthClearValue);
+    // The snapshot has no room for the pending clears' boxes: a restored clear is whole, so that
+    // a capture replays it as the driver drew it.
+    ctx.colourClearBox = ScissorBox{};
+    ctx.depthClearBox = ScissorBox{};
     Get(in, so::kClearDepth, ctx.clearDepth);
     Get(in, so::kCurrentColour, ctx.currentColour);
     float st[2];
@@ -132,6 +152,12 @@ void DeserializeKeyframeSnapshot(GlContext& ctx, const KeyframeSnapshot& in) {
     ctx.cullFace = tail[0];
     ctx.frontFace = tail[1];
     ctx.primitiveMode = tail[2];
+    ctx.scissorEnabled = GetFlag(in, so::kScissorEnabled);
+    // Bytes from a file: each edge clamped, and an inverted box selects nothing.
+    ctx.scissorBox.x0 = GetEdge(in, so::kScissorX0);
+    ctx.scissorBox.y0 = GetEdge(in, so::kScissorY0);
+    ctx.scissorBox.x1 = std::max(ctx.scissorBox.x0, kMaxFramebufferSide - GetEdge(in, so::kScissorX1Gap));
+    ctx.scissorBox.y1 = std::max(ctx.scissorBox.y0, kMaxFramebufferSide - GetEdge(in, so::kScissorY1Gap));
 }
 
 }  // namespace mora

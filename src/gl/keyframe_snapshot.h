@@ -50,12 +50,22 @@ inline constexpr uint32_t kTexEnvMode = 6352;
 inline constexpr uint32_t kTexEnvColour = 6356;
 inline constexpr uint32_t kCullEnabled = 6360;
 inline constexpr uint32_t kCullFaceFrontFacePrimitiveMode = 6364;
+// The scissor state lives in padding bytes, so that a context that never used it (and every older
+// snapshot) has them all 0: the test's flag after cullEnabled, and the box as four u16 after other
+// flags: x0, y0, kMaxFramebufferSide - x1, kMaxFramebufferSide - y1.
+inline constexpr uint32_t kScissorEnabled = 6361;
+inline constexpr uint32_t kScissorX0 = 6226;
+inline constexpr uint32_t kScissorY0 = 6274;
+inline constexpr uint32_t kScissorX1Gap = 6282;
+inline constexpr uint32_t kScissorY1Gap = 6306;
 }  // namespace snapshot_offset
 
-// Writes the snapshot fields of ctx; every padding byte is 0.
+// Writes the snapshot fields of ctx; every padding byte is 0 except those holding the scissor state
+// (snapshot_offset), which are 0 while it has its defaults.
 void SerializeKeyframeSnapshot(const GlContext& ctx, KeyframeSnapshot& out);
 
-// Loads the snapshot fields into ctx (nothing else changes). Bytes from a file are not trusted:
+// Loads the snapshot fields into ctx (and resets the pending clears' scissor boxes; nothing else
+// changes). Bytes from a file are not trusted:
 // a matrixMode above 2 loads as 0 and each stackTop is clamped to 0..31, so that no later matrix
 // call indexes outside its stack; a u8 flag is true when non-zero.
 void DeserializeKeyframeSnapshot(GlContext& ctx, const KeyframeSnapshot& in);

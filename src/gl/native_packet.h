@@ -18,7 +18,7 @@ static_assert(sizeof(RenderState) == 128, "RenderState must match the 128-byte S
 
 // Word indices of the resolved fields (shared with the SetupTriangle layout: word = offset / 4).
 inline constexpr uint32_t kRsTextureSlot = 21;    // texture table index, or kNoTexture
-inline constexpr uint32_t kRsBlendMode = 22;      // 0 none, 1 add, 2 modulate, 3 alpha blend
+inline constexpr uint32_t kRsBlendMode = 22;      // blend code (render/setup_triangle.h), 0 none
 inline constexpr uint32_t kRsAlphaTest = 23;      // 1: alpha test GREATER on
 inline constexpr uint32_t kRsDepthTest = 24;      // 0/1
 inline constexpr uint32_t kRsDepthFunc = 25;      // 0 ALWAYS .. 7 NEVER
@@ -27,6 +27,10 @@ inline constexpr uint32_t kRsTexEnv = 27;         // 0 modulate, 1 replace, 2 de
 inline constexpr uint32_t kRsTexEnvColour = 28;   // packed 0xAARRGGBB
 inline constexpr uint32_t kRsFilterClass = 29;    // 0 nearest, 1 trilinear, 2 bilinear level 0
 inline constexpr uint32_t kNoTexture = 0xFFFFFFFFu;
+// The blend word's upper half: the number of the frame's scissor box (GlContext::scissorBoxes,
+// from 1) the draw is limited to, 0 for none. Blend codes stay below 1 << kRsScissorShift.
+inline constexpr uint32_t kRsScissorShift = 16;
+inline constexpr uint32_t kMaxScissorBoxes = 0xFFFF;
 
 struct NativePacket {
     uint32_t sequence;      // value of packetSequence when built

@@ -1,6 +1,8 @@
 // RenderState derivation: GL state plus driver overrides -> the resolved raster words.
 #include "gl/render_state.h"
 
+#include "gl/gl_hooks.h"
+
 namespace mora {
 
 namespace {
@@ -9,8 +11,10 @@ namespace {
 constexpr uint32_t kGlZero = 0;
 constexpr uint32_t kGlOne = 1;
 constexpr uint32_t kGlSrcColor = 0x0300;
+constexpr uint32_t kGlOneMinusSrcColor = 0x0301;
 constexpr uint32_t kGlSrcAlpha = 0x0302;
 constexpr uint32_t kGlOneMinusSrcAlpha = 0x0303;
+constexpr uint32_t kGlDstColor = 0x0306;
 constexpr uint32_t kGlNever = 0x0200;
 constexpr uint32_t kGlLess = 0x0201;
 constexpr uint32_t kGlEqual = 0x0202;
@@ -36,14 +40,33 @@ RenderOverrides ReadRenderOverrides(const DriverSettings& settings) {
     o.disableAlphaTest = SettingValue(settings.DisableAlphaTest) != 0;
     o.disableDepthTest = SettingValue(settings.DisableDepthTest) != 0;
     o.forceDepthFunc = SettingValue(settings.ForceDepthFunc);
+    o.seedSubset = TheGlHooks().seedSubset != nullptr && TheGlHooks().seedSubset();
     return o;
 }
 
-uint32_t BlendModeCode(bool enabled, uint32_t src, uint32_t dst) {
+uint32_t BlendModeCode(bool enabled, uint32_t src, uint32_t dst, bool seedSubset) {
+    // Every pair whose arithmetic one of the kernel's blend codes performs (the codes of
+    // render/setup_triangle.h); `seed` marks the three pairs the seed subset knows.
+    // (DST_COLOR, ZERO) is the modulate code's product with its factors swapped; (ONE, ZERO) writes
+    // the source unchanged, as every pair not listed does.
+    struct Pair {
+        uint32_t src, dst, code;
+        bool seed;
+    };
+    static constexpr Pair kPairs[] = {
+        {kGlOne, kGlOne, 1, true},
+        {kGlZero, kGlSrcColor, 2, true},
+        {kGlSrcAlpha, kGlOneMinusSrcAlpha, 3, true},
+        {kGlDstColor, kGlZero, 2, false},
+        {kGlSrcAlpha, kGlOne, 4, false},
+        {kGlDstColor, kGlSrcColor, 5, false},
+        {kGlZero, kGlOneMinusSrcColor, 6, false},
+        {kGlOne, kGlOneMinusSrcAlpha, 7, false},
+    };
     if (!enabled) return 0;
-    if (src == kGlOne && dst == kGlOne) return 1;
-    if (src == kGlZero && dst == kGlSrcColor) return 2;
-    if (src == kGlSrcAlpha && dst == kGlOneMinusSrcAlpha) return 3;
+    for (const Pair& pair : kPairs) {
+        if (pair.src == src && pair.dst == dst && (pair.seed || !seedSubset)) return pair.code;
+    }
     return 0;
 }
 
@@ -90,7 +113,7 @@ RenderState ResolveRenderState(const GlContext& ctx, const RenderOverrides& over
     }
     w[kRsTextureSlot] = slot ? ctx.boundTexture : kNoTexture;
 
-    w[kRsBlendMode] = overrides.disableBlend ? 0 : BlendModeCode(ctx.blendEnabled, ctx.blendSrc, ctx.blendDst);
+    w[kRsBlendMode] = overrides.disableBlend ? 0 : BlendModeCode(ctx.blendEnabled, ctx.blendSrc, ctx.blendDst, overrides.seedSubset);
     w[kRsAlphaTest] = (ctx.alphaTestEnabled && ctx.alphaFunc == kGlGreater && !overrides.disableAlphaTest) ? 1 : 0;
 
     const bool depthTest = ctx.depthTestEnabled;

@@ -16,6 +16,7 @@ struct RenderOverrides {
     bool disableAlphaTest;
     bool disableDepthTest;     // wins over forceDepthFunc
     int32_t forceDepthFunc;    // 0 from GL; 1..8 give depth-function code value - 1
+    bool seedSubset = false;   // MORA_GL_SUBSET=seed: the first three blend pairs only, no scissor
 };
 
 RenderOverrides ReadRenderOverrides(const DriverSettings& settings);
@@ -24,7 +25,7 @@ RenderOverrides ReadRenderOverrides(const DriverSettings& settings);
 RenderState ResolveRenderState(const GlContext& ctx, const RenderOverrides& overrides);
 
 // The single-word derivations, exposed for the packet builder's tests.
-uint32_t BlendModeCode(bool enabled, uint32_t src, uint32_t dst);
+uint32_t BlendModeCode(bool enabled, uint32_t src, uint32_t dst, bool seedSubset = false);
 uint32_t DepthFuncCode(uint32_t func);
 uint32_t TexEnvCode(uint32_t mode);
 uint32_t FilterClassCode(uint32_t magFilter, uint32_t minFilter);

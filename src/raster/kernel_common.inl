@@ -298,8 +298,9 @@ MORA_KERNEL_HOT I TileColour(TileBuffers& tb, const TileView& view, int p, int s
 }
 
 // Coverage with the fill rule, barycentrics, depth and the depth test of one pass step.
-MORA_KERNEL_HOT void CoverPass(const SetupTriangle& tri, const EdgeSetup& e, const TileLanes& lanes, int p, int step,
-                               TileBuffers& tb, const TileView& view, PassState& out) {
+// `live` is the step's live-lane mask, narrowed to the triangle's scissor rectangle if it has one.
+MORA_KERNEL_HOT void CoverPass(const SetupTriangle& tri, const EdgeSetup& e, const TileLanes& lanes, const M& live,
+                               int p, int step, TileBuffers& tb, const TileView& view, PassState& out) {
     const F px = lanes.px[p][step];
     const F py = lanes.py[p][step];
     const F e0 = EdgeValue(e.dx01, e.dy01, e.x0, e.y0, px, py);
@@ -315,7 +316,7 @@ MORA_KERNEL_HOT void CoverPass(const SetupTriangle& tri, const EdgeSetup& e, con
     out.l0 = e1 * invArea;
     out.l1 = e2 * invArea;
     out.l2 = e0 * invArea;
-    out.mask = lanes.live[p][step] & covered;
+    out.mask = live & covered;
     if (tri.depthTest == 0) {
         out.z = zero;
         return;
@@ -577,6 +578,37 @@ inline Colour Shade(const ShadeSetup& sh, const PassState& p, const M& need) {
 
 MORA_KERNEL_HOT I PackChannel(F v) { return Cvtt(Min(Max(v, FSet(0.0f)), FSet(255.0f))); }
 
+// The blend codes added after the first three, kept out of line so that the common codes' path
+// stays as it was: source s and destination d on the 0..255 scale, alpha a = s.a / 255.
+[[gnu::noinline]] void BlendRare(uint32_t blend, Colour& c, const F& da, const F& dr, const F& dg, const F& db) {
+    const F k = FSet(kInv255);
+    const F one = FSet(1.0f);
+    if (blend == kBlendAddSrcAlpha) {  // s a + d
+        const F a = c.a * k;
+        c.a = MulAdd(c.a, a, da);
+        c.r = MulAdd(c.r, a, dr);
+        c.g = MulAdd(c.g, a, dg);
+        c.b = MulAdd(c.b, a, db);
+    } else if (blend == kBlendDoubleModulate) {  // s d / 255 + d s / 255, the two terms equal
+        const F ma = (c.a * da) * k, mr = (c.r * dr) * k, mg = (c.g * dg) * k, mb = (c.b * db) * k;
+        c.a = ma + ma;
+        c.r = mr + mr;
+        c.g = mg + mg;
+        c.b = mb + mb;
+    } else if (blend == kBlendInvSrcColour) {  // d (1 - s / 255)
+        c.a = da * (one - c.a * k);
+        c.r = dr * (one - c.r * k);
+        c.g = dg * (one - c.g * k);
+        c.b = db * (one - c.b * k);
+    } else {  // premultiplied: s + d (1 - a)
+        const F rest = one - c.a * k;
+        c.a = MulAdd(da, rest, c.a);
+        c.r = MulAdd(dr, rest, c.r);
+        c.g = MulAdd(dg, rest, c.g);
+        c.b = MulAdd(db, rest, c.b);
+    }
+}
+
 // Alpha test, blending, packing and the colour and depth writes of one pass step.
 inline void WritePass(const SetupTriangle& tri, Colour c, M mask, const F& z, int p, int step, TileBuffers& tb,
                       const TileView& view, bool depthWrite) {
@@ -584,8 +616,8 @@ inline void WritePass(const SetupTriangle& tri, Colour c, M mask, const F& z, in
         mask = mask & CmpGt(c.a, FSet(kAlphaReference));
         if (!MBits(mask)) return;
     }
-    const uint32_t blend = tri.blendCode;
-    if (blend >= kBlendAdditive && blend <= kBlendSrcAlpha) {
+    const uint32_t blend = tri.blendCode & kBlendCodeMask;
+    if (blend >= kBlendAdditive && blend <= kBlendLast) {
         const I dst = TileColour(tb, view, p, step);
         const F da = ToFloat(ShiftRight<24>(dst));
         const F dr = ToFloat(ShiftRight<16>(dst) & ISet(0xFF));
@@ -602,13 +634,15 @@ inline void WritePass(const SetupTriangle& tri, Colour c, M mask, const F& z, in
             c.r = (c.r * dr) * k;
             c.g = (c.g * dg) * k;
             c.b = (c.b * db) * k;
-        } else {
+        } else if (blend == kBlendSrcAlpha) {
             const F a = c.a * k;
             const F rest = FSet(1.0f) - a;
             c.a = MulAdd(da, rest, c.a * a);
             c.r = MulAdd(dr, rest, c.r * a);
             c.g = MulAdd(dg, rest, c.g * a);
             c.b = MulAdd(db, rest, c.b * a);
+        } else {
+            BlendRare(blend, c, da, dr, dg, db);
         }
     }
     const I word = ShiftLeft<24>(PackChannel(c.a)) | ShiftLeft<16>(PackChannel(c.r)) | ShiftLeft<8>(PackChannel(c.g)) |
@@ -682,6 +716,24 @@ inline void BuildTileLanes(int32_t x0, int32_t y0, int32_t x1, int32_t y1, TileL
     }
 }
 
+// The tile's live lanes that also lie inside scissor rectangle `number` (1-based); false when none
+// does, or when the job has no such rectangle.
+inline bool ScissorLanes(const RasterJob& job, uint32_t number, const TileLanes& lanes, M out[4][kSteps]) {
+    if (number > job.scissorCount || job.scissorRects == nullptr) return false;
+    const ScissorRect& r = job.scissorRects[number - 1];
+    // Pixel x is inside when x0 <= x < x1, that is when its centre x + 0.5 lies strictly between.
+    const F x0 = FSet(static_cast<float>(r.x0)), x1 = FSet(static_cast<float>(r.x1));
+    const F y0 = FSet(static_cast<float>(r.y0)), y1 = FSet(static_cast<float>(r.y1));
+    uint32_t any = 0;
+    for (int p = 0; p < 4; ++p)
+        for (int step = 0; step < kSteps; ++step) {
+            const F px = lanes.px[p][step], py = lanes.py[p][step];
+            out[p][step] = lanes.live[p][step] & CmpGt(px, x0) & CmpLt(px, x1) & CmpGt(py, y0) & CmpLt(py, y1);
+            any |= MBits(out[p][step]);
+        }
+    return any != 0;
+}
+
 void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint32_t* bin,
                    int32_t binCount, float* hiz) {
     if (binCount <= 0 || bin == nullptr || hiz == nullptr || job.triangles == nullptr) return;
@@ -702,6 +754,10 @@ void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int
     const uint32_t vrsMode = job.vrsMode;
     TileBuffers buffers;
     ClearTileBuffers(buffers);
+    // Live lanes of the last scissor rectangle met (triangles of one draw share it).
+    M scissorLive[4][kSteps];
+    uint32_t scissorNumber = 0;
+    bool scissorAny = false;
 
     for (int32_t k = 0; k < binCount; ++k) {
         const SetupTriangle& tri = job.triangles[bin[k]];
@@ -710,6 +766,15 @@ void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int
         if (depthTest && tri.depthFunc == kDepthLequal && tri.blendCode == 0 && tri.alphaTest == 0 && tri.zmin > h)
             continue;
         if (depthTest && tri.depthFunc > kDepthNotequal) continue;  // NEVER
+        const M(*live)[kSteps] = lanes.live;
+        if (const uint32_t number = tri.blendCode >> kScissorNumberShift; number != 0) {
+            if (number != scissorNumber) {
+                scissorAny = ScissorLanes(job, number, lanes, scissorLive);
+                scissorNumber = number;
+            }
+            if (!scissorAny) continue;
+            live = scissorLive;
+        }
         EdgeSetup edges;
         if (!SetUpEdges(tri, edges)) continue;
         const bool depthWrite = depthTest && tri.depthWrite != 0;
@@ -720,7 +785,7 @@ void RasterizeTile(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int
             PassState pass[4];
             uint32_t anyLane = 0;
             for (int p = 0; p < 4; ++p) {
-                CoverPass(tri, edges, lanes, p, step, buffers, view, pass[p]);
+                CoverPass(tri, edges, lanes, live[p][step], p, step, buffers, view, pass[p]);
                 anyLane |= MBits(pass[p].mask);
             }
             if (anyLane == 0) continue;

@@ -28,11 +28,13 @@ struct RasterJob {
     const TextureCacheEntry* textureCache = nullptr;  // the frame's texture cache
     uint32_t textureCount = 0;                        // entries in textureCache
     uint32_t vrsMode = 0;                             // 0 full rate, 1 adaptive quarter rate, other forced quarter rate
+    const ScissorRect* scissorRects = nullptr;        // the frame's scissor rectangles, each inside the surface
+    uint32_t scissorCount = 0;                        // entries in scissorRects
     RasterizeTileFn kernel = nullptr;                 // the variant chosen for the frame; not read by the kernel
     const FrameOptions* frameOptions = nullptr;       // not read by the kernel
 };
 
-static_assert(sizeof(void*) != 8 || sizeof(RasterJob) == 72, "64-bit layout: ten fields, pointers 8 bytes");
+static_assert(sizeof(void*) != 8 || sizeof(RasterJob) == 88, "64-bit layout: twelve fields, pointers 8 bytes");
 static_assert(offsetof(RasterJob, colourBase) > offsetof(RasterJob, colourPitch));
 static_assert(offsetof(RasterJob, depthPitch) > offsetof(RasterJob, depthBase));
 static_assert(offsetof(RasterJob, textureCount) > offsetof(RasterJob, textureCache));

@@ -13,6 +13,7 @@
 #include "raster/isa_dispatch.h"
 #include "raster/texture_cache.h"
 #include "render/binning_stats.h"
+#include "render/scissor_rects.h"
 #include "render/tile_grid.h"
 #include "render/triangle_binning.h"
 #include "render/worker_partition.h"
@@ -27,6 +28,9 @@ namespace {
 // steady frame allocates nothing.
 constinit platform::NeverDestroyed<FrameTextureCache> gTextureCacheStorage;
 FrameTextureCache& gTextureCache = gTextureCacheStorage.value;
+// The frame's scissor rectangles in window pixels, storage kept across frames likewise.
+constinit platform::NeverDestroyed<std::vector<ScissorRect>> gScissorRectsStorage;
+std::vector<ScissorRect>& gScissorRects = gScissorRectsStorage.value;
 
 void FillColourRect(const SurfaceView& surface, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t colour) {
     for (int32_t y = y0; y < y1; ++y) {
@@ -50,13 +54,50 @@ void FillOutsideTiles(const SurfaceView& surface, int32_t clipWidth, int32_t cli
     if (clipHeight < surface.height) fill(surface, 0, clipHeight, surface.width, surface.height, value);
 }
 
+// A depth clear of part of the Surface: the HiZ words of the MicroTiles it meets may only rise
+// (a NaN value disables them).
+void RaiseHiZ(TileGrid& grid, const GlContext& gl, const ScissorRect& r, float value) {
+    const int32_t columnEnd = std::min(gl.microTilesX, (r.x1 + kMicroTileSize - 1) / kMicroTileSize);
+    const int32_t rowEnd = std::min(gl.microTilesY, (r.y1 + kMicroTileSize - 1) / kMicroTileSize);
+    for (int32_t my = r.y0 / kMicroTileSize; my < rowEnd; ++my)
+        for (int32_t mx = r.x0 / kMicroTileSize; mx < columnEnd; ++mx) {
+            const std::size_t index = static_cast<std::size_t>(my) * static_cast<std::size_t>(gl.microTilesX) + mx;
+            if (index < grid.hiz.size() && !(value <= grid.hiz[index])) grid.hiz[index] = value;
+        }
+}
+
+// Clears limited by the scissor test fill their rectangle here; they return false for a clear of
+// the whole Surface, which goes the usual way.
+bool ApplyScissoredClears(GlContext& gl, TileGrid& grid, const SurfaceView& surface) {
+    bool colourDone = false;
+    if (gl.colourClearPending) {
+        const ScissorRect r = WindowScissorRect(gl.colourClearBox, surface.width, surface.height);
+        if (!CoversSurface(r, surface.width, surface.height)) {
+            FillColourRect(surface, r.x0, r.y0, r.x1, r.y1, gl.colourClearValue);
+            gl.colourClearPending = false;
+            colourDone = true;
+        }
+    }
+    if (gl.depthClearPending) {
+        const ScissorRect r = WindowScissorRect(gl.depthClearBox, surface.width, surface.height);
+        if (!CoversSurface(r, surface.width, surface.height)) {
+            FillDepthRect(surface, r.x0, r.y0, r.x1, r.y1, gl.depthClearValue);
+            RaiseHiZ(grid, gl, r, gl.depthClearValue);
+            gl.depthClearPending = false;
+        }
+    }
+    return colourDone;
+}
+
 // Clears the frame asked for. With `inTiles`, the pixels the MicroTiles cover are left to the
 // workers (the job records the values) and only the rest of the Surface is filled here.
 void ApplyDeferredClears(GlContext& gl, TileGrid& grid, const SurfaceView& surface, const FrameOptions& options,
                          bool inTiles, FrameJob& job) {
     const int32_t clipWidth = inTiles ? job.clipWidth : 0;
     const int32_t clipHeight = inTiles ? job.clipHeight : 0;
-    if (gl.colourClearPending) {
+    if (ApplyScissoredClears(gl, grid, surface)) {
+        // A scissored colour clear stands for the frame's colour clear.
+    } else if (gl.colourClearPending) {
         job.clearColourInTiles = inTiles;
         job.colourClearValue = gl.colourClearValue;
         FillOutsideTiles(surface, clipWidth, clipHeight, FillColourRect, gl.colourClearValue);
@@ -153,6 +194,9 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     kernelArgs.vrsMode = static_cast<uint32_t>(SettingValue(Settings().ForceVrsRate));
     kernelArgs.kernel = raster::KernelForPanelValue(SettingValue(Settings().ForceIsa));
     kernelArgs.frameOptions = &options;
+    BuildScissorRects(gl.scissorBoxes, surface.width, surface.height, gScissorRects);
+    kernelArgs.scissorRects = gScissorRects.data();
+    kernelArgs.scissorCount = static_cast<uint32_t>(gScissorRects.size());
 
     grid.workerTriangleCount =
         static_cast<uint32_t>(std::min<std::size_t>(grid.setupTriangles.size(), UINT32_MAX));
@@ -231,6 +275,8 @@ void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frame
     view.ownedCount = owned.size();
     view.owner = grid.macroTileOwner.data();
     view.worker = static_cast<uint16_t>(partition);
+    view.scissorRects = job.rasterJob.scissorRects;
+    view.scissorCount = job.rasterJob.scissorCount;
     EmptyOwnedBins(view);
     const uint32_t triangleCount = grid.workerTriangleCount;
     const SetupTriangle* triangles = grid.setupTriangles.data();

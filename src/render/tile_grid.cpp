@@ -120,6 +120,7 @@ void ResetFrame() {
     gl.primitiveVertices.clear();
     gl.frameVertices.clear();
     gl.nativePackets.clear();
+    gl.scissorBoxes.clear();
     gl.primitiveMode = 0;
     gl.primitiveOpen = false;
     gl.packetSequence = 0;

@@ -48,6 +48,32 @@ TriangleBounds ComputeTriangleBox(const SetupTriangle& triangle, const TileGridS
     return bounds;
 }
 
+// Narrows a box from ComputeTriangleBox to the triangle's scissor rectangle (none past the view's
+// table: the kernel draws nothing of such a triangle).
+void ClipToScissor(const SetupTriangle& triangle, const WorkerBinningView& view, TriangleBounds& bounds) {
+    const uint32_t number = triangle.blendCode >> kScissorNumberShift;
+    if (number == 0 || !bounds.binnable) return;
+    if (number > view.scissorCount || view.scissorRects == nullptr) {
+        bounds.binnable = false;
+        return;
+    }
+    const ScissorRect& r = view.scissorRects[number - 1];
+    bounds.xmin = std::max(bounds.xmin, r.x0);
+    bounds.ymin = std::max(bounds.ymin, r.y0);
+    bounds.xmax = std::min(bounds.xmax, r.x1);
+    bounds.ymax = std::min(bounds.ymax, r.y1);
+    if (bounds.xmin >= bounds.xmax || bounds.ymin >= bounds.ymax) {
+        bounds.binnable = false;
+        return;
+    }
+    bounds.macroX0 = bounds.xmin >> 5;
+    bounds.macroY0 = bounds.ymin >> 5;
+    bounds.macroX1 = std::min(view.size.macroTilesX, TileEnd(bounds.xmax, 5));
+    bounds.macroY1 = std::min(view.size.macroTilesY, TileEnd(bounds.ymax, 5));
+    bounds.macroCount = static_cast<int64_t>(bounds.macroY1 - bounds.macroY0) * (bounds.macroX1 - bounds.macroX0);
+    bounds.binnable = bounds.macroX1 > bounds.macroX0 && bounds.macroY1 > bounds.macroY0;
+}
+
 // Adds the edge functions to a box from ComputeTriangleBox.
 void ComputeTriangleEdges(const SetupTriangle& triangle, TriangleBounds& bounds) {
     const float x0 = triangle.x0, x1 = triangle.x1, x2 = triangle.x2;
@@ -131,6 +157,7 @@ void BinTriangle(const SetupTriangle& triangle, uint32_t index, const WorkerBinn
     // The edge functions are computed once a MacroTile of this worker is met: with several
     // workers, most small triangles lie wholly in other workers' tiles.
     TriangleBounds bounds = ComputeTriangleBox(triangle, view.size);
+    ClipToScissor(triangle, view, bounds);
     if (!bounds.binnable) return;
     bool edgesReady = false;
     auto binInto = [&](int32_t macroX, int32_t macroY) {

@@ -54,6 +54,8 @@ struct WorkerBinningView {
     std::size_t ownedCount = 0;
     const uint16_t* owner = nullptr;       // macroTilesX x macroTilesY
     uint16_t worker = 0;
+    const ScissorRect* scissorRects = nullptr;  // the frame's, numbered from 1 in the blend word
+    uint32_t scissorCount = 0;
 };
 
 // Empties the bins of every MicroTile inside the view's owned MacroTiles (capacities stay).
@@ -65,7 +67,8 @@ void BinIntoMacroTile(const TriangleBounds& bounds, int32_t macroX, int32_t macr
                       const WorkerBinningView& view, BinningStats& stats);
 
 // Bins triangle `index` for the view's worker, by owned-list iteration when its MacroTile count is
-// at least the worker's share, else by iteration over its bounding box.
+// at least the worker's share, else by iteration over its bounding box; a scissored triangle only
+// into the MicroTiles its rectangle meets.
 void BinTriangle(const SetupTriangle& triangle, uint32_t index, const WorkerBinningView& view, BinningStats& stats);
 
 }  // namespace mora

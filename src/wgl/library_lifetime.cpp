@@ -1,6 +1,7 @@
 // The load and unload sequence of the driver.
 #include "wgl/library_lifetime.h"
 
+#include "api/gl_subset.h"
 #include "geometry/frame_executor_thread.h"
 #include "gl/gl_hooks.h"
 #include "panel/driver_settings.h"
@@ -17,6 +18,7 @@ namespace mora {
 void LibraryAttach() {
     InstallTileGridHooks();
     TheGlHooks().ensureSurfaceSize = &EnsureCurrentSurfaceSize;
+    TheGlHooks().seedSubset = [] { return !api::LoweringOn(); };
     ApplyPipelineCutoffFromEnvironment();
     raster::SelectIsaFromEnvironment();
     StartDiagnostics();

@@ -138,7 +138,12 @@ TEST(BlendModes, AgreeOverSmoothColours) {
         GLenum source, destination;
     } modes[] = {{"additive", GL_ONE, GL_ONE},
                  {"multiplicative", GL_ZERO, GL_SRC_COLOR},
-                 {"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA}};
+                 {"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
+                 {"multiplicative_swapped", GL_DST_COLOR, GL_ZERO},
+                 {"additive_alpha", GL_SRC_ALPHA, GL_ONE},
+                 {"double_multiplicative", GL_DST_COLOR, GL_SRC_COLOR},
+                 {"inverse_source_colour", GL_ZERO, GL_ONE_MINUS_SRC_COLOR},
+                 {"premultiplied_alpha", GL_ONE, GL_ONE_MINUS_SRC_ALPHA}};
     for (const auto& blend : modes) {
         const auto draw = [&blend](SceneGl& gl, int w, int h) {
             PixelProjection(gl, w, h);
@@ -155,6 +160,69 @@ TEST(BlendModes, AgreeOverSmoothColours) {
             Quad(gl, overlay);
         };
         Compare(draw, Tolerance{4, 40.0, 0.0}, std::string("blend_") + blend.name);
+    }
+}
+
+// --- Scissor ---------------------------------------------------------------------------------------
+
+// Clears and smooth triangles limited to scissor boxes whose edges cut through micro tiles, one
+// reaching past the window: pixels inside a box agree within the rounding of the colour stages,
+// pixels outside keep what was there. Triangle edges lie outside the window, so no coverage
+// tie-break is involved. The clears come first in the frame (clears after drawing are not in order
+// yet), and paint one box while four scissored quads paint the rest of the window.
+TEST(Scissor, LimitsClearsAndTriangles) {
+    const struct {
+        const char* name;
+        bool clear;
+    } cases[] = {{"scissor_clear", true}, {"scissor_triangles", false}};
+    for (const auto& c : cases) {
+        const auto draw = [&c](SceneGl& gl, int w, int h) {
+            PixelProjection(gl, w, h);
+            gl.Enable(GL_SCISSOR_TEST);
+            if (c.clear) {
+                gl.Scissor(13, 21, 50, 37);
+                gl.ClearColor(0.3f, 0.6f, 0.2f, 1.0f);
+                gl.ClearDepth(0.25);
+                gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                // The rest of the window at depth 0.9 (eye z -0.8 in this projection).
+                gl.Enable(GL_DEPTH_TEST);
+                gl.DepthFunc(GL_ALWAYS);
+                gl.Translatef(0.0f, 0.0f, -0.8f);
+                const GLint rest[4][4] = {{0, 0, 13, 128}, {63, 0, 65, 128}, {13, 0, 50, 21}, {13, 58, 50, 70}};
+                for (const auto& box : rest) {
+                    gl.Scissor(box[0], box[1], box[2], box[3]);
+                    FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
+                }
+                // Depth 0.5 passes LESS outside the cleared box only.
+                gl.LoadIdentity();
+                gl.Disable(GL_SCISSOR_TEST);
+                gl.DepthFunc(GL_LESS);
+                gl.Color4f(0.8f, 0.1f, 0.7f, 1.0f);
+                gl.Begin(GL_QUADS);
+                gl.Vertex2f(40.0f, -8.0f);
+                gl.Vertex2f(static_cast<float>(w + 8), -8.0f);
+                gl.Vertex2f(static_cast<float>(w + 8), static_cast<float>(h + 8));
+                gl.Vertex2f(40.0f, static_cast<float>(h + 8));
+                gl.End();
+                return;
+            }
+            gl.Scissor(0, 0, w, h);
+            FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
+            const float fw = static_cast<float>(w), fh = static_cast<float>(h);
+            // Corner colours on one plane: the quad is clipped at the window, and a clipped
+            // quad's triangles may take the other diagonal than llvmpipe's.
+            const Corner overlay[4] = {{-8.0f, -8.0f, 0, 0, 0.2f, 0.3f, 0.6f, 0.6f},
+                                       {fw + 8, -8.0f, 0, 0, 0.7f, 0.4f, 0.2f, 0.6f},
+                                       {fw + 8, fh + 8, 0, 0, 0.8f, 0.9f, 0.1f, 0.6f},
+                                       {-8.0f, fh + 8, 0, 0, 0.3f, 0.8f, 0.5f, 0.6f}};
+            gl.Scissor(13, 21, 50, 37);
+            Quad(gl, overlay);
+            gl.Scissor(101, -5, 400, 30);
+            gl.Enable(GL_BLEND);
+            gl.BlendFunc(GL_SRC_ALPHA, GL_ONE);
+            Quad(gl, overlay);
+        };
+        Compare(draw, Tolerance{4, 40.0, 0.0}, c.name);
     }
 }
 

@@ -62,7 +62,7 @@ TEST(ReplayCommands, EveryRecordInOpcodeOrderReplaysToTheEntriesState) {
     ApplyFrustum(*live, -1, 1, -1, 1, 1, 100); AppendFrustum(s, -1, 1, -1, 1, 1, 100);
     ApplyViewport(*live, 5, 6, 320, 200); AppendViewport(s, 5, 6, 320, 200);
     ApplyDepthRange(*live, 0.25f, 0.75f); AppendDepthRange(s, 0.25, 0.75);
-    AppendScissor(s, 1, 2, 3, 4);  // recorded only, as every record without an Apply here
+    ApplyScissor(*live, 1, 2, 3, 4); AppendScissor(s, 1, 2, 3, 4);
     for (uint32_t cap : {0x0B71u, 0x0BE2u, 0x0B44u}) {
         ApplyEnable(*live, cap);
         AppendEnable(s, cap);
@@ -215,6 +215,38 @@ TEST(ReplayCommands, PacketCarriesTheStateAtEnd) {
     EXPECT_EQ(p.renderState.words[kRsTextureSlot], kNoTexture);
     for (uint32_t w = 0; w < 32; ++w) {  // words no state selects stay zero
         EXPECT_TRUE((w >= kRsTextureSlot && w <= kRsFilterClass) || p.renderState.words[w] == 0) << w;
+    }
+}
+
+// Draws with the scissor test on name the frame's box table in the blend word's high half, one
+// entry per change of box; the seed subset replays without scissor state.
+TEST(ReplayCommands, ScissoredPacketsNumberTheFramesBoxes) {
+    CommandRecording rec;
+    CommandStream& s = rec.stream;
+    AppendBlendFunc(s, 1, 1);
+    AppendEnable(s, 0x0BE2);
+    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);  // test off
+    AppendEnable(s, 0x0C11);
+    AppendScissor(s, -5, 10, 20, 1 << 30);
+    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
+    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);  // same box
+    AppendScissor(s, 3, 4, -1, 5);              // negative size: ignored
+    AppendScissor(s, 3, 4, 5, 6);
+    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
+    AppendDisable(s, 0x0C11);
+    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
+    for (const bool seed : {false, true}) {
+        auto ctx = NewContext();
+        RenderOverrides overrides = kNoOverrides;
+        overrides.seedSubset = seed;
+        ReplayCommands(*ctx, rec.stream, rec.blob, overrides);
+        std::vector<uint32_t> words;
+        for (const NativePacket& p : ctx->nativePackets) words.push_back(p.renderState.words[kRsBlendMode]);
+        EXPECT_EQ(words, seed ? (std::vector<uint32_t>{1, 1, 1, 1, 1})
+                              : (std::vector<uint32_t>{1, 0x10001, 0x10001, 0x20001, 1}));
+        const std::vector<ScissorBox> boxes = {{0, 10, 15, kMaxFramebufferSide}, {3, 4, 8, 10}};
+        EXPECT_TRUE(ctx->scissorBoxes == (seed ? std::vector<ScissorBox>{} : boxes)) << seed;
+        EXPECT_TRUE(ctx->scissorBox == (seed ? ScissorBox{} : boxes[1])) << seed;
     }
 }
 

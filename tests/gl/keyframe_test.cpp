@@ -104,6 +104,29 @@ TEST(KeyframeSnapshot, RoundTripRestoresEverySnapshotField) {
     EXPECT_EQ(restored->primitiveVertices.size(), 5u);
 }
 
+// The scissor state rides in padding bytes that stay 0 for its defaults (checked above), so
+// snapshots of programs without it keep their bytes; edges from a file are clamped.
+TEST(KeyframeSnapshot, ScissorStateRoundTripsThroughPaddingBytes) {
+    auto ctx = DistinctContext();
+    ctx->scissorEnabled = true;
+    ctx->scissorBox = {5, 6, 700, 8000};
+    KeyframeSnapshot s;
+    SerializeKeyframeSnapshot(*ctx, s);
+    EXPECT_EQ(s.bytes[so::kScissorEnabled], 1u);
+    EXPECT_EQ((std::vector<uint16_t>{At<uint16_t>(s, so::kScissorX0), At<uint16_t>(s, so::kScissorY0),
+                                     At<uint16_t>(s, so::kScissorX1Gap), At<uint16_t>(s, so::kScissorY1Gap)}),
+              (std::vector<uint16_t>{5, 6, kMaxFramebufferSide - 700, kMaxFramebufferSide - 8000}));
+    auto restored = std::make_unique<GlContext>();
+    DeserializeKeyframeSnapshot(*restored, s);
+    EXPECT_TRUE(restored->scissorEnabled);
+    EXPECT_TRUE(restored->scissorBox == ctx->scissorBox);
+    const uint16_t wild = 0xFFFF;
+    std::memcpy(s.bytes + so::kScissorX0, &wild, 2);
+    std::memcpy(s.bytes + so::kScissorY1Gap, &wild, 2);
+    DeserializeKeyframeSnapshot(*restored, s);
+    EXPECT_TRUE((restored->scissorBox == ScissorBox{kMaxFramebufferSide, 6, kMaxFramebufferSide, 6}));
+}
+
 TEST(KeyframeSnapshot, UntrustedBytesCannotSelectAMatrixOutsideItsStack) {
     auto ctx = std::make_unique<GlContext>();
     KeyframeSnapshot s;

@@ -78,5 +78,21 @@ TEST(RenderState, DepthWordsAndTheirOverrides) {
     EXPECT_EQ(depth(kNone), (W{1, 2, 0}));
 }
 
+// Each pair maps onto the code whose arithmetic it is; the seed subset knows the first three only.
+TEST(RenderState, BlendPairsAndTheSeedSubset) {
+    const struct {
+        uint32_t src, dst, code, seedCode;
+    } pairs[] = {
+        {1, 1, 1, 1},           {0, 0x0300, 2, 2},      {0x0302, 0x0303, 3, 3}, {0x0306, 0, 2, 0},
+        {0x0302, 1, 4, 0},      {0x0306, 0x0300, 5, 0}, {0, 0x0301, 6, 0},      {1, 0x0303, 7, 0},
+        {1, 0, 0, 0},           {0, 1, 0, 0},           {0x0303, 0x0302, 0, 0},
+    };
+    for (const auto& p : pairs) {
+        EXPECT_EQ(BlendModeCode(true, p.src, p.dst), p.code) << p.src << "," << p.dst;
+        EXPECT_EQ(BlendModeCode(true, p.src, p.dst, true), p.seedCode) << p.src << "," << p.dst;
+        EXPECT_EQ(BlendModeCode(false, p.src, p.dst), 0u);
+    }
+}
+
 }  // namespace
 }  // namespace mora

@@ -22,6 +22,7 @@ struct Scene {
     std::vector<TextureSlot> slots;
     std::vector<TextureCacheEntry> cache;
     std::vector<SetupTriangle> triangles;
+    std::vector<ScissorRect> scissors;
     uint32_t vrsMode = 0;
 };
 
@@ -84,7 +85,9 @@ void RandomState(Random& r, const Scene& scene, SetupTriangle& t) {
     const int texChoice = r.Pick(slots + 2);
     t.textureSlot = texChoice < slots ? static_cast<uint32_t>(texChoice)
                                       : (texChoice == slots ? kNoTextureSlot : static_cast<uint32_t>(slots + 3));
-    t.blendCode = r.CodeBelow(4, 5, 6);
+    t.blendCode = r.CodeBelow(kBlendLast + 1, 5, 99);
+    // A scissor rectangle of the scene's table, or a number past it (nothing drawn).
+    if (r.Chance(25)) t.blendCode |= uint32_t(1 + r.Pick(int(scene.scissors.size()) + 1)) << kScissorNumberShift;
     t.alphaTest = r.Chance(20) ? 1u : 0u;
     t.depthTest = r.Chance(70) ? 1u : 0u;
     t.depthFunc = t.depthTest ? r.CodeBelow(8, 5, 9) : 0u;
@@ -123,6 +126,10 @@ Scene RandomScene(uint32_t seed) {
     const uint32_t clear = r.Word();
     const float depth = r.Uniform(0.3f, 1.0f);
     scene.surface = MakeSurface(width, height, 8, clear, depth, r.Chance(70) ? 1.0f : r.Uniform(0.2f, 1.0f));
+    for (int i = 0; i < 3; ++i) {
+        const int x0 = r.Pick(width), y0 = r.Pick(height);
+        scene.scissors.push_back({x0, y0, x0 + r.Pick(width - x0 + 1), y0 + r.Pick(height - y0 + 1)});
+    }
     const int slotCount = r.Pick(4);
     for (int i = 0; i < slotCount; ++i) scene.slots.push_back(RandomSlot(r));
     BuildTextureCache(scene.slots, r.Pick(3), scene.cache);
@@ -176,7 +183,10 @@ std::string FirstDifference(const Surface& got, const Surface& want) {
 
 Surface Rendered(const TileFunction& tile, const Scene& scene) {
     Surface s = scene.surface;
-    RenderSurface(tile, MakeJob(s, scene.triangles, scene.cache, scene.vrsMode), s, scene.triangles.size());
+    RasterJob job = MakeJob(s, scene.triangles, scene.cache, scene.vrsMode);
+    job.scissorRects = scene.scissors.data();
+    job.scissorCount = uint32_t(scene.scissors.size());
+    RenderSurface(tile, job, s, scene.triangles.size());
     return s;
 }
 

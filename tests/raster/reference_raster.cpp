@@ -287,18 +287,23 @@ int32_t Pack(float v) { return Truncate(MinX86(MaxX86(v, 0.0f), 255.0f)); }
 void WritePixel(const SetupTriangle& t, const Arith& m, uint8_t* colour, float* depth, Rgba c, float z,
                 bool depthWrite) {
     if (t.alphaTest != 0 && !(c.c[0] > 169.83f)) return;
-    if (t.blendCode >= kBlendAdditive && t.blendCode <= kBlendSrcAlpha) {
+    const uint32_t blend = t.blendCode & kBlendCodeMask;
+    if (blend >= kBlendAdditive && blend <= kBlendLast) {
         const uint32_t dst = LoadWord(colour);
         float d[4];
         for (int k = 0; k < 4; ++k) d[k] = Channel(dst, 24 - 8 * k);
         const float a = c.c[0] * kInv255;
         for (int k = 0; k < 4; ++k) {
-            if (t.blendCode == kBlendAdditive)
-                c.c[k] = c.c[k] + d[k];
-            else if (t.blendCode == kBlendModulateDst)
-                c.c[k] = (c.c[k] * d[k]) * kInv255;
-            else
-                c.c[k] = m.MulAdd(d[k], 1.0f - a, c.c[k] * a);
+            const float s = c.c[k];
+            switch (blend) {
+            case kBlendAdditive: c.c[k] = s + d[k]; break;
+            case kBlendModulateDst: c.c[k] = (s * d[k]) * kInv255; break;
+            case kBlendSrcAlpha: c.c[k] = m.MulAdd(d[k], 1.0f - a, s * a); break;
+            case kBlendAddSrcAlpha: c.c[k] = m.MulAdd(s, a, d[k]); break;
+            case kBlendDoubleModulate: c.c[k] = (s * d[k]) * kInv255 + (s * d[k]) * kInv255; break;
+            case kBlendInvSrcColour: c.c[k] = d[k] * (1.0f - s * kInv255); break;
+            default: c.c[k] = m.MulAdd(d[k], 1.0f - a, s); break;  // premultiplied
+            }
         }
     }
     const uint32_t word = static_cast<uint32_t>(Pack(c.c[0])) << 24 | static_cast<uint32_t>(Pack(c.c[1])) << 16 |
@@ -338,6 +343,12 @@ bool LaneVisible(const SetupTriangle& t, const Edges& e, const Tile& tile, int p
                  Fragment& f) {
     f = Cover(t, e, tile.PixelX(pass, lane), tile.PixelY(pass, lane), m);
     if (!tile.Live(pass, lane) || !f.covered) return false;
+    if (const uint32_t number = t.blendCode >> kScissorNumberShift; number != 0) {
+        if (number > tile.job->scissorCount) return false;
+        const ScissorRect& r = tile.job->scissorRects[number - 1];
+        const int32_t x = tile.X(pass, lane), y = tile.Y(pass, lane);
+        if (x < r.x0 || x >= r.x1 || y < r.y0 || y >= r.y1) return false;
+    }
     return t.depthTest == 0 || DepthPasses(t.depthFunc, f.z, *tile.DepthAt(pass, lane));
 }
 

@@ -94,6 +94,27 @@ TEST_F(TriangleBinningTest, OneWorkerBinsEachTriangleToTheTilesItsEdgesMeet) {
     EXPECT_FALSE(Bounds(cases[2].triangle).edgesValid);
 }
 
+// A scissored triangle goes to the MicroTiles its rectangle meets (partly is enough: the kernel
+// masks the pixels); a number past the table bins nowhere.
+TEST_F(TriangleBinningTest, ScissoredTrianglesBinOnlyWhereTheirRectangleMeetsThem) {
+    SizeGrid(64, 64, 1);
+    const ScissorRect rects[2] = {{9, 3, 17, 8}, {40, 40, 40, 60}};
+    WorkerBinningView view = ViewForWorker(0);
+    view.scissorRects = rects;
+    view.scissorCount = 2;
+    const uint32_t numbers[4] = {0, 1, 2, 3};
+    for (uint32_t i = 0; i < 4; ++i) {
+        SetupTriangle t = MakeTriangle(-1e30f, -1e30f, 1e30f, -1e30f, 0, 1e30f);
+        t.blendCode = numbers[i] << kScissorNumberShift;
+        BinningStats stats;
+        BinTriangle(t, i, view, stats);
+    }
+    EXPECT_EQ(TilesHolding(0).size(), 64u);
+    EXPECT_EQ(TilesHolding(1), (Tiles{{1, 0}, {2, 0}}));
+    EXPECT_EQ(TilesHolding(2), Tiles{});  // an empty rectangle
+    EXPECT_EQ(TilesHolding(3), Tiles{});
+}
+
 TEST_F(TriangleBinningTest, WindingDoesNotChangeTheBins) {
     SizeGrid(64, 64, 1);
     const Counts clockwise = Bin(MakeTriangle(3, 5, 50, 12, 20, 61), 0);

@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "api/gl_subset.h"
+#include "gl/gl_hooks.h"
 #include "panel/driver_settings.h"
 #include "platform/topology.h"
 #include "raster/isa_dispatch.h"
@@ -58,6 +60,8 @@ bool StartReplayRuntime(const RuntimeRequest& request, RuntimeDescription& out, 
     }
     if (request.vrsRate) SetSettingValue(settings.ForceVrsRate, *request.vrsRate);
     InstallTileGridHooks();
+    // A capture replays with the raster state of the subset it was made under (MORA_GL_SUBSET).
+    TheGlHooks().seedSubset = [] { return !api::LoweringOn(); };
 
     StopReplayRuntime();
     if (request.threads) {
