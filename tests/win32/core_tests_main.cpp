@@ -11,7 +11,16 @@
 //  - EntryCounters.LiveThreadsEachOwnABlockAndTheSumsAreExact: its std::latch (libstdc++ 12 on
 //    MinGW waits on a condition variable) loses wake-ups: seen hanging with every worker past its
 //    count_down and the test thread still waiting in counted.wait().
+//
+// Cases that save settings (the panel's) write the prefix's real HKEY_CURRENT_USER key, which the
+// other test programs read; the key is removed before and after the run.
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+namespace {
+void RemoveSettingsKey() { RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\MORA\\Driver"); }
+}  // namespace
 
 int main(int argc, char** argv) {
   GTEST_FLAG_SET(filter,
@@ -21,5 +30,8 @@ int main(int argc, char** argv) {
                  ":Thread.AffinityAcceptsAListedProcessorAndRefusesUnknownOnes"
                  ":EntryCounters.LiveThreadsEachOwnABlockAndTheSumsAreExact");
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  RemoveSettingsKey();
+  const int result = RUN_ALL_TESTS();
+  RemoveSettingsKey();
+  return result;
 }
