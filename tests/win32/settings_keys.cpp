@@ -168,12 +168,16 @@ DWORD RunChild(const char* argument, const std::string& folder) {
 }
 
 // Frames the capture in `folder` covers, from its name ("MORA_capture_frame5" or
-// "MORA_capture_frames5-9"); 0 when there is none.
+// "MORA_capture_frames5-9"); 0 when there is none, -1 when there is more than one (the keys stay
+// down for four frames: holding them must start one capture).
 int CapturedFrames(const std::string& folder) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\MORA_capture_frame*.mora-capture").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
+    WIN32_FIND_DATAA another;
+    const bool more = FindNextFileA(search, &another) != FALSE;
     FindClose(search);
+    if (more) return -1;
     int first = 0;
     int last = 0;
     if (std::sscanf(found.cFileName, "MORA_capture_frames%d-%d", &first, &last) == 2) return last - first + 1;
