@@ -5,7 +5,7 @@
 # opengl32.dll sits next to them as a game keeps it; the override makes Wine load that DLL instead
 # of its own. 32-bit and 64-bit build folders share the (64-bit) prefix.
 set -eu
-PROGRAMS=${PROGRAMS:-mora_wine_game.exe mora_export_table.exe mora_dll_lifetime.exe mora_process_end.exe mora_d3d11_present.exe mora_d3d11_vulkan.exe mora_panel_win32.exe}
+PROGRAMS=${PROGRAMS:-mora_wine_game.exe mora_export_table.exe mora_dll_lifetime.exe mora_process_end.exe mora_d3d11_present.exe mora_d3d11_vulkan.exe mora_panel_win32.exe mora_settings_keys.exe mora_core_tests.exe}
 WORK=${WINE_TEST_DIR:-}
 OWN_WORK=""
 if [ -z "$WORK" ]; then WORK=$(mktemp -d /tmp/mora-wine.XXXXXX); OWN_WORK=$WORK; fi
@@ -15,6 +15,7 @@ export WINEDLLOVERRIDES="opengl32=n,b;mscoree,mshtml="
 export WINEARCH=${WINEARCH:-win64}
 # The debug panel opens beside the first context of every program; only the panel test wants it.
 export MORA_PANEL=${MORA_PANEL:-0}
+export GTEST_BRIEF=1  # mora_core_tests.exe: print failures and the summary only
 
 XVFB_PID=""
 cleanup() {

@@ -10,6 +10,9 @@
 
 #include "platform/environment.h"
 #include "platform/file.h"
+#if defined(_WIN32)
+#include "platform/registry_settings.h"
+#endif
 
 namespace mora {
 
@@ -140,10 +143,23 @@ void LoadSettingsFromFile(DriverSettings& settings, const std::string& path) {
   }
 }
 
+#if defined(_WIN32)
+// Windows keeps the values in the registry (HKEY_CURRENT_USER\Software\MORA\Driver), never in
+// the file: a missing key or value keeps the field, a value of another type or size is ignored.
+void LoadSettingsFromRegistry(DriverSettings& settings) {
+  std::array<platform::RegistryDword, kSettingFieldCount> values;
+  for (std::size_t i = 0; i < kSettingFieldCount; ++i) values[i].name = kFields[i].name;
+  if (!platform::ReadDriverSettingsKey(values)) return;
+  for (std::size_t i = 0; i < kSettingFieldCount; ++i) {
+    if (values[i].present) SetSettingValue(settings.*kFields[i].member, ClampSetting(kFields[i], values[i].value));
+  }
+}
+#else
 void LoadSettingsFromRegistry(DriverSettings& settings) {
   const std::string file = SettingsFilePath();
   if (!file.empty()) LoadSettingsFromFile(settings, file);
 }
+#endif
 
 bool SaveSettingsToFile(const DriverSettings& settings, const std::string& path) {
   if (path.empty()) return false;
@@ -164,7 +180,19 @@ bool SaveSettingsToFile(const DriverSettings& settings, const std::string& path)
   return platform::ReplaceFileAtomically(path.c_str(), text, length);
 }
 
+#if defined(_WIN32)
+bool SaveSettingsToRegistry() {
+  const DriverSettings& settings = Settings();
+  std::array<platform::RegistryDword, kSettingFieldCount> values;
+  for (std::size_t i = 0; i < kSettingFieldCount; ++i) {
+    values[i].name = kFields[i].name;
+    values[i].value = SettingValue(settings.*kFields[i].member);
+  }
+  return platform::WriteDriverSettingsKey(values);
+}
+#else
 bool SaveSettingsToRegistry() { return SaveSettingsToFile(Settings(), SettingsFilePath()); }
+#endif
 
 void ReloadSettings() {
   DriverSettings& settings = Settings();

@@ -1,6 +1,7 @@
 // DriverSettings: the one process-wide record of developer overrides and presentation parameters.
-// Loaded from the per-user settings file on first use, changed by the debug panel, read without
-// locks by recording, replay, the renderer and presentation on every call or frame.
+// Loaded from the per-user store (the registry on Windows, a file elsewhere) on first use, changed
+// by the debug panel, read without locks by recording, replay, the renderer and presentation on
+// every call or frame.
 #pragma once
 
 #include <atomic>
@@ -75,7 +76,7 @@ void LoadDriverSettingsAtFirstUse();
 }  // namespace detail
 
 // The process-wide record. The first call (thread-safe one-time initialisation of a function-local
-// static: concurrent first callers wait) fills the defaults from the settings file; later calls
+// static: concurrent first callers wait) fills the defaults from the per-user store; later calls
 // cost one guard test and return it. Readers may keep the pointer.
 inline DriverSettings* SettingsAccessor() {
   static const bool loaded = (detail::LoadDriverSettingsAtFirstUse(), true);
@@ -91,19 +92,22 @@ void ResetSettingsToDefaults(DriverSettings& settings);
 // absolute path, else "$HOME/.config/mora/driver.ini"; empty when neither is available.
 std::string SettingsFilePath();
 
-// Reads the settings file into `settings`: one "Name=value" line per field. A missing file keeps
-// every field; a missing name, or a value that is not a plain decimal 32-bit integer, keeps that
-// field; an out-of-range value is clamped. Nothing is reported.
+// Reads the stored settings into `settings`. Windows: the REG_DWORD values of
+// HKEY_CURRENT_USER\Software\MORA\Driver. Elsewhere the settings file: one "Name=value" line per
+// field. A missing key or file keeps every field; a missing value, one of another type or size, or
+// a line whose value is not a plain decimal 32-bit integer, keeps that field; an out-of-range value
+// is clamped. Nothing is reported.
 void LoadSettingsFromRegistry(DriverSettings& settings);
 void LoadSettingsFromFile(DriverSettings& settings, const std::string& file);
 
-// Writes all twenty fields of the process-wide record (save order) to the settings file. The
-// text goes to a temporary file in the same folder that then replaces the old file, so an
+// Writes all twenty fields of the process-wide record (save order) to the store: on Windows as
+// REG_DWORD values of the registry key (created when missing), elsewhere to the settings file,
+// whose text goes to a temporary file in the same folder that then replaces the old file, so an
 // interrupted save leaves either the old or the new file. Failures are silent (false returned).
 bool SaveSettingsToRegistry();
 bool SaveSettingsToFile(const DriverSettings& settings, const std::string& file);
 
-// Resets the process-wide record to defaults and loads the settings file again (tests point
+// Resets the process-wide record to defaults and loads the store again (tests point
 // XDG_CONFIG_HOME at a folder of their own first).
 void ReloadSettings();
 

@@ -12,7 +12,7 @@ namespace mora::test {
 namespace {
 
 template <class Ret, class... Args>
-void CallWithZeros(Ret (*entry)(Args...)) {
+void CallWithZeros(Ret(MORA_APIENTRY* entry)(Args...)) {  // stdcall on 32-bit Windows
     (void)entry(Args{}...);
 }
 

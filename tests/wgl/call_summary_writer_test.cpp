@@ -23,7 +23,10 @@ using test::SplitLines;
 
 class CallSummaryWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE(folder_.empty()); }
+  void SetUp() override {
+    ASSERT_FALSE(folder_.empty());
+    ResetStatusLines();  // earlier cases of the same process may have set them
+  }
   void TearDown() override { ResetStatusLines(); }
   test::TempDir dir_{"mora_summary"};
   const std::string& folder_ = dir_.path;
