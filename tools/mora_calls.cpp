@@ -9,15 +9,15 @@
 #include <cstring>
 #include <vector>
 
-#include "api/entry_table.h"
 #include "diag/frame_counter.h"
+#include "entry/entry_table.h"
+#include "frame/library_lifetime.h"
 #include "gl/command_buffer.h"
 #include "gl/command_records.h"
 #include "mora/gl.h"
 #include "mora/mora_dc.h"
 #include "mora/wgl.h"
 #include "panel/driver_settings.h"
-#include "wgl/library_lifetime.h"
 
 namespace {
 
@@ -121,7 +121,7 @@ void DescribeStream(const mora::CommandStream& stream, int shown) {
 
 uint64_t TotalCalls() {
     uint64_t total = 0;
-    for (const mora::EntryRow& row : mora::Entries().rows) {
+    for (const mora::EntryRow& row : mora::TheEntryTable().rows) {
         total += row.calls.load();
     }
     return total;
@@ -267,7 +267,7 @@ void DescribePresentedFrame(HDC hdc) {
 int main() {
     mora::LibraryAttach();
     std::printf("MORA entry-point run: %d frames of immediate-mode drawing (pipeline cut-off %d)\n", kFrames,
-                mora::SettingValue(mora::Settings().PipelineCutoff));
+                mora::SettingValue(mora::TheDriverSettings().PipelineCutoff));
     HDC hdc = moraCreateOffscreenDC(kWidth, kHeight);
     HGLRC context = hdc != nullptr ? wglCreateContext(hdc) : nullptr;
     if (context == nullptr || wglMakeCurrent(hdc, context) == FALSE) {
@@ -292,7 +292,7 @@ int main() {
         }
         DrawFrame(textures, frame);
         // What wglSwapBuffers is about to hand over.
-        const mora::CommandRecording& recording = mora::ActiveCommandRecording();
+        const mora::CommandRecording& recording = mora::TheCommandRecording();
         std::printf("\nframe %d: %" PRIu64 " calls, CommandStream %" PRIu64 " bytes, CommandBlob %" PRIu64 " bytes\n",
                     mora::CurrentFrame(), TotalCalls() - callsBefore, mora::CommandBufferSize(recording.stream),
                     mora::CommandBufferSize(recording.blob));
@@ -306,7 +306,7 @@ int main() {
 
     std::printf("\nentry counters (called entries, row order):\n");
     int called = 0;
-    for (const mora::EntryRow& row : mora::Entries().rows) {
+    for (const mora::EntryRow& row : mora::TheEntryTable().rows) {
         const uint64_t calls = row.calls.load();
         if (calls != 0) {
             std::printf("    %-24s %8" PRIu64 "\n", row.name, calls);

@@ -6,9 +6,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "api/entry_frame.h"
-#include "api/gl_subset.h"
 #include "api/lowered_paths.h"
+#include "entry/entry_frame.h"
+#include "entry/gl_subset.h"
 #include "gl/command_executor.h"
 #include "gl/command_records.h"
 #include "gl/float_conversion.h"
@@ -79,7 +79,7 @@ Record Read(const uint8_t* at) {
 
 template <class Record>
 void AppendToOpenList(const Record& record) {
-    uint8_t* at = ExtendCommandBuffer(Stream(), sizeof(Record));
+    uint8_t* at = ExtendCommandBuffer(mora::TheCommandRecording().stream, sizeof(Record));
     if (at != nullptr) {
         std::memcpy(at, &record, sizeof(Record));
     }
@@ -88,7 +88,7 @@ void AppendToOpenList(const Record& record) {
 // Swaps the frame's buffers, the context and the window hooks with the scratch ones: called at
 // glNewList and again at glEndList.
 void SwapCompileTargets(ListStore& store) {
-    CommandRecording& active = ActiveCommandRecording();
+    CommandRecording& active = TheCommandRecording();
     SwapCommandBuffers(active.stream, store.scratch.stream);
     SwapCommandBuffers(active.blob, store.scratch.blob);
     std::swap(TheGlContext(), store.scratchContext);
@@ -107,7 +107,7 @@ const uint8_t* BlobBytes(const CommandBlob& blob, uint64_t offset, uint64_t leng
 template <class Record>
 void CopyBlobRecordToFrame(const uint8_t* at, const CommandBlob& listBlob) {
     Record record = Read<Record>(at);
-    CommandRecording& frame = ActiveCommandRecording();
+    CommandRecording& frame = TheCommandRecording();
     const uint8_t* bytes = BlobBytes(listBlob, record.blobOffset, record.byteLength);
     if (bytes != nullptr) {
         uint8_t* copy = ExtendCommandBuffer(frame.blob, record.byteLength);
@@ -130,7 +130,7 @@ void CopyRecordToFrame(uint32_t op, const uint8_t* at, uint32_t size, const Comm
         case CmdOp::TexSubImage2D: CopyBlobRecordToFrame<CmdTexSubImage2D>(at, listBlob); return;
         default: break;
     }
-    uint8_t* out = ExtendCommandBuffer(ActiveCommandRecording().stream, size);
+    uint8_t* out = ExtendCommandBuffer(TheCommandRecording().stream, size);
     if (out != nullptr) {
         std::memcpy(out, at, size);
     }
@@ -197,7 +197,7 @@ bool PlayShadingRecord(uint32_t op, const uint8_t* at) {
         case CmdOp::Enable:
         case CmdOp::Disable:
             if (LoweringOn()) {
-                ApplyFixedFunctionCap(TheFixedFunctionState(), Context(), Read<CmdU32>(at).value,
+                ApplyFixedFunctionCap(TheFixedFunctionState(), mora::TheGlContext(), Read<CmdU32>(at).value,
                                       op == static_cast<uint32_t>(CmdOp::Enable));
             }
             return false;
@@ -229,7 +229,7 @@ void PlayList(ListStore& store, uint32_t name, int depth) {
         } else if (op == kOpListBase && size == sizeof(ListBaseRecord)) {
             store.base = Read<ListBaseRecord>(at).base;
         } else if (op == kOpFixedFunction && size == sizeof(FixedFunctionRecord)) {
-            ApplyFixedFunctionCall(TheFixedFunctionState(), Context(), Read<FixedFunctionRecord>(at).call);
+            ApplyFixedFunctionCall(TheFixedFunctionState(), mora::TheGlContext(), Read<FixedFunctionRecord>(at).call);
         } else if (op < static_cast<uint32_t>(CmdOp::FrameEnd) && size == kCmdSize[op]) {
             if (VertexShadingOn() || op == static_cast<uint32_t>(CmdOp::Enable) ||
                 op == static_cast<uint32_t>(CmdOp::Disable)) [[unlikely]] {
@@ -242,7 +242,7 @@ void PlayList(ListStore& store, uint32_t name, int depth) {
             if (recording) {
                 CopyRecordToFrame(op, at, size, list.blob);
             }
-            ApplyListRecord(Context(), op, at, list.blob, TextureTouch(recording));
+            ApplyListRecord(mora::TheGlContext(), op, at, list.blob, TextureTouch(recording));
         }
         at += size;
     }
@@ -323,7 +323,7 @@ void DeleteLists(uint32_t first, int32_t range) {
 
 bool NewList(uint32_t name, uint32_t mode) {
     ListStore& store = Lists();
-    if (name == 0 || (mode != kCompile && mode != kCompileAndExecute) || store.open || Context().primitiveOpen) {
+    if (name == 0 || (mode != kCompile && mode != kCompileAndExecute) || store.open || mora::TheGlContext().primitiveOpen) {
         return false;
     }
     EmptyCommandBuffer(store.scratch.stream);

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "api/entry_frame.h"
 #include "api/gl_error.h"
+#include "entry/entry_boundary.h"
+#include "entry/entry_frame.h"
 #include "gl/gl_state.h"
 #include "mora/gl.h"
 
@@ -40,16 +41,12 @@ MORA_GLAPI const GLubyte* MORA_APIENTRY glGetString(GLenum name) try {
     default:  // GL_EXTENSIONS and every other name: empty, never null
         return StaticString("");
     }
-} catch (...) {
-    return StaticString("");
-}
+} MORA_ENTRY_BOUNDARY(StaticString(""))
 
 MORA_GLAPI GLenum MORA_APIENTRY glGetError(void) try {
     if (!EnterEntry<EntryId::glGetError>()) return GL_NO_ERROR;
     return static_cast<GLenum>(mora::api::TakeGlError());
-} catch (...) {
-    return GL_NO_ERROR;
-}
+} MORA_ENTRY_BOUNDARY(GL_NO_ERROR)
 
 MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
     if (!KnownQuery(EnterEntry<EntryId::glGetIntegerv>(pname, params), pname) || params == nullptr) {
@@ -78,24 +75,21 @@ MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
         *params = 0;
         break;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glGetBooleanv(GLenum pname, GLboolean* params) try {
     if (!KnownQuery(EnterEntry<EntryId::glGetBooleanv>(pname, params), pname)) return;
     if (params != nullptr) {
         *params = GL_FALSE;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glGetDoublev(GLenum pname, GLdouble* params) try {
     if (!KnownQuery(EnterEntry<EntryId::glGetDoublev>(pname, params), pname)) return;
     if (params != nullptr) {
         *params = 0.0;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI GLboolean MORA_APIENTRY glAreTexturesResident(GLsizei n, const GLuint* textures, GLboolean* residences) try {
     EnterEntry<EntryId::glAreTexturesResident>(n, textures, residences);
@@ -103,15 +97,11 @@ MORA_GLAPI GLboolean MORA_APIENTRY glAreTexturesResident(GLsizei n, const GLuint
         std::memset(residences, GL_TRUE, static_cast<std::size_t>(n));
     }
     return GL_TRUE;
-} catch (...) {
-    return GL_TRUE;
-}
+} MORA_ENTRY_BOUNDARY(GL_TRUE)
 
 MORA_GLAPI GLint MORA_APIENTRY glRenderMode(GLenum mode) try {
     EnterEntry<EntryId::glRenderMode>(mode);
     return 0;
-} catch (...) {
-    return 0;
-}
+} MORA_ENTRY_BOUNDARY(0)
 
 }  // extern "C"

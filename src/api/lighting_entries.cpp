@@ -7,10 +7,10 @@
 #include <cstdint>
 
 #include "api/display_lists.h"
-#include "api/entry_frame.h"
 #include "api/fixed_function.h"
 #include "api/gl_conversions.h"
-#include "api/gl_subset.h"
+#include "entry/entry_frame.h"
+#include "entry/gl_subset.h"
 #include "mora/gl.h"
 
 using mora::EntryId;
@@ -26,7 +26,7 @@ void IssueFixedFunctionCall(const FixedFunctionCall& call) {
         AppendFixedFunctionCallToList(call);
         return;
     }
-    ApplyFixedFunctionCall(TheFixedFunctionState(), Context(), call);
+    ApplyFixedFunctionCall(TheFixedFunctionState(), mora::TheGlContext(), call);
 }
 
 }  // namespace mora::api
@@ -92,7 +92,7 @@ template <class T>
 void GetMaterialAnswer(uint32_t face, uint32_t pname, T* params) {
     float values[4];
     const ListCompileSuspension suspension;  // the program's current colour, never a list's scratch context
-    if (params != nullptr && LoweringOn() && GetMaterial(TheFixedFunctionState(), Context(), face, pname, values)) {
+    if (params != nullptr && LoweringOn() && GetMaterial(TheFixedFunctionState(), mora::TheGlContext(), face, pname, values)) {
         StoreAnswer(FixedFunctionCallKind::Material, pname, values, MaterialValueCount(pname), params);
     }
 }

@@ -1,7 +1,8 @@
 // Implemented entry points of the matrix stacks: mode selection, load, multiply, push and pop,
 // and the translate, rotate, scale, ortho and frustum products. Each runs the per-call frame,
 // records its Cmd while recording is on, and applies the call to the current matrix.
-#include "api/entry_frame.h"
+#include "entry/entry_boundary.h"
+#include "entry/entry_frame.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
 #include "gl/matrix_stack.h"
@@ -16,20 +17,18 @@ extern "C" {
 MORA_GLAPI void MORA_APIENTRY glMatrixMode(GLenum mode) try {
     if (!EnterEntry<EntryId::glMatrixMode>(mode)) return;
     if (RecordingOn()) {
-        mora::AppendMatrixMode(Stream(), mode);
+        mora::AppendMatrixMode(mora::TheCommandRecording().stream, mode);
     }
-    mora::ApplyMatrixMode(Context(), mode);
-} catch (...) {
-}
+    mora::ApplyMatrixMode(mora::TheGlContext(), mode);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadIdentity(void) try {
     if (!EnterEntry<EntryId::glLoadIdentity>()) return;
     if (RecordingOn()) {
-        mora::AppendLoadIdentity(Stream());
+        mora::AppendLoadIdentity(mora::TheCommandRecording().stream);
     }
-    mora::ApplyLoadIdentity(Context());
-} catch (...) {
-}
+    mora::ApplyLoadIdentity(mora::TheGlContext());
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
     if (!EnterEntry<EntryId::glLoadMatrixf>(m)) return;
@@ -37,11 +36,10 @@ MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
         return;
     }
     if (RecordingOn()) {
-        mora::AppendLoadMatrixf(Stream(), m);
+        mora::AppendLoadMatrixf(mora::TheCommandRecording().stream, m);
     }
-    mora::ApplyLoadMatrix(Context(), m);
-} catch (...) {
-}
+    mora::ApplyLoadMatrix(mora::TheGlContext(), m);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
     if (!EnterEntry<EntryId::glMultMatrixf>(m)) return;
@@ -49,77 +47,69 @@ MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
         return;
     }
     if (RecordingOn()) {
-        mora::AppendMultMatrixf(Stream(), m);
+        mora::AppendMultMatrixf(mora::TheCommandRecording().stream, m);
     }
-    mora::ApplyMultMatrix(Context(), m);
-} catch (...) {
-}
+    mora::ApplyMultMatrix(mora::TheGlContext(), m);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPushMatrix(void) try {
     if (!EnterEntry<EntryId::glPushMatrix>()) return;
     if (RecordingOn()) {
-        mora::AppendPushMatrix(Stream());
+        mora::AppendPushMatrix(mora::TheCommandRecording().stream);
     }
-    mora::ApplyPushMatrix(Context());
-} catch (...) {
-}
+    mora::ApplyPushMatrix(mora::TheGlContext());
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPopMatrix(void) try {
     if (!EnterEntry<EntryId::glPopMatrix>()) return;
     if (RecordingOn()) {
-        mora::AppendPopMatrix(Stream());
+        mora::AppendPopMatrix(mora::TheCommandRecording().stream);
     }
-    mora::ApplyPopMatrix(Context());
-} catch (...) {
-}
+    mora::ApplyPopMatrix(mora::TheGlContext());
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glTranslatef>(x, y, z)) return;
     if (RecordingOn()) {
-        mora::AppendTranslatef(Stream(), x, y, z);
+        mora::AppendTranslatef(mora::TheCommandRecording().stream, x, y, z);
     }
-    mora::ApplyTranslate(Context(), x, y, z);
-} catch (...) {
-}
+    mora::ApplyTranslate(mora::TheGlContext(), x, y, z);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glRotatef>(angle, x, y, z)) return;
     if (RecordingOn()) {
-        mora::AppendRotatef(Stream(), angle, x, y, z);
+        mora::AppendRotatef(mora::TheCommandRecording().stream, angle, x, y, z);
     }
-    mora::ApplyRotate(Context(), angle, x, y, z);
-} catch (...) {
-}
+    mora::ApplyRotate(mora::TheGlContext(), angle, x, y, z);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glScalef(GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glScalef>(x, y, z)) return;
     if (RecordingOn()) {
-        mora::AppendScalef(Stream(), x, y, z);
+        mora::AppendScalef(mora::TheCommandRecording().stream, x, y, z);
     }
-    mora::ApplyScale(Context(), x, y, z);
-} catch (...) {
-}
+    mora::ApplyScale(mora::TheGlContext(), x, y, z);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
                                       GLdouble zFar) try {
     if (!EnterEntry<EntryId::glOrtho>(left, right, bottom, top, zNear, zFar)) return;
     if (RecordingOn()) {
-        mora::AppendOrtho(Stream(), left, right, bottom, top, zNear, zFar);
+        mora::AppendOrtho(mora::TheCommandRecording().stream, left, right, bottom, top, zNear, zFar);
     }
-    mora::ApplyOrtho(Context(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom), NarrowToFloat(top),
+    mora::ApplyOrtho(mora::TheGlContext(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom), NarrowToFloat(top),
                      NarrowToFloat(zNear), NarrowToFloat(zFar));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
                                         GLdouble zFar) try {
     if (!EnterEntry<EntryId::glFrustum>(left, right, bottom, top, zNear, zFar)) return;
     if (RecordingOn()) {
-        mora::AppendFrustum(Stream(), left, right, bottom, top, zNear, zFar);
+        mora::AppendFrustum(mora::TheCommandRecording().stream, left, right, bottom, top, zNear, zFar);
     }
-    mora::ApplyFrustum(Context(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom),
+    mora::ApplyFrustum(mora::TheGlContext(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom),
                        NarrowToFloat(top), NarrowToFloat(zNear), NarrowToFloat(zFar));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

@@ -2,11 +2,12 @@
 // and records its Cmd (which replay skips); a call without a destination or with an empty
 // rectangle ends there, before any flush, so the recorded commands stay for the frame end.
 #include "api/display_lists.h"
-#include "api/entry_frame.h"
-#include "api/gl_subset.h"
+#include "entry/entry_boundary.h"
+#include "entry/entry_frame.h"
+#include "entry/gl_subset.h"
+#include "frame/read_back.h"
 #include "gl/command_append.h"
 #include "mora/gl.h"
-#include "wgl/read_back.h"
 
 using mora::EntryId;
 using namespace mora::api;
@@ -18,7 +19,7 @@ MORA_GLAPI void MORA_APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsi
     if (!EnterEntry<EntryId::glReadPixels>(x, y, width, height, format, type, pixels)) return;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (RecordingOn()) {
-        mora::AppendReadPixels(Stream(), x, y, width, height, format, type);
+        mora::AppendReadPixels(mora::TheCommandRecording().stream, x, y, width, height, format, type);
     }
     if (pixels == nullptr || width < 1 || height < 1) {
         return;
@@ -27,7 +28,6 @@ MORA_GLAPI void MORA_APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsi
     const GLenum readType = LoweringOn() || type == GL_UNSIGNED_BYTE ? type : GLenum{0};
     // The mid-frame flush, render and read-back of the current window surface.
     mora::ReadPixelsFromCurrentSurface(x, y, width, height, format, readType, pixels);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

@@ -1,8 +1,9 @@
 // glRect* lowered onto the polygon GL defines for it, and the double-precision matrix entries
 // lowered onto the float records and products of their float forms.
 #include "api/gl_conversions.h"
-#include "api/gl_subset.h"
 #include "api/lowered_paths.h"
+#include "entry/entry_boundary.h"
+#include "entry/gl_subset.h"
 #include "gl/matrix_stack.h"
 #include "mora/gl.h"
 
@@ -16,7 +17,7 @@ namespace {
 // glBegin/glEnd GL rejects the call.
 template <class T>
 void Rect(T x1, T y1, T x2, T y2) {
-    if (!LoweringOn() || Context().primitiveOpen) {
+    if (!LoweringOn() || mora::TheGlContext().primitiveOpen) {
         return;
     }
     const float fx1 = Coordinate(x1);
@@ -72,11 +73,10 @@ MORA_GLAPI void MORA_APIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) t
     }
     const float fx = NarrowToFloat(x), fy = NarrowToFloat(y), fz = NarrowToFloat(z);
     if (RecordingOn()) {
-        mora::AppendTranslatef(Stream(), fx, fy, fz);
+        mora::AppendTranslatef(mora::TheCommandRecording().stream, fx, fy, fz);
     }
-    mora::ApplyTranslate(Context(), fx, fy, fz);
-} catch (...) {
-}
+    mora::ApplyTranslate(mora::TheGlContext(), fx, fy, fz);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) try {
     if (!EnterEntry<EntryId::glRotated>(angle, x, y, z)) return;
@@ -85,11 +85,10 @@ MORA_GLAPI void MORA_APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, 
     }
     const float fa = NarrowToFloat(angle), fx = NarrowToFloat(x), fy = NarrowToFloat(y), fz = NarrowToFloat(z);
     if (RecordingOn()) {
-        mora::AppendRotatef(Stream(), fa, fx, fy, fz);
+        mora::AppendRotatef(mora::TheCommandRecording().stream, fa, fx, fy, fz);
     }
-    mora::ApplyRotate(Context(), fa, fx, fy, fz);
-} catch (...) {
-}
+    mora::ApplyRotate(mora::TheGlContext(), fa, fx, fy, fz);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z) try {
     if (!EnterEntry<EntryId::glScaled>(x, y, z)) return;
@@ -98,11 +97,10 @@ MORA_GLAPI void MORA_APIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z) try {
     }
     const float fx = NarrowToFloat(x), fy = NarrowToFloat(y), fz = NarrowToFloat(z);
     if (RecordingOn()) {
-        mora::AppendScalef(Stream(), fx, fy, fz);
+        mora::AppendScalef(mora::TheCommandRecording().stream, fx, fy, fz);
     }
-    mora::ApplyScale(Context(), fx, fy, fz);
-} catch (...) {
-}
+    mora::ApplyScale(mora::TheGlContext(), fx, fy, fz);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadMatrixd(const GLdouble* m) try {
     if (!EnterEntry<EntryId::glLoadMatrixd>(m)) return;
@@ -112,11 +110,10 @@ MORA_GLAPI void MORA_APIENTRY glLoadMatrixd(const GLdouble* m) try {
     float f[16];
     Matrix16ToFloat(m, f);
     if (RecordingOn()) {
-        mora::AppendLoadMatrixf(Stream(), f);
+        mora::AppendLoadMatrixf(mora::TheCommandRecording().stream, f);
     }
-    mora::ApplyLoadMatrix(Context(), f);
-} catch (...) {
-}
+    mora::ApplyLoadMatrix(mora::TheGlContext(), f);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glMultMatrixd(const GLdouble* m) try {
     if (!EnterEntry<EntryId::glMultMatrixd>(m)) return;
@@ -126,10 +123,9 @@ MORA_GLAPI void MORA_APIENTRY glMultMatrixd(const GLdouble* m) try {
     float f[16];
     Matrix16ToFloat(m, f);
     if (RecordingOn()) {
-        mora::AppendMultMatrixf(Stream(), f);
+        mora::AppendMultMatrixf(mora::TheCommandRecording().stream, f);
     }
-    mora::ApplyMultMatrix(Context(), f);
-} catch (...) {
-}
+    mora::ApplyMultMatrix(mora::TheGlContext(), f);
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

@@ -3,9 +3,10 @@
 // unit selection. glTexEnvf, glTexEnviv and glTexParameterf count and trace under their own name
 // and then run the integer entry's whole frame with the converted argument.
 #include "api/display_lists.h"
-#include "api/entry_frame.h"
-#include "api/gl_subset.h"
 #include "api/texture_levels.h"
+#include "entry/entry_boundary.h"
+#include "entry/entry_frame.h"
+#include "entry/gl_subset.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
 #include "gl/gl_state.h"
@@ -22,9 +23,9 @@ namespace {
 void TexEnviEntry(GLenum target, GLenum pname, GLint param) {
     if (!EnterEntry<EntryId::glTexEnvi>(target, pname, param)) return;
     if (RecordingOn()) {
-        mora::AppendTexEnvi(Stream(), target, pname, param);
+        mora::AppendTexEnvi(mora::TheCommandRecording().stream, target, pname, param);
     }
-    mora::ApplyTexEnvi(Context(), target, pname, param);
+    mora::ApplyTexEnvi(mora::TheGlContext(), target, pname, param);
 }
 
 // glTexParameteri's frame and work, also reached from glTexParameterf.
@@ -32,9 +33,9 @@ void TexParameteriEntry(GLenum target, GLenum pname, GLint param) {
     if (!EnterEntry<EntryId::glTexParameteri>(target, pname, param)) return;
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendTexParameteri(Stream(), target, pname, param);
+        mora::AppendTexParameteri(mora::TheCommandRecording().stream, target, pname, param);
     }
-    mora::TexParameteri(Context(), target, pname, param, TextureTouch(recording));
+    mora::TexParameteri(mora::TheGlContext(), target, pname, param, TextureTouch(recording));
 }
 
 }  // namespace
@@ -49,11 +50,10 @@ MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendGenTextures(Stream(), n);
+        mora::AppendGenTextures(mora::TheCommandRecording().stream, n);
     }
-    mora::GenTextures(Context(), n, textures, TextureTouch(recording));
-} catch (...) {
-}
+    mora::GenTextures(mora::TheGlContext(), n, textures, TextureTouch(recording));
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) try {
     if (!EnterEntry<EntryId::glDeleteTextures>(n, textures)) return;
@@ -63,51 +63,43 @@ MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendDeleteTextures(Recording(), n, textures);
+        mora::AppendDeleteTextures(mora::TheCommandRecording(), n, textures);
     }
-    mora::DeleteTextures(Context(), n, textures, TextureTouch(recording));
-} catch (...) {
-}
+    mora::DeleteTextures(mora::TheGlContext(), n, textures, TextureTouch(recording));
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
     if (!EnterEntry<EntryId::glBindTexture>(target, texture)) return;
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendBindTexture(Stream(), target, texture);
+        mora::AppendBindTexture(mora::TheCommandRecording().stream, target, texture);
     }
-    mora::BindTexture(Context(), target, texture, TextureTouch(recording));
-} catch (...) {
-}
+    mora::BindTexture(mora::TheGlContext(), target, texture, TextureTouch(recording));
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsTexture(GLuint texture) try {
     if (!EnterEntry<EntryId::glIsTexture>(texture)) return GL_FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
-    return mora::IsTexture(Context(), texture) ? GL_TRUE : GL_FALSE;
-} catch (...) {
-    return GL_FALSE;
-}
+    return mora::IsTexture(mora::TheGlContext(), texture) ? GL_TRUE : GL_FALSE;
+} MORA_ENTRY_BOUNDARY(GL_FALSE)
 
 MORA_GLAPI void MORA_APIENTRY glTexParameteri(GLenum target, GLenum pname, GLint param) try {
     TexParameteriEntry(target, pname, param);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexParameterf(GLenum target, GLenum pname, GLfloat param) try {
     if (!EnterEntry<EntryId::glTexParameterf>(target, pname, param)) return;
     TexParameteriEntry(target, pname, mora::TruncateToInt32(param));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvi(GLenum target, GLenum pname, GLint param) try {
     TexEnviEntry(target, pname, param);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvf(GLenum target, GLenum pname, GLfloat param) try {
     if (!EnterEntry<EntryId::glTexEnvf>(target, pname, param)) return;
     TexEnviEntry(target, pname, mora::TruncateToInt32(param));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLint* params) try {
     if (!EnterEntry<EntryId::glTexEnviv>(target, pname, params)) return;
@@ -115,8 +107,7 @@ MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLin
         return;
     }
     TexEnviEntry(target, pname, params[0]);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfloat* params) try {
     if (!EnterEntry<EntryId::glTexEnvfv>(target, pname, params)) return;
@@ -124,11 +115,10 @@ MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfl
         return;
     }
     if (RecordingOn()) {
-        mora::AppendTexEnvfv(Stream(), target, pname, params);
+        mora::AppendTexEnvfv(mora::TheCommandRecording().stream, target, pname, params);
     }
-    mora::ApplyTexEnvfv(Context(), target, pname, params);
-} catch (...) {
-}
+    mora::ApplyTexEnvfv(mora::TheGlContext(), target, pname, params);
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei width,
                                            GLsizei height, GLint border, GLenum format, GLenum type,
@@ -147,15 +137,14 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendTexImage2D(Recording(), target, level, internalformat, width, height, border, format, type, pixels);
+        mora::AppendTexImage2D(mora::TheCommandRecording(), target, level, internalformat, width, height, border, format, type, pixels);
     }
     const mora::TextureResult result =
-        mora::TexImage2D(Context(), target, level, width, height, format, type, pixels, TextureTouch(recording));
+        mora::TexImage2D(mora::TheGlContext(), target, level, width, height, format, type, pixels, TextureTouch(recording));
     if (lowering && result == mora::TextureResult::Applied && !ListOpen()) {
-        NoteInternalFormat(Context().boundTexture, internalformat);
+        NoteInternalFormat(mora::TheGlContext().boundTexture, internalformat);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLsizei width,
                                               GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) try {
@@ -165,21 +154,19 @@ MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint 
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendTexSubImage2D(Recording(), target, level, xoffset, yoffset, width, height, format, type, pixels);
+        mora::AppendTexSubImage2D(mora::TheCommandRecording(), target, level, xoffset, yoffset, width, height, format, type, pixels);
     }
-    mora::TexSubImage2D(Context(), target, level, xoffset, yoffset, width, height, format, type, pixels,
+    mora::TexSubImage2D(mora::TheGlContext(), target, level, xoffset, yoffset, width, height, format, type, pixels,
                         TextureTouch(recording));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 // One texture unit exists: the unit selection is recorded and changes nothing.
 MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
     if (!EnterEntry<EntryId::glActiveTextureARB>(texture)) return;
     if (RecordingOn()) {
-        mora::AppendActiveTextureARB(Stream(), texture);
+        mora::AppendActiveTextureARB(mora::TheCommandRecording().stream, texture);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 // The level queries answer GL_TEXTURE_2D and GL_PROXY_TEXTURE_2D (api/texture_levels.h); with the
 // seed subset they only count and trace.
@@ -193,8 +180,7 @@ MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameteriv(GLenum target, GLint leve
     if (TexLevelParameter(target, level, pname, value)) {
         *params = value;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameterfv(GLenum target, GLint level, GLenum pname, GLfloat* params) try {
     if (!EnterEntry<EntryId::glGetTexLevelParameterfv>(target, level, pname, params)) return;
@@ -206,7 +192,6 @@ MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameterfv(GLenum target, GLint leve
     if (TexLevelParameter(target, level, pname, value)) {
         *params = static_cast<GLfloat>(value);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

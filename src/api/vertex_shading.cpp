@@ -168,13 +168,13 @@ void ShadeVertex(FixedFunctionState& state, const GlContext& ctx, float x, float
 }
 
 void IssueShadedVertex(bool recording, float x, float y, float z, bool twoComponents) noexcept {
-    GlContext& ctx = Context();
+    GlContext& ctx = mora::TheGlContext();
     const auto appendVertex = [&](bool room) {
         if (room) {
             if (twoComponents) {
-                AppendVertex2fInRoom(Stream(), x, y);
+                AppendVertex2fInRoom(mora::TheCommandRecording().stream, x, y);
             } else {
-                AppendVertex3fInRoom(Stream(), x, y, z);
+                AppendVertex3fInRoom(mora::TheCommandRecording().stream, x, y, z);
             }
         }
     };
@@ -194,10 +194,10 @@ void IssueShadedVertex(bool recording, float x, float y, float z, bool twoCompon
     const bool room = recording && RecordingWithRoom(kColourBytes + kTexCoordBytes + kVertex3Bytes);
     if (room) {
         if ((state.vertexShading & kShadeLighting) != 0) {
-            AppendColorInRoom(Stream(), shadedColour);
+            AppendColorInRoom(mora::TheCommandRecording().stream, shadedColour);
         }
         if ((state.vertexShading & (kShadeTexGenS | kShadeTexGenT)) != 0) {
-            AppendTexCoord2fInRoom(Stream(), shadedS, shadedT);
+            AppendTexCoord2fInRoom(mora::TheCommandRecording().stream, shadedS, shadedT);
         }
     }
     appendVertex(room);
@@ -215,13 +215,13 @@ void RestoreCurrentAttributes() noexcept {
     if (detail::gListCompiling || !RecordingWithRoom(kColourBytes + kTexCoordBytes)) {
         return;
     }
-    const GlContext& ctx = Context();
+    const GlContext& ctx = mora::TheGlContext();
     const uint8_t shading = TheFixedFunctionState().vertexShading;
     if ((shading & kShadeLighting) != 0) {
-        AppendColorInRoom(Stream(), ctx.currentColour);
+        AppendColorInRoom(mora::TheCommandRecording().stream, ctx.currentColour);
     }
     if ((shading & (kShadeTexGenS | kShadeTexGenT)) != 0) {
-        AppendTexCoord2fInRoom(Stream(), ctx.currentS, ctx.currentT);
+        AppendTexCoord2fInRoom(mora::TheCommandRecording().stream, ctx.currentS, ctx.currentT);
     }
 }
 

@@ -12,7 +12,7 @@
 
 #include "geometry/triangle_emit.h"
 #include "gl/native_packet.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora {
 

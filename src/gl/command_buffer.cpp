@@ -100,7 +100,7 @@ void SwapCommandBuffers(CommandBuffer& a, CommandBuffer& b) {
 
 namespace detail {
 
-constinit platform::NeverDestroyed<CommandRecording> gActiveCommandRecording;  // GL after our statics end
+constinit platform::NeverDestroyed<CommandRecording> gCommandRecording;  // GL after our statics end
 
 }  // namespace detail
 
@@ -110,8 +110,8 @@ namespace {
 // earlier static initialiser may already have recorded; a failed one is not an error: the
 // buffers then grow on first use.
 [[maybe_unused]] const bool kReservedAtLoad =
-    (ReserveCommandBuffer(detail::gActiveCommandRecording.value.stream, kCommandStreamReserveBytes),
-     ReserveCommandBuffer(detail::gActiveCommandRecording.value.blob, kCommandBlobReserveBytes), true);
+    (ReserveCommandBuffer(detail::gCommandRecording.value.stream, kCommandStreamReserveBytes),
+     ReserveCommandBuffer(detail::gCommandRecording.value.blob, kCommandBlobReserveBytes), true);
 
 }  // namespace
 

@@ -88,11 +88,11 @@ struct CommandRecording {
 namespace detail {
 // Constant-initialised (empty until the reservation at load), so the entries reach it without an
 // initialisation guard or a call.
-extern constinit platform::NeverDestroyed<CommandRecording> gActiveCommandRecording;
+extern constinit platform::NeverDestroyed<CommandRecording> gCommandRecording;
 }
 
 // The process-wide pair the API entries record into; reserved to 4 MiB / 8 MiB at library load.
-inline CommandRecording& ActiveCommandRecording() { return detail::gActiveCommandRecording.value; }
+inline CommandRecording& TheCommandRecording() { return detail::gCommandRecording.value; }
 
 // Hand-over: the recording side's buffers move into `frame` whole (pointers swapped), and the
 // recording side is left with `frame`'s previous, empty buffers.

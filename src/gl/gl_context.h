@@ -118,7 +118,7 @@ struct GlContext {
     // A glEnd since the frame began or was last flushed: a glClear then splits the frame.
     bool primitiveEndedSinceFlush = false;
     // The frame's distinct scissor boxes in packet order; a packet drawn with the scissor test on
-    // names its box by number in its blend word (render/setup_triangle.h).
+    // names its box by number in its blend word (raster/setup_triangle.h).
     std::vector<ScissorBox> scissorBoxes;
 
     // --- Pending clears, consumed by the frame renderer ---

@@ -18,7 +18,7 @@ static_assert(sizeof(RenderState) == 128, "RenderState must match the 128-byte S
 
 // Word indices of the resolved fields (shared with the SetupTriangle layout: word = offset / 4).
 inline constexpr uint32_t kRsTextureSlot = 21;    // texture table index, or kNoTexture
-inline constexpr uint32_t kRsBlendMode = 22;      // blend code (render/setup_triangle.h), 0 none
+inline constexpr uint32_t kRsBlendMode = 22;      // blend code (raster/setup_triangle.h), 0 none
 inline constexpr uint32_t kRsAlphaTest = 23;      // 1: alpha test GREATER on
 inline constexpr uint32_t kRsDepthTest = 24;      // 0/1
 inline constexpr uint32_t kRsDepthFunc = 25;      // 0 ALWAYS .. 7 NEVER

@@ -46,7 +46,7 @@ RenderOverrides ReadRenderOverrides(const DriverSettings& settings) {
 
 uint32_t BlendModeCode(bool enabled, uint32_t src, uint32_t dst, bool seedSubset) {
     // Every pair whose arithmetic one of the kernel's blend codes performs (the codes of
-    // render/setup_triangle.h); `seed` marks the three pairs the seed subset knows.
+    // raster/setup_triangle.h); `seed` marks the three pairs the seed subset knows.
     // (DST_COLOR, ZERO) is the modulate code's product with its factors swapped; (ONE, ZERO) writes
     // the source unchanged, as every pair not listed does.
     struct Pair {

@@ -17,9 +17,9 @@
 namespace mora {
 
 namespace detail {
-constinit DriverSettings g_driverSettings;
+constinit DriverSettings gDriverSettings;
 
-void LoadDriverSettingsAtFirstUse() { LoadSettingsFromRegistry(g_driverSettings); }
+void LoadDriverSettingsAtFirstUse() { LoadSettingsFromRegistry(gDriverSettings); }
 }  // namespace detail
 
 namespace {
@@ -182,7 +182,7 @@ bool SaveSettingsToFile(const DriverSettings& settings, const std::string& path)
 
 #if defined(_WIN32)
 bool SaveSettingsToRegistry() {
-  const DriverSettings& settings = Settings();
+  const DriverSettings& settings = TheDriverSettings();
   std::array<platform::RegistryDword, kSettingFieldCount> values;
   for (std::size_t i = 0; i < kSettingFieldCount; ++i) {
     values[i].name = kFields[i].name;
@@ -191,11 +191,11 @@ bool SaveSettingsToRegistry() {
   return platform::WriteDriverSettingsKey(values);
 }
 #else
-bool SaveSettingsToRegistry() { return SaveSettingsToFile(Settings(), SettingsFilePath()); }
+bool SaveSettingsToRegistry() { return SaveSettingsToFile(TheDriverSettings(), SettingsFilePath()); }
 #endif
 
 void ReloadSettings() {
-  DriverSettings& settings = Settings();
+  DriverSettings& settings = TheDriverSettings();
   ResetSettingsToDefaults(settings);
   LoadSettingsFromRegistry(settings);
 }
@@ -239,7 +239,7 @@ int32_t ParsePipelineCutoff(const char* value) {
 void ApplyPipelineCutoffFromEnvironment() {
   char buffer[32];
   const bool read = platform::ReadEnvironment("MORA_PIPELINE_CUTOFF", buffer) == platform::EnvironmentRead::Value;
-  SetSettingValue(Settings().PipelineCutoff, ParsePipelineCutoff(read ? buffer : nullptr));
+  SetSettingValue(TheDriverSettings().PipelineCutoff, ParsePipelineCutoff(read ? buffer : nullptr));
 }
 
 }  // namespace mora

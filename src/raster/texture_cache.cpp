@@ -9,7 +9,7 @@
 #include "gl/gl_context.h"
 #include "gl/texture_slot.h"
 #include "panel/driver_settings.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora {
 namespace {
@@ -105,7 +105,7 @@ void BuildTextureCache(FrameTextureCache& cache) {
     diag::ProfileScope scope(diag::kScopeBuildTextureCache);
     GlContext& gl = TheGlContext();
     const TextureTable& table = gl.textureTable;
-    const int32_t forceWrap = SettingValue(Settings().ForceWrap);
+    const int32_t forceWrap = SettingValue(TheDriverSettings().ForceWrap);
     ZeroFilledEntries(cache);
     if (RefreshTextureNameIndex(gl.textureNames, table)) {
         ForEachTextureWithImage(gl.textureNames, [&](uint32_t name) { cache.filled.push_back(name); });

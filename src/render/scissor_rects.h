@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gl/gl_context.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/never_destroyed.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora {
 

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "raster/setup_triangle.h"
 #include "render/binning_stats.h"
-#include "render/setup_triangle.h"
 #include "render/tile_grid.h"
 
 namespace mora {

@@ -1,14 +1,15 @@
 // The exported WGL entry points (wglSwapBuffers and wglSwapLayerBuffers are in swap_entries.cpp).
 // Each runs the per-call frame (count, trace under "MORA::WGL::<name>") and then its own work; the
 // no-op entries give their fixed answers. No exception leaves an entry.
-#include "api/entry_frame.h"
+#include "entry/entry_boundary.h"
+#include "entry/entry_frame.h"
+#include "frame/context_record.h"
+#include "frame/debug_panel.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "gl/pending_keyframe.h"
 #include "mora/wgl.h"
 #include "present/dxgi_present.h"
-#include "wgl/context_record.h"
-#include "wgl/debug_panel.h"
 #include "wgl/pixel_format.h"
 
 using mora::EntryId;
@@ -51,9 +52,7 @@ MORA_GLAPI HGLRC MORA_APIENTRY wglCreateContext(HDC hdc) try {
     // makes for itself (Wine's Direct3D on OpenGL): the panel belongs beside the application.
     if (context != nullptr && !mora::BuildingPresenter()) mora::StartDebugPanel(hdc);
     return static_cast<HGLRC>(mora::ContextHandle(context));
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 MORA_GLAPI HGLRC MORA_APIENTRY wglCreateLayerContext(HDC hdc, int iLayerPlane) {
     EnterEntry<EntryId::wglCreateLayerContext>(hdc, iLayerPlane);
@@ -64,9 +63,7 @@ MORA_GLAPI HGLRC MORA_APIENTRY wglCreateLayerContext(HDC hdc, int iLayerPlane) {
 MORA_GLAPI BOOL MORA_APIENTRY wglDeleteContext(HGLRC hglrc) try {
     EnterEntry<EntryId::wglDeleteContext>(hglrc);
     return mora::DeleteContextRecord(hglrc) ? TRUE : FALSE;
-} catch (...) {
-    return FALSE;
-}
+} MORA_ENTRY_BOUNDARY(FALSE)
 
 MORA_GLAPI BOOL MORA_APIENTRY wglDescribeLayerPlane(HDC hdc, int iPixelFormat, int iLayerPlane, UINT,
                                                     LAYERPLANEDESCRIPTOR*) {
@@ -77,17 +74,13 @@ MORA_GLAPI BOOL MORA_APIENTRY wglDescribeLayerPlane(HDC hdc, int iPixelFormat, i
 MORA_GLAPI HGLRC MORA_APIENTRY wglGetCurrentContext(void) try {
     EnterEntry<EntryId::wglGetCurrentContext>();
     return static_cast<HGLRC>(mora::ContextHandle(mora::CurrentContextRecord()));
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 MORA_GLAPI HDC MORA_APIENTRY wglGetCurrentDC(void) try {
     EnterEntry<EntryId::wglGetCurrentDC>();
     const mora::ContextRecord* context = mora::CurrentContextRecord();
     return context != nullptr ? context->deviceContext : nullptr;
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 MORA_GLAPI PROC MORA_APIENTRY wglGetProcAddress(LPCSTR name) {
     EnterEntry<EntryId::wglGetProcAddress>(name != nullptr ? name : "");
@@ -101,13 +94,11 @@ MORA_GLAPI BOOL MORA_APIENTRY wglMakeCurrent(HDC hdc, HGLRC hglrc) try {
     if (!mora::MakeContextCurrent(hglrc)) return FALSE;
     if (hglrc == nullptr || !mora::CurrentThreadRecord().drawsGlState) return TRUE;
     // With no command pending, the next frame starts from the state at this point.
-    if (mora::CommandBufferSize(mora::ActiveCommandRecording().stream) == 0) {
+    if (mora::CommandBufferSize(mora::TheCommandRecording().stream) == 0) {
         mora::ClosePendingKeyframe(mora::ThePendingKeyframe(), mora::TheGlContext());
     }
     return TRUE;
-} catch (...) {
-    return FALSE;
-}
+} MORA_ENTRY_BOUNDARY(FALSE)
 
 MORA_GLAPI BOOL MORA_APIENTRY wglShareLists(HGLRC hglrc1, HGLRC hglrc2) {
     EnterEntry<EntryId::wglShareLists>(hglrc1, hglrc2);

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "api/api_test_support.h"
-#include "api/gl_subset.h"
 #include "api/texture_levels.h"
-#include "platform/environment.h"
+#include "entry/gl_subset.h"
 #include "mora/gl.h"
+#include "platform/environment.h"
 
 namespace mora::test {
 namespace {
@@ -118,7 +118,7 @@ TEST_F(FixedAnswers, TexLevelParametersOfTheBoundTextureAndTheProxy) {
     api::ResetTextureLevels();
     glBindTexture(GL_TEXTURE_2D, 77);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8_ALPHA8, 8, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    EmptyCommandBuffer(TheCommandRecording().stream);
     const std::size_t slots = TheGlContext().textureTable.size();
     struct Upload {
         GLint level, internalformat, width, height, border;

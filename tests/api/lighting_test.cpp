@@ -11,7 +11,7 @@
 #include "api/api_test_support.h"
 #include "api/display_lists.h"
 #include "api/fixed_function.h"
-#include "api/gl_subset.h"
+#include "entry/gl_subset.h"
 #include "mora/gl.h"
 #include "platform/environment.h"
 
@@ -39,7 +39,7 @@ protected:
         glTexCoord2f(-1.0f, -1.0f);
     }
     static Words Record(const std::function<void()>& calls) {
-        EmptyCommandBuffer(ActiveCommandRecording().stream);
+        EmptyCommandBuffer(TheCommandRecording().stream);
         calls();
         return StreamWords();
     }

@@ -9,7 +9,7 @@
 #include "api/api_test_support.h"
 #include "api/client_arrays.h"
 #include "api/display_lists.h"
-#include "api/entry_counters.h"
+#include "entry/entry_counters.h"
 #include "mora/gl.h"
 #include "test_support/counting_allocator.h"
 
@@ -57,7 +57,7 @@ void DrawFrame() {
     for (GLint i = 0; i < 300; ++i) glArrayElement(i);
     glEnd();
     glCallList(kSteadyList);
-    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    EmptyCommandBuffer(TheCommandRecording().stream);
 }
 
 using SteadyAllocation = ApiTest;
@@ -74,7 +74,7 @@ TEST_F(SteadyAllocation, RepeatedFramesAllocateNothing) {
     }
     PrepareArraysAndList();
     DrawFrame();  // first frame: the thread's counter block, the vertex list's storage
-    const CommandStream& stream = ActiveCommandRecording().stream;
+    const CommandStream& stream = TheCommandRecording().stream;
     const uint8_t* streamStorage = stream.begin;
     const uint64_t streamCapacity = CommandBufferCapacity(stream);
     const std::size_t listCapacity = TheGlContext().primitiveVertices.capacity();

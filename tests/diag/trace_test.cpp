@@ -1,5 +1,5 @@
 // Trace writer: file names, exact header and line text, range checks, cutting, concurrent writers
-// and the MORA_TRACE_FRAMES start-up switch (the crash mark is checked in wgl/crash_report_test.cpp).
+// and the MORA_TRACE_FRAMES start-up switch (the crash mark is checked in frame/crash_report_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cinttypes>

@@ -27,7 +27,7 @@ class DriverSettingsTest : public ::testing::Test {
   void TearDown() override {
     platform::UnsetEnvironment("XDG_CONFIG_HOME");
     platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF");
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
   }
 
   void WriteSettingsFile(const std::string& text) {
@@ -75,7 +75,7 @@ TEST_F(DriverSettingsTest, LoadClampsOutOfRangeValuesAndIgnoresValuesThatAreNotP
 TEST_F(DriverSettingsTest, SaveReplacesTheFileWithAllTwentyValuesInSaveOrder) {
   WriteSettingsFile("GammaX100=140\n" + std::string(2000, '.') + "\n");  // longer than what replaces it
   ReloadSettings();
-  DriverSettings& s = Settings();
+  DriverSettings& s = TheDriverSettings();
   ASSERT_EQ(SettingValue(s.GammaX100), 140);
   SetSettingValue(s.ForceFilter, 3);
   SetSettingValue(s.WorkerLimit, 12);
@@ -120,10 +120,10 @@ TEST_F(DriverSettingsTest, FileLocationRulesAndSilentFailures) {
   ASSERT_TRUE(platform::UnsetEnvironment("XDG_CONFIG_HOME"));
   ASSERT_TRUE(platform::UnsetEnvironment("HOME"));
   EXPECT_TRUE(SettingsFilePath().empty());
-  SetSettingValue(Settings().HueDeg, 10);
+  SetSettingValue(TheDriverSettings().HueDeg, 10);
   EXPECT_FALSE(SaveSettingsToRegistry());
   ReloadSettings();
-  EXPECT_EQ(SettingValue(Settings().HueDeg), 0);
+  EXPECT_EQ(SettingValue(TheDriverSettings().HueDeg), 0);
   if (savedHome != nullptr) platform::SetEnvironment("HOME", home.c_str());
 }
 

@@ -17,8 +17,8 @@ void* const kWindow = reinterpret_cast<void*>(uintptr_t{0x1234});
 
 class DxgiPresentTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetSettingsToDefaults(Settings()); }
-  void TearDown() override { ResetSettingsToDefaults(Settings()); }
+  void SetUp() override { ResetSettingsToDefaults(TheDriverSettings()); }
+  void TearDown() override { ResetSettingsToDefaults(TheDriverSettings()); }
 };
 
 uint32_t Pattern(int32_t x, int32_t y, uint32_t frame) {
@@ -99,7 +99,7 @@ TEST_F(DxgiPresentTest, PresentedImageIsTheFrameAfterTheColourPass) {
     for (int32_t x = 0; x < 33; ++x) ASSERT_EQ(ImageRow(shown, y)[x], Pattern(x, y, 5)) << x << "," << y;
   }
 
-  SetSettingValue(Settings().VideoRangeX100, 100);  // a settings change reaches the next frame
+  SetSettingValue(TheDriverSettings().VideoRangeX100, 100);  // a settings change reaches the next frame
   DrawFrame(present, 33, 17, 0);
   ASSERT_TRUE(PresentSwapChain(present));
   EXPECT_EQ(ImageRow(PresentedImage(present), 0)[0], 0xFF101010u);
@@ -134,27 +134,27 @@ struct FakeTargetLog {
   bool failOpen = false;
   bool failShow = false;
   uint32_t pixels[4] = {};
-} g_fake;
+} gFake;
 
 const PresentTarget kFakeTarget{
     "fake",
     [](void*, int32_t, int32_t, void** state, PresentFailure* failure) {
-      ++g_fake.opens;
-      if (g_fake.failOpen) {
+      ++gFake.opens;
+      if (gFake.failOpen) {
         *failure = PresentFailure{"FakeOpen", 0x1234ABCDu};
         return false;
       }
-      *state = &g_fake;
+      *state = &gFake;
       return true;
     },
     [](void*, int32_t, int32_t, PresentFailure*) { return true; },
-    [](void*) { return ImageView{reinterpret_cast<uint8_t*>(g_fake.pixels), 8, 2, 2}; },
+    [](void*) { return ImageView{reinterpret_cast<uint8_t*>(gFake.pixels), 8, 2, 2}; },
     [](void*, PresentFailure* failure) {
-      if (!g_fake.failShow) return true;
+      if (!gFake.failShow) return true;
       *failure = PresentFailure{"FakeShow", 0x887A0005u};
       return false;
     },
-    [](void* state) { g_fake.closes += state != nullptr; },
+    [](void* state) { gFake.closes += state != nullptr; },
 };
 
 // Runs `body` inside a trace of the current frame and returns the trace file's text.
@@ -174,28 +174,28 @@ void ExpectContains(const std::string& text, const std::vector<std::string>& par
 }
 
 TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
-  g_fake = FakeTargetLog{};
-  g_fake.failOpen = true;
+  gFake = FakeTargetLog{};
+  gFake.failOpen = true;
   ExpectContains(TraceOf([] {
                    DxgiPresent present;
                    EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
                    EXPECT_EQ(present.target, nullptr);
                  }),
                  {"MORA::DxgiPresent::Init", "(step=FakeOpen, hr=0x1234ABCD)"});
-  EXPECT_EQ(g_fake.closes, 0);
+  EXPECT_EQ(gFake.closes, 0);
 
-  g_fake = FakeTargetLog{};
+  gFake = FakeTargetLog{};
   ExpectContains(TraceOf([] {
                    DxgiPresent present;
                    EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 20000));
                    EXPECT_EQ(present.target, nullptr);
                  }),
                  {"(step=AllocateStaging, hr=0x80070057)"});
-  EXPECT_EQ(g_fake.opens, 1);
-  EXPECT_EQ(g_fake.closes, 1);  // the opened target was closed again
+  EXPECT_EQ(gFake.opens, 1);
+  EXPECT_EQ(gFake.closes, 1);  // the opened target was closed again
 
-  g_fake = FakeTargetLog{};
-  g_fake.failShow = true;
+  gFake = FakeTargetLog{};
+  gFake.failShow = true;
   ExpectContains(TraceOf([] {
                    DxgiPresent present;
                    ASSERT_TRUE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
@@ -204,7 +204,7 @@ TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
                    EXPECT_FALSE(present.mapped);
                  }),
                  {"MORA::DxgiPresent::PresentSwapChain", "(Present hr=0x887A0005)"});
-  EXPECT_EQ(g_fake.closes, 1);
+  EXPECT_EQ(gFake.closes, 1);
 }
 
 // A target that owns its staging images and colour pass (as the Direct3D one does) and falls
@@ -256,7 +256,7 @@ const PresentTarget kGpuTarget{
 
 TEST_F(DxgiPresentTest, ATargetWithItsOwnStagingGetsTheFramesAndFallsBackWhenItCannotOpen) {
   g_gpu = GpuTargetLog{};
-  g_fake = FakeTargetLog{};
+  gFake = FakeTargetLog{};
   {
     DxgiPresent present;
     ASSERT_TRUE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
@@ -266,7 +266,7 @@ TEST_F(DxgiPresentTest, ATargetWithItsOwnStagingGetsTheFramesAndFallsBackWhenItC
     EXPECT_EQ(first, g_gpu.staging[0]);
     EXPECT_EQ(again, first);
     EXPECT_EQ(g_gpu.maps[0], 1);  // mapped once however often asked
-    SetSettingValue(Settings().GammaX100, 150);
+    SetSettingValue(TheDriverSettings().GammaX100, 150);
     ASSERT_TRUE(PresentSwapChain(present));
     EXPECT_EQ(g_gpu.presentedIndex, 0);
     EXPECT_FLOAT_EQ(g_gpu.presentedGamma, 1.5f);  // the settings of this present

@@ -7,8 +7,8 @@
 
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
+#include "raster/setup_triangle.h"
 #include "raster/texture_cache.h"
-#include "render/setup_triangle.h"
 #include "raster_scene.h"
 
 namespace mora::raster::test {
@@ -94,8 +94,8 @@ TEST(TextureCache, SlotsWithoutAUsableImageGiveZeroEntriesAndStorageIsReused) {
 TEST(TextureCache, FrameBuildFollowsTheTexturesThatExist) {
     GlContext& context = TheGlContext();
     const std::vector<TextureSlot> saved = TextureTableSlots(context.textureTable);
-    const int32_t savedWrap = SettingValue(Settings().ForceWrap);
-    SetSettingValue(Settings().ForceWrap, kForceWrapRepeat);
+    const int32_t savedWrap = SettingValue(TheDriverSettings().ForceWrap);
+    SetSettingValue(TheDriverSettings().ForceWrap, kForceWrapRepeat);
     for (const uint32_t far : {3u, 1000000u}) {
         AssignTextureTable(context.textureTable,
                            std::vector<TextureSlot>{TextureSlot{}, Slot(kNearest, kLinear, kClamp, kClamp)});
@@ -129,7 +129,7 @@ TEST(TextureCache, FrameBuildFollowsTheTexturesThatExist) {
         for (int i = 0; i < 5; ++i) EXPECT_EQ(triangles[i].textureSlot, names[i]);
         for (const TextureCacheEntry& e : cache.entries) EXPECT_TRUE(IsZero(e));
     }
-    SetSettingValue(Settings().ForceWrap, savedWrap);
+    SetSettingValue(TheDriverSettings().ForceWrap, savedWrap);
     AssignTextureTable(context.textureTable, saved);
     context.textureNames.stale = true;
 }

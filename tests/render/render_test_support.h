@@ -13,8 +13,8 @@
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
 #include "platform/topology.h"
+#include "raster/setup_triangle.h"
 #include "render/render_frame.h"
-#include "render/setup_triangle.h"
 #include "render/tile_grid.h"
 #include "render/triangle_binning.h"
 #include "rjq/render_job_queue.h"
@@ -105,7 +105,7 @@ protected:
         gl.colourClearPending = false;
         gl.depthClearPending = false;
         gl.clearColour = 0xFF000000u;
-        DriverSettings& settings = Settings();
+        DriverSettings& settings = TheDriverSettings();
         SetSettingValue(settings.WorkerLimit, 0);
         SetSettingValue(settings.ForceIsa, 0);
         SetSettingValue(settings.ForceVrsRate, 0);

@@ -27,11 +27,11 @@ constexpr int32_t kWidth = 256;
 constexpr int32_t kHeight = 240;
 constexpr uint32_t kPitch = kWidth * 4;
 
-int g_failures = 0;
+int gFailures = 0;
 
 void Check(bool ok, const char* what) {
   std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
-  if (!ok) ++g_failures;
+  if (!ok) ++gFailures;
 }
 
 HWND CreateTestWindow() {
@@ -115,7 +115,7 @@ constexpr ColourCase kCases[] = {
 };
 
 void Apply(const ColourCase& c) {
-  DriverSettings& s = Settings();
+  DriverSettings& s = TheDriverSettings();
   SetSettingValue(s.GammaX100, c.gamma);
   SetSettingValue(s.HueDeg, c.hue);
   SetSettingValue(s.SaturationX100, c.saturation);
@@ -147,7 +147,7 @@ void TestColourCases(DxgiPresent& present, bool direct3d, HWND window, std::vect
     }
     DrawPattern(static_cast<uint8_t*>(data), pitch, source);
     Apply(c);
-    RunColourPass(pass, PostProcessConstantsFrom(Settings()), ImageView{source.data(), kPitch, kWidth, kHeight},
+    RunColourPass(pass, PostProcessConstantsFrom(TheDriverSettings()), ImageView{source.data(), kPitch, kWidth, kHeight},
                   ImageView{expected.data(), kPitch, kWidth, kHeight});
     const bool presented = Present(present, direct3d, window, shown);
     const int difference = presented ? MaxDifference(shown, expected) : 256;
@@ -160,7 +160,7 @@ void TestColourCases(DxgiPresent& present, bool direct3d, HWND window, std::vect
 // Counts pixels of the box region (x >= 26, y >= 11: the text box less a few pixels for glyph
 // bearings) that are near white and near black on a mid-grey frame, and changed pixels outside it.
 void TestOverlay(DxgiPresent& present, std::vector<uint8_t>& shown) {
-  SetSettingValue(Settings().ShowFpsOverlay, 1);
+  SetSettingValue(TheDriverSettings().ShowFpsOverlay, 1);
   for (int frame = 0; frame < 2; ++frame) {  // figures (and text) appear a second after the first frame
     void* data = nullptr;
     uint32_t pitch = 0;
@@ -170,7 +170,7 @@ void TestOverlay(DxgiPresent& present, std::vector<uint8_t>& shown) {
     std::fill(shown.begin(), shown.end(), 0);
     PresentSwapChain(present);
   }
-  SetSettingValue(Settings().ShowFpsOverlay, 0);
+  SetSettingValue(TheDriverSettings().ShowFpsOverlay, 0);
   WriteScreenshot("d3d11-overlay.bmp", shown.data(), kWidth, kHeight, kPitch);
   int white = 0, dark = 0, outside = 0;
   for (int32_t y = 0; y < kHeight; ++y) {
@@ -226,6 +226,6 @@ int main(int argc, char** argv) {
 
   Shutdown(present);
   DestroyWindow(window);
-  std::printf("%s\n", g_failures == 0 ? "all checks passed" : "checks failed");
-  return g_failures == 0 ? 0 : 1;
+  std::printf("%s\n", gFailures == 0 ? "all checks passed" : "checks failed");
+  return gFailures == 0 ? 0 : 1;
 }

@@ -16,11 +16,11 @@ namespace {
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
 
-int g_failures = 0;
+int gFailures = 0;
 
 void Check(bool ok, const char* what) {
   std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
-  if (!ok) ++g_failures;
+  if (!ok) ++gFailures;
 }
 
 void PumpMessages() {
@@ -187,6 +187,6 @@ int main() {
   wglDeleteContext(context);
   ReleaseDC(game, dc);
   DestroyWindow(game);
-  std::printf("%s\n", g_failures == 0 ? "PASS" : "FAIL");
-  return g_failures == 0 ? 0 : 1;
+  std::printf("%s\n", gFailures == 0 ? "PASS" : "FAIL");
+  return gFailures == 0 ? 0 : 1;
 }

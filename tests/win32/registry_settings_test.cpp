@@ -20,7 +20,7 @@ class RegistrySettingsTest : public ::testing::Test {
   void SetUp() override { RegDeleteKeyW(HKEY_CURRENT_USER, kDriverKey); }
   void TearDown() override {
     RegDeleteKeyW(HKEY_CURRENT_USER, kDriverKey);
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
   }
 
   static void Write(const wchar_t* name, DWORD type, const void* data, DWORD size) {
@@ -67,7 +67,7 @@ TEST_F(RegistrySettingsTest, ASaveIsWhatTheNextLoadReads) {
   std::vector<int32_t> saved;
   for (const SettingField& field : SettingFields()) {
     const int32_t value = field.maxValue - (field.maxValue - field.minValue) / 3;  // not the default
-    SetSettingValue(Settings().*field.member, value);
+    SetSettingValue(TheDriverSettings().*field.member, value);
     saved.push_back(value);
   }
   ASSERT_TRUE(SaveSettingsToRegistry());

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "api/gl_subset.h"
+#include "entry/gl_subset.h"
 #include "gl/gl_hooks.h"
 #include "panel/driver_settings.h"
 #include "platform/topology.h"
@@ -19,7 +19,7 @@ namespace {
 
 // The variant RenderFrame will run for the current ForceIsa value.
 std::string EffectiveIsaName() {
-    int32_t index = raster::IsaFromPanelValue(SettingValue(Settings().ForceIsa));
+    int32_t index = raster::IsaFromPanelValue(SettingValue(TheDriverSettings().ForceIsa));
     if (index == raster::kIsaAutomatic) {
         index = raster::VariantForLevel(raster::SystemIsaLevel(), raster::SystemCpuFeatures());
     }
@@ -47,7 +47,7 @@ bool StartQueueWithThreads(uint32_t threads, std::string& error) {
 }  // namespace
 
 bool StartReplayRuntime(const RuntimeRequest& request, RuntimeDescription& out, std::string& error) {
-    DriverSettings& settings = Settings();
+    DriverSettings& settings = TheDriverSettings();
     ResetSettingsToDefaults(settings);
     raster::SelectIsaFromEnvironment();
     if (request.forceIsa) {
@@ -71,7 +71,7 @@ bool StartReplayRuntime(const RuntimeRequest& request, RuntimeDescription& out, 
         rjq::StartRenderJobQueue();
     }
     out.isaName = EffectiveIsaName();
-    out.workerThreads = rjq::ProcessQueue() != nullptr ? rjq::ProcessQueue()->workerCount : 0;
+    out.workerThreads = rjq::TheProcessQueue() != nullptr ? rjq::TheProcessQueue()->workerCount : 0;
     out.vrsRate = SettingValue(settings.ForceVrsRate);
     return true;
 }

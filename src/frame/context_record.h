@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
+#include "frame/surface.h"
 #include "mora/wgl.h"
-#include "wgl/surface.h"
 
 namespace mora {
 

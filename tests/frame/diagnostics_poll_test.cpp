@@ -9,30 +9,30 @@
 
 #include "capture/capture_session.h"
 #include "diag/trace.h"
+#include "frame/context_record.h"
+#include "frame/diagnostics_poll.h"
+#include "frame/diagnostics_startup.h"
 #include "panel/driver_settings.h"
 #include "panel/panel_requests.h"
+#include "platform/crash_signals.h"
 #include "platform/device_context.h"
 #include "platform/environment.h"
-#include "platform/crash_signals.h"
 #include "platform/file.h"
 #include "platform/x11_output.h"
-#include "wgl/context_record.h"
-#include "wgl/diagnostics_poll.h"
-#include "wgl/diagnostics_startup.h"
 #include "test_support/temp_dir.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora::test {
 namespace {
 
-int g_quits = 0;
-void CountQuit() { ++g_quits; }
+int gQuits = 0;
+void CountQuit() { ++gQuits; }
 
-int g_hotkeyReads = 0;
-bool g_hotkeyDown = false;
+int gHotkeyReads = 0;
+bool gHotkeyDown = false;
 bool FakeHotkey(void*) {
-    ++g_hotkeyReads;
-    return g_hotkeyDown;
+    ++gHotkeyReads;
+    return gHotkeyDown;
 }
 
 class DiagnosticsPoll : public ::testing::Test {
@@ -42,8 +42,8 @@ protected:
         ResetDiagnostics();
         TakePanelCaptureRequest();
         TakePanelTraceRequest();
-        g_quits = g_hotkeyReads = 0;
-        g_hotkeyDown = false;
+        gQuits = gHotkeyReads = 0;
+        gHotkeyDown = false;
         SetDiagnosticsQuitHandler(&CountQuit);
         SetHotkeyStateReader(&FakeHotkey);
         ASSERT_TRUE(dir_.entered);
@@ -51,7 +51,7 @@ protected:
     void TearDown() override {
         StopDiagnostics();
         ResetDiagnostics();
-        SetSettingValue(Settings().CaptureFrameCount, 5);
+        SetSettingValue(TheDriverSettings().CaptureFrameCount, 5);
         SetDiagnosticsQuitHandler(nullptr);
         SetHotkeyStateReader(nullptr);
         SetCurrentContextRecord(nullptr);
@@ -85,18 +85,18 @@ TEST_F(DiagnosticsPoll, EnvironmentTraceOfFrameTenClosesAfterFrameTenAndQuits) {
     EXPECT_TRUE(platform::FileExists("MORA_trace_frame10.mora-trace"));
     PollDiagnosticRequests(10);  // frame 9 ended: frame 10 is still to come
     EXPECT_TRUE(TraceFileOpen());
-    EXPECT_EQ(g_quits, 0);
+    EXPECT_EQ(gQuits, 0);
     PollDiagnosticRequests(11);  // frame 10 ended
     EXPECT_FALSE(TraceFileOpen());
     ExpectRanges(kNone, kNone);
-    EXPECT_EQ(g_quits, 1);
+    EXPECT_EQ(gQuits, 1);
     ExpectClosedTrace("MORA_trace_frame10.mora-trace", "=== MORA trace (env, frames 10..10 inclusive) ===\n");
     PollDiagnosticRequests(12);
-    EXPECT_EQ(g_quits, 1);  // quits once
+    EXPECT_EQ(gQuits, 1);  // quits once
 }
 
 TEST_F(DiagnosticsPoll, StartOnceAndStopWritesTheSummaryClosesTheTraceAndRemovesTheCrashHandler) {
-    SetSettingValue(Settings().CaptureFrameCount, 5);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 5);
     ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "2-3"));
     StartDiagnostics();
     EXPECT_TRUE(platform::CrashHandlerInstalled());
@@ -126,22 +126,22 @@ TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOverButARequestedOn
     StartDiagnostics();
     ExpectRanges(kNone, {3, 4});
     PollDiagnosticRequests(4);
-    EXPECT_EQ(g_quits, 0);
+    EXPECT_EQ(gQuits, 0);
     PollDiagnosticRequests(5);
     ExpectRanges(kNone, kNone);
-    EXPECT_EQ(g_quits, 1);
+    EXPECT_EQ(gQuits, 1);
 
-    SetSettingValue(Settings().CaptureFrameCount, 2);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 2);
     RequestPanelCapture();
     PollDiagnosticRequests(20);
     ExpectRanges(kNone, {21, 22});
     PollDiagnosticRequests(23);
     ExpectRanges(kNone, kNone);
-    EXPECT_EQ(g_quits, 1);
+    EXPECT_EQ(gQuits, 1);
 }
 
 TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRunsIsDropped) {
-    SetSettingValue(Settings().CaptureFrameCount, 500);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 500);
     RequestPanelTrace();
     PollDiagnosticRequests(20);
     ASSERT_TRUE(TraceFileOpen());
@@ -152,13 +152,13 @@ TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRuns
     ExpectRanges({21, 80}, kNone);
     PollDiagnosticRequests(81);
     EXPECT_FALSE(TraceFileOpen());
-    EXPECT_EQ(g_quits, 0);
+    EXPECT_EQ(gQuits, 0);
     PollDiagnosticRequests(82);
     EXPECT_FALSE(TraceFileOpen());
     ExpectClosedTrace("MORA_trace_frames21-80.mora-trace", "=== MORA trace (UI, frames 21..80 inclusive) ===\n");
 
     // A count of 0 traces one frame, under the single-frame name.
-    SetSettingValue(Settings().CaptureFrameCount, 0);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 0);
     RequestPanelTrace();
     PollDiagnosticRequests(90);
     ExpectRanges({91, 91}, kNone);
@@ -176,26 +176,26 @@ TEST_F(DiagnosticsPoll, HeldHotkeyOnAnX11WindowStartsOneCapture) {
         GTEST_SKIP() << "no context on the X11 window";
     }
     SetCurrentContextRecord(context);
-    SetSettingValue(Settings().CaptureFrameCount, 2);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 2);
 
     // The real keyboard state of the test's server: nobody holds the keys.
     SetHotkeyStateReader(nullptr);
     EXPECT_FALSE(CaptureHotkeyDownOn(dc));
     SetHotkeyStateReader(&FakeHotkey);
 
-    g_hotkeyDown = true;
+    gHotkeyDown = true;
     PollDiagnosticRequests(30);  // pressed: frames 31 and 32
     ExpectRanges(kNone, {31, 32});
     for (int32_t frame = 31; frame <= 40; ++frame) PollDiagnosticRequests(frame);  // still held
     ExpectRanges(kNone, kNone);
-    EXPECT_GE(g_hotkeyReads, 10);
+    EXPECT_GE(gHotkeyReads, 10);
 
-    g_hotkeyDown = false;
+    gHotkeyDown = false;
     PollDiagnosticRequests(41);
-    g_hotkeyDown = true;
+    gHotkeyDown = true;
     PollDiagnosticRequests(42);  // pressed again
     ExpectRanges(kNone, {43, 44});
-    EXPECT_EQ(g_quits, 0);
+    EXPECT_EQ(gQuits, 0);
 
     SetCurrentContextRecord(nullptr);
     DeleteContextRecord(context);

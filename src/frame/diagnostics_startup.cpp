@@ -1,5 +1,5 @@
 // Diagnostics start-up, shutdown and the crash report.
-#include "wgl/diagnostics_startup.h"
+#include "frame/diagnostics_startup.h"
 
 #include <atomic>
 
@@ -7,8 +7,8 @@
 #include "diag/trace.h"
 #include "diag/trace_crash_mark.h"
 #include "diag/trace_environment.h"
+#include "frame/call_summary_writer.h"
 #include "platform/crash_signals.h"
-#include "wgl/call_summary_writer.h"
 
 namespace mora {
 
@@ -16,12 +16,12 @@ namespace {
 
 // Set by StartDiagnostics, cleared by StopDiagnostics: the switches are read once per attach,
 // however often attach runs.
-std::atomic<bool> g_diagnosticsStarted{false};
+std::atomic<bool> gDiagnosticsStarted{false};
 
 }  // namespace
 
 void StartDiagnostics() {
-    if (g_diagnosticsStarted.exchange(true, std::memory_order_acq_rel)) return;
+    if (gDiagnosticsStarted.exchange(true, std::memory_order_acq_rel)) return;
     platform::InstallCrashHandler(&WriteCrashReport);
     ArmCaptureFromEnvironment();
     OpenTraceFromEnvironment();
@@ -39,7 +39,7 @@ void StopDiagnostics() noexcept {
     } catch (...) {
     }
     platform::UninstallCrashHandler();
-    g_diagnosticsStarted.store(false, std::memory_order_release);
+    gDiagnosticsStarted.store(false, std::memory_order_release);
 }
 
 void WriteCrashReport() noexcept {

@@ -10,18 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "api/entry_table.h"
 #include "capture/capture_reader.h"
 #include "capture/capture_session.h"
 #include "diag/frame_counter.h"
 #include "diag/trace.h"
+#include "entry/entry_table.h"
 #include "gl/command_buffer.h"
 #include "gl/command_records.h"
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "platform/file.h"
 #include "test_support/temp_dir.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora::test {
 namespace {
@@ -36,9 +36,9 @@ class FrameSequence : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallWglHooks();
-        SetSettingValue(Settings().PipelineCutoff, 5);
-        EmptyCommandBuffer(ActiveCommandRecording().stream);
-        EmptyCommandBuffer(ActiveCommandRecording().blob);
+        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
+        EmptyCommandBuffer(TheCommandRecording().stream);
+        EmptyCommandBuffer(TheCommandRecording().blob);
         CloseTrace();
         ClearTraceRange();
         ASSERT_FALSE(folder_.empty());
@@ -48,7 +48,7 @@ protected:
         ClearTraceRange();
         ResetCaptureSession();
         SetCaptureDirectory(nullptr);
-        SetSettingValue(Settings().PipelineCutoff, 5);
+        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
         SetCurrentContextRecord(nullptr);
     }
     // "context message" of each call line of a closed trace file.

@@ -5,14 +5,14 @@
 
 #include <string>
 
-#include "api/entry_table.h"
 #include "diag/frame_counter.h"
+#include "entry/entry_table.h"
+#include "frame/call_summary_writer.h"
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "test_support/counting_allocator.h"
 #include "test_support/temp_dir.h"
-#include "wgl/call_summary_writer.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora::test {
 namespace {
@@ -37,7 +37,7 @@ void DrawAndSwap(int frame) {
 TEST(SteadySwap, TwoHundredFramesWithThreeSummaryRewritesAllocateNothingOnTheApplicationThread) {
     // Under a sanitizer nothing is counted, but the writer thread still runs beside the frames.
     InstallWglHooks();
-    SetSettingValue(Settings().PipelineCutoff, 5);
+    SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
     TempDir dir("mora_steady_swap", TempDir::Enter::Yes);
     ASSERT_TRUE(dir.entered);
     ASSERT_TRUE(StartCallSummaryWriter());

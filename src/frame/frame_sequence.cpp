@@ -1,13 +1,16 @@
 // wglSwapBuffers' frame end and glReadPixels' flush.
-#include "wgl/frame_sequence.h"
+#include "frame/frame_sequence.h"
 
 #include <cstring>
 #include <exception>
 #include <vector>
 
-#include "api/gl_subset.h"
 #include "capture/capture_session.h"
 #include "diag/frame_counter.h"
+#include "entry/gl_subset.h"
+#include "frame/call_summary_writer.h"
+#include "frame/diagnostics_poll.h"
+#include "frame/frame_times.h"
 #include "geometry/execute_frame.h"
 #include "geometry/frame_executor_thread.h"
 #include "gl/command_append.h"
@@ -19,9 +22,6 @@
 #include "platform/clock.h"
 #include "render/render_frame.h"
 #include "render/tile_grid.h"
-#include "wgl/call_summary_writer.h"
-#include "wgl/diagnostics_poll.h"
-#include "wgl/frame_times.h"
 
 namespace mora {
 
@@ -35,7 +35,7 @@ constexpr int32_t kStopAfterBinning = 4;
 // The call summary is rewritten when the advanced frame counter is a multiple of this.
 constexpr int32_t kCallSummaryInterval = 60;
 
-int32_t PipelineCutoff() { return SettingValue(Settings().PipelineCutoff); }
+int32_t PipelineCutoff() { return SettingValue(TheDriverSettings().PipelineCutoff); }
 
 // The FrameRecording the frame sequence hands to the executor. One process-wide record reused
 // every frame, so that its buffers and Keyframe arrays keep their capacity. Never destroyed: a
@@ -113,7 +113,7 @@ void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
     const uint64_t start = platform::PerformanceCounter();
     GlContext& gl = TheGlContext();
     PendingKeyframe& pending = ThePendingKeyframe();
-    CommandRecording& active = ActiveCommandRecording();
+    CommandRecording& active = TheCommandRecording();
     FrameRecording& recording = FrameScratch();
     CommandHandOver handOver(active, recording.commands);
 
@@ -183,7 +183,7 @@ void RunFrameEnd() {
         }
         gFrameDrawnByFlush = false;
         TheGlContext().primitiveEndedSinceFlush = false;
-        CommandRecording& active = ActiveCommandRecording();
+        CommandRecording& active = TheCommandRecording();
         EmptyCommandBuffer(active.stream);
         EmptyCommandBuffer(active.blob);
         ReleaseKeyframeSlots(FrameScratch().keyframe);
@@ -200,7 +200,7 @@ void RunFrameEnd() {
 void FlushFrame(ContextRecord& context) {
     GlContext& gl = TheGlContext();
     PendingKeyframe& pending = ThePendingKeyframe();
-    CommandRecording& active = ActiveCommandRecording();
+    CommandRecording& active = TheCommandRecording();
     FrameRecording& recording = FrameScratch();
     NoteSubset(gl);
     {

@@ -1,15 +1,15 @@
 // Gathering the summary's live data and writing the file, on the calling thread or on the
 // summary writer thread.
-#include "wgl/call_summary_writer.h"
+#include "frame/call_summary_writer.h"
 
 #include <array>
 #include <atomic>
 
-#include "api/entry_table.h"
-#include "api/gl_subset.h"
 #include "diag/call_summary.h"
 #include "diag/profiler.h"
 #include "diag/status_lines.h"
+#include "entry/entry_table.h"
+#include "entry/gl_subset.h"
 #include "gl/command_records.h"
 #include "platform/address_wait.h"
 #include "platform/file.h"
@@ -40,7 +40,7 @@ struct SummarySnapshot {
 
 void TakeSnapshot(SummarySnapshot& snapshot) {
     // Each counter is read whole; other threads may go on counting while the copy is taken.
-    EntryTable& table = Entries();
+    EntryTable& table = TheEntryTable();
     for (std::size_t i = 0; i < kEntryCount; ++i) {
         snapshot.counts[i] = CallCount{table.rows[i].name, table.rows[i].calls.load(std::memory_order_relaxed)};
     }

@@ -5,9 +5,9 @@
 #include <thread>
 #include <utility>
 
+#include "frame/surface.h"
 #include "mora/gl.h"
-#include "wgl/surface.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora::test {
 namespace {
