@@ -14,7 +14,7 @@
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "platform/device_context.h"
-#include "wgl/context_record.h"
+#include "frame/context_record.h"
 
 namespace {
 

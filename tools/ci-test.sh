@@ -18,11 +18,11 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORA_WERROR=ON \
 cmake --build build-asan -j"$JOBS"
 ctest --test-dir build-asan --output-on-failure --timeout 300 -j"$JOBS"
 
-THREADED_LABELS='^(platform|rjq|render|geometry|wgl|integration)$'
+THREADED_LABELS='^(platform|rjq|render|geometry|frame|integration)$'
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORA_WERROR=ON \
   -DMORA_SANITIZE=thread -DMORA_BUILD_BENCH=OFF
 cmake --build build-tsan -j"$JOBS" --target mora_platform_tests mora_rjq_tests mora_render_tests \
-  mora_geometry_tests mora_wgl_tests mora_integration_tests mora_x11_integration_tests \
+  mora_geometry_tests mora_frame_tests mora_integration_tests mora_x11_integration_tests \
   mora_panel_x11_tests mora_panel_gtk
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure --timeout 300 -j"$JOBS" \
   -L "$THREADED_LABELS"

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "api/entry_table.h"
+#include "entry/entry_table.h"
 #include "diag/frame_counter.h"
 #include "gl/command_buffer.h"
 #include "gl/command_records.h"
@@ -17,7 +17,7 @@
 #include "mora/mora_dc.h"
 #include "mora/wgl.h"
 #include "panel/driver_settings.h"
-#include "wgl/library_lifetime.h"
+#include "frame/library_lifetime.h"
 
 namespace {
 

@@ -56,7 +56,7 @@ RULES = [
 # test is run again alone in a directory of its own, and the driver's call summary there
 # (MORA_api_calls.log, written at unload) says which of them it called.
 COUNTED = set('gl' + m.group(1) for m in re.finditer(r'^MORA_GL_COUNTED\((\w+),',
-              open(f'{root}/src/api/entry_list.inc').read(), re.M))
+              open(f'{root}/src/entry/entry_list.inc').read(), re.M))
 HARMLESS = {'glFlush', 'glFinish', 'glHint'}  # counted only, and nothing a probe would see
 NO_EFFECT = {'glScissor', 'glColorMask', 'glPolygonMode', 'glPolygonOffset', 'glShadeModel'}
 def called_entries(command):

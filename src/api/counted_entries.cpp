@@ -2,7 +2,7 @@
 // nothing else. Their bodies are generated from the export list rows.
 #include <type_traits>
 
-#include "api/entry_frame.h"
+#include "entry/entry_frame.h"
 #include "mora/gl.h"
 
 #define MORA_GL_COUNTED(Name, Ret, Params, Args, Bytes, Format)                   \
@@ -11,4 +11,4 @@
         mora::api::EnterEntry<mora::EntryId::gl##Name> Args;                       \
     } catch (...) {                                                                \
     }
-#include "api/entry_list.inc"
+#include "entry/entry_list.inc"

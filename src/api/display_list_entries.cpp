@@ -3,8 +3,8 @@
 #include <atomic>
 
 #include "api/display_lists.h"
-#include "api/entry_frame.h"
-#include "api/gl_subset.h"
+#include "entry/entry_frame.h"
+#include "entry/gl_subset.h"
 #include "mora/gl.h"
 
 using mora::EntryId;

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "api/entry_frame.h"
+#include "entry/entry_frame.h"
 #include "gl/command_executor.h"
 #include "gl/command_records.h"
 #include "gl/float_conversion.h"

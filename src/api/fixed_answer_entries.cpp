@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "api/entry_frame.h"
+#include "entry/entry_frame.h"
 #include "mora/gl.h"
 
 namespace {

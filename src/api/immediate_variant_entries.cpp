@@ -4,7 +4,7 @@
 // Vertex and texture coordinates with a fourth component are divided by it; a third texture
 // coordinate is dropped (there is only a 2D texture target).
 #include "api/gl_conversions.h"
-#include "api/gl_subset.h"
+#include "entry/gl_subset.h"
 #include "api/lowered_paths.h"
 #include "mora/gl.h"
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "api/entry_frame.h"
+#include "entry/entry_frame.h"
 #include "gl/colour_packing.h"
 #include "gl/command_append.h"
 #include "gl/command_records.h"

@@ -1,7 +1,7 @@
 // Implemented entry points of the matrix stacks: mode selection, load, multiply, push and pop,
 // and the translate, rotate, scale, ortho and frustum products. Each runs the per-call frame,
 // records its Cmd while recording is on, and applies the call to the current matrix.
-#include "api/entry_frame.h"
+#include "entry/entry_frame.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
 #include "gl/matrix_stack.h"

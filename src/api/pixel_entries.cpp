@@ -2,11 +2,11 @@
 // and records its Cmd (which replay skips); a call without a destination or with an empty
 // rectangle ends there, before any flush, so the recorded commands stay for the frame end.
 #include "api/display_lists.h"
-#include "api/entry_frame.h"
-#include "api/gl_subset.h"
+#include "entry/entry_frame.h"
+#include "entry/gl_subset.h"
 #include "gl/command_append.h"
 #include "mora/gl.h"
-#include "wgl/read_back.h"
+#include "frame/read_back.h"
 
 using mora::EntryId;
 using namespace mora::api;

@@ -3,8 +3,8 @@
 // unit selection. glTexEnvf, glTexEnviv and glTexParameterf count and trace under their own name
 // and then run the integer entry's whole frame with the converted argument.
 #include "api/display_lists.h"
-#include "api/entry_frame.h"
-#include "api/gl_subset.h"
+#include "entry/entry_frame.h"
+#include "entry/gl_subset.h"
 #include "api/texture_levels.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "api/entry_frame.h"
+#include "entry/entry_frame.h"
 #include "gl/gl_enums.h"
 
 namespace mora::api {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "api/client_arrays.h"
-#include "api/gl_subset.h"
+#include "entry/gl_subset.h"
 #include "api/lowered_paths.h"
 #include "mora/gl.h"
 

@@ -8,7 +8,7 @@
 
 #include "geometry/triangle_setup.h"
 #include "gl/gl_context.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 #include "rjq/render_job_queue.h"
 
 namespace mora {

@@ -9,7 +9,7 @@
 
 #include "gl/gl_context.h"
 #include "gl/keyframe.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 #include "rjq/render_job_queue.h"
 
 namespace mora {

@@ -9,7 +9,7 @@
 #include "geometry/triangle_setup.h"
 #include "gl/gl_vertex.h"
 #include "gl/native_packet.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora {
 

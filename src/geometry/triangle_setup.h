@@ -6,7 +6,7 @@
 
 #include "geometry/clip.h"
 #include "gl/native_packet.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora {
 

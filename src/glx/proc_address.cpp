@@ -18,7 +18,7 @@ struct NamedEntry {
 #define MORA_GLX(Name) {#Name, reinterpret_cast<__GLXextFuncPtr>(&Name)},
 
 const NamedEntry kEntries[] = {
-#include "api/entry_list.inc"
+#include "entry/entry_list.inc"
     MORA_GLX(glXChooseVisual) MORA_GLX(glXCreateContext) MORA_GLX(glXDestroyContext) MORA_GLX(glXMakeCurrent)
     MORA_GLX(glXCopyContext) MORA_GLX(glXSwapBuffers) MORA_GLX(glXCreateGLXPixmap) MORA_GLX(glXDestroyGLXPixmap)
     MORA_GLX(glXQueryExtension) MORA_GLX(glXQueryVersion) MORA_GLX(glXIsDirect) MORA_GLX(glXGetConfig)

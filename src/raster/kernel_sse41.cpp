@@ -8,7 +8,7 @@
 #include "raster/kernel_variants.h"
 #include "raster/raster_job.h"
 #include "raster/texture_cache.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora::raster::sse41 {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora {
 

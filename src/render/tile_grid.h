@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora {
 

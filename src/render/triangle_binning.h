@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "render/binning_stats.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 #include "render/tile_grid.h"
 
 namespace mora {

@@ -4,8 +4,8 @@
 
 #include "mora/mora_dc.h"
 #include "platform/device_context.h"
-#include "wgl/context_record.h"
-#include "wgl/frame_times.h"
+#include "frame/context_record.h"
+#include "frame/frame_times.h"
 
 extern "C" {
 

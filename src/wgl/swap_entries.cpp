@@ -1,9 +1,9 @@
 // wglSwapBuffers and wglSwapLayerBuffers: the frame's end. The hdc argument is only traced; the
 // frame renders into the Surface of the calling thread's current context.
 #include "api/display_lists.h"
-#include "api/entry_frame.h"
+#include "entry/entry_frame.h"
 #include "mora/wgl.h"
-#include "wgl/frame_sequence.h"
+#include "frame/frame_sequence.h"
 
 using mora::EntryId;
 using mora::api::EnterEntry;

@@ -1,13 +1,13 @@
 // The exported WGL entry points (wglSwapBuffers and wglSwapLayerBuffers are in swap_entries.cpp).
 // Each runs the per-call frame (count, trace under "MORA::WGL::<name>") and then its own work; the
 // no-op entries give their fixed answers. No exception leaves an entry.
-#include "api/entry_frame.h"
+#include "entry/entry_frame.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "gl/pending_keyframe.h"
 #include "mora/wgl.h"
-#include "wgl/context_record.h"
-#include "wgl/debug_panel.h"
+#include "frame/context_record.h"
+#include "frame/debug_panel.h"
 #include "wgl/pixel_format.h"
 
 using mora::EntryId;

@@ -12,11 +12,11 @@
 #include <tuple>
 #include <vector>
 
-#include "api/entry_table.h"
+#include "entry/entry_table.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
-#include "wgl/wgl_test_support.h"
+#include "frame/frame_test_support.h"
 
 namespace mora::test {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "api/api_test_support.h"
-#include "api/entry_counters.h"
+#include "entry/entry_counters.h"
 #include "mora/gl.h"
 
 namespace mora::test {

@@ -18,7 +18,7 @@ void CallWithZeros(Ret (*entry)(Args...)) {
 
 void CallEveryGlEntryWithZeros() {
 #define MORA_GL_ENTRY(Name, Ret, Params, Args, Bytes, Format) CallWithZeros(&gl##Name);
-#include "api/entry_list.inc"
+#include "entry/entry_list.inc"
 }
 
 using EntryCounting = ApiTest;

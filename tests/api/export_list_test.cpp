@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "api/entry_table.h"
+#include "entry/entry_table.h"
 #include "gl/command_records.h"
 
 namespace mora {
@@ -57,7 +57,7 @@ std::vector<ListRow> ReadExportList() {
     static const std::regex kRow(
         R"re(^(MORA_GL_IMPLEMENTED|MORA_GL_FIXED|MORA_GL_COUNTED|MORA_WGL)\((\w+), ([^(]*?), \((.*?)\), \((.*?)\), (\d+), "(.*)"\)$)re");
     std::vector<ListRow> rows;
-    for (const std::string& line : Lines(ReadText(SourceDir() / "src/api/entry_list.inc"))) {
+    for (const std::string& line : Lines(ReadText(SourceDir() / "src/entry/entry_list.inc"))) {
         if (line.rfind("MORA_", 0) != 0 || line.find('(') == std::string::npos) continue;
         std::smatch m;
         EXPECT_TRUE(std::regex_match(line, m, kRow)) << "row not understood: " << line;

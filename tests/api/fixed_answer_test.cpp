@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "api/api_test_support.h"
-#include "api/gl_subset.h"
+#include "entry/gl_subset.h"
 #include "api/texture_levels.h"
 #include "platform/environment.h"
 #include "mora/gl.h"

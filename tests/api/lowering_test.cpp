@@ -16,7 +16,7 @@
 #include "api/api_test_support.h"
 #include "api/client_arrays.h"
 #include "api/display_lists.h"
-#include "api/gl_subset.h"
+#include "entry/gl_subset.h"
 #include "gl/command_records.h"
 #include "gl/gl_context.h"
 #include "mora/gl.h"

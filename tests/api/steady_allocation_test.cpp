@@ -9,7 +9,7 @@
 #include "api/api_test_support.h"
 #include "api/client_arrays.h"
 #include "api/display_lists.h"
-#include "api/entry_counters.h"
+#include "entry/entry_counters.h"
 #include "mora/gl.h"
 #include "test_support/counting_allocator.h"
 

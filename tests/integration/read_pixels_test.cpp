@@ -41,12 +41,12 @@ TEST_F(ReadPixels, FourByteOrdersWithRowsFromTheBottom) {
     const std::vector<uint8_t> expectedRgb = {255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, kUntouched};
     EXPECT_EQ(rgb, expectedRgb) << "18 bytes, rows bottom-up, nothing past them";
 
-    // One order more through the entry (tests/wgl/read_back_test.cpp checks all four byte by byte).
+    // One order more through the entry (tests/frame/read_back_test.cpp checks all four byte by byte).
     std::vector<uint8_t> bgra(9, kUntouched);
     glReadPixels(15, 7, 1, 2, GL_BGRA_EXT, GL_UNSIGNED_BYTE, bgra.data());
     EXPECT_EQ(bgra, (std::vector<uint8_t>{0, 0, 255, 255, 255, 0, 0, 255, kUntouched}));
 
-    // GL_FLOAT through the entry (tests/wgl/read_back_test.cpp checks every type).
+    // GL_FLOAT through the entry (tests/frame/read_back_test.cpp checks every type).
     std::vector<float> rgbaf(9, -1.0f);
     glReadPixels(3, 8, 1, 2, GL_RGBA, GL_FLOAT, rgbaf.data());
     EXPECT_EQ(rgbaf, (std::vector<float>{0, 0, 1, 1, 0, 0, 1, 1, -1.0f}));

@@ -14,7 +14,7 @@
 #include "raster/raster_job.h"
 #include "raster/texture_cache.h"
 #include "reference_raster.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora::raster::test {
 

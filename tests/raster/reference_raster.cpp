@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "raster/texture_cache.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 
 namespace mora::raster::test {
 namespace {

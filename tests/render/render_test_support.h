@@ -14,7 +14,7 @@
 #include "panel/driver_settings.h"
 #include "platform/topology.h"
 #include "render/render_frame.h"
-#include "render/setup_triangle.h"
+#include "raster/setup_triangle.h"
 #include "render/tile_grid.h"
 #include "render/triangle_binning.h"
 #include "rjq/render_job_queue.h"

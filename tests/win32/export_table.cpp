@@ -19,7 +19,7 @@ struct Entry {
 #define MORA_GL_ENTRY(Name, Ret, Params, Args, Bytes, Format) {"gl" #Name, "_mora" #Name "@" #Bytes},
 #define MORA_WGL(Name, Ret, Params, Args, Bytes, Format) {"wgl" #Name, "_vwgl2" #Name "@" #Bytes},
 constexpr Entry kEntries[] = {
-#include "api/entry_list.inc"
+#include "entry/entry_list.inc"
 };
 #undef MORA_GL_ENTRY
 #undef MORA_WGL

@@ -1,6 +1,6 @@
 // The shared library's load and unload hooks: built into libmora.so only (not into the static
 // subsystem libraries that tests link), so that a test process decides itself when to attach.
-#include "wgl/library_lifetime.h"
+#include "frame/library_lifetime.h"
 
 namespace {
 

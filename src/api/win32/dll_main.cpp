@@ -8,8 +8,8 @@
 #include <windows.h>
 
 #include "platform/win32/thread_start_hold.h"
-#include "wgl/context_record.h"
-#include "wgl/library_lifetime.h"
+#include "frame/context_record.h"
+#include "frame/library_lifetime.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     try {

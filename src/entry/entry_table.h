@@ -1,5 +1,5 @@
 // EntryTable: one row per exported entry point (363), in the fixed row order of the export list
-// (api/entry_list.inc): the entry's standard name and its call count, which only grows.
+// (entry/entry_list.inc): the entry's standard name and its call count, which only grows.
 // Every entry point counts itself here; the call summary reads the rows at any time.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "api/entry_counters.h"
+#include "entry/entry_counters.h"
 
 namespace mora {
 
@@ -15,14 +15,14 @@ namespace mora {
 enum class EntryId : uint16_t {
 #define MORA_GL_ENTRY(Name, Ret, Params, Args, Bytes, Format) gl##Name,
 #define MORA_WGL(Name, Ret, Params, Args, Bytes, Format) wgl##Name,
-#include "api/entry_list.inc"
+#include "entry/entry_list.inc"
 };
 
 inline constexpr std::size_t kGlEntryCount = 342;    // 336 GL 1.1 entries and 6 extension entries
 static_assert(static_cast<std::size_t>(EntryId::wglSwapLayerBuffers) + 1 == kEntryCount);
 static_assert(static_cast<std::size_t>(EntryId::wglChoosePixelFormat) == kGlEntryCount);
 
-// A row's call count: the sum of its counters over every thread (api/entry_counters.h), read
+// A row's call count: the sum of its counters over every thread (entry/entry_counters.h), read
 // like an atomic counter. Starts at 0 and is never reset.
 struct EntryCallCount {
     uint16_t row;
@@ -45,7 +45,7 @@ extern constinit EntryTable gEntryTable;
 // The process-wide table, built at compile time.
 inline EntryTable& Entries() { return detail::gEntryTable; }
 
-// Counts one call of `id` on the calling thread (no locked instruction; see api/entry_counters.h).
+// Counts one call of `id` on the calling thread (no locked instruction; see entry/entry_counters.h).
 inline void CountEntryCall(EntryId id) noexcept { CountEntryRow(static_cast<std::size_t>(id)); }
 // All calls of `id` so far, over every thread.
 inline uint64_t EntryCalls(EntryId id) noexcept { return SumEntryRow(static_cast<std::size_t>(id)); }
@@ -55,21 +55,21 @@ inline const char* EntryName(EntryId id) { return detail::gEntryTable.rows[stati
 inline constexpr const char* kEntryTraceNames[kEntryCount] = {
 #define MORA_GL_ENTRY(Name, Ret, Params, Args, Bytes, Format) "MORA::GL::" #Name,
 #define MORA_WGL(Name, Ret, Params, Args, Bytes, Format) "MORA::WGL::" #Name,
-#include "api/entry_list.inc"
+#include "entry/entry_list.inc"
 };
 
 // Trace message format of each entry (its arguments as name=value pairs).
 inline constexpr const char* kEntryTraceFormats[kEntryCount] = {
 #define MORA_GL_ENTRY(Name, Ret, Params, Args, Bytes, Format) Format,
 #define MORA_WGL(Name, Ret, Params, Args, Bytes, Format) Format,
-#include "api/entry_list.inc"
+#include "entry/entry_list.inc"
 };
 
 // Argument bytes of each entry: the N of its decorated alias "_moraName@N" / "_vwgl2Name@N".
 inline constexpr uint8_t kEntryArgumentBytes[kEntryCount] = {
 #define MORA_GL_ENTRY(Name, Ret, Params, Args, Bytes, Format) Bytes,
 #define MORA_WGL(Name, Ret, Params, Args, Bytes, Format) Bytes,
-#include "api/entry_list.inc"
+#include "entry/entry_list.inc"
 };
 
 }  // namespace mora

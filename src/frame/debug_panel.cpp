@@ -1,5 +1,5 @@
 // The panel thread, the view module and the host record's callbacks.
-#include "wgl/debug_panel.h"
+#include "frame/debug_panel.h"
 
 #include <atomic>
 #include <cstdio>

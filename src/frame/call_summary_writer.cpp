@@ -1,12 +1,12 @@
 // Gathering the summary's live data and writing the file, on the calling thread or on the
 // summary writer thread.
-#include "wgl/call_summary_writer.h"
+#include "frame/call_summary_writer.h"
 
 #include <array>
 #include <atomic>
 
-#include "api/entry_table.h"
-#include "api/gl_subset.h"
+#include "entry/entry_table.h"
+#include "entry/gl_subset.h"
 #include "diag/call_summary.h"
 #include "diag/profiler.h"
 #include "diag/status_lines.h"

@@ -16,9 +16,9 @@
 #include "platform/crash_signals.h"
 #include "platform/file.h"
 #include "platform/x11_output.h"
-#include "wgl/context_record.h"
-#include "wgl/diagnostics_poll.h"
-#include "wgl/diagnostics_startup.h"
+#include "frame/context_record.h"
+#include "frame/diagnostics_poll.h"
+#include "frame/diagnostics_startup.h"
 #include "test_support/temp_dir.h"
 #include "wgl_test_support.h"
 

@@ -1,10 +1,10 @@
 // glReadPixels' flush and copy.
-#include "wgl/read_back.h"
+#include "frame/read_back.h"
 
 #include <cstring>
 
-#include "wgl/context_record.h"
-#include "wgl/frame_sequence.h"
+#include "frame/context_record.h"
+#include "frame/frame_sequence.h"
 
 namespace mora {
 

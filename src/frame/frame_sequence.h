@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "wgl/context_record.h"
+#include "frame/context_record.h"
 
 namespace mora {
 

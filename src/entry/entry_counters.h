@@ -1,7 +1,7 @@
 // Call counters behind the EntryTable rows. Every thread that enters an entry point counts into a
 // block of its own, so a count is a plain load and store with no locked add; readers (the call
 // summary, tools, tests) add up all blocks. Used through CountEntryCall / EntryCalls of
-// api/entry_table.h.
+// entry/entry_table.h.
 #pragma once
 
 #include <atomic>

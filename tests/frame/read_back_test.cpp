@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "wgl/read_back.h"
+#include "frame/read_back.h"
 
 namespace mora::test {
 namespace {

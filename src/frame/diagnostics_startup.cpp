@@ -1,5 +1,5 @@
 // Diagnostics start-up, shutdown and the crash report.
-#include "wgl/diagnostics_startup.h"
+#include "frame/diagnostics_startup.h"
 
 #include <atomic>
 
@@ -8,7 +8,7 @@
 #include "diag/trace_crash_mark.h"
 #include "diag/trace_environment.h"
 #include "platform/crash_signals.h"
-#include "wgl/call_summary_writer.h"
+#include "frame/call_summary_writer.h"
 
 namespace mora {
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "mora/gl.h"
-#include "wgl/surface.h"
+#include "frame/surface.h"
 #include "wgl_test_support.h"
 
 namespace mora::test {

@@ -8,7 +8,7 @@
 #include "mora/wgl.h"
 #include "platform/device_context.h"
 #include "render/tile_grid.h"
-#include "wgl/context_record.h"
+#include "frame/context_record.h"
 
 namespace mora::test {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "mora/wgl.h"
-#include "wgl/surface.h"
+#include "frame/surface.h"
 
 namespace mora {
 

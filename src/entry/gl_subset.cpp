@@ -1,4 +1,4 @@
-#include "api/gl_subset.h"
+#include "entry/gl_subset.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // wglSwapBuffers' frame end and glReadPixels' flush.
-#include "wgl/frame_sequence.h"
+#include "frame/frame_sequence.h"
 
 #include <cstring>
 #include <exception>
@@ -18,9 +18,9 @@
 #include "platform/clock.h"
 #include "render/render_frame.h"
 #include "render/tile_grid.h"
-#include "wgl/call_summary_writer.h"
-#include "wgl/diagnostics_poll.h"
-#include "wgl/frame_times.h"
+#include "frame/call_summary_writer.h"
+#include "frame/diagnostics_poll.h"
+#include "frame/frame_times.h"
 
 namespace mora {
 

@@ -1,5 +1,5 @@
 // The per-frame request poll.
-#include "wgl/diagnostics_poll.h"
+#include "frame/diagnostics_poll.h"
 
 #include <atomic>
 
@@ -10,7 +10,7 @@
 #include "platform/device_context.h"
 #include "platform/capture_hotkey.h"
 #include "platform/process_quit.h"
-#include "wgl/context_record.h"
+#include "frame/context_record.h"
 
 namespace mora {
 

@@ -1,4 +1,4 @@
-#include "wgl/frame_times.h"
+#include "frame/frame_times.h"
 
 #include <atomic>
 

@@ -7,14 +7,14 @@
 
 #include <cstddef>
 
-#include "api/entry_table.h"
-#include "api/trace_arguments.h"
+#include "entry/entry_table.h"
+#include "entry/trace_arguments.h"
 #include "diag/trace.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "gl/pending_keyframe.h"
 #include "panel/driver_settings.h"
-#include "wgl/thread_record.h"
+#include "entry/thread_record.h"
 
 namespace mora::api {
 
@@ -71,7 +71,7 @@ extern constinit bool gListCompiling;
 
 // Recording is on while the pipeline cut-off is not 0 ("stop before the command stream"). Reads
 // the process-wide record directly, without the load-on-first-use guard of Settings(): the
-// thread's first counted call has loaded it (api/entry_counters.cpp), and every entry counts
+// thread's first counted call has loaded it (entry/entry_counters.cpp), and every entry counts
 // itself before it records.
 // A display list being compiled records its calls whatever the cut-off (api/display_lists.h).
 inline bool RecordingOn() {

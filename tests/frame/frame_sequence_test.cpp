@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "api/entry_table.h"
+#include "entry/entry_table.h"
 #include "capture/capture_reader.h"
 #include "capture/capture_session.h"
 #include "diag/frame_counter.h"

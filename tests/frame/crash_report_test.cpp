@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "api/entry_table.h"
+#include "entry/entry_table.h"
 #include "diag/frame_counter.h"
 #include "diag/trace.h"
 #include "diag/trace_crash_mark.h"
@@ -17,7 +17,7 @@
 #include "platform/file.h"
 #include "platform/mutex.h"
 #include "test_support/temp_dir.h"
-#include "wgl/diagnostics_startup.h"
+#include "frame/diagnostics_startup.h"
 
 namespace mora {
 namespace {

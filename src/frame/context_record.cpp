@@ -1,7 +1,7 @@
 // Context records, their registry and the per-thread current context. Handles coming from the
 // application are looked up in the registry before they are used, so a deleted, stale or made-up
 // HGLRC is refused instead of being dereferenced.
-#include "wgl/context_record.h"
+#include "frame/context_record.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,7 +12,7 @@
 #include "platform/device_context.h"
 #include "platform/mutex.h"
 #include "present/dxgi_present.h"
-#include "wgl/thread_record.h"
+#include "entry/thread_record.h"
 
 namespace mora {
 

@@ -14,7 +14,7 @@
 #include "platform/environment.h"
 #include "platform/thread.h"
 #include "test_support/temp_dir.h"
-#include "wgl/debug_panel.h"
+#include "frame/debug_panel.h"
 #include "wgl_test_support.h"
 
 namespace mora {

@@ -1,5 +1,5 @@
 // Surface creation, release and present.
-#include "wgl/surface.h"
+#include "frame/surface.h"
 
 #include <cstdint>
 #include <new>

@@ -1,5 +1,5 @@
 // The load and unload sequence of the driver.
-#include "wgl/library_lifetime.h"
+#include "frame/library_lifetime.h"
 
 #include "geometry/frame_executor_thread.h"
 #include "gl/gl_hooks.h"
@@ -7,10 +7,10 @@
 #include "raster/isa_dispatch.h"
 #include "render/tile_grid.h"
 #include "rjq/startup.h"
-#include "wgl/call_summary_writer.h"
-#include "wgl/context_record.h"
-#include "wgl/debug_panel.h"
-#include "wgl/diagnostics_startup.h"
+#include "frame/call_summary_writer.h"
+#include "frame/context_record.h"
+#include "frame/debug_panel.h"
+#include "frame/diagnostics_startup.h"
 
 namespace mora {
 

@@ -10,7 +10,7 @@
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "test_support/temp_dir.h"
-#include "wgl/library_lifetime.h"
+#include "frame/library_lifetime.h"
 
 namespace mora {
 namespace {

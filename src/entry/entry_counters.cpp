@@ -1,4 +1,4 @@
-#include "api/entry_counters.h"
+#include "entry/entry_counters.h"
 
 #include <new>
 
