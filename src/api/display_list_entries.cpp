@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "api/display_lists.h"
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "entry/gl_subset.h"
 #include "mora/gl.h"
@@ -23,63 +24,53 @@ MORA_GLAPI GLuint MORA_APIENTRY glGenLists(GLsizei range) try {
         return gSeedNextListName.fetch_add(step, std::memory_order_relaxed);
     }
     return drawsGlState ? GenLists(range) : 0;
-} catch (...) {
-    return 0;
-}
+} MORA_ENTRY_BOUNDARY(0)
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsList(GLuint list) try {
     if (!EnterEntry<EntryId::glIsList>(list)) return GL_FALSE;
     return LoweringOn() && IsList(list) ? GL_TRUE : GL_FALSE;
-} catch (...) {
-    return GL_FALSE;
-}
+} MORA_ENTRY_BOUNDARY(GL_FALSE)
 
 MORA_GLAPI void MORA_APIENTRY glDeleteLists(GLuint list, GLsizei range) try {
     if (!EnterEntry<EntryId::glDeleteLists>(list, range)) return;
     if (LoweringOn()) {
         DeleteLists(list, range);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glNewList(GLuint list, GLenum mode) try {
     if (!EnterEntry<EntryId::glNewList>(list, mode)) return;
     if (LoweringOn()) {
         NewList(list, mode);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glEndList(void) try {
     if (!EnterEntry<EntryId::glEndList>()) return;
     if (LoweringOn()) {
         EndList();
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glCallList(GLuint list) try {
     if (!EnterEntry<EntryId::glCallList>(list)) return;
     if (LoweringOn()) {
         CallList(list);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glCallLists(GLsizei n, GLenum type, const GLvoid* lists) try {
     if (!EnterEntry<EntryId::glCallLists>(n, type, lists)) return;
     if (LoweringOn()) {
         CallLists(n, type, lists);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glListBase(GLuint base) try {
     if (!EnterEntry<EntryId::glListBase>(base)) return;
     if (LoweringOn()) {
         ListBase(base);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

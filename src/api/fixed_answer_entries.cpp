@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "mora/gl.h"
 
@@ -30,16 +31,12 @@ MORA_GLAPI const GLubyte* MORA_APIENTRY glGetString(GLenum name) try {
     default:  // GL_EXTENSIONS and every other name: empty, never null
         return StaticString("");
     }
-} catch (...) {
-    return StaticString("");
-}
+} MORA_ENTRY_BOUNDARY(StaticString(""))
 
 MORA_GLAPI GLenum MORA_APIENTRY glGetError(void) try {
     EnterEntry<EntryId::glGetError>();
     return GL_NO_ERROR;
-} catch (...) {
-    return GL_NO_ERROR;
-}
+} MORA_ENTRY_BOUNDARY(GL_NO_ERROR)
 
 MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
     EnterEntry<EntryId::glGetIntegerv>(pname, params);
@@ -69,24 +66,21 @@ MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
         *params = 0;
         break;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glGetBooleanv(GLenum pname, GLboolean* params) try {
     EnterEntry<EntryId::glGetBooleanv>(pname, params);
     if (params != nullptr) {
         *params = GL_FALSE;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glGetDoublev(GLenum pname, GLdouble* params) try {
     EnterEntry<EntryId::glGetDoublev>(pname, params);
     if (params != nullptr) {
         *params = 0.0;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI GLboolean MORA_APIENTRY glAreTexturesResident(GLsizei n, const GLuint* textures, GLboolean* residences) try {
     EnterEntry<EntryId::glAreTexturesResident>(n, textures, residences);
@@ -94,15 +88,11 @@ MORA_GLAPI GLboolean MORA_APIENTRY glAreTexturesResident(GLsizei n, const GLuint
         std::memset(residences, GL_TRUE, static_cast<std::size_t>(n));
     }
     return GL_TRUE;
-} catch (...) {
-    return GL_TRUE;
-}
+} MORA_ENTRY_BOUNDARY(GL_TRUE)
 
 MORA_GLAPI GLint MORA_APIENTRY glRenderMode(GLenum mode) try {
     EnterEntry<EntryId::glRenderMode>(mode);
     return 0;
-} catch (...) {
-    return 0;
-}
+} MORA_ENTRY_BOUNDARY(0)
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 // per frame, so each vertex, colour and texture-coordinate form runs the inline frame of
 // RunHotEntry around its body: one append and one context write.
 #include "api/lowered_paths.h"
+#include "entry/entry_boundary.h"
 #include "mora/gl.h"
 
 using mora::EntryId;
@@ -74,14 +75,12 @@ extern "C" {
 MORA_GLAPI void MORA_APIENTRY glBegin(GLenum mode) try {
     if (!EnterEntry<EntryId::glBegin>(mode)) return;
     IssueBegin(mode);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glEnd(void) try {
     if (!EnterEntry<EntryId::glEnd>()) return;
     IssueEnd();
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glVertex2f(GLfloat x, GLfloat y) {
     RunHotEntry<EntryId::glVertex2f, kVertex2Bytes, HotVertex2>(x, y);

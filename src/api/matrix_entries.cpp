@@ -1,6 +1,7 @@
 // Implemented entry points of the matrix stacks: mode selection, load, multiply, push and pop,
 // and the translate, rotate, scale, ortho and frustum products. Each runs the per-call frame,
 // records its Cmd while recording is on, and applies the call to the current matrix.
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
@@ -19,8 +20,7 @@ MORA_GLAPI void MORA_APIENTRY glMatrixMode(GLenum mode) try {
         mora::AppendMatrixMode(Stream(), mode);
     }
     mora::ApplyMatrixMode(Context(), mode);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadIdentity(void) try {
     if (!EnterEntry<EntryId::glLoadIdentity>()) return;
@@ -28,8 +28,7 @@ MORA_GLAPI void MORA_APIENTRY glLoadIdentity(void) try {
         mora::AppendLoadIdentity(Stream());
     }
     mora::ApplyLoadIdentity(Context());
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
     if (!EnterEntry<EntryId::glLoadMatrixf>(m)) return;
@@ -40,8 +39,7 @@ MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
         mora::AppendLoadMatrixf(Stream(), m);
     }
     mora::ApplyLoadMatrix(Context(), m);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
     if (!EnterEntry<EntryId::glMultMatrixf>(m)) return;
@@ -52,8 +50,7 @@ MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
         mora::AppendMultMatrixf(Stream(), m);
     }
     mora::ApplyMultMatrix(Context(), m);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPushMatrix(void) try {
     if (!EnterEntry<EntryId::glPushMatrix>()) return;
@@ -61,8 +58,7 @@ MORA_GLAPI void MORA_APIENTRY glPushMatrix(void) try {
         mora::AppendPushMatrix(Stream());
     }
     mora::ApplyPushMatrix(Context());
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPopMatrix(void) try {
     if (!EnterEntry<EntryId::glPopMatrix>()) return;
@@ -70,8 +66,7 @@ MORA_GLAPI void MORA_APIENTRY glPopMatrix(void) try {
         mora::AppendPopMatrix(Stream());
     }
     mora::ApplyPopMatrix(Context());
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glTranslatef>(x, y, z)) return;
@@ -79,8 +74,7 @@ MORA_GLAPI void MORA_APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) try 
         mora::AppendTranslatef(Stream(), x, y, z);
     }
     mora::ApplyTranslate(Context(), x, y, z);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glRotatef>(angle, x, y, z)) return;
@@ -88,8 +82,7 @@ MORA_GLAPI void MORA_APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLf
         mora::AppendRotatef(Stream(), angle, x, y, z);
     }
     mora::ApplyRotate(Context(), angle, x, y, z);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glScalef(GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glScalef>(x, y, z)) return;
@@ -97,8 +90,7 @@ MORA_GLAPI void MORA_APIENTRY glScalef(GLfloat x, GLfloat y, GLfloat z) try {
         mora::AppendScalef(Stream(), x, y, z);
     }
     mora::ApplyScale(Context(), x, y, z);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
                                       GLdouble zFar) try {
@@ -108,8 +100,7 @@ MORA_GLAPI void MORA_APIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bo
     }
     mora::ApplyOrtho(Context(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom), NarrowToFloat(top),
                      NarrowToFloat(zNear), NarrowToFloat(zFar));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
                                         GLdouble zFar) try {
@@ -119,7 +110,6 @@ MORA_GLAPI void MORA_APIENTRY glFrustum(GLdouble left, GLdouble right, GLdouble 
     }
     mora::ApplyFrustum(Context(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom),
                        NarrowToFloat(top), NarrowToFloat(zNear), NarrowToFloat(zFar));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

@@ -2,6 +2,7 @@
 // and records its Cmd (which replay skips); a call without a destination or with an empty
 // rectangle ends there, before any flush, so the recorded commands stay for the frame end.
 #include "api/display_lists.h"
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "entry/gl_subset.h"
 #include "gl/command_append.h"
@@ -27,7 +28,6 @@ MORA_GLAPI void MORA_APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsi
     const GLenum readType = LoweringOn() || type == GL_UNSIGNED_BYTE ? type : GLenum{0};
     // The mid-frame flush, render and read-back of the current window surface.
     mora::ReadPixelsFromCurrentSurface(x, y, width, height, format, readType, pixels);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

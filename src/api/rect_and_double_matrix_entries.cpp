@@ -1,6 +1,7 @@
 // glRect* lowered onto the polygon GL defines for it, and the double-precision matrix entries
 // lowered onto the float records and products of their float forms.
 #include "api/gl_conversions.h"
+#include "entry/entry_boundary.h"
 #include "entry/gl_subset.h"
 #include "api/lowered_paths.h"
 #include "gl/matrix_stack.h"
@@ -75,8 +76,7 @@ MORA_GLAPI void MORA_APIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) t
         mora::AppendTranslatef(Stream(), fx, fy, fz);
     }
     mora::ApplyTranslate(Context(), fx, fy, fz);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) try {
     if (!EnterEntry<EntryId::glRotated>(angle, x, y, z)) return;
@@ -88,8 +88,7 @@ MORA_GLAPI void MORA_APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, 
         mora::AppendRotatef(Stream(), fa, fx, fy, fz);
     }
     mora::ApplyRotate(Context(), fa, fx, fy, fz);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z) try {
     if (!EnterEntry<EntryId::glScaled>(x, y, z)) return;
@@ -101,8 +100,7 @@ MORA_GLAPI void MORA_APIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z) try {
         mora::AppendScalef(Stream(), fx, fy, fz);
     }
     mora::ApplyScale(Context(), fx, fy, fz);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadMatrixd(const GLdouble* m) try {
     if (!EnterEntry<EntryId::glLoadMatrixd>(m)) return;
@@ -115,8 +113,7 @@ MORA_GLAPI void MORA_APIENTRY glLoadMatrixd(const GLdouble* m) try {
         mora::AppendLoadMatrixf(Stream(), f);
     }
     mora::ApplyLoadMatrix(Context(), f);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glMultMatrixd(const GLdouble* m) try {
     if (!EnterEntry<EntryId::glMultMatrixd>(m)) return;
@@ -129,7 +126,6 @@ MORA_GLAPI void MORA_APIENTRY glMultMatrixd(const GLdouble* m) try {
         mora::AppendMultMatrixf(Stream(), f);
     }
     mora::ApplyMultMatrix(Context(), f);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

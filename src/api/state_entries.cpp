@@ -3,6 +3,7 @@
 // queries. Each runs the per-call frame, records its Cmd while recording is on, and applies the
 // call to the GlContext.
 #include "api/display_lists.h"
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "api/first_viewport.h"
 #include "entry/gl_subset.h"
@@ -37,8 +38,7 @@ MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
         mora::AppendEnable(Stream(), cap);
     }
     mora::ApplyEnable(Context(), cap);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
     if (!EnterEntry<EntryId::glDisable>(cap)) return;
@@ -46,16 +46,13 @@ MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
         mora::AppendDisable(Stream(), cap);
     }
     mora::ApplyDisable(Context(), cap);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
     if (!EnterEntry<EntryId::glIsEnabled>(cap)) return GL_FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     return mora::IsEnabled(Context(), cap) ? GL_TRUE : GL_FALSE;
-} catch (...) {
-    return GL_FALSE;
-}
+} MORA_ENTRY_BOUNDARY(GL_FALSE)
 
 MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
     if (!EnterEntry<EntryId::glGetFloatv>(pname, params)) return;
@@ -64,8 +61,7 @@ MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
         return;
     }
     mora::GetFloatv(Context(), pname, params);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glAlphaFunc(GLenum func, GLclampf ref) try {
     if (!EnterEntry<EntryId::glAlphaFunc>(func, ref)) return;
@@ -73,8 +69,7 @@ MORA_GLAPI void MORA_APIENTRY glAlphaFunc(GLenum func, GLclampf ref) try {
         mora::AppendAlphaFunc(Stream(), func, ref);
     }
     mora::ApplyAlphaFunc(Context(), func, ref);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glBlendFunc(GLenum sfactor, GLenum dfactor) try {
     if (!EnterEntry<EntryId::glBlendFunc>(sfactor, dfactor)) return;
@@ -82,8 +77,7 @@ MORA_GLAPI void MORA_APIENTRY glBlendFunc(GLenum sfactor, GLenum dfactor) try {
         mora::AppendBlendFunc(Stream(), sfactor, dfactor);
     }
     mora::ApplyBlendFunc(Context(), sfactor, dfactor);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDepthFunc(GLenum func) try {
     if (!EnterEntry<EntryId::glDepthFunc>(func)) return;
@@ -91,8 +85,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthFunc(GLenum func) try {
         mora::AppendDepthFunc(Stream(), func);
     }
     mora::ApplyDepthFunc(Context(), func);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDepthMask(GLboolean flag) try {
     if (!EnterEntry<EntryId::glDepthMask>(flag)) return;
@@ -100,8 +93,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthMask(GLboolean flag) try {
         mora::AppendDepthMask(Stream(), flag);
     }
     mora::ApplyDepthMask(Context(), flag);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDepthRange(GLclampd zNear, GLclampd zFar) try {
     if (!EnterEntry<EntryId::glDepthRange>(zNear, zFar)) return;
@@ -109,8 +101,7 @@ MORA_GLAPI void MORA_APIENTRY glDepthRange(GLclampd zNear, GLclampd zFar) try {
         mora::AppendDepthRange(Stream(), zNear, zFar);
     }
     mora::ApplyDepthRange(Context(), mora::NarrowToFloat(zNear), mora::NarrowToFloat(zFar));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glCullFace(GLenum mode) try {
     if (!EnterEntry<EntryId::glCullFace>(mode)) return;
@@ -118,8 +109,7 @@ MORA_GLAPI void MORA_APIENTRY glCullFace(GLenum mode) try {
         mora::AppendCullFace(Stream(), mode);
     }
     mora::ApplyCullFace(Context(), mode);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glFrontFace(GLenum mode) try {
     if (!EnterEntry<EntryId::glFrontFace>(mode)) return;
@@ -127,8 +117,7 @@ MORA_GLAPI void MORA_APIENTRY glFrontFace(GLenum mode) try {
         mora::AppendFrontFace(Stream(), mode);
     }
     mora::ApplyFrontFace(Context(), mode);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) try {
     if (!EnterEntry<EntryId::glClearColor>(red, green, blue, alpha)) return;
@@ -136,8 +125,7 @@ MORA_GLAPI void MORA_APIENTRY glClearColor(GLclampf red, GLclampf green, GLclamp
         mora::AppendClearColor(Stream(), red, green, blue, alpha);
     }
     mora::ApplyClearColor(Context(), red, green, blue, alpha);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
     if (!EnterEntry<EntryId::glClearDepth>(depth)) return;
@@ -145,8 +133,7 @@ MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
         mora::AppendClearDepth(Stream(), depth);
     }
     mora::ApplyClearDepth(Context(), mora::NarrowToFloat(depth));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
     if (!EnterEntry<EntryId::glClear>(mask)) return;
@@ -154,8 +141,7 @@ MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
         mora::AppendClear(Stream(), mask);
     }
     mora::ApplyClear(Context(), mask);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) try {
     if (!EnterEntry<EntryId::glViewport>(x, y, width, height)) return;
@@ -163,8 +149,7 @@ MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsize
         mora::AppendViewport(Stream(), x, y, width, height);
     }
     mora::ApplyViewport(Context(), x, y, width, height);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 // Recorded only: no scissor test, every colour channel written, polygons always filled, no
 // polygon offset, GL_FLAT without effect, tightly packed pixel transfers.
@@ -174,47 +159,41 @@ MORA_GLAPI void MORA_APIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei
     if (RecordingOn()) {
         mora::AppendScissor(Stream(), x, y, width, height);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glColorMask(GLboolean red, GLboolean green, GLboolean blue, GLboolean alpha) try {
     if (!EnterEntry<EntryId::glColorMask>(red, green, blue, alpha)) return;
     if (RecordingOn()) {
         mora::AppendColorMask(Stream(), red, green, blue, alpha);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glShadeModel(GLenum mode) try {
     if (!EnterEntry<EntryId::glShadeModel>(mode)) return;
     if (RecordingOn()) {
         mora::AppendShadeModel(Stream(), mode);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPolygonMode(GLenum face, GLenum mode) try {
     if (!EnterEntry<EntryId::glPolygonMode>(face, mode)) return;
     if (RecordingOn()) {
         mora::AppendPolygonMode(Stream(), face, mode);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPolygonOffset(GLfloat factor, GLfloat units) try {
     if (!EnterEntry<EntryId::glPolygonOffset>(factor, units)) return;
     if (RecordingOn()) {
         mora::AppendPolygonOffset(Stream(), factor, units);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPixelStorei(GLenum pname, GLint param) try {
     if (!EnterEntry<EntryId::glPixelStorei>(pname, param)) return;
     if (RecordingOn()) {
         mora::AppendPixelStorei(Stream(), pname, param);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 // unit selection. glTexEnvf, glTexEnviv and glTexParameterf count and trace under their own name
 // and then run the integer entry's whole frame with the converted argument.
 #include "api/display_lists.h"
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "entry/gl_subset.h"
 #include "api/texture_levels.h"
@@ -52,8 +53,7 @@ MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
         mora::AppendGenTextures(Stream(), n);
     }
     mora::GenTextures(Context(), n, textures, TextureTouch(recording));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) try {
     if (!EnterEntry<EntryId::glDeleteTextures>(n, textures)) return;
@@ -66,8 +66,7 @@ MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures
         mora::AppendDeleteTextures(Recording(), n, textures);
     }
     mora::DeleteTextures(Context(), n, textures, TextureTouch(recording));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
     if (!EnterEntry<EntryId::glBindTexture>(target, texture)) return;
@@ -76,38 +75,31 @@ MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
         mora::AppendBindTexture(Stream(), target, texture);
     }
     mora::BindTexture(Context(), target, texture, TextureTouch(recording));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsTexture(GLuint texture) try {
     if (!EnterEntry<EntryId::glIsTexture>(texture)) return GL_FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     return mora::IsTexture(Context(), texture) ? GL_TRUE : GL_FALSE;
-} catch (...) {
-    return GL_FALSE;
-}
+} MORA_ENTRY_BOUNDARY(GL_FALSE)
 
 MORA_GLAPI void MORA_APIENTRY glTexParameteri(GLenum target, GLenum pname, GLint param) try {
     TexParameteriEntry(target, pname, param);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexParameterf(GLenum target, GLenum pname, GLfloat param) try {
     if (!EnterEntry<EntryId::glTexParameterf>(target, pname, param)) return;
     TexParameteriEntry(target, pname, mora::TruncateToInt32(param));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvi(GLenum target, GLenum pname, GLint param) try {
     TexEnviEntry(target, pname, param);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvf(GLenum target, GLenum pname, GLfloat param) try {
     if (!EnterEntry<EntryId::glTexEnvf>(target, pname, param)) return;
     TexEnviEntry(target, pname, mora::TruncateToInt32(param));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLint* params) try {
     if (!EnterEntry<EntryId::glTexEnviv>(target, pname, params)) return;
@@ -115,8 +107,7 @@ MORA_GLAPI void MORA_APIENTRY glTexEnviv(GLenum target, GLenum pname, const GLin
         return;
     }
     TexEnviEntry(target, pname, params[0]);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfloat* params) try {
     if (!EnterEntry<EntryId::glTexEnvfv>(target, pname, params)) return;
@@ -127,8 +118,7 @@ MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfl
         mora::AppendTexEnvfv(Stream(), target, pname, params);
     }
     mora::ApplyTexEnvfv(Context(), target, pname, params);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei width,
                                            GLsizei height, GLint border, GLenum format, GLenum type,
@@ -154,8 +144,7 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
     if (lowering && result == mora::TextureResult::Applied && !ListOpen()) {
         NoteInternalFormat(Context().boundTexture, internalformat);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLsizei width,
                                               GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) try {
@@ -169,8 +158,7 @@ MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint 
     }
     mora::TexSubImage2D(Context(), target, level, xoffset, yoffset, width, height, format, type, pixels,
                         TextureTouch(recording));
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 // One texture unit exists: the unit selection is recorded and changes nothing.
 MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
@@ -178,8 +166,7 @@ MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
     if (RecordingOn()) {
         mora::AppendActiveTextureARB(Stream(), texture);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 // The level queries answer GL_TEXTURE_2D and GL_PROXY_TEXTURE_2D (api/texture_levels.h); with the
 // seed subset they only count and trace.
@@ -193,8 +180,7 @@ MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameteriv(GLenum target, GLint leve
     if (TexLevelParameter(target, level, pname, value)) {
         *params = value;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameterfv(GLenum target, GLint level, GLenum pname, GLfloat* params) try {
     if (!EnterEntry<EntryId::glGetTexLevelParameterfv>(target, level, pname, params)) return;
@@ -206,7 +192,6 @@ MORA_GLAPI void MORA_APIENTRY glGetTexLevelParameterfv(GLenum target, GLint leve
     if (TexLevelParameter(target, level, pname, value)) {
         *params = static_cast<GLfloat>(value);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

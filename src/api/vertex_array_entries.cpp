@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "api/client_arrays.h"
+#include "entry/entry_boundary.h"
 #include "entry/gl_subset.h"
 #include "api/lowered_paths.h"
 #include "mora/gl.h"
@@ -46,80 +47,70 @@ MORA_GLAPI void MORA_APIENTRY glVertexPointer(GLint size, GLenum type, GLsizei s
     if (LoweringOn()) {
         SetVertexPointer(TheClientState().arrays, size, type, stride, pointer);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) try {
     if (!EnterEntry<EntryId::glColorPointer>(size, type, stride, pointer)) return;
     if (LoweringOn()) {
         SetColourPointer(TheClientState().arrays, size, type, stride, pointer);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) try {
     if (!EnterEntry<EntryId::glTexCoordPointer>(size, type, stride, pointer)) return;
     if (LoweringOn()) {
         SetTexCoordPointer(TheClientState().arrays, size, type, stride, pointer);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glNormalPointer(GLenum type, GLsizei stride, const GLvoid* pointer) try {
     if (!EnterEntry<EntryId::glNormalPointer>(type, stride, pointer)) return;
     if (LoweringOn()) {
         SetNormalPointer(TheClientState().arrays, type, stride, pointer);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glInterleavedArrays(GLenum format, GLsizei stride, const GLvoid* pointer) try {
     if (!EnterEntry<EntryId::glInterleavedArrays>(format, stride, pointer)) return;
     if (LoweringOn()) {
         SetInterleavedArrays(TheClientState().arrays, format, stride, pointer);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glEnableClientState(GLenum array) try {
     if (!EnterEntry<EntryId::glEnableClientState>(array)) return;
     if (LoweringOn()) {
         SetClientArrayEnabled(TheClientState().arrays, array, true);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDisableClientState(GLenum array) try {
     if (!EnterEntry<EntryId::glDisableClientState>(array)) return;
     if (LoweringOn()) {
         SetClientArrayEnabled(TheClientState().arrays, array, false);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPushClientAttrib(GLbitfield mask) try {
     if (!EnterEntry<EntryId::glPushClientAttrib>(mask)) return;
     if (LoweringOn()) {
         PushClientAttrib(TheClientState(), mask);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPopClientAttrib(void) try {
     if (!EnterEntry<EntryId::glPopClientAttrib>()) return;
     if (LoweringOn()) {
         PopClientAttrib(TheClientState());
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glArrayElement(GLint i) try {
     if (!EnterEntry<EntryId::glArrayElement>(i)) return;
     if (LoweringOn() && i >= 0) {
         IssueArrayElement(TheClientState().arrays, static_cast<uint32_t>(i));
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDrawArrays(GLenum mode, GLint first, GLsizei count) try {
     if (!EnterEntry<EntryId::glDrawArrays>(mode, first, count)) return;
@@ -134,8 +125,7 @@ MORA_GLAPI void MORA_APIENTRY glDrawArrays(GLenum mode, GLint first, GLsizei cou
         IssueArrayElement(arrays, i);
     }
     IssueEnd();
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) try {
     if (!EnterEntry<EntryId::glDrawElements>(mode, count, type, indices)) return;
@@ -148,7 +138,6 @@ MORA_GLAPI void MORA_APIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum 
     case GL_UNSIGNED_INT: DrawIndexed<GLuint>(mode, count, indices); break;
     default: break;  // GL_INVALID_ENUM
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "entry/entry_boundary.h"
 #include "glx/fb_config.h"
 #include "glx/glx_errors.h"
 #include "platform/x11_glx_display.h"
@@ -46,9 +47,7 @@ XVisualInfo* glXChooseVisual(Display* dpy, int screen, int* attribList) try {
     X11Visual visual;
     if (!ScreenVisual(dpy, screen, &visual) || mora::glx::ChooseVisualConfig(attribList) == nullptr) return nullptr;
     return static_cast<XVisualInfo*>(mora::platform::NewX11VisualInfo(dpy, visual));
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 int glXGetConfig(Display* dpy, XVisualInfo* visual, int attrib, int* value) try {
     if (dpy == nullptr) return mora::glx::kNoExtension;
@@ -63,9 +62,7 @@ int glXGetConfig(Display* dpy, XVisualInfo* visual, int attrib, int* value) try 
     }
     if (value != nullptr) *value = v;
     return mora::glx::kSuccess;
-} catch (...) {
-    return mora::glx::kBadAttribute;
-}
+} MORA_ENTRY_BOUNDARY(mora::glx::kBadAttribute)
 
 GLXFBConfig* glXChooseFBConfig(Display* dpy, int screen, const int* attribList, int* count) try {
     if (count != nullptr) *count = 0;
@@ -73,18 +70,14 @@ GLXFBConfig* glXChooseFBConfig(Display* dpy, int screen, const int* attribList, 
     std::vector<const FbConfig*> matches;
     if (!ScreenVisual(dpy, screen, &visual) || !mora::glx::ChooseConfigs(attribList, matches)) return nullptr;
     return ConfigArray(matches, count);
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 GLXFBConfig* glXGetFBConfigs(Display* dpy, int screen, int* count) try {
     if (count != nullptr) *count = 0;
     X11Visual visual;
     if (!ScreenVisual(dpy, screen, &visual)) return nullptr;
     return ConfigArray({std::begin(mora::glx::kAllConfigs), std::end(mora::glx::kAllConfigs)}, count);
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 int glXGetFBConfigAttrib(Display* dpy, GLXFBConfig config, int attribute, int* value) try {
     if (dpy == nullptr) return mora::glx::kNoExtension;
@@ -97,9 +90,7 @@ int glXGetFBConfigAttrib(Display* dpy, GLXFBConfig config, int attribute, int* v
     if (!mora::glx::ConfigAttribute(*record, attribute, visual.id, screen, &v)) return mora::glx::kBadAttribute;
     if (value != nullptr) *value = v;
     return mora::glx::kSuccess;
-} catch (...) {
-    return mora::glx::kBadAttribute;
-}
+} MORA_ENTRY_BOUNDARY(mora::glx::kBadAttribute)
 
 XVisualInfo* glXGetVisualFromFBConfig(Display* dpy, GLXFBConfig config) try {
     X11Visual visual;
@@ -108,8 +99,6 @@ XVisualInfo* glXGetVisualFromFBConfig(Display* dpy, GLXFBConfig config) try {
         return nullptr;
     }
     return static_cast<XVisualInfo*>(mora::platform::NewX11VisualInfo(dpy, visual));
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 }  // extern "C"

@@ -2,6 +2,7 @@
 // wglMakeCurrent on the drawable's rendering context, so the driver's own rules for contexts and
 // threads apply unchanged; refusals are reported to the X error handler as GLX specifies.
 #include "api/first_viewport.h"
+#include "entry/entry_boundary.h"
 #include "glx/context_attributes.h"
 #include "glx/fb_config.h"
 #include "glx/glx_contexts.h"
@@ -116,9 +117,7 @@ GLXContext glXCreateContext(Display* dpy, XVisualInfo* vis, GLXContext shareList
         return nullptr;
     }
     return NewContext(dpy, &mora::glx::kDoubleBufferedConfig, given.screen, shareList, Request::CreateContext);
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 GLXContext glXCreateNewContext(Display* dpy, GLXFBConfig config, int renderType, GLXContext shareList, Bool) try {
     if (dpy == nullptr) return nullptr;
@@ -132,9 +131,7 @@ GLXContext glXCreateNewContext(Display* dpy, GLXFBConfig config, int renderType,
         return nullptr;
     }
     return NewContext(dpy, record, mora::platform::X11DefaultScreen(dpy), shareList, Request::CreateNewContext);
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 GLXContext glXCreateContextAttribsARB(Display* dpy, GLXFBConfig config, GLXContext shareContext, Bool,
                                       const int* attribList) try {
@@ -160,27 +157,20 @@ GLXContext glXCreateContextAttribsARB(Display* dpy, GLXFBConfig config, GLXConte
             return nullptr;
     }
     return NewContext(dpy, record, mora::platform::X11DefaultScreen(dpy), shareContext, Request::CreateContextAttribs);
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 void glXDestroyContext(Display* dpy, GLXContext ctx) try {
     if (dpy == nullptr || ctx == nullptr) return;
     if (!mora::glx::DestroyGlxContext(ctx)) mora::glx::RaiseError(dpy, GlxError::Context, Request::DestroyContext, 0);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 Bool glXMakeCurrent(Display* dpy, GLXDrawable drawable, GLXContext ctx) try {
     return MakeCurrent(dpy, drawable, drawable, ctx, Request::MakeCurrent);
-} catch (...) {
-    return False;
-}
+} MORA_ENTRY_BOUNDARY(False)
 
 Bool glXMakeContextCurrent(Display* dpy, GLXDrawable draw, GLXDrawable read, GLXContext ctx) try {
     return MakeCurrent(dpy, draw, read, ctx, Request::MakeContextCurrent);
-} catch (...) {
-    return False;
-}
+} MORA_ENTRY_BOUNDARY(False)
 
 GLXContext glXGetCurrentContext(void) { return reinterpret_cast<GLXContext>(mora::glx::CurrentOnThisThread().context); }
 GLXDrawable glXGetCurrentDrawable(void) { return mora::glx::CurrentOnThisThread().draw; }
@@ -192,9 +182,7 @@ Bool glXIsDirect(Display* dpy, GLXContext ctx) try {
     if (mora::glx::IsLiveGlxContext(ctx)) return True;
     mora::glx::RaiseError(dpy, GlxError::Context, Request::CreateContext, 0);
     return False;
-} catch (...) {
-    return False;
-}
+} MORA_ENTRY_BOUNDARY(False)
 
 int glXQueryContext(Display* dpy, GLXContext ctx, int attribute, int* value) try {
     if (dpy == nullptr) return mora::glx::kNoExtension;
@@ -212,9 +200,7 @@ int glXQueryContext(Display* dpy, GLXContext ctx, int attribute, int* value) try
     }
     if (value != nullptr) *value = v;
     return mora::glx::kSuccess;
-} catch (...) {
-    return mora::glx::kBadContext;
-}
+} MORA_ENTRY_BOUNDARY(mora::glx::kBadContext)
 
 // There is one GL state in the driver: a copy between two contexts has nothing to move.
 void glXCopyContext(Display* dpy, GLXContext src, GLXContext dst, unsigned long) try {
@@ -222,7 +208,6 @@ void glXCopyContext(Display* dpy, GLXContext src, GLXContext dst, unsigned long)
     if (!mora::glx::IsLiveGlxContext(src) || !mora::glx::IsLiveGlxContext(dst)) {
         mora::glx::RaiseError(dpy, GlxError::Context, Request::CreateContext, 0);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 // The exported GLX entries for drawables: swapping, GLX windows, the refused pixmaps and
 // pbuffers, drawable queries, swap intervals and the synchronisation no-ops.
+#include "entry/entry_boundary.h"
 #include "glx/fb_config.h"
 #include "glx/glx_contexts.h"
 #include "glx/glx_drawables.h"
@@ -39,8 +40,7 @@ void glXSwapBuffers(Display* dpy, GLXDrawable drawable) try {
     if (mora::glx::FindDrawable(dpy, drawable) == nullptr && !WindowExists(dpy, drawable)) {
         mora::glx::RaiseError(dpy, GlxError::Drawable, Request::SwapBuffers, drawable);
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 // A GLX window is the X window itself: its id names both.
 GLXWindow glXCreateWindow(Display* dpy, GLXFBConfig config, Window window, const int*) try {
@@ -65,9 +65,7 @@ GLXWindow glXCreateWindow(Display* dpy, GLXFBConfig config, Window window, const
     }
     drawable->madeByCreateWindow = true;
     return window;
-} catch (...) {
-    return None;
-}
+} MORA_ENTRY_BOUNDARY(None)
 
 // A window still current on this thread keeps its record until the process ends (GLX destroys a
 // current drawable only once it is no longer current).
@@ -83,8 +81,7 @@ void glXDestroyWindow(Display* dpy, GLXWindow window) try {
     if (mora::glx::CurrentOnThisThread().drawable != drawable) mora::glx::ForgetDrawable(drawable);
     // Destroying the X window destroyed its GLX window already: this one no longer exists.
     if (windowGone) mora::glx::RaiseError(dpy, GlxError::GlxWindow, Request::DestroyWindow, window);
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 // Pixmaps and pbuffers are refused: None, without an error, so that programs probing for them
 // carry on with windows.
@@ -120,8 +117,7 @@ void glXQueryDrawable(Display* dpy, GLXDrawable drawable, int attribute, unsigne
         case mora::glx::kMaxSwapInterval: *value = kMaxSwapInterval; break;
         default: mora::glx::RaiseError(dpy, CoreError::Value, Request::GetDrawableAttributes, drawable); break;
     }
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 void glXSelectEvent(Display*, GLXDrawable, unsigned long) {}
 
@@ -143,8 +139,7 @@ void glXSwapIntervalEXT(Display* dpy, GLXDrawable drawable, int interval) try {
         return;
     }
     known->swapInterval = interval > kMaxSwapInterval ? kMaxSwapInterval : interval;
-} catch (...) {
-}
+} MORA_ENTRY_BOUNDARY()
 
 int glXSwapIntervalMESA(unsigned int interval) {
     mora::glx::ThreadCurrent& current = mora::glx::CurrentOnThisThread();

@@ -1,6 +1,7 @@
 // The exported GLX entries that describe the implementation: extension presence, version and
 // strings. The GLX work happens in this library, so it answers for itself whether or not the X
 // server has a GLX extension of its own.
+#include "entry/entry_boundary.h"
 #include "glx/glx_errors.h"
 #include "glx/glx_api.h"
 
@@ -33,9 +34,7 @@ Bool glXQueryExtension(Display* dpy, int* errorBase, int* eventBase) try {
     if (errorBase != nullptr) *errorBase = firstError;
     if (eventBase != nullptr) *eventBase = firstEvent;
     return True;
-} catch (...) {
-    return False;
-}
+} MORA_ENTRY_BOUNDARY(False)
 
 Bool glXQueryVersion(Display* dpy, int* major, int* minor) {
     if (dpy == nullptr) return False;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/growth_rule.h"
+#include "gl/growth_rule.h"
 
 namespace mora {
 

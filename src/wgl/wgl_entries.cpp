@@ -1,6 +1,7 @@
 // The exported WGL entry points (wglSwapBuffers and wglSwapLayerBuffers are in swap_entries.cpp).
 // Each runs the per-call frame (count, trace under "MORA::WGL::<name>") and then its own work; the
 // no-op entries give their fixed answers. No exception leaves an entry.
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
@@ -48,9 +49,7 @@ MORA_GLAPI HGLRC MORA_APIENTRY wglCreateContext(HDC hdc) try {
     mora::ContextRecord* context = mora::CreateContextRecord(hdc);
     if (context != nullptr) mora::StartDebugPanel(hdc);  // first success of the process only
     return static_cast<HGLRC>(mora::ContextHandle(context));
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 MORA_GLAPI HGLRC MORA_APIENTRY wglCreateLayerContext(HDC hdc, int iLayerPlane) {
     EnterEntry<EntryId::wglCreateLayerContext>(hdc, iLayerPlane);
@@ -61,9 +60,7 @@ MORA_GLAPI HGLRC MORA_APIENTRY wglCreateLayerContext(HDC hdc, int iLayerPlane) {
 MORA_GLAPI BOOL MORA_APIENTRY wglDeleteContext(HGLRC hglrc) try {
     EnterEntry<EntryId::wglDeleteContext>(hglrc);
     return mora::DeleteContextRecord(hglrc) ? TRUE : FALSE;
-} catch (...) {
-    return FALSE;
-}
+} MORA_ENTRY_BOUNDARY(FALSE)
 
 MORA_GLAPI BOOL MORA_APIENTRY wglDescribeLayerPlane(HDC hdc, int iPixelFormat, int iLayerPlane, UINT,
                                                     LAYERPLANEDESCRIPTOR*) {
@@ -74,17 +71,13 @@ MORA_GLAPI BOOL MORA_APIENTRY wglDescribeLayerPlane(HDC hdc, int iPixelFormat, i
 MORA_GLAPI HGLRC MORA_APIENTRY wglGetCurrentContext(void) try {
     EnterEntry<EntryId::wglGetCurrentContext>();
     return static_cast<HGLRC>(mora::ContextHandle(mora::CurrentContextRecord()));
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 MORA_GLAPI HDC MORA_APIENTRY wglGetCurrentDC(void) try {
     EnterEntry<EntryId::wglGetCurrentDC>();
     const mora::ContextRecord* context = mora::CurrentContextRecord();
     return context != nullptr ? context->deviceContext : nullptr;
-} catch (...) {
-    return nullptr;
-}
+} MORA_ENTRY_BOUNDARY(nullptr)
 
 MORA_GLAPI PROC MORA_APIENTRY wglGetProcAddress(LPCSTR name) {
     EnterEntry<EntryId::wglGetProcAddress>(name != nullptr ? name : "");
@@ -102,9 +95,7 @@ MORA_GLAPI BOOL MORA_APIENTRY wglMakeCurrent(HDC hdc, HGLRC hglrc) try {
         mora::ClosePendingKeyframe(mora::ThePendingKeyframe(), mora::TheGlContext());
     }
     return TRUE;
-} catch (...) {
-    return FALSE;
-}
+} MORA_ENTRY_BOUNDARY(FALSE)
 
 MORA_GLAPI BOOL MORA_APIENTRY wglShareLists(HGLRC hglrc1, HGLRC hglrc2) {
     EnterEntry<EntryId::wglShareLists>(hglrc1, hglrc2);
