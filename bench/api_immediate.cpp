@@ -31,14 +31,14 @@ void EnsureCurrentContext() {
 }
 
 void ResetFrame() {
-    mora::EmptyCommandBuffer(mora::ActiveCommandRecording().stream);
-    mora::EmptyCommandBuffer(mora::ActiveCommandRecording().blob);
+    mora::EmptyCommandBuffer(mora::TheCommandRecording().stream);
+    mora::EmptyCommandBuffer(mora::TheCommandRecording().blob);
     mora::TheGlContext().primitiveVertices.clear();
 }
 
 void ImmediateTriples(benchmark::State& state, int cutoff) {
     EnsureCurrentContext();
-    mora::SetSettingValue(mora::Settings().PipelineCutoff, cutoff);
+    mora::SetSettingValue(mora::TheDriverSettings().PipelineCutoff, cutoff);
     ResetFrame();
     float x = 0.0f;
     for (auto _ : state) {
@@ -61,7 +61,7 @@ void ImmediateTriples(benchmark::State& state, int cutoff) {
         benchmark::Counter(3.0 * kBatchVertices + 2.0, benchmark::Counter::kIsIterationInvariantRate |
                                                            benchmark::Counter::kInvert);
     state.SetItemsProcessed(state.iterations() * kBatchVertices);
-    mora::SetSettingValue(mora::Settings().PipelineCutoff, 5);
+    mora::SetSettingValue(mora::TheDriverSettings().PipelineCutoff, 5);
 }
 
 void BM_ImmediateTriplesRecording(benchmark::State& state) { ImmediateTriples(state, 5); }
@@ -94,7 +94,7 @@ void PointArrays() {
 }
 
 void BM_ArrayElement(benchmark::State& state) {
-    mora::SetSettingValue(mora::Settings().PipelineCutoff, 5);
+    mora::SetSettingValue(mora::TheDriverSettings().PipelineCutoff, 5);
     PointArrays();
     ResetFrame();
     for (auto _ : state) {
@@ -113,7 +113,7 @@ void BM_ArrayElement(benchmark::State& state) {
 BENCHMARK(BM_ArrayElement)->UseManualTime();
 
 void BM_DrawElements1000(benchmark::State& state) {
-    mora::SetSettingValue(mora::Settings().PipelineCutoff, 5);
+    mora::SetSettingValue(mora::TheDriverSettings().PipelineCutoff, 5);
     PointArrays();
     ResetFrame();
     for (auto _ : state) {

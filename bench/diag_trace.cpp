@@ -24,7 +24,7 @@ BENCHMARK(BM_TraceTestOutsideRange);
 void BM_PipelineCutoffRead(benchmark::State& state) {
   int32_t sum = 0;
   for (auto _ : state) {
-    sum += mora::SettingValue(mora::Settings().PipelineCutoff);
+    sum += mora::SettingValue(mora::TheDriverSettings().PipelineCutoff);
     benchmark::ClobberMemory();
   }
   benchmark::DoNotOptimize(sum);

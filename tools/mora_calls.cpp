@@ -267,7 +267,7 @@ void DescribePresentedFrame(HDC hdc) {
 int main() {
     mora::LibraryAttach();
     std::printf("MORA entry-point run: %d frames of immediate-mode drawing (pipeline cut-off %d)\n", kFrames,
-                mora::SettingValue(mora::Settings().PipelineCutoff));
+                mora::SettingValue(mora::TheDriverSettings().PipelineCutoff));
     HDC hdc = moraCreateOffscreenDC(kWidth, kHeight);
     HGLRC context = hdc != nullptr ? wglCreateContext(hdc) : nullptr;
     if (context == nullptr || wglMakeCurrent(hdc, context) == FALSE) {
@@ -292,7 +292,7 @@ int main() {
         }
         DrawFrame(textures, frame);
         // What wglSwapBuffers is about to hand over.
-        const mora::CommandRecording& recording = mora::ActiveCommandRecording();
+        const mora::CommandRecording& recording = mora::TheCommandRecording();
         std::printf("\nframe %d: %" PRIu64 " calls, CommandStream %" PRIu64 " bytes, CommandBlob %" PRIu64 " bytes\n",
                     mora::CurrentFrame(), TotalCalls() - callsBefore, mora::CommandBufferSize(recording.stream),
                     mora::CommandBufferSize(recording.blob));

@@ -70,7 +70,7 @@ Record Read(const uint8_t* at) {
 
 template <class Record>
 void AppendToOpenList(const Record& record) {
-    uint8_t* at = ExtendCommandBuffer(Stream(), sizeof(Record));
+    uint8_t* at = ExtendCommandBuffer(mora::TheCommandRecording().stream, sizeof(Record));
     if (at != nullptr) {
         std::memcpy(at, &record, sizeof(Record));
     }
@@ -79,7 +79,7 @@ void AppendToOpenList(const Record& record) {
 // Swaps the frame's buffers, the context and the window hooks with the scratch ones: called at
 // glNewList and again at glEndList.
 void SwapCompileTargets(ListStore& store) {
-    CommandRecording& active = ActiveCommandRecording();
+    CommandRecording& active = TheCommandRecording();
     SwapCommandBuffers(active.stream, store.scratch.stream);
     SwapCommandBuffers(active.blob, store.scratch.blob);
     std::swap(TheGlContext(), store.scratchContext);
@@ -98,7 +98,7 @@ const uint8_t* BlobBytes(const CommandBlob& blob, uint64_t offset, uint64_t leng
 template <class Record>
 void CopyBlobRecordToFrame(const uint8_t* at, const CommandBlob& listBlob) {
     Record record = Read<Record>(at);
-    CommandRecording& frame = ActiveCommandRecording();
+    CommandRecording& frame = TheCommandRecording();
     const uint8_t* bytes = BlobBytes(listBlob, record.blobOffset, record.byteLength);
     if (bytes != nullptr) {
         uint8_t* copy = ExtendCommandBuffer(frame.blob, record.byteLength);
@@ -121,7 +121,7 @@ void CopyRecordToFrame(uint32_t op, const uint8_t* at, uint32_t size, const Comm
         case CmdOp::TexSubImage2D: CopyBlobRecordToFrame<CmdTexSubImage2D>(at, listBlob); return;
         default: break;
     }
-    uint8_t* out = ExtendCommandBuffer(ActiveCommandRecording().stream, size);
+    uint8_t* out = ExtendCommandBuffer(TheCommandRecording().stream, size);
     if (out != nullptr) {
         std::memcpy(out, at, size);
     }
@@ -197,7 +197,7 @@ void PlayList(ListStore& store, uint32_t name, int depth) {
             if (recording) {
                 CopyRecordToFrame(op, at, size, list.blob);
             }
-            ApplyListRecord(Context(), op, at, list.blob, TextureTouch(recording));
+            ApplyListRecord(mora::TheGlContext(), op, at, list.blob, TextureTouch(recording));
         }
         at += size;
     }
@@ -278,7 +278,7 @@ void DeleteLists(uint32_t first, int32_t range) {
 
 bool NewList(uint32_t name, uint32_t mode) {
     ListStore& store = Lists();
-    if (name == 0 || (mode != kCompile && mode != kCompileAndExecute) || store.open || Context().primitiveMode != 0) {
+    if (name == 0 || (mode != kCompile && mode != kCompileAndExecute) || store.open || mora::TheGlContext().primitiveMode != 0) {
         return false;
     }
     EmptyCommandBuffer(store.scratch.stream);

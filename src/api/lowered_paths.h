@@ -26,33 +26,33 @@ inline constexpr uint64_t kTexCoordBytes = sizeof(CmdFloat2);
 
 inline void HotVertex3(bool recording, float x, float y, float z) noexcept {
     if (recording) {
-        AppendVertex3fInRoom(Stream(), x, y, z);
+        AppendVertex3fInRoom(mora::TheCommandRecording().stream, x, y, z);
     }
-    AppendPrimitiveVertex(Context(), x, y, z);
+    AppendPrimitiveVertex(mora::TheGlContext(), x, y, z);
 }
 
 inline void HotVertex2(bool recording, float x, float y) noexcept {
     if (recording) {
-        AppendVertex2fInRoom(Stream(), x, y);
+        AppendVertex2fInRoom(mora::TheCommandRecording().stream, x, y);
     }
-    AppendPrimitiveVertex(Context(), x, y, 0.0f);
+    AppendPrimitiveVertex(mora::TheGlContext(), x, y, 0.0f);
 }
 
 // The colour is applied first (packed into the context) and the packed value is recorded as the
 // context holds it, so a replay sets exactly the colour the call set.
 inline void HotColour(bool recording, uint32_t packed) noexcept {
-    GlContext& ctx = Context();
+    GlContext& ctx = mora::TheGlContext();
     ApplyColor(ctx, packed);
     if (recording) {
-        AppendColorInRoom(Stream(), ctx.currentColour);
+        AppendColorInRoom(mora::TheCommandRecording().stream, ctx.currentColour);
     }
 }
 
 inline void HotTexCoord(bool recording, float s, float t) noexcept {
     if (recording) {
-        AppendTexCoord2fInRoom(Stream(), s, t);
+        AppendTexCoord2fInRoom(mora::TheCommandRecording().stream, s, t);
     }
-    ApplyTexCoord(Context(), s, t);
+    ApplyTexCoord(mora::TheGlContext(), s, t);
 }
 
 // True when recording is on and the stream has (or could be given) room for `bytes` more; a
@@ -61,7 +61,7 @@ inline bool RecordingWithRoom(uint64_t bytes) noexcept {
     if (!RecordingOn()) {
         return false;
     }
-    CommandStream& stream = Stream();
+    CommandStream& stream = mora::TheCommandRecording().stream;
     return CommandBufferHasRoom(stream, bytes) || MakeCommandBufferRoom(stream, bytes);
 }
 
@@ -73,16 +73,16 @@ inline void IssueTexCoord(float s, float t) noexcept { HotTexCoord(RecordingWith
 
 inline void IssueBegin(uint32_t mode) {
     if (RecordingOn()) {
-        AppendBegin(Stream(), mode);
+        AppendBegin(mora::TheCommandRecording().stream, mode);
     }
-    BeginPrimitive(Context(), mode);
+    BeginPrimitive(mora::TheGlContext(), mode);
 }
 
 inline void IssueEnd() {
     if (RecordingOn()) {
-        AppendEnd(Stream());
+        AppendEnd(mora::TheCommandRecording().stream);
     }
-    EndPrimitive(Context());
+    EndPrimitive(mora::TheGlContext());
 }
 
 // A vertex with a w the records do not carry: x, y and z divided by w (a w of 0, a point at

@@ -17,17 +17,17 @@ extern "C" {
 MORA_GLAPI void MORA_APIENTRY glMatrixMode(GLenum mode) try {
     if (!EnterEntry<EntryId::glMatrixMode>(mode)) return;
     if (RecordingOn()) {
-        mora::AppendMatrixMode(Stream(), mode);
+        mora::AppendMatrixMode(mora::TheCommandRecording().stream, mode);
     }
-    mora::ApplyMatrixMode(Context(), mode);
+    mora::ApplyMatrixMode(mora::TheGlContext(), mode);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadIdentity(void) try {
     if (!EnterEntry<EntryId::glLoadIdentity>()) return;
     if (RecordingOn()) {
-        mora::AppendLoadIdentity(Stream());
+        mora::AppendLoadIdentity(mora::TheCommandRecording().stream);
     }
-    mora::ApplyLoadIdentity(Context());
+    mora::ApplyLoadIdentity(mora::TheGlContext());
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
@@ -36,9 +36,9 @@ MORA_GLAPI void MORA_APIENTRY glLoadMatrixf(const GLfloat* m) try {
         return;
     }
     if (RecordingOn()) {
-        mora::AppendLoadMatrixf(Stream(), m);
+        mora::AppendLoadMatrixf(mora::TheCommandRecording().stream, m);
     }
-    mora::ApplyLoadMatrix(Context(), m);
+    mora::ApplyLoadMatrix(mora::TheGlContext(), m);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
@@ -47,58 +47,58 @@ MORA_GLAPI void MORA_APIENTRY glMultMatrixf(const GLfloat* m) try {
         return;
     }
     if (RecordingOn()) {
-        mora::AppendMultMatrixf(Stream(), m);
+        mora::AppendMultMatrixf(mora::TheCommandRecording().stream, m);
     }
-    mora::ApplyMultMatrix(Context(), m);
+    mora::ApplyMultMatrix(mora::TheGlContext(), m);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPushMatrix(void) try {
     if (!EnterEntry<EntryId::glPushMatrix>()) return;
     if (RecordingOn()) {
-        mora::AppendPushMatrix(Stream());
+        mora::AppendPushMatrix(mora::TheCommandRecording().stream);
     }
-    mora::ApplyPushMatrix(Context());
+    mora::ApplyPushMatrix(mora::TheGlContext());
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPopMatrix(void) try {
     if (!EnterEntry<EntryId::glPopMatrix>()) return;
     if (RecordingOn()) {
-        mora::AppendPopMatrix(Stream());
+        mora::AppendPopMatrix(mora::TheCommandRecording().stream);
     }
-    mora::ApplyPopMatrix(Context());
+    mora::ApplyPopMatrix(mora::TheGlContext());
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glTranslatef>(x, y, z)) return;
     if (RecordingOn()) {
-        mora::AppendTranslatef(Stream(), x, y, z);
+        mora::AppendTranslatef(mora::TheCommandRecording().stream, x, y, z);
     }
-    mora::ApplyTranslate(Context(), x, y, z);
+    mora::ApplyTranslate(mora::TheGlContext(), x, y, z);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glRotatef>(angle, x, y, z)) return;
     if (RecordingOn()) {
-        mora::AppendRotatef(Stream(), angle, x, y, z);
+        mora::AppendRotatef(mora::TheCommandRecording().stream, angle, x, y, z);
     }
-    mora::ApplyRotate(Context(), angle, x, y, z);
+    mora::ApplyRotate(mora::TheGlContext(), angle, x, y, z);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glScalef(GLfloat x, GLfloat y, GLfloat z) try {
     if (!EnterEntry<EntryId::glScalef>(x, y, z)) return;
     if (RecordingOn()) {
-        mora::AppendScalef(Stream(), x, y, z);
+        mora::AppendScalef(mora::TheCommandRecording().stream, x, y, z);
     }
-    mora::ApplyScale(Context(), x, y, z);
+    mora::ApplyScale(mora::TheGlContext(), x, y, z);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
                                       GLdouble zFar) try {
     if (!EnterEntry<EntryId::glOrtho>(left, right, bottom, top, zNear, zFar)) return;
     if (RecordingOn()) {
-        mora::AppendOrtho(Stream(), left, right, bottom, top, zNear, zFar);
+        mora::AppendOrtho(mora::TheCommandRecording().stream, left, right, bottom, top, zNear, zFar);
     }
-    mora::ApplyOrtho(Context(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom), NarrowToFloat(top),
+    mora::ApplyOrtho(mora::TheGlContext(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom), NarrowToFloat(top),
                      NarrowToFloat(zNear), NarrowToFloat(zFar));
 } MORA_ENTRY_BOUNDARY()
 
@@ -106,9 +106,9 @@ MORA_GLAPI void MORA_APIENTRY glFrustum(GLdouble left, GLdouble right, GLdouble 
                                         GLdouble zFar) try {
     if (!EnterEntry<EntryId::glFrustum>(left, right, bottom, top, zNear, zFar)) return;
     if (RecordingOn()) {
-        mora::AppendFrustum(Stream(), left, right, bottom, top, zNear, zFar);
+        mora::AppendFrustum(mora::TheCommandRecording().stream, left, right, bottom, top, zNear, zFar);
     }
-    mora::ApplyFrustum(Context(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom),
+    mora::ApplyFrustum(mora::TheGlContext(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom),
                        NarrowToFloat(top), NarrowToFloat(zNear), NarrowToFloat(zFar));
 } MORA_ENTRY_BOUNDARY()
 

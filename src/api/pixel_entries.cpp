@@ -19,7 +19,7 @@ MORA_GLAPI void MORA_APIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsi
     if (!EnterEntry<EntryId::glReadPixels>(x, y, width, height, format, type, pixels)) return;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
     if (RecordingOn()) {
-        mora::AppendReadPixels(Stream(), x, y, width, height, format, type);
+        mora::AppendReadPixels(mora::TheCommandRecording().stream, x, y, width, height, format, type);
     }
     if (pixels == nullptr || width < 1 || height < 1) {
         return;

@@ -17,7 +17,7 @@ namespace {
 // glBegin/glEnd GL rejects the call.
 template <class T>
 void Rect(T x1, T y1, T x2, T y2) {
-    if (!LoweringOn() || Context().primitiveMode != 0) {
+    if (!LoweringOn() || mora::TheGlContext().primitiveMode != 0) {
         return;
     }
     const float fx1 = Coordinate(x1);
@@ -73,9 +73,9 @@ MORA_GLAPI void MORA_APIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z) t
     }
     const float fx = NarrowToFloat(x), fy = NarrowToFloat(y), fz = NarrowToFloat(z);
     if (RecordingOn()) {
-        mora::AppendTranslatef(Stream(), fx, fy, fz);
+        mora::AppendTranslatef(mora::TheCommandRecording().stream, fx, fy, fz);
     }
-    mora::ApplyTranslate(Context(), fx, fy, fz);
+    mora::ApplyTranslate(mora::TheGlContext(), fx, fy, fz);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) try {
@@ -85,9 +85,9 @@ MORA_GLAPI void MORA_APIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, 
     }
     const float fa = NarrowToFloat(angle), fx = NarrowToFloat(x), fy = NarrowToFloat(y), fz = NarrowToFloat(z);
     if (RecordingOn()) {
-        mora::AppendRotatef(Stream(), fa, fx, fy, fz);
+        mora::AppendRotatef(mora::TheCommandRecording().stream, fa, fx, fy, fz);
     }
-    mora::ApplyRotate(Context(), fa, fx, fy, fz);
+    mora::ApplyRotate(mora::TheGlContext(), fa, fx, fy, fz);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z) try {
@@ -97,9 +97,9 @@ MORA_GLAPI void MORA_APIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z) try {
     }
     const float fx = NarrowToFloat(x), fy = NarrowToFloat(y), fz = NarrowToFloat(z);
     if (RecordingOn()) {
-        mora::AppendScalef(Stream(), fx, fy, fz);
+        mora::AppendScalef(mora::TheCommandRecording().stream, fx, fy, fz);
     }
-    mora::ApplyScale(Context(), fx, fy, fz);
+    mora::ApplyScale(mora::TheGlContext(), fx, fy, fz);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glLoadMatrixd(const GLdouble* m) try {
@@ -110,9 +110,9 @@ MORA_GLAPI void MORA_APIENTRY glLoadMatrixd(const GLdouble* m) try {
     float f[16];
     Matrix16ToFloat(m, f);
     if (RecordingOn()) {
-        mora::AppendLoadMatrixf(Stream(), f);
+        mora::AppendLoadMatrixf(mora::TheCommandRecording().stream, f);
     }
-    mora::ApplyLoadMatrix(Context(), f);
+    mora::ApplyLoadMatrix(mora::TheGlContext(), f);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glMultMatrixd(const GLdouble* m) try {
@@ -123,9 +123,9 @@ MORA_GLAPI void MORA_APIENTRY glMultMatrixd(const GLdouble* m) try {
     float f[16];
     Matrix16ToFloat(m, f);
     if (RecordingOn()) {
-        mora::AppendMultMatrixf(Stream(), f);
+        mora::AppendMultMatrixf(mora::TheCommandRecording().stream, f);
     }
-    mora::ApplyMultMatrix(Context(), f);
+    mora::ApplyMultMatrix(mora::TheGlContext(), f);
 } MORA_ENTRY_BOUNDARY()
 
 }  // extern "C"

@@ -23,9 +23,9 @@ void SetFirstViewport(int32_t width, int32_t height) {
     }
     const ListCompileSuspension suspension;  // the frame's state, never a list being compiled
     if (RecordingOn()) {
-        mora::AppendViewport(Stream(), 0, 0, width, height);
+        mora::AppendViewport(mora::TheCommandRecording().stream, 0, 0, width, height);
     }
-    mora::ApplyViewport(Context(), 0, 0, width, height);
+    mora::ApplyViewport(mora::TheGlContext(), 0, 0, width, height);
 }
 
 }  // namespace mora::api
@@ -35,23 +35,23 @@ extern "C" {
 MORA_GLAPI void MORA_APIENTRY glEnable(GLenum cap) try {
     if (!EnterEntry<EntryId::glEnable>(cap)) return;
     if (RecordingOn()) {
-        mora::AppendEnable(Stream(), cap);
+        mora::AppendEnable(mora::TheCommandRecording().stream, cap);
     }
-    mora::ApplyEnable(Context(), cap);
+    mora::ApplyEnable(mora::TheGlContext(), cap);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDisable(GLenum cap) try {
     if (!EnterEntry<EntryId::glDisable>(cap)) return;
     if (RecordingOn()) {
-        mora::AppendDisable(Stream(), cap);
+        mora::AppendDisable(mora::TheCommandRecording().stream, cap);
     }
-    mora::ApplyDisable(Context(), cap);
+    mora::ApplyDisable(mora::TheGlContext(), cap);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsEnabled(GLenum cap) try {
     if (!EnterEntry<EntryId::glIsEnabled>(cap)) return GL_FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
-    return mora::IsEnabled(Context(), cap) ? GL_TRUE : GL_FALSE;
+    return mora::IsEnabled(mora::TheGlContext(), cap) ? GL_TRUE : GL_FALSE;
 } MORA_ENTRY_BOUNDARY(GL_FALSE)
 
 MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
@@ -60,95 +60,95 @@ MORA_GLAPI void MORA_APIENTRY glGetFloatv(GLenum pname, GLfloat* params) try {
     if (params == nullptr) {
         return;
     }
-    mora::GetFloatv(Context(), pname, params);
+    mora::GetFloatv(mora::TheGlContext(), pname, params);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glAlphaFunc(GLenum func, GLclampf ref) try {
     if (!EnterEntry<EntryId::glAlphaFunc>(func, ref)) return;
     if (RecordingOn()) {
-        mora::AppendAlphaFunc(Stream(), func, ref);
+        mora::AppendAlphaFunc(mora::TheCommandRecording().stream, func, ref);
     }
-    mora::ApplyAlphaFunc(Context(), func, ref);
+    mora::ApplyAlphaFunc(mora::TheGlContext(), func, ref);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glBlendFunc(GLenum sfactor, GLenum dfactor) try {
     if (!EnterEntry<EntryId::glBlendFunc>(sfactor, dfactor)) return;
     if (RecordingOn()) {
-        mora::AppendBlendFunc(Stream(), sfactor, dfactor);
+        mora::AppendBlendFunc(mora::TheCommandRecording().stream, sfactor, dfactor);
     }
-    mora::ApplyBlendFunc(Context(), sfactor, dfactor);
+    mora::ApplyBlendFunc(mora::TheGlContext(), sfactor, dfactor);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDepthFunc(GLenum func) try {
     if (!EnterEntry<EntryId::glDepthFunc>(func)) return;
     if (RecordingOn()) {
-        mora::AppendDepthFunc(Stream(), func);
+        mora::AppendDepthFunc(mora::TheCommandRecording().stream, func);
     }
-    mora::ApplyDepthFunc(Context(), func);
+    mora::ApplyDepthFunc(mora::TheGlContext(), func);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDepthMask(GLboolean flag) try {
     if (!EnterEntry<EntryId::glDepthMask>(flag)) return;
     if (RecordingOn()) {
-        mora::AppendDepthMask(Stream(), flag);
+        mora::AppendDepthMask(mora::TheCommandRecording().stream, flag);
     }
-    mora::ApplyDepthMask(Context(), flag);
+    mora::ApplyDepthMask(mora::TheGlContext(), flag);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDepthRange(GLclampd zNear, GLclampd zFar) try {
     if (!EnterEntry<EntryId::glDepthRange>(zNear, zFar)) return;
     if (RecordingOn()) {
-        mora::AppendDepthRange(Stream(), zNear, zFar);
+        mora::AppendDepthRange(mora::TheCommandRecording().stream, zNear, zFar);
     }
-    mora::ApplyDepthRange(Context(), mora::NarrowToFloat(zNear), mora::NarrowToFloat(zFar));
+    mora::ApplyDepthRange(mora::TheGlContext(), mora::NarrowToFloat(zNear), mora::NarrowToFloat(zFar));
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glCullFace(GLenum mode) try {
     if (!EnterEntry<EntryId::glCullFace>(mode)) return;
     if (RecordingOn()) {
-        mora::AppendCullFace(Stream(), mode);
+        mora::AppendCullFace(mora::TheCommandRecording().stream, mode);
     }
-    mora::ApplyCullFace(Context(), mode);
+    mora::ApplyCullFace(mora::TheGlContext(), mode);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glFrontFace(GLenum mode) try {
     if (!EnterEntry<EntryId::glFrontFace>(mode)) return;
     if (RecordingOn()) {
-        mora::AppendFrontFace(Stream(), mode);
+        mora::AppendFrontFace(mora::TheCommandRecording().stream, mode);
     }
-    mora::ApplyFrontFace(Context(), mode);
+    mora::ApplyFrontFace(mora::TheGlContext(), mode);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) try {
     if (!EnterEntry<EntryId::glClearColor>(red, green, blue, alpha)) return;
     if (RecordingOn()) {
-        mora::AppendClearColor(Stream(), red, green, blue, alpha);
+        mora::AppendClearColor(mora::TheCommandRecording().stream, red, green, blue, alpha);
     }
-    mora::ApplyClearColor(Context(), red, green, blue, alpha);
+    mora::ApplyClearColor(mora::TheGlContext(), red, green, blue, alpha);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glClearDepth(GLclampd depth) try {
     if (!EnterEntry<EntryId::glClearDepth>(depth)) return;
     if (RecordingOn()) {
-        mora::AppendClearDepth(Stream(), depth);
+        mora::AppendClearDepth(mora::TheCommandRecording().stream, depth);
     }
-    mora::ApplyClearDepth(Context(), mora::NarrowToFloat(depth));
+    mora::ApplyClearDepth(mora::TheGlContext(), mora::NarrowToFloat(depth));
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glClear(GLbitfield mask) try {
     if (!EnterEntry<EntryId::glClear>(mask)) return;
     if (RecordingOn()) {
-        mora::AppendClear(Stream(), mask);
+        mora::AppendClear(mora::TheCommandRecording().stream, mask);
     }
-    mora::ApplyClear(Context(), mask);
+    mora::ApplyClear(mora::TheGlContext(), mask);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) try {
     if (!EnterEntry<EntryId::glViewport>(x, y, width, height)) return;
     if (RecordingOn()) {
-        mora::AppendViewport(Stream(), x, y, width, height);
+        mora::AppendViewport(mora::TheCommandRecording().stream, x, y, width, height);
     }
-    mora::ApplyViewport(Context(), x, y, width, height);
+    mora::ApplyViewport(mora::TheGlContext(), x, y, width, height);
 } MORA_ENTRY_BOUNDARY()
 
 // Recorded only: no scissor test, every colour channel written, polygons always filled, no
@@ -157,42 +157,42 @@ MORA_GLAPI void MORA_APIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsize
 MORA_GLAPI void MORA_APIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei height) try {
     if (!EnterEntry<EntryId::glScissor>(x, y, width, height)) return;
     if (RecordingOn()) {
-        mora::AppendScissor(Stream(), x, y, width, height);
+        mora::AppendScissor(mora::TheCommandRecording().stream, x, y, width, height);
     }
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glColorMask(GLboolean red, GLboolean green, GLboolean blue, GLboolean alpha) try {
     if (!EnterEntry<EntryId::glColorMask>(red, green, blue, alpha)) return;
     if (RecordingOn()) {
-        mora::AppendColorMask(Stream(), red, green, blue, alpha);
+        mora::AppendColorMask(mora::TheCommandRecording().stream, red, green, blue, alpha);
     }
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glShadeModel(GLenum mode) try {
     if (!EnterEntry<EntryId::glShadeModel>(mode)) return;
     if (RecordingOn()) {
-        mora::AppendShadeModel(Stream(), mode);
+        mora::AppendShadeModel(mora::TheCommandRecording().stream, mode);
     }
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPolygonMode(GLenum face, GLenum mode) try {
     if (!EnterEntry<EntryId::glPolygonMode>(face, mode)) return;
     if (RecordingOn()) {
-        mora::AppendPolygonMode(Stream(), face, mode);
+        mora::AppendPolygonMode(mora::TheCommandRecording().stream, face, mode);
     }
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPolygonOffset(GLfloat factor, GLfloat units) try {
     if (!EnterEntry<EntryId::glPolygonOffset>(factor, units)) return;
     if (RecordingOn()) {
-        mora::AppendPolygonOffset(Stream(), factor, units);
+        mora::AppendPolygonOffset(mora::TheCommandRecording().stream, factor, units);
     }
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glPixelStorei(GLenum pname, GLint param) try {
     if (!EnterEntry<EntryId::glPixelStorei>(pname, param)) return;
     if (RecordingOn()) {
-        mora::AppendPixelStorei(Stream(), pname, param);
+        mora::AppendPixelStorei(mora::TheCommandRecording().stream, pname, param);
     }
 } MORA_ENTRY_BOUNDARY()
 

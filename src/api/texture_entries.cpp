@@ -23,9 +23,9 @@ namespace {
 void TexEnviEntry(GLenum target, GLenum pname, GLint param) {
     if (!EnterEntry<EntryId::glTexEnvi>(target, pname, param)) return;
     if (RecordingOn()) {
-        mora::AppendTexEnvi(Stream(), target, pname, param);
+        mora::AppendTexEnvi(mora::TheCommandRecording().stream, target, pname, param);
     }
-    mora::ApplyTexEnvi(Context(), target, pname, param);
+    mora::ApplyTexEnvi(mora::TheGlContext(), target, pname, param);
 }
 
 // glTexParameteri's frame and work, also reached from glTexParameterf.
@@ -33,9 +33,9 @@ void TexParameteriEntry(GLenum target, GLenum pname, GLint param) {
     if (!EnterEntry<EntryId::glTexParameteri>(target, pname, param)) return;
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendTexParameteri(Stream(), target, pname, param);
+        mora::AppendTexParameteri(mora::TheCommandRecording().stream, target, pname, param);
     }
-    mora::TexParameteri(Context(), target, pname, param, TextureTouch(recording));
+    mora::TexParameteri(mora::TheGlContext(), target, pname, param, TextureTouch(recording));
 }
 
 }  // namespace
@@ -50,9 +50,9 @@ MORA_GLAPI void MORA_APIENTRY glGenTextures(GLsizei n, GLuint* textures) try {
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendGenTextures(Stream(), n);
+        mora::AppendGenTextures(mora::TheCommandRecording().stream, n);
     }
-    mora::GenTextures(Context(), n, textures, TextureTouch(recording));
+    mora::GenTextures(mora::TheGlContext(), n, textures, TextureTouch(recording));
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) try {
@@ -63,24 +63,24 @@ MORA_GLAPI void MORA_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendDeleteTextures(Recording(), n, textures);
+        mora::AppendDeleteTextures(mora::TheCommandRecording(), n, textures);
     }
-    mora::DeleteTextures(Context(), n, textures, TextureTouch(recording));
+    mora::DeleteTextures(mora::TheGlContext(), n, textures, TextureTouch(recording));
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glBindTexture(GLenum target, GLuint texture) try {
     if (!EnterEntry<EntryId::glBindTexture>(target, texture)) return;
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendBindTexture(Stream(), target, texture);
+        mora::AppendBindTexture(mora::TheCommandRecording().stream, target, texture);
     }
-    mora::BindTexture(Context(), target, texture, TextureTouch(recording));
+    mora::BindTexture(mora::TheGlContext(), target, texture, TextureTouch(recording));
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI GLboolean MORA_APIENTRY glIsTexture(GLuint texture) try {
     if (!EnterEntry<EntryId::glIsTexture>(texture)) return GL_FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
-    return mora::IsTexture(Context(), texture) ? GL_TRUE : GL_FALSE;
+    return mora::IsTexture(mora::TheGlContext(), texture) ? GL_TRUE : GL_FALSE;
 } MORA_ENTRY_BOUNDARY(GL_FALSE)
 
 MORA_GLAPI void MORA_APIENTRY glTexParameteri(GLenum target, GLenum pname, GLint param) try {
@@ -115,9 +115,9 @@ MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfl
         return;
     }
     if (RecordingOn()) {
-        mora::AppendTexEnvfv(Stream(), target, pname, params);
+        mora::AppendTexEnvfv(mora::TheCommandRecording().stream, target, pname, params);
     }
-    mora::ApplyTexEnvfv(Context(), target, pname, params);
+    mora::ApplyTexEnvfv(mora::TheGlContext(), target, pname, params);
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei width,
@@ -137,12 +137,12 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendTexImage2D(Recording(), target, level, internalformat, width, height, border, format, type, pixels);
+        mora::AppendTexImage2D(mora::TheCommandRecording(), target, level, internalformat, width, height, border, format, type, pixels);
     }
     const mora::TextureResult result =
-        mora::TexImage2D(Context(), target, level, width, height, format, type, pixels, TextureTouch(recording));
+        mora::TexImage2D(mora::TheGlContext(), target, level, width, height, format, type, pixels, TextureTouch(recording));
     if (lowering && result == mora::TextureResult::Applied && !ListOpen()) {
-        NoteInternalFormat(Context().boundTexture, internalformat);
+        NoteInternalFormat(mora::TheGlContext().boundTexture, internalformat);
     }
 } MORA_ENTRY_BOUNDARY()
 
@@ -154,9 +154,9 @@ MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint 
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendTexSubImage2D(Recording(), target, level, xoffset, yoffset, width, height, format, type, pixels);
+        mora::AppendTexSubImage2D(mora::TheCommandRecording(), target, level, xoffset, yoffset, width, height, format, type, pixels);
     }
-    mora::TexSubImage2D(Context(), target, level, xoffset, yoffset, width, height, format, type, pixels,
+    mora::TexSubImage2D(mora::TheGlContext(), target, level, xoffset, yoffset, width, height, format, type, pixels,
                         TextureTouch(recording));
 } MORA_ENTRY_BOUNDARY()
 
@@ -164,7 +164,7 @@ MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint 
 MORA_GLAPI void MORA_APIENTRY glActiveTextureARB(GLenum texture) try {
     if (!EnterEntry<EntryId::glActiveTextureARB>(texture)) return;
     if (RecordingOn()) {
-        mora::AppendActiveTextureARB(Stream(), texture);
+        mora::AppendActiveTextureARB(mora::TheCommandRecording().stream, texture);
     }
 } MORA_ENTRY_BOUNDARY()
 

@@ -61,7 +61,7 @@ int32_t ComponentSize(int32_t internalFormat, uint32_t component) {
 }
 
 Level BoundLevel(int32_t level) {
-    const GlContext& ctx = Context();
+    const GlContext& ctx = mora::TheGlContext();
     const uint32_t name = ctx.boundTexture;
     if (name >= ctx.textureTable.size()) return {};
     const TextureSlot& slot = ctx.textureTable[name];

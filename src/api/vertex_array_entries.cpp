@@ -20,7 +20,7 @@ bool IsDrawMode(GLenum mode) { return mode <= GL_POLYGON; }
 
 // Whether a draw of `mode` may run now; false (GL's error, nothing drawn) otherwise.
 bool DrawAllowed(GLenum mode, GLsizei count) {
-    return LoweringOn() && IsDrawMode(mode) && count >= 0 && Context().primitiveMode == 0 &&
+    return LoweringOn() && IsDrawMode(mode) && count >= 0 && mora::TheGlContext().primitiveMode == 0 &&
            CanDrawArrays(TheClientState().arrays);
 }
 

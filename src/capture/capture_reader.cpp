@@ -45,10 +45,10 @@ static_assert(std::endian::native == std::endian::little);
 // Payloads are checksummed in pieces of this size, so a blob is never held in memory whole.
 constexpr uint64_t kCrcChunkBytes = 1u << 20;
 
-std::atomic<const char*> g_lastError{""};
+std::atomic<const char*> gLastError{""};
 
 bool Fail(const char* message, std::string* error) {
-    g_lastError.store(message, std::memory_order_relaxed);
+    gLastError.store(message, std::memory_order_relaxed);
     if (error != nullptr) *error = message;
     return false;
 }
@@ -238,7 +238,7 @@ bool ReadCaptureFromMemory(std::span<const uint8_t> bytes, CaptureData& out, std
     return failure == nullptr ? true : Fail(failure, error);
 }
 
-const char* LastCaptureReadError() { return g_lastError.load(std::memory_order_relaxed); }
+const char* LastCaptureReadError() { return gLastError.load(std::memory_order_relaxed); }
 
 bool VerifyCaptureRoundTrip(const char* path, const CommandStream& stream, const CommandBlob& blob,
                             std::span<const TextureSlot> table, const KeyframeSnapshot& snapshot) {

@@ -40,12 +40,12 @@ struct CaptureSession {
 };
 
 // Never destroyed: library unload finishes the capture after static destructors may have run.
-CaptureSession& Session() {
+CaptureSession& TheCaptureSession() {
     static CaptureSession* const session = new CaptureSession;
     return *session;
 }
 
-std::atomic<bool> g_captureRequested{false};
+std::atomic<bool> gCaptureRequested{false};
 
 // The panel reads these from its own thread while a capture finishes on the application thread.
 struct SharedLastCapture {
@@ -54,18 +54,18 @@ struct SharedLastCapture {
     std::atomic<uint32_t> frameCount{0};
     std::atomic<uint64_t> fileBytes{0};
 };
-SharedLastCapture g_lastCapture;
+SharedLastCapture gLastCapture;
 
 void RememberLastCapture(const char* name, uint32_t frameCount, uint64_t fileBytes) {
     bool ended = false;
     for (std::size_t i = 0; i < kCaptureNameBytes; ++i) {
         const char c = (ended || i + 1 == kCaptureNameBytes) ? '\0' : name[i];
         ended = ended || c == '\0';
-        g_lastCapture.name[i].store(c, std::memory_order_relaxed);
+        gLastCapture.name[i].store(c, std::memory_order_relaxed);
     }
-    g_lastCapture.frameCount.store(frameCount, std::memory_order_relaxed);
-    g_lastCapture.fileBytes.store(fileBytes, std::memory_order_relaxed);
-    g_lastCapture.valid.store(true, std::memory_order_release);
+    gLastCapture.frameCount.store(frameCount, std::memory_order_relaxed);
+    gLastCapture.fileBytes.store(fileBytes, std::memory_order_relaxed);
+    gLastCapture.valid.store(true, std::memory_order_release);
 }
 
 bool RangeArmed(const CaptureRange& range) { return range.first >= 0; }
@@ -78,7 +78,7 @@ void ClearName(CaptureSession& session) {
 }  // namespace
 
 bool StartCaptureRange(int32_t first, int32_t last, bool quitAfter) {
-    CaptureSession& session = Session();
+    CaptureSession& session = TheCaptureSession();
     if (first < 0 || last < first || RangeArmed(session.range)) return false;
     char name[kCaptureNameBytes];
     if (first == last) {
@@ -114,36 +114,36 @@ void ReadCaptureReferencePixelsSwitch() {
         const char c = text[0];
         on = c != '\0' && c != '0' && c != 'n' && c != 'N' && c != 'f' && c != 'F';
     }
-    Session().referencePixels = on;
+    TheCaptureSession().referencePixels = on;
 }
 
-bool CaptureReferencePixelsOn() { return Session().referencePixels; }
-void SetCaptureReferencePixels(bool on) { Session().referencePixels = on; }
+bool CaptureReferencePixelsOn() { return TheCaptureSession().referencePixels; }
+void SetCaptureReferencePixels(bool on) { TheCaptureSession().referencePixels = on; }
 
 void SetCaptureDirectory(const char* directory) {
-    Session().directory = directory == nullptr ? "" : directory;
+    TheCaptureSession().directory = directory == nullptr ? "" : directory;
 }
 
 bool CaptureCoversFrame(int32_t frame) {
-    const CaptureRange& range = Session().range;
+    const CaptureRange& range = TheCaptureSession().range;
     return RangeArmed(range) && frame >= range.first && frame <= range.last;
 }
 
 bool CaptureOpenDue(int32_t frame) {
-    const CaptureSession& session = Session();
+    const CaptureSession& session = TheCaptureSession();
     return CaptureCoversFrame(frame) && !capture::IsOpen(session.file) && session.name[0] != '\0';
 }
 
 bool OpenCaptureIfDue(int32_t frame, const KeyframeSnapshot& snapshot, std::span<const TextureSlot> table,
                       uint32_t width, uint32_t height) {
-    CaptureSession& session = Session();
+    CaptureSession& session = TheCaptureSession();
     if (!CaptureOpenDue(frame)) return capture::IsOpen(session.file);
     return capture::Open(session.file, session.path, snapshot, table, width, height);
 }
 
 bool OpenCaptureIfDue(int32_t frame, const PendingKeyframe& pending, const GlContext& ctx, uint32_t width,
                       uint32_t height) {
-    CaptureSession& session = Session();
+    CaptureSession& session = TheCaptureSession();
     if (!CaptureOpenDue(frame)) return capture::IsOpen(session.file);
     bool opened = false;
     try {
@@ -160,17 +160,17 @@ bool OpenCaptureIfDue(int32_t frame, const PendingKeyframe& pending, const GlCon
 
 bool AppendCaptureFrame(int32_t frame, const CommandStream& stream, const CommandBlob& blob,
                         const uint8_t* referencePixels, uint64_t referencePixelBytes) {
-    CaptureSession& session = Session();
+    CaptureSession& session = TheCaptureSession();
     if (!CaptureCoversFrame(frame) || !capture::IsOpen(session.file)) return false;
     if (!capture::AppendFrame(session.file, stream, blob, referencePixels, referencePixelBytes)) return false;
     ++session.framesWritten;
     return true;
 }
 
-void RequestCapture() { g_captureRequested.store(true, std::memory_order_release); }
+void RequestCapture() { gCaptureRequested.store(true, std::memory_order_release); }
 
 bool CloseFinishedCapture(int32_t frameCounter) {
-    CaptureSession& session = Session();
+    CaptureSession& session = TheCaptureSession();
     if (!RangeArmed(session.range) || frameCounter <= session.range.last) return false;
     if (capture::IsOpen(session.file)) {
         capture::Finish(session.file, session.framesWritten);
@@ -185,14 +185,14 @@ bool CloseFinishedCapture(int32_t frameCounter) {
 }
 
 bool StartRequestedCapture(int32_t frameCounter, bool hotkeyDown) {
-    CaptureSession& session = Session();
-    const bool requested = g_captureRequested.exchange(false, std::memory_order_acq_rel);
+    CaptureSession& session = TheCaptureSession();
+    const bool requested = gCaptureRequested.exchange(false, std::memory_order_acq_rel);
     const bool pressed = hotkeyDown && !session.hotkeyWasDown;
     session.hotkeyWasDown = hotkeyDown;
     if (!(pressed || requested) || RangeArmed(session.range)) return false;
 
     // The field is a registry DWORD: read it unsigned, so only 0 means "one frame".
-    uint32_t count = static_cast<uint32_t>(SettingValue(Settings().CaptureFrameCount));
+    uint32_t count = static_cast<uint32_t>(SettingValue(TheDriverSettings().CaptureFrameCount));
     if (count == 0) count = 1;
     if (count > kCaptureMaxRequestFrames) count = kCaptureMaxRequestFrames;
     const int64_t first = static_cast<int64_t>(frameCounter) + 1;
@@ -203,7 +203,7 @@ bool StartRequestedCapture(int32_t frameCounter, bool hotkeyDown) {
 }
 
 void FinishCaptureAtDetach() {
-    CaptureSession& session = Session();
+    CaptureSession& session = TheCaptureSession();
     if (capture::IsOpen(session.file)) {
         capture::Finish(session.file, session.framesWritten);
         RememberLastCapture(session.name, session.framesWritten, 0);
@@ -212,24 +212,24 @@ void FinishCaptureAtDetach() {
     session.quitAfter = false;
 }
 
-CaptureRange CurrentCaptureRange() { return Session().range; }
-bool CaptureFileOpen() { return capture::IsOpen(Session().file); }
-uint32_t CaptureFramesWritten() { return Session().framesWritten; }
-const char* CaptureFileName() { return Session().name; }
+CaptureRange CurrentCaptureRange() { return TheCaptureSession().range; }
+bool CaptureFileOpen() { return capture::IsOpen(TheCaptureSession().file); }
+uint32_t CaptureFramesWritten() { return TheCaptureSession().framesWritten; }
+const char* CaptureFileName() { return TheCaptureSession().name; }
 
 LastCaptureInfo ReadLastCaptureInfo() {
     LastCaptureInfo info;
-    info.valid = g_lastCapture.valid.load(std::memory_order_acquire);
+    info.valid = gLastCapture.valid.load(std::memory_order_acquire);
     if (!info.valid) return info;
-    for (std::size_t i = 0; i < kCaptureNameBytes; ++i) info.name[i] = g_lastCapture.name[i].load(std::memory_order_relaxed);
+    for (std::size_t i = 0; i < kCaptureNameBytes; ++i) info.name[i] = gLastCapture.name[i].load(std::memory_order_relaxed);
     info.name[kCaptureNameBytes - 1] = '\0';
-    info.frameCount = g_lastCapture.frameCount.load(std::memory_order_relaxed);
-    info.fileBytes = g_lastCapture.fileBytes.load(std::memory_order_relaxed);
+    info.frameCount = gLastCapture.frameCount.load(std::memory_order_relaxed);
+    info.fileBytes = gLastCapture.fileBytes.load(std::memory_order_relaxed);
     return info;
 }
 
 void ResetCaptureSession() {
-    CaptureSession& session = Session();
+    CaptureSession& session = TheCaptureSession();
     if (capture::IsOpen(session.file)) capture::Finish(session.file, session.framesWritten);
     session.framesWritten = 0;
     session.range = CaptureRange{};
@@ -238,10 +238,10 @@ void ResetCaptureSession() {
     session.hotkeyWasDown = false;
     ClearName(session);
     session.directory.clear();
-    g_captureRequested.store(false, std::memory_order_relaxed);
-    g_lastCapture.valid.store(false, std::memory_order_relaxed);
-    g_lastCapture.frameCount.store(0, std::memory_order_relaxed);
-    g_lastCapture.fileBytes.store(0, std::memory_order_relaxed);
+    gCaptureRequested.store(false, std::memory_order_relaxed);
+    gLastCapture.valid.store(false, std::memory_order_relaxed);
+    gLastCapture.frameCount.store(0, std::memory_order_relaxed);
+    gLastCapture.fileBytes.store(0, std::memory_order_relaxed);
 }
 
 }  // namespace mora

@@ -2,5 +2,5 @@
 #include "diag/frame_counter.h"
 
 namespace mora::detail {
-constinit std::atomic<int32_t> g_frameCounter{0};
+constinit std::atomic<int32_t> gFrameCounter{0};
 }

@@ -26,16 +26,16 @@ struct StatusLineBuffers {
   char framebuffer[kFramebufferLineBytes] = "[MORA framebuffer = not set]";
   char panel[kPanelLineBytes] = "";
 };
-constinit StatusLineBuffers g_lines;
+constinit StatusLineBuffers gLines;
 
 std::span<char> Buffer(StatusLine line) {
   switch (line) {
-    case StatusLine::ThreadPool: return g_lines.threadPool;
-    case StatusLine::Isa: return g_lines.isa;
-    case StatusLine::Framebuffer: return g_lines.framebuffer;
-    case StatusLine::Panel: return g_lines.panel;
+    case StatusLine::ThreadPool: return gLines.threadPool;
+    case StatusLine::Isa: return gLines.isa;
+    case StatusLine::Framebuffer: return gLines.framebuffer;
+    case StatusLine::Panel: return gLines.panel;
   }
-  return g_lines.isa;
+  return gLines.isa;
 }
 
 // Caller holds the lock. Copies text cut to the buffer.
@@ -50,13 +50,13 @@ void StoreLocked(std::span<char> buffer, std::string_view text) {
 std::size_t StatusLineCapacity(StatusLine line) { return Buffer(line).size(); }
 
 void SetStatusLine(StatusLine line, std::string_view text) {
-  platform::MutexLock lock(g_lines.lock);
+  platform::MutexLock lock(gLines.lock);
   StoreLocked(Buffer(line), text);
 }
 
 void FormatStatusLine(StatusLine line, const char* format, ...) {
   const std::span<char> buffer = Buffer(line);
-  platform::MutexLock lock(g_lines.lock);
+  platform::MutexLock lock(gLines.lock);
   if (format == nullptr) {
     buffer[0] = '\0';
     return;
@@ -70,7 +70,7 @@ void FormatStatusLine(StatusLine line, const char* format, ...) {
 
 std::size_t CopyStatusLine(StatusLine line, std::span<char> out) {
   if (out.empty()) return 0;
-  platform::MutexLock lock(g_lines.lock);
+  platform::MutexLock lock(gLines.lock);
   const std::span<const char> buffer = Buffer(line);
   const std::size_t length = std::min(std::strlen(buffer.data()), out.size() - 1);
   std::memcpy(out.data(), buffer.data(), length);
@@ -85,11 +85,11 @@ std::string StatusLineText(StatusLine line) {
 }
 
 void ResetStatusLines() {
-  platform::MutexLock lock(g_lines.lock);
-  StoreLocked(g_lines.threadPool, kInitialThreadPoolLine);
-  StoreLocked(g_lines.isa, "");
-  StoreLocked(g_lines.framebuffer, kInitialFramebufferLine);
-  StoreLocked(g_lines.panel, "");
+  platform::MutexLock lock(gLines.lock);
+  StoreLocked(gLines.threadPool, kInitialThreadPoolLine);
+  StoreLocked(gLines.isa, "");
+  StoreLocked(gLines.framebuffer, kInitialFramebufferLine);
+  StoreLocked(gLines.panel, "");
 }
 
 }  // namespace mora

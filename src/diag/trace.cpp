@@ -15,7 +15,7 @@
 namespace mora {
 
 namespace detail {
-constinit std::atomic<uint64_t> g_traceRangeWord{kNoTraceRangeWord};
+constinit std::atomic<uint64_t> gTraceRangeWord{kNoTraceRangeWord};
 }
 
 namespace {
@@ -62,7 +62,7 @@ void WritePendingLocked(TraceState& state) {
 void TraceLineV(const char* context, const char* format, va_list args) {
   TraceState& state = State();
   const int32_t frame = CurrentFrame();
-  if (!TraceRangeCovers(detail::g_traceRangeWord.load(std::memory_order_acquire), frame) ||
+  if (!TraceRangeCovers(detail::gTraceRangeWord.load(std::memory_order_acquire), frame) ||
       !state.fileOpen.load(std::memory_order_acquire)) {
     return;
   }
@@ -133,7 +133,7 @@ bool OpenTrace(int32_t first, int32_t last, const char* label, bool quitAfter, c
   state.file = file;
   state.quitAfter.store(quitAfter, std::memory_order_relaxed);
   state.fileOpen.store(true, std::memory_order_release);
-  detail::g_traceRangeWord.store(PackRange(first, last), std::memory_order_release);
+  detail::gTraceRangeWord.store(PackRange(first, last), std::memory_order_release);
   return true;
 }
 
@@ -160,13 +160,13 @@ void MarkTraceCrashed() {
 bool TraceFileOpen() { return State().fileOpen.load(std::memory_order_acquire); }
 
 TraceRange CurrentTraceRange() {
-  const uint64_t word = detail::g_traceRangeWord.load(std::memory_order_acquire);
+  const uint64_t word = detail::gTraceRangeWord.load(std::memory_order_acquire);
   return TraceRange{static_cast<int32_t>(static_cast<uint32_t>(word)), static_cast<int32_t>(word >> 32)};
 }
 
 bool TraceQuitAfter() { return State().quitAfter.load(std::memory_order_relaxed); }
 
-void ClearTraceRange() { detail::g_traceRangeWord.store(detail::kNoTraceRangeWord, std::memory_order_release); }
+void ClearTraceRange() { detail::gTraceRangeWord.store(detail::kNoTraceRangeWord, std::memory_order_release); }
 
 uint64_t LastTraceSequence() { return State().sequence.load(std::memory_order_relaxed); }
 

@@ -21,7 +21,7 @@ struct TraceRange {
 namespace detail {
 // TraceRange packed into one word (first in the low half, last in the high half) so that the
 // per-call test reads a consistent pair with a single load.
-extern std::atomic<uint64_t> g_traceRangeWord;
+extern std::atomic<uint64_t> gTraceRangeWord;
 inline constexpr uint64_t kNoTraceRangeWord = ~uint64_t{0};  // first = last = -1
 }  // namespace detail
 
@@ -36,7 +36,7 @@ inline bool TraceRangeCovers(uint64_t rangeWord, int32_t frame) {
 
 // The per-call test of the entry frame: one load of the range, one of the frame counter.
 inline bool TraceCoversCurrentFrame() {
-  return TraceRangeCovers(detail::g_traceRangeWord.load(std::memory_order_acquire), CurrentFrame());
+  return TraceRangeCovers(detail::gTraceRangeWord.load(std::memory_order_acquire), CurrentFrame());
 }
 
 // Writes one line "[frame=F][seq=S] context message" when a trace is open and covers the current

@@ -84,7 +84,7 @@ void CountEntryCallWithoutBlock(std::size_t row) noexcept {
         // test can read the record without the one-time-initialisation guard: every entry
         // counts itself before it reads a setting. A load that throws leaves the defaults.
         try {
-            (void)Settings();
+            (void)TheDriverSettings();
         } catch (...) {
         }
         EntryCounterBlock* block = ClaimCounterBlock();

@@ -70,12 +70,12 @@ extern constinit bool gListCompiling;
 }  // namespace detail
 
 // Recording is on while the pipeline cut-off is not 0 ("stop before the command stream"). Reads
-// the process-wide record directly, without the load-on-first-use guard of Settings(): the
+// the process-wide record directly, without the load-on-first-use guard of TheDriverSettings(): the
 // thread's first counted call has loaded it (entry/entry_counters.cpp), and every entry counts
 // itself before it records.
 // A display list being compiled records its calls whatever the cut-off (api/display_lists.h).
 inline bool RecordingOn() {
-    return SettingValue(mora::detail::g_driverSettings.PipelineCutoff) != 0 || detail::gListCompiling;
+    return SettingValue(mora::detail::gDriverSettings.PipelineCutoff) != 0 || detail::gListCompiling;
 }
 
 // Hot entries: the vertex, colour and texture-coordinate forms a game calls thousands of times per
@@ -90,8 +90,8 @@ template <EntryId kId, uint64_t kRecordBytes, auto kBody, class... Args>
     try {
         if (!EnterEntry<kId>(args...)) return;
         bool recording = RecordingOn();
-        if (recording && !CommandBufferHasRoom(ActiveCommandRecording().stream, kRecordBytes)) {
-            recording = MakeCommandBufferRoom(ActiveCommandRecording().stream, kRecordBytes);
+        if (recording && !CommandBufferHasRoom(TheCommandRecording().stream, kRecordBytes)) {
+            recording = MakeCommandBufferRoom(TheCommandRecording().stream, kRecordBytes);
         }
         kBody(recording, args...);
     } catch (...) {
@@ -102,7 +102,7 @@ template <EntryId kId, uint64_t kRecordBytes, auto kBody, class... Args>
 // of TraceCoversCurrentFrame(). A range that is set, whether or not it covers the current frame,
 // sends the hot entries through the full frame, which tests it exactly.
 inline bool NoTraceRangeSet() {
-    return mora::detail::g_traceRangeWord.load(std::memory_order_acquire) == mora::detail::kNoTraceRangeWord;
+    return mora::detail::gTraceRangeWord.load(std::memory_order_acquire) == mora::detail::kNoTraceRangeWord;
 }
 
 // The frame in the common case, plain loads and stores without a call: the thread has counted
@@ -116,17 +116,13 @@ template <EntryId kId, uint64_t kRecordBytes, auto kBody, class... Args>
     EntryCounterBlock* counters = CurrentEntryCounters();
     const bool recording = RecordingOn();
     if (counters != nullptr && CurrentThreadRecord().drawsGlState && NoTraceRangeSet() &&
-        (!recording || CommandBufferHasRoom(ActiveCommandRecording().stream, kRecordBytes))) [[likely]] {
+        (!recording || CommandBufferHasRoom(TheCommandRecording().stream, kRecordBytes))) [[likely]] {
         CountEntryRowIn(*counters, static_cast<std::size_t>(kId));
         kBody(recording, args...);
         return;
     }
     RunEntryFrame<kId, kRecordBytes, kBody>(args...);
 }
-
-inline GlContext& Context() { return TheGlContext(); }
-inline CommandRecording& Recording() { return ActiveCommandRecording(); }
-inline CommandStream& Stream() { return ActiveCommandRecording().stream; }
 
 // The PendingKeyframe the texture calls touch before changing a slot: only while recording, since
 // only a recorded frame is replayed from its Keyframe, and never into a display list being

@@ -34,8 +34,8 @@ struct PanelRuntime {
   PanelViewHost host;
   PanelToggleState toggle;  // panel thread only
 };
-PanelRuntime g_panel;
-std::atomic<PanelViewRun> g_testView{nullptr};
+PanelRuntime gPanel;
+std::atomic<PanelViewRun> gTestView{nullptr};
 
 uint64_t NowMilliseconds() {
   return platform::TicksToNanoseconds(platform::PerformanceCounter(), platform::PerformanceFrequency()) / 1000000u;
@@ -55,8 +55,8 @@ bool HostTick(char* status, std::size_t size, int32_t* vrsRate) {
   capture.frameCount = last.frameCount;
   capture.fileBytes = last.fileBytes;
   FormatPanelStatus(CurrentFrame(), capture, std::span<char>(status, size));
-  DriverSettings& settings = Settings();
-  const bool toggled = TickVrsAutoToggle(settings, g_panel.toggle, NowMilliseconds());
+  DriverSettings& settings = TheDriverSettings();
+  const bool toggled = TickVrsAutoToggle(settings, gPanel.toggle, NowMilliseconds());
   if (vrsRate != nullptr) *vrsRate = SettingValue(settings.ForceVrsRate);
   return toggled;
 }
@@ -64,15 +64,15 @@ bool HostTick(char* status, std::size_t size, int32_t* vrsRate) {
 void HostClosed() { SaveSettingsToRegistry(); }
 
 void PanelThread(void*) {
-  const int result = g_panel.run(&g_panel.host);
-  if (g_panel.stopRequested.load(std::memory_order_acquire)) {
+  const int result = gPanel.run(&gPanel.host);
+  if (gPanel.stopRequested.load(std::memory_order_acquire)) {
     SetStatusLine(StatusLine::Panel, "[MORA panel = stopped at unload]");
   } else if (result == 0) {
     SetStatusLine(StatusLine::Panel, "[MORA panel = closed]");
   } else {
     FormatStatusLine(StatusLine::Panel, "[MORA panel = off (the view could not open its window: %d)]", result);
   }
-  g_panel.running.store(false, std::memory_order_release);
+  gPanel.running.store(false, std::memory_order_release);
 }
 
 std::string ModulePath() {
@@ -132,53 +132,53 @@ void PlaceBeside(HDC hdc, PanelViewHost& host) {
 }  // namespace
 
 void StartDebugPanel(HDC hdc) {
-  if (g_panel.started.exchange(true, std::memory_order_acq_rel)) return;
+  if (gPanel.started.exchange(true, std::memory_order_acq_rel)) return;
   if (PanelSwitchedOff()) {
     SetStatusLine(StatusLine::Panel, "[MORA panel = off (MORA_PANEL=0)]");
     return;
   }
-  PanelViewRun run = g_testView.load(std::memory_order_acquire);
+  PanelViewRun run = gTestView.load(std::memory_order_acquire);
   if (run == nullptr) run = LoadView();
   if (run == nullptr) return;  // stays started: one attempt per process
 
   const std::span<const PanelControl> controls = PanelControls();
-  g_panel.run = run;
-  g_panel.toggle = PanelToggleState{};
-  g_panel.stopRequested.store(false, std::memory_order_relaxed);
-  g_panel.host = PanelViewHost{};
-  g_panel.host.controls = controls.data();
-  g_panel.host.controlCount = controls.size();
-  g_panel.host.stopRequested = &g_panel.stopRequested;
-  g_panel.host.controlValue = &PanelControlValue;
-  g_panel.host.input = &HostInput;
-  g_panel.host.trackLabel = &HostTrackLabel;
-  g_panel.host.tick = &HostTick;
-  g_panel.host.closed = &HostClosed;
-  PlaceBeside(hdc, g_panel.host);
+  gPanel.run = run;
+  gPanel.toggle = PanelToggleState{};
+  gPanel.stopRequested.store(false, std::memory_order_relaxed);
+  gPanel.host = PanelViewHost{};
+  gPanel.host.controls = controls.data();
+  gPanel.host.controlCount = controls.size();
+  gPanel.host.stopRequested = &gPanel.stopRequested;
+  gPanel.host.controlValue = &PanelControlValue;
+  gPanel.host.input = &HostInput;
+  gPanel.host.trackLabel = &HostTrackLabel;
+  gPanel.host.tick = &HostTick;
+  gPanel.host.closed = &HostClosed;
+  PlaceBeside(hdc, gPanel.host);
 
   SetStatusLine(StatusLine::Panel, "[MORA panel = open]");
-  g_panel.running.store(true, std::memory_order_release);
-  if (!platform::StartThread(g_panel.thread, "mora-panel", &PanelThread, nullptr)) {
-    g_panel.running.store(false, std::memory_order_release);
+  gPanel.running.store(true, std::memory_order_release);
+  if (!platform::StartThread(gPanel.thread, "mora-panel", &PanelThread, nullptr)) {
+    gPanel.running.store(false, std::memory_order_release);
     SetStatusLine(StatusLine::Panel, "[MORA panel = off (no thread)]");
-    g_panel.started.store(false, std::memory_order_release);
+    gPanel.started.store(false, std::memory_order_release);
   }
 }
 
 void StopDebugPanel() {
-  if (!g_panel.started.load(std::memory_order_acquire)) return;
-  g_panel.stopRequested.store(true, std::memory_order_release);
-  if (g_panel.thread.joinable && !platform::JoinThreadTimeout(g_panel.thread, kPanelStopWaitMs)) {
+  if (!gPanel.started.load(std::memory_order_acquire)) return;
+  gPanel.stopRequested.store(true, std::memory_order_release);
+  if (gPanel.thread.joinable && !platform::JoinThreadTimeout(gPanel.thread, kPanelStopWaitMs)) {
     // The view did not return: leave the thread (its module stays resident) rather than hang the
     // unload; the host callbacks it may still call are gone with the driver.
     SetStatusLine(StatusLine::Panel, "[MORA panel = did not stop within the wait]");
-    g_panel.thread = platform::Thread{};
+    gPanel.thread = platform::Thread{};
   }
-  g_panel.started.store(false, std::memory_order_release);
+  gPanel.started.store(false, std::memory_order_release);
 }
 
-bool DebugPanelRunning() { return g_panel.running.load(std::memory_order_acquire); }
+bool DebugPanelRunning() { return gPanel.running.load(std::memory_order_acquire); }
 
-void SetDebugPanelViewForTests(PanelViewRun run) { g_testView.store(run, std::memory_order_release); }
+void SetDebugPanelViewForTests(PanelViewRun run) { gTestView.store(run, std::memory_order_release); }
 
 }  // namespace mora

@@ -16,8 +16,8 @@ namespace mora {
 
 namespace {
 
-std::atomic<DiagnosticsQuitHandler> g_quitHandler{&platform::QuitProcessNormally};
-std::atomic<HotkeyStateReader> g_hotkeyReader{&platform::CaptureHotkeyDown};
+std::atomic<DiagnosticsQuitHandler> gQuitHandler{&platform::QuitProcessNormally};
+std::atomic<HotkeyStateReader> gHotkeyReader{&platform::CaptureHotkeyDown};
 
 // Closes the trace once the frame counter is past its last frame; true when the environment
 // started it.
@@ -35,7 +35,7 @@ bool CloseFinishedTrace(int32_t frameCounter) {
 bool StartRequestedTrace(int32_t frameCounter) {
     if (CurrentTraceRange().first >= 0) return false;  // a running trace drops the request
     // The field is a registry DWORD: read it unsigned, so only 0 means "one frame".
-    uint32_t count = static_cast<uint32_t>(SettingValue(Settings().CaptureFrameCount));
+    uint32_t count = static_cast<uint32_t>(SettingValue(TheDriverSettings().CaptureFrameCount));
     if (count == 0) count = 1;
     if (count > kMaxRequestedTraceFrames) count = kMaxRequestedTraceFrames;
     const int64_t first = static_cast<int64_t>(frameCounter) + 1;
@@ -50,14 +50,14 @@ bool StartRequestedTrace(int32_t frameCounter) {
 bool CaptureHotkeyDownOn(const void* hdc) {
     const platform::Window* window = platform::WindowFromDC(hdc);
     if (window == nullptr || window->kind == platform::WindowKind::Offscreen) return false;
-    return g_hotkeyReader.load(std::memory_order_acquire)(window->display);
+    return gHotkeyReader.load(std::memory_order_acquire)(window->display);
 }
 
 void PollDiagnosticRequests(int32_t frameCounter) {
     const bool captureQuit = CloseFinishedCapture(frameCounter);
     const bool traceQuit = CloseFinishedTrace(frameCounter);
     if (captureQuit || traceQuit) {
-        g_quitHandler.load(std::memory_order_acquire)();
+        gQuitHandler.load(std::memory_order_acquire)();
         return;
     }
 
@@ -71,11 +71,11 @@ void PollDiagnosticRequests(int32_t frameCounter) {
 }
 
 void SetDiagnosticsQuitHandler(DiagnosticsQuitHandler handler) {
-    g_quitHandler.store(handler != nullptr ? handler : &platform::QuitProcessNormally, std::memory_order_release);
+    gQuitHandler.store(handler != nullptr ? handler : &platform::QuitProcessNormally, std::memory_order_release);
 }
 
 void SetHotkeyStateReader(HotkeyStateReader reader) {
-    g_hotkeyReader.store(reader != nullptr ? reader : &platform::CaptureHotkeyDown, std::memory_order_release);
+    gHotkeyReader.store(reader != nullptr ? reader : &platform::CaptureHotkeyDown, std::memory_order_release);
 }
 
 }  // namespace mora

@@ -16,12 +16,12 @@ namespace {
 
 // Set by StartDiagnostics, cleared by StopDiagnostics: the switches are read once per attach,
 // however often attach runs.
-std::atomic<bool> g_diagnosticsStarted{false};
+std::atomic<bool> gDiagnosticsStarted{false};
 
 }  // namespace
 
 void StartDiagnostics() {
-    if (g_diagnosticsStarted.exchange(true, std::memory_order_acq_rel)) return;
+    if (gDiagnosticsStarted.exchange(true, std::memory_order_acq_rel)) return;
     platform::InstallCrashHandler(&WriteCrashReport);
     ArmCaptureFromEnvironment();
     OpenTraceFromEnvironment();
@@ -39,7 +39,7 @@ void StopDiagnostics() noexcept {
     } catch (...) {
     }
     platform::UninstallCrashHandler();
-    g_diagnosticsStarted.store(false, std::memory_order_release);
+    gDiagnosticsStarted.store(false, std::memory_order_release);
 }
 
 void WriteCrashReport() noexcept {

@@ -34,7 +34,7 @@ constexpr int32_t kStopAfterBinning = 4;
 // The call summary is rewritten when the advanced frame counter is a multiple of this.
 constexpr int32_t kCallSummaryInterval = 60;
 
-int32_t PipelineCutoff() { return SettingValue(Settings().PipelineCutoff); }
+int32_t PipelineCutoff() { return SettingValue(TheDriverSettings().PipelineCutoff); }
 
 // The FrameRecording the frame sequence hands to the executor. One process-wide record reused
 // every frame, so that its buffers and Keyframe arrays keep their capacity. Never destroyed: a
@@ -108,7 +108,7 @@ void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
     const uint64_t start = platform::PerformanceCounter();
     GlContext& gl = TheGlContext();
     PendingKeyframe& pending = ThePendingKeyframe();
-    CommandRecording& active = ActiveCommandRecording();
+    CommandRecording& active = TheCommandRecording();
     FrameRecording& recording = FrameScratch();
     CommandHandOver handOver(active, recording.commands);
 
@@ -175,7 +175,7 @@ void RunFrameEnd() {
             }
         }
         gFrameDrawnByFlush = false;
-        CommandRecording& active = ActiveCommandRecording();
+        CommandRecording& active = TheCommandRecording();
         EmptyCommandBuffer(active.stream);
         EmptyCommandBuffer(active.blob);
         ReleaseKeyframeSlots(FrameScratch().keyframe);
@@ -192,7 +192,7 @@ void RunFrameEnd() {
 void FlushFrame(ContextRecord& context) {
     GlContext& gl = TheGlContext();
     PendingKeyframe& pending = ThePendingKeyframe();
-    CommandRecording& active = ActiveCommandRecording();
+    CommandRecording& active = TheCommandRecording();
     FrameRecording& recording = FrameScratch();
     {
         CommandHandOver handOver(active, recording.commands);

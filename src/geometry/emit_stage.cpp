@@ -65,7 +65,7 @@ void RunEmitJob(uint32_t job, void* argument) {
 }  // namespace
 
 EmitOptions ReadEmitOptions() {
-    const DriverSettings& s = Settings();
+    const DriverSettings& s = TheDriverSettings();
     return EmitOptions{SettingValue(s.DisableHiZ) != 0, SettingValue(s.DisableFaceCull) != 0};
 }
 
@@ -81,7 +81,7 @@ void EmitFrameTriangles(GlContext& ctx, std::vector<SetupTriangle>& out, bool al
     // The workers and the thread running the stage, which takes jobs while it waits; a worker
     // limit set in the panel caps the split as it caps the frame's partitions.
     uint32_t jobs = queue != nullptr ? rjq::HelpedItemThreads(*queue) : 1;
-    const int32_t limit = SettingValue(Settings().WorkerLimit);
+    const int32_t limit = SettingValue(TheDriverSettings().WorkerLimit);
     if (limit > 0 && static_cast<uint32_t>(limit) < jobs) jobs = static_cast<uint32_t>(limit);
     if (jobs > packets) jobs = packets;
 

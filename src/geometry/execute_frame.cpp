@@ -27,10 +27,10 @@ void ExecuteFrame(GlContext& ctx, std::vector<SetupTriangle>& triangles, const F
     ctx.packetSequence = 0;
     ctx.statistics = FrameStatistics{};
 
-    const int32_t cutoff = SettingValue(Settings().PipelineCutoff);
+    const int32_t cutoff = SettingValue(TheDriverSettings().PipelineCutoff);
     if (cutoff == kStopBeforeCommandStream) return;
 
-    ReplayCommands(ctx, recording.commands.stream, recording.commands.blob, ReadRenderOverrides(Settings()));
+    ReplayCommands(ctx, recording.commands.stream, recording.commands.blob, ReadRenderOverrides(TheDriverSettings()));
     if (cutoff == kStopAfterNativePackets) return;
 
     EmitFrameTriangles(ctx, triangles, allowParallelEmit, ReadEmitOptions(), queue);

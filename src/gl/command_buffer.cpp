@@ -100,7 +100,7 @@ void SwapCommandBuffers(CommandBuffer& a, CommandBuffer& b) {
 
 namespace detail {
 
-constinit CommandRecording gActiveCommandRecording;
+constinit CommandRecording gCommandRecording;
 
 }  // namespace detail
 
@@ -110,8 +110,8 @@ namespace {
 // earlier static initialiser may already have recorded; a failed one is not an error: the
 // buffers then grow on first use.
 [[maybe_unused]] const bool kReservedAtLoad =
-    (ReserveCommandBuffer(detail::gActiveCommandRecording.stream, kCommandStreamReserveBytes),
-     ReserveCommandBuffer(detail::gActiveCommandRecording.blob, kCommandBlobReserveBytes), true);
+    (ReserveCommandBuffer(detail::gCommandRecording.stream, kCommandStreamReserveBytes),
+     ReserveCommandBuffer(detail::gCommandRecording.blob, kCommandBlobReserveBytes), true);
 
 }  // namespace
 

@@ -86,11 +86,11 @@ struct CommandRecording {
 namespace detail {
 // Constant-initialised (empty until the reservation at load), so the entries reach it without an
 // initialisation guard or a call.
-extern constinit CommandRecording gActiveCommandRecording;
+extern constinit CommandRecording gCommandRecording;
 }
 
 // The process-wide pair the API entries record into; reserved to 4 MiB / 8 MiB at library load.
-inline CommandRecording& ActiveCommandRecording() { return detail::gActiveCommandRecording; }
+inline CommandRecording& TheCommandRecording() { return detail::gCommandRecording; }
 
 // Hand-over: the recording side's buffers move into `frame` whole (pointers swapped), and the
 // recording side is left with `frame`'s previous, empty buffers.

@@ -14,9 +14,9 @@
 namespace mora {
 
 namespace detail {
-constinit DriverSettings g_driverSettings;
+constinit DriverSettings gDriverSettings;
 
-void LoadDriverSettingsAtFirstUse() { LoadSettingsFromRegistry(g_driverSettings); }
+void LoadDriverSettingsAtFirstUse() { LoadSettingsFromRegistry(gDriverSettings); }
 }  // namespace detail
 
 namespace {
@@ -164,10 +164,10 @@ bool SaveSettingsToFile(const DriverSettings& settings, const std::string& path)
   return platform::ReplaceFileAtomically(path.c_str(), text, length);
 }
 
-bool SaveSettingsToRegistry() { return SaveSettingsToFile(Settings(), SettingsFilePath()); }
+bool SaveSettingsToRegistry() { return SaveSettingsToFile(TheDriverSettings(), SettingsFilePath()); }
 
 void ReloadSettings() {
-  DriverSettings& settings = Settings();
+  DriverSettings& settings = TheDriverSettings();
   ResetSettingsToDefaults(settings);
   LoadSettingsFromRegistry(settings);
 }
@@ -211,7 +211,7 @@ int32_t ParsePipelineCutoff(const char* value) {
 void ApplyPipelineCutoffFromEnvironment() {
   char buffer[32];
   const bool read = platform::ReadEnvironment("MORA_PIPELINE_CUTOFF", buffer) == platform::EnvironmentRead::Value;
-  SetSettingValue(Settings().PipelineCutoff, ParsePipelineCutoff(read ? buffer : nullptr));
+  SetSettingValue(TheDriverSettings().PipelineCutoff, ParsePipelineCutoff(read ? buffer : nullptr));
 }
 
 }  // namespace mora

@@ -70,7 +70,7 @@ const SettingField* FindSettingField(std::string_view name);
 int32_t ClampSetting(const SettingField& field, int32_t value);
 
 namespace detail {
-extern DriverSettings g_driverSettings;  // static defaults; never freed
+extern DriverSettings gDriverSettings;  // static defaults; never freed
 void LoadDriverSettingsAtFirstUse();
 }  // namespace detail
 
@@ -80,9 +80,9 @@ void LoadDriverSettingsAtFirstUse();
 inline DriverSettings* SettingsAccessor() {
   static const bool loaded = (detail::LoadDriverSettingsAtFirstUse(), true);
   (void)loaded;
-  return &detail::g_driverSettings;
+  return &detail::gDriverSettings;
 }
-inline DriverSettings& Settings() { return *SettingsAccessor(); }
+inline DriverSettings& TheDriverSettings() { return *SettingsAccessor(); }
 
 // Puts every field of `settings` back to its built-in default.
 void ResetSettingsToDefaults(DriverSettings& settings);
@@ -111,7 +111,7 @@ void ReloadSettings();
 // by the first CR, LF or space, matched exactly against the stage names; anything else gives 5.
 int32_t ParsePipelineCutoff(const char* value);
 
-// Start-up: reads MORA_PIPELINE_CUTOFF and stores its stage in Settings().PipelineCutoff, so a
+// Start-up: reads MORA_PIPELINE_CUTOFF and stores its stage in TheDriverSettings().PipelineCutoff, so a
 // stored cut-off never survives a start. Called by library load before MORA_ISA is read.
 void ApplyPipelineCutoffFromEnvironment();
 

@@ -29,7 +29,7 @@ int32_t Clamp(const PanelControl& control, int32_t value) {
 }
 
 bool Store(const PanelControl& control, int32_t value) {
-  SetSettingValue(Settings().*control.setting, Clamp(control, value));
+  SetSettingValue(TheDriverSettings().*control.setting, Clamp(control, value));
   SaveSettingsToRegistry();
   return true;
 }
@@ -70,7 +70,7 @@ bool HandlePanelInput(int32_t id, PanelInput input) {
 }
 
 int32_t PanelControlValue(const PanelControl& control) {
-  return control.setting != nullptr ? SettingValue(Settings().*control.setting) : 0;
+  return control.setting != nullptr ? SettingValue(TheDriverSettings().*control.setting) : 0;
 }
 
 std::size_t FormatTrackLabel(const PanelControl& trackBar, int32_t value, std::span<char> out) {

@@ -6,14 +6,14 @@
 namespace mora {
 
 namespace {
-constinit std::atomic<bool> g_captureRequested{false};
-constinit std::atomic<bool> g_traceRequested{false};
+constinit std::atomic<bool> gCaptureRequested{false};
+constinit std::atomic<bool> gTraceRequested{false};
 }  // namespace
 
-void RequestPanelCapture() { g_captureRequested.store(true, std::memory_order_release); }
-void RequestPanelTrace() { g_traceRequested.store(true, std::memory_order_release); }
+void RequestPanelCapture() { gCaptureRequested.store(true, std::memory_order_release); }
+void RequestPanelTrace() { gTraceRequested.store(true, std::memory_order_release); }
 
-bool TakePanelCaptureRequest() { return g_captureRequested.exchange(false, std::memory_order_acq_rel); }
-bool TakePanelTraceRequest() { return g_traceRequested.exchange(false, std::memory_order_acq_rel); }
+bool TakePanelCaptureRequest() { return gCaptureRequested.exchange(false, std::memory_order_acq_rel); }
+bool TakePanelTraceRequest() { return gTraceRequested.exchange(false, std::memory_order_acq_rel); }
 
 }  // namespace mora

@@ -32,7 +32,7 @@ struct CrashHandlerState {
   struct sigaction previousAlarm = {};
 };
 
-constinit CrashHandlerState g_state;
+constinit CrashHandlerState gState;
 
 // A thread's alternate signal stack, with the one it replaced. The record itself is trivially
 // destructible so that unload, which runs after the main thread's thread_local destructors, can
@@ -85,7 +85,7 @@ void SetDefaultAction(int signal) {
 
 // The crash callback did not finish in time: take the default action of the fault at once.
 void OnWatchdog(int) {
-  const int signal = g_state.faultSignal.load(std::memory_order_relaxed);
+  const int signal = gState.faultSignal.load(std::memory_order_relaxed);
   SetDefaultAction(signal);
   sigset_t set;
   sigemptyset(&set);
@@ -95,25 +95,25 @@ void OnWatchdog(int) {
 }
 
 void ArmWatchdog(int signal) {
-  g_state.faultSignal.store(signal, std::memory_order_relaxed);
+  gState.faultSignal.store(signal, std::memory_order_relaxed);
   struct sigaction action{};
   action.sa_handler = &OnWatchdog;
   action.sa_flags = SA_ONSTACK;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGALRM, &action, &g_state.previousAlarm);
+  sigaction(SIGALRM, &action, &gState.previousAlarm);
   alarm(kCrashWatchdogSeconds);
 }
 
 void DisarmWatchdog() {
   alarm(0);
-  sigaction(SIGALRM, &g_state.previousAlarm, nullptr);
+  sigaction(SIGALRM, &gState.previousAlarm, nullptr);
 }
 
 // Gives the fault to the action in force before the handlers were installed.
 void HandOn(int signal, siginfo_t* info, void* context) {
   const int index = SignalIndex(signal);
   if (index < 0) return;
-  const struct sigaction& previous = g_state.previous[index];
+  const struct sigaction& previous = gState.previous[index];
   if (previous.sa_handler == SIG_IGN) {
     // A signal sent with kill stays ignored; a real fault repeats when the instruction runs
     // again, and the kernel never lets a process ignore that one.
@@ -136,18 +136,18 @@ void HandOn(int signal, siginfo_t* info, void* context) {
 
 void OnFatalSignal(int signal, siginfo_t* info, void* context) {
   const int savedErrno = errno;
-  const CrashCallback callback = g_state.callback.load(std::memory_order_acquire);
+  const CrashCallback callback = gState.callback.load(std::memory_order_acquire);
   const std::uint32_t self = CurrentThreadId();
   std::uint32_t reporter = 0;
-  if (callback != nullptr && g_state.reportingThread.compare_exchange_strong(reporter, self)) {
+  if (callback != nullptr && gState.reportingThread.compare_exchange_strong(reporter, self)) {
     ArmWatchdog(signal);
     callback();
     DisarmWatchdog();
-    g_state.reportDone.store(true, std::memory_order_release);
+    gState.reportDone.store(true, std::memory_order_release);
   } else if (reporter != 0 && reporter != self) {
     // Another thread is writing the crash report; dying now would cut it short. Its watchdog
     // bounds the wait.
-    while (!g_state.reportDone.load(std::memory_order_acquire)) SleepMilliseconds(1);
+    while (!gState.reportDone.load(std::memory_order_acquire)) SleepMilliseconds(1);
   }
   errno = savedErrno;
   HandOn(signal, info, context);
@@ -188,47 +188,47 @@ bool EnsureCrashStackForCurrentThread() {
 
 bool InstallCrashHandler(CrashCallback callback) {
   if (callback == nullptr) return false;
-  MutexLock hold(g_state.lock);
-  if (g_state.installed) return false;
+  MutexLock hold(gState.lock);
+  if (gState.installed) return false;
   if (!EnsureCrashStackForCurrentThread()) return false;
 
-  g_state.callback.store(callback, std::memory_order_release);
-  g_state.reportingThread.store(0, std::memory_order_relaxed);
-  g_state.reportDone.store(false, std::memory_order_relaxed);
+  gState.callback.store(callback, std::memory_order_release);
+  gState.reportingThread.store(0, std::memory_order_relaxed);
+  gState.reportDone.store(false, std::memory_order_relaxed);
 
   struct sigaction action{};
   action.sa_sigaction = &OnFatalSignal;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&action.sa_mask);
   for (int i = 0; i < kFatalSignalCount; ++i) {
-    if (sigaction(kFatalSignals[i], &action, &g_state.previous[i]) != 0) {
-      while (--i >= 0) sigaction(kFatalSignals[i], &g_state.previous[i], nullptr);
-      g_state.callback.store(nullptr, std::memory_order_release);
+    if (sigaction(kFatalSignals[i], &action, &gState.previous[i]) != 0) {
+      while (--i >= 0) sigaction(kFatalSignals[i], &gState.previous[i], nullptr);
+      gState.callback.store(nullptr, std::memory_order_release);
       return false;
     }
   }
-  g_state.installed = true;
+  gState.installed = true;
   return true;
 }
 
 void UninstallCrashHandler() {
-  MutexLock hold(g_state.lock);
-  if (!g_state.installed) return;
+  MutexLock hold(gState.lock);
+  if (!gState.installed) return;
   for (int i = 0; i < kFatalSignalCount; ++i) {
     struct sigaction current{};
     // A handler installed over ours since is left alone (it chains to ours or replaced it).
     if (sigaction(kFatalSignals[i], nullptr, &current) == 0 && IsOurHandler(current)) {
-      sigaction(kFatalSignals[i], &g_state.previous[i], nullptr);
+      sigaction(kFatalSignals[i], &gState.previous[i], nullptr);
     }
   }
-  g_state.callback.store(nullptr, std::memory_order_release);
-  g_state.installed = false;
+  gState.callback.store(nullptr, std::memory_order_release);
+  gState.installed = false;
   t_alternateStack.Release();
 }
 
 bool CrashHandlerInstalled() {
-  MutexLock hold(g_state.lock);
-  return g_state.installed;
+  MutexLock hold(gState.lock);
+  return gState.installed;
 }
 
 }  // namespace mora::platform

@@ -13,17 +13,17 @@ namespace {
 
 // Our own connection when the device context names no Display, opened once and kept: the poll
 // runs every frame, so a missing server costs one failed connection attempt, not one per frame.
-Mutex g_ownDisplayLock;
-Display* g_ownDisplay = nullptr;
-bool g_ownDisplayTried = false;
+Mutex gOwnDisplayLock;
+Display* gOwnDisplay = nullptr;
+bool gOwnDisplayTried = false;
 
 Display* OwnDisplay() {
-  MutexLock hold(g_ownDisplayLock);
-  if (!g_ownDisplayTried) {
-    g_ownDisplayTried = true;
-    g_ownDisplay = XOpenDisplay(nullptr);
+  MutexLock hold(gOwnDisplayLock);
+  if (!gOwnDisplayTried) {
+    gOwnDisplayTried = true;
+    gOwnDisplay = XOpenDisplay(nullptr);
   }
-  return g_ownDisplay;
+  return gOwnDisplay;
 }
 
 std::uint8_t Keycode(Display* display, KeySym symbol) {

@@ -28,16 +28,16 @@ struct ErrorTrap {
   int firstError = 0;
 };
 
-std::atomic<ErrorTrap*> g_activeTrap{nullptr};
-XErrorHandler g_previousHandler = nullptr;
+std::atomic<ErrorTrap*> gActiveTrap{nullptr};
+XErrorHandler gPreviousHandler = nullptr;
 
 int TrapHandler(Display* display, XErrorEvent* event) {
-  ErrorTrap* trap = g_activeTrap.load(std::memory_order_acquire);
+  ErrorTrap* trap = gActiveTrap.load(std::memory_order_acquire);
   if (trap != nullptr && trap->display == display) {
     if (trap->firstError == 0) trap->firstError = event->error_code;
     return 0;
   }
-  return g_previousHandler != nullptr ? g_previousHandler(display, event) : 0;
+  return gPreviousHandler != nullptr ? gPreviousHandler(display, event) : 0;
 }
 
 // Arms the trap for `display`; Finish() waits for the server to process every request sent so far
@@ -45,14 +45,14 @@ int TrapHandler(Display* display, XErrorEvent* event) {
 struct ScopedErrorTrap {
   explicit ScopedErrorTrap(Display* display) {
     trap.display = display;
-    g_activeTrap.store(&trap, std::memory_order_release);
-    g_previousHandler = XSetErrorHandler(&TrapHandler);
+    gActiveTrap.store(&trap, std::memory_order_release);
+    gPreviousHandler = XSetErrorHandler(&TrapHandler);
   }
   int Finish() {
     if (!finished) {
       XSync(trap.display, False);
-      XSetErrorHandler(g_previousHandler);
-      g_activeTrap.store(nullptr, std::memory_order_release);
+      XSetErrorHandler(gPreviousHandler);
+      gActiveTrap.store(nullptr, std::memory_order_release);
       finished = true;
     }
     return trap.firstError;

@@ -14,17 +14,17 @@ namespace {
 
 // Xlib has one process-wide error handler. While a query runs, errors of its connection are
 // recorded; errors of other connections go to the handler that was installed before.
-Mutex g_queryLock;
-std::atomic<Display*> g_queryDisplay{nullptr};
-int g_queryError = 0;
-XErrorHandler g_previousHandler = nullptr;
+Mutex gQueryLock;
+std::atomic<Display*> gQueryDisplay{nullptr};
+int gQueryError = 0;
+XErrorHandler gPreviousHandler = nullptr;
 
 int QueryErrorHandler(Display* display, XErrorEvent* event) {
-  if (display == g_queryDisplay.load(std::memory_order_acquire)) {
-    if (g_queryError == 0) g_queryError = event->error_code;
+  if (display == gQueryDisplay.load(std::memory_order_acquire)) {
+    if (gQueryError == 0) gQueryError = event->error_code;
     return 0;
   }
-  return g_previousHandler != nullptr ? g_previousHandler(display, event) : 0;
+  return gPreviousHandler != nullptr ? gPreviousHandler(display, event) : 0;
 }
 
 }  // namespace
@@ -42,10 +42,10 @@ static bool QueryWindow(void* displayHandle, std::uint64_t window, XWindowAttrib
   Status status = 0;
   int error = 0;
   {
-    MutexLock hold(g_queryLock);
-    g_queryError = 0;
-    g_queryDisplay.store(display, std::memory_order_release);
-    g_previousHandler = XSetErrorHandler(&QueryErrorHandler);
+    MutexLock hold(gQueryLock);
+    gQueryError = 0;
+    gQueryDisplay.store(display, std::memory_order_release);
+    gPreviousHandler = XSetErrorHandler(&QueryErrorHandler);
     status = XGetWindowAttributes(display, static_cast<::Window>(window), attributes);
     if (status != 0 && rootX != nullptr) {
       ::Window child = 0;
@@ -53,9 +53,9 @@ static bool QueryWindow(void* displayHandle, std::uint64_t window, XWindowAttrib
                                      &child);
     }
     XSync(display, False);
-    XSetErrorHandler(g_previousHandler);
-    g_queryDisplay.store(nullptr, std::memory_order_release);
-    error = g_queryError;
+    XSetErrorHandler(gPreviousHandler);
+    gQueryDisplay.store(nullptr, std::memory_order_release);
+    error = gQueryError;
   }
   if (own != nullptr) XCloseDisplay(own);
   return status != 0 && error == 0;

@@ -142,7 +142,7 @@ void DrawFpsOverlayAt(FpsOverlay& overlay, const ImageView& target, int32_t rend
 }
 
 void DrawFpsOverlay(FpsOverlay& overlay, const ImageView& target, int32_t renderWidth, int32_t renderHeight) {
-  if (SettingValue(Settings().ShowFpsOverlay) == 0) return;
+  if (SettingValue(TheDriverSettings().ShowFpsOverlay) == 0) return;
   DrawFpsOverlayAt(overlay, target, renderWidth, renderHeight,
                    static_cast<int64_t>(platform::PerformanceCounter()),
                    static_cast<int64_t>(platform::PerformanceFrequency()));

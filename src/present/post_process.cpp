@@ -33,7 +33,7 @@ PostProcessConstants PostProcessConstantsFrom(const DriverSettings& settings) {
 }
 
 void BuildPostProcessConstants(PostProcessConstants* out) {
-  if (out != nullptr) *out = PostProcessConstantsFrom(Settings());
+  if (out != nullptr) *out = PostProcessConstantsFrom(TheDriverSettings());
 }
 
 bool IsNeutral(const PostProcessConstants& constants) {

@@ -135,7 +135,7 @@ void SelectIsaFromEnvironment() {
     const platform::EnvironmentRead read = platform::ReadEnvironment("MORA_ISA", buffer);
     const IsaChoice choice =
         ChooseIsaFromEnvironmentValue(read == platform::EnvironmentRead::Value ? buffer : nullptr, SystemCpuFeatures());
-    SetSettingValue(Settings().ForceIsa, choice.forceIsa);
+    SetSettingValue(TheDriverSettings().ForceIsa, choice.forceIsa);
     SetStatusLine(StatusLine::Isa, choice.statusLine);
 }
 

@@ -88,7 +88,7 @@ void BuildTextureCache(FrameTextureCache& cache) {
     diag::ProfileScope scope(diag::kScopeBuildTextureCache);
     GlContext& gl = TheGlContext();
     const std::vector<TextureSlot>& table = gl.textureTable;
-    const int32_t forceWrap = SettingValue(Settings().ForceWrap);
+    const int32_t forceWrap = SettingValue(TheDriverSettings().ForceWrap);
     TextureCacheEntry zero;
     std::memset(&zero, 0, sizeof(zero));
     if (!RefreshTextureNameIndex(gl.textureNames, table)) {

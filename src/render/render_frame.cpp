@@ -148,8 +148,8 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     kernelArgs.triangles = grid.setupTriangles.data();
     kernelArgs.textureCache = gTextureCache.entries.data();
     kernelArgs.textureCount = static_cast<uint32_t>(gTextureCache.entries.size());
-    kernelArgs.vrsMode = static_cast<uint32_t>(SettingValue(Settings().ForceVrsRate));
-    kernelArgs.kernel = raster::KernelForPanelValue(SettingValue(Settings().ForceIsa));
+    kernelArgs.vrsMode = static_cast<uint32_t>(SettingValue(TheDriverSettings().ForceVrsRate));
+    kernelArgs.kernel = raster::KernelForPanelValue(SettingValue(TheDriverSettings().ForceIsa));
     kernelArgs.frameOptions = &options;
 
     grid.workerTriangleCount =
@@ -160,7 +160,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     const int64_t macroTiles = static_cast<int64_t>(gl.macroTilesX) * gl.macroTilesY;
     // The application thread renders too while it waits, so it gets a partition of its own.
     const int32_t partitions = FramePartitionCount(queue != nullptr ? rjq::HelpedItemThreads(*queue) : 1,
-                                                   SettingValue(Settings().WorkerLimit), macroTiles);
+                                                   SettingValue(TheDriverSettings().WorkerLimit), macroTiles);
     RebuildWorkerTilePartition(partitions);
     for (std::size_t k = 0; k < static_cast<std::size_t>(partitions); ++k) {
         grid.partitionProgress[k].binned.store(0, std::memory_order_relaxed);

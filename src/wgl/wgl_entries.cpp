@@ -91,7 +91,7 @@ MORA_GLAPI BOOL MORA_APIENTRY wglMakeCurrent(HDC hdc, HGLRC hglrc) try {
     if (!mora::MakeContextCurrent(hglrc)) return FALSE;
     if (hglrc == nullptr || !mora::CurrentThreadRecord().drawsGlState) return TRUE;
     // With no command pending, the next frame starts from the state at this point.
-    if (mora::CommandBufferSize(mora::ActiveCommandRecording().stream) == 0) {
+    if (mora::CommandBufferSize(mora::TheCommandRecording().stream) == 0) {
         mora::ClosePendingKeyframe(mora::ThePendingKeyframe(), mora::TheGlContext());
     }
     return TRUE;

@@ -49,14 +49,14 @@ inline std::vector<uint64_t> CallsSince(const CounterSnapshot& before, std::init
 
 // The recorded CommandStream as 32-bit words.
 inline std::vector<uint32_t> StreamWords() {
-    const CommandStream& stream = ActiveCommandRecording().stream;
+    const CommandStream& stream = TheCommandRecording().stream;
     std::vector<uint32_t> words(static_cast<std::size_t>(CommandBufferSize(stream)) / 4);
     if (!words.empty()) std::memcpy(words.data(), stream.begin, words.size() * 4);
     return words;
 }
 
-inline uint64_t StreamBytes() { return CommandBufferSize(ActiveCommandRecording().stream); }
-inline uint64_t BlobBytes() { return CommandBufferSize(ActiveCommandRecording().blob); }
+inline uint64_t StreamBytes() { return CommandBufferSize(TheCommandRecording().stream); }
+inline uint64_t BlobBytes() { return CommandBufferSize(TheCommandRecording().blob); }
 
 // Every test starts with a context current on its thread (the GL entries change nothing without
 // one), the full pipeline (recording on) and empty command buffers; the GL state is process-wide,
@@ -70,9 +70,9 @@ protected:
     }
     void TearDown() override { Reset(); }
     static void Reset() {
-        SetSettingValue(Settings().PipelineCutoff, 5);
-        EmptyCommandBuffer(ActiveCommandRecording().stream);
-        EmptyCommandBuffer(ActiveCommandRecording().blob);
+        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
+        EmptyCommandBuffer(TheCommandRecording().stream);
+        EmptyCommandBuffer(TheCommandRecording().blob);
     }
 };
 

@@ -87,7 +87,7 @@ TEST_F(FixedAnswers, TexLevelParametersOfTheBoundTextureAndTheProxy) {
     api::ResetTextureLevels();
     glBindTexture(GL_TEXTURE_2D, 77);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8_ALPHA8, 8, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    EmptyCommandBuffer(TheCommandRecording().stream);
     const std::size_t slots = TheGlContext().textureTable.size();
     struct Upload {
         GLint level, internalformat, width, height, border;

@@ -27,9 +27,9 @@ public:
         if (capacity != 0) {
             EXPECT_TRUE(ReserveCommandBuffer(small_, capacity));
         }
-        SwapCommandBuffers(ActiveCommandRecording().stream, small_);
+        SwapCommandBuffers(TheCommandRecording().stream, small_);
     }
-    ~SmallStream() { SwapCommandBuffers(ActiveCommandRecording().stream, small_); }
+    ~SmallStream() { SwapCommandBuffers(TheCommandRecording().stream, small_); }
     SmallStream(const SmallStream&) = delete;
     SmallStream& operator=(const SmallStream&) = delete;
 
@@ -37,7 +37,7 @@ private:
     CommandBuffer small_;
 };
 
-uint64_t StreamCapacity() { return CommandBufferCapacity(ActiveCommandRecording().stream); }
+uint64_t StreamCapacity() { return CommandBufferCapacity(TheCommandRecording().stream); }
 
 // One call of each vertex, colour and texture-coordinate entry with an inline frame (84 bytes of
 // records), the words they record and the calls they count.
@@ -114,7 +114,7 @@ TEST_F(HotEntryFrame, AThreadsFirstCallsCountAndRecordOnce) {
 TEST_F(HotEntryFrame, RecordingOffNeedsNoStreamRoom) {
     glFlush();
     SmallStream stream(0);  // no storage at all
-    SetSettingValue(Settings().PipelineCutoff, 0);
+    SetSettingValue(TheDriverSettings().PipelineCutoff, 0);
     const CounterSnapshot before = SnapshotCounters();
     glBegin(GL_TRIANGLES);
     for (int i = 0; i < 10; ++i) {

@@ -59,8 +59,8 @@ protected:
         glTexCoord2f(-1.0f, -1.0f);
         GlContext& ctx = TheGlContext();
         ctx.primitiveVertices.clear();
-        EmptyCommandBuffer(ActiveCommandRecording().stream);
-        EmptyCommandBuffer(ActiveCommandRecording().blob);
+        EmptyCommandBuffer(TheCommandRecording().stream);
+        EmptyCommandBuffer(TheCommandRecording().blob);
         calls();
         Effect effect{StreamWords(), ctx.currentColour, ctx.currentS, ctx.currentT, {}, {}};
         for (const GlVertex& v : ctx.primitiveVertices) effect.vertices.push_back(VertexFields(v));
@@ -406,11 +406,11 @@ TEST_F(Lowering, ListsStopAtTheNestingLimitAndKeepTheirArgumentsAndPixels) {
         for (int i = 0; i < 3; ++i) glVertex3fv(&positions[3 * i]);
         glEnd();
     });
-    const std::vector<uint8_t> directBlob(ActiveCommandRecording().blob.begin, ActiveCommandRecording().blob.end);
+    const std::vector<uint8_t> directBlob(TheCommandRecording().blob.begin, TheCommandRecording().blob.end);
     std::fill(positions.begin(), positions.end(), 0.0f);
     std::fill(pixels.begin(), pixels.end(), 0);
     EXPECT_TRUE(Run([] { glCallList(8); }) == direct);
-    EXPECT_EQ(std::vector<uint8_t>(ActiveCommandRecording().blob.begin, ActiveCommandRecording().blob.end), directBlob);
+    EXPECT_EQ(std::vector<uint8_t>(TheCommandRecording().blob.begin, TheCommandRecording().blob.end), directBlob);
     EXPECT_TRUE(glIsTexture(42));
     EXPECT_EQ(TheGlContext().textureTable[42].texels[0], 0x04010203u);
     const GLuint texture = 42;

@@ -65,7 +65,7 @@ TEST_F(Recording, ColourEntriesPackIntoContextAndRecordThePackedValue) {
         {[] { glColor4f(kNaN, kInf, -kInf, kNaN); }, 0x0000FF00u},
     };
     for (const auto& c : cases) {
-        EmptyCommandBuffer(ActiveCommandRecording().stream);
+        EmptyCommandBuffer(TheCommandRecording().stream);
         c.call();
         EXPECT_EQ(TheGlContext().currentColour, c.packed);
         EXPECT_EQ(StreamWords(), (Words{0x00080024, c.packed}));
@@ -160,7 +160,7 @@ TEST_F(Recording, FloatFormsForwardToTheIntegerEntriesWithTheTruncatedParameter)
     EXPECT_EQ(StreamWords(), (Words{0x00100015, 0x2300, 0x2200, 8448}));
     EXPECT_EQ(TheGlContext().texEnvMode, 8448u);
 
-    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    EmptyCommandBuffer(TheCommandRecording().stream);
     const GLint replace = 0x1E01;
     glTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &replace);
     glTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, nullptr);  // counted, not forwarded
@@ -168,7 +168,7 @@ TEST_F(Recording, FloatFormsForwardToTheIntegerEntriesWithTheTruncatedParameter)
     EXPECT_EQ(StreamWords(), (Words{0x00100015, 0x2300, 0x2200, 0x1E01}));
 
     // Float arguments without an integer value (NaN, beyond the i32 range) forward defined values.
-    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    EmptyCommandBuffer(TheCommandRecording().stream);
     glTexEnvf(GL_TEXTURE_ENV, 0x1234, std::numeric_limits<float>::quiet_NaN());
     glTexEnvf(GL_TEXTURE_ENV, 0x1234, 1e20f);
     glTexEnvf(GL_TEXTURE_ENV, 0x1234, -2.9f);
@@ -176,7 +176,7 @@ TEST_F(Recording, FloatFormsForwardToTheIntegerEntriesWithTheTruncatedParameter)
                                     0x00100015, 0x2300, 0x1234, static_cast<uint32_t>(-2)}));
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
-    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    EmptyCommandBuffer(TheCommandRecording().stream);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, 9728.9f);
     EXPECT_EQ(CallsSince(before, {EntryId::glTexParameterf, EntryId::glTexParameteri}), (std::vector<uint64_t>{1, 1}));
     EXPECT_EQ(StreamWords(), (Words{0x00100017, 0x0DE1, 0x2801, 9728}));
@@ -258,7 +258,7 @@ TEST_F(Recording, NullPointersRecordAndChangeNothing) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    EmptyCommandBuffer(TheCommandRecording().stream);
     const GlContext& ctx = TheGlContext();
     GLfloat before[16], after[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, before);
@@ -294,7 +294,7 @@ TEST_F(Recording, NullPointersRecordAndChangeNothing) {
 }
 
 TEST_F(Recording, CutOffZeroStillUpdatesTheContextButRecordsNothing) {
-    SetSettingValue(Settings().PipelineCutoff, 0);
+    SetSettingValue(TheDriverSettings().PipelineCutoff, 0);
     const GlContext& ctx = TheGlContext();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -57,7 +57,7 @@ void DrawFrame() {
     for (GLint i = 0; i < 300; ++i) glArrayElement(i);
     glEnd();
     glCallList(kSteadyList);
-    EmptyCommandBuffer(ActiveCommandRecording().stream);
+    EmptyCommandBuffer(TheCommandRecording().stream);
 }
 
 using SteadyAllocation = ApiTest;
@@ -74,7 +74,7 @@ TEST_F(SteadyAllocation, RepeatedFramesAllocateNothing) {
     }
     PrepareArraysAndList();
     DrawFrame();  // first frame: the thread's counter block, the vertex list's storage
-    const CommandStream& stream = ActiveCommandRecording().stream;
+    const CommandStream& stream = TheCommandRecording().stream;
     const uint8_t* streamStorage = stream.begin;
     const uint64_t streamCapacity = CommandBufferCapacity(stream);
     const std::size_t listCapacity = TheGlContext().primitiveVertices.capacity();

@@ -24,7 +24,7 @@ class CaptureSessionTest : public testing::Test {
         ResetCaptureSession();
         platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
         platform::UnsetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS");
-        SetSettingValue(Settings().CaptureFrameCount, 5);
+        SetSettingValue(TheDriverSettings().CaptureFrameCount, 5);
     }
 
     // One wglSwapBuffers of frame `frame` with recording on, then the poll. True when the poll
@@ -159,7 +159,7 @@ TEST_F(CaptureSessionTest, OpenTakesTheFrameStartTextures) {
 
 TEST_F(CaptureSessionTest, HotkeyAndPanelStartOneCaptureOfTheConfiguredLength) {
     SetCaptureDirectory(folder.path.c_str());
-    SetSettingValue(Settings().CaptureFrameCount, 5);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 5);
     // Key seen at the poll after frame 19: frames 21..25, from the second frame after the press.
     EXPECT_TRUE(StartRequestedCapture(20, true));
     EXPECT_EQ(CurrentCaptureRange().first, 21);
@@ -183,7 +183,7 @@ TEST_F(CaptureSessionTest, HotkeyAndPanelStartOneCaptureOfTheConfiguredLength) {
         int32_t setting, frames;
     };
     for (const Count c : {Count{0, 1}, Count{1000, 1000}, Count{5000, 1000}}) {
-        SetSettingValue(Settings().CaptureFrameCount, c.setting);
+        SetSettingValue(TheDriverSettings().CaptureFrameCount, c.setting);
         RequestCapture();
         ASSERT_TRUE(StartRequestedCapture(300, false)) << c.setting;
         EXPECT_EQ(CurrentCaptureRange().last - CurrentCaptureRange().first + 1, c.frames) << c.setting;

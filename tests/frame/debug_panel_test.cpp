@@ -48,7 +48,7 @@ protected:
     SetDebugPanelViewForTests(nullptr);
     platform::DestroyDeviceContext(dc_);
     platform::UnsetEnvironment("XDG_CONFIG_HOME");
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
     SetStatusLine(StatusLine::Panel, "");
   }
   HDC Dc() const { return reinterpret_cast<HDC>(dc_); }
@@ -72,7 +72,7 @@ TEST_F(DebugPanel, OnlyTheFirstContextStartsItAndUnloadStopsIt) {
   EXPECT_FALSE(DebugPanelRunning());
   EXPECT_EQ(g_runs.load(), 1);
   EXPECT_TRUE(g_checkBoxSet.load());
-  EXPECT_EQ(SettingValue(Settings().DisableBlend), 1);
+  EXPECT_EQ(SettingValue(TheDriverSettings().DisableBlend), 1);
   EXPECT_STREQ(g_status, "Frame: 17   (Shift+Ctrl+F7 = capture)");
   EXPECT_NE(dir_.Read("mora/driver.ini").find("DisableBlend=1\n"), std::string::npos);
   EXPECT_EQ(StatusLineText(StatusLine::Panel), "[MORA panel = stopped at unload]");

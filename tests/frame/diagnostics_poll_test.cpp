@@ -54,7 +54,7 @@ protected:
     void TearDown() override {
         StopDiagnostics();
         ResetDiagnostics();
-        SetSettingValue(Settings().CaptureFrameCount, 5);
+        SetSettingValue(TheDriverSettings().CaptureFrameCount, 5);
         SetDiagnosticsQuitHandler(nullptr);
         SetHotkeyStateReader(nullptr);
         SetCurrentContextRecord(nullptr);
@@ -99,7 +99,7 @@ TEST_F(DiagnosticsPoll, EnvironmentTraceOfFrameTenClosesAfterFrameTenAndQuits) {
 }
 
 TEST_F(DiagnosticsPoll, StartOnceAndStopWritesTheSummaryClosesTheTraceAndRemovesTheCrashHandler) {
-    SetSettingValue(Settings().CaptureFrameCount, 5);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 5);
     ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "2-3"));
     StartDiagnostics();
     EXPECT_TRUE(platform::CrashHandlerInstalled());
@@ -134,7 +134,7 @@ TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOverButARequestedOn
     ExpectRanges(kNone, kNone);
     EXPECT_EQ(g_quits, 1);
 
-    SetSettingValue(Settings().CaptureFrameCount, 2);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 2);
     RequestPanelCapture();
     PollDiagnosticRequests(20);
     ExpectRanges(kNone, {21, 22});
@@ -144,7 +144,7 @@ TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOverButARequestedOn
 }
 
 TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRunsIsDropped) {
-    SetSettingValue(Settings().CaptureFrameCount, 500);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 500);
     RequestPanelTrace();
     PollDiagnosticRequests(20);
     ASSERT_TRUE(TraceFileOpen());
@@ -161,7 +161,7 @@ TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRuns
     ExpectClosedTrace("MORA_trace_frames21-80.mora-trace", "=== MORA trace (UI, frames 21..80 inclusive) ===\n");
 
     // A count of 0 traces one frame, under the single-frame name.
-    SetSettingValue(Settings().CaptureFrameCount, 0);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 0);
     RequestPanelTrace();
     PollDiagnosticRequests(90);
     ExpectRanges({91, 91}, kNone);
@@ -212,7 +212,7 @@ TEST_F(DiagnosticsPoll, HeldHotkeyOnAnX11WindowStartsOneCapture) {
         GTEST_SKIP() << "no context on the X11 window";
     }
     SetCurrentContextRecord(context);
-    SetSettingValue(Settings().CaptureFrameCount, 2);
+    SetSettingValue(TheDriverSettings().CaptureFrameCount, 2);
 
     // The real keyboard state of the test's server: nobody holds the keys.
     SetHotkeyStateReader(nullptr);

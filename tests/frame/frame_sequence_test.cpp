@@ -37,9 +37,9 @@ class FrameSequence : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallWglHooks();
-        SetSettingValue(Settings().PipelineCutoff, 5);
-        EmptyCommandBuffer(ActiveCommandRecording().stream);
-        EmptyCommandBuffer(ActiveCommandRecording().blob);
+        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
+        EmptyCommandBuffer(TheCommandRecording().stream);
+        EmptyCommandBuffer(TheCommandRecording().blob);
         CloseTrace();
         ClearTraceRange();
         ASSERT_FALSE(folder_.empty());
@@ -49,7 +49,7 @@ protected:
         ClearTraceRange();
         ResetCaptureSession();
         SetCaptureDirectory(nullptr);
-        SetSettingValue(Settings().PipelineCutoff, 5);
+        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
         SetCurrentContextRecord(nullptr);
     }
     // "context message" of each call line of a closed trace file.
@@ -186,11 +186,11 @@ TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {
 TEST_F(FrameSequence, WithThePipelineStoppedBeforeTheStreamNothingIsRecordedButTheFramePresents) {
     CurrentOffscreenContext current(8, 8);
     ASSERT_NE(current.context, nullptr);
-    SetSettingValue(Settings().PipelineCutoff, 0);
+    SetSettingValue(TheDriverSettings().PipelineCutoff, 0);
     const int32_t frame = CurrentFrame();
     glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    EXPECT_EQ(CommandBufferSize(ActiveCommandRecording().stream), 0u);
+    EXPECT_EQ(CommandBufferSize(TheCommandRecording().stream), 0u);
     EXPECT_EQ(wglSwapBuffers(nullptr), TRUE);
     EXPECT_EQ(CurrentFrame(), frame + 1);
     EXPECT_EQ(current.context->surface.presentedFrames, 1u);

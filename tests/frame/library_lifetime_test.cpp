@@ -26,7 +26,7 @@ protected:
         platform::UnsetEnvironment("MORA_TRACE_FRAMES");
         CloseTrace();
         ClearTraceRange();
-        SetSettingValue(Settings().PipelineCutoff, 5);
+        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
     }
 
     // One load and unload of the library with the cut-off switch set to `value` (null: unset);
@@ -35,7 +35,7 @@ protected:
         EXPECT_TRUE(value != nullptr ? platform::SetEnvironment("MORA_PIPELINE_CUTOFF", value)
                                      : platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF"));
         LibraryAttach();
-        const int32_t cutoff = SettingValue(Settings().PipelineCutoff);
+        const int32_t cutoff = SettingValue(TheDriverSettings().PipelineCutoff);
         LibraryDetach();
         return cutoff;
     }
@@ -48,9 +48,9 @@ TEST_F(LibraryLifetime, AttachSetsTheCutOffFromTheEnvironmentEveryTime) {
     EXPECT_EQ(CutOffAfterAttachWith("api-null"), 0);
     EXPECT_EQ(CutOffAfterAttachWith("bin extra words"), 4);
     // Unset or unrecognised means the full pipeline, whatever was in force before.
-    SetSettingValue(Settings().PipelineCutoff, 1);
+    SetSettingValue(TheDriverSettings().PipelineCutoff, 1);
     EXPECT_EQ(CutOffAfterAttachWith(nullptr), 5);
-    SetSettingValue(Settings().PipelineCutoff, 1);
+    SetSettingValue(TheDriverSettings().PipelineCutoff, 1);
     EXPECT_EQ(CutOffAfterAttachWith("tri"), 5);
 }
 

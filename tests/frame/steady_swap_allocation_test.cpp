@@ -37,7 +37,7 @@ void DrawAndSwap(int frame) {
 TEST(SteadySwap, TwoHundredFramesWithThreeSummaryRewritesAllocateNothingOnTheApplicationThread) {
     // Under a sanitizer nothing is counted, but the writer thread still runs beside the frames.
     InstallWglHooks();
-    SetSettingValue(Settings().PipelineCutoff, 5);
+    SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
     TempDir dir("mora_steady_swap", TempDir::Enter::Yes);
     ASSERT_TRUE(dir.entered);
     ASSERT_TRUE(StartCallSummaryWriter());

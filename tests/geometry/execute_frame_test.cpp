@@ -41,7 +41,7 @@ TEST(ExecuteFrame, CutOffStages) {
     } stages[] = {{0, 0, 0, false}, {1, 1, 0, true}, {2, 1, 1, true}, {5, 1, 1, true}};
     for (const auto& stage : stages) {
         SCOPED_TRACE(stage.cutoff);
-        ScopedSetting cutoff(Settings().PipelineCutoff, stage.cutoff);
+        ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, stage.cutoff);
         auto ctx = test::NewContext();
         std::vector<SetupTriangle> triangles(3);  // stale triangles from an earlier frame
         ctx->nativePackets.resize(2);
@@ -64,7 +64,7 @@ TEST(ExecuteFrame, CutOffStages) {
 }
 
 TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
-    ScopedSetting cutoff(Settings().PipelineCutoff, 5);
+    ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     FrameRecording frame;
     AppendInsideTriangle(frame.commands.stream);
     auto ctx = test::NewContext();
@@ -80,8 +80,8 @@ TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
               (std::vector<uint64_t>{0xFF0000FFu, 1, kNoTextureSlot, 1, 3, CommandBufferSize(frame.commands.stream)}));
 
     // The overrides are read when the frame executes; DisableHiZ widens the depth bounds.
-    ScopedSetting blend(Settings().DisableBlend, 1);
-    ScopedSetting hiz(Settings().DisableHiZ, 1);
+    ScopedSetting blend(TheDriverSettings().DisableBlend, 1);
+    ScopedSetting hiz(TheDriverSettings().DisableHiZ, 1);
     ExecuteFrame(*ctx, triangles, frame, false, nullptr);
     ASSERT_EQ(triangles.size(), 1u);
     EXPECT_EQ(triangles[0].blendCode, 0u);
@@ -89,7 +89,7 @@ TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
 }
 
 TEST(ExecuteFrame, RestoresTheKeyframeBeforeReplaying) {
-    ScopedSetting cutoff(Settings().PipelineCutoff, 5);
+    ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     auto ctx = test::NewContext();
     PendingKeyframe pending;
     ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));  // frame start: culling off
@@ -106,7 +106,7 @@ TEST(ExecuteFrame, RestoresTheKeyframeBeforeReplaying) {
 }
 
 TEST(EmitStage, ParallelJobsWriteTheSingleJobBytesAndSmallFramesRunInline) {
-    ScopedSetting cutoff(Settings().PipelineCutoff, 5);
+    ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     rjq::RenderJobQueue* queue = test::NewQueue(4);
     ASSERT_NE(queue, nullptr);
     for (uint32_t packets : {3u, 97u, 1000u}) {

@@ -97,7 +97,7 @@ TEST(FrameExecutorThread, StopWaitsOnlyItsLimitForARunningFrame) {
 }
 
 TEST(FrameExecutorThread, ProcessExecutorFillsTheProcessContext) {
-    test::ScopedSetting cutoff(Settings().PipelineCutoff, 2);
+    test::ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 2);
     FrameRecording frame;
     CommandStream& s = frame.commands.stream;
     test::AppendView(s, 64, 64);

@@ -27,7 +27,7 @@ class DriverSettingsTest : public ::testing::Test {
   void TearDown() override {
     platform::UnsetEnvironment("XDG_CONFIG_HOME");
     platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF");
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
   }
 
   void WriteSettingsFile(const std::string& text) {
@@ -49,9 +49,9 @@ class DriverSettingsTest : public ::testing::Test {
 // The save test below pins the defaults of the settings it does not change; here the others, and
 // that a reload without a file goes back to them.
 TEST_F(DriverSettingsTest, NoSettingsFileGivesTheBuiltInDefaults) {
-  SetSettingValue(Settings().GammaX100, 77);
+  SetSettingValue(TheDriverSettings().GammaX100, 77);
   ReloadSettings();
-  const DriverSettings& s = Settings();
+  const DriverSettings& s = TheDriverSettings();
   EXPECT_EQ(SettingsFilePath(), settingsFile_);
   EXPECT_EQ(Values({&s.GammaX100, &s.PipelineCutoff, &s.ForceFilter, &s.WorkerLimit, &s.ShowFpsOverlay, &s.HueDeg,
                     &s.VideoRangeX100}),
@@ -87,7 +87,7 @@ TEST_F(DriverSettingsTest, LoadClampsOutOfRangeValuesAndIgnoresValuesThatAreNotP
 TEST_F(DriverSettingsTest, SaveReplacesTheFileWithAllTwentyValuesInSaveOrder) {
   WriteSettingsFile("GammaX100=140\n" + std::string(2000, '.') + "\n");  // longer than what replaces it
   ReloadSettings();
-  DriverSettings& s = Settings();
+  DriverSettings& s = TheDriverSettings();
   ASSERT_EQ(SettingValue(s.GammaX100), 140);
   SetSettingValue(s.ForceFilter, 3);
   SetSettingValue(s.WorkerLimit, 12);
@@ -132,10 +132,10 @@ TEST_F(DriverSettingsTest, FileLocationRulesAndSilentFailures) {
   ASSERT_TRUE(platform::UnsetEnvironment("XDG_CONFIG_HOME"));
   ASSERT_TRUE(platform::UnsetEnvironment("HOME"));
   EXPECT_TRUE(SettingsFilePath().empty());
-  SetSettingValue(Settings().HueDeg, 10);
+  SetSettingValue(TheDriverSettings().HueDeg, 10);
   EXPECT_FALSE(SaveSettingsToRegistry());
   ReloadSettings();
-  EXPECT_EQ(SettingValue(Settings().HueDeg), 0);
+  EXPECT_EQ(SettingValue(TheDriverSettings().HueDeg), 0);
   if (savedHome != nullptr) platform::SetEnvironment("HOME", home.c_str());
 }
 
@@ -156,12 +156,12 @@ TEST(PipelineCutoffParse, StageNamesCaseFoldingValueEndAndFailedReads) {
 TEST_F(DriverSettingsTest, StartUpParseOverridesTheStoredCutoff) {
   WriteSettingsFile("PipelineCutoff=1\n");
   ReloadSettings();
-  ASSERT_EQ(SettingValue(Settings().PipelineCutoff), 1);
+  ASSERT_EQ(SettingValue(TheDriverSettings().PipelineCutoff), 1);
   ApplyPipelineCutoffFromEnvironment();
-  EXPECT_EQ(SettingValue(Settings().PipelineCutoff), 5);
+  EXPECT_EQ(SettingValue(TheDriverSettings().PipelineCutoff), 5);
   ASSERT_TRUE(platform::SetEnvironment("MORA_PIPELINE_CUTOFF", "Native-Packets"));
   ApplyPipelineCutoffFromEnvironment();
-  EXPECT_EQ(SettingValue(Settings().PipelineCutoff), 1);
+  EXPECT_EQ(SettingValue(TheDriverSettings().PipelineCutoff), 1);
 }
 
 }  // namespace

@@ -19,20 +19,20 @@ class PanelModelTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(dir_.path.empty());
     ASSERT_TRUE(platform::SetEnvironment("XDG_CONFIG_HOME", dir_.path.c_str()));
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
     TakePanelCaptureRequest();
     TakePanelTraceRequest();
   }
   void TearDown() override {
     platform::UnsetEnvironment("XDG_CONFIG_HOME");
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
   }
   std::string SavedFile() const { return dir_.Read("mora/driver.ini"); }
 
   test::TempDir dir_{"mora_panel_test"};
 };
 
-int32_t Field(const char* name) { return SettingValue(Settings().*FindSettingField(name)->member); }
+int32_t Field(const char* name) { return SettingValue(TheDriverSettings().*FindSettingField(name)->member); }
 
 // Written from the control list of the panel's design, independently of panel_controls.inc: the
 // id, the report a view sends, and the field and value that must be stored and saved.
@@ -66,7 +66,7 @@ TEST_F(PanelModelTest, EveryControlDrivesItsSettingAndSaves) {
 
   for (const DriveCase& c : kDriveCases) {
     SCOPED_TRACE("control " + std::to_string(c.id));
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
     ASSERT_TRUE(HandlePanelInput(c.id, c.input));
     EXPECT_EQ(Field(c.field), c.stored);
     const std::string line = std::string(c.field) + "=" + std::to_string(c.stored) + "\n";
@@ -119,7 +119,7 @@ TEST_F(PanelModelTest, EditsAndTrackBarsKeepTheirSettingsInRange) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.id) + " <- " + std::to_string(c.input.value) + " \"" +
                  (c.input.text ? c.input.text : "") + "\"");
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
     ASSERT_TRUE(HandlePanelInput(c.id, c.input));
     EXPECT_EQ(Field(c.field), c.stored);
   }
@@ -171,7 +171,7 @@ TEST_F(PanelModelTest, StatusLine) {
 }
 
 TEST_F(PanelModelTest, VrsAutoToggleFlipsAtMostOncePerSecondAndIsNotSaved) {
-  DriverSettings& s = Settings();
+  DriverSettings& s = TheDriverSettings();
   SetSettingValue(s.ForceVrsRate, 2);
   PanelToggleState state;
   EXPECT_FALSE(TickVrsAutoToggle(s, state, 10'000));  // off: nothing

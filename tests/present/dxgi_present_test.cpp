@@ -17,8 +17,8 @@ void* const kWindow = reinterpret_cast<void*>(uintptr_t{0x1234});
 
 class DxgiPresentTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetSettingsToDefaults(Settings()); }
-  void TearDown() override { ResetSettingsToDefaults(Settings()); }
+  void SetUp() override { ResetSettingsToDefaults(TheDriverSettings()); }
+  void TearDown() override { ResetSettingsToDefaults(TheDriverSettings()); }
 };
 
 uint32_t Pattern(int32_t x, int32_t y, uint32_t frame) {
@@ -108,7 +108,7 @@ TEST_F(DxgiPresentTest, PresentedImageIsTheFrameAfterTheColourPass) {
     for (int32_t x = 0; x < 33; ++x) ASSERT_EQ(ImageRow(shown, y)[x], Pattern(x, y, 5)) << x << "," << y;
   }
 
-  SetSettingValue(Settings().VideoRangeX100, 100);  // a settings change reaches the next frame
+  SetSettingValue(TheDriverSettings().VideoRangeX100, 100);  // a settings change reaches the next frame
   DrawFrame(present, 33, 17, 0);
   ASSERT_TRUE(PresentSwapChain(present));
   EXPECT_EQ(ImageRow(PresentedImage(present), 0)[0], 0xFF101010u);

@@ -145,7 +145,7 @@ TEST_F(FpsOverlayTest, ClipsToSmallImagesAndStaysOffWhileTheSettingIsOff) {
     ASSERT_EQ(std::vector<uint8_t>(padding, padding + 20), std::vector<uint8_t>(20, 0xEE)) << y;
   }
 
-  ResetSettingsToDefaults(Settings());
+  ResetSettingsToDefaults(TheDriverSettings());
   TestImage image(200, 100);
   image.Fill(0xFF000000u);
   const std::vector<uint8_t> before = image.bytes;

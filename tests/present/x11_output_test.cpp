@@ -30,7 +30,7 @@ class X11OutputTest : public ::testing::Test {
   }
   void SetUp() override {
     if (window == nullptr) GTEST_SKIP() << "no X display, or no window on it";
-    ResetSettingsToDefaults(Settings());
+    ResetSettingsToDefaults(TheDriverSettings());
   }
 
   static std::vector<uint32_t> ReadBack() {

@@ -130,19 +130,19 @@ TEST(IsaEnvironment, ParsesTheValueAndWritesItsStatusLine) {
 }
 
 TEST(IsaEnvironment, StartupSelectionSetsForceIsaAndTheStatusLine) {
-    const int32_t saved = SettingValue(Settings().ForceIsa);
+    const int32_t saved = SettingValue(TheDriverSettings().ForceIsa);
     ASSERT_TRUE(platform::SetEnvironment("MORA_ISA", "SSE41"));
     SelectIsaFromEnvironment();
-    EXPECT_EQ(SettingValue(Settings().ForceIsa), IsaSupported(kIsaSse41) ? 1 : 0);
+    EXPECT_EQ(SettingValue(TheDriverSettings().ForceIsa), IsaSupported(kIsaSse41) ? 1 : 0);
     if (IsaSupported(kIsaSse41)) {
         EXPECT_EQ(StatusLineText(StatusLine::Isa), "[MORA ISA = sse4 (forced via MORA_ISA env var)]");
     }
     ASSERT_TRUE(platform::SetEnvironment("MORA_ISA", "avx2-but-far-too-long"));  // 16 characters or more
     SelectIsaFromEnvironment();
-    EXPECT_EQ(SettingValue(Settings().ForceIsa), 0);
+    EXPECT_EQ(SettingValue(TheDriverSettings().ForceIsa), 0);
     EXPECT_EQ(StatusLineText(StatusLine::Isa), "[MORA ISA = auto (auto-detected by cpuid dispatch)]");
     platform::UnsetEnvironment("MORA_ISA");
-    SetSettingValue(Settings().ForceIsa, saved);
+    SetSettingValue(TheDriverSettings().ForceIsa, saved);
 }
 
 TEST(IsaAutomaticEntry, RendersLikeTheVariantOfThisProcessor) {

@@ -103,14 +103,14 @@ TEST(TextureCache, SlotsWithoutAUsableImageGiveZeroEntriesAndStorageIsReused) {
 TEST(TextureCache, FrameBuildReadsTheContextTableAndTheForceWrapSetting) {
     GlContext& context = TheGlContext();
     const std::vector<TextureSlot> saved = context.textureTable;
-    const int32_t savedWrap = SettingValue(Settings().ForceWrap);
+    const int32_t savedWrap = SettingValue(TheDriverSettings().ForceWrap);
     context.textureTable = {TextureSlot{}, Slot(kNearest, kLinear, kClamp, kClamp)};
     context.textureTable.resize(100000);
     context.textureNames.stale = true;
-    SetSettingValue(Settings().ForceWrap, kForceWrapRepeat);
+    SetSettingValue(TheDriverSettings().ForceWrap, kForceWrapRepeat);
     FrameTextureCache cache;
     BuildTextureCache(cache);
-    SetSettingValue(Settings().ForceWrap, savedWrap);
+    SetSettingValue(TheDriverSettings().ForceWrap, savedWrap);
     ASSERT_EQ(cache.entries.size(), 2u);
     EXPECT_TRUE(IsZero(cache.entries[0]));
     EXPECT_EQ(cache.entries[1].width, 8);

@@ -97,7 +97,7 @@ TEST(FramePartitionCount, FollowsQueueWorkerLimitAndMacroTiles) {
 
 TEST_F(RenderFrameTest, WorkerLimitTwoOnSevenWorkersRunsTwoPartitions) {
     UseWorkers(7);
-    SetSettingValue(Settings().WorkerLimit, 2);
+    SetSettingValue(TheDriverSettings().WorkerLimit, 2);
     ResizeTileGrid(256, 128);
     TheTileGrid().setupTriangles.push_back(MakeTriangle(0, 0, 512, 0, 0, 512));
     TestSurface surface(256, 128);

@@ -105,7 +105,7 @@ protected:
         gl.colourClearPending = false;
         gl.depthClearPending = false;
         gl.clearColour = 0xFF000000u;
-        DriverSettings& settings = Settings();
+        DriverSettings& settings = TheDriverSettings();
         SetSettingValue(settings.WorkerLimit, 0);
         SetSettingValue(settings.ForceIsa, 0);
         SetSettingValue(settings.ForceVrsRate, 0);

@@ -17,7 +17,7 @@ namespace {
 
 // The variant RenderFrame will run for the current ForceIsa value.
 std::string EffectiveIsaName() {
-    int32_t index = raster::IsaFromPanelValue(SettingValue(Settings().ForceIsa));
+    int32_t index = raster::IsaFromPanelValue(SettingValue(TheDriverSettings().ForceIsa));
     if (index == raster::kIsaAutomatic) {
         index = raster::VariantForLevel(raster::SystemIsaLevel(), raster::SystemCpuFeatures());
     }
@@ -45,7 +45,7 @@ bool StartQueueWithThreads(uint32_t threads, std::string& error) {
 }  // namespace
 
 bool StartReplayRuntime(const RuntimeRequest& request, RuntimeDescription& out, std::string& error) {
-    DriverSettings& settings = Settings();
+    DriverSettings& settings = TheDriverSettings();
     ResetSettingsToDefaults(settings);
     raster::SelectIsaFromEnvironment();
     if (request.forceIsa) {

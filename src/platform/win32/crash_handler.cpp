@@ -25,7 +25,7 @@ struct CrashHandlerState {
   std::atomic<bool> reported{false};
 };
 
-constinit CrashHandlerState g_state;
+constinit CrashHandlerState gState;
 
 constexpr DWORD kFatalCodes[] = {0xC0000005u, 0xC000001Du, 0xC00000FDu};
 
@@ -40,8 +40,8 @@ LONG WINAPI OnException(EXCEPTION_POINTERS* info) {
   if (info == nullptr || info->ExceptionRecord == nullptr || !IsFatal(info->ExceptionRecord->ExceptionCode)) {
     return EXCEPTION_CONTINUE_SEARCH;
   }
-  const CrashCallback callback = g_state.callback.load(std::memory_order_acquire);
-  if (callback != nullptr && !g_state.reported.exchange(true, std::memory_order_acq_rel)) callback();
+  const CrashCallback callback = gState.callback.load(std::memory_order_acquire);
+  if (callback != nullptr && !gState.reported.exchange(true, std::memory_order_acq_rel)) callback();
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -68,14 +68,14 @@ void SetQuietErrorModes() {
 
 bool InstallCrashHandler(CrashCallback callback) {
   if (callback == nullptr) return false;
-  MutexLock hold(g_state.lock);
-  if (g_state.handle != nullptr) return false;
+  MutexLock hold(gState.lock);
+  if (gState.handle != nullptr) return false;
   SetQuietErrorModes();
-  g_state.callback.store(callback, std::memory_order_release);
-  g_state.reported.store(false, std::memory_order_relaxed);
-  g_state.handle = AddVectoredExceptionHandler(0, &OnException);
-  if (g_state.handle == nullptr) {
-    g_state.callback.store(nullptr, std::memory_order_release);
+  gState.callback.store(callback, std::memory_order_release);
+  gState.reported.store(false, std::memory_order_relaxed);
+  gState.handle = AddVectoredExceptionHandler(0, &OnException);
+  if (gState.handle == nullptr) {
+    gState.callback.store(nullptr, std::memory_order_release);
     return false;
   }
   EnsureCrashStackForCurrentThread();
@@ -83,16 +83,16 @@ bool InstallCrashHandler(CrashCallback callback) {
 }
 
 void UninstallCrashHandler() {
-  MutexLock hold(g_state.lock);
-  if (g_state.handle == nullptr) return;
-  RemoveVectoredExceptionHandler(g_state.handle);
-  g_state.handle = nullptr;
-  g_state.callback.store(nullptr, std::memory_order_release);
+  MutexLock hold(gState.lock);
+  if (gState.handle == nullptr) return;
+  RemoveVectoredExceptionHandler(gState.handle);
+  gState.handle = nullptr;
+  gState.callback.store(nullptr, std::memory_order_release);
 }
 
 bool CrashHandlerInstalled() {
-  MutexLock hold(g_state.lock);
-  return g_state.handle != nullptr;
+  MutexLock hold(gState.lock);
+  return gState.handle != nullptr;
 }
 
 // A stack overflow leaves the handler only the guaranteed part of the stack: reserve room for the
