@@ -20,16 +20,16 @@
 namespace mora {
 namespace {
 
-std::atomic<int> g_runs{0};
-std::atomic<bool> g_checkBoxSet{false};
-char g_status[kPanelStatusBytes];
+std::atomic<int> gRuns{0};
+std::atomic<bool> gCheckBoxSet{false};
+char gStatus[kPanelStatusBytes];
 
 // Checks the disable-blend box once, takes one tick, then waits for the host's stop request.
 int FakeView(const PanelViewHost* host) {
-  g_runs.fetch_add(1);
-  g_checkBoxSet.store(host->input(120, 1, nullptr));
+  gRuns.fetch_add(1);
+  gCheckBoxSet.store(host->input(120, 1, nullptr));
   int32_t vrs = -1;
-  host->tick(g_status, sizeof(g_status), &vrs);
+  host->tick(gStatus, sizeof(gStatus), &vrs);
   while (!host->stopRequested->load()) platform::SleepMilliseconds(1);
   host->closed();
   return 0;
@@ -40,7 +40,7 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(platform::SetEnvironment("XDG_CONFIG_HOME", dir_.path.c_str()));
     test::InstallWglHooks();
-    g_runs.store(0);
+    gRuns.store(0);
     dc_ = platform::CreateOffscreenDeviceContext(64, 64);
   }
   void TearDown() override {
@@ -65,22 +65,22 @@ TEST_F(DebugPanel, OnlyTheFirstContextStartsItAndUnloadStopsIt) {
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
   for (int i = 0; i < 2000 && !DebugPanelRunning(); ++i) platform::SleepMilliseconds(1);
-  for (int i = 0; i < 2000 && g_runs.load() == 0; ++i) platform::SleepMilliseconds(1);
+  for (int i = 0; i < 2000 && gRuns.load() == 0; ++i) platform::SleepMilliseconds(1);
   EXPECT_EQ(StatusLineText(StatusLine::Panel), "[MORA panel = open]");
 
   StopDebugPanel();
   EXPECT_FALSE(DebugPanelRunning());
-  EXPECT_EQ(g_runs.load(), 1);
-  EXPECT_TRUE(g_checkBoxSet.load());
+  EXPECT_EQ(gRuns.load(), 1);
+  EXPECT_TRUE(gCheckBoxSet.load());
   EXPECT_EQ(SettingValue(TheDriverSettings().DisableBlend), 1);
-  EXPECT_STREQ(g_status, "Frame: 17   (Shift+Ctrl+F7 = capture)");
+  EXPECT_STREQ(gStatus, "Frame: 17   (Shift+Ctrl+F7 = capture)");
   EXPECT_NE(dir_.Read("mora/driver.ini").find("DisableBlend=1\n"), std::string::npos);
   EXPECT_EQ(StatusLineText(StatusLine::Panel), "[MORA panel = stopped at unload]");
 
   // After an unload the next load's first context starts a panel again.
   HGLRC third = wglCreateContext(Dc());
   StopDebugPanel();
-  EXPECT_EQ(g_runs.load(), 2);
+  EXPECT_EQ(gRuns.load(), 2);
   for (HGLRC context : {first, second, third}) EXPECT_TRUE(wglDeleteContext(context));
   SetFrameCounter(0);
 }

@@ -25,16 +25,16 @@
 namespace mora::test {
 namespace {
 
-int g_quits = 0;
-void CountQuit() { ++g_quits; }
+int gQuits = 0;
+void CountQuit() { ++gQuits; }
 
-int g_hotkeyReads = 0;
-void* g_hotkeyDisplay = nullptr;
-bool g_hotkeyDown = false;
+int gHotkeyReads = 0;
+void* gHotkeyDisplay = nullptr;
+bool gHotkeyDown = false;
 bool FakeHotkey(void* display) {
-    ++g_hotkeyReads;
-    g_hotkeyDisplay = display;
-    return g_hotkeyDown;
+    ++gHotkeyReads;
+    gHotkeyDisplay = display;
+    return gHotkeyDown;
 }
 
 class DiagnosticsPoll : public ::testing::Test {
@@ -44,9 +44,9 @@ protected:
         ResetDiagnostics();
         TakePanelCaptureRequest();
         TakePanelTraceRequest();
-        g_quits = g_hotkeyReads = 0;
-        g_hotkeyDisplay = nullptr;
-        g_hotkeyDown = false;
+        gQuits = gHotkeyReads = 0;
+        gHotkeyDisplay = nullptr;
+        gHotkeyDown = false;
         SetDiagnosticsQuitHandler(&CountQuit);
         SetHotkeyStateReader(&FakeHotkey);
         ASSERT_TRUE(dir_.entered);
@@ -88,14 +88,14 @@ TEST_F(DiagnosticsPoll, EnvironmentTraceOfFrameTenClosesAfterFrameTenAndQuits) {
     EXPECT_TRUE(platform::FileExists("MORA_trace_frame10.mora-trace"));
     PollDiagnosticRequests(10);  // frame 9 ended: frame 10 is still to come
     EXPECT_TRUE(TraceFileOpen());
-    EXPECT_EQ(g_quits, 0);
+    EXPECT_EQ(gQuits, 0);
     PollDiagnosticRequests(11);  // frame 10 ended
     EXPECT_FALSE(TraceFileOpen());
     ExpectRanges(kNone, kNone);
-    EXPECT_EQ(g_quits, 1);
+    EXPECT_EQ(gQuits, 1);
     ExpectClosedTrace("MORA_trace_frame10.mora-trace", "=== MORA trace (env, frames 10..10 inclusive) ===\n");
     PollDiagnosticRequests(12);
-    EXPECT_EQ(g_quits, 1);  // quits once
+    EXPECT_EQ(gQuits, 1);  // quits once
 }
 
 TEST_F(DiagnosticsPoll, StartOnceAndStopWritesTheSummaryClosesTheTraceAndRemovesTheCrashHandler) {
@@ -129,10 +129,10 @@ TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOverButARequestedOn
     StartDiagnostics();
     ExpectRanges(kNone, {3, 4});
     PollDiagnosticRequests(4);
-    EXPECT_EQ(g_quits, 0);
+    EXPECT_EQ(gQuits, 0);
     PollDiagnosticRequests(5);
     ExpectRanges(kNone, kNone);
-    EXPECT_EQ(g_quits, 1);
+    EXPECT_EQ(gQuits, 1);
 
     SetSettingValue(TheDriverSettings().CaptureFrameCount, 2);
     RequestPanelCapture();
@@ -140,7 +140,7 @@ TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOverButARequestedOn
     ExpectRanges(kNone, {21, 22});
     PollDiagnosticRequests(23);
     ExpectRanges(kNone, kNone);
-    EXPECT_EQ(g_quits, 1);
+    EXPECT_EQ(gQuits, 1);
 }
 
 TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRunsIsDropped) {
@@ -155,7 +155,7 @@ TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRuns
     ExpectRanges({21, 80}, kNone);
     PollDiagnosticRequests(81);
     EXPECT_FALSE(TraceFileOpen());
-    EXPECT_EQ(g_quits, 0);
+    EXPECT_EQ(gQuits, 0);
     PollDiagnosticRequests(82);
     EXPECT_FALSE(TraceFileOpen());
     ExpectClosedTrace("MORA_trace_frames21-80.mora-trace", "=== MORA trace (UI, frames 21..80 inclusive) ===\n");
@@ -175,26 +175,26 @@ TEST_F(DiagnosticsPoll, HotkeyIsReadOnlyFromX11DeviceContexts) {
     ASSERT_NE(offscreen, nullptr);
     ASSERT_NE(x11, nullptr);
 
-    g_hotkeyDown = true;
+    gHotkeyDown = true;
     EXPECT_FALSE(CaptureHotkeyDownOn(offscreen));
     EXPECT_FALSE(CaptureHotkeyDownOn(nullptr));
     EXPECT_FALSE(CaptureHotkeyDownOn(&fakeDisplay));  // not a device context
-    EXPECT_EQ(g_hotkeyReads, 0);
+    EXPECT_EQ(gHotkeyReads, 0);
 
     EXPECT_TRUE(CaptureHotkeyDownOn(x11));
-    EXPECT_EQ(g_hotkeyReads, 1);
-    EXPECT_EQ(g_hotkeyDisplay, &fakeDisplay);
-    g_hotkeyDown = false;
+    EXPECT_EQ(gHotkeyReads, 1);
+    EXPECT_EQ(gHotkeyDisplay, &fakeDisplay);
+    gHotkeyDown = false;
     EXPECT_FALSE(CaptureHotkeyDownOn(x11));
 
     // Through the poll: a current context on an offscreen device context never asks.
     {
         CurrentOffscreenContext current(64, 64);
         ASSERT_NE(current.context, nullptr);
-        g_hotkeyDown = true;
-        const int readsBefore = g_hotkeyReads;
+        gHotkeyDown = true;
+        const int readsBefore = gHotkeyReads;
         PollDiagnosticRequests(5);
-        EXPECT_EQ(g_hotkeyReads, readsBefore);
+        EXPECT_EQ(gHotkeyReads, readsBefore);
         ExpectRanges(kNone, kNone);
     }
     platform::DestroyDeviceContext(x11);
@@ -219,19 +219,19 @@ TEST_F(DiagnosticsPoll, HeldHotkeyOnAnX11WindowStartsOneCapture) {
     EXPECT_FALSE(CaptureHotkeyDownOn(dc));
     SetHotkeyStateReader(&FakeHotkey);
 
-    g_hotkeyDown = true;
+    gHotkeyDown = true;
     PollDiagnosticRequests(30);  // pressed: frames 31 and 32
     ExpectRanges(kNone, {31, 32});
     for (int32_t frame = 31; frame <= 40; ++frame) PollDiagnosticRequests(frame);  // still held
     ExpectRanges(kNone, kNone);
-    EXPECT_GE(g_hotkeyReads, 10);
+    EXPECT_GE(gHotkeyReads, 10);
 
-    g_hotkeyDown = false;
+    gHotkeyDown = false;
     PollDiagnosticRequests(41);
-    g_hotkeyDown = true;
+    gHotkeyDown = true;
     PollDiagnosticRequests(42);  // pressed again
     ExpectRanges(kNone, {43, 44});
-    EXPECT_EQ(g_quits, 0);
+    EXPECT_EQ(gQuits, 0);
 
     SetCurrentContextRecord(nullptr);
     DeleteContextRecord(context);

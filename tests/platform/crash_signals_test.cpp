@@ -16,23 +16,23 @@
 namespace mora::platform {
 namespace {
 
-std::string g_markerPath;
+std::string gMarkerPath;
 
 // The callback under test: appends one byte to the marker file, so a second run shows.
 void WriteMarker() {
   File file;
-  if (OpenFile(file, g_markerPath.c_str(), FileMode::Append)) {
+  if (OpenFile(file, gMarkerPath.c_str(), FileMode::Append)) {
     WriteFile(file, "x", 1);
     CloseFile(file);
   }
 }
 
-Mutex g_neverFreed;
+Mutex gNeverFreed;
 
 void BlockForever() {
   WriteMarker();
-  LockMutex(g_neverFreed);  // held by the faulting code: the callback can never finish
-  LockMutex(g_neverFreed);
+  LockMutex(gNeverFreed);  // held by the faulting code: the callback can never finish
+  LockMutex(gNeverFreed);
 }
 
 // A write into the page at address 0, through a pointer the compiler cannot see as null.
@@ -42,10 +42,10 @@ void BlockForever() {
 }
 
 // Never reached: the recursion only ends with the stack.
-volatile int g_recursionLimit = -1;
+volatile int gRecursionLimit = -1;
 
 [[gnu::noinline]] int Recurse(int depth) {
-  if (depth == g_recursionLimit) return 0;
+  if (depth == gRecursionLimit) return 0;
   volatile char frame[512];
   frame[depth % 512] = static_cast<char>(depth);
   return Recurse(depth + 1) + frame[(depth + 1) % 512];
@@ -63,12 +63,12 @@ class CrashSignalsTest : public ::testing::Test {
 #endif
     GTEST_FLAG_SET(death_test_style, "fast");  // the child must share this process's files
     ASSERT_FALSE(dir_.path.empty());
-    g_markerPath = dir_.File("marker");
+    gMarkerPath = dir_.File("marker");
   }
 
   std::string Marker() {
     std::string text;
-    ReadWholeFile(g_markerPath.c_str(), text);
+    ReadWholeFile(gMarkerPath.c_str(), text);
     return text;
   }
 

@@ -49,28 +49,28 @@ TEST(CpuPercent, RoundsHalfUpAndStaysWithinRange) {
   EXPECT_TRUE(backwards >= 0 && backwards <= 100) << backwards;
 }
 
-std::deque<SystemCpuTimes> g_samples;
-int g_reads = 0;
+std::deque<SystemCpuTimes> gSamples;
+int gReads = 0;
 bool ReadQueued(SystemCpuTimes* times) {
-  ++g_reads;
-  if (g_samples.empty()) return false;
-  *times = g_samples.front();
-  g_samples.pop_front();
+  ++gReads;
+  if (gSamples.empty()) return false;
+  *times = gSamples.front();
+  gSamples.pop_front();
   return true;
 }
 
 TEST(CpuUsageSampler, PrimesThenComputesAndKeepsTheFigureOnFailure) {
-  g_samples.clear();
-  g_reads = 0;
+  gSamples.clear();
+  gReads = 0;
   CpuUsageSampler sampler;
   sampler.readTimes = ReadQueued;
   int32_t percent = 0;
 
   SampleCpuUsage(sampler, percent);  // nothing to read: the start fails, the next sample tries again
   EXPECT_EQ(sampler.groupCount, 0);
-  EXPECT_EQ(g_reads, 1);
+  EXPECT_EQ(gReads, 1);
 
-  g_samples = {SystemCpuTimes{100, 200, 100}, SystemCpuTimes{150, 300, 150}};
+  gSamples = {SystemCpuTimes{100, 200, 100}, SystemCpuTimes{150, 300, 150}};
   SampleCpuUsage(sampler, percent);  // starts: the first sample only primes
   EXPECT_EQ(sampler.groupCount, 1);
   EXPECT_TRUE(sampler.primed);

@@ -143,27 +143,27 @@ struct FakeTargetLog {
   bool failOpen = false;
   bool failShow = false;
   uint32_t pixels[4] = {};
-} g_fake;
+} gFake;
 
 const PresentTarget kFakeTarget{
     "fake",
     [](void*, int32_t, int32_t, void** state, PresentFailure* failure) {
-      ++g_fake.opens;
-      if (g_fake.failOpen) {
+      ++gFake.opens;
+      if (gFake.failOpen) {
         *failure = PresentFailure{"FakeOpen", 0x1234ABCDu};
         return false;
       }
-      *state = &g_fake;
+      *state = &gFake;
       return true;
     },
     [](void*, int32_t, int32_t, PresentFailure*) { return true; },
-    [](void*) { return ImageView{reinterpret_cast<uint8_t*>(g_fake.pixels), 8, 2, 2}; },
+    [](void*) { return ImageView{reinterpret_cast<uint8_t*>(gFake.pixels), 8, 2, 2}; },
     [](void*, PresentFailure* failure) {
-      if (!g_fake.failShow) return true;
+      if (!gFake.failShow) return true;
       *failure = PresentFailure{"FakeShow", 0x887A0005u};
       return false;
     },
-    [](void* state) { g_fake.closes += state != nullptr; },
+    [](void* state) { gFake.closes += state != nullptr; },
 };
 
 // Runs `body` inside a trace of the current frame and returns the trace file's text.
@@ -183,28 +183,28 @@ void ExpectContains(const std::string& text, const std::vector<std::string>& par
 }
 
 TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
-  g_fake = FakeTargetLog{};
-  g_fake.failOpen = true;
+  gFake = FakeTargetLog{};
+  gFake.failOpen = true;
   ExpectContains(TraceOf([] {
                    DxgiPresent present;
                    EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
                    EXPECT_EQ(present.target, nullptr);
                  }),
                  {"MORA::DxgiPresent::Init", "(step=FakeOpen, hr=0x1234ABCD)"});
-  EXPECT_EQ(g_fake.closes, 0);
+  EXPECT_EQ(gFake.closes, 0);
 
-  g_fake = FakeTargetLog{};
+  gFake = FakeTargetLog{};
   ExpectContains(TraceOf([] {
                    DxgiPresent present;
                    EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 20000));
                    EXPECT_EQ(present.target, nullptr);
                  }),
                  {"(step=AllocateStaging, hr=0x80070057)"});
-  EXPECT_EQ(g_fake.opens, 1);
-  EXPECT_EQ(g_fake.closes, 1);  // the opened target was closed again
+  EXPECT_EQ(gFake.opens, 1);
+  EXPECT_EQ(gFake.closes, 1);  // the opened target was closed again
 
-  g_fake = FakeTargetLog{};
-  g_fake.failShow = true;
+  gFake = FakeTargetLog{};
+  gFake.failShow = true;
   ExpectContains(TraceOf([] {
                    DxgiPresent present;
                    ASSERT_TRUE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
@@ -213,7 +213,7 @@ TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
                    EXPECT_FALSE(present.mapped);
                  }),
                  {"MORA::DxgiPresent::PresentSwapChain", "(Present hr=0x887A0005)"});
-  EXPECT_EQ(g_fake.closes, 1);
+  EXPECT_EQ(gFake.closes, 1);
 }
 
 }  // namespace

@@ -19,23 +19,23 @@ constexpr int64_t kTicksPerSecond = 1000000;
 constexpr int64_t kStart = 5 * kTicksPerSecond;  // the counter is never 0 in practice
 
 // CPU times whose n-th interval is (10 x n) % busy: 10 %, 20 %, ...
-platform::SystemCpuTimes g_times;
-uint64_t g_samples = 0;
+platform::SystemCpuTimes gTimes;
+uint64_t gSamples = 0;
 bool FakeTimes(platform::SystemCpuTimes* times) {
-  const uint64_t busy = 10 * g_samples;
-  g_times.idle += 100 - busy;
-  g_times.kernel += 100 - busy + busy / 2;  // kernel time includes the idle time
-  g_times.user += busy - busy / 2;
-  ++g_samples;
-  *times = g_times;
+  const uint64_t busy = 10 * gSamples;
+  gTimes.idle += 100 - busy;
+  gTimes.kernel += 100 - busy + busy / 2;  // kernel time includes the idle time
+  gTimes.user += busy - busy / 2;
+  ++gSamples;
+  *times = gTimes;
   return true;
 }
 
 class FpsOverlayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_times = platform::SystemCpuTimes{};
-    g_samples = 0;
+    gTimes = platform::SystemCpuTimes{};
+    gSamples = 0;
     overlay.cpuSampler.readTimes = FakeTimes;
     ASSERT_TRUE(InitFpsOverlay(overlay, kStart, kTicksPerSecond)) << "no usable bold sans font";
   }
@@ -155,15 +155,15 @@ TEST_F(FpsOverlayTest, ClipsToSmallImagesAndStaysOffWhileTheSettingIsOff) {
   EXPECT_EQ(overlay.framesSinceUpdate, frames);  // switched off: not even counted
 }
 
-int g_fontLoads = 0;
+int gFontLoads = 0;
 bool FailingFontLoad(OverlayFont&, int32_t, PresentFailure* failure) {
-  ++g_fontLoads;
+  ++gFontLoads;
   *failure = PresentFailure{"FT_New_Face(FPS overlay)", 1};
   return false;
 }
 
 TEST(FpsOverlayFont, AMissingFontIsRetriedOncePerSecondAndDrawsNothing) {
-  g_fontLoads = 0;
+  gFontLoads = 0;
   FpsOverlay overlay;
   overlay.loadFont = FailingFontLoad;
   test::TestImage image(320, 240);
@@ -173,7 +173,7 @@ TEST(FpsOverlayFont, AMissingFontIsRetriedOncePerSecondAndDrawsNothing) {
   for (int frame = 0; frame < 150; ++frame) {  // 2.5 s at 60 frames per second
     DrawFpsOverlayAt(overlay, image.view, 320, 240, kTicks + frame * kTicks / 60, kTicks);
   }
-  EXPECT_EQ(g_fontLoads, 3);  // at 0 s, 1 s and 2 s
+  EXPECT_EQ(gFontLoads, 3);  // at 0 s, 1 s and 2 s
   EXPECT_EQ(overlay.ticksPerSecond, 0);  // timing starts only with a font
   EXPECT_EQ(overlay.framesSinceUpdate, 0);
   EXPECT_EQ(image.bytes, before);

@@ -47,7 +47,7 @@ _MoraCallMisaligned:
     ret
 )");
 
-int g_misalign = 0;  // bytes off alignment of the last call
+int gMisalign = 0;  // bytes off alignment of the last call
 
 std::uint32_t Call(HMODULE gl, const char* name, std::initializer_list<std::uint32_t> args) {
     const void* function = reinterpret_cast<const void*>(GetProcAddress(gl, name));
@@ -58,8 +58,8 @@ std::uint32_t Call(HMODULE gl, const char* name, std::initializer_list<std::uint
     std::uint32_t values[8] = {};
     std::uint32_t count = 0;
     for (std::uint32_t a : args) values[count++] = a;
-    g_misalign = g_misalign == 12 ? 4 : g_misalign + 4;  // 4, 8, 12, 4, ...
-    return MoraCallMisaligned(function, count, values, static_cast<std::uint32_t>(g_misalign));
+    gMisalign = gMisalign == 12 ? 4 : gMisalign + 4;  // 4, 8, 12, 4, ...
+    return MoraCallMisaligned(function, count, values, static_cast<std::uint32_t>(gMisalign));
 }
 
 std::uint32_t Float(float f) {

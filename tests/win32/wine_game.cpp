@@ -18,11 +18,11 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr int kFrames = 4;
 
-int g_failures = 0;
+int gFailures = 0;
 
 void Check(bool ok, const char* what) {
     std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
-    if (!ok) ++g_failures;
+    if (!ok) ++gFailures;
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -166,6 +166,6 @@ int main() {
     Check(wglDeleteContext(context) != FALSE, "wglDeleteContext");
     ReleaseDC(window, dc);
     DestroyWindow(window);
-    std::printf("%s\n", g_failures == 0 ? "PASS" : "FAILED");
-    return g_failures == 0 ? 0 : 1;
+    std::printf("%s\n", gFailures == 0 ? "PASS" : "FAILED");
+    return gFailures == 0 ? 0 : 1;
 }
