@@ -2,6 +2,7 @@
 // nothing else. Their bodies are generated from the export list rows.
 #include <type_traits>
 
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "mora/gl.h"
 
@@ -9,6 +10,5 @@
     extern "C" MORA_GLAPI Ret MORA_APIENTRY gl##Name Params try {                  \
         static_assert(std::is_void_v<Ret>, "counted-only entries return nothing"); \
         mora::api::EnterEntry<mora::EntryId::gl##Name> Args;                       \
-    } catch (...) {                                                                \
-    }
+    } MORA_ENTRY_BOUNDARY()
 #include "entry/entry_list.inc"

@@ -51,13 +51,11 @@ void Matrix16ToFloat(const GLdouble* m, float (&out)[16]) {
     MORA_GLAPI void MORA_APIENTRY glRect##Suffix(Type x1, Type y1, Type x2, Type y2) try {             \
         if (!EnterEntry<EntryId::glRect##Suffix>(x1, y1, x2, y2)) return;                                \
         Rect(x1, y1, x2, y2);                                                                            \
-    } catch (...) {                                                                                      \
-    }                                                                                                    \
+    } MORA_ENTRY_BOUNDARY()                                                                              \
     MORA_GLAPI void MORA_APIENTRY glRect##Suffix##v(const Type* v1, const Type* v2) try {              \
         if (!EnterEntry<EntryId::glRect##Suffix##v>(v1, v2)) return;                                     \
         Rectv(v1, v2);                                                                                   \
-    } catch (...) {                                                                                      \
-    }
+    } MORA_ENTRY_BOUNDARY()
 
 extern "C" {
 

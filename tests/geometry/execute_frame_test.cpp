@@ -41,7 +41,7 @@ TEST(ExecuteFrame, CutOffStages) {
     } stages[] = {{0, 0, 0, false}, {1, 1, 0, true}, {2, 1, 1, true}, {5, 1, 1, true}};
     for (const auto& stage : stages) {
         SCOPED_TRACE(stage.cutoff);
-        ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, stage.cutoff);
+        frame.cutoff = static_cast<PipelineStage>(stage.cutoff);
         auto ctx = test::NewContext();
         std::vector<SetupTriangle> triangles(3);  // stale triangles from an earlier frame
         ctx->nativePackets.resize(2);
@@ -64,7 +64,6 @@ TEST(ExecuteFrame, CutOffStages) {
 }
 
 TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
-    ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     FrameRecording frame;
     AppendInsideTriangle(frame.commands.stream);
     auto ctx = test::NewContext();
@@ -89,7 +88,6 @@ TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
 }
 
 TEST(ExecuteFrame, RestoresTheKeyframeBeforeReplaying) {
-    ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     auto ctx = test::NewContext();
     PendingKeyframe pending;
     ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));  // frame start: culling off
@@ -106,7 +104,6 @@ TEST(ExecuteFrame, RestoresTheKeyframeBeforeReplaying) {
 }
 
 TEST(EmitStage, ParallelJobsWriteTheSingleJobBytesAndSmallFramesRunInline) {
-    ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     rjq::RenderJobQueue* queue = test::NewQueue(4);
     ASSERT_NE(queue, nullptr);
     for (uint32_t packets : {3u, 97u, 1000u}) {

@@ -73,7 +73,6 @@ void VisitEveryWorker(rjq::RenderJobQueue* queue) {
 
 TEST(SteadyFrame, ReplayingTheSameFrameAllocatesNothing) {
     if (!test::kCountsAllocations) GTEST_SKIP() << "allocations are not counted under a sanitizer";
-    test::ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     rjq::RenderJobQueue* queue = test::NewQueue(3);
     ASSERT_NE(queue, nullptr);
     VisitEveryWorker(queue);
