@@ -121,7 +121,7 @@ void DescribeStream(const mora::CommandStream& stream, int shown) {
 
 uint64_t TotalCalls() {
     uint64_t total = 0;
-    for (const mora::EntryRow& row : mora::Entries().rows) {
+    for (const mora::EntryRow& row : mora::TheEntryTable().rows) {
         total += row.calls.load();
     }
     return total;
@@ -306,7 +306,7 @@ int main() {
 
     std::printf("\nentry counters (called entries, row order):\n");
     int called = 0;
-    for (const mora::EntryRow& row : mora::Entries().rows) {
+    for (const mora::EntryRow& row : mora::TheEntryTable().rows) {
         const uint64_t calls = row.calls.load();
         if (calls != 0) {
             std::printf("    %-24s %8" PRIu64 "\n", row.name, calls);

@@ -43,7 +43,7 @@ extern constinit EntryTable gEntryTable;
 }
 
 // The process-wide table, built at compile time.
-inline EntryTable& Entries() { return detail::gEntryTable; }
+inline EntryTable& TheEntryTable() { return detail::gEntryTable; }
 
 // Counts one call of `id` on the calling thread (no locked instruction; see entry/entry_counters.h).
 inline void CountEntryCall(EntryId id) noexcept { CountEntryRow(static_cast<std::size_t>(id)); }

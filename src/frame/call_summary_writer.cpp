@@ -40,7 +40,7 @@ struct SummarySnapshot {
 
 void TakeSnapshot(SummarySnapshot& snapshot) {
     // Each counter is read whole; other threads may go on counting while the copy is taken.
-    EntryTable& table = Entries();
+    EntryTable& table = TheEntryTable();
     for (std::size_t i = 0; i < kEntryCount; ++i) {
         snapshot.counts[i] = CallCount{table.rows[i].name, table.rows[i].calls.load(std::memory_order_relaxed)};
     }

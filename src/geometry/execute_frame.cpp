@@ -29,7 +29,7 @@ void ExecuteFrame(GlContext& ctx, std::vector<SetupTriangle>& triangles, const F
 }
 
 void ExecuteFrame(const FrameRecording& recording, bool allowParallelEmit) {
-    ExecuteFrame(TheGlContext(), TheTileGrid().setupTriangles, recording, allowParallelEmit, rjq::ProcessQueue());
+    ExecuteFrame(TheGlContext(), TheTileGrid().setupTriangles, recording, allowParallelEmit, rjq::TheProcessQueue());
 }
 
 }  // namespace mora

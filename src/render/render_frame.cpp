@@ -150,7 +150,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
         static_cast<uint32_t>(std::min<std::size_t>(grid.setupTriangles.size(), UINT32_MAX));
     grid.workersGo.store(1, std::memory_order_release);
 
-    rjq::RenderJobQueue* queue = rjq::ProcessQueue();
+    rjq::RenderJobQueue* queue = rjq::TheProcessQueue();
     const int64_t macroTiles = static_cast<int64_t>(gl.macroTilesX) * gl.macroTilesY;
     // The application thread renders too while it waits, so it gets a partition of its own.
     const int32_t partitions = FramePartitionCount(queue != nullptr ? rjq::HelpedItemThreads(*queue) : 1,

@@ -310,17 +310,17 @@ void ParallelFor(RenderJobQueue* queue, std::uint32_t count, ParallelForFunction
   for (std::uint32_t index = 0; index < count; ++index) function(index, argument);
 }
 
-RenderJobQueue* ProcessQueue() { return gProcessQueue.load(std::memory_order_acquire); }
+RenderJobQueue* TheProcessQueue() { return gProcessQueue.load(std::memory_order_acquire); }
 
 void SetProcessQueue(RenderJobQueue* queue) { gProcessQueue.store(queue, std::memory_order_release); }
 
 std::uint32_t WorkerCount() {
-  const RenderJobQueue* queue = ProcessQueue();
+  const RenderJobQueue* queue = TheProcessQueue();
   return queue != nullptr ? queue->workerCount : 1;
 }
 
 void ParallelFor(std::uint32_t count, ParallelForFunction function, void* argument) {
-  ParallelFor(ProcessQueue(), count, function, argument);
+  ParallelFor(TheProcessQueue(), count, function, argument);
 }
 
 bool OnWorkerThread() { return tOnWorker; }

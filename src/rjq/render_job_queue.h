@@ -125,7 +125,7 @@ using ParallelForFunction = void (*)(std::uint32_t index, void* argument);
 void ParallelFor(RenderJobQueue* queue, std::uint32_t count, ParallelForFunction function, void* argument);
 
 // The process-wide queue (null when none exists) and the operations on it.
-RenderJobQueue* ProcessQueue();
+RenderJobQueue* TheProcessQueue();
 void SetProcessQueue(RenderJobQueue* queue);
 // Worker count of the process queue, or 1 when there is none.
 std::uint32_t WorkerCount();

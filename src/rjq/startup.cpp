@@ -7,7 +7,7 @@
 namespace mora::rjq {
 
 bool StartRenderJobQueue() {
-  if (ProcessQueue() != nullptr) return true;
+  if (TheProcessQueue() != nullptr) return true;
   char text[kThreadsVariableBuffer];
   const platform::EnvironmentRead read = platform::ReadEnvironment("MORA_THREADS", text);
   const platform::ProcessorGroups groups = platform::ActiveProcessorGroups();
@@ -21,7 +21,7 @@ bool StartRenderJobQueue() {
 }
 
 void StopRenderJobQueue() {
-  RenderJobQueue* queue = ProcessQueue();
+  RenderJobQueue* queue = TheProcessQueue();
   SetProcessQueue(nullptr);
   DestroyRenderJobQueue(queue);
 }

@@ -32,7 +32,7 @@ struct CounterSnapshot {
 
 inline CounterSnapshot SnapshotCounters() {
     CounterSnapshot snapshot;
-    for (std::size_t row = 0; row < kEntryCount; ++row) snapshot.calls[row] = Entries().rows[row].calls.load();
+    for (std::size_t row = 0; row < kEntryCount; ++row) snapshot.calls[row] = TheEntryTable().rows[row].calls.load();
     return snapshot;
 }
 

@@ -75,7 +75,7 @@ TEST_F(EntryCounters, CountsOutliveTheirThreadAndItsBlockIsReused) {
     }
     EXPECT_EQ(EntryCounterBlockCount(), blocksAfterFirst);
     EXPECT_EQ(CallsSince(before, EntryId::glNormal3f), 1000u + 5u * 300u);
-    EXPECT_EQ(Entries().rows[static_cast<std::size_t>(EntryId::glNormal3f)].calls.load(),
+    EXPECT_EQ(TheEntryTable().rows[static_cast<std::size_t>(EntryId::glNormal3f)].calls.load(),
               EntryCalls(EntryId::glNormal3f))
         << "the table row reads the same sum";
 }

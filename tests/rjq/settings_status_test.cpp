@@ -111,15 +111,15 @@ TEST(Startup, StartsTheProcessQueueAndWritesTheStatusLine) {
   EXPECT_EQ(WorkerCount(), 1u);  // no queue yet
   ASSERT_TRUE(platform::SetEnvironment("MORA_THREADS", "1"));
   ASSERT_TRUE(StartRenderJobQueue());
-  ASSERT_NE(ProcessQueue(), nullptr);
+  ASSERT_NE(TheProcessQueue(), nullptr);
   EXPECT_EQ(WorkerCount(), 1u);
   const platform::ProcessorGroups groups = platform::ActiveProcessorGroups();
   EXPECT_EQ(ThreadPoolStatus(), "[MORA threads = 1 workers (capped via MORA_THREADS=1) | Windows: " +
                                     std::to_string(groups.total) + " LPs / 1 groups (" +
                                     std::to_string(groups.total) + ")]");
-  RenderJobQueue* first = ProcessQueue();
+  RenderJobQueue* first = TheProcessQueue();
   EXPECT_TRUE(StartRenderJobQueue());  // a second start keeps the running queue
-  EXPECT_EQ(ProcessQueue(), first);
+  EXPECT_EQ(TheProcessQueue(), first);
 
   std::vector<std::atomic<std::uint32_t>> hits(10);
   ParallelFor(
@@ -127,7 +127,7 @@ TEST(Startup, StartsTheProcessQueueAndWritesTheStatusLine) {
   for (auto& hit : hits) EXPECT_EQ(hit.load(), 1u);
 
   StopRenderJobQueue();
-  EXPECT_EQ(ProcessQueue(), nullptr);
+  EXPECT_EQ(TheProcessQueue(), nullptr);
   EXPECT_EQ(WorkerCount(), 1u);
   ASSERT_TRUE(platform::UnsetEnvironment("MORA_THREADS"));
   ResetStatusLines();

@@ -67,7 +67,7 @@ bool StartReplayRuntime(const RuntimeRequest& request, RuntimeDescription& out, 
         rjq::StartRenderJobQueue();
     }
     out.isaName = EffectiveIsaName();
-    out.workerThreads = rjq::ProcessQueue() != nullptr ? rjq::ProcessQueue()->workerCount : 0;
+    out.workerThreads = rjq::TheProcessQueue() != nullptr ? rjq::TheProcessQueue()->workerCount : 0;
     out.vrsRate = SettingValue(settings.ForceVrsRate);
     return true;
 }
