@@ -21,6 +21,7 @@
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "platform/file.h"
+#include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 #include "wgl_test_support.h"
 
@@ -37,19 +38,11 @@ class FrameSequence : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallWglHooks();
-        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
-        EmptyCommandBuffer(TheCommandRecording().stream);
-        EmptyCommandBuffer(TheCommandRecording().blob);
-        CloseTrace();
-        ClearTraceRange();
+        ResetDriverState();
         ASSERT_FALSE(folder_.empty());
     }
     void TearDown() override {
-        CloseTrace();
-        ClearTraceRange();
-        ResetCaptureSession();
-        SetCaptureDirectory(nullptr);
-        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
+        ResetDriverState();
         SetCurrentContextRecord(nullptr);
     }
     // "context message" of each call line of a closed trace file.
