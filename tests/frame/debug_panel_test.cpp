@@ -15,7 +15,7 @@
 #include "platform/thread.h"
 #include "test_support/temp_dir.h"
 #include "frame/debug_panel.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora {
 namespace {

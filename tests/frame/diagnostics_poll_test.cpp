@@ -20,7 +20,7 @@
 #include "frame/diagnostics_poll.h"
 #include "frame/diagnostics_startup.h"
 #include "test_support/temp_dir.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora::test {
 namespace {

@@ -23,7 +23,7 @@
 #include "platform/file.h"
 #include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora::test {
 namespace {

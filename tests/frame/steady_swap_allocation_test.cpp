@@ -12,7 +12,7 @@
 #include "test_support/counting_allocator.h"
 #include "test_support/temp_dir.h"
 #include "frame/call_summary_writer.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora::test {
 namespace {

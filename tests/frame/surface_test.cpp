@@ -8,7 +8,7 @@
 
 #include "mora/gl.h"
 #include "frame/surface.h"
-#include "wgl_test_support.h"
+#include "frame_test_support.h"
 
 namespace mora::test {
 namespace {

@@ -46,7 +46,7 @@ struct Session {
         rc = dc != nullptr ? wglCreateContext(dc) : nullptr;
         if (rc != nullptr) wglMakeCurrent(dc, rc);
     }
-    ~TheCaptureSession() {
+    ~Session() {
         wglMakeCurrent(dc, nullptr);
         wglDeleteContext(rc);
         moraDestroyOffscreenDC(dc);
