@@ -9,12 +9,12 @@
 #include <chrono>
 #include <cstdint>
 
+#include "frame/context_record.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "platform/device_context.h"
-#include "frame/context_record.h"
 
 namespace {
 

@@ -9,15 +9,15 @@
 #include <cstring>
 #include <vector>
 
-#include "entry/entry_table.h"
 #include "diag/frame_counter.h"
+#include "entry/entry_table.h"
+#include "frame/library_lifetime.h"
 #include "gl/command_buffer.h"
 #include "gl/command_records.h"
 #include "mora/gl.h"
 #include "mora/mora_dc.h"
 #include "mora/wgl.h"
 #include "panel/driver_settings.h"
-#include "frame/library_lifetime.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // Vertex and texture coordinates with a fourth component are divided by it; a third texture
 // coordinate is dropped (there is only a 2D texture target).
 #include "api/gl_conversions.h"
-#include "entry/gl_subset.h"
 #include "api/lowered_paths.h"
+#include "entry/gl_subset.h"
 #include "mora/gl.h"
 
 using mora::EntryId;

@@ -5,9 +5,9 @@
 #include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "entry/gl_subset.h"
+#include "frame/read_back.h"
 #include "gl/command_append.h"
 #include "mora/gl.h"
-#include "frame/read_back.h"
 
 using mora::EntryId;
 using namespace mora::api;

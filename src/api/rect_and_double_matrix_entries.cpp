@@ -1,9 +1,9 @@
 // glRect* lowered onto the polygon GL defines for it, and the double-precision matrix entries
 // lowered onto the float records and products of their float forms.
 #include "api/gl_conversions.h"
+#include "api/lowered_paths.h"
 #include "entry/entry_boundary.h"
 #include "entry/gl_subset.h"
-#include "api/lowered_paths.h"
 #include "gl/matrix_stack.h"
 #include "mora/gl.h"
 

@@ -3,9 +3,9 @@
 // queries. Each runs the per-call frame, records its Cmd while recording is on, and applies the
 // call to the GlContext.
 #include "api/display_lists.h"
+#include "api/first_viewport.h"
 #include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
-#include "api/first_viewport.h"
 #include "entry/gl_subset.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"

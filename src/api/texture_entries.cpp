@@ -3,10 +3,10 @@
 // unit selection. glTexEnvf, glTexEnviv and glTexParameterf count and trace under their own name
 // and then run the integer entry's whole frame with the converted argument.
 #include "api/display_lists.h"
+#include "api/texture_levels.h"
 #include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "entry/gl_subset.h"
-#include "api/texture_levels.h"
 #include "gl/command_append.h"
 #include "gl/float_conversion.h"
 #include "gl/gl_state.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "api/client_arrays.h"
+#include "api/lowered_paths.h"
 #include "entry/entry_boundary.h"
 #include "entry/gl_subset.h"
-#include "api/lowered_paths.h"
 #include "mora/gl.h"
 
 using mora::EntryId;

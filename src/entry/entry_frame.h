@@ -7,15 +7,15 @@
 
 #include <cstddef>
 
+#include "diag/trace.h"
 #include "entry/entry_boundary.h"
 #include "entry/entry_table.h"
+#include "entry/thread_record.h"
 #include "entry/trace_arguments.h"
-#include "diag/trace.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "gl/pending_keyframe.h"
 #include "panel/driver_settings.h"
-#include "entry/thread_record.h"
 
 namespace mora::api {
 

@@ -5,11 +5,11 @@
 #include <array>
 #include <atomic>
 
-#include "entry/entry_table.h"
-#include "entry/gl_subset.h"
 #include "diag/call_summary.h"
 #include "diag/profiler.h"
 #include "diag/status_lines.h"
+#include "entry/entry_table.h"
+#include "entry/gl_subset.h"
 #include "gl/command_records.h"
 #include "platform/address_wait.h"
 #include "platform/file.h"

@@ -9,10 +9,10 @@
 #include <new>
 #include <vector>
 
+#include "entry/thread_record.h"
 #include "platform/device_context.h"
 #include "platform/mutex.h"
 #include "present/dxgi_present.h"
-#include "entry/thread_record.h"
 
 namespace mora {
 

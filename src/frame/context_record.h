@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "mora/wgl.h"
 #include "frame/surface.h"
+#include "mora/wgl.h"
 
 namespace mora {
 

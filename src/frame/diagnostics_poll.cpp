@@ -5,12 +5,12 @@
 
 #include "capture/capture_session.h"
 #include "diag/trace.h"
+#include "frame/context_record.h"
 #include "panel/driver_settings.h"
 #include "panel/panel_requests.h"
-#include "platform/device_context.h"
 #include "platform/capture_hotkey.h"
+#include "platform/device_context.h"
 #include "platform/process_quit.h"
-#include "frame/context_record.h"
 
 namespace mora {
 

@@ -7,8 +7,8 @@
 #include "diag/trace.h"
 #include "diag/trace_crash_mark.h"
 #include "diag/trace_environment.h"
-#include "platform/crash_signals.h"
 #include "frame/call_summary_writer.h"
+#include "platform/crash_signals.h"
 
 namespace mora {
 

@@ -7,6 +7,9 @@
 
 #include "capture/capture_session.h"
 #include "diag/frame_counter.h"
+#include "frame/call_summary_writer.h"
+#include "frame/diagnostics_poll.h"
+#include "frame/frame_times.h"
 #include "geometry/execute_frame.h"
 #include "geometry/frame_executor_thread.h"
 #include "gl/command_append.h"
@@ -18,9 +21,6 @@
 #include "platform/clock.h"
 #include "render/render_frame.h"
 #include "render/tile_grid.h"
-#include "frame/call_summary_writer.h"
-#include "frame/diagnostics_poll.h"
-#include "frame/frame_times.h"
 
 namespace mora {
 

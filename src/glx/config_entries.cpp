@@ -5,9 +5,9 @@
 
 #include "entry/entry_boundary.h"
 #include "glx/fb_config.h"
+#include "glx/glx_api.h"
 #include "glx/glx_errors.h"
 #include "platform/x11_glx_display.h"
-#include "glx/glx_api.h"
 
 namespace {
 

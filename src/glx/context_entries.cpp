@@ -5,13 +5,13 @@
 #include "entry/entry_boundary.h"
 #include "glx/context_attributes.h"
 #include "glx/fb_config.h"
+#include "glx/glx_api.h"
 #include "glx/glx_contexts.h"
 #include "glx/glx_drawables.h"
 #include "glx/glx_errors.h"
 #include "mora/wgl.h"
 #include "platform/device_context.h"
 #include "platform/x11_glx_display.h"
-#include "glx/glx_api.h"
 
 namespace {
 

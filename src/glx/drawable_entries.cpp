@@ -2,12 +2,12 @@
 // pbuffers, drawable queries, swap intervals and the synchronisation no-ops.
 #include "entry/entry_boundary.h"
 #include "glx/fb_config.h"
+#include "glx/glx_api.h"
 #include "glx/glx_contexts.h"
 #include "glx/glx_drawables.h"
 #include "glx/glx_errors.h"
 #include "mora/wgl.h"
 #include "platform/device_context.h"
-#include "glx/glx_api.h"
 
 namespace {
 

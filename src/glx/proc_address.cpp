@@ -3,8 +3,8 @@
 // other name, so that a program never calls something that is not what it asked for.
 #include <cstring>
 
-#include "mora/gl.h"
 #include "glx/glx_api.h"
+#include "mora/gl.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // strings. The GLX work happens in this library, so it answers for itself whether or not the X
 // server has a GLX extension of its own.
 #include "entry/entry_boundary.h"
-#include "glx/glx_errors.h"
 #include "glx/glx_api.h"
+#include "glx/glx_errors.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "raster/kernel_variants.h"
 #include "raster/raster_job.h"
-#include "raster/texture_cache.h"
 #include "raster/setup_triangle.h"
+#include "raster/texture_cache.h"
 
 namespace mora::raster::avx2 {
 

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "render/binning_stats.h"
 #include "raster/setup_triangle.h"
+#include "render/binning_stats.h"
 #include "render/tile_grid.h"
 
 namespace mora {

@@ -2,10 +2,10 @@
 // records an HDC names, reading back the frames presented on one, and the last frame's stage times.
 #include <cstdint>
 
-#include "mora/mora_dc.h"
-#include "platform/device_context.h"
 #include "frame/context_record.h"
 #include "frame/frame_times.h"
+#include "mora/mora_dc.h"
+#include "platform/device_context.h"
 
 extern "C" {
 

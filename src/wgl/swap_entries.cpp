@@ -2,8 +2,8 @@
 // frame renders into the Surface of the calling thread's current context.
 #include "api/display_lists.h"
 #include "entry/entry_frame.h"
-#include "mora/wgl.h"
 #include "frame/frame_sequence.h"
+#include "mora/wgl.h"
 
 using mora::EntryId;
 using mora::api::EnterEntry;

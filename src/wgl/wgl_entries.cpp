@@ -3,12 +3,12 @@
 // no-op entries give their fixed answers. No exception leaves an entry.
 #include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
+#include "frame/context_record.h"
+#include "frame/debug_panel.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "gl/pending_keyframe.h"
 #include "mora/wgl.h"
-#include "frame/context_record.h"
-#include "frame/debug_panel.h"
 #include "wgl/pixel_format.h"
 
 using mora::EntryId;

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "entry/entry_table.h"
+#include "frame/frame_test_support.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
-#include "frame/frame_test_support.h"
 #include "test_support/driver_state.h"
 
 namespace mora::test {

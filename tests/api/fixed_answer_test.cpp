@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "api/api_test_support.h"
-#include "entry/gl_subset.h"
 #include "api/texture_levels.h"
-#include "platform/environment.h"
+#include "entry/gl_subset.h"
 #include "mora/gl.h"
+#include "platform/environment.h"
 
 namespace mora::test {
 namespace {

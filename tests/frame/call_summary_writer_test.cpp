@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "entry/entry_table.h"
 #include "diag/status_lines.h"
+#include "entry/entry_table.h"
+#include "frame/call_summary_writer.h"
 #include "platform/file.h"
 #include "test_support/temp_dir.h"
 #include "test_support/text_lines.h"
-#include "frame/call_summary_writer.h"
 
 namespace mora {
 namespace {

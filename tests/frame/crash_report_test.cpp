@@ -9,15 +9,15 @@
 #include <cstdio>
 #include <string>
 
-#include "entry/entry_table.h"
 #include "diag/frame_counter.h"
 #include "diag/trace.h"
 #include "diag/trace_crash_mark.h"
+#include "entry/entry_table.h"
+#include "frame/diagnostics_startup.h"
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/mutex.h"
 #include "test_support/temp_dir.h"
-#include "frame/diagnostics_startup.h"
 
 namespace mora {
 namespace {

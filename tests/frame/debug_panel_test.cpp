@@ -8,13 +8,13 @@
 
 #include "diag/frame_counter.h"
 #include "diag/status_lines.h"
+#include "frame/debug_panel.h"
 #include "mora/wgl.h"
 #include "panel/driver_settings.h"
 #include "platform/device_context.h"
 #include "platform/environment.h"
 #include "platform/thread.h"
 #include "test_support/temp_dir.h"
-#include "frame/debug_panel.h"
 #include "frame_test_support.h"
 
 namespace mora {

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "entry/entry_table.h"
 #include "capture/capture_reader.h"
 #include "capture/capture_session.h"
 #include "diag/frame_counter.h"
 #include "diag/trace.h"
+#include "entry/entry_table.h"
 #include "geometry/frame_executor_thread.h"
 #include "gl/command_buffer.h"
 #include "gl/command_records.h"

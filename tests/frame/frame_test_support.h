@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/context_record.h"
 #include "gl/gl_hooks.h"
 #include "mora/wgl.h"
 #include "platform/device_context.h"
 #include "render/tile_grid.h"
-#include "frame/context_record.h"
 
 namespace mora::test {
 

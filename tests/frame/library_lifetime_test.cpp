@@ -6,12 +6,12 @@
 #include <string>
 
 #include "diag/trace.h"
+#include "frame/library_lifetime.h"
 #include "panel/driver_settings.h"
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
-#include "frame/library_lifetime.h"
 
 namespace mora {
 namespace {

@@ -5,13 +5,13 @@
 
 #include <string>
 
-#include "entry/entry_table.h"
 #include "diag/frame_counter.h"
+#include "entry/entry_table.h"
+#include "frame/call_summary_writer.h"
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "test_support/counting_allocator.h"
 #include "test_support/temp_dir.h"
-#include "frame/call_summary_writer.h"
 #include "frame_test_support.h"
 
 namespace mora::test {

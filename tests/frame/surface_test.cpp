@@ -6,8 +6,8 @@
 #include <thread>
 #include <utility>
 
-#include "mora/gl.h"
 #include "frame/surface.h"
+#include "mora/gl.h"
 #include "frame_test_support.h"
 
 namespace mora::test {

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "raster/texture_cache.h"
 #include "raster/setup_triangle.h"
+#include "raster/texture_cache.h"
 
 namespace mora::raster::test {
 namespace {

@@ -7,9 +7,9 @@
 // and a thread's detach gives up the context it still has current.
 #include <windows.h>
 
-#include "platform/win32/thread_start_hold.h"
 #include "frame/context_record.h"
 #include "frame/library_lifetime.h"
+#include "platform/win32/thread_start_hold.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     try {
