@@ -9,9 +9,12 @@
 // appended before the failure stays in the stream and a state field set before it stays set; what
 // it had not reached is untouched. Each record the entries change grows its storage before it
 // publishes anything new, so a failure never leaves a half-written record, and the next call runs
-// on a consistent driver. No other place in the driver catches everything, apart from the frame
-// end's two boundaries (frame/frame_sequence.cpp) and the thread bodies that must not unwind into
-// the OS.
+// on a consistent driver. Elsewhere exceptions travel up to these boundaries, except where a
+// failure must cost less than the whole call or must not unwind into the OS: the trace line
+// writer (the line is lost, the call runs), the first call's settings load (defaults stay), the
+// frame end's two boundaries (frame/frame_sequence.cpp: the frame, the diagnostics), the call
+// summary writer's thread and file write, the detach-time capture finish, DllMain, and the frame
+// executor thread, which hands a failure back to the thread waiting for it.
 #pragma once
 
 #define MORA_ENTRY_BOUNDARY(...) \
