@@ -7,6 +7,9 @@ set -eu
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
 
+# No include may point up the layer order (the subsystem order in CMakeLists.txt).
+tools/check-include-order.py
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORA_WERROR=ON
 cmake --build build -j"$JOBS"
 ctest --test-dir build --output-on-failure --timeout 300 -j"$JOBS"

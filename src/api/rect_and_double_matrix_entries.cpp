@@ -47,17 +47,18 @@ void Matrix16ToFloat(const GLdouble* m, float (&out)[16]) {
 
 }  // namespace
 
+// The formatter would move each boundary off its closing brace (kept as written):
+// clang-format off
 #define MORA_RECT(Suffix, Type)                                                                          \
     MORA_GLAPI void MORA_APIENTRY glRect##Suffix(Type x1, Type y1, Type x2, Type y2) try {             \
         if (!EnterEntry<EntryId::glRect##Suffix>(x1, y1, x2, y2)) return;                                \
         Rect(x1, y1, x2, y2);                                                                            \
-    } catch (...) {                                                                                      \
-    }                                                                                                    \
+    } MORA_ENTRY_BOUNDARY()                                                                              \
     MORA_GLAPI void MORA_APIENTRY glRect##Suffix##v(const Type* v1, const Type* v2) try {              \
         if (!EnterEntry<EntryId::glRect##Suffix##v>(v1, v2)) return;                                     \
         Rectv(v1, v2);                                                                                   \
-    } catch (...) {                                                                                      \
-    }
+    } MORA_ENTRY_BOUNDARY()
+// clang-format on
 
 extern "C" {
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "diag/trace.h"
+#include "entry/entry_boundary.h"
 #include "entry/entry_table.h"
 #include "entry/thread_record.h"
 #include "entry/trace_arguments.h"
@@ -69,13 +70,14 @@ namespace detail {
 extern constinit bool gListCompiling;
 }  // namespace detail
 
-// Recording is on while the pipeline cut-off is not 0 ("stop before the command stream"). Reads
+// Recording is on while the pipeline cut-off is not kStopBeforeCommandStream. Reads
 // the process-wide record directly, without the load-on-first-use guard of TheDriverSettings(): the
 // thread's first counted call has loaded it (entry/entry_counters.cpp), and every entry counts
 // itself before it records.
 // A display list being compiled records its calls whatever the cut-off (api/display_lists.h).
 inline bool RecordingOn() {
-    return SettingValue(mora::detail::gDriverSettings.PipelineCutoff) != 0 || detail::gListCompiling;
+    return SettingValue(mora::detail::gDriverSettings.PipelineCutoff) != kStopBeforeCommandStream ||
+           detail::gListCompiling;
 }
 
 // Hot entries: the vertex, colour and texture-coordinate forms a game calls thousands of times per
@@ -86,17 +88,14 @@ inline bool RecordingOn() {
 // The whole frame out of line, for the calls RunHotEntry does not run inline. A stream that
 // cannot grow leaves the call unrecorded; it is still applied.
 template <EntryId kId, uint64_t kRecordBytes, auto kBody, class... Args>
-[[gnu::noinline]] void RunEntryFrame(Args... args) noexcept {
-    try {
-        if (!EnterEntry<kId>(args...)) return;
-        bool recording = RecordingOn();
-        if (recording && !CommandBufferHasRoom(TheCommandRecording().stream, kRecordBytes)) {
-            recording = MakeCommandBufferRoom(TheCommandRecording().stream, kRecordBytes);
-        }
-        kBody(recording, args...);
-    } catch (...) {
+[[gnu::noinline]] void RunEntryFrame(Args... args) noexcept try {
+    if (!EnterEntry<kId>(args...)) return;
+    bool recording = RecordingOn();
+    if (recording && !CommandBufferHasRoom(TheCommandRecording().stream, kRecordBytes)) {
+        recording = MakeCommandBufferRoom(TheCommandRecording().stream, kRecordBytes);
     }
-}
+    kBody(recording, args...);
+} MORA_ENTRY_BOUNDARY()
 
 // True when no trace range is set at all: one load and compare, cheaper than the full range test
 // of TraceCoversCurrentFrame(). A range that is set, whether or not it covers the current frame,

@@ -8,6 +8,7 @@
 #include "capture/capture_session.h"
 #include "diag/frame_counter.h"
 #include "entry/gl_subset.h"
+#include "entry/gl_subset.h"
 #include "frame/call_summary_writer.h"
 #include "frame/diagnostics_poll.h"
 #include "frame/frame_times.h"
@@ -26,11 +27,6 @@
 namespace mora {
 
 namespace {
-
-// PipelineCutoff stages the frame sequence tests for.
-constexpr int32_t kStopBeforeCommandStream = 0;   // nothing recorded or executed
-constexpr int32_t kFirstRenderStage = 3;          // RenderFrame runs from this stage on
-constexpr int32_t kStopAfterBinning = 4;
 
 // The call summary is rewritten when the advanced frame counter is a multiple of this.
 constexpr int32_t kCallSummaryInterval = 60;
@@ -78,17 +74,58 @@ void ReleaseKeyframeSlots(Keyframe& keyframe) {
 // wipe out what the flush drew (a screenshot read before the swap would present a blank frame).
 bool gFrameDrawnByFlush = false;
 
-FrameOptions OptionsForCutoff(int32_t cutoff, bool clearWhenEmpty) {
-    FrameOptions options;
-    options.stopAfterBinning = cutoff == kStopAfterBinning ? 1 : 0;
-    options.clearWhenEmpty = clearWhenEmpty ? 1 : 0;
-    options.cutoffStage = static_cast<uint32_t>(cutoff);
-    return options;
+// The step the frame end and the flush share: build the frame-start Keyframe, hand the commands
+// recorded since the last execution over and execute them on the executor thread, cut off after
+// `cutoff`. The frame end closes the stream with its FrameEnd record first (`closesFrame`).
+// `beforeExecute` runs once the Keyframe is built and before anything executes (the frame end
+// opens a due capture there, on the state the frame ends with). With nothing recorded (cut-off
+// kStopBeforeCommandStream) the empty commands run here instead, which puts the frame-start state
+// back.
+template <class BeforeExecute>
+void HandOverAndExecute(CommandHandOver& handOver, FrameRecording& recording, PipelineStage cutoff,
+                        bool closesFrame, BeforeExecute beforeExecute) {
+    PendingKeyframe& pending = ThePendingKeyframe();
+    GlContext& gl = TheGlContext();
+    recording.cutoff = cutoff;
+    // The subset in force, which the replay needs for the records lowered nowhere else
+    // (glShadeModel, points and lines).
+    gl.seedSubset = !api::LoweringOn();
+    if (cutoff == kStopBeforeCommandStream) {
+        BuildKeyframe(pending, gl, recording.keyframe);
+        beforeExecute();
+        ExecuteFrame(recording, true);
+        return;
+    }
+    if (closesFrame) AppendFrameEnd(handOver.recording.stream);
+    BuildKeyframe(pending, gl, recording.keyframe);
+    handOver.HandOver();
+    beforeExecute();
+    ExecuteFrameOnExecutorThread(recording, true);
 }
 
-// Before an execution: the subset in force, which the replay needs for the records lowered
-// nowhere else (glShadeModel, points and lines).
-void NoteSubset(GlContext& gl) { gl.seedSubset = !api::LoweringOn(); }
+// What a frame end or a flush that failed part-way (out of memory) leaves: the frame's data reset,
+// so that none of it leaks into the next frame, and the next execution starting from the state
+// the context reached, and the commands recorded since the last execution dropped (they are part
+// of that state now and must not run twice). Throws nothing.
+void RecoverAbandonedFrame() {
+    ResetFrame();
+    ClosePendingKeyframe(ThePendingKeyframe(), TheGlContext());
+    CommandRecording& active = TheCommandRecording();
+    EmptyCommandBuffer(active.stream);
+    EmptyCommandBuffer(active.blob);
+}
+
+// Runs RecoverAbandonedFrame when the scope is left by an exception (the flush has no boundary
+// of its own: its entry's boundary catches).
+struct AbandonedFrameGuard {
+    bool finished = false;
+    AbandonedFrameGuard() = default;
+    AbandonedFrameGuard(const AbandonedFrameGuard&) = delete;
+    AbandonedFrameGuard& operator=(const AbandonedFrameGuard&) = delete;
+    ~AbandonedFrameGuard() {
+        if (!finished) RecoverAbandonedFrame();
+    }
+};
 
 // Appends the frame to the capture, with the Surface's colour rows as reference pixels
 // when they are asked for.
@@ -107,42 +144,28 @@ void AppendFrameToCapture(int32_t frame, const CommandRecording& commands, const
                        pixels.size());
 }
 
-// The part of the frame end that needs the current context: close the recording, execute it,
-// render, capture, present, reset, and start the next frame's PendingKeyframe.
-void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
+// The part of the frame end that needs the current context, in order: close the recording and
+// execute it (opening a capture that starts here), render up to the cut-off, append the frame to
+// its capture, present, note the frame's times, reset the frame's data and start the next
+// frame's PendingKeyframe.
+void RenderAndPresentFrame(ContextRecord& context, int32_t frame, PipelineStage cutoff) {
     const uint64_t start = platform::PerformanceCounter();
     GlContext& gl = TheGlContext();
-    PendingKeyframe& pending = ThePendingKeyframe();
-    CommandRecording& active = TheCommandRecording();
     FrameRecording& recording = FrameScratch();
-    CommandHandOver handOver(active, recording.commands);
+    CommandHandOver handOver(TheCommandRecording(), recording.commands);
 
-    NoteSubset(gl);
-    const bool recordingOn = PipelineCutoff() != kStopBeforeCommandStream;
-    if (recordingOn) {
-        AppendFrameEnd(active.stream);
-        BuildKeyframe(pending, gl, recording.keyframe);
-        handOver.HandOver();
-    }
-    if (CaptureCoversFrame(frame)) {
-        OpenCaptureIfDue(frame, pending, gl, static_cast<uint32_t>(context.surface.width),
-                         static_cast<uint32_t>(context.surface.height));
-    }
-    if (recordingOn) {
-        ExecuteFrameOnExecutorThread(recording, true);
-    } else {
-        // Nothing was recorded: the (empty) commands run here, which puts the frame-start state back.
-        BuildKeyframe(pending, gl, recording.keyframe);
-        ExecuteFrame(recording, true);
-    }
-
+    HandOverAndExecute(handOver, recording, cutoff, true, [&] {
+        if (CaptureCoversFrame(frame)) {
+            OpenCaptureIfDue(frame, ThePendingKeyframe(), gl, static_cast<uint32_t>(context.surface.width),
+                             static_cast<uint32_t>(context.surface.height));
+        }
+    });
     const uint64_t executed = platform::PerformanceCounter();
-    const int32_t cutoff = PipelineCutoff();
-    if (cutoff >= kFirstRenderStage) {
-        RenderFrame(ViewOfSurface(context.surface), OptionsForCutoff(cutoff, !gFrameDrawnByFlush));
+    if (cutoff >= kStopAfterRenderPrep) {
+        RenderFrame(ViewOfSurface(context.surface), FrameOptionsForCutoff(cutoff, !gFrameDrawnByFlush));
     }
     const uint64_t rendered = platform::PerformanceCounter();
-    if (recordingOn && CaptureCoversFrame(frame)) {
+    if (cutoff != kStopBeforeCommandStream && CaptureCoversFrame(frame)) {
         AppendFrameToCapture(frame, recording.commands, context.surface);
     }
     if (PresentSurface(context.surface)) NoteFramePresented(context);
@@ -160,36 +183,37 @@ void RenderAndPresentFrame(ContextRecord& context, int32_t frame) {
     // reset, so that the clears this frame consumed are not pending again when the next frame's
     // Keyframe is restored (a frame without glClear would otherwise be cleared again with the
     // colour of the frame before).
-    ClosePendingKeyframe(pending, gl);
+    ClosePendingKeyframe(ThePendingKeyframe(), gl);
     handOver.GiveBack();
     times.totalNs = platform::TicksToNanoseconds(platform::PerformanceCounter() - start, frequency);
     NoteFrameTimes(times);
+}
+
+// Whatever the frame did: the recorded commands and the Keyframe's texel copies are dropped
+// (capacity kept), and the next frame end may clear an empty frame again.
+void EmptyFrameBuffers() {
+    gFrameDrawnByFlush = false;
+    TheGlContext().primitiveEndedSinceFlush = false;
+    CommandRecording& active = TheCommandRecording();
+    EmptyCommandBuffer(active.stream);
+    EmptyCommandBuffer(active.blob);
+    ReleaseKeyframeSlots(FrameScratch().keyframe);
 }
 
 }  // namespace
 
 void RunFrameEnd() {
     const int32_t frame = CurrentFrame();
+    const PipelineStage cutoff = PipelineCutoffNow();  // once: the panel may change it meanwhile
+    // The frame's boundary: a frame that fails part-way is lost, and nothing of it survives.
     try {
-        if (ContextRecord* context = CurrentContextRecord()) {
-            try {
-                RenderAndPresentFrame(*context, frame);
-            } catch (...) {
-                // The frame is lost (out of memory part-way); its per-frame data must not leak
-                // into the next one.
-                ResetFrame();
-                ClosePendingKeyframe(ThePendingKeyframe(), TheGlContext());
-            }
-        }
-        gFrameDrawnByFlush = false;
-        TheGlContext().primitiveEndedSinceFlush = false;
-        CommandRecording& active = TheCommandRecording();
-        EmptyCommandBuffer(active.stream);
-        EmptyCommandBuffer(active.blob);
-        ReleaseKeyframeSlots(FrameScratch().keyframe);
+        if (ContextRecord* context = CurrentContextRecord()) RenderAndPresentFrame(*context, frame, cutoff);
     } catch (...) {
+        RecoverAbandonedFrame();
     }
+    EmptyFrameBuffers();
     const int32_t advanced = AdvanceFrameCounter();
+    // The diagnostics' boundary: a failed poll or summary request loses that request only.
     try {
         PollDiagnosticRequests(advanced);
         if (advanced % kCallSummaryInterval == 0) RequestApiCallSummary();
@@ -199,36 +223,28 @@ void RunFrameEnd() {
 
 void FlushFrame(ContextRecord& context) {
     GlContext& gl = TheGlContext();
-    PendingKeyframe& pending = ThePendingKeyframe();
-    CommandRecording& active = TheCommandRecording();
+    const PipelineStage cutoff = PipelineCutoffNow();
     FrameRecording& recording = FrameScratch();
-    NoteSubset(gl);
+    AbandonedFrameGuard abandoned;
     {
-        CommandHandOver handOver(active, recording.commands);
-        BuildKeyframe(pending, gl, recording.keyframe);
-        if (PipelineCutoff() == kStopBeforeCommandStream) {
-            ExecuteFrame(recording, true);
-        } else {
-            handOver.HandOver();
-            ExecuteFrameOnExecutorThread(recording, true);
-        }
+        CommandHandOver handOver(TheCommandRecording(), recording.commands);
+        HandOverAndExecute(handOver, recording, cutoff, false, [] {});
     }
     ReleaseKeyframeSlots(recording.keyframe);
 
     const bool somethingToDraw = gl.colourClearPending || !TheTileGrid().setupTriangles.empty();
-    if (somethingToDraw) {
-        const int32_t cutoff = PipelineCutoff();
-        if (cutoff >= kFirstRenderStage) {
-            RenderFrame(ViewOfSurface(context.surface), OptionsForCutoff(cutoff, true));
-            gFrameDrawnByFlush = true;
-        }
+    if (somethingToDraw && cutoff >= kStopAfterRenderPrep) {
+        RenderFrame(ViewOfSurface(context.surface), FrameOptionsForCutoff(cutoff, true));
+        gFrameDrawnByFlush = true;
     }
     // The executed commands are gone from the stream, so the next execution must start from the
     // state they reached, with or without drawing. Without drawing the frame's data stays as it
     // is: a pending depth clear must survive until something renders it.
-    ClosePendingKeyframe(pending, gl);
+    ClosePendingKeyframe(ThePendingKeyframe(), gl);
     if (somethingToDraw) ResetFrame();
     gl.primitiveEndedSinceFlush = false;
+    abandoned.finished = true;
+    CommandRecording& active = TheCommandRecording();
     EmptyCommandBuffer(active.stream);
     EmptyCommandBuffer(active.blob);
 }

@@ -1,4 +1,4 @@
-// Keyframe restore, replay and emit for one frame, cut off after the stage the settings name.
+// Keyframe restore, replay and emit for one frame, cut off after the recording's stage.
 #include "geometry/execute_frame.h"
 
 #include "geometry/emit_stage.h"
@@ -7,14 +7,6 @@
 #include "render/tile_grid.h"
 
 namespace mora {
-
-namespace {
-
-// PipelineCutoff stages this function acts on.
-constexpr int32_t kStopBeforeCommandStream = 0;
-constexpr int32_t kStopAfterNativePackets = 1;
-
-}  // namespace
 
 void ExecuteFrame(GlContext& ctx, std::vector<SetupTriangle>& triangles, const FrameRecording& recording,
                   bool allowParallelEmit, rjq::RenderJobQueue* queue) {
@@ -28,7 +20,7 @@ void ExecuteFrame(GlContext& ctx, std::vector<SetupTriangle>& triangles, const F
     ctx.packetSequence = 0;
     ctx.statistics = FrameStatistics{};
 
-    const int32_t cutoff = SettingValue(TheDriverSettings().PipelineCutoff);
+    const PipelineStage cutoff = recording.cutoff;
     if (cutoff == kStopBeforeCommandStream) return;
 
     ReplayCommands(ctx, recording.commands.stream, recording.commands.blob, ReadRenderOverrides(TheDriverSettings()));

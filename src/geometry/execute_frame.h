@@ -1,6 +1,6 @@
 // ExecuteFrame: one frame's execution from its recording: restore the frame-start Keyframe,
 // replay the CommandStream into NativePackets (gl/command_executor.h), then emit SetupTriangles
-// (emit_stage.h), stopping where PipelineCutoff says. It lives here rather than in gl because it
+// (emit_stage.h), stopping after the recording's cut-off stage. It lives here rather than in gl because it
 // runs the emit stage and fills the tile grid's triangle array, both above the gl layer.
 // Called by wglSwapBuffers and glReadPixels (through the FrameExecutorThread) and replay tools.
 #pragma once

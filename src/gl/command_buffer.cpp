@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "gl/growth_rule.h"
+
 namespace mora {
 
 CommandBuffer::CommandBuffer(CommandBuffer&& other) noexcept
@@ -48,8 +50,7 @@ bool MakeCommandBufferRoom(CommandBuffer& buffer, uint64_t count) {
     }
     const uint64_t needed = size + count;
     if (needed > capacity) {
-        uint64_t grown = capacity + capacity / 2;
-        uint64_t target = needed > grown ? needed : grown;
+        uint64_t target = GrownCapacity(capacity, needed);
         if (target > kCommandBufferMaxBytes) {
             target = kCommandBufferMaxBytes;  // the request itself fits, so the limit still holds it
         }

@@ -14,8 +14,8 @@ inline constexpr uint64_t kCommandBufferMaxBytes = 0x7FFFFFFFu;
 inline constexpr uint64_t kCommandStreamReserveBytes = 0x400000u;  // 4 MiB, reserved at load
 inline constexpr uint64_t kCommandBlobReserveBytes = 0x800000u;    // 8 MiB, reserved at load
 
-// A growable byte buffer (begin, end, capacity). Growing to s + n beyond the capacity takes the
-// larger of s + n and capacity + capacity / 2; new bytes are zero. Never shrinks. Movable only.
+// A growable byte buffer (begin, end, capacity). Growing to s + n beyond the capacity follows the
+// growth rule (gl/growth_rule.h); new bytes are zero. Never shrinks. Movable only.
 struct CommandBuffer {
     uint8_t* begin = nullptr;
     uint8_t* end = nullptr;

@@ -1,6 +1,6 @@
-// The growth rule of every growable per-frame array: when an append does not fit, the capacity
-// becomes the larger of the needed size and 1.5 times the old capacity. Used by the tile grid's
-// bins and by whoever appends to the frame's SetupTriangle array.
+// The growth rule of every array the driver grows while it runs (the command buffers, the tile
+// grid's bins): when an append does not fit, the capacity becomes the larger of the needed size
+// and 1.5 times the old capacity. Written once here; the command buffer and the binning use it.
 #pragma once
 
 #include <cstddef>
@@ -8,22 +8,20 @@
 
 namespace mora {
 
+// The capacity an array of `capacity` grows to when it must hold `needed` (> capacity) elements.
+template <typename Size>
+constexpr Size GrownCapacity(Size capacity, Size needed) {
+    const Size grown = capacity + capacity / 2;
+    return needed > grown ? needed : grown;
+}
+
 // Makes room for `extra` more elements after the current size, following the growth rule.
 // Does nothing (and allocates nothing) when the capacity already suffices.
 template <typename T>
 inline void ReserveForAppend(std::vector<T>& array, std::size_t extra) {
     const std::size_t needed = array.size() + extra;
-    const std::size_t capacity = array.capacity();
-    if (needed <= capacity) return;
-    const std::size_t grown = capacity + capacity / 2;
-    array.reserve(needed > grown ? needed : grown);
-}
-
-// Appends one element under the growth rule.
-template <typename T>
-inline void AppendGrowing(std::vector<T>& array, const T& value) {
-    ReserveForAppend(array, 1);
-    array.push_back(value);
+    if (needed <= array.capacity()) return;
+    array.reserve(GrownCapacity(array.capacity(), needed));
 }
 
 }  // namespace mora

@@ -11,6 +11,7 @@
 #include "gl/gl_context.h"
 #include "gl/keyframe_snapshot.h"
 #include "gl/pending_keyframe.h"
+#include "panel/driver_settings.h"
 
 namespace mora {
 
@@ -25,6 +26,7 @@ struct Keyframe {
 struct FrameRecording {
     CommandRecording commands;             // CommandStream, CommandBlob and the reserved word (0)
     Keyframe keyframe;
+    PipelineStage cutoff = kFullPipeline;  // the frame's cut-off, read once by whoever hands it over
 };
 
 // From a valid PendingKeyframe: a copy of it with valid set. Otherwise the live context's

@@ -201,7 +201,6 @@ void ReloadSettings() {
 }
 
 int32_t ParsePipelineCutoff(const char* value) {
-  constexpr int32_t kFullPipeline = 5;
   // The value is read into a 32-byte buffer: 32 or more characters is a failed read.
   constexpr std::size_t kBufferBytes = 32;
   if (value == nullptr) return kFullPipeline;
@@ -223,12 +222,15 @@ int32_t ParsePipelineCutoff(const char* value) {
     int32_t stage;
   };
   static constexpr StageName kStageNames[] = {
-      {"0", 0}, {"command-stream", 0}, {"null-command-stream", 0}, {"api-null", 0},
-      {"1", 1}, {"native", 1},         {"packets", 1},             {"native-packets", 1},
-      {"2", 2}, {"triangles", 2},      {"triangle-emit", 2},
-      {"3", 3}, {"prep", 3},           {"render-prep", 3},
-      {"4", 4}, {"bin", 4},            {"worker-bin", 4},          {"null-raster", 4},
-      {"5", 5}, {"full", 5},
+      {"0", kStopBeforeCommandStream}, {"command-stream", kStopBeforeCommandStream},
+      {"null-command-stream", kStopBeforeCommandStream}, {"api-null", kStopBeforeCommandStream},
+      {"1", kStopAfterNativePackets}, {"native", kStopAfterNativePackets},
+      {"packets", kStopAfterNativePackets}, {"native-packets", kStopAfterNativePackets},
+      {"2", kStopAfterTriangles}, {"triangles", kStopAfterTriangles}, {"triangle-emit", kStopAfterTriangles},
+      {"3", kStopAfterRenderPrep}, {"prep", kStopAfterRenderPrep}, {"render-prep", kStopAfterRenderPrep},
+      {"4", kStopAfterBinning}, {"bin", kStopAfterBinning}, {"worker-bin", kStopAfterBinning},
+      {"null-raster", kStopAfterBinning},
+      {"5", kFullPipeline}, {"full", kFullPipeline},
   };
   for (const StageName& entry : kStageNames) {
     if (entry.name == name) return entry.stage;

@@ -31,7 +31,7 @@ struct DriverSettings {
   SettingWord ForceDepthFunc{0};     // 0..8    0 from GL; 1..8 ALWAYS, LESS, LEQUAL, EQUAL, GEQUAL, GREATER, NOTEQUAL, NEVER
   SettingWord ForceIsa{0};           // 0..4    0 automatic, 1 SSE4.1, 2 AVX, 3 AVX2, 4 AVX-512
   SettingWord WorkerLimit{0};        // 0..4096 0 = the whole pool
-  SettingWord PipelineCutoff{5};     // 0..5    stage after which the frame pipeline stops; 5 = full
+  SettingWord PipelineCutoff{5};     // 0..5    PipelineStage after which the frame pipeline stops
   SettingWord CaptureFrameCount{5};  // 1..1000 frames a hotkey or panel capture records
   SettingWord ForceVrsRate{1};       // 0..2    0 off, 1 adaptive 1/4, 2 forced 1/4
   SettingWord AutoToggleVrs{0};      // 0/1
@@ -111,8 +111,25 @@ bool SaveSettingsToFile(const DriverSettings& settings, const std::string& file)
 // XDG_CONFIG_HOME at a folder of their own first).
 void ReloadSettings();
 
+// The frame pipeline's six stages in order; the PipelineCutoff setting holds the last one that runs
+// (the panel's drop list and MORA_PIPELINE_CUTOFF name them). The values are stored in the settings
+// file, so they never change. The frame end reads the setting once per frame (PipelineCutoffNow)
+// and passes the stage down, so one frame never mixes two cut-offs.
+enum PipelineStage : int32_t {
+  kStopBeforeCommandStream = 0,  // nothing recorded; the frame end only restores the frame-start state
+  kStopAfterNativePackets = 1,   // commands replayed into NativePackets, nothing emitted
+  kStopAfterTriangles = 2,       // SetupTriangles emitted, nothing rendered
+  kStopAfterRenderPrep = 3,      // deferred clears and the texture cache, no binning
+  kStopAfterBinning = 4,         // workers bin but do not rasterize
+  kFullPipeline = 5,             // everything, rasterization included
+};
+
+// The process-wide PipelineCutoff as a stage.
+inline PipelineStage PipelineCutoffNow() { return static_cast<PipelineStage>(SettingValue(TheDriverSettings().PipelineCutoff)); }
+
 // Pipeline cut-off stage for the text of MORA_PIPELINE_CUTOFF (null = unset): case-folded, ended
-// by the first CR, LF or space, matched exactly against the stage names; anything else gives 5.
+// by the first CR, LF or space, matched exactly against the stage names; anything else gives
+// kFullPipeline.
 int32_t ParsePipelineCutoff(const char* value);
 
 // Start-up: reads MORA_PIPELINE_CUTOFF and stores its stage in TheDriverSettings().PipelineCutoff, so a

@@ -168,20 +168,14 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     job.clipHeight = std::min(gl.framebufferHeight, surface.height);
     // Workers visit every MicroTile only when they rasterize.
     const bool clearInTiles =
-        !grid.setupTriangles.empty() && options.cutoffStage != 3 && options.stopAfterBinning == 0;
+        !grid.setupTriangles.empty() && options.cutoffStage != kStopAfterRenderPrep && options.stopAfterBinning == 0;
     ApplyDeferredClears(gl, grid, surface, options, clearInTiles, job);
     if (grid.setupTriangles.empty()) return;
 
     BuildTextureCache(gTextureCache);
     PointTrianglesAtCacheEntries(gTextureCache, grid.setupTriangles);
 
-    job.macroTilesX = gl.macroTilesX;
-    job.macroTilesY = gl.macroTilesY;
-    job.microTilesX = gl.microTilesX;
-    job.microTilesY = gl.microTilesY;
-    job.textureCache = gTextureCache.entries.data();
-    job.framebufferWidth = gl.framebufferWidth;
-    job.framebufferHeight = gl.framebufferHeight;
+    job.size = CurrentTileGridSize(gl);
     job.grid = &grid;
     RasterJob& kernelArgs = job.rasterJob;
     kernelArgs.colourPitch = surface.colourPitch;
@@ -213,20 +207,13 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
         grid.partitionProgress[k].nextTile.store(0, std::memory_order_relaxed);
     }
 
-    if (options.cutoffStage != 3) {
-        // Only the last word (the item count) is read by the queue; the others describe the frame.
-        const uint32_t descriptor[5] = {
-            static_cast<uint32_t>(reinterpret_cast<uintptr_t>(surface.colourBase)),
-            static_cast<uint32_t>(surface.width),
-            static_cast<uint32_t>(surface.height),
-            static_cast<uint32_t>(surface.colourPitch),
-            static_cast<uint32_t>(partitions),
-        };
+    if (options.cutoffStage != kStopAfterRenderPrep) {
+        // One item per partition; the items find everything else in the FrameJob.
         if (queue != nullptr) {
-            rjq::Enqueue(*queue, rjq::kJobKindItems, descriptor, &WorkerLoopEntry, &job);
+            rjq::Enqueue(*queue, rjq::kJobKindItems, static_cast<uint32_t>(partitions), &WorkerLoopEntry, &job);
             rjq::WaitIdleHelping(*queue);
         } else {
-            WorkerLoopEntry(descriptor, 0, &job);
+            WorkerLoopEntry(nullptr, 0, &job);
         }
     }
     ClearTextureCache(gTextureCache, grid.setupTriangles);
@@ -242,8 +229,8 @@ void RenderPartitionTiles(const FrameJob& job, uint32_t partition) {
     for (;;) {
         const std::size_t k = next.fetch_add(1, std::memory_order_relaxed);
         if (k >= tiles.size()) return;
-        const int32_t macroY = tiles[k] / job.macroTilesX;
-        if (macroY < job.macroTilesY) RenderMacroTile(tiles[k] % job.macroTilesX, macroY, job);
+        const int32_t macroY = tiles[k] / job.size.macroTilesX;
+        if (macroY < job.size.macroTilesY) RenderMacroTile(tiles[k] % job.size.macroTilesX, macroY, job);
     }
 }
 
@@ -266,10 +253,8 @@ void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frame
     BinningStats stats;
     stats.taskLoopInvocations = 1;
 
-    const TileGridSize size{job.framebufferWidth, job.framebufferHeight, job.microTilesX,
-                            job.microTilesY,      job.macroTilesX,       job.macroTilesY};
     WorkerBinningView view;
-    view.size = size;
+    view.size = job.size;
     view.bins = grid.bins.data();
     view.ownedTiles = owned.data();
     view.ownedCount = owned.size();
@@ -302,12 +287,11 @@ void RenderMacroTile(int32_t macroX, int32_t macroY, const FrameJob& job) {
     diag::ProfileScope scope(diag::kScopeRenderMacroTile);
     TileGrid& grid = *job.grid;
     const RasterJob& kernelArgs = job.rasterJob;
-    const int32_t rowEnd = std::min(job.microTilesY, macroY * kMicroTilesPerMacro + kMicroTilesPerMacro);
-    const int32_t columnEnd = std::min(job.microTilesX, macroX * kMicroTilesPerMacro + kMicroTilesPerMacro);
-    for (int32_t my = macroY * kMicroTilesPerMacro; my < rowEnd; ++my) {
-        for (int32_t mx = macroX * kMicroTilesPerMacro; mx < columnEnd; ++mx) {
+    const TileRange micro = MicroTilesOfMacro(macroX, macroY, job.size);
+    for (int32_t my = micro.y0; my < micro.y1; ++my) {
+        for (int32_t mx = micro.x0; mx < micro.x1; ++mx) {
             diag::ProfileScope tileScope(diag::kScopeRasterizeTile);
-            const std::size_t index = static_cast<std::size_t>(my) * static_cast<std::size_t>(job.microTilesX) + mx;
+            const std::size_t index = static_cast<std::size_t>(my) * static_cast<std::size_t>(job.size.microTilesX) + mx;
             const MicroTileBin& bin = grid.bins[index];
             const int32_t x0 = mx * kMicroTileSize;
             const int32_t y0 = my * kMicroTileSize;

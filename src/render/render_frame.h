@@ -5,35 +5,39 @@
 
 #include <cstdint>
 
+#include "panel/driver_settings.h"
 #include "raster/raster_job.h"
 #include "render/surface_view.h"
+#include "render/tile_grid.h"
 
 namespace mora {
 
-struct TextureCacheEntry;
-struct TileGrid;
 
-// Filled by the caller, read during the frame. wglSwapBuffers and glReadPixels pass
-// {cut-off == 4, 1, cut-off}.
+// Filled by the caller, read during the frame. The frame end and the read-back flush fill it from
+// the frame's PipelineStage (FrameOptionsForCutoff).
 struct FrameOptions {
     uint8_t stopAfterBinning = 0;   // workers bin but do not rasterize
     uint8_t clearWhenEmpty = 0;     // a frame without triangles or colour clear clears to clearColour
-    uint32_t cutoffStage = 5;       // PipelineCutoff in force: 3 prepares only, 4 bins only, 5 full
+    uint32_t cutoffStage = kFullPipeline;  // a PipelineStage of kStopAfterRenderPrep or later
 };
+
+// The options for a frame cut off after `cutoff`: binning only at kStopAfterBinning.
+inline FrameOptions FrameOptionsForCutoff(PipelineStage cutoff, bool clearWhenEmpty) {
+    FrameOptions options;
+    options.stopAfterBinning = cutoff == kStopAfterBinning ? 1 : 0;
+    options.clearWhenEmpty = clearWhenEmpty ? 1 : 0;
+    options.cutoffStage = static_cast<uint32_t>(cutoff);
+    return options;
+}
 
 // One frame's shared, read-only record for the workers (on RenderFrame's stack).
 struct FrameJob {
     const SurfaceView* surface = nullptr;
-    int32_t macroTilesX = 0;
-    int32_t macroTilesY = 0;
-    int32_t microTilesX = 0;
-    int32_t microTilesY = 0;
-    const TextureCacheEntry* textureCache = nullptr;
     RasterJob rasterJob;
-    // The grid's framebuffer size, and the part of it the Surface can hold: MicroTile rectangles
-    // are clipped to the latter so that a Surface smaller than the grid is never written outside.
-    int32_t framebufferWidth = 0;
-    int32_t framebufferHeight = 0;
+    // The grid's sizes (framebuffer and tiles), and the part of the framebuffer the Surface can
+    // hold: MicroTile rectangles are clipped to the latter so that a Surface smaller than the grid
+    // is never written outside.
+    TileGridSize size;
     int32_t clipWidth = 0;
     int32_t clipHeight = 0;
     TileGrid* grid = nullptr;
@@ -54,7 +58,8 @@ int32_t FramePartitionCount(int64_t renderThreads, int32_t workerLimit, int64_t 
 void RenderFrame(const SurfaceView& surface, const FrameOptions& options);
 
 // The render job's item function: bins every triangle into the MacroTiles of `partition`, then
-// rasterizes them unless the frame stops after binning. `frameJob` is the FrameJob.
+// rasterizes them unless the frame stops after binning. `frameJob` is the FrameJob; the descriptor
+// is not read.
 void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frameJob);
 
 // Calls the frame's kernel once per non-empty MicroTile of MacroTile (macroX, macroY).

@@ -3,6 +3,7 @@
 // Sized by glViewport (through the viewport growth hook), emptied by wglSwapBuffers after present.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -17,6 +18,10 @@ struct GlContext;
 inline constexpr int32_t kMicroTileSize = 8;        // pixels per MicroTile side; the kernels assume 8
 inline constexpr int32_t kMacroTileSize = 32;       // pixels per MacroTile side; 4 MicroTiles
 inline constexpr int32_t kMicroTilesPerMacro = 4;   // kMacroTileSize / kMicroTileSize
+inline constexpr int kMicroTileShift = 3;           // log2(kMicroTileSize): pixel >> shift = tile
+inline constexpr int kMacroTileShift = 5;           // log2(kMacroTileSize)
+static_assert(kMicroTileSize == 1 << kMicroTileShift && kMacroTileSize == 1 << kMacroTileShift);
+static_assert(kMicroTilesPerMacro == 1 << (kMacroTileShift - kMicroTileShift));
 inline constexpr std::size_t kMinBinCapacity = 8;   // every bin keeps at least this many slots
 
 // Capacities reserved at every resize so that steady frames never grow these arrays.
@@ -70,6 +75,30 @@ struct TileGridSize {
     int32_t macroTilesX = 0;
     int32_t macroTilesY = 0;
 };
+
+// A rectangle of tiles: columns [x0, x1), rows [y0, y1).
+struct TileRange {
+    int32_t x0 = 0;
+    int32_t y0 = 0;
+    int32_t x1 = 0;
+    int32_t y1 = 0;
+};
+
+// The end of the tile range (tiles of 1 << shift pixels) covering pixels below `exclusivePixel`,
+// in 64 bits: the bound may be near INT32_MAX.
+inline int32_t TileEnd(int32_t exclusivePixel, int shift) {
+    return static_cast<int32_t>((static_cast<int64_t>(exclusivePixel) + ((int64_t{1} << shift) - 1)) >> shift);
+}
+
+// The MicroTiles of MacroTile (macroX, macroY), cut at the grid's last MicroTile row and column.
+inline TileRange MicroTilesOfMacro(int32_t macroX, int32_t macroY, const TileGridSize& size) {
+    TileRange range;
+    range.x0 = macroX * kMicroTilesPerMacro;
+    range.y0 = macroY * kMicroTilesPerMacro;
+    range.x1 = std::min(size.microTilesX, range.x0 + kMicroTilesPerMacro);
+    range.y1 = std::min(size.microTilesY, range.y0 + kMicroTilesPerMacro);
+    return range;
+}
 
 namespace detail {
 extern constinit platform::NeverDestroyed<TileGrid> gTileGrid;

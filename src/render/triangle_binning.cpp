@@ -9,15 +9,6 @@ namespace mora {
 
 namespace {
 
-// Tile index range end for an exclusive pixel bound, in 64 bits (the bound may be near INT32_MAX).
-int32_t TileEnd(int32_t exclusivePixel, int shift) {
-    return static_cast<int32_t>((static_cast<int64_t>(exclusivePixel) + ((int64_t{1} << shift) - 1)) >> shift);
-}
-
-}  // namespace
-
-namespace {
-
 // The pixel box and MacroTile range of ComputeTriangleBounds, without the edge functions.
 TriangleBounds ComputeTriangleBox(const SetupTriangle& triangle, const TileGridSize& size) {
     TriangleBounds bounds;
@@ -39,10 +30,10 @@ TriangleBounds ComputeTriangleBox(const SetupTriangle& triangle, const TileGridS
     bounds.ymin = static_cast<int32_t>(ylo);
     bounds.xmax = static_cast<int32_t>(xhi);
     bounds.ymax = static_cast<int32_t>(yhi);
-    bounds.macroX0 = bounds.xmin >> 5;
-    bounds.macroY0 = bounds.ymin >> 5;
-    bounds.macroX1 = std::min(size.macroTilesX, TileEnd(bounds.xmax, 5));
-    bounds.macroY1 = std::min(size.macroTilesY, TileEnd(bounds.ymax, 5));
+    bounds.macroX0 = bounds.xmin >> kMacroTileShift;
+    bounds.macroY0 = bounds.ymin >> kMacroTileShift;
+    bounds.macroX1 = std::min(size.macroTilesX, TileEnd(bounds.xmax, kMacroTileShift));
+    bounds.macroY1 = std::min(size.macroTilesY, TileEnd(bounds.ymax, kMacroTileShift));
     bounds.macroCount = static_cast<int64_t>(bounds.macroY1 - bounds.macroY0) * (bounds.macroX1 - bounds.macroX0);
     bounds.binnable = bounds.macroX1 > bounds.macroX0 && bounds.macroY1 > bounds.macroY0;
     return bounds;
@@ -115,11 +106,10 @@ void EmptyOwnedBins(const WorkerBinningView& view) {
         const int32_t macroX = tile % size.macroTilesX;
         const int32_t macroY = tile / size.macroTilesX;
         if (macroY >= size.macroTilesY) continue;
-        const int32_t rowEnd = std::min(size.microTilesY, macroY * kMicroTilesPerMacro + kMicroTilesPerMacro);
-        const int32_t columnEnd = std::min(size.microTilesX, macroX * kMicroTilesPerMacro + kMicroTilesPerMacro);
-        for (int32_t my = macroY * kMicroTilesPerMacro; my < rowEnd; ++my) {
+        const TileRange micro = MicroTilesOfMacro(macroX, macroY, size);
+        for (int32_t my = micro.y0; my < micro.y1; ++my) {
             MicroTileBin* row = view.bins + static_cast<std::size_t>(my) * static_cast<std::size_t>(size.microTilesX);
-            for (int32_t mx = macroX * kMicroTilesPerMacro; mx < columnEnd; ++mx) row[mx].clear();
+            for (int32_t mx = micro.x0; mx < micro.x1; ++mx) row[mx].clear();
         }
     }
 }
@@ -127,12 +117,12 @@ void EmptyOwnedBins(const WorkerBinningView& view) {
 void BinIntoMacroTile(const TriangleBounds& bounds, int32_t macroX, int32_t macroY, uint32_t index,
                       const WorkerBinningView& view, BinningStats& stats) {
     const TileGridSize& size = view.size;
-    const int32_t columnBegin = std::max(bounds.xmin >> 3, macroX * kMicroTilesPerMacro);
-    const int32_t columnEnd =
-        std::min({size.microTilesX, macroX * kMicroTilesPerMacro + kMicroTilesPerMacro, TileEnd(bounds.xmax, 3)});
-    const int32_t rowBegin = std::max(bounds.ymin >> 3, macroY * kMicroTilesPerMacro);
-    const int32_t rowEnd =
-        std::min({size.microTilesY, macroY * kMicroTilesPerMacro + kMicroTilesPerMacro, TileEnd(bounds.ymax, 3)});
+    // The MacroTile's MicroTiles that the triangle's pixel box touches.
+    const TileRange micro = MicroTilesOfMacro(macroX, macroY, size);
+    const int32_t columnBegin = std::max(bounds.xmin >> kMicroTileShift, micro.x0);
+    const int32_t columnEnd = std::min(micro.x1, TileEnd(bounds.xmax, kMicroTileShift));
+    const int32_t rowBegin = std::max(bounds.ymin >> kMicroTileShift, micro.y0);
+    const int32_t rowEnd = std::min(micro.y1, TileEnd(bounds.ymax, kMicroTileShift));
     for (int32_t my = rowBegin; my < rowEnd; ++my) {
         const int32_t py0 = my * kMicroTileSize;
         const int32_t py1 = py0 + std::min(kMicroTileSize, size.height - py0);

@@ -253,6 +253,13 @@ std::uint32_t Enqueue(RenderJobQueue& queue, std::uint32_t kind, const std::uint
   return sequence;
 }
 
+std::uint32_t Enqueue(RenderJobQueue& queue, std::uint32_t kind, std::uint32_t itemCount, JobFunction function,
+                      void* argument) {
+  const std::uint32_t descriptor[5] = {0, 0, 0, 0, itemCount};
+  static_assert(kItemCountWord == 4);
+  return Enqueue(queue, kind, descriptor, function, argument);
+}
+
 void WaitIdle(RenderJobQueue& queue) {
   diag::ProfileScope scope(diag::kScopeWaitIdle);
   for (;;) {

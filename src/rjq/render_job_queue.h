@@ -99,6 +99,10 @@ void DestroyRenderJobQueue(RenderJobQueue* queue);
 // job of 0 items retires as soon as the jobs before it have.
 std::uint32_t Enqueue(RenderJobQueue& queue, std::uint32_t kind, const std::uint32_t descriptor[5],
                       JobFunction function, void* argument);
+// The same for a job whose items need nothing but their index and the argument: `itemCount`
+// items, the other descriptor words 0.
+std::uint32_t Enqueue(RenderJobQueue& queue, std::uint32_t kind, std::uint32_t itemCount, JobFunction function,
+                      void* argument);
 
 // Returns when every job enqueued before the call has retired. The caller does
 // no job work itself; never call it from a job.

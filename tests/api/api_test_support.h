@@ -17,6 +17,7 @@
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
 #include "panel/driver_settings.h"
+#include "test_support/driver_state.h"
 
 namespace mora::test {
 
@@ -69,11 +70,7 @@ protected:
         Reset();
     }
     void TearDown() override { Reset(); }
-    static void Reset() {
-        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
-        EmptyCommandBuffer(TheCommandRecording().stream);
-        EmptyCommandBuffer(TheCommandRecording().blob);
-    }
+    static void Reset() { ResetDriverState(); }
 };
 
 }  // namespace mora::test

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,11 +16,14 @@
 #include "diag/frame_counter.h"
 #include "diag/trace.h"
 #include "entry/entry_table.h"
+#include "geometry/frame_executor_thread.h"
 #include "gl/command_buffer.h"
 #include "gl/command_records.h"
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "platform/file.h"
+#include "render/tile_grid.h"
+#include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 #include "frame_test_support.h"
 
@@ -36,19 +40,11 @@ class FrameSequence : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallWglHooks();
-        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
-        EmptyCommandBuffer(TheCommandRecording().stream);
-        EmptyCommandBuffer(TheCommandRecording().blob);
-        CloseTrace();
-        ClearTraceRange();
+        ResetDriverState();
         ASSERT_FALSE(folder_.empty());
     }
     void TearDown() override {
-        CloseTrace();
-        ClearTraceRange();
-        ResetCaptureSession();
-        SetCaptureDirectory(nullptr);
-        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
+        ResetDriverState();
         SetCurrentContextRecord(nullptr);
     }
     // "context message" of each call line of a closed trace file.
@@ -180,6 +176,39 @@ TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {
             ASSERT_EQ(pixel, words[f]) << "frame " << f << " pixel " << i / 4;
         }
     }
+}
+
+// An execution that fails part-way (out of memory) abandons what it was given, in the read-back
+// flush as in the frame end: no recorded command, pending clear or triangle survives into the next
+// frame, which then renders normally.
+TEST_F(FrameSequence, AFailedExecutionAbandonsTheFlushAndTheFrameEnd) {
+    CurrentOffscreenContext current(8, 8);
+    ASSERT_NE(current.context, nullptr);
+    FrameExecutorThread& executor = TheFrameExecutorThread();
+    StopFrameExecutorThread(executor);
+    ASSERT_TRUE(StartFrameExecutorThread(executor, [](const FrameRecording&, bool) { throw std::bad_alloc(); }));
+    for (const bool flush : {true, false}) {
+        SCOPED_TRACE(flush ? "flush" : "frame end");
+        glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ASSERT_TRUE(TheGlContext().colourClearPending);
+        if (flush) {
+            uint8_t pixel[4] = {};
+            glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        } else {
+            EXPECT_EQ(wglSwapBuffers(nullptr), TRUE);
+        }
+        EXPECT_EQ(CommandBufferSize(TheCommandRecording().stream), 0u);
+        EXPECT_FALSE(TheGlContext().colourClearPending);
+        EXPECT_TRUE(TheTileGrid().setupTriangles.empty());
+    }
+    EXPECT_TRUE(StopFrameExecutorThread(executor));  // the next frame starts the production executor
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(wglSwapBuffers(nullptr), TRUE);
+    const ImageView shown = PresentedImage(current.context->surface.presenter);
+    ASSERT_TRUE(IsUsable(shown));
+    EXPECT_EQ(ImageRow(shown, 3)[3] & 0x00FFFFFFu, 0x0000FF00u);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "frame/library_lifetime.h"
 #include "panel/driver_settings.h"
 #include "platform/environment.h"
+#include "platform/file.h"
+#include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 
 namespace mora {
@@ -21,9 +23,7 @@ protected:
     void TearDown() override {
         platform::UnsetEnvironment("MORA_PIPELINE_CUTOFF");
         platform::UnsetEnvironment("MORA_TRACE_FRAMES");
-        CloseTrace();
-        ClearTraceRange();
-        SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
+        test::ResetDriverState();
     }
 
     // One load and unload of the library with the cut-off switch set to `value` (null: unset);

@@ -42,7 +42,7 @@ TEST(ExecuteFrame, CutOffStages) {
     } stages[] = {{0, 0, 0, false}, {1, 1, 0, true}, {2, 1, 1, true}, {5, 1, 1, true}};
     for (const auto& stage : stages) {
         SCOPED_TRACE(stage.cutoff);
-        ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, stage.cutoff);
+        frame.cutoff = static_cast<PipelineStage>(stage.cutoff);
         auto ctx = test::NewContext();
         std::vector<SetupTriangle> triangles(3);  // stale triangles from an earlier frame
         ctx->nativePackets.resize(2);

@@ -88,6 +88,7 @@ TEST(FrameExecutorThread, StopWaitsOnlyItsLimitForARunningFrame) {
 TEST(FrameExecutorThread, ProcessExecutorFillsTheProcessContext) {
     test::ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 2);
     FrameRecording frame;
+    frame.cutoff = kStopAfterTriangles;
     CommandStream& s = frame.commands.stream;
     test::AppendView(s, 64, 64);
     AppendBegin(s, 6);

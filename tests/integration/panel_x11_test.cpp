@@ -59,11 +59,14 @@ namespace mora_it {
 namespace {
 
 // The driver's entries the test calls, looked up in the loaded library.
+// An X-macro list, which the formatter would re-flow on every run (kept as written):
+// clang-format off
 #define MORA_TEST_ENTRIES(X)                                                                             \
   X(moraCreateX11DC) X(moraCreateOffscreenDC) X(moraDestroyOffscreenDC) X(moraReadPresentedFrame)         \
   X(wglCreateContext) X(wglDeleteContext) X(wglMakeCurrent) X(wglSwapBuffers) X(glClearColor) X(glClear) \
   X(glEnable) X(glViewport) X(glMatrixMode) X(glLoadIdentity) X(glOrtho) X(glBegin) X(glEnd)            \
   X(glColor3f) X(glVertex2f)
+// clang-format on
 
 struct Driver {
   void* library = nullptr;

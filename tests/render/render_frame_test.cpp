@@ -254,10 +254,9 @@ TEST_F(RenderFrameTest, RenderMacroTileCallsTheKernelOncePerNonEmptyMicroTile) {
     const GlContext& gl = TheGlContext();
     FrameJob job;
     job.surface = &view;
-    job.macroTilesX = gl.macroTilesX, job.macroTilesY = gl.macroTilesY;
-    job.microTilesX = gl.microTilesX, job.microTilesY = gl.microTilesY;
-    job.framebufferWidth = job.clipWidth = 40;
-    job.framebufferHeight = job.clipHeight = 20;
+    job.size = CurrentTileGridSize(gl);
+    job.clipWidth = 40;
+    job.clipHeight = 20;
     job.grid = &grid;
     job.rasterJob.kernel = &RecordingKernel;
 
