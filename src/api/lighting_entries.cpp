@@ -9,6 +9,7 @@
 #include "api/display_lists.h"
 #include "api/fixed_function.h"
 #include "api/gl_conversions.h"
+#include "entry/entry_boundary.h"
 #include "entry/entry_frame.h"
 #include "entry/gl_subset.h"
 #include "mora/gl.h"
@@ -117,8 +118,7 @@ constexpr auto kTexGen = FixedFunctionCallKind::TexGen;
     MORA_GLAPI void MORA_APIENTRY gl##Name Params try {                          \
         if (!EnterEntry<EntryId::gl##Name> Args) return;                         \
         Body;                                                                    \
-    } catch (...) {                                                              \
-    }
+    } MORA_ENTRY_BOUNDARY()
 
 #define MORA_NORMAL_FORMS(Suffix, Type)                                                                        \
     MORA_FIXED_FUNCTION_ENTRY(Normal3##Suffix, (Type nx, Type ny, Type nz), (nx, ny, nz), Normal(nx, ny, nz)) \
