@@ -31,8 +31,6 @@ namespace {
 // The call summary is rewritten when the advanced frame counter is a multiple of this.
 constexpr int32_t kCallSummaryInterval = 60;
 
-int32_t PipelineCutoff() { return SettingValue(TheDriverSettings().PipelineCutoff); }
-
 // The FrameRecording the frame sequence hands to the executor. One process-wide record reused
 // every frame, so that its buffers and Keyframe arrays keep their capacity. Never destroyed: a
 // frame may still end from an application's static destructor.
