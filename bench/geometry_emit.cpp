@@ -54,7 +54,8 @@ void RunEmit(benchmark::State& state, bool parallel) {
         return;
     }
     std::vector<mora::SetupTriangle> triangles;
-    const mora::EmitOptions options{false, false};
+    mora::EmitOptions options{false, false};
+    options.surfaceHeight = 720;  // the drawable the frame's viewport covers
     for (auto _ : state) {
         mora::EmitFrameTriangles(*ctx, triangles, parallel, options, queue);
         benchmark::DoNotOptimize(triangles.data());

@@ -150,6 +150,7 @@ void RenderAndPresentFrame(ContextRecord& context, int32_t frame, PipelineStage 
     const uint64_t start = platform::PerformanceCounter();
     GlContext& gl = TheGlContext();
     FrameRecording& recording = FrameScratch();
+    recording.surfaceHeight = context.surface.height;
     CommandHandOver handOver(TheCommandRecording(), recording.commands);
 
     HandOverAndExecute(handOver, recording, cutoff, true, [&] {
@@ -223,6 +224,7 @@ void FlushFrame(ContextRecord& context) {
     GlContext& gl = TheGlContext();
     const PipelineStage cutoff = PipelineCutoffNow();
     FrameRecording& recording = FrameScratch();
+    recording.surfaceHeight = context.surface.height;
     AbandonedFrameGuard abandoned;
     {
         CommandHandOver handOver(TheCommandRecording(), recording.commands);

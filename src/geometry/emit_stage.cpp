@@ -59,7 +59,7 @@ void EmitPackets(const GlContext& ctx, uint32_t first, uint32_t last, const Emit
         if (static_cast<uint64_t>(packet.firstVertex) + packet.vertexCount > vertexTotal) continue;
         const GlVertex* v = ctx.frameVertices.data() + packet.firstVertex;
         if (prepared.size() < packet.vertexCount) prepared.resize(packet.vertexCount);
-        for (uint32_t k = 0; k < packet.vertexCount; ++k) prepared[k] = PrepareVertex(packet, v[k]);
+        for (uint32_t k = 0; k < packet.vertexCount; ++k) prepared[k] = PrepareVertex(packet, options, v[k]);
         if (packet.mode <= gle::kLineStrip) {
             if (!ctx.seedSubset) EmitLinesAndPoints(packet, options, prepared.data(), packet.vertexCount, out);
         } else if (packet.flatShading != 0) {

@@ -26,7 +26,9 @@ void ExecuteFrame(GlContext& ctx, std::vector<SetupTriangle>& triangles, const F
     ReplayCommands(ctx, recording.commands.stream, recording.commands.blob, ReadRenderOverrides(TheDriverSettings()));
     if (cutoff == kStopAfterNativePackets) return;
 
-    EmitFrameTriangles(ctx, triangles, allowParallelEmit, ReadEmitOptions(), queue);
+    EmitOptions options = ReadEmitOptions();
+    options.surfaceHeight = recording.surfaceHeight;
+    EmitFrameTriangles(ctx, triangles, allowParallelEmit, options, queue);
 }
 
 void ExecuteFrame(const FrameRecording& recording, bool allowParallelEmit) {

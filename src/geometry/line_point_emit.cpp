@@ -100,8 +100,8 @@ uint32_t EmitSegment(const NativePacket& packet, const EmitOptions& options, con
     ClipVertex b = to.clip;
     if (packet.flatShading != 0) a.colour = b.colour;
     if (!(from.inside && to.inside) && !ClipSegment(a, b)) return 0;
-    const WindowVertex wa = ToWindow(packet, a);
-    const WindowVertex wb = ToWindow(packet, b);
+    const WindowVertex wa = ToWindow(packet, options, a);
+    const WindowVertex wb = ToWindow(packet, options, b);
     if (!UsableVertex(a, wa) || !UsableVertex(b, wb)) return 0;
     const float dx = wb.x - wa.x;
     const float dy = wb.y - wa.y;

@@ -31,12 +31,12 @@ uint32_t EmitClippedTriangle(const NativePacket& packet, const EmitOptions& opti
 
 }  // namespace
 
-PreparedVertex PrepareVertex(const NativePacket& packet, const GlVertex& v) {
+PreparedVertex PrepareVertex(const NativePacket& packet, const EmitOptions& options, const GlVertex& v) {
     PreparedVertex p;
     p.clip = ToClip(packet.mvp, v);
     p.inside = InsideViewVolume(p.clip);
     // Vertices outside are only ever clipped, and clipping maps its own output vertices.
-    p.window = p.inside ? ToWindow(packet, p.clip) : WindowVertex{};
+    p.window = p.inside ? ToWindow(packet, options, p.clip) : WindowVertex{};
     p.usable = p.inside && UsableVertex(p.clip, p.window);
     return p;
 }

@@ -23,7 +23,7 @@ struct PreparedVertex {
     bool usable;  // inside, with w > 0 and a finite window position
 };
 
-PreparedVertex PrepareVertex(const NativePacket& packet, const GlVertex& v);
+PreparedVertex PrepareVertex(const NativePacket& packet, const EmitOptions& options, const GlVertex& v);
 
 // Appends the surviving fan triangles of (a, b, c) to `out` and returns their count: 0 when
 // clipped away or culled; at most 7 for finite input (six planes add at most six vertices to a

@@ -26,9 +26,9 @@ bool UsableVertex(const ClipVertex& v, const WindowVertex& window) {
 
 uint32_t SetupFanTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
                           const ClipVertex& b, const ClipVertex& c, SetupTriangle& out) {
-    const WindowVertex w0 = ToWindow(packet, a);
-    const WindowVertex w1 = ToWindow(packet, b);
-    const WindowVertex w2 = ToWindow(packet, c);
+    const WindowVertex w0 = ToWindow(packet, options, a);
+    const WindowVertex w1 = ToWindow(packet, options, b);
+    const WindowVertex w2 = ToWindow(packet, options, c);
     if (!UsableVertex(a, w0) || !UsableVertex(b, w1) || !UsableVertex(c, w2)) return 0;
     return SetupWindowTriangle(packet, options, a, b, c, w0, w1, w2, out);
 }

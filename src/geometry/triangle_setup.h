@@ -15,6 +15,9 @@ namespace mora {
 struct EmitOptions {
     bool disableHiZ;       // depth bounds become -1e30 .. 1e30
     bool disableFaceCull;  // never cull by facing
+    // Height of the drawable the frame renders into. Viewport y counts up from its bottom while
+    // window rows count down from its top; 0 (unknown) places the viewport from the top.
+    int32_t surfaceHeight = 0;
 };
 
 // GL enumerants the cull test compares against (values, as the packet stores them).
@@ -33,10 +36,17 @@ struct WindowVertex {
     float x, y, z, q;
 };
 
+// The window row of the viewport's top edge. A viewport as tall as the drawable at y 0 gives 0,
+// the same as the unknown-height case, so full-window frames map bit for bit as before.
+inline int64_t ViewportTopRow(const NativePacket& packet, const EmitOptions& options) {
+    if (options.surfaceHeight <= 0) return packet.viewport[1];
+    return int64_t{options.surfaceHeight} - packet.viewport[3] - packet.viewport[1];
+}
+
 // The viewport mapping of v (whose w must be positive for the result to mean anything).
-inline WindowVertex ToWindow(const NativePacket& packet, const ClipVertex& v) {
+inline WindowVertex ToWindow(const NativePacket& packet, const EmitOptions& options, const ClipVertex& v) {
     const float vx = static_cast<float>(packet.viewport[0]);
-    const float vy = static_cast<float>(packet.viewport[1]);
+    const float vy = static_cast<float>(ViewportTopRow(packet, options));
     const float width = static_cast<float>(packet.viewport[2]);
     const float height = static_cast<float>(packet.viewport[3]);
     const float q = 1.0f / v.w;

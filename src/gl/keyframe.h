@@ -27,6 +27,7 @@ struct FrameRecording {
     CommandRecording commands;             // CommandStream, CommandBlob and the reserved word (0)
     Keyframe keyframe;
     PipelineStage cutoff = kFullPipeline;  // the frame's cut-off, read once by whoever hands it over
+    int32_t surfaceHeight = 0;             // the drawable's height the frame renders into; 0 unknown
 };
 
 // From a valid PendingKeyframe: a copy of it with valid set. Otherwise the live context's

@@ -123,6 +123,46 @@ TEST(LinesAndPoints, AgreeAlongSegments) {
     }
 }
 
+// --- Viewports off the window's edges -------------------------------------------------------------
+
+// A smooth quad and a few segments drawn into a viewport that touches neither the top nor the
+// bottom of the window: its y counts from the window's bottom, so a viewport placed from the top
+// instead lands tens of rows off and nearly every pixel of it differs. Quad corners lie on pixel
+// boundaries; segment endpoint pixels may differ (see LinesAndPoints).
+TEST(SubViewport, PlacedFromTheWindowBottom) {
+    struct Case {
+        const char* name;
+        GLint x, y, width, height;
+    };
+    const Case cases[] = {{"viewport_low_left", 10, 20, 60, 40}, {"viewport_high_right", 50, 70, 70, 30}};
+    for (const Case& c : cases) {
+        auto draw = [&c](SceneGl& gl, int, int) {
+            gl.Viewport(c.x, c.y, c.width, c.height);
+            PixelProjection(gl, c.width, c.height);
+            const float w = static_cast<float>(c.width);
+            const float h = static_cast<float>(c.height);
+            gl.Begin(GL_QUADS);
+            gl.Color3f(0.9f, 0.2f, 0.1f);
+            gl.Vertex2f(2.0f, 3.0f);
+            gl.Color3f(0.1f, 0.8f, 0.2f);
+            gl.Vertex2f(w - 4.0f, 3.0f);
+            gl.Color3f(0.2f, 0.3f, 0.9f);
+            gl.Vertex2f(w - 4.0f, h - 5.0f);
+            gl.Color3f(0.8f, 0.8f, 0.2f);
+            gl.Vertex2f(2.0f, h - 5.0f);
+            gl.End();
+            gl.Color3f(1.0f, 1.0f, 1.0f);
+            gl.Begin(GL_LINES);
+            gl.Vertex2f(1.3f, 1.2f);
+            gl.Vertex2f(w - 1.7f, h - 1.6f);
+            gl.Vertex2f(1.3f, h - 1.6f);
+            gl.Vertex2f(w - 1.7f, 1.2f);
+            gl.End();
+        };
+        ExpectAgreement(draw, Tolerance{255, 30.0, 0.003}, c.name, kSize, kSize);
+    }
+}
+
 // --- Clears after drawing -------------------------------------------------------------------------
 
 void Rectangle(SceneGl& gl, float x0, float y0, float x1, float y1, float z, float r, float g, float b) {

@@ -107,6 +107,26 @@ TEST(TriangleSetup, ViewportAndDepthMapping) {
     EXPECT_EQ(t.blendCode, 3u);  // render state words are carried over
 }
 
+// Viewport y counts up from the drawable's bottom, window rows down from its top: with the
+// drawable's height known, a viewport's top edge lands at height - vy - vh; unknown (0), at vy.
+TEST(TriangleSetup, ViewportRowsCountFromDrawableBottom) {
+    struct Case {
+        int32_t vy, vh, surfaceHeight;
+        float topRow;
+    };
+    const Case cases[] = {{20, 40, 128, 68}, {20, 40, 0, 20}, {0, 480, 480, 0}, {0, 480, 0, 0}};
+    for (const Case& c : cases) {
+        NativePacket packet = Packet(60, c.vh);
+        packet.viewport[1] = c.vy;
+        EmitOptions options{false, false};
+        options.surfaceHeight = c.surfaceHeight;
+        const WindowVertex top = ToWindow(packet, options, V(0, 1, 0, 1));
+        const WindowVertex bottom = ToWindow(packet, options, V(0, -1, 0, 1));
+        EXPECT_EQ(top.y, c.topRow) << c.vy << " " << c.vh << " " << c.surfaceHeight;
+        EXPECT_EQ(bottom.y, c.topRow + static_cast<float>(c.vh)) << c.vy << " " << c.vh << " " << c.surfaceHeight;
+    }
+}
+
 TEST(TriangleSetup, NonPositiveOrNonFiniteWIsDiscarded) {
     NativePacket packet = Packet();
     SetupTriangle t;

@@ -113,6 +113,7 @@ bool ReplayNextFrame(ReplaySession& session, StageTicks* ticks) {
         FrameCommandsInRecording swapIn(session.frames[session.nextFrame], session.recording.commands);
         const uint64_t start = platform::PerformanceCounter();
         BuildKeyframe(session.pending, gl, session.recording.keyframe);
+        session.recording.surfaceHeight = session.surface.height;
         ExecuteFrame(session.recording, true);
         const uint64_t executed = platform::PerformanceCounter();
         const uint64_t emitTicks = gl.statistics.emitTicks;
