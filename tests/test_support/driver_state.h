@@ -7,6 +7,7 @@
 #include "capture/capture_session.h"
 #include "diag/trace.h"
 #include "gl/command_buffer.h"
+#include "gl/gl_context.h"
 #include "panel/driver_settings.h"
 #include "render/tile_grid.h"
 
@@ -18,6 +19,7 @@ inline void ResetDriverState() {
     ClearTraceRange();
     EmptyCommandBuffer(TheCommandRecording().stream);  // gl: nothing recorded
     EmptyCommandBuffer(TheCommandRecording().blob);
+    TheGlContext().primitiveEndedSinceFlush = false;  // a glClear must not split a frame the test never drew
     ResetFrame();                                  // render: no triangles, bins or pending clears
     ResetCaptureSession();                         // capture: no range, no open file
 }
