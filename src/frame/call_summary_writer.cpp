@@ -51,7 +51,7 @@ void TakeSnapshot(SummarySnapshot& snapshot) {
 }
 
 std::string SummaryText(const SummarySnapshot& snapshot) {
-    const std::string workerTileStats = FormatWorkerTileStatsReport(BinningStatsRecords());
+    const std::string workerTileStats = FormatWorkerTileStatsReport(TheBinningStats());
     const std::string occupancy = rjq::FormatOccupancyReport(rjq::Occupancy());
     const std::string profile = diag::ProfileReport();
 

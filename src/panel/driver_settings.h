@@ -77,13 +77,12 @@ void LoadDriverSettingsAtFirstUse();
 
 // The process-wide record. The first call (thread-safe one-time initialisation of a function-local
 // static: concurrent first callers wait) fills the defaults from the per-user store; later calls
-// cost one guard test and return it. Readers may keep the pointer.
-inline DriverSettings* SettingsAccessor() {
+// cost one guard test and return it. Readers may keep the reference.
+inline DriverSettings& TheDriverSettings() {
   static const bool loaded = (detail::LoadDriverSettingsAtFirstUse(), true);
   (void)loaded;
-  return &detail::gDriverSettings;
+  return detail::gDriverSettings;
 }
-inline DriverSettings& TheDriverSettings() { return *SettingsAccessor(); }
 
 // Puts every field of `settings` back to its built-in default.
 void ResetSettingsToDefaults(DriverSettings& settings);

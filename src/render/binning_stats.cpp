@@ -44,11 +44,11 @@ double Percent(uint64_t part, uint64_t whole) {
 
 }  // namespace
 
-std::span<BinningStats, kBinningStatsRecords> BinningStatsRecords() {
+std::span<BinningStats, kBinningStatsRecords> TheBinningStats() {
     return std::span<BinningStats, kBinningStatsRecords>(gBinningStats);
 }
 
-BinningStats& BinningStatsRecord(int64_t partition) {
+BinningStats& TheBinningStats(int64_t partition) {
     if (partition < 0 || partition >= static_cast<int64_t>(kBinningStatsRecords)) return gBinningStats[0];
     return gBinningStats[partition];
 }
@@ -106,7 +106,7 @@ std::string FormatWorkerTileStatsReport(std::span<const BinningStats> records) {
 
 void WriteWorkerTileStatsReport(std::FILE* file) {
     if (file == nullptr) return;
-    const std::string text = FormatWorkerTileStatsReport(BinningStatsRecords());
+    const std::string text = FormatWorkerTileStatsReport(TheBinningStats());
     if (!text.empty()) std::fwrite(text.data(), 1, text.size(), file);
 }
 

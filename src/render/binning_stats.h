@@ -34,10 +34,10 @@ static_assert(offsetof(BinningStats, taskLoopInvocations) == 0);
 static_assert(offsetof(BinningStats, microsAccepted) == 80);
 
 // The process-wide array (2048 records, 128 bytes apart).
-std::span<BinningStats, kBinningStatsRecords> BinningStatsRecords();
+std::span<BinningStats, kBinningStatsRecords> TheBinningStats();
 
 // The record of a partition index (record 0 for an index outside the array).
-BinningStats& BinningStatsRecord(int64_t partition);
+BinningStats& TheBinningStats(int64_t partition);
 
 // Adds `local` into `shared` with atomic adds, so that partitions sharing record 0 and a report
 // read on another thread never race.

@@ -279,7 +279,7 @@ void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frame
                 RenderPartitionTiles(job, other);
         }
     }
-    AddBinningStats(BinningStatsRecord(partition), stats);
+    AddBinningStats(TheBinningStats(partition), stats);
     rjq::OccupancyExit(occupancyStart);
 }
 

@@ -30,12 +30,8 @@ protected:
     void SetUp() override {
         ApiTest::SetUp();
         ASSERT_FALSE(folder_.empty());
-        CloseTrace();
-        ClearTraceRange();
     }
     void TearDown() override {
-        CloseTrace();
-        ClearTraceRange();
         SetFrameCounter(0);
         ApiTest::TearDown();
     }

@@ -13,18 +13,18 @@
 #include "gl/pending_keyframe.h"
 #include "panel/driver_settings.h"
 #include "platform/environment.h"
+#include "test_support/driver_state.h"
 
 namespace mora {
 namespace {
 
 class CaptureSessionTest : public testing::Test {
   protected:
-    void SetUp() override { ResetCaptureSession(); }
+    void SetUp() override { test::ResetDriverState(); }
     void TearDown() override {
-        ResetCaptureSession();
+        test::ResetDriverState();
         platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
         platform::UnsetEnvironment("MORA_CAPTURE_REFERENCE_PIXELS");
-        SetSettingValue(TheDriverSettings().CaptureFrameCount, 5);
     }
 
     // One wglSwapBuffers of frame `frame` with recording on, then the poll. True when the poll

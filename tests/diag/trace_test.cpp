@@ -20,6 +20,7 @@
 #include "diag/trace_environment.h"
 #include "platform/environment.h"
 #include "platform/file.h"
+#include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 #include "test_support/text_lines.h"
 
@@ -51,8 +52,7 @@ class TraceTest : public ::testing::Test {
     ResetStatusLines();
   }
   void TearDown() override {
-    CloseTrace();
-    ClearTraceRange();
+    test::ResetDriverState();
     SetFrameCounter(0);
     ResetStatusLines();
     platform::UnsetEnvironment("MORA_TRACE_FRAMES");

@@ -14,6 +14,7 @@
 #include "platform/device_context.h"
 #include "platform/environment.h"
 #include "platform/thread.h"
+#include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 #include "frame_test_support.h"
 
@@ -48,7 +49,7 @@ protected:
     SetDebugPanelViewForTests(nullptr);
     platform::DestroyDeviceContext(dc_);
     platform::UnsetEnvironment("XDG_CONFIG_HOME");
-    ResetSettingsToDefaults(TheDriverSettings());
+    test::ResetDriverState();
     SetStatusLine(StatusLine::Panel, "");
   }
   HDC Dc() const { return reinterpret_cast<HDC>(dc_); }

@@ -19,6 +19,7 @@
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/x11_output.h"
+#include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 #include "frame_test_support.h"
 
@@ -51,7 +52,6 @@ protected:
     void TearDown() override {
         StopDiagnostics();
         ResetDiagnostics();
-        SetSettingValue(TheDriverSettings().CaptureFrameCount, 5);
         SetDiagnosticsQuitHandler(nullptr);
         SetHotkeyStateReader(nullptr);
         SetCurrentContextRecord(nullptr);
@@ -59,9 +59,7 @@ protected:
     static void ResetDiagnostics() {
         platform::UnsetEnvironment("MORA_TRACE_FRAMES");
         platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
-        CloseTrace();
-        ClearTraceRange();
-        ResetCaptureSession();
+        ResetDriverState();
     }
     void ExpectRanges(std::pair<int32_t, int32_t> trace, std::pair<int32_t, int32_t> capture) {
         EXPECT_EQ(std::pair(CurrentTraceRange().first, CurrentTraceRange().last), trace);

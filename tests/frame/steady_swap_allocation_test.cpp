@@ -9,8 +9,8 @@
 #include "entry/entry_table.h"
 #include "frame/call_summary_writer.h"
 #include "mora/gl.h"
-#include "panel/driver_settings.h"
 #include "test_support/counting_allocator.h"
+#include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 #include "frame_test_support.h"
 
@@ -37,7 +37,7 @@ void DrawAndSwap(int frame) {
 TEST(SteadySwap, TwoHundredFramesWithThreeSummaryRewritesAllocateNothingOnTheApplicationThread) {
     // Under a sanitizer nothing is counted, but the writer thread still runs beside the frames.
     InstallWglHooks();
-    SetSettingValue(TheDriverSettings().PipelineCutoff, 5);
+    ResetDriverState();
     TempDir dir("mora_steady_swap", TempDir::Enter::Yes);
     ASSERT_TRUE(dir.entered);
     ASSERT_TRUE(StartCallSummaryWriter());

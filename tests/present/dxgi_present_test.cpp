@@ -8,6 +8,7 @@
 #include "diag/trace.h"
 #include "present/dxgi_present.h"
 #include "present/post_process_reference.h"
+#include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 
 namespace mora {
@@ -17,8 +18,8 @@ void* const kWindow = reinterpret_cast<void*>(uintptr_t{0x1234});
 
 class DxgiPresentTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetSettingsToDefaults(TheDriverSettings()); }
-  void TearDown() override { ResetSettingsToDefaults(TheDriverSettings()); }
+  void SetUp() override { test::ResetDriverState(); }
+  void TearDown() override { test::ResetDriverState(); }
 };
 
 uint32_t Pattern(int32_t x, int32_t y, uint32_t frame) {

@@ -9,6 +9,7 @@
 
 #include "platform/x11_output.h"
 #include "present/dxgi_present.h"
+#include "test_support/driver_state.h"
 
 namespace mora {
 namespace {
@@ -30,7 +31,7 @@ class X11OutputTest : public ::testing::Test {
   }
   void SetUp() override {
     if (window == nullptr) GTEST_SKIP() << "no X display, or no window on it";
-    ResetSettingsToDefaults(TheDriverSettings());
+    test::ResetDriverState();
   }
 
   static std::vector<uint32_t> ReadBack() {

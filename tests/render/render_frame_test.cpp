@@ -28,7 +28,7 @@ constexpr uint32_t kColourAndDepth = gle::kColorBufferBit | gle::kDepthBufferBit
 
 uint64_t SumInvocations(std::size_t first, std::size_t last) {
     uint64_t sum = 0;
-    for (std::size_t i = first; i <= last; ++i) sum += BinningStatsRecords()[i].taskLoopInvocations;
+    for (std::size_t i = first; i <= last; ++i) sum += TheBinningStats()[i].taskLoopInvocations;
     return sum;
 }
 
@@ -105,9 +105,9 @@ TEST_F(RenderFrameTest, CutOffThreePreparesButBinsNothingAndFourBinsAndCountsEve
         grid.setupTriangles = {MakeTriangle(0, 0, 8, 0, 0, 8), MakeTriangle(-5, -5, -1, -5, -5, -1),  // off screen
                                MakeTriangle(0, 0, 64, 0, 0, 64)};
         TestSurface surface(64, 64);
-        const BinningStats before = BinningStatsRecords()[0];
+        const BinningStats before = TheBinningStats()[0];
         RenderFrame(surface.View(), FrameOptions{1, 1, stage});
-        const BinningStats& after = BinningStatsRecords()[0];
+        const BinningStats& after = TheBinningStats()[0];
         EXPECT_EQ(grid.workerMacroTiles.size(), 1u);   // the partition is built
         EXPECT_TRUE(surface.AllPixels(0xFF00FF00u));  // the clear ran, nothing was drawn over it
         if (stage == 3) {
