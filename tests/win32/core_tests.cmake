@@ -11,7 +11,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)  # no test here uses GoogleMock
 add_subdirectory(${MORA_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-set(_core_suites platform panel diag gl rjq raster render geometry present capture wgl api)
+set(_core_suites platform panel diag gl rjq raster render geometry present capture frame wgl api)
 set(_core_tests)
 foreach(suite ${_core_suites})
   file(GLOB _suite_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${suite}/*.cpp)
@@ -19,12 +19,12 @@ foreach(suite ${_core_suites})
 endforeach()
 # Left out, each for its reason:
 #  - x11_*: the X11 window output and keyboard (Linux only).
-#  - platform/crash_signals, wgl/crash_report: death tests of POSIX signals; on Windows the
+#  - platform/crash_signals, frame/crash_report: death tests of POSIX signals; on Windows the
 #    vectored exception handler is tested by mora_process_end.exe.
 #  - platform/environment_file: FIFOs and POSIX path names.
 #  - platform/topology, present/cpu_usage_sampler: the parsers of Linux's sysfs CPU lists and
 #    /proc/stat, which the Windows build does not have (it asks the system directly).
-#  - wgl/diagnostics_poll: its hotkey case presses keys in an X11 window; on Windows the hotkey is
+#  - frame/diagnostics_poll: its hotkey case presses keys in an X11 window; on Windows the hotkey is
 #    tested through the driver by mora_settings_keys.exe.
 #  - panel/driver_settings: the settings file of the other platforms; Windows keeps the settings
 #    in the registry, tested by registry_settings_test.cpp here.
