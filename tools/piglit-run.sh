@@ -58,7 +58,7 @@ RULES = [
 COUNTED = set('gl' + m.group(1) for m in re.finditer(r'^MORA_GL_COUNTED\((\w+),',
               open(f'{root}/src/entry/entry_list.inc').read(), re.M))
 HARMLESS = {'glFlush', 'glFinish', 'glHint'}  # counted only, and nothing a probe would see
-NO_EFFECT = {'glColorMask', 'glPolygonMode', 'glPolygonOffset', 'glShadeModel'}
+NO_EFFECT = {'glColorMask', 'glPolygonMode', 'glPolygonOffset'}
 def called_entries(command):
     with tempfile.TemporaryDirectory() as cwd:
         try:
