@@ -57,9 +57,8 @@ void ImmediateTriples(benchmark::State& state, int cutoff) {
     }
     // Entry calls per iteration (three per vertex plus glBegin and glEnd); the inverted rate is the
     // time per call.
-    state.counters["per_call"] =
-        benchmark::Counter(3.0 * kBatchVertices + 2.0, benchmark::Counter::kIsIterationInvariantRate |
-                                                           benchmark::Counter::kInvert);
+    state.counters["per_call"] = benchmark::Counter(
+        3.0 * kBatchVertices + 2.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.SetItemsProcessed(state.iterations() * kBatchVertices);
     mora::SetSettingValue(mora::TheDriverSettings().PipelineCutoff, 5);
 }
@@ -107,8 +106,8 @@ void BM_ArrayElement(benchmark::State& state) {
         ResetFrame();
     }
     // The inverted rate is the time per glArrayElement.
-    state.counters["per_call"] = benchmark::Counter(
-        kArrayElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_call"] =
+        benchmark::Counter(kArrayElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ArrayElement)->UseManualTime();
 

@@ -48,7 +48,8 @@ void BuildFrame(mora::GlContext& ctx) {
 void RunEmit(benchmark::State& state, bool parallel) {
     auto ctx = std::make_unique<mora::GlContext>();
     BuildFrame(*ctx);
-    mora::rjq::RenderJobQueue* queue = parallel ? mora::rjq::CreateRenderJobQueue(mora::rjq::kDefaultCapacity, 0) : nullptr;
+    mora::rjq::RenderJobQueue* queue =
+        parallel ? mora::rjq::CreateRenderJobQueue(mora::rjq::kDefaultCapacity, 0) : nullptr;
     if (parallel && queue == nullptr) {
         state.SkipWithError("no render job queue");
         return;

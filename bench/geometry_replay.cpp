@@ -50,9 +50,8 @@ void BM_ReplayFrame(benchmark::State& state) {
         mora::ReplayCommands(*ctx, rec.stream, rec.blob, overrides);
         benchmark::DoNotOptimize(ctx->nativePackets.data());
     }
-    state.counters["ns_per_vertex"] =
-        benchmark::Counter(kFrameVertices * 1e-9, benchmark::Counter::kIsIterationInvariantRate |
-                                                      benchmark::Counter::kInvert);
+    state.counters["ns_per_vertex"] = benchmark::Counter(
+        kFrameVertices * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["stream_MiB"] = double(mora::CommandBufferSize(rec.stream)) / (1 << 20);
 }
 BENCHMARK(BM_ReplayFrame)->Unit(benchmark::kMicrosecond);

@@ -184,14 +184,10 @@ void RunFill(benchmark::State& state, const Variant& variant, Shading shading, b
 
 const char* ShadingName(Shading s) {
     switch (s) {
-    case Shading::Gouraud:
-        return "Gouraud";
-    case Shading::Nearest:
-        return "NearestTex";
-    case Shading::TrilinearModulate:
-        return "TrilinearModulate";
-    default:
-        return "AlphaBlend";
+        case Shading::Gouraud: return "Gouraud";
+        case Shading::Nearest: return "NearestTex";
+        case Shading::TrilinearModulate: return "TrilinearModulate";
+        default: return "AlphaBlend";
     }
 }
 

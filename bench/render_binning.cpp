@@ -68,7 +68,8 @@ void BM_BinFramePerWorker(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     const double binned = static_cast<double>(state.iterations()) * kTriangles;
-    state.counters["time_per_triangle"] = benchmark::Counter(binned, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["time_per_triangle"] =
+        benchmark::Counter(binned, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["micros_per_triangle"] = static_cast<double>(stats.microsConsidered) / binned;
     state.counters["owned_list_share"] = static_cast<double>(stats.trianglesPickedOwnedList) / binned;
 }

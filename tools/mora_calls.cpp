@@ -24,8 +24,8 @@ namespace {
 constexpr int kFrames = 3;
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-constexpr int kGridSize = 8;             // the world pass draws kGridSize x kGridSize quads
-constexpr int kRecordsShown = 16;        // Cmd records decoded from the first frame
+constexpr int kGridSize = 8;       // the world pass draws kGridSize x kGridSize quads
+constexpr int kRecordsShown = 16;  // Cmd records decoded from the first frame
 
 // Names of the 47 Cmd opcodes, and for each the kinds of its payload words:
 // x hex word, i signed, f float, 8 the low half of a u64 (printed with the next word).
@@ -34,22 +34,52 @@ struct CmdDescription {
     const char* payload;
 };
 constexpr CmdDescription kCmdDescriptions[mora::kCmdOpCount] = {
-    {"MatrixMode", "x"},        {"LoadIdentity", ""},     {"LoadMatrixf", "ffffffffffffffff"},
-    {"MultMatrixf", "ffffffffffffffff"},                  {"PushMatrix", ""},
-    {"PopMatrix", ""},          {"Translatef", "fff"},    {"Rotatef", "ffff"},
-    {"Scalef", "fff"},          {"Ortho", "ffffff"},      {"Frustum", "ffffff"},
-    {"Viewport", "iiii"},       {"DepthRange", "ff"},     {"Scissor", "iiii"},
-    {"Enable", "x"},            {"Disable", "x"},         {"BlendFunc", "xx"},
-    {"AlphaFunc", "xf"},        {"DepthFunc", "x"},       {"DepthMask", "i"},
-    {"ColorMask", "iiii"},      {"TexEnvi", "xxi"},       {"TexEnvfv", "xxffff"},
-    {"TexParameteri", "xxi"},   {"PixelStorei", "xi"},    {"CullFace", "x"},
-    {"FrontFace", "x"},         {"ShadeModel", "x"},      {"PolygonMode", "xx"},
-    {"PolygonOffset", "ff"},    {"ActiveTextureARB", "x"}, {"GenTextures", "ix"},
-    {"DeleteTextures", "i88"},  {"BindTexture", "xi"},    {"TexImage2D", "xiiiiixxx88xx"},
-    {"TexSubImage2D", "xiiiiixxx88xx"},                   {"Color", "x"},
-    {"TexCoord2f", "ff"},       {"ClearColor", "ffff"},   {"ClearDepth", "f"},
-    {"Clear", "x"},             {"Begin", "x"},           {"Vertex2f", "ff"},
-    {"Vertex3f", "fff"},        {"End", ""},              {"FrameEnd", ""},
+    {"MatrixMode", "x"},
+    {"LoadIdentity", ""},
+    {"LoadMatrixf", "ffffffffffffffff"},
+    {"MultMatrixf", "ffffffffffffffff"},
+    {"PushMatrix", ""},
+    {"PopMatrix", ""},
+    {"Translatef", "fff"},
+    {"Rotatef", "ffff"},
+    {"Scalef", "fff"},
+    {"Ortho", "ffffff"},
+    {"Frustum", "ffffff"},
+    {"Viewport", "iiii"},
+    {"DepthRange", "ff"},
+    {"Scissor", "iiii"},
+    {"Enable", "x"},
+    {"Disable", "x"},
+    {"BlendFunc", "xx"},
+    {"AlphaFunc", "xf"},
+    {"DepthFunc", "x"},
+    {"DepthMask", "i"},
+    {"ColorMask", "iiii"},
+    {"TexEnvi", "xxi"},
+    {"TexEnvfv", "xxffff"},
+    {"TexParameteri", "xxi"},
+    {"PixelStorei", "xi"},
+    {"CullFace", "x"},
+    {"FrontFace", "x"},
+    {"ShadeModel", "x"},
+    {"PolygonMode", "xx"},
+    {"PolygonOffset", "ff"},
+    {"ActiveTextureARB", "x"},
+    {"GenTextures", "ix"},
+    {"DeleteTextures", "i88"},
+    {"BindTexture", "xi"},
+    {"TexImage2D", "xiiiiixxx88xx"},
+    {"TexSubImage2D", "xiiiiixxx88xx"},
+    {"Color", "x"},
+    {"TexCoord2f", "ff"},
+    {"ClearColor", "ffff"},
+    {"ClearDepth", "f"},
+    {"Clear", "x"},
+    {"Begin", "x"},
+    {"Vertex2f", "ff"},
+    {"Vertex3f", "fff"},
+    {"End", ""},
+    {"FrameEnd", ""},
     {"ReadPixels", "iiiixx"},
 };
 
@@ -66,22 +96,18 @@ void PrintRecord(uint64_t offset, const uint8_t* record, uint32_t size, uint32_t
     for (uint32_t at = 4; at + 4 <= size && *kind != '\0'; at += 4, ++kind) {
         const uint32_t word = Word(record + at);
         switch (*kind) {
-        case 'i':
-            std::printf(" %d", static_cast<int32_t>(word));
-            break;
-        case 'f': {
-            float value;
-            std::memcpy(&value, &word, 4);
-            std::printf(" %g", static_cast<double>(value));
-            break;
-        }
-        case '8':
-            std::printf(" %" PRIu64, word | uint64_t{Word(record + at + 4)} << 32);
-            at += 4;
-            break;
-        default:
-            std::printf(" 0x%04X", word);
-            break;
+            case 'i': std::printf(" %d", static_cast<int32_t>(word)); break;
+            case 'f': {
+                float value;
+                std::memcpy(&value, &word, 4);
+                std::printf(" %g", static_cast<double>(value));
+                break;
+            }
+            case '8':
+                std::printf(" %" PRIu64, word | uint64_t{Word(record + at + 4)} << 32);
+                at += 4;
+                break;
+            default: std::printf(" 0x%04X", word); break;
         }
     }
     std::printf("\n");
@@ -257,9 +283,10 @@ void DescribePresentedFrame(HDC hdc) {
     for (uint8_t byte : pixels) {
         digest = (digest ^ byte) * 16777619u;
     }
-    const uint8_t* floor = pixels.data() + (static_cast<size_t>(height * 3 / 4) * static_cast<size_t>(width) + width / 2) * 4;
-    std::printf("  presented: %dx%d, FNV-1a 0x%08X, pixel (%d, %d) B=%u G=%u R=%u A=%u\n", width,
-                height, digest, width / 2, height * 3 / 4, floor[0], floor[1], floor[2], floor[3]);
+    const uint8_t* floor =
+        pixels.data() + (static_cast<size_t>(height * 3 / 4) * static_cast<size_t>(width) + width / 2) * 4;
+    std::printf("  presented: %dx%d, FNV-1a 0x%08X, pixel (%d, %d) B=%u G=%u R=%u A=%u\n", width, height, digest,
+                width / 2, height * 3 / 4, floor[0], floor[1], floor[2], floor[3]);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@ namespace mora::scene {
 
 namespace {
 
-constexpr int kMaxSide = 8192;        // largest width or height accepted
+constexpr int kMaxSide = 8192;  // largest width or height accepted
 constexpr int kMaxFrames = 1000000;
 constexpr int kMaxThreads = 1024;
 
@@ -71,7 +71,8 @@ bool ParseBenchOptions(int argc, const char* const* argv, BenchOptions& options,
         const std::string value = argv[++i];
         long long number = 0;
         if (option == "--size") {
-            if (!ParseSize(value, options.width, options.height)) return fail("--size wants WxH, each 1.." + std::to_string(kMaxSide));
+            if (!ParseSize(value, options.width, options.height))
+                return fail("--size wants WxH, each 1.." + std::to_string(kMaxSide));
         } else if (option == "--frames") {
             if (!ParseInt(value, 1, kMaxFrames, number)) return fail("--frames wants 1.." + std::to_string(kMaxFrames));
             options.frames = static_cast<int>(number);
@@ -79,16 +80,19 @@ bool ParseBenchOptions(int argc, const char* const* argv, BenchOptions& options,
             if (!ParseInt(value, 0, kMaxFrames, number)) return fail("--warmup wants 0.." + std::to_string(kMaxFrames));
             options.warmupFrames = static_cast<int>(number);
         } else if (option == "--threads") {
-            if (!ParseInt(value, 1, kMaxThreads, number)) return fail("--threads wants 1.." + std::to_string(kMaxThreads));
+            if (!ParseInt(value, 1, kMaxThreads, number))
+                return fail("--threads wants 1.." + std::to_string(kMaxThreads));
             options.threads = static_cast<int>(number);
         } else if (option == "--worker-limit") {
-            if (!ParseInt(value, 0, kMaxThreads, number)) return fail("--worker-limit wants 0.." + std::to_string(kMaxThreads));
+            if (!ParseInt(value, 0, kMaxThreads, number))
+                return fail("--worker-limit wants 0.." + std::to_string(kMaxThreads));
             options.workerLimit = static_cast<int>(number);
         } else if (option == "--seed") {
             char* end = nullptr;
             errno = 0;
             const unsigned long long seed = std::strtoull(value.c_str(), &end, 10);
-            if (value.empty() || value[0] == '-' || errno != 0 || *end != '\0') return fail("--seed wants an unsigned number");
+            if (value.empty() || value[0] == '-' || errno != 0 || *end != '\0')
+                return fail("--seed wants an unsigned number");
             options.seed = seed;
         } else if (option == "--vrs") {
             if (!ParseInt(value, 0, 2, number)) return fail("--vrs wants 0 (off), 1 (adaptive) or 2 (forced)");

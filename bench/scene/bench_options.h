@@ -13,15 +13,15 @@ struct BenchOptions {
     int height = 480;
     int frames = 300;
     int warmupFrames = 5;
-    int threads = 0;                 // 0: neither variable set, each renderer's own default
-    int workerLimit = 0;             // MORA's WorkerLimit setting; 0 leaves it at its default
+    int threads = 0;      // 0: neither variable set, each renderer's own default
+    int workerLimit = 0;  // MORA's WorkerLimit setting; 0 leaves it at its default
     uint64_t seed = 1;
-    int vrsRate = 1;                 // MORA's ForceVrsRate; 1 is the driver's default
-    std::vector<int> pngFrames;      // measured frame numbers to save
+    int vrsRate = 1;             // MORA's ForceVrsRate; 1 is the driver's default
+    std::vector<int> pngFrames;  // measured frame numbers to save
     std::string pngDirectory = ".";
     bool moraOnly = false;
     std::string moraLibrary;
-    std::string osmesaLibrary;       // empty: OSMesa is not run
+    std::string osmesaLibrary;  // empty: OSMesa is not run
     bool help = false;
 };
 

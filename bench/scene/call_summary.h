@@ -17,8 +17,8 @@ struct ProfileScopeTotal {
 };
 
 struct CallSummaryReading {
-    bool valid = false;          // the text had a call-count table
-    bool hasProfile = false;     // and a merged profiler section
+    bool valid = false;       // the text had a call-count table
+    bool hasProfile = false;  // and a merged profiler section
     uint64_t swapBuffersCalls = 0;
     // Summed over every line of the merged tree with that scope name (a scope nested at several
     // places counts once per place).
@@ -32,11 +32,11 @@ CallSummaryReading ParseCallSummary(const std::string& text);
 struct StageSplit {
     bool available = false;
     uint64_t frames = 0;
-    double renderFrameMs = 0.0;       // mora::RenderFrame, wall time on the application thread
-    double textureCacheMs = 0.0;      // mora::BuildTextureCache
-    double binWorkerMs = 0.0;         // mora::WorkerLoopEntry minus mora::RenderMacroTile
-    double rasterWorkerMs = 0.0;      // mora::RenderMacroTile
-    double resetMs = 0.0;             // mora::ResetFrame
+    double renderFrameMs = 0.0;   // mora::RenderFrame, wall time on the application thread
+    double textureCacheMs = 0.0;  // mora::BuildTextureCache
+    double binWorkerMs = 0.0;     // mora::WorkerLoopEntry minus mora::RenderMacroTile
+    double rasterWorkerMs = 0.0;  // mora::RenderMacroTile
+    double resetMs = 0.0;         // mora::ResetFrame
 };
 
 // Not available when either reading lacks a profile or no frame lies between them.

@@ -41,7 +41,8 @@ ImageDifference CompareImages(const std::vector<uint32_t>& a, const std::vector<
         }
     }
     const double meanSquared = squaredSum / (3.0 * static_cast<double>(count));
-    result.psnr = meanSquared > 0.0 ? 10.0 * std::log10(255.0 * 255.0 / meanSquared) : std::numeric_limits<double>::infinity();
+    result.psnr =
+        meanSquared > 0.0 ? 10.0 * std::log10(255.0 * 255.0 / meanSquared) : std::numeric_limits<double>::infinity();
     result.shareOver8 = static_cast<double>(result.pixelsOver8) / static_cast<double>(count);
     return result;
 }

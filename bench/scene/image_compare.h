@@ -10,15 +10,15 @@
 
 namespace mora::scene {
 
-inline constexpr int kDifferenceLevel = 8;   // a pixel "differs" above this many levels
+inline constexpr int kDifferenceLevel = 8;  // a pixel "differs" above this many levels
 
 struct ImageDifference {
-    int maxChannelDifference = 0;   // largest over all pixels and RGB channels, 0..255
-    double psnr = 0.0;              // dB over the RGB channels; infinity for identical images
-    double shareOver8 = 0.0;        // fraction of pixels whose largest difference is above 8
+    int maxChannelDifference = 0;  // largest over all pixels and RGB channels, 0..255
+    double psnr = 0.0;             // dB over the RGB channels; infinity for identical images
+    double shareOver8 = 0.0;       // fraction of pixels whose largest difference is above 8
     uint64_t pixelsOver8 = 0;
     uint64_t pixelCount = 0;
-    int worstX = 0;                 // a pixel with the largest difference (first in row order)
+    int worstX = 0;  // a pixel with the largest difference (first in row order)
     int worstY = 0;
     uint32_t worstA = 0;
     uint32_t worstB = 0;

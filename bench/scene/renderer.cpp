@@ -5,8 +5,8 @@ namespace mora::scene {
 namespace {
 
 // OSMesa constants (GL/osmesa.h).
-constexpr GLenum kOsmesaBgra = 0x1;    // bytes B, G, R, A: the same 0xAARRGGBB words as MORA
-constexpr GLint kOsmesaYUp = 0x11;     // 0: row 0 of the buffer is the top row
+constexpr GLenum kOsmesaBgra = 0x1;  // bytes B, G, R, A: the same 0xAARRGGBB words as MORA
+constexpr GLint kOsmesaYUp = 0x11;   // 0: row 0 of the buffer is the top row
 
 template <typename Pointer>
 bool Find(Renderer& renderer, Pointer& pointer, const char* symbol, std::string* error) {
@@ -114,8 +114,10 @@ bool ResizeRenderer(Renderer& renderer, int width, int height, std::string* erro
 }
 
 void EndFrame(Renderer& renderer) {
-    if (renderer.kind == RendererKind::Mora) renderer.mora.swapBuffers(renderer.dc);
-    else renderer.gl.table.Finish();
+    if (renderer.kind == RendererKind::Mora)
+        renderer.mora.swapBuffers(renderer.dc);
+    else
+        renderer.gl.table.Finish();
 }
 
 bool ReadFrame(Renderer& renderer, std::vector<uint32_t>& pixels) {

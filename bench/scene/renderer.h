@@ -33,7 +33,8 @@ struct MoraEntries {
 // The OSMesa entries used (declared here rather than through GL/osmesa.h, whose GL types and
 // enumerants would collide with mora/gl.h).
 struct OsmesaEntries {
-    void* (*createContextExt)(GLenum format, GLint depthBits, GLint stencilBits, GLint accumBits, void* share) = nullptr;
+    void* (*createContextExt)(GLenum format, GLint depthBits, GLint stencilBits, GLint accumBits,
+                              void* share) = nullptr;
     GLboolean (*makeCurrent)(void* context, void* buffer, GLenum type, GLsizei width, GLsizei height) = nullptr;
     void (*pixelStore)(GLint pname, GLint value) = nullptr;
     void (*destroyContext)(void* context) = nullptr;
@@ -53,7 +54,7 @@ struct Renderer {
     // OSMesa
     OsmesaEntries osmesa;
     void* osmesaContext = nullptr;
-    std::vector<uint32_t> osmesaColour;   // BGRA bytes = 0xAARRGGBB words, top row first
+    std::vector<uint32_t> osmesaColour;  // BGRA bytes = 0xAARRGGBB words, top row first
 };
 
 // Opens the library at `path`, makes a width x height drawable with a current context on this

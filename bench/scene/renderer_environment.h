@@ -9,7 +9,7 @@
 namespace mora::scene {
 
 struct RendererEnvironment {
-    std::string configHome;   // the folder XDG_CONFIG_HOME points at; removed by the destructor
+    std::string configHome;  // the folder XDG_CONFIG_HOME points at; removed by the destructor
     RendererEnvironment() = default;
     RendererEnvironment(const RendererEnvironment&) = delete;
     RendererEnvironment& operator=(const RendererEnvironment&) = delete;

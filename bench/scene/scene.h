@@ -14,8 +14,8 @@ namespace mora::scene {
 
 struct SceneOptions {
     uint64_t seed = 1;
-    int roomsX = 4;             // even
-    int roomsZ = 4;             // even
+    int roomsX = 4;  // even
+    int roomsZ = 4;  // even
     int modelCount = 12;
     int emitterCount = 8;
     int particlesPerEmitter = 60;

@@ -9,8 +9,8 @@ namespace {
 
 constexpr float kOverlayWidth = 640.0f;
 constexpr float kOverlayHeight = 480.0f;
-constexpr int kFlashPeriod = 150;     // frames from one flash to the next
-constexpr int kFlashFrames = 12;      // frames a flash lasts
+constexpr int kFlashPeriod = 150;  // frames from one flash to the next
+constexpr int kFlashFrames = 12;   // frames a flash lasts
 constexpr float kAlphaReference = 0.666f;
 
 struct Particle {
@@ -33,7 +33,8 @@ Particle ParticleAt(const Emitter& emitter, uint32_t index, int frame) {
     Particle p;
     switch (emitter.kind) {
         case ParticleKind::Smoke: {
-            const Vec3 velocity{0.35f * spread * std::cos(angle), NextRange(rng, 0.9f, 1.6f), 0.35f * spread * std::sin(angle)};
+            const Vec3 velocity{0.35f * spread * std::cos(angle), NextRange(rng, 0.9f, 1.6f),
+                                0.35f * spread * std::sin(angle)};
             p.position = emitter.origin + velocity * a;
             p.size = 6.0f + 16.0f * life;
             p.red = p.green = p.blue = 0.55f;
@@ -41,7 +42,8 @@ Particle ParticleAt(const Emitter& emitter, uint32_t index, int frame) {
             break;
         }
         case ParticleKind::Sparks: {
-            const Vec3 velocity{2.2f * spread * std::cos(angle), NextRange(rng, 2.5f, 4.5f), 2.2f * spread * std::sin(angle)};
+            const Vec3 velocity{2.2f * spread * std::cos(angle), NextRange(rng, 2.5f, 4.5f),
+                                2.2f * spread * std::sin(angle)};
             p.position = emitter.origin + velocity * a + Vec3{0.0f, -0.06f * a * a, 0.0f};
             p.size = 2.5f;
             p.red = 1.0f;
@@ -52,7 +54,8 @@ Particle ParticleAt(const Emitter& emitter, uint32_t index, int frame) {
         }
         case ParticleKind::Glow: {
             const float radius = 24.0f * spread;
-            p.position = emitter.origin + Vec3{radius * std::cos(angle + 0.05f * a), 0.6f * a, radius * std::sin(angle + 0.05f * a)};
+            p.position = emitter.origin +
+                         Vec3{radius * std::cos(angle + 0.05f * a), 0.6f * a, radius * std::sin(angle + 0.05f * a)};
             p.size = 8.0f;
             const float fade = 0.6f * (1.0f - life);
             p.red = 0.3f * fade;
@@ -99,7 +102,8 @@ Effects BuildEffects(uint64_t seed, const World& world, int emitterCount, int pa
         Emitter emitter;
         emitter.room = (static_cast<uint32_t>(k) * 7u + 1u) % rooms;
         const Room& room = world.rooms[emitter.room];
-        emitter.origin = {NextRange(rng, room.boundsMin.x + 128.0f, room.boundsMax.x - 128.0f), NextRange(rng, 8.0f, 40.0f),
+        emitter.origin = {NextRange(rng, room.boundsMin.x + 128.0f, room.boundsMax.x - 128.0f),
+                          NextRange(rng, 8.0f, 40.0f),
                           NextRange(rng, room.boundsMin.z + 128.0f, room.boundsMax.z - 128.0f)};
         emitter.kind = static_cast<ParticleKind>(k % 3);
         emitter.particleCount = static_cast<uint32_t>(std::max(particlesPerEmitter, 0));
@@ -136,8 +140,10 @@ void DrawParticles(SceneGl& gl, const Effects& effects, const EffectTextures& te
     gl.Enable(GL_BLEND);
     for (const Emitter& emitter : effects.emitters) {
         if (std::find(rooms.begin(), rooms.end(), emitter.room) == rooms.end()) continue;
-        if (emitter.kind == ParticleKind::Glow) gl.BlendFunc(GL_ONE, GL_ONE);
-        else gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        if (emitter.kind == ParticleKind::Glow)
+            gl.BlendFunc(GL_ONE, GL_ONE);
+        else
+            gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         gl.Begin(GL_QUADS);
         for (uint32_t i = 0; i < emitter.particleCount; ++i) {
             const Particle p = ParticleAt(emitter, i, frame);

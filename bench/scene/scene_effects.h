@@ -20,7 +20,7 @@ struct Emitter {
     Vec3 origin;
     ParticleKind kind = ParticleKind::Smoke;
     uint32_t particleCount = 0;
-    uint64_t seed = 0;   // the particles' own random numbers derive from it
+    uint64_t seed = 0;  // the particles' own random numbers derive from it
 };
 
 struct Effects {

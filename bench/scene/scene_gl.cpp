@@ -4,11 +4,11 @@ namespace mora::scene {
 
 bool FillGlTable(GlTable& table, SymbolResolver resolve, void* context, std::string* missing) {
     bool complete = true;
-#define MORA_SCENE_GL_RESOLVE(name)                                                       \
-    table.name = reinterpret_cast<decltype(table.name)>(resolve(context, "gl" #name));   \
-    if (table.name == nullptr && complete) {                                              \
-        complete = false;                                                                 \
-        if (missing != nullptr) *missing = "gl" #name;                                    \
+#define MORA_SCENE_GL_RESOLVE(name)                                                    \
+    table.name = reinterpret_cast<decltype(table.name)>(resolve(context, "gl" #name)); \
+    if (table.name == nullptr && complete) {                                           \
+        complete = false;                                                              \
+        if (missing != nullptr) *missing = "gl" #name;                                 \
     }
     MORA_SCENE_GL_PRIMITIVE_ENTRIES(MORA_SCENE_GL_RESOLVE)
     MORA_SCENE_GL_STATE_ENTRIES(MORA_SCENE_GL_RESOLVE)

@@ -93,11 +93,11 @@ struct SceneGl {
         ++primitiveVertices;
         table.Vertex3fv(v);
     }
-#define MORA_SCENE_GL_FORWARD(name)            \
-    template <typename... Args>                \
-    void name(Args... args) {                  \
-        ++calls;                               \
-        table.name(args...);                   \
+#define MORA_SCENE_GL_FORWARD(name) \
+    template <typename... Args>     \
+    void name(Args... args) {       \
+        ++calls;                    \
+        table.name(args...);        \
     }
     MORA_SCENE_GL_STATE_ENTRIES(MORA_SCENE_GL_FORWARD)
     MORA_SCENE_GL_VARIANT_ENTRIES(MORA_SCENE_GL_FORWARD)

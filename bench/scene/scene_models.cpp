@@ -26,8 +26,8 @@ struct Ellipsoid {
     Vec3 centre;
     int rings = 0;
     int segments = 0;
-    float wobble = 0.0f;   // deformation amplitude
-    float time = 0.0f;     // animation phase
+    float wobble = 0.0f;  // deformation amplitude
+    float time = 0.0f;    // animation phase
 };
 
 void BuildGrid(const Ellipsoid& e, Vec3 light, Vec3 ambient, float yaw, std::vector<EllipsoidVertex>& grid) {
@@ -41,7 +41,8 @@ void BuildGrid(const Ellipsoid& e, Vec3 light, Vec3 ambient, float yaw, std::vec
             const Vec3 n{std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
             const float w = 1.0f + e.wobble * std::sin(3.0f * phi + e.time) * std::sin(theta) +
                             0.5f * e.wobble * std::sin(2.0f * theta + 1.7f * e.time);
-            const Vec3 p{e.centre.x + e.radii.x * n.x * w, e.centre.y + e.radii.y * n.y, e.centre.z + e.radii.z * n.z * w};
+            const Vec3 p{e.centre.x + e.radii.x * n.x * w, e.centre.y + e.radii.y * n.y,
+                         e.centre.z + e.radii.z * n.z * w};
             const Vec3 local = Normalize({n.x / e.radii.x, n.y / e.radii.y, n.z / e.radii.z});
             // The model is turned by `yaw` about +y: lighting uses the turned normal.
             const Vec3 normal{local.x * cosYaw + local.z * sinYaw, local.y, -local.x * sinYaw + local.z * cosYaw};

@@ -16,11 +16,11 @@ namespace mora::scene {
 
 struct Model {
     uint32_t room = 0;
-    uint32_t skin = 0;       // index into Models::skins
+    uint32_t skin = 0;  // index into Models::skins
     float orbitRadius = 0.0f;
     float angularSpeed = 0.0f;  // radians per frame, signed
     float phase = 0.0f;
-    float size = 0.0f;          // body radius
+    float size = 0.0f;  // body radius
 };
 
 struct Models {

@@ -15,7 +15,9 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
     return h;
 }
 
-float HashUnit(uint32_t x, uint32_t y, uint32_t seed) { return static_cast<float>(Hash(x, y, seed) & 0xFFFFu) / 65535.0f; }
+float HashUnit(uint32_t x, uint32_t y, uint32_t seed) {
+    return static_cast<float>(Hash(x, y, seed) & 0xFFFFu) / 65535.0f;
+}
 
 // Value noise with `cells` lattice cells across the image, tiling with the image (so repeating
 // textures have no seams).
@@ -65,7 +67,8 @@ TextureImage Downsample(const TextureImage& src) {
             const int x1 = 2 * x + 1 < src.width ? 2 * x + 1 : x0;
             uint8_t* out = Texel(dst, x, y);
             for (int c = 0; c < 4; ++c) {
-                const int sum = Texel(src, x0, y0)[c] + Texel(src, x1, y0)[c] + Texel(src, x0, y1)[c] + Texel(src, x1, y1)[c];
+                const int sum =
+                    Texel(src, x0, y0)[c] + Texel(src, x1, y0)[c] + Texel(src, x0, y1)[c] + Texel(src, x1, y1)[c];
                 out[c] = static_cast<uint8_t>((sum + 2) >> 2);
             }
         }
@@ -134,7 +137,8 @@ TextureImage MakeBrickTexture(Rng& rng, int size, Vec3 brick, Vec3 mortar) {
             if (isMortar) {
                 Put(image, x, y, mortar * (0.8f + 0.3f * grain));
             } else {
-                const float shade = 0.75f + 0.35f * HashUnit(static_cast<uint32_t>(column), static_cast<uint32_t>(row), seed);
+                const float shade =
+                    0.75f + 0.35f * HashUnit(static_cast<uint32_t>(column), static_cast<uint32_t>(row), seed);
                 Put(image, x, y, brick * (shade * (0.7f + 0.45f * grain)));
             }
         }
@@ -154,11 +158,13 @@ TextureImage MakeMetalTexture(Rng& rng, int size, Vec3 tint) {
             const float v = static_cast<float>(y) / static_cast<float>(size);
             // Mottling plus brushed streaks (noise along u only).
             float shade = 0.55f + 0.3f * Fractal(u, v, 4, seed) + 0.1f * TiledNoise(u, 0.0f, 64, seed + 7);
-            if (px < 2 || py < 2) shade *= 0.45f;                  // seams between plates
-            else if (px < 4 || py < 4) shade *= 1.25f;             // bevel highlight
+            if (px < 2 || py < 2)
+                shade *= 0.45f;  // seams between plates
+            else if (px < 4 || py < 4)
+                shade *= 1.25f;  // bevel highlight
             const int rx = px - 6;
             const int ry = py - 6;
-            if (rx * rx + ry * ry <= 4) shade = 0.95f;             // rivet
+            if (rx * rx + ry * ry <= 4) shade = 0.95f;  // rivet
             Put(image, x, y, tint * shade);
         }
     }
@@ -175,7 +181,8 @@ TextureImage MakeFloorTexture(Rng& rng, int size, Vec3 stone) {
             const float v = static_cast<float>(y) / static_cast<float>(size);
             const int tx = x / tile;
             const int ty = y / tile;
-            const float variation = 0.8f + 0.3f * HashUnit(static_cast<uint32_t>(tx), static_cast<uint32_t>(ty), seed + 3);
+            const float variation =
+                0.8f + 0.3f * HashUnit(static_cast<uint32_t>(tx), static_cast<uint32_t>(ty), seed + 3);
             float shade = variation * (0.65f + 0.4f * Fractal(u, v, 16, seed));
             if (x % tile == 0 || y % tile == 0) shade *= 0.35f;
             Put(image, x, y, stone * shade);
@@ -213,7 +220,7 @@ TextureImage MakeCrateTexture(Rng& rng, int size) {
             const bool frame = x < border || y < border || x >= size - border || y >= size - border;
             const bool diagonal = std::abs(x - y) < border / 2 + 1;
             if (frame || diagonal) shade *= 1.2f;
-            if (x % (size / 4) == 0 && !frame) shade *= 0.6f;   // plank gaps
+            if (x % (size / 4) == 0 && !frame) shade *= 0.6f;  // plank gaps
             Put(image, x, y, wood * shade);
         }
     }
@@ -255,8 +262,8 @@ TextureImage MakeParticleTexture(int size) {
 TextureImage MakeDigitFontTexture() {
     TextureImage image = MakeImage(256, 32);
     // Segments a..g of a seven-segment glyph as rectangles in a 16 x 32 cell: x0, y0, x1, y1.
-    static const int kSegments[7][4] = {{3, 2, 13, 5},   {11, 3, 14, 16}, {11, 16, 14, 29}, {3, 27, 13, 30},
-                                        {2, 16, 5, 29},  {2, 3, 5, 16},   {3, 14, 13, 17}};
+    static const int kSegments[7][4] = {{3, 2, 13, 5},  {11, 3, 14, 16}, {11, 16, 14, 29}, {3, 27, 13, 30},
+                                        {2, 16, 5, 29}, {2, 3, 5, 16},   {3, 14, 13, 17}};
     static const uint8_t kDigitSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
     for (int digit = 0; digit < 10; ++digit) {
         for (int segment = 0; segment < 7; ++segment) {
@@ -291,8 +298,10 @@ TextureImage MakeStatusBarTexture(Rng& rng) {
                 const float dx = static_cast<float>(x) - (48.0f + 80.0f * static_cast<float>(hole));
                 const float dy = static_cast<float>(y) - 32.0f;
                 const float d = std::sqrt(dx * dx + dy * dy);
-                if (d < 18.0f) alpha = 0.0f;
-                else if (d < 20.0f) alpha = 0.5f;
+                if (d < 18.0f)
+                    alpha = 0.0f;
+                else if (d < 20.0f)
+                    alpha = 0.5f;
             }
             Put(image, x, y, Vec3{0.45f, 0.42f, 0.38f} * (shade * 1.6f), alpha);
         }

@@ -8,10 +8,21 @@ namespace mora::scene {
 namespace {
 
 constexpr Vec3 kUp{0.0f, 1.0f, 0.0f};
-constexpr float kMaterialWorldSize = 128.0f;   // world units per repeat of a wall or floor picture
+constexpr float kMaterialWorldSize = 128.0f;  // world units per repeat of a wall or floor picture
 
 // Material indices in World::materials.
-enum Material : uint32_t { kBrickRed, kBrickGrey, kBrickBrown, kMetalBlue, kMetalGreen, kFloorStone, kFloorSlate, kCeiling, kCrate, kMaterialCount };
+enum Material : uint32_t {
+    kBrickRed,
+    kBrickGrey,
+    kBrickBrown,
+    kMetalBlue,
+    kMetalGreen,
+    kFloorStone,
+    kFloorSlate,
+    kCeiling,
+    kCrate,
+    kMaterialCount
+};
 
 // A rectangle to light and draw: corner, two edges (their cross product points to the lit side)
 // and how many cells it is cut into along the first edge (strips) or in total (grids).
@@ -21,7 +32,7 @@ struct Patch {
     Vec3 edgeV;
     int luxelsU = 0;
     int luxelsV = 0;
-    int blockX = 0;   // position of the luxel block (padding included) in its page
+    int blockX = 0;  // position of the luxel block (padding included) in its page
     int blockY = 0;
 };
 
@@ -212,7 +223,8 @@ void BuildWall(Builder& b, const Room& room, Vec3 start, Vec3 axis, float height
         for (int column = 0; column < columns; ++column) {
             const bool inDoor = doorway && row < doorRows && (column == columns / 2 - 1 || column == columns / 2);
             if (inDoor) continue;
-            const Vec3 corner = start + axis * (kPatchSize * static_cast<float>(column)) + kUp * (kPatchSize * static_cast<float>(row));
+            const Vec3 corner =
+                start + axis * (kPatchSize * static_cast<float>(column)) + kUp * (kPatchSize * static_cast<float>(row));
             patches.push_back(MakePatch(corner, axis * kPatchSize, kUp * kPatchSize));
         }
     }
@@ -256,7 +268,8 @@ void BuildRoom(Builder& b, int rx, int rz) {
     room.boundsMax = {x1, height, z1};
     room.ambient = Vec3{0.12f, 0.11f, 0.10f} * NextRange(b.rng, 0.8f, 1.4f);
     for (WorldLight& light : room.lights) {
-        light.position = {NextRange(b.rng, x0 + 96.0f, x1 - 96.0f), height - 40.0f, NextRange(b.rng, z0 + 96.0f, z1 - 96.0f)};
+        light.position = {NextRange(b.rng, x0 + 96.0f, x1 - 96.0f), height - 40.0f,
+                          NextRange(b.rng, z0 + 96.0f, z1 - 96.0f)};
         const float warmth = NextUnit(b.rng);
         light.colour = Vec3{0.95f, 0.8f + 0.1f * warmth, 0.55f + 0.4f * (1.0f - warmth)} * NextRange(b.rng, 0.9f, 1.3f);
         light.radius = NextRange(b.rng, 380.0f, 560.0f);
@@ -335,7 +348,9 @@ Vec3 LoopPosition(const std::vector<Vec3>& loop, float u) {
     const Vec3 p3 = loop[static_cast<std::size_t>((i + 2) % n)];
     const float t2 = t * t;
     const float t3 = t2 * t;
-    return (p1 * 2.0f + (p2 - p0) * t + (p0 * 2.0f - p1 * 5.0f + p2 * 4.0f - p3) * t2 + (p1 * 3.0f - p0 - p2 * 3.0f + p3) * t3) * 0.5f;
+    return (p1 * 2.0f + (p2 - p0) * t + (p0 * 2.0f - p1 * 5.0f + p2 * 4.0f - p3) * t2 +
+            (p1 * 3.0f - p0 - p2 * 3.0f + p3) * t3) *
+           0.5f;
 }
 
 void DrawPrimitives(SceneGl& gl, const World& world, const WorldBatch& batch, bool lightmapCoordinates) {
@@ -344,8 +359,10 @@ void DrawPrimitives(SceneGl& gl, const World& world, const WorldBatch& batch, bo
         gl.Begin(primitive.mode);
         for (uint32_t v = 0; v < primitive.vertexCount; ++v) {
             const WorldVertex& vertex = world.vertices[primitive.firstVertex + v];
-            if (lightmapCoordinates) gl.TexCoord2f(vertex.ls, vertex.lt);
-            else gl.TexCoord2f(vertex.s, vertex.t);
+            if (lightmapCoordinates)
+                gl.TexCoord2f(vertex.ls, vertex.lt);
+            else
+                gl.TexCoord2f(vertex.s, vertex.t);
             gl.Vertex3fv(vertex.position);
         }
         gl.End();
@@ -425,10 +442,10 @@ std::vector<uint32_t> VisibleRooms(const World& world, const Camera& camera, con
     // Inward normals of the four side planes and the near plane, all through the eye except near.
     const Vec3 f = camera.forward;
     const Vec3 planes[4] = {
-        Normalize(f * view.halfWidth + camera.right),   // left
-        Normalize(f * view.halfWidth - camera.right),   // right
-        Normalize(f * view.halfHeight + camera.up),     // bottom
-        Normalize(f * view.halfHeight - camera.up),     // top
+        Normalize(f * view.halfWidth + camera.right),  // left
+        Normalize(f * view.halfWidth - camera.right),  // right
+        Normalize(f * view.halfHeight + camera.up),    // bottom
+        Normalize(f * view.halfHeight - camera.up),    // top
     };
     std::vector<std::pair<float, uint32_t>> visible;
     for (uint32_t r = 0; r < world.rooms.size(); ++r) {
@@ -437,7 +454,8 @@ std::vector<uint32_t> VisibleRooms(const World& world, const Camera& camera, con
         for (int p = 0; p < 5 && !outside; ++p) {
             bool allOut = true;
             for (int c = 0; c < 8 && allOut; ++c) {
-                const Vec3 corner{(c & 1) ? room.boundsMax.x : room.boundsMin.x, (c & 2) ? room.boundsMax.y : room.boundsMin.y,
+                const Vec3 corner{(c & 1) ? room.boundsMax.x : room.boundsMin.x,
+                                  (c & 2) ? room.boundsMax.y : room.boundsMin.y,
                                   (c & 4) ? room.boundsMax.z : room.boundsMin.z};
                 const Vec3 d = corner - camera.position;
                 const float distance = p < 4 ? Dot(d, planes[p]) : Dot(d, f) - view.nearPlane;

@@ -13,18 +13,18 @@
 
 namespace mora::scene {
 
-inline constexpr float kRoomSize = 512.0f;      // world units per room side; a multiple of kPatchSize
-inline constexpr float kPatchSize = 64.0f;      // surfaces are cut into patches of this size
-inline constexpr float kLuxelSpacing = 16.0f;   // world units between lightmap samples
-inline constexpr int kLightmapPageSize = 128;   // texels per atlas page side; power of two
-inline constexpr float kDoorHeight = 192.0f;    // doorway opening; a multiple of kPatchSize
+inline constexpr float kRoomSize = 512.0f;     // world units per room side; a multiple of kPatchSize
+inline constexpr float kPatchSize = 64.0f;     // surfaces are cut into patches of this size
+inline constexpr float kLuxelSpacing = 16.0f;  // world units between lightmap samples
+inline constexpr int kLightmapPageSize = 128;  // texels per atlas page side; power of two
+inline constexpr float kDoorHeight = 192.0f;   // doorway opening; a multiple of kPatchSize
 inline constexpr float kEyeHeight = 72.0f;
-inline constexpr int kFramesPerLoopPoint = 40;    // camera speed: frames from one loop point to the next
+inline constexpr int kFramesPerLoopPoint = 40;  // camera speed: frames from one loop point to the next
 
 struct WorldVertex {
     float position[3];
-    float s, t;     // material texture coordinates
-    float ls, lt;   // lightmap atlas coordinates, always at or inside the block's outer luxel centres
+    float s, t;    // material texture coordinates
+    float ls, lt;  // lightmap atlas coordinates, always at or inside the block's outer luxel centres
 };
 
 struct WorldPrimitive {
@@ -59,7 +59,7 @@ struct Room {
 struct World {
     int roomsX = 0;
     int roomsZ = 0;
-    std::vector<Room> rooms;          // row-major, x fastest
+    std::vector<Room> rooms;  // row-major, x fastest
     std::vector<WorldBatch> batches;
     std::vector<WorldPrimitive> primitives;
     std::vector<WorldVertex> vertices;

@@ -21,7 +21,7 @@
 namespace mora::scene {
 namespace {
 
-constexpr int kSummaryInterval = 60;   // MORA rewrites its call summary every this many frames
+constexpr int kSummaryInterval = 60;  // MORA rewrites its call summary every this many frames
 
 using Clock = std::chrono::steady_clock;
 
@@ -31,13 +31,13 @@ struct RunRecord {
     Renderer renderer;
     SceneTextures textures;
     std::vector<double> frameMs;
-    std::vector<double> recordMs;    // time in the scene's GL calls, before the frame end
+    std::vector<double> recordMs;  // time in the scene's GL calls, before the frame end
     // MORA's own times of each measured frame end (moraGetLastFrameTimes), summed.
     MoraFrameTimes driverTimes{};
     uint64_t driverFrames = 0;
     uint64_t calls = 0;
     uint64_t triangles = 0;
-    uint64_t framesEnded = 0;        // every frame end since the library was loaded
+    uint64_t framesEnded = 0;  // every frame end since the library was loaded
 };
 
 // One line of the machine's state: processor model and load averages, for the report.
@@ -51,7 +51,8 @@ std::string MachineConditions() {
     }
     text += ", " + std::to_string(std::thread::hardware_concurrency()) + " logical processors";
     std::string load;
-    if (platform::ReadWholeFile("/proc/loadavg", load)) text += ", load average " + load.substr(0, load.find(' ', load.find(' ', load.find(' ') + 1) + 1));
+    if (platform::ReadWholeFile("/proc/loadavg", load))
+        text += ", load average " + load.substr(0, load.find(' ', load.find(' ', load.find(' ') + 1) + 1));
     return text;
 }
 
@@ -102,7 +103,8 @@ void SavePng(RunRecord& run, const BenchOptions& options, int frame, std::vector
         return;
     }
     char name[64];
-    std::snprintf(name, sizeof name, "/%s_frame%05d.png", run.renderer.kind == RendererKind::Mora ? "mora" : "osmesa", frame);
+    std::snprintf(name, sizeof name, "/%s_frame%05d.png", run.renderer.kind == RendererKind::Mora ? "mora" : "osmesa",
+                  frame);
     std::string error;
     if (!png::WriteArgbPng(options.pngDirectory + name, options.width, options.height, pixels, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
@@ -165,9 +167,11 @@ void PrintStageSplit(const RunRecord& mora, const StageSplit& split, const char*
         const MoraFrameTimes& t = mora.driverTimes;
         std::printf("  driver's own frame-end times (moraGetLastFrameTimes), %llu frames:\n",
                     static_cast<unsigned long long>(mora.driverFrames));
-        std::printf("  %-52s%10.2f\n", "  replay (recorded calls -> packets)", static_cast<double>(t.replayNs) * perFrame);
+        std::printf("  %-52s%10.2f\n", "  replay (recorded calls -> packets)",
+                    static_cast<double>(t.replayNs) * perFrame);
         std::printf("  %-52s%10.2f\n", "  emit (transform, clip, set-up)", static_cast<double>(t.emitNs) * perFrame);
-        std::printf("  %-52s%10.2f\n", "  render (clears, binning, raster)", static_cast<double>(t.renderNs) * perFrame);
+        std::printf("  %-52s%10.2f\n", "  render (clears, binning, raster)",
+                    static_cast<double>(t.renderNs) * perFrame);
         std::printf("  %-52s%10.2f\n", "  present", static_cast<double>(t.presentNs) * perFrame);
         std::printf("  %-52s%10.2f\n", "  whole frame end", static_cast<double>(t.swapNs) * perFrame);
     }
@@ -180,7 +184,8 @@ void PrintStageSplit(const RunRecord& mora, const StageSplit& split, const char*
     std::printf("  %-52s%10.2f\n", "  texture cache (mora::BuildTextureCache)", split.textureCacheMs);
     std::printf("  %-52s%10.2f\n", "  bin (workers' CPU ms, loop entry - macro tiles)", split.binWorkerMs);
     std::printf("  %-52s%10.2f\n", "  raster (workers' CPU ms, mora::RenderMacroTile)", split.rasterWorkerMs);
-    std::printf("  %-52s%10.2f\n", "  replay + emit + present (swap - render frame)", total.meanMs - record.meanMs - split.renderFrameMs);
+    std::printf("  %-52s%10.2f\n", "  replay + emit + present (swap - render frame)",
+                total.meanMs - record.meanMs - split.renderFrameMs);
     std::printf("  %-52s%10.2f\n", "  reset (mora::ResetFrame)", split.resetMs);
 }
 
@@ -195,7 +200,8 @@ int Run(const BenchOptions& options) {
     const std::string threadText = threads > 0 ? std::to_string(threads) + " threads" : std::string("default threads");
     std::printf("mora-scenebench: %dx%d, %d frames (+%d warm-up), seed %llu, %s, MORA VRS %d, worker limit %d\n",
                 options.width, options.height, options.frames, options.warmupFrames,
-                static_cast<unsigned long long>(options.seed), threadText.c_str(), options.vrsRate, options.workerLimit);
+                static_cast<unsigned long long>(options.seed), threadText.c_str(), options.vrsRate,
+                options.workerLimit);
     std::printf("machine at start: %s\n", MachineConditions().c_str());
 
     // A summary left by an earlier run must not pass for this one's.
@@ -235,7 +241,8 @@ int Run(const BenchOptions& options) {
     // MORA alone until its call summary has just been rewritten, so that the profiler's totals
     // can be read at the start of the measured frames.
     int extra = 0;
-    while (mora.framesEnded % kSummaryInterval != 0) DrawFrame(mora, scene, extra++, options.width, options.height, false);
+    while (mora.framesEnded % kSummaryInterval != 0)
+        DrawFrame(mora, scene, extra++, options.width, options.height, false);
     CallSummaryReading before = ReadCallSummary(mora.framesEnded);
     if (mora.framesEnded == 0) {
         // Nothing drawn yet: every profiler total is zero.

@@ -35,15 +35,15 @@ constinit ClientState gClientState = MakeDefaultClientState();
 
 uint32_t TypeBytes(uint32_t type) {
     switch (type) {
-    case kByte:
-    case kUnsignedByte: return 1;
-    case kShort:
-    case kUnsignedShort: return 2;
-    case kInt:
-    case kUnsignedInt:
-    case kFloat: return 4;
-    case kDouble: return 8;
-    default: return 0;
+        case kByte:
+        case kUnsignedByte: return 1;
+        case kShort:
+        case kUnsignedShort: return 2;
+        case kInt:
+        case kUnsignedInt:
+        case kFloat: return 4;
+        case kDouble: return 8;
+        default: return 0;
     }
 }
 
@@ -66,10 +66,10 @@ const uint8_t* ElementAt(const ClientArray& array, uint32_t index) {
 template <class T>
 void ReadComponents(const uint8_t* at, int32_t count, T (&out)[4]) {
     switch (count) {
-    case 1: std::memcpy(out, at, sizeof(T)); break;
-    case 2: std::memcpy(out, at, 2 * sizeof(T)); break;
-    case 3: std::memcpy(out, at, 3 * sizeof(T)); break;
-    default: std::memcpy(out, at, 4 * sizeof(T)); break;
+        case 1: std::memcpy(out, at, sizeof(T)); break;
+        case 2: std::memcpy(out, at, 2 * sizeof(T)); break;
+        case 3: std::memcpy(out, at, 3 * sizeof(T)); break;
+        default: std::memcpy(out, at, 4 * sizeof(T)); break;
     }
 }
 
@@ -77,15 +77,15 @@ void ReadComponents(const uint8_t* at, int32_t count, T (&out)[4]) {
 template <class F>
 void WithComponentType(uint32_t type, F&& f) {
     switch (type) {
-    case kByte: f(int8_t{}); break;
-    case kUnsignedByte: f(uint8_t{}); break;
-    case kShort: f(int16_t{}); break;
-    case kUnsignedShort: f(uint16_t{}); break;
-    case kInt: f(int32_t{}); break;
-    case kUnsignedInt: f(uint32_t{}); break;
-    case kFloat: f(float{}); break;
-    case kDouble: f(double{}); break;
-    default: break;
+        case kByte: f(int8_t{}); break;
+        case kUnsignedByte: f(uint8_t{}); break;
+        case kShort: f(int16_t{}); break;
+        case kUnsignedShort: f(uint16_t{}); break;
+        case kInt: f(int32_t{}); break;
+        case kUnsignedInt: f(uint32_t{}); break;
+        case kFloat: f(float{}); break;
+        case kDouble: f(double{}); break;
+        default: break;
     }
 }
 
@@ -197,20 +197,20 @@ bool SetInterleavedArrays(ClientArrays& arrays, uint32_t format, int32_t stride,
         int32_t vertexSize;
     };
     static constexpr Layout kLayouts[] = {
-        {0x2A20, 0, 0, 0, false, 2},            // GL_V2F
-        {0x2A21, 0, 0, 0, false, 3},            // GL_V3F
+        {0x2A20, 0, 0, 0, false, 2},              // GL_V2F
+        {0x2A21, 0, 0, 0, false, 3},              // GL_V3F
         {0x2A22, 0, 4, kUnsignedByte, false, 2},  // GL_C4UB_V2F
         {0x2A23, 0, 4, kUnsignedByte, false, 3},  // GL_C4UB_V3F
-        {0x2A24, 0, 3, kFloat, false, 3},       // GL_C3F_V3F
-        {0x2A25, 0, 0, 0, true, 3},             // GL_N3F_V3F
-        {0x2A26, 0, 4, kFloat, true, 3},        // GL_C4F_N3F_V3F
-        {0x2A27, 2, 0, 0, false, 3},            // GL_T2F_V3F
-        {0x2A28, 4, 0, 0, false, 4},            // GL_T4F_V4F
+        {0x2A24, 0, 3, kFloat, false, 3},         // GL_C3F_V3F
+        {0x2A25, 0, 0, 0, true, 3},               // GL_N3F_V3F
+        {0x2A26, 0, 4, kFloat, true, 3},          // GL_C4F_N3F_V3F
+        {0x2A27, 2, 0, 0, false, 3},              // GL_T2F_V3F
+        {0x2A28, 4, 0, 0, false, 4},              // GL_T4F_V4F
         {0x2A29, 2, 4, kUnsignedByte, false, 3},  // GL_T2F_C4UB_V3F
-        {0x2A2A, 2, 3, kFloat, false, 3},       // GL_T2F_C3F_V3F
-        {0x2A2B, 2, 0, 0, true, 3},             // GL_T2F_N3F_V3F
-        {0x2A2C, 2, 4, kFloat, true, 3},        // GL_T2F_C4F_N3F_V3F
-        {0x2A2D, 4, 4, kFloat, true, 4},        // GL_T4F_C4F_N3F_V4F
+        {0x2A2A, 2, 3, kFloat, false, 3},         // GL_T2F_C3F_V3F
+        {0x2A2B, 2, 0, 0, true, 3},               // GL_T2F_N3F_V3F
+        {0x2A2C, 2, 4, kFloat, true, 3},          // GL_T2F_C4F_N3F_V3F
+        {0x2A2D, 4, 4, kFloat, true, 4},          // GL_T4F_C4F_N3F_V4F
     };
     if (stride < 0) {
         return false;
@@ -220,7 +220,8 @@ bool SetInterleavedArrays(ClientArrays& arrays, uint32_t format, int32_t stride,
             continue;
         }
         const uint32_t colourOffset = 4u * static_cast<uint32_t>(layout.texCoordSize);
-        const uint32_t colourBytes = layout.colourType == kUnsignedByte ? 4u : 4u * static_cast<uint32_t>(layout.colourSize);
+        const uint32_t colourBytes =
+            layout.colourType == kUnsignedByte ? 4u : 4u * static_cast<uint32_t>(layout.colourSize);
         const uint32_t normalOffset = colourOffset + colourBytes;
         const uint32_t vertexOffset = normalOffset + (layout.normal ? 12u : 0u);
         const uint32_t packed = vertexOffset + 4u * static_cast<uint32_t>(layout.vertexSize);
@@ -251,13 +252,13 @@ bool SetInterleavedArrays(ClientArrays& arrays, uint32_t format, int32_t stride,
 
 bool SetClientArrayEnabled(ClientArrays& arrays, uint32_t array, bool enabled) {
     switch (array) {
-    case kVertexArray: arrays.vertex.enabled = enabled; return true;
-    case kNormalArray: arrays.normal.enabled = enabled; return true;
-    case kColorArray: arrays.colour.enabled = enabled; return true;
-    case kTextureCoordArray: arrays.texCoord.enabled = enabled; return true;
-    case kIndexArray:
-    case kEdgeFlagArray: return true;  // colour-index and edge-flag arrays are never drawn
-    default: return false;
+        case kVertexArray: arrays.vertex.enabled = enabled; return true;
+        case kNormalArray: arrays.normal.enabled = enabled; return true;
+        case kColorArray: arrays.colour.enabled = enabled; return true;
+        case kTextureCoordArray: arrays.texCoord.enabled = enabled; return true;
+        case kIndexArray:
+        case kEdgeFlagArray: return true;  // colour-index and edge-flag arrays are never drawn
+        default: return false;
     }
 }
 

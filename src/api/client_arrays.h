@@ -15,7 +15,7 @@ struct ClientArray {
     int32_t stride = 0;      // as given; 0 means tightly packed
     const void* pointer = nullptr;
     bool enabled = false;
-    uint32_t step = 16;      // bytes from one element to the next, worked out when the pointer is set
+    uint32_t step = 16;  // bytes from one element to the next, worked out when the pointer is set
 };
 
 struct ClientArrays {

@@ -257,12 +257,12 @@ bool ListNameAt(uint32_t type, const void* lists, uint32_t index, uint32_t& name
         return value;
     };
     switch (type) {
-        case 0x1400: name = static_cast<uint32_t>(read(int8_t{})); return true;    // GL_BYTE
-        case 0x1401: name = read(uint8_t{}); return true;                           // GL_UNSIGNED_BYTE
-        case 0x1402: name = static_cast<uint32_t>(read(int16_t{})); return true;   // GL_SHORT
-        case 0x1403: name = read(uint16_t{}); return true;                          // GL_UNSIGNED_SHORT
-        case 0x1404: name = static_cast<uint32_t>(read(int32_t{})); return true;   // GL_INT
-        case 0x1405: name = read(uint32_t{}); return true;                          // GL_UNSIGNED_INT
+        case 0x1400: name = static_cast<uint32_t>(read(int8_t{})); return true;                  // GL_BYTE
+        case 0x1401: name = read(uint8_t{}); return true;                                        // GL_UNSIGNED_BYTE
+        case 0x1402: name = static_cast<uint32_t>(read(int16_t{})); return true;                 // GL_SHORT
+        case 0x1403: name = read(uint16_t{}); return true;                                       // GL_UNSIGNED_SHORT
+        case 0x1404: name = static_cast<uint32_t>(read(int32_t{})); return true;                 // GL_INT
+        case 0x1405: name = read(uint32_t{}); return true;                                       // GL_UNSIGNED_INT
         case 0x1406: name = static_cast<uint32_t>(TruncateToInt32(read(float{}))); return true;  // GL_FLOAT
         case 0x1407:  // GL_2_BYTES, GL_3_BYTES, GL_4_BYTES: big-endian byte groups
         case 0x1408:
@@ -323,7 +323,8 @@ void DeleteLists(uint32_t first, int32_t range) {
 
 bool NewList(uint32_t name, uint32_t mode) {
     ListStore& store = Lists();
-    if (name == 0 || (mode != kCompile && mode != kCompileAndExecute) || store.open || mora::TheGlContext().primitiveOpen) {
+    if (name == 0 || (mode != kCompile && mode != kCompileAndExecute) || store.open ||
+        mora::TheGlContext().primitiveOpen) {
         return false;
     }
     EmptyCommandBuffer(store.scratch.stream);

@@ -32,14 +32,11 @@ extern "C" {
 MORA_GLAPI const GLubyte* MORA_APIENTRY glGetString(GLenum name) try {
     EnterEntry<EntryId::glGetString>(name);
     switch (name) {
-    case GL_VENDOR:
-        return StaticString("MORA Project");
-    case GL_RENDERER:
-        return StaticString("MORA Null Renderer");
-    case GL_VERSION:
-        return StaticString("1.1");
-    default:  // GL_EXTENSIONS and every other name: empty, never null
-        return StaticString("");
+        case GL_VENDOR: return StaticString("MORA Project");
+        case GL_RENDERER: return StaticString("MORA Null Renderer");
+        case GL_VERSION: return StaticString("1.1");
+        default:  // GL_EXTENSIONS and every other name: empty, never null
+            return StaticString("");
     }
 } MORA_ENTRY_BOUNDARY(StaticString(""))
 
@@ -53,27 +50,17 @@ MORA_GLAPI void MORA_APIENTRY glGetIntegerv(GLenum pname, GLint* params) try {
         return;
     }
     switch (pname) {
-    case GL_MAX_TEXTURE_SIZE:
-        *params = 1024;
-        break;
-    case GL_RED_BITS:
-    case GL_GREEN_BITS:
-    case GL_BLUE_BITS:
-    case GL_ALPHA_BITS:
-        *params = 8;
-        break;
-    case GL_DEPTH_BITS:
-        *params = 24;
-        break;
-    // Uploads and read-backs are tightly packed whatever glPixelStorei asked for, and 0 is no valid
-    // alignment: libraries divide by it (GLU's gluBuild2DMipmaps crashed with SIGFPE).
-    case GL_PACK_ALIGNMENT:
-    case GL_UNPACK_ALIGNMENT:
-        *params = 1;
-        break;
-    default:
-        *params = 0;
-        break;
+        case GL_MAX_TEXTURE_SIZE: *params = 1024; break;
+        case GL_RED_BITS:
+        case GL_GREEN_BITS:
+        case GL_BLUE_BITS:
+        case GL_ALPHA_BITS: *params = 8; break;
+        case GL_DEPTH_BITS: *params = 24; break;
+        // Uploads and read-backs are tightly packed whatever glPixelStorei asked for, and 0 is no valid
+        // alignment: libraries divide by it (GLU's gluBuild2DMipmaps crashed with SIGFPE).
+        case GL_PACK_ALIGNMENT:
+        case GL_UNPACK_ALIGNMENT: *params = 1; break;
+        default: *params = 0; break;
     }
 } MORA_ENTRY_BOUNDARY()
 

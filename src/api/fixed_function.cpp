@@ -79,8 +79,8 @@ bool Invert(const float* m, float* out) {
              m[8] * m[2] * m[7] - m[8] * m[3] * m[6];
     inv[11] = -m[0] * m[5] * m[11] + m[0] * m[7] * m[9] + m[4] * m[1] * m[11] - m[4] * m[3] * m[9] -
               m[8] * m[1] * m[7] + m[8] * m[3] * m[5];
-    inv[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10] + m[4] * m[2] * m[9] +
-              m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
+    inv[15] = m[0] * m[5] * m[10] - m[0] * m[6] * m[9] - m[4] * m[1] * m[10] + m[4] * m[2] * m[9] + m[8] * m[1] * m[6] -
+              m[8] * m[2] * m[5];
     const double det = m[0] * inv[0] + m[1] * inv[4] + m[2] * inv[8] + m[3] * inv[12];
     if (det == 0.0 || !std::isfinite(det)) {
         return false;
@@ -110,43 +110,44 @@ float Unpack(uint32_t packed, int shift) { return static_cast<float>((packed >> 
 
 void SetLight(LightSource& light, const GlContext& ctx, uint32_t pname, const float* v) {
     switch (pname) {
-    case GL_AMBIENT: Copy4(light.ambient, v); break;
-    case GL_DIFFUSE: Copy4(light.diffuse, v); break;
-    case GL_SPECULAR: Copy4(light.specular, v); break;
-    case GL_POSITION: TransformPoint(Modelview(ctx), v, light.position); break;
-    case GL_SPOT_DIRECTION: TransformDirection(Modelview(ctx), v, light.spotDirection); break;
-    case GL_SPOT_EXPONENT:
-        if (v[0] >= 0.0f && v[0] <= 128.0f) light.spotExponent = v[0];
-        break;
-    case GL_SPOT_CUTOFF:
-        if ((v[0] >= 0.0f && v[0] <= 90.0f) || v[0] == 180.0f) {
-            light.spotCutoff = v[0];
-            light.spotCosCutoff = static_cast<float>(std::cos(static_cast<double>(v[0]) * 3.14159265358979323846 / 180.0));
-        }
-        break;
-    case GL_CONSTANT_ATTENUATION:
-    case GL_LINEAR_ATTENUATION:
-    case GL_QUADRATIC_ATTENUATION:
-        if (v[0] >= 0.0f) light.attenuation[pname - GL_CONSTANT_ATTENUATION] = v[0];
-        break;
-    default: break;
+        case GL_AMBIENT: Copy4(light.ambient, v); break;
+        case GL_DIFFUSE: Copy4(light.diffuse, v); break;
+        case GL_SPECULAR: Copy4(light.specular, v); break;
+        case GL_POSITION: TransformPoint(Modelview(ctx), v, light.position); break;
+        case GL_SPOT_DIRECTION: TransformDirection(Modelview(ctx), v, light.spotDirection); break;
+        case GL_SPOT_EXPONENT:
+            if (v[0] >= 0.0f && v[0] <= 128.0f) light.spotExponent = v[0];
+            break;
+        case GL_SPOT_CUTOFF:
+            if ((v[0] >= 0.0f && v[0] <= 90.0f) || v[0] == 180.0f) {
+                light.spotCutoff = v[0];
+                light.spotCosCutoff =
+                    static_cast<float>(std::cos(static_cast<double>(v[0]) * 3.14159265358979323846 / 180.0));
+            }
+            break;
+        case GL_CONSTANT_ATTENUATION:
+        case GL_LINEAR_ATTENUATION:
+        case GL_QUADRATIC_ATTENUATION:
+            if (v[0] >= 0.0f) light.attenuation[pname - GL_CONSTANT_ATTENUATION] = v[0];
+            break;
+        default: break;
     }
 }
 
 void SetMaterial(Material& material, uint32_t pname, const float* v) {
     switch (pname) {
-    case GL_AMBIENT: Copy4(material.ambient, v); break;
-    case GL_DIFFUSE: Copy4(material.diffuse, v); break;
-    case GL_SPECULAR: Copy4(material.specular, v); break;
-    case GL_EMISSION: Copy4(material.emission, v); break;
-    case GL_SHININESS:
-        if (v[0] >= 0.0f && v[0] <= 128.0f) material.shininess = v[0];
-        break;
-    case GL_AMBIENT_AND_DIFFUSE:
-        Copy4(material.ambient, v);
-        Copy4(material.diffuse, v);
-        break;
-    default: break;
+        case GL_AMBIENT: Copy4(material.ambient, v); break;
+        case GL_DIFFUSE: Copy4(material.diffuse, v); break;
+        case GL_SPECULAR: Copy4(material.specular, v); break;
+        case GL_EMISSION: Copy4(material.emission, v); break;
+        case GL_SHININESS:
+            if (v[0] >= 0.0f && v[0] <= 128.0f) material.shininess = v[0];
+            break;
+        case GL_AMBIENT_AND_DIFFUSE:
+            Copy4(material.ambient, v);
+            Copy4(material.diffuse, v);
+            break;
+        default: break;
     }
 }
 
@@ -158,9 +159,9 @@ bool IsColourMaterialMode(uint32_t mode) {
 }
 
 void UpdateShadingBits(FixedFunctionState& state) {
-    state.vertexShading = static_cast<uint8_t>((state.lighting ? kShadeLighting : 0) |
-                                               (state.texGen[0].enabled ? kShadeTexGenS : 0) |
-                                               (state.texGen[1].enabled ? kShadeTexGenT : 0));
+    state.vertexShading =
+        static_cast<uint8_t>((state.lighting ? kShadeLighting : 0) | (state.texGen[0].enabled ? kShadeTexGenS : 0) |
+                             (state.texGen[1].enabled ? kShadeTexGenT : 0));
 }
 
 }  // namespace
@@ -173,105 +174,105 @@ constinit FixedFunctionState gFixedFunction = MakeDefaults();
 
 int LightValueCount(uint32_t pname) {
     switch (pname) {
-    case GL_AMBIENT:
-    case GL_DIFFUSE:
-    case GL_SPECULAR:
-    case GL_POSITION: return 4;
-    case GL_SPOT_DIRECTION: return 3;
-    case GL_SPOT_EXPONENT:
-    case GL_SPOT_CUTOFF:
-    case GL_CONSTANT_ATTENUATION:
-    case GL_LINEAR_ATTENUATION:
-    case GL_QUADRATIC_ATTENUATION: return 1;
-    default: return 0;
+        case GL_AMBIENT:
+        case GL_DIFFUSE:
+        case GL_SPECULAR:
+        case GL_POSITION: return 4;
+        case GL_SPOT_DIRECTION: return 3;
+        case GL_SPOT_EXPONENT:
+        case GL_SPOT_CUTOFF:
+        case GL_CONSTANT_ATTENUATION:
+        case GL_LINEAR_ATTENUATION:
+        case GL_QUADRATIC_ATTENUATION: return 1;
+        default: return 0;
     }
 }
 
 int MaterialValueCount(uint32_t pname) {
     switch (pname) {
-    case GL_AMBIENT:
-    case GL_DIFFUSE:
-    case GL_SPECULAR:
-    case GL_EMISSION:
-    case GL_AMBIENT_AND_DIFFUSE: return 4;
-    case GL_SHININESS: return 1;
-    default: return 0;
+        case GL_AMBIENT:
+        case GL_DIFFUSE:
+        case GL_SPECULAR:
+        case GL_EMISSION:
+        case GL_AMBIENT_AND_DIFFUSE: return 4;
+        case GL_SHININESS: return 1;
+        default: return 0;
     }
 }
 
 int LightModelValueCount(uint32_t pname) {
     switch (pname) {
-    case GL_LIGHT_MODEL_AMBIENT: return 4;
-    case GL_LIGHT_MODEL_LOCAL_VIEWER:
-    case GL_LIGHT_MODEL_TWO_SIDE: return 1;
-    default: return 0;
+        case GL_LIGHT_MODEL_AMBIENT: return 4;
+        case GL_LIGHT_MODEL_LOCAL_VIEWER:
+        case GL_LIGHT_MODEL_TWO_SIDE: return 1;
+        default: return 0;
     }
 }
 
 int TexGenValueCount(uint32_t pname) {
     switch (pname) {
-    case GL_TEXTURE_GEN_MODE: return 1;
-    case GL_OBJECT_PLANE:
-    case GL_EYE_PLANE: return 4;
-    default: return 0;
+        case GL_TEXTURE_GEN_MODE: return 1;
+        case GL_OBJECT_PLANE:
+        case GL_EYE_PLANE: return 4;
+        default: return 0;
     }
 }
 
 bool IsColourParameter(FixedFunctionCallKind kind, uint32_t pname) {
     switch (kind) {
-    case FixedFunctionCallKind::Light:
-    case FixedFunctionCallKind::Material:
-        return pname == GL_AMBIENT || pname == GL_DIFFUSE || pname == GL_SPECULAR || pname == GL_EMISSION ||
-               pname == GL_AMBIENT_AND_DIFFUSE;
-    case FixedFunctionCallKind::LightModel: return pname == GL_LIGHT_MODEL_AMBIENT;
-    case FixedFunctionCallKind::Normal: return true;
-    default: return false;
+        case FixedFunctionCallKind::Light:
+        case FixedFunctionCallKind::Material:
+            return pname == GL_AMBIENT || pname == GL_DIFFUSE || pname == GL_SPECULAR || pname == GL_EMISSION ||
+                   pname == GL_AMBIENT_AND_DIFFUSE;
+        case FixedFunctionCallKind::LightModel: return pname == GL_LIGHT_MODEL_AMBIENT;
+        case FixedFunctionCallKind::Normal: return true;
+        default: return false;
     }
 }
 
 void ApplyFixedFunctionCall(FixedFunctionState& state, const GlContext& ctx, const FixedFunctionCall& call) {
     const float* v = call.values;
     switch (call.kind) {
-    case FixedFunctionCallKind::Normal:
-        state.normal[0] = v[0];
-        state.normal[1] = v[1];
-        state.normal[2] = v[2];
-        break;
-    case FixedFunctionCallKind::Light:
-        if (call.target - GL_LIGHT0 < static_cast<uint32_t>(kMaxLights)) {
-            SetLight(state.lights[call.target - GL_LIGHT0], ctx, call.pname, v);
+        case FixedFunctionCallKind::Normal:
+            state.normal[0] = v[0];
+            state.normal[1] = v[1];
+            state.normal[2] = v[2];
+            break;
+        case FixedFunctionCallKind::Light:
+            if (call.target - GL_LIGHT0 < static_cast<uint32_t>(kMaxLights)) {
+                SetLight(state.lights[call.target - GL_LIGHT0], ctx, call.pname, v);
+            }
+            break;
+        case FixedFunctionCallKind::Material:
+            if (call.target == GL_FRONT || call.target == GL_FRONT_AND_BACK) SetMaterial(state.front, call.pname, v);
+            if (call.target == GL_BACK || call.target == GL_FRONT_AND_BACK) SetMaterial(state.back, call.pname, v);
+            break;
+        case FixedFunctionCallKind::LightModel:
+            if (call.pname == GL_LIGHT_MODEL_AMBIENT) Copy4(state.sceneAmbient, v);
+            if (call.pname == GL_LIGHT_MODEL_LOCAL_VIEWER) state.localViewer = v[0] != 0.0f;
+            if (call.pname == GL_LIGHT_MODEL_TWO_SIDE) state.twoSide = v[0] != 0.0f;
+            break;
+        case FixedFunctionCallKind::ColourMaterial:
+            if (IsFace(call.target) && IsColourMaterialMode(call.pname)) {
+                state.colourMaterialFace = call.target;
+                state.colourMaterialMode = call.pname;
+            }
+            break;
+        case FixedFunctionCallKind::TexGen: {
+            if (call.target - GL_S >= 4u) break;
+            TexGenCoord& coord = state.texGen[call.target - GL_S];
+            if (call.pname == GL_TEXTURE_GEN_MODE) {
+                if (!(v[0] >= 0.0f && v[0] < 65536.0f)) break;  // no mode; also keeps the conversion defined
+                const auto mode = static_cast<uint32_t>(v[0]);
+                const bool sphere = mode == GL_SPHERE_MAP && call.target <= GL_T;
+                if (mode == GL_OBJECT_LINEAR || mode == GL_EYE_LINEAR || sphere) coord.mode = mode;
+            } else if (call.pname == GL_OBJECT_PLANE) {
+                Copy4(coord.objectPlane, v);
+            } else if (call.pname == GL_EYE_PLANE) {
+                EyePlane(ctx, v, coord.eyePlane);
+            }
+            break;
         }
-        break;
-    case FixedFunctionCallKind::Material:
-        if (call.target == GL_FRONT || call.target == GL_FRONT_AND_BACK) SetMaterial(state.front, call.pname, v);
-        if (call.target == GL_BACK || call.target == GL_FRONT_AND_BACK) SetMaterial(state.back, call.pname, v);
-        break;
-    case FixedFunctionCallKind::LightModel:
-        if (call.pname == GL_LIGHT_MODEL_AMBIENT) Copy4(state.sceneAmbient, v);
-        if (call.pname == GL_LIGHT_MODEL_LOCAL_VIEWER) state.localViewer = v[0] != 0.0f;
-        if (call.pname == GL_LIGHT_MODEL_TWO_SIDE) state.twoSide = v[0] != 0.0f;
-        break;
-    case FixedFunctionCallKind::ColourMaterial:
-        if (IsFace(call.target) && IsColourMaterialMode(call.pname)) {
-            state.colourMaterialFace = call.target;
-            state.colourMaterialMode = call.pname;
-        }
-        break;
-    case FixedFunctionCallKind::TexGen: {
-        if (call.target - GL_S >= 4u) break;
-        TexGenCoord& coord = state.texGen[call.target - GL_S];
-        if (call.pname == GL_TEXTURE_GEN_MODE) {
-            if (!(v[0] >= 0.0f && v[0] < 65536.0f)) break;  // no mode; also keeps the conversion defined
-            const auto mode = static_cast<uint32_t>(v[0]);
-            const bool sphere = mode == GL_SPHERE_MAP && call.target <= GL_T;
-            if (mode == GL_OBJECT_LINEAR || mode == GL_EYE_LINEAR || sphere) coord.mode = mode;
-        } else if (call.pname == GL_OBJECT_PLANE) {
-            Copy4(coord.objectPlane, v);
-        } else if (call.pname == GL_EYE_PLANE) {
-            EyePlane(ctx, v, coord.eyePlane);
-        }
-        break;
-    }
     }
 }
 
@@ -294,16 +295,16 @@ bool ApplyFixedFunctionCap(FixedFunctionState& state, const GlContext& ctx, uint
         return true;
     }
     switch (cap) {
-    case GL_LIGHTING:
-        state.lighting = enabled;
-        UpdateShadingBits(state);
-        return true;
-    case GL_NORMALIZE: state.normalize = enabled; return true;
-    case GL_COLOR_MATERIAL:
-        if (!enabled) TrackColourMaterial(state, ctx.currentColour);
-        state.colourMaterial = enabled;
-        return true;
-    default: return false;
+        case GL_LIGHTING:
+            state.lighting = enabled;
+            UpdateShadingBits(state);
+            return true;
+        case GL_NORMALIZE: state.normalize = enabled; return true;
+        case GL_COLOR_MATERIAL:
+            if (!enabled) TrackColourMaterial(state, ctx.currentColour);
+            state.colourMaterial = enabled;
+            return true;
+        default: return false;
     }
 }
 
@@ -312,10 +313,10 @@ bool FixedFunctionCapEnabled(const FixedFunctionState& state, uint32_t cap, bool
     if (cap - GL_LIGHT0 < static_cast<uint32_t>(kMaxLights)) return state.lights[cap - GL_LIGHT0].enabled;
     if (cap - GL_TEXTURE_GEN_S < 4u) return state.texGen[cap - GL_TEXTURE_GEN_S].enabled;
     switch (cap) {
-    case GL_LIGHTING: return state.lighting;
-    case GL_NORMALIZE: return state.normalize;
-    case GL_COLOR_MATERIAL: return state.colourMaterial;
-    default: known = false; return false;
+        case GL_LIGHTING: return state.lighting;
+        case GL_NORMALIZE: return state.normalize;
+        case GL_COLOR_MATERIAL: return state.colourMaterial;
+        default: known = false; return false;
     }
 }
 
@@ -323,17 +324,17 @@ bool GetLight(const FixedFunctionState& state, uint32_t light, uint32_t pname, f
     if (light - GL_LIGHT0 >= static_cast<uint32_t>(kMaxLights)) return false;
     const LightSource& l = state.lights[light - GL_LIGHT0];
     switch (pname) {
-    case GL_AMBIENT: Copy4(out, l.ambient); return true;
-    case GL_DIFFUSE: Copy4(out, l.diffuse); return true;
-    case GL_SPECULAR: Copy4(out, l.specular); return true;
-    case GL_POSITION: Copy4(out, l.position); return true;
-    case GL_SPOT_DIRECTION: std::memcpy(out, l.spotDirection, 3 * sizeof(float)); return true;
-    case GL_SPOT_EXPONENT: out[0] = l.spotExponent; return true;
-    case GL_SPOT_CUTOFF: out[0] = l.spotCutoff; return true;
-    case GL_CONSTANT_ATTENUATION:
-    case GL_LINEAR_ATTENUATION:
-    case GL_QUADRATIC_ATTENUATION: out[0] = l.attenuation[pname - GL_CONSTANT_ATTENUATION]; return true;
-    default: return false;
+        case GL_AMBIENT: Copy4(out, l.ambient); return true;
+        case GL_DIFFUSE: Copy4(out, l.diffuse); return true;
+        case GL_SPECULAR: Copy4(out, l.specular); return true;
+        case GL_POSITION: Copy4(out, l.position); return true;
+        case GL_SPOT_DIRECTION: std::memcpy(out, l.spotDirection, 3 * sizeof(float)); return true;
+        case GL_SPOT_EXPONENT: out[0] = l.spotExponent; return true;
+        case GL_SPOT_CUTOFF: out[0] = l.spotCutoff; return true;
+        case GL_CONSTANT_ATTENUATION:
+        case GL_LINEAR_ATTENUATION:
+        case GL_QUADRATIC_ATTENUATION: out[0] = l.attenuation[pname - GL_CONSTANT_ATTENUATION]; return true;
+        default: return false;
     }
 }
 
@@ -347,12 +348,12 @@ bool GetMaterial(const FixedFunctionState& state, const GlContext& ctx, uint32_t
         SetMaterial(m, state.colourMaterialMode, colour);
     }
     switch (pname) {
-    case GL_AMBIENT: Copy4(out, m.ambient); return true;
-    case GL_DIFFUSE: Copy4(out, m.diffuse); return true;
-    case GL_SPECULAR: Copy4(out, m.specular); return true;
-    case GL_EMISSION: Copy4(out, m.emission); return true;
-    case GL_SHININESS: out[0] = m.shininess; return true;
-    default: return false;
+        case GL_AMBIENT: Copy4(out, m.ambient); return true;
+        case GL_DIFFUSE: Copy4(out, m.diffuse); return true;
+        case GL_SPECULAR: Copy4(out, m.specular); return true;
+        case GL_EMISSION: Copy4(out, m.emission); return true;
+        case GL_SHININESS: out[0] = m.shininess; return true;
+        default: return false;
     }
 }
 
@@ -360,10 +361,10 @@ bool GetTexGen(const FixedFunctionState& state, uint32_t coord, uint32_t pname, 
     if (coord - GL_S >= 4u) return false;
     const TexGenCoord& c = state.texGen[coord - GL_S];
     switch (pname) {
-    case GL_TEXTURE_GEN_MODE: out[0] = static_cast<float>(c.mode); return true;
-    case GL_OBJECT_PLANE: Copy4(out, c.objectPlane); return true;
-    case GL_EYE_PLANE: Copy4(out, c.eyePlane); return true;
-    default: return false;
+        case GL_TEXTURE_GEN_MODE: out[0] = static_cast<float>(c.mode); return true;
+        case GL_OBJECT_PLANE: Copy4(out, c.objectPlane); return true;
+        case GL_EYE_PLANE: Copy4(out, c.eyePlane); return true;
+        default: return false;
     }
 }
 

@@ -18,12 +18,12 @@ struct LightSource {
     float ambient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     float diffuse[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    float position[4] = {0.0f, 0.0f, 1.0f, 0.0f};       // eye coordinates (modelview at glLight time)
-    float spotDirection[3] = {0.0f, 0.0f, -1.0f};       // eye coordinates
+    float position[4] = {0.0f, 0.0f, 1.0f, 0.0f};  // eye coordinates (modelview at glLight time)
+    float spotDirection[3] = {0.0f, 0.0f, -1.0f};  // eye coordinates
     float spotExponent = 0.0f;
     float spotCutoff = 180.0f;
-    float spotCosCutoff = -1.0f;                        // cos(spotCutoff), worked out when set
-    float attenuation[3] = {1.0f, 0.0f, 0.0f};          // constant, linear, quadratic
+    float spotCosCutoff = -1.0f;                // cos(spotCutoff), worked out when set
+    float attenuation[3] = {1.0f, 0.0f, 0.0f};  // constant, linear, quadratic
     bool enabled = false;
 };
 

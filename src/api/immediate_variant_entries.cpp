@@ -152,13 +152,13 @@ void TexCoord4v(bool recording, const T* v) noexcept {
     MORA_GLAPI void MORA_APIENTRY gl##Name Params { RunHotEntry<EntryId::gl##Name, Bytes, Body<Type>> Args; }
 
 // The scalar and vector forms of one entry family for one type suffix.
-#define MORA_FORMS2(Family, Suffix, Type, Bytes)                                                           \
-    MORA_LOWERED(Family##2##Suffix, Bytes, Family##2, Type, (Type x, Type y), (x, y))                      \
+#define MORA_FORMS2(Family, Suffix, Type, Bytes)                                      \
+    MORA_LOWERED(Family##2##Suffix, Bytes, Family##2, Type, (Type x, Type y), (x, y)) \
     MORA_LOWERED(Family##2##Suffix##v, Bytes, Family##2v, Type, (const Type* v), (v))
-#define MORA_FORMS3(Family, Suffix, Type, Bytes)                                                           \
-    MORA_LOWERED(Family##3##Suffix, Bytes, Family##3, Type, (Type x, Type y, Type z), (x, y, z))           \
+#define MORA_FORMS3(Family, Suffix, Type, Bytes)                                                 \
+    MORA_LOWERED(Family##3##Suffix, Bytes, Family##3, Type, (Type x, Type y, Type z), (x, y, z)) \
     MORA_LOWERED(Family##3##Suffix##v, Bytes, Family##3v, Type, (const Type* v), (v))
-#define MORA_FORMS4(Family, Suffix, Type, Bytes)                                                           \
+#define MORA_FORMS4(Family, Suffix, Type, Bytes)                                                            \
     MORA_LOWERED(Family##4##Suffix, Bytes, Family##4, Type, (Type x, Type y, Type z, Type w), (x, y, z, w)) \
     MORA_LOWERED(Family##4##Suffix##v, Bytes, Family##4v, Type, (const Type* v), (v))
 

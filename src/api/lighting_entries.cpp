@@ -93,7 +93,8 @@ template <class T>
 void GetMaterialAnswer(uint32_t face, uint32_t pname, T* params) {
     float values[4];
     const ListCompileSuspension suspension;  // the program's current colour, never a list's scratch context
-    if (params != nullptr && LoweringOn() && GetMaterial(TheFixedFunctionState(), mora::TheGlContext(), face, pname, values)) {
+    if (params != nullptr && LoweringOn() &&
+        GetMaterial(TheFixedFunctionState(), mora::TheGlContext(), face, pname, values)) {
         StoreAnswer(FixedFunctionCallKind::Material, pname, values, MaterialValueCount(pname), params);
     }
 }
@@ -114,15 +115,16 @@ constexpr auto kTexGen = FixedFunctionCallKind::TexGen;
 }  // namespace
 
 // An entry in its frame around one statement.
-#define MORA_FIXED_FUNCTION_ENTRY(Name, Params, Args, Body)                    \
-    MORA_GLAPI void MORA_APIENTRY gl##Name Params try {                          \
-        if (!EnterEntry<EntryId::gl##Name> Args) return;                         \
-        Body;                                                                    \
-    } MORA_ENTRY_BOUNDARY()
+#define MORA_FIXED_FUNCTION_ENTRY(Name, Params, Args, Body) \
+    MORA_GLAPI void MORA_APIENTRY gl##Name Params try {     \
+        if (!EnterEntry<EntryId::gl##Name> Args) return;    \
+        Body;                                               \
+    }                                                       \
+    MORA_ENTRY_BOUNDARY()
 
-#define MORA_NORMAL_FORMS(Suffix, Type)                                                                        \
+#define MORA_NORMAL_FORMS(Suffix, Type)                                                                       \
     MORA_FIXED_FUNCTION_ENTRY(Normal3##Suffix, (Type nx, Type ny, Type nz), (nx, ny, nz), Normal(nx, ny, nz)) \
-    MORA_FIXED_FUNCTION_ENTRY(Normal3##Suffix##v, (const Type* v), (v),                                      \
+    MORA_FIXED_FUNCTION_ENTRY(Normal3##Suffix##v, (const Type* v), (v),                                       \
                               Issue(FixedFunctionCallKind::Normal, 0, 0, v, 3))
 
 extern "C" {

@@ -98,8 +98,8 @@ MORA_GLAPI void MORA_APIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bo
     if (RecordingOn()) {
         mora::AppendOrtho(mora::TheCommandRecording().stream, left, right, bottom, top, zNear, zFar);
     }
-    mora::ApplyOrtho(mora::TheGlContext(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom), NarrowToFloat(top),
-                     NarrowToFloat(zNear), NarrowToFloat(zFar));
+    mora::ApplyOrtho(mora::TheGlContext(), NarrowToFloat(left), NarrowToFloat(right), NarrowToFloat(bottom),
+                     NarrowToFloat(top), NarrowToFloat(zNear), NarrowToFloat(zFar));
 } MORA_ENTRY_BOUNDARY()
 
 MORA_GLAPI void MORA_APIENTRY glFrustum(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,

@@ -123,7 +123,8 @@ MORA_GLAPI void MORA_APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfl
 MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei width,
                                            GLsizei height, GLint border, GLenum format, GLenum type,
                                            const GLvoid* pixels) try {
-    if (!EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels)) return;
+    if (!EnterEntry<EntryId::glTexImage2D>(target, level, internalformat, width, height, border, format, type, pixels))
+        return;
     const bool lowering = LoweringOn();
     if (lowering && IsProxyTarget(target)) {  // only a question: runs at once, even inside a list
         if (target == kProxyTexture2D) {
@@ -137,10 +138,11 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendTexImage2D(mora::TheCommandRecording(), target, level, internalformat, width, height, border, format, type, pixels);
+        mora::AppendTexImage2D(mora::TheCommandRecording(), target, level, internalformat, width, height, border,
+                               format, type, pixels);
     }
-    const mora::TextureResult result =
-        mora::TexImage2D(mora::TheGlContext(), target, level, width, height, format, type, pixels, TextureTouch(recording));
+    const mora::TextureResult result = mora::TexImage2D(mora::TheGlContext(), target, level, width, height, format,
+                                                        type, pixels, TextureTouch(recording));
     if (lowering && result == mora::TextureResult::Applied && !ListOpen()) {
         NoteInternalFormat(mora::TheGlContext().boundTexture, internalformat);
     }
@@ -148,13 +150,15 @@ MORA_GLAPI void MORA_APIENTRY glTexImage2D(GLenum target, GLint level, GLint int
 
 MORA_GLAPI void MORA_APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLsizei width,
                                               GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) try {
-    if (!EnterEntry<EntryId::glTexSubImage2D>(target, level, xoffset, yoffset, width, height, format, type, pixels)) return;
+    if (!EnterEntry<EntryId::glTexSubImage2D>(target, level, xoffset, yoffset, width, height, format, type, pixels))
+        return;
     if (mora::CmdImagePixelBytes(format, type) == 0) {
         return;
     }
     const bool recording = RecordingOn();
     if (recording) {
-        mora::AppendTexSubImage2D(mora::TheCommandRecording(), target, level, xoffset, yoffset, width, height, format, type, pixels);
+        mora::AppendTexSubImage2D(mora::TheCommandRecording(), target, level, xoffset, yoffset, width, height, format,
+                                  type, pixels);
     }
     mora::TexSubImage2D(mora::TheGlContext(), target, level, xoffset, yoffset, width, height, format, type, pixels,
                         TextureTouch(recording));

@@ -29,20 +29,52 @@ constexpr uint32_t kRgb = kRed | kGreen | kBlue;
 
 uint32_t ComponentsOf(int32_t internalformat) {
     switch (internalformat) {
-    case 1: case 0x1909: case 0x803F: case 0x8040: case 0x8041: case 0x8042:  // L, L4..L16
-        return kLuminance;
-    case 2: case 0x190A: case 0x8043: case 0x8044: case 0x8045: case 0x8046: case 0x8047: case 0x8048:
-        return kLuminance | kAlpha;  // LA, L4A4..L16A16
-    case 0x1906: case 0x803B: case 0x803C: case 0x803D: case 0x803E:  // A, A4..A16
-        return kAlpha;
-    case 0x8049: case 0x804A: case 0x804B: case 0x804C: case 0x804D:  // I, I4..I16
-        return kIntensity;
-    case 3: case 0x1907: case 0x2A10: case 0x804F: case 0x8050: case 0x8051: case 0x8052: case 0x8053: case 0x8054:
-        return kRgb;  // RGB, R3_G3_B2, RGB4..RGB16
-    case 4: case 0x1908: case 0x8055: case 0x8056: case 0x8057: case 0x8058: case 0x8059: case 0x805A: case 0x805B:
-        return kRgb | kAlpha;  // RGBA, RGBA2..RGBA16
-    default:
-        return 0;
+        case 1:
+        case 0x1909:
+        case 0x803F:
+        case 0x8040:
+        case 0x8041:
+        case 0x8042:  // L, L4..L16
+            return kLuminance;
+        case 2:
+        case 0x190A:
+        case 0x8043:
+        case 0x8044:
+        case 0x8045:
+        case 0x8046:
+        case 0x8047:
+        case 0x8048: return kLuminance | kAlpha;  // LA, L4A4..L16A16
+        case 0x1906:
+        case 0x803B:
+        case 0x803C:
+        case 0x803D:
+        case 0x803E:  // A, A4..A16
+            return kAlpha;
+        case 0x8049:
+        case 0x804A:
+        case 0x804B:
+        case 0x804C:
+        case 0x804D:  // I, I4..I16
+            return kIntensity;
+        case 3:
+        case 0x1907:
+        case 0x2A10:
+        case 0x804F:
+        case 0x8050:
+        case 0x8051:
+        case 0x8052:
+        case 0x8053:
+        case 0x8054: return kRgb;  // RGB, R3_G3_B2, RGB4..RGB16
+        case 4:
+        case 0x1908:
+        case 0x8055:
+        case 0x8056:
+        case 0x8057:
+        case 0x8058:
+        case 0x8059:
+        case 0x805A:
+        case 0x805B: return kRgb | kAlpha;  // RGBA, RGBA2..RGBA16
+        default: return 0;
     }
 }
 
@@ -107,17 +139,17 @@ bool TexLevelParameter(uint32_t target, int32_t level, uint32_t pname, int32_t& 
     }
     const int32_t format = answer.internalFormat;
     switch (pname) {
-    case kTextureWidth: value = answer.width; return true;
-    case kTextureHeight: value = answer.height; return true;
-    case kTextureInternalFormat: value = format; return true;
-    case kTextureBorder: value = 0; return true;
-    case kTextureRedSize: value = ComponentSize(format, kRed); return true;
-    case kTextureGreenSize: value = ComponentSize(format, kGreen); return true;
-    case kTextureBlueSize: value = ComponentSize(format, kBlue); return true;
-    case kTextureAlphaSize: value = ComponentSize(format, kAlpha); return true;
-    case kTextureLuminanceSize: value = ComponentSize(format, kLuminance); return true;
-    case kTextureIntensitySize: value = ComponentSize(format, kIntensity); return true;
-    default: return false;
+        case kTextureWidth: value = answer.width; return true;
+        case kTextureHeight: value = answer.height; return true;
+        case kTextureInternalFormat: value = format; return true;
+        case kTextureBorder: value = 0; return true;
+        case kTextureRedSize: value = ComponentSize(format, kRed); return true;
+        case kTextureGreenSize: value = ComponentSize(format, kGreen); return true;
+        case kTextureBlueSize: value = ComponentSize(format, kBlue); return true;
+        case kTextureAlphaSize: value = ComponentSize(format, kAlpha); return true;
+        case kTextureLuminanceSize: value = ComponentSize(format, kLuminance); return true;
+        case kTextureIntensitySize: value = ComponentSize(format, kIntensity); return true;
+        default: return false;
     }
 }
 

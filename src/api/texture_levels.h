@@ -15,8 +15,7 @@ inline constexpr uint32_t kProxyTexture2D = 0x8064;  // GL_PROXY_TEXTURE_2D
 // GL's proxy targets a glTexImage2D may name: GL_PROXY_TEXTURE_2D and the rectangle, cube-map,
 // 1D-array and multisample ones of later versions, which this driver holds no image for.
 constexpr bool IsProxyTarget(uint32_t target) {
-    return target == kProxyTexture2D || target == 0x84F7 || target == 0x851B || target == 0x8C19 ||
-           target == 0x9101;
+    return target == kProxyTexture2D || target == 0x84F7 || target == 0x851B || target == 0x8C19 || target == 0x9101;
 }
 
 // A proxy glTexImage2D: the proxy's level `level` takes the image's size and internal format

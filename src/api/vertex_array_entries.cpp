@@ -133,10 +133,10 @@ MORA_GLAPI void MORA_APIENTRY glDrawElements(GLenum mode, GLsizei count, GLenum 
         return;
     }
     switch (type) {
-    case GL_UNSIGNED_BYTE: DrawIndexed<GLubyte>(mode, count, indices); break;
-    case GL_UNSIGNED_SHORT: DrawIndexed<GLushort>(mode, count, indices); break;
-    case GL_UNSIGNED_INT: DrawIndexed<GLuint>(mode, count, indices); break;
-    default: break;  // GL_INVALID_ENUM
+        case GL_UNSIGNED_BYTE: DrawIndexed<GLubyte>(mode, count, indices); break;
+        case GL_UNSIGNED_SHORT: DrawIndexed<GLushort>(mode, count, indices); break;
+        case GL_UNSIGNED_INT: DrawIndexed<GLuint>(mode, count, indices); break;
+        default: break;  // GL_INVALID_ENUM
     }
 } MORA_ENTRY_BOUNDARY()
 

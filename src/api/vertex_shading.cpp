@@ -105,7 +105,8 @@ uint32_t LitColour(FixedFunctionState& state, const float* eye, const float* nor
             const float specularDot = Dot3(normal, half);
             const float specular = specularDot > 0.0f ? std::pow(specularDot, m.shininess) : 0.0f;
             for (int c = 0; c < 3; ++c) {
-                contribution[c] += diffuse * m.diffuse[c] * light.diffuse[c] + specular * m.specular[c] * light.specular[c];
+                contribution[c] +=
+                    diffuse * m.diffuse[c] * light.diffuse[c] + specular * m.specular[c] * light.specular[c];
             }
         }
         for (int c = 0; c < 3; ++c) colour[c] += factor * contribution[c];
@@ -136,8 +137,8 @@ float Generate(const TexGenCoord& coord, const float* object, const float* eye) 
 
 }  // namespace
 
-void ShadeVertex(FixedFunctionState& state, const GlContext& ctx, float x, float y, float z, uint32_t& colour,
-                 float& s, float& t) {
+void ShadeVertex(FixedFunctionState& state, const GlContext& ctx, float x, float y, float z, uint32_t& colour, float& s,
+                 float& t) {
     const float* m = ctx.modelviewStack[ctx.stackTop[kMatrixModelview]];
     const float object[4] = {x, y, z, 1.0f};
     float eye[4];

@@ -15,8 +15,8 @@ namespace mora::api {
 // The colour and texture coordinate GL gives a vertex at object coordinates (x, y, z, 1) under the
 // context's modelview: colour is the lit colour when lighting is on, s and t the generated
 // coordinates when their generation is on; each is left as passed otherwise.
-void ShadeVertex(FixedFunctionState& state, const GlContext& ctx, float x, float y, float z, uint32_t& colour,
-                 float& s, float& t);
+void ShadeVertex(FixedFunctionState& state, const GlContext& ctx, float x, float y, float z, uint32_t& colour, float& s,
+                 float& t);
 
 // The vertex path while VertexShadingOn(): `recording` as for the hot bodies (room for the vertex
 // record). A vertex compiled into a display list is stored unshaded; it is shaded when played.

@@ -8,8 +8,8 @@ namespace {
 
 // TextureRecord word numbers.
 constexpr uint32_t kRecordSlotIndex = 0;
-constexpr uint32_t kRecordParameters = 1;   // words 1..6: slot words 0..5
-constexpr uint32_t kRecordFlags = 7;        // byte 0 inUse, byte 1 hasImage
+constexpr uint32_t kRecordParameters = 1;  // words 1..6: slot words 0..5
+constexpr uint32_t kRecordFlags = 7;       // byte 0 inUse, byte 1 hasImage
 constexpr uint32_t kRecordLevelCount = 8;
 constexpr uint32_t kRecordLevelTables = 9;  // words 9..88: the five level tables, 16 words each
 constexpr uint32_t kRecordBlobIndex = 89;
@@ -86,8 +86,12 @@ void EncodeTextureRecord(const TextureSlot& slot, uint32_t slotIndex, uint32_t b
                          uint8_t out[kTextureRecordBytes]) {
     std::memset(out, 0, kTextureRecordBytes);
     SetWord(out, kRecordSlotIndex, slotIndex);
-    const uint32_t parameters[6] = {static_cast<uint32_t>(slot.width), static_cast<uint32_t>(slot.height),
-                                    slot.wrapS, slot.wrapT, slot.magFilter, slot.minFilter};
+    const uint32_t parameters[6] = {static_cast<uint32_t>(slot.width),
+                                    static_cast<uint32_t>(slot.height),
+                                    slot.wrapS,
+                                    slot.wrapT,
+                                    slot.magFilter,
+                                    slot.minFilter};
     for (uint32_t i = 0; i < 6; ++i) SetWord(out, kRecordParameters + i, parameters[i]);
     out[4 * kRecordFlags + 0] = slot.inUse != 0 ? 1 : 0;
     out[4 * kRecordFlags + 1] = slot.hasImage != 0 ? 1 : 0;

@@ -15,7 +15,7 @@ namespace mora {
 inline constexpr uint8_t kCaptureMagic1[4] = {'M', 'R', 'C', 'F'};
 inline constexpr uint8_t kCaptureMagic2[4] = {'C', 'A', 'P', 'T'};
 inline constexpr uint32_t kCaptureVersion = 4;
-inline constexpr uint32_t kCaptureLayoutHash = kCmdLayoutHash;   // must match the Cmd record sizes
+inline constexpr uint32_t kCaptureLayoutHash = kCmdLayoutHash;  // must match the Cmd record sizes
 inline constexpr uint32_t kCaptureOpenSentinel = 0xFFFFFFFFu;   // frameCount of an unfinished file
 inline constexpr uint32_t kCaptureNoBlob = 0xFFFFFFFFu;         // blob index of an empty texel storage
 inline constexpr uint32_t kBlobKindTexels = 1;                  // the only blob kind written
@@ -29,9 +29,9 @@ inline constexpr uint64_t kCaptureTextureTableOffset = kCaptureHeaderBytes + kKe
 static_assert(kCaptureTextureTableOffset == 96 + 6376);
 
 // Limits the reader enforces.
-inline constexpr uint32_t kCaptureMaxTableCount = 0x100000;        // textures, and blobs
-inline constexpr uint64_t kCaptureMaxBlobBytes = 0x20000000;       // one blob (512 MiB)
-inline constexpr uint64_t kCaptureMaxFramePartBytes = 0x4000000;   // each FrameRecord part (64 MiB)
+inline constexpr uint32_t kCaptureMaxTableCount = 0x100000;       // textures, and blobs
+inline constexpr uint64_t kCaptureMaxBlobBytes = 0x20000000;      // one blob (512 MiB)
+inline constexpr uint64_t kCaptureMaxFramePartBytes = 0x4000000;  // each FrameRecord part (64 MiB)
 
 // The header as numbers (magics and reserved words are implied by the encoder).
 struct CaptureHeader {

@@ -11,9 +11,9 @@
 namespace mora::capture {
 
 struct CaptureInput {
-    platform::File file;               // used when memory is null
+    platform::File file;  // used when memory is null
     const uint8_t* memory = nullptr;
-    uint64_t size = 0;                 // total bytes (the file's size when opened)
+    uint64_t size = 0;  // total bytes (the file's size when opened)
     uint64_t position = 0;
 };
 

@@ -16,7 +16,7 @@
 namespace mora {
 
 struct CaptureData {
-    KeyframeSnapshot snapshot{};                             // byte for byte from the file
+    KeyframeSnapshot snapshot{};  // byte for byte from the file
     uint32_t width = 0;
     uint32_t height = 0;
     std::vector<TextureSlot> textures;                       // one per TextureRecord, texels from the blobs

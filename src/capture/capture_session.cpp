@@ -20,9 +20,9 @@
 namespace mora {
 namespace {
 
-constexpr std::size_t kRangeTextBytes = 32;       // MORA_CAPTURE_FRAMES buffer: 32+ characters are ignored
-constexpr std::size_t kSwitchTextBytes = 256;     // MORA_CAPTURE_REFERENCE_PIXELS buffer
-constexpr std::size_t kCapturePathBytes = 4096;   // directory + "/" + name
+constexpr std::size_t kRangeTextBytes = 32;      // MORA_CAPTURE_FRAMES buffer: 32+ characters are ignored
+constexpr std::size_t kSwitchTextBytes = 256;    // MORA_CAPTURE_REFERENCE_PIXELS buffer
+constexpr std::size_t kCapturePathBytes = 4096;  // directory + "/" + name
 
 struct CaptureSession {
     capture::CaptureFile file;
@@ -148,8 +148,8 @@ bool OpenCaptureIfDue(int32_t frame, const PendingKeyframe& pending, const GlCon
     bool opened = false;
     try {
         BuildCaptureState(pending, ctx, session.scratchTable, session.scratchSnapshot);
-        opened = capture::Open(session.file, session.path, session.scratchSnapshot, session.scratchTable, width,
-                               height);
+        opened =
+            capture::Open(session.file, session.path, session.scratchSnapshot, session.scratchTable, width, height);
     } catch (const std::bad_alloc&) {
         opened = false;  // runs inside wglSwapBuffers: retried at the next frame of the range
     }
@@ -221,7 +221,8 @@ LastCaptureInfo ReadLastCaptureInfo() {
     LastCaptureInfo info;
     info.valid = gLastCapture.valid.load(std::memory_order_acquire);
     if (!info.valid) return info;
-    for (std::size_t i = 0; i < kCaptureNameBytes; ++i) info.name[i] = gLastCapture.name[i].load(std::memory_order_relaxed);
+    for (std::size_t i = 0; i < kCaptureNameBytes; ++i)
+        info.name[i] = gLastCapture.name[i].load(std::memory_order_relaxed);
     info.name[kCaptureNameBytes - 1] = '\0';
     info.frameCount = gLastCapture.frameCount.load(std::memory_order_relaxed);
     info.fileBytes = gLastCapture.fileBytes.load(std::memory_order_relaxed);

@@ -22,7 +22,7 @@ struct CaptureRange {
     int32_t last = -1;
 };
 
-inline constexpr uint32_t kCaptureNameBytes = 128;       // file name text buffer
+inline constexpr uint32_t kCaptureNameBytes = 128;          // file name text buffer
 inline constexpr uint32_t kCaptureMaxRequestFrames = 1000;  // hotkey and panel captures
 
 // --- Arming ---

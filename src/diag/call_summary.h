@@ -13,22 +13,22 @@ namespace mora {
 
 // One entry's row as the summary reads it; a null name prints as "?".
 struct CallCount {
-  const char* name = nullptr;
-  std::uint64_t calls = 0;
+    const char* name = nullptr;
+    std::uint64_t calls = 0;
 };
 
 // Everything the summary prints. Status lines that are empty are left out; the three sections
 // are appended as given, in this order.
 struct CallSummaryInput {
-  std::span<const CallCount> entries;                 // every exported entry, in table order
-  std::span<const std::string_view> replayableNames;  // the entries that have a Cmd record
-  std::string_view isaLine;
-  std::string_view threadPoolLine;
-  std::string_view framebufferLine;
-  std::string_view panelLine;
-  std::string_view workerTileStats;  // worker-side tile discovery section
-  std::string_view occupancy;        // tile-scheduling occupancy section
-  std::string_view profile;          // scoped-profiler report
+    std::span<const CallCount> entries;                 // every exported entry, in table order
+    std::span<const std::string_view> replayableNames;  // the entries that have a Cmd record
+    std::string_view isaLine;
+    std::string_view threadPoolLine;
+    std::string_view framebufferLine;
+    std::string_view panelLine;
+    std::string_view workerTileStats;  // worker-side tile discovery section
+    std::string_view occupancy;        // tile-scheduling occupancy section
+    std::string_view profile;          // scoped-profiler report
 };
 
 // Entry indices sorted by call count, highest first; entries with equal counts keep their table

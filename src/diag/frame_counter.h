@@ -16,7 +16,8 @@ inline int32_t CurrentFrame() { return detail::gFrameCounter.load(std::memory_or
 
 // Advances the counter by one and returns the new value (wraps like a 32-bit counter).
 inline int32_t AdvanceFrameCounter() {
-  return static_cast<int32_t>(static_cast<uint32_t>(detail::gFrameCounter.fetch_add(1, std::memory_order_acq_rel)) + 1u);
+    return static_cast<int32_t>(static_cast<uint32_t>(detail::gFrameCounter.fetch_add(1, std::memory_order_acq_rel)) +
+                                1u);
 }
 
 // Sets the counter; only tests and replay tools use it.

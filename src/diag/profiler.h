@@ -18,14 +18,14 @@ namespace mora::diag {
 // so the links and counters are atomics accessed without ordering cost
 // (relaxed), and a new child is published with a release store.
 struct ProfileNode {
-  const char* name = nullptr;
-  ProfileNode* parent = nullptr;
-  std::atomic<ProfileNode*> firstChild{nullptr};
-  std::atomic<ProfileNode*> nextSibling{nullptr};
-  std::atomic<std::uint64_t> totalTicks{0};
-  std::atomic<std::uint64_t> calls{0};
-  std::atomic<std::uint64_t> minTicks{~std::uint64_t{0}};
-  std::atomic<std::uint64_t> maxTicks{0};
+    const char* name = nullptr;
+    ProfileNode* parent = nullptr;
+    std::atomic<ProfileNode*> firstChild{nullptr};
+    std::atomic<ProfileNode*> nextSibling{nullptr};
+    std::atomic<std::uint64_t> totalTicks{0};
+    std::atomic<std::uint64_t> calls{0};
+    std::atomic<std::uint64_t> minTicks{~std::uint64_t{0}};
+    std::atomic<std::uint64_t> maxTicks{0};
 };
 
 // Name of every thread root node.
@@ -36,8 +36,8 @@ inline constexpr char kAllThreadsName[] = "<all threads>";
 // Low-level scope record; prefer ProfileScope. Begin/End take the tick so
 // tests can drive the profiler with chosen times.
 struct ScopeRecord {
-  ProfileNode* node = nullptr;
-  std::uint64_t startTicks = 0;
+    ProfileNode* node = nullptr;
+    std::uint64_t startTicks = 0;
 };
 void BeginScope(ScopeRecord& scope, const char* name, std::uint64_t nowTicks);
 void EndScope(ScopeRecord& scope, std::uint64_t nowTicks);
@@ -45,11 +45,11 @@ void EndScope(ScopeRecord& scope, std::uint64_t nowTicks);
 // Opens a scope on construction and closes it on destruction (exceptions too),
 // timed with the performance counter.
 struct ProfileScope {
-  explicit ProfileScope(const char* name);
-  ~ProfileScope();
-  ProfileScope(const ProfileScope&) = delete;
-  ProfileScope& operator=(const ProfileScope&) = delete;
-  ScopeRecord record;
+    explicit ProfileScope(const char* name);
+    ~ProfileScope();
+    ProfileScope(const ProfileScope&) = delete;
+    ProfileScope& operator=(const ProfileScope&) = delete;
+    ScopeRecord record;
 };
 
 // The calling thread's root node (null before its first scope) and current node.

@@ -12,10 +12,10 @@
 namespace mora {
 
 enum class StatusLine {
-  ThreadPool,   // 256-byte buffer, initially "[MORA threads = default (LPs minus producer)]"
-  Isa,          // 128-byte buffer, initially empty
-  Framebuffer,  // 128-byte buffer, initially "[MORA framebuffer = not set]"
-  Panel,        // 256-byte buffer, initially empty: whether the debug panel runs, or why not
+    ThreadPool,   // 256-byte buffer, initially "[MORA threads = default (LPs minus producer)]"
+    Isa,          // 128-byte buffer, initially empty
+    Framebuffer,  // 128-byte buffer, initially "[MORA framebuffer = not set]"
+    Panel,        // 256-byte buffer, initially empty: whether the debug panel runs, or why not
 };
 
 // Buffer size in bytes including the terminating zero; texts are cut to size - 1 characters.

@@ -14,8 +14,8 @@
 namespace mora {
 
 struct TraceRange {
-  int32_t first = -1;  // -1 and -1 when no trace runs
-  int32_t last = -1;
+    int32_t first = -1;  // -1 and -1 when no trace runs
+    int32_t last = -1;
 };
 
 namespace detail {
@@ -27,16 +27,16 @@ inline constexpr uint64_t kNoTraceRangeWord = ~uint64_t{0};  // first = last = -
 
 // True when a trace range is set and holds frame: first >= 0 and first <= frame <= last.
 inline bool TraceRangeCovers(uint64_t rangeWord, int32_t frame) {
-  const uint32_t first = static_cast<uint32_t>(rangeWord);
-  const uint32_t last = static_cast<uint32_t>(rangeWord >> 32);
-  // One unsigned compare covers first <= frame <= last (ranges always have last >= first);
-  // the sign bit of first rules out "no range".
-  return (static_cast<uint32_t>(frame) - first <= last - first) & (static_cast<int32_t>(first) >= 0);
+    const uint32_t first = static_cast<uint32_t>(rangeWord);
+    const uint32_t last = static_cast<uint32_t>(rangeWord >> 32);
+    // One unsigned compare covers first <= frame <= last (ranges always have last >= first);
+    // the sign bit of first rules out "no range".
+    return (static_cast<uint32_t>(frame) - first <= last - first) & (static_cast<int32_t>(first) >= 0);
 }
 
 // The per-call test of the entry frame: one load of the range, one of the frame counter.
 inline bool TraceCoversCurrentFrame() {
-  return TraceRangeCovers(detail::gTraceRangeWord.load(std::memory_order_acquire), CurrentFrame());
+    return TraceRangeCovers(detail::gTraceRangeWord.load(std::memory_order_acquire), CurrentFrame());
 }
 
 // Writes one line "[frame=F][seq=S] context message" when a trace is open and covers the current

@@ -18,7 +18,7 @@ enum class EntryId : uint16_t {
 #include "entry/entry_list.inc"
 };
 
-inline constexpr std::size_t kGlEntryCount = 342;    // 336 GL 1.1 entries and 6 extension entries
+inline constexpr std::size_t kGlEntryCount = 342;  // 336 GL 1.1 entries and 6 extension entries
 static_assert(static_cast<std::size_t>(EntryId::wglSwapLayerBuffers) + 1 == kEntryCount);
 static_assert(static_cast<std::size_t>(EntryId::wglChoosePixelFormat) == kGlEntryCount);
 
@@ -26,12 +26,14 @@ static_assert(static_cast<std::size_t>(EntryId::wglChoosePixelFormat) == kGlEntr
 // like an atomic counter. Starts at 0 and is never reset.
 struct EntryCallCount {
     uint16_t row;
-    uint64_t load(std::memory_order order = std::memory_order_seq_cst) const noexcept { return SumEntryRow(row, order); }
+    uint64_t load(std::memory_order order = std::memory_order_seq_cst) const noexcept {
+        return SumEntryRow(row, order);
+    }
 };
 
 struct EntryRow {
-    const char* name;       // standard name, e.g. "glVertex3f"
-    EntryCallCount calls;   // all calls of the entry so far
+    const char* name;      // standard name, e.g. "glVertex3f"
+    EntryCallCount calls;  // all calls of the entry so far
 };
 
 struct EntryTable {

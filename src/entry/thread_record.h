@@ -22,7 +22,9 @@ struct ThreadRecordTag;
 }
 
 // The calling thread's record: a fast thread-local, so the fetch is one load.
-inline ThreadRecord& CurrentThreadRecord() { return platform::FastThreadLocal<ThreadRecord, detail::ThreadRecordTag>(); }
+inline ThreadRecord& CurrentThreadRecord() {
+    return platform::FastThreadLocal<ThreadRecord, detail::ThreadRecordTag>();
+}
 
 // The calling thread's record when it has one, without making it (an ending thread's), and the
 // freeing of it once the thread is done with the driver.

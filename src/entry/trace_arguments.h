@@ -36,7 +36,16 @@ constexpr auto TraceArgument(T value) {
 template <class T>
 using TraceArgumentType = decltype(TraceArgument(std::declval<T>()));
 
-enum class TraceConversion : unsigned char { Int, Unsigned, UnsignedLong, UnsignedLongLong, Double, Pointer, String, Bad };
+enum class TraceConversion : unsigned char {
+    Int,
+    Unsigned,
+    UnsignedLong,
+    UnsignedLongLong,
+    Double,
+    Pointer,
+    String,
+    Bad
+};
 
 template <class T>
 constexpr TraceConversion ConversionFor() {
@@ -78,23 +87,18 @@ constexpr TraceConversion ParseConversion(const char* format, std::size_t& i) {
     }
     ++i;
     switch (c) {
-    case 'd':
-    case 'i':
-        return longs == 0 ? TraceConversion::Int : TraceConversion::Bad;
-    case 'u':
-    case 'x':
-    case 'X':
-        return longs == 0   ? TraceConversion::Unsigned
-               : longs == 1 ? TraceConversion::UnsignedLong
-                            : TraceConversion::UnsignedLongLong;
-    case 'f':
-        return longs == 0 ? TraceConversion::Double : TraceConversion::Bad;
-    case 'p':
-        return longs == 0 ? TraceConversion::Pointer : TraceConversion::Bad;
-    case 's':
-        return longs == 0 ? TraceConversion::String : TraceConversion::Bad;
-    default:
-        return TraceConversion::Bad;
+        case 'd':
+        case 'i': return longs == 0 ? TraceConversion::Int : TraceConversion::Bad;
+        case 'u':
+        case 'x':
+        case 'X':
+            return longs == 0   ? TraceConversion::Unsigned
+                   : longs == 1 ? TraceConversion::UnsignedLong
+                                : TraceConversion::UnsignedLongLong;
+        case 'f': return longs == 0 ? TraceConversion::Double : TraceConversion::Bad;
+        case 'p': return longs == 0 ? TraceConversion::Pointer : TraceConversion::Bad;
+        case 's': return longs == 0 ? TraceConversion::String : TraceConversion::Bad;
+        default: return TraceConversion::Bad;
     }
 }
 

@@ -16,9 +16,9 @@ struct ContextRecord {
     HDC deviceContext = nullptr;  // the one given to wglCreateContext; null after deletion
     uint32_t reserved = 0;
     Surface surface;
-    uint64_t presentSerial = 0;   // process-wide order of this context's last present (NoteFramePresented)
-    uint32_t currentThread = 0;   // serial of the thread it is current on (ThreadRecord::serial); 0: none
-    uintptr_t handle = 0;         // the HGLRC the application holds (ContextHandle); 0 when unregistered
+    uint64_t presentSerial = 0;  // process-wide order of this context's last present (NoteFramePresented)
+    uint32_t currentThread = 0;  // serial of the thread it is current on (ThreadRecord::serial); 0: none
+    uintptr_t handle = 0;        // the HGLRC the application holds (ContextHandle); 0 when unregistered
 };
 
 // Client size used when the device context's window has none.

@@ -80,8 +80,8 @@ bool gFrameDrawnByFlush = false;
 // kStopBeforeCommandStream) the empty commands run here instead, which puts the frame-start state
 // back.
 template <class BeforeExecute>
-void HandOverAndExecute(CommandHandOver& handOver, FrameRecording& recording, PipelineStage cutoff,
-                        bool closesFrame, BeforeExecute beforeExecute) {
+void HandOverAndExecute(CommandHandOver& handOver, FrameRecording& recording, PipelineStage cutoff, bool closesFrame,
+                        BeforeExecute beforeExecute) {
     PendingKeyframe& pending = ThePendingKeyframe();
     GlContext& gl = TheGlContext();
     recording.cutoff = cutoff;
@@ -138,8 +138,7 @@ void AppendFrameToCapture(int32_t frame, const CommandRecording& commands, const
                         rowBytes);
         }
     }
-    AppendCaptureFrame(frame, commands.stream, commands.blob, pixels.empty() ? nullptr : pixels.data(),
-                       pixels.size());
+    AppendCaptureFrame(frame, commands.stream, commands.blob, pixels.empty() ? nullptr : pixels.data(), pixels.size());
 }
 
 // The part of the frame end that needs the current context, in order: close the recording and

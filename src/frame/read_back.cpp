@@ -13,63 +13,54 @@ namespace {
 // Bytes per destination pixel for a supported format, 0 otherwise.
 int64_t ReadPixelBytes(uint32_t format) {
     switch (format) {
-    case kReadFormatBgra:
-    case kReadFormatRgba:
-        return 4;
-    case kReadFormatBgr:
-    case kReadFormatRgb:
-        return 3;
-    default:
-        return 0;
+        case kReadFormatBgra:
+        case kReadFormatRgba: return 4;
+        case kReadFormatBgr:
+        case kReadFormatRgb: return 3;
+        default: return 0;
     }
 }
 
 // One row of `count` source pixels (bytes B, G, R, A each) into the destination order.
 void ConvertRow(const uint8_t* source, uint8_t* out, int32_t count, uint32_t format) {
     switch (format) {
-    case kReadFormatBgra:
-        std::memcpy(out, source, static_cast<size_t>(count) * 4u);
-        return;
-    case kReadFormatRgba:
-        for (int32_t i = 0; i < count; ++i, source += 4, out += 4) {
-            out[0] = source[2];
-            out[1] = source[1];
-            out[2] = source[0];
-            out[3] = source[3];
-        }
-        return;
-    case kReadFormatBgr:
-        for (int32_t i = 0; i < count; ++i, source += 4, out += 3) {
-            out[0] = source[0];
-            out[1] = source[1];
-            out[2] = source[2];
-        }
-        return;
-    default:  // kReadFormatRgb
-        for (int32_t i = 0; i < count; ++i, source += 4, out += 3) {
-            out[0] = source[2];
-            out[1] = source[1];
-            out[2] = source[0];
-        }
-        return;
+        case kReadFormatBgra: std::memcpy(out, source, static_cast<size_t>(count) * 4u); return;
+        case kReadFormatRgba:
+            for (int32_t i = 0; i < count; ++i, source += 4, out += 4) {
+                out[0] = source[2];
+                out[1] = source[1];
+                out[2] = source[0];
+                out[3] = source[3];
+            }
+            return;
+        case kReadFormatBgr:
+            for (int32_t i = 0; i < count; ++i, source += 4, out += 3) {
+                out[0] = source[0];
+                out[1] = source[1];
+                out[2] = source[2];
+            }
+            return;
+        default:  // kReadFormatRgb
+            for (int32_t i = 0; i < count; ++i, source += 4, out += 3) {
+                out[0] = source[2];
+                out[1] = source[1];
+                out[2] = source[0];
+            }
+            return;
     }
 }
 
 // Bytes per component of a destination type, 0 for an unknown type.
 int64_t ReadComponentBytes(uint32_t type) {
     switch (type) {
-    case kReadTypeByte:
-    case kReadTypeUnsignedByte:
-        return 1;
-    case kReadTypeShort:
-    case kReadTypeUnsignedShort:
-        return 2;
-    case kReadTypeInt:
-    case kReadTypeUnsignedInt:
-    case kReadTypeFloat:
-        return 4;
-    default:
-        return 0;
+        case kReadTypeByte:
+        case kReadTypeUnsignedByte: return 1;
+        case kReadTypeShort:
+        case kReadTypeUnsignedShort: return 2;
+        case kReadTypeInt:
+        case kReadTypeUnsignedInt:
+        case kReadTypeFloat: return 4;
+        default: return 0;
     }
 }
 
@@ -90,24 +81,24 @@ void StoreComponents(const uint8_t* bytes, int64_t count, uint8_t* out, T (*conv
 // `count` components already in destination order, widened into `type` at `out`.
 void WidenComponents(const uint8_t* bytes, int64_t count, uint32_t type, uint8_t* out) {
     switch (type) {
-    case kReadTypeByte:
-        StoreComponents<int8_t>(bytes, count, out, [](uint8_t c) { return ScaledSigned<int8_t>(c, 127); });
-        return;
-    case kReadTypeShort:
-        StoreComponents<int16_t>(bytes, count, out, [](uint8_t c) { return ScaledSigned<int16_t>(c, 32767); });
-        return;
-    case kReadTypeUnsignedShort:
-        StoreComponents<uint16_t>(bytes, count, out, [](uint8_t c) { return static_cast<uint16_t>(c * 257u); });
-        return;
-    case kReadTypeInt:
-        StoreComponents<int32_t>(bytes, count, out, [](uint8_t c) { return ScaledSigned<int32_t>(c, 2147483647); });
-        return;
-    case kReadTypeUnsignedInt:
-        StoreComponents<uint32_t>(bytes, count, out, [](uint8_t c) { return c * 0x01010101u; });
-        return;
-    default:  // kReadTypeFloat
-        StoreComponents<float>(bytes, count, out, [](uint8_t c) { return static_cast<float>(c) / 255.0f; });
-        return;
+        case kReadTypeByte:
+            StoreComponents<int8_t>(bytes, count, out, [](uint8_t c) { return ScaledSigned<int8_t>(c, 127); });
+            return;
+        case kReadTypeShort:
+            StoreComponents<int16_t>(bytes, count, out, [](uint8_t c) { return ScaledSigned<int16_t>(c, 32767); });
+            return;
+        case kReadTypeUnsignedShort:
+            StoreComponents<uint16_t>(bytes, count, out, [](uint8_t c) { return static_cast<uint16_t>(c * 257u); });
+            return;
+        case kReadTypeInt:
+            StoreComponents<int32_t>(bytes, count, out, [](uint8_t c) { return ScaledSigned<int32_t>(c, 2147483647); });
+            return;
+        case kReadTypeUnsignedInt:
+            StoreComponents<uint32_t>(bytes, count, out, [](uint8_t c) { return c * 0x01010101u; });
+            return;
+        default:  // kReadTypeFloat
+            StoreComponents<float>(bytes, count, out, [](uint8_t c) { return static_cast<float>(c) / 255.0f; });
+            return;
     }
 }
 
@@ -126,8 +117,8 @@ void ConvertWideRow(const uint8_t* source, uint8_t* out, int32_t count, uint32_t
 
 }  // namespace
 
-bool CopyReadRectangle(const ReadSource& source, int32_t x, int32_t y, int32_t width, int32_t height,
-                       uint32_t format, uint32_t type, void* pixels) {
+bool CopyReadRectangle(const ReadSource& source, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t format,
+                       uint32_t type, void* pixels) {
     const int64_t pixelBytes = ReadPixelBytes(format);
     const int64_t componentBytes = ReadComponentBytes(type);
     if (pixels == nullptr || source.colourBase == nullptr || pixelBytes == 0 || componentBytes == 0) {
@@ -153,8 +144,8 @@ bool CopyReadRectangle(const ReadSource& source, int32_t x, int32_t y, int32_t w
     return true;
 }
 
-void ReadPixelsFromCurrentSurface(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t format,
-                                  uint32_t type, void* pixels) {
+void ReadPixelsFromCurrentSurface(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t format, uint32_t type,
+                                  void* pixels) {
     if (pixels == nullptr || width < 1 || height < 1) return;
     ContextRecord* context = CurrentContextRecord();
     if (context == nullptr) return;

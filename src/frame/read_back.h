@@ -37,13 +37,13 @@ struct ReadSource {
 // is non-null, the source has memory and a pitch of at least width x 4 bytes, the rectangle is
 // not empty and lies inside the source (tested in 64-bit arithmetic, so no combination of
 // arguments reaches outside it), and type and format are ones above.
-bool CopyReadRectangle(const ReadSource& source, int32_t x, int32_t y, int32_t width, int32_t height,
-                       uint32_t format, uint32_t type, void* pixels);
+bool CopyReadRectangle(const ReadSource& source, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t format,
+                       uint32_t type, void* pixels);
 
 // glReadPixels after its frame: nothing for a null destination or an empty rectangle, nothing
 // without a current context; otherwise the flush, then the copy when the Surface has both its
 // colour memory and its depth buffer.
-void ReadPixelsFromCurrentSurface(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t format,
-                                  uint32_t type, void* pixels);
+void ReadPixelsFromCurrentSurface(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t format, uint32_t type,
+                                  void* pixels);
 
 }  // namespace mora

@@ -19,8 +19,8 @@ struct Surface {
     uint8_t* colourBase = nullptr;  // colour memory of the current frame; null when released or after a failed present
     int32_t width = 0;
     int32_t height = 0;
-    int32_t colourPitch = 0;        // bytes between colour rows, as BeginFrame returned it
-    uint64_t presentedFrames = 0;   // successful presents since the Surface was created
+    int32_t colourPitch = 0;       // bytes between colour rows, as BeginFrame returned it
+    uint64_t presentedFrames = 0;  // successful presents since the Surface was created
 };
 
 // "MORA::Surface::Create": releases the Surface, then builds the presenter for `window` at

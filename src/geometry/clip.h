@@ -7,9 +7,9 @@
 namespace mora {
 
 struct ClipVertex {
-    float x, y, z, w;   // clip space
-    uint32_t colour;    // 0xAARRGGBB, interpolated per byte when clipped
-    float s, t;         // copied from the vertex; the texture matrix is not applied
+    float x, y, z, w;  // clip space
+    uint32_t colour;   // 0xAARRGGBB, interpolated per byte when clipped
+    float s, t;        // copied from the vertex; the texture matrix is not applied
 };
 
 // The clipper keeps at most this many vertices per polygon; further appends are dropped.

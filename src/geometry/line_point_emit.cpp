@@ -62,8 +62,8 @@ uint32_t EmitQuad(const NativePacket& packet, const EmitOptions& options, const 
     uint32_t written = 0;
     for (int k = 1; k < 3; ++k) {
         SetupTriangle& t = out.emplace_back();
-        if (SetupWindowTriangle(packet, options, clip[0], clip[k], clip[k + 1], corner[0], corner[k], corner[k + 1], t) !=
-            0) {
+        if (SetupWindowTriangle(packet, options, clip[0], clip[k], clip[k + 1], corner[0], corner[k], corner[k + 1],
+                                t) != 0) {
             ++written;
         } else {
             out.pop_back();
@@ -136,11 +136,13 @@ uint32_t EmitLinesAndPoints(const NativePacket& packet, const EmitOptions& optio
             for (uint32_t i = 0; i < n; ++i) written += EmitPoint(unculled, options, prepared[i], out);
             break;
         case gle::kLines:
-            for (uint32_t i = 0; i + 1 < n; i += 2) written += EmitSegment(unculled, options, prepared[i], prepared[i + 1], out);
+            for (uint32_t i = 0; i + 1 < n; i += 2)
+                written += EmitSegment(unculled, options, prepared[i], prepared[i + 1], out);
             break;
         case gle::kLineLoop:
         case gle::kLineStrip:
-            for (uint32_t i = 0; i + 1 < n; ++i) written += EmitSegment(unculled, options, prepared[i], prepared[i + 1], out);
+            for (uint32_t i = 0; i + 1 < n; ++i)
+                written += EmitSegment(unculled, options, prepared[i], prepared[i + 1], out);
             if (packet.mode == gle::kLineLoop && n >= 2) {
                 written += EmitSegment(unculled, options, prepared[n - 1], prepared[0], out);
             }

@@ -21,36 +21,35 @@ template <class Step>
 uint32_t DecomposePrimitive(uint32_t mode, const GlVertex* v, uint32_t n, Step&& step) {
     uint32_t written = 0;
     switch (mode) {
-    case gle::kTriangles:
-        for (uint32_t i = 0; i + 2 < n; i += 3) {
-            written += step(v[i], v[i + 1], v[i + 2]);
-        }
-        break;
-    case gle::kTriangleStrip:
-        for (uint32_t i = 0; i + 2 < n; ++i) {
-            written += (i & 1u) == 0 ? step(v[i], v[i + 1], v[i + 2]) : step(v[i + 1], v[i], v[i + 2]);
-        }
-        break;
-    case gle::kTriangleFan:
-    case gle::kPolygon:
-        for (uint32_t k = 1; k + 1 < n; ++k) {
-            written += step(v[0], v[k], v[k + 1]);
-        }
-        break;
-    case gle::kQuads:
-        for (uint32_t i = 0; i + 3 < n; i += 4) {
-            written += step(v[i], v[i + 1], v[i + 2]);
-            written += step(v[i], v[i + 2], v[i + 3]);
-        }
-        break;
-    case gle::kQuadStrip:
-        for (uint32_t i = 0; i + 3 < n; i += 2) {
-            written += step(v[i], v[i + 1], v[i + 3]);
-            written += step(v[i], v[i + 3], v[i + 2]);
-        }
-        break;
-    default:
-        break;
+        case gle::kTriangles:
+            for (uint32_t i = 0; i + 2 < n; i += 3) {
+                written += step(v[i], v[i + 1], v[i + 2]);
+            }
+            break;
+        case gle::kTriangleStrip:
+            for (uint32_t i = 0; i + 2 < n; ++i) {
+                written += (i & 1u) == 0 ? step(v[i], v[i + 1], v[i + 2]) : step(v[i + 1], v[i], v[i + 2]);
+            }
+            break;
+        case gle::kTriangleFan:
+        case gle::kPolygon:
+            for (uint32_t k = 1; k + 1 < n; ++k) {
+                written += step(v[0], v[k], v[k + 1]);
+            }
+            break;
+        case gle::kQuads:
+            for (uint32_t i = 0; i + 3 < n; i += 4) {
+                written += step(v[i], v[i + 1], v[i + 2]);
+                written += step(v[i], v[i + 2], v[i + 3]);
+            }
+            break;
+        case gle::kQuadStrip:
+            for (uint32_t i = 0; i + 3 < n; i += 2) {
+                written += step(v[i], v[i + 1], v[i + 3]);
+                written += step(v[i], v[i + 3], v[i + 2]);
+            }
+            break;
+        default: break;
     }
     return written;
 }

@@ -19,8 +19,8 @@ namespace mora {
 struct PreparedVertex {
     ClipVertex clip;
     WindowVertex window;  // set for vertices inside the view volume
-    bool inside;  // inside all six planes of the view volume
-    bool usable;  // inside, with w > 0 and a finite window position
+    bool inside;          // inside all six planes of the view volume
+    bool usable;          // inside, with w > 0 and a finite window position
 };
 
 PreparedVertex PrepareVertex(const NativePacket& packet, const EmitOptions& options, const GlVertex& v);

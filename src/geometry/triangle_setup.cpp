@@ -34,8 +34,8 @@ uint32_t SetupFanTriangle(const NativePacket& packet, const EmitOptions& options
 }
 
 uint32_t SetupWindowTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
-                             const ClipVertex& b, const ClipVertex& c, const WindowVertex& w0,
-                             const WindowVertex& w1, const WindowVertex& w2, SetupTriangle& out) {
+                             const ClipVertex& b, const ClipVertex& c, const WindowVertex& w0, const WindowVertex& w1,
+                             const WindowVertex& w2, SetupTriangle& out) {
     float zmin, zmax;
     if (options.disableHiZ) {
         zmin = -1e30f;
@@ -60,13 +60,27 @@ uint32_t SetupWindowTriangle(const NativePacket& packet, const EmitOptions& opti
     static_assert(offsetof(SetupTriangle, filterClass) == kRsFilterClass * 4);
     std::memcpy(&out.textureSlot, &packet.renderState.words[kRsTextureSlot],
                 (kRsFilterClass - kRsTextureSlot + 1) * sizeof(uint32_t));
-    out.x0 = w0.x; out.x1 = w1.x; out.x2 = w2.x;
-    out.y0 = w0.y; out.y1 = w1.y; out.y2 = w2.y;
-    out.z0 = w0.z; out.z1 = w1.z; out.z2 = w2.z;
-    out.colour0 = a.colour; out.colour1 = b.colour; out.colour2 = c.colour;
-    out.s0 = a.s; out.s1 = b.s; out.s2 = c.s;
-    out.t0 = a.t; out.t1 = b.t; out.t2 = c.t;
-    out.invw0 = w0.q; out.invw1 = w1.q; out.invw2 = w2.q;
+    out.x0 = w0.x;
+    out.x1 = w1.x;
+    out.x2 = w2.x;
+    out.y0 = w0.y;
+    out.y1 = w1.y;
+    out.y2 = w2.y;
+    out.z0 = w0.z;
+    out.z1 = w1.z;
+    out.z2 = w2.z;
+    out.colour0 = a.colour;
+    out.colour1 = b.colour;
+    out.colour2 = c.colour;
+    out.s0 = a.s;
+    out.s1 = b.s;
+    out.s2 = c.s;
+    out.t0 = a.t;
+    out.t1 = b.t;
+    out.t2 = c.t;
+    out.invw0 = w0.q;
+    out.invw1 = w1.q;
+    out.invw2 = w2.q;
     out.zmin = zmin;
     out.zmax = zmax;
     return 1;

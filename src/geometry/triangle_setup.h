@@ -70,7 +70,7 @@ uint32_t SetupFanTriangle(const NativePacket& packet, const EmitOptions& options
 // The rest of SetupFanTriangle for usable vertices already mapped to window space (w0..w2 are
 // ToWindow of a..c): depth bounds, facing cull and the write. Returns 1 when written, else 0.
 uint32_t SetupWindowTriangle(const NativePacket& packet, const EmitOptions& options, const ClipVertex& a,
-                             const ClipVertex& b, const ClipVertex& c, const WindowVertex& w0,
-                             const WindowVertex& w1, const WindowVertex& w2, SetupTriangle& out);
+                             const ClipVertex& b, const ClipVertex& c, const WindowVertex& w0, const WindowVertex& w1,
+                             const WindowVertex& w2, SetupTriangle& out);
 
 }  // namespace mora

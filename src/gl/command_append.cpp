@@ -86,8 +86,8 @@ bool AppendTexImage2D(CommandRecording& rec, uint32_t target, int32_t level, int
         return false;
     }
     const BlobCopy copy = CopyToBlob(rec.blob, pixels, CmdImageByteLength(format, type, width, height, pixels));
-    const CmdTexImage2D record{0,           target,      level,     internalformat, width, height, border, format,
-                               type,        0,           copy.offset, copy.length,  copy.hash, 0};
+    const CmdTexImage2D record{0,      target, level, internalformat, width,       height,    border,
+                               format, type,   0,     copy.offset,    copy.length, copy.hash, 0};
     return AppendWithBlob<CmdOp::TexImage2D>(rec, record, copy);
 }
 
@@ -97,8 +97,8 @@ bool AppendTexSubImage2D(CommandRecording& rec, uint32_t target, int32_t level, 
         return false;
     }
     const BlobCopy copy = CopyToBlob(rec.blob, pixels, CmdImageByteLength(format, type, width, height, pixels));
-    const CmdTexSubImage2D record{0,    target, level,       xoffset,     yoffset,   width, height, format,
-                                  type, 0,      copy.offset, copy.length, copy.hash, 0};
+    const CmdTexSubImage2D record{0,      target, level, xoffset,     yoffset,     width,     height,
+                                  format, type,   0,     copy.offset, copy.length, copy.hash, 0};
     return AppendWithBlob<CmdOp::TexSubImage2D>(rec, record, copy);
 }
 

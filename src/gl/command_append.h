@@ -41,7 +41,9 @@ inline bool AppendCmd(CommandStream& stream, Record record) {
 }
 
 // --- Matrix stack (ops 0..10) ---
-inline bool AppendMatrixMode(CommandStream& s, uint32_t mode) { return AppendCmd<CmdOp::MatrixMode>(s, CmdU32{0, mode}); }
+inline bool AppendMatrixMode(CommandStream& s, uint32_t mode) {
+    return AppendCmd<CmdOp::MatrixMode>(s, CmdU32{0, mode});
+}
 inline bool AppendLoadIdentity(CommandStream& s) { return AppendCmd<CmdOp::LoadIdentity>(s, CmdNoPayload{0}); }
 bool AppendLoadMatrixf(CommandStream& s, const float* m);  // m: 16 floats, not null
 bool AppendMultMatrixf(CommandStream& s, const float* m);
@@ -103,7 +105,9 @@ inline bool AppendPixelStorei(CommandStream& s, uint32_t pname, int32_t param) {
 }
 inline bool AppendCullFace(CommandStream& s, uint32_t mode) { return AppendCmd<CmdOp::CullFace>(s, CmdU32{0, mode}); }
 inline bool AppendFrontFace(CommandStream& s, uint32_t mode) { return AppendCmd<CmdOp::FrontFace>(s, CmdU32{0, mode}); }
-inline bool AppendShadeModel(CommandStream& s, uint32_t mode) { return AppendCmd<CmdOp::ShadeModel>(s, CmdU32{0, mode}); }
+inline bool AppendShadeModel(CommandStream& s, uint32_t mode) {
+    return AppendCmd<CmdOp::ShadeModel>(s, CmdU32{0, mode});
+}
 inline bool AppendPolygonMode(CommandStream& s, uint32_t face, uint32_t mode) {
     return AppendCmd<CmdOp::PolygonMode>(s, CmdU32Pair{0, face, mode});
 }
@@ -155,7 +159,7 @@ inline bool AppendVertex3f(CommandStream& s, float x, float y, float z) {
 // copied would be reloaded wide from narrow stores, which stalls store-to-load forwarding.
 template <CmdOp Op, class... Words>
 inline void AppendCmdWordsInRoom(CommandStream& stream, Words... words) {
-    static_assert(((sizeof(Words) == 4 && std::is_trivially_copyable_v<Words>) && ...));
+    static_assert(((sizeof(Words) == 4 && std::is_trivially_copyable_v<Words>)&&...));
     constexpr std::size_t kBytes = 4 * (1 + sizeof...(Words));
     static_assert(kBytes == kCmdSize[static_cast<int>(Op)], "payload words must fill the record");
     uint8_t* at = stream.end;

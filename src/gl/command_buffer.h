@@ -89,7 +89,7 @@ namespace detail {
 // Constant-initialised (empty until the reservation at load), so the entries reach it without an
 // initialisation guard or a call.
 extern constinit platform::NeverDestroyed<CommandRecording> gCommandRecording;
-}
+}  // namespace detail
 
 // The process-wide pair the API entries record into; reserved to 4 MiB / 8 MiB at library load.
 inline CommandRecording& TheCommandRecording() { return detail::gCommandRecording.value; }

@@ -60,14 +60,13 @@ const uint8_t* BlobBytes(const CommandBlob& blob, uint64_t offset, uint64_t leng
 // as the recording side copies them; 0 for a size below 1.
 uint64_t ImagePayloadBytes(uint32_t format, int32_t width, int32_t height) {
     if (width < 1 || height < 1) return 0;
-    return static_cast<uint64_t>(CmdPixelBytes(format)) * static_cast<uint64_t>(width) *
-           static_cast<uint64_t>(height);
+    return static_cast<uint64_t>(CmdPixelBytes(format)) * static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
 }
 
 // Pixels of an image record: present only when the reference lies inside the blob and covers
 // every byte the upload reads.
-const uint8_t* ImagePixels(const CommandBlob& blob, uint64_t offset, uint64_t length, uint32_t format,
-                           int32_t width, int32_t height) {
+const uint8_t* ImagePixels(const CommandBlob& blob, uint64_t offset, uint64_t length, uint32_t format, int32_t width,
+                           int32_t height) {
     const uint8_t* bytes = BlobBytes(blob, offset, length);
     if (bytes == nullptr || length < ImagePayloadBytes(format, width, height)) return nullptr;
     return bytes;
@@ -83,7 +82,8 @@ void ApplyVertexRecord(GlContext& ctx, uint32_t op, const uint8_t* at) {
     }
 }
 
-void DeleteTexturesFromBlob(GlContext& ctx, const CmdDeleteTextures& rec, const CommandBlob& blob, PendingKeyframe* touch) {
+void DeleteTexturesFromBlob(GlContext& ctx, const CmdDeleteTextures& rec, const CommandBlob& blob,
+                            PendingKeyframe* touch) {
     if (rec.n < 1) return;
     const uint8_t* bytes = BlobBytes(blob, rec.blobOffset, rec.byteLength);
     if (bytes == nullptr) return;

@@ -65,9 +65,9 @@ enum class CmdOp : uint16_t {
 inline constexpr int kCmdOpCount = 47;
 
 // Record size in bytes (header included) of every opcode, in opcode order.
-inline constexpr uint16_t kCmdSize[kCmdOpCount] = {
-    8,  4,  68, 68, 4,  4,  16, 20, 16, 28, 28, 20, 12, 20, 8,  8,  12, 12, 8,  8,  20, 16, 28, 16,
-    12, 8,  8,  8,  12, 12, 8,  12, 24, 12, 64, 64, 8,  12, 20, 8,  8,  8,  12, 16, 4,  4,  28};
+inline constexpr uint16_t kCmdSize[kCmdOpCount] = {8,  4,  68, 68, 4,  4,  16, 20, 16, 28, 28, 20, 12, 20, 8, 8,
+                                                   12, 12, 8,  8,  20, 16, 28, 16, 12, 8,  8,  8,  12, 12, 8, 12,
+                                                   24, 12, 64, 64, 8,  12, 20, 8,  8,  8,  12, 16, 4,  4,  28};
 
 // Identifies the record sizes above in capture files; must change whenever a size or payload
 // layout changes (kCmdSizeChecksum below trips the build when a size changes without it).
@@ -223,17 +223,17 @@ static_assert(CmdSizeChecksum() == 0x95B46F65u, "Cmd record sizes changed: pick 
 // wglSwapBuffers and is not among them.
 inline constexpr int kReplayableEntryCount = 55;
 inline constexpr std::string_view kReplayableEntryNames[kReplayableEntryCount] = {
-    "glMatrixMode",     "glLoadIdentity",    "glLoadMatrixf",  "glMultMatrixf",   "glPushMatrix",
-    "glPopMatrix",      "glTranslatef",      "glRotatef",      "glScalef",        "glOrtho",
-    "glFrustum",        "glViewport",        "glDepthRange",   "glScissor",       "glEnable",
-    "glDisable",        "glBlendFunc",       "glAlphaFunc",    "glDepthFunc",     "glDepthMask",
-    "glColorMask",      "glTexEnvi",         "glTexEnvfv",     "glTexParameteri", "glPixelStorei",
-    "glCullFace",       "glFrontFace",       "glShadeModel",   "glPolygonMode",   "glPolygonOffset",
-    "glActiveTextureARB", "glGenTextures",   "glDeleteTextures", "glBindTexture", "glTexImage2D",
-    "glTexSubImage2D",  "glColor3f",         "glColor3fv",     "glColor3ubv",     "glColor4f",
-    "glColor4fv",       "glColor4ub",        "glColor4ubv",    "glTexCoord2f",    "glTexCoord2fv",
-    "glClearColor",     "glClearDepth",      "glClear",        "glBegin",         "glVertex2f",
-    "glVertex2fv",      "glVertex3f",        "glVertex3fv",    "glEnd",           "glReadPixels"};
+    "glMatrixMode",       "glLoadIdentity", "glLoadMatrixf",    "glMultMatrixf",   "glPushMatrix",
+    "glPopMatrix",        "glTranslatef",   "glRotatef",        "glScalef",        "glOrtho",
+    "glFrustum",          "glViewport",     "glDepthRange",     "glScissor",       "glEnable",
+    "glDisable",          "glBlendFunc",    "glAlphaFunc",      "glDepthFunc",     "glDepthMask",
+    "glColorMask",        "glTexEnvi",      "glTexEnvfv",       "glTexParameteri", "glPixelStorei",
+    "glCullFace",         "glFrontFace",    "glShadeModel",     "glPolygonMode",   "glPolygonOffset",
+    "glActiveTextureARB", "glGenTextures",  "glDeleteTextures", "glBindTexture",   "glTexImage2D",
+    "glTexSubImage2D",    "glColor3f",      "glColor3fv",       "glColor3ubv",     "glColor4f",
+    "glColor4fv",         "glColor4ub",     "glColor4ubv",      "glTexCoord2f",    "glTexCoord2fv",
+    "glClearColor",       "glClearDepth",   "glClear",          "glBegin",         "glVertex2f",
+    "glVertex2fv",        "glVertex3f",     "glVertex3fv",      "glEnd",           "glReadPixels"};
 
 // 32-bit FNV-1a (offset basis 0x811C9DC5, prime 16777619); the pixel hash of the image records.
 constexpr uint32_t Fnv1a32(const uint8_t* bytes, size_t count) {
@@ -248,14 +248,13 @@ constexpr uint32_t Fnv1a32(const uint8_t* bytes, size_t count) {
 // Bytes per source pixel that a recorded image copies, from the format alone (type not looked at).
 constexpr uint32_t CmdPixelBytes(uint32_t format) {
     switch (format) {
-    case 0x1907:  // RGB
-    case 0x80E0:  // BGR_EXT
-        return 3;
-    case 0x1909:  // LUMINANCE
-    case 0x1906:  // ALPHA
-        return 1;
-    default:
-        return 4;
+        case 0x1907:  // RGB
+        case 0x80E0:  // BGR_EXT
+            return 3;
+        case 0x1909:  // LUMINANCE
+        case 0x1906:  // ALPHA
+            return 1;
+        default: return 4;
     }
 }
 
@@ -266,43 +265,41 @@ constexpr uint32_t CmdPixelBytes(uint32_t format) {
 constexpr uint32_t CmdImagePixelBytes(uint32_t format, uint32_t type) {
     uint32_t components = 0;
     switch (format) {
-    case 0x1900:  // COLOR_INDEX
-    case 0x1901:  // STENCIL_INDEX
-    case 0x1902:  // DEPTH_COMPONENT
-    case 0x1903:  // RED
-    case 0x1904:  // GREEN
-    case 0x1905:  // BLUE
-    case 0x1906:  // ALPHA
-    case 0x1909:  // LUMINANCE
-        components = 1;
-        break;
-    case 0x190A:  // LUMINANCE_ALPHA
-        components = 2;
-        break;
-    case 0x1907:  // RGB
-    case 0x80E0:  // BGR_EXT
-        components = 3;
-        break;
-    case 0x1908:  // RGBA
-    case 0x80E1:  // BGRA_EXT
-        components = 4;
-        break;
-    default:
-        return 0;
+        case 0x1900:  // COLOR_INDEX
+        case 0x1901:  // STENCIL_INDEX
+        case 0x1902:  // DEPTH_COMPONENT
+        case 0x1903:  // RED
+        case 0x1904:  // GREEN
+        case 0x1905:  // BLUE
+        case 0x1906:  // ALPHA
+        case 0x1909:  // LUMINANCE
+            components = 1;
+            break;
+        case 0x190A:  // LUMINANCE_ALPHA
+            components = 2;
+            break;
+        case 0x1907:  // RGB
+        case 0x80E0:  // BGR_EXT
+            components = 3;
+            break;
+        case 0x1908:  // RGBA
+        case 0x80E1:  // BGRA_EXT
+            components = 4;
+            break;
+        default: return 0;
     }
     switch (type) {
-    case 0x1400:  // BYTE
-    case 0x1401:  // UNSIGNED_BYTE
-        return components;
-    case 0x1402:  // SHORT
-    case 0x1403:  // UNSIGNED_SHORT
-        return 2 * components;
-    case 0x1404:  // INT
-    case 0x1405:  // UNSIGNED_INT
-    case 0x1406:  // FLOAT
-        return 4 * components;
-    default:
-        return 0;
+        case 0x1400:  // BYTE
+        case 0x1401:  // UNSIGNED_BYTE
+            return components;
+        case 0x1402:  // SHORT
+        case 0x1403:  // UNSIGNED_SHORT
+            return 2 * components;
+        case 0x1404:  // INT
+        case 0x1405:  // UNSIGNED_INT
+        case 0x1406:  // FLOAT
+            return 4 * components;
+        default: return 0;
     }
 }
 

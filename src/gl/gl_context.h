@@ -17,7 +17,7 @@
 
 namespace mora {
 
-inline constexpr int kMatrixStackDepth = 32;   // matrices per stack; stackTop is 0..31
+inline constexpr int kMatrixStackDepth = 32;  // matrices per stack; stackTop is 0..31
 inline constexpr uint32_t kMatrixModelview = 0;
 inline constexpr uint32_t kMatrixProjection = 1;
 inline constexpr uint32_t kMatrixTexture = 2;
@@ -31,17 +31,17 @@ struct FrameStatistics {
     uint32_t packetCount = 0;
     uint32_t emittedTriangles = 0;
     uint32_t executedRecords = 0;
-    uint32_t vertexRecords = 0;       // fused vertices included
-    uint64_t streamBytes = 0;         // CommandStream bytes executed
-    uint64_t blobBytes = 0;           // CommandBlob bytes of the frame
+    uint32_t vertexRecords = 0;  // fused vertices included
+    uint64_t streamBytes = 0;    // CommandStream bytes executed
+    uint64_t blobBytes = 0;      // CommandBlob bytes of the frame
     uint64_t uploadedPixelBytes = 0;
-    uint64_t executeTicks = 0;        // performance-counter ticks
+    uint64_t executeTicks = 0;  // performance-counter ticks
     uint64_t packetTicks = 0;
     uint64_t emitTicks = 0;
     uint64_t handOffQueueWaitTicks = 0;  // FrameExecutorThread hand-off times
     uint64_t handOffExecuteTicks = 0;
     uint64_t handOffTotalTicks = 0;
-    uint32_t handOffMode = 0;          // 1 on the executor thread, 2 inline
+    uint32_t handOffMode = 0;  // 1 on the executor thread, 2 inline
 };
 
 // A scissor box in GL window coordinates (y up), edges x0 <= x1 and y0 <= y1, each clamped to
@@ -55,14 +55,14 @@ struct ScissorBox {
 
 struct GlContext {
     // --- State saved and restored by a Keyframe (with the four clear fields below) ---
-    uint32_t matrixMode = kMatrixModelview;   // 0 modelview, 1 projection, 2 texture
-    int32_t stackTop[3] = {0, 0, 0};          // top index of each stack, 0..31
-    float modelviewStack[kMatrixStackDepth][16] = {};   // column-major, m[4 * column + row]
+    uint32_t matrixMode = kMatrixModelview;            // 0 modelview, 1 projection, 2 texture
+    int32_t stackTop[3] = {0, 0, 0};                   // top index of each stack, 0..31
+    float modelviewStack[kMatrixStackDepth][16] = {};  // column-major, m[4 * column + row]
     float projectionStack[kMatrixStackDepth][16] = {};
     float textureStack[kMatrixStackDepth][16] = {};
-    float mvp[16] = {};                       // projection top x modelview top
-    bool matricesDirty = true;                // mvp must be recomputed
-    int32_t viewport[4] = {0, 0, 0, 0};       // x, y, width, height as passed to glViewport
+    float mvp[16] = {};                  // projection top x modelview top
+    bool matricesDirty = true;           // mvp must be recomputed
+    int32_t viewport[4] = {0, 0, 0, 0};  // x, y, width, height as passed to glViewport
     // Tile-grid size; written by the render side's grid resize (see SetTileGridSize).
     int32_t framebufferWidth = 0;
     int32_t framebufferHeight = 0;
@@ -70,32 +70,32 @@ struct GlContext {
     int32_t microTilesY = 0;
     int32_t macroTilesX = 0;
     int32_t macroTilesY = 0;
-    uint32_t clearColour = 0xFF000000u;       // packed 0xAARRGGBB
-    uint32_t currentColour = 0xFFFFFFFFu;     // packed 0xAARRGGBB
+    uint32_t clearColour = 0xFF000000u;    // packed 0xAARRGGBB
+    uint32_t currentColour = 0xFFFFFFFFu;  // packed 0xAARRGGBB
     float currentS = 0.0f;
     float currentT = 0.0f;
     bool texture2DEnabled = false;
-    uint32_t boundTexture = 0;                // name bound to GL_TEXTURE_2D
-    TextureTable textureTable;                // indexed by texture name
-    TextureNameIndex textureNames;            // free names of textureTable, for glGenTextures
+    uint32_t boundTexture = 0;      // name bound to GL_TEXTURE_2D
+    TextureTable textureTable;      // indexed by texture name
+    TextureNameIndex textureNames;  // free names of textureTable, for glGenTextures
     bool blendEnabled = false;
     uint32_t blendSrc = gle::kOne;
     uint32_t blendDst = gle::kZero;
     bool alphaTestEnabled = false;
     uint32_t alphaFunc = gle::kAlways;
-    float alphaRef = 0.0f;                    // unclamped
+    float alphaRef = 0.0f;  // unclamped
     bool depthTestEnabled = false;
     uint32_t depthFunc = gle::kLess;
     bool depthMask = true;
-    float depthNear = 0.0f;                   // unclamped
+    float depthNear = 0.0f;  // unclamped
     float depthFar = 1.0f;
-    float clearDepth = 1.0f;                  // unclamped
+    float clearDepth = 1.0f;  // unclamped
     uint32_t texEnvMode = gle::kModulate;
-    uint32_t texEnvColour = 0;                // packed
+    uint32_t texEnvColour = 0;  // packed
     bool cullEnabled = false;
     uint32_t cullFace = gle::kBack;
-    uint32_t frontFace = gle::kFrontFaceDefault;   // 0x0901
-    uint32_t primitiveMode = 0;               // mode of the open glBegin; 0 after glEnd
+    uint32_t frontFace = gle::kFrontFaceDefault;  // 0x0901
+    uint32_t primitiveMode = 0;                   // mode of the open glBegin; 0 after glEnd
     // Kept in the snapshot's padding bytes, all 0 for these defaults (keyframe_snapshot.h). The
     // default box stands for GL's initial one, the window: it covers any framebuffer.
     bool scissorEnabled = false;
@@ -106,9 +106,9 @@ struct GlContext {
     std::vector<GlVertex> frameVertices;      // the FrameVertexArray: vertices of all packets
     std::vector<NativePacket> nativePackets;
     FrameStatistics statistics;
-    uint32_t packetSequence = 0;              // number given to the next NativePacket
+    uint32_t packetSequence = 0;  // number given to the next NativePacket
     // GL_POINTS is mode 0, the value primitiveMode also holds outside glBegin/glEnd.
-    bool primitiveOpen = false;               // inside glBegin/glEnd
+    bool primitiveOpen = false;  // inside glBegin/glEnd
     // Set by the replay of glShadeModel records only (never by the entry), so that a frame's
     // replay starts from the value the previous replay left: the Keyframe does not hold it.
     bool flatShading = false;

@@ -14,20 +14,13 @@ namespace {
 // The flag a capability controls, or null for the capabilities the driver ignores.
 bool* CapabilityFlag(GlContext& ctx, uint32_t cap) {
     switch (cap) {
-    case gle::kCullFace:
-        return &ctx.cullEnabled;
-    case gle::kDepthTest:
-        return &ctx.depthTestEnabled;
-    case gle::kAlphaTest:
-        return &ctx.alphaTestEnabled;
-    case gle::kBlend:
-        return &ctx.blendEnabled;
-    case gle::kTexture2D:
-        return &ctx.texture2DEnabled;
-    case gle::kScissorTest:
-        return &ctx.scissorEnabled;
-    default:
-        return nullptr;
+        case gle::kCullFace: return &ctx.cullEnabled;
+        case gle::kDepthTest: return &ctx.depthTestEnabled;
+        case gle::kAlphaTest: return &ctx.alphaTestEnabled;
+        case gle::kBlend: return &ctx.blendEnabled;
+        case gle::kTexture2D: return &ctx.texture2DEnabled;
+        case gle::kScissorTest: return &ctx.scissorEnabled;
+        default: return nullptr;
     }
 }
 
@@ -177,25 +170,23 @@ void GetFloatv(const GlContext& ctx, uint32_t pname, float* params) {
         return;
     }
     switch (pname) {
-    case gle::kDepthRange:
-        params[0] = ctx.depthNear;
-        params[1] = ctx.depthFar;
-        return;
-    case gle::kViewport:
-        for (int i = 0; i < 4; ++i) {
-            params[i] = static_cast<float>(ctx.viewport[i]);
+        case gle::kDepthRange:
+            params[0] = ctx.depthNear;
+            params[1] = ctx.depthFar;
+            return;
+        case gle::kViewport:
+            for (int i = 0; i < 4; ++i) {
+                params[i] = static_cast<float>(ctx.viewport[i]);
+            }
+            return;
+        case gle::kModelviewMatrix:
+        case gle::kProjectionMatrix:
+        case gle::kTextureMatrix: {
+            const float* top = StackTopMatrix(ctx, pname - gle::kModelviewMatrix);
+            std::copy(top, top + 16, params);
+            return;
         }
-        return;
-    case gle::kModelviewMatrix:
-    case gle::kProjectionMatrix:
-    case gle::kTextureMatrix: {
-        const float* top = StackTopMatrix(ctx, pname - gle::kModelviewMatrix);
-        std::copy(top, top + 16, params);
-        return;
-    }
-    default:
-        params[0] = 0.0f;
-        return;
+        default: params[0] = 0.0f; return;
     }
 }
 

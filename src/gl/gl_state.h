@@ -14,15 +14,15 @@ namespace mora {
 void ApplyEnable(GlContext& ctx, uint32_t cap);
 void ApplyDisable(GlContext& ctx, uint32_t cap);
 
-void ApplyAlphaFunc(GlContext& ctx, uint32_t func, float ref);        // both stored unchanged
+void ApplyAlphaFunc(GlContext& ctx, uint32_t func, float ref);  // both stored unchanged
 void ApplyBlendFunc(GlContext& ctx, uint32_t sfactor, uint32_t dfactor);
 void ApplyDepthFunc(GlContext& ctx, uint32_t func);
 void ApplyCullFace(GlContext& ctx, uint32_t mode);
 void ApplyFrontFace(GlContext& ctx, uint32_t mode);
-void ApplyDepthMask(GlContext& ctx, uint32_t flag);                  // stores flag != 0
-void ApplyDepthRange(GlContext& ctx, float zNear, float zFar);       // unclamped (use NarrowToFloat)
+void ApplyDepthMask(GlContext& ctx, uint32_t flag);                        // stores flag != 0
+void ApplyDepthRange(GlContext& ctx, float zNear, float zFar);             // unclamped (use NarrowToFloat)
 void ApplyClearColor(GlContext& ctx, float r, float g, float b, float a);  // packed
-void ApplyClearDepth(GlContext& ctx, float depth);                   // unclamped
+void ApplyClearDepth(GlContext& ctx, float depth);                         // unclamped
 // Colour bit 0x4000: colour clear pending with the current clearColour; depth bit 0x0100: depth
 // clear pending with the current clearDepth; each limited to the scissor box while the test is on.
 // Other bits are ignored.

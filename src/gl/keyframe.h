@@ -17,14 +17,14 @@ namespace mora {
 
 struct Keyframe {
     KeyframeSnapshot snapshot{};
-    uint32_t textureCount = 0;             // texture slots at frame start
-    std::vector<uint32_t> slotIndices;     // slots the frame changed
-    std::vector<TextureSlot> savedSlots;   // their frame-start contents, same order
-    bool valid = false;                    // an invalid Keyframe is never restored
+    uint32_t textureCount = 0;            // texture slots at frame start
+    std::vector<uint32_t> slotIndices;    // slots the frame changed
+    std::vector<TextureSlot> savedSlots;  // their frame-start contents, same order
+    bool valid = false;                   // an invalid Keyframe is never restored
 };
 
 struct FrameRecording {
-    CommandRecording commands;             // CommandStream, CommandBlob and the reserved word (0)
+    CommandRecording commands;  // CommandStream, CommandBlob and the reserved word (0)
     Keyframe keyframe;
     PipelineStage cutoff = kFullPipeline;  // the frame's cut-off, read once by whoever hands it over
     int32_t surfaceHeight = 0;             // the drawable's height the frame renders into; 0 unknown

@@ -15,12 +15,9 @@ uint32_t ValidStack(uint32_t stack) { return stack <= kMatrixTexture ? stack : k
 
 float (*StackBase(GlContext& ctx, uint32_t stack))[16] {
     switch (ValidStack(stack)) {
-    case kMatrixProjection:
-        return ctx.projectionStack;
-    case kMatrixTexture:
-        return ctx.textureStack;
-    default:
-        return ctx.modelviewStack;
+        case kMatrixProjection: return ctx.projectionStack;
+        case kMatrixTexture: return ctx.textureStack;
+        default: return ctx.modelviewStack;
     }
 }
 

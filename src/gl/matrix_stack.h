@@ -21,10 +21,10 @@ inline float* CurrentMatrix(GlContext& ctx) { return StackTopMatrix(ctx, ctx.mat
 // 0x1700 / 0x1701 / 0x1702 select modelview / projection / texture; other values do nothing.
 void ApplyMatrixMode(GlContext& ctx, uint32_t mode);
 void ApplyLoadIdentity(GlContext& ctx);
-void ApplyLoadMatrix(GlContext& ctx, const float* m);   // m not null (the entry returns early)
+void ApplyLoadMatrix(GlContext& ctx, const float* m);  // m not null (the entry returns early)
 void ApplyMultMatrix(GlContext& ctx, const float* m);
-void ApplyPushMatrix(GlContext& ctx);                   // silent at depth 32
-void ApplyPopMatrix(GlContext& ctx);                    // silent at the bottom, still marks dirty
+void ApplyPushMatrix(GlContext& ctx);  // silent at depth 32
+void ApplyPopMatrix(GlContext& ctx);   // silent at the bottom, still marks dirty
 void ApplyTranslate(GlContext& ctx, float x, float y, float z);
 void ApplyRotate(GlContext& ctx, float angle, float x, float y, float z);
 void ApplyScale(GlContext& ctx, float x, float y, float z);

@@ -14,10 +14,10 @@ namespace mora {
 
 struct PendingKeyframe {
     KeyframeSnapshot snapshot{};
-    uint32_t textureCount = 0;              // texture table size when closed
-    std::vector<uint32_t> slotIndices;      // slots changed since, in first-change order
-    std::vector<TextureSlot> savedSlots;    // their contents when closed, same order
-    std::vector<uint8_t> touched;           // one flag per slot below textureCount
+    uint32_t textureCount = 0;            // texture table size when closed
+    std::vector<uint32_t> slotIndices;    // slots changed since, in first-change order
+    std::vector<TextureSlot> savedSlots;  // their contents when closed, same order
+    std::vector<uint8_t> touched;         // one flag per slot below textureCount
     bool valid = false;
 };
 

@@ -113,7 +113,8 @@ RenderState ResolveRenderState(const GlContext& ctx, const RenderOverrides& over
     }
     w[kRsTextureSlot] = slot ? ctx.boundTexture : kNoTexture;
 
-    w[kRsBlendMode] = overrides.disableBlend ? 0 : BlendModeCode(ctx.blendEnabled, ctx.blendSrc, ctx.blendDst, overrides.seedSubset);
+    w[kRsBlendMode] =
+        overrides.disableBlend ? 0 : BlendModeCode(ctx.blendEnabled, ctx.blendSrc, ctx.blendDst, overrides.seedSubset);
     w[kRsAlphaTest] = (ctx.alphaTestEnabled && ctx.alphaFunc == kGlGreater && !overrides.disableAlphaTest) ? 1 : 0;
 
     const bool depthTest = ctx.depthTestEnabled;

@@ -11,12 +11,12 @@ namespace mora {
 
 // The raster-state overrides, read once per frame replay (a settings change lands between frames).
 struct RenderOverrides {
-    int32_t forceFilter;       // 0 from GL, 1 nearest, 2 bilinear level 0, 3 trilinear
+    int32_t forceFilter;  // 0 from GL, 1 nearest, 2 bilinear level 0, 3 trilinear
     bool disableBlend;
     bool disableAlphaTest;
-    bool disableDepthTest;     // wins over forceDepthFunc
-    int32_t forceDepthFunc;    // 0 from GL; 1..8 give depth-function code value - 1
-    bool seedSubset = false;   // MORA_GL_SUBSET=seed: the first three blend pairs only, no scissor
+    bool disableDepthTest;    // wins over forceDepthFunc
+    int32_t forceDepthFunc;   // 0 from GL; 1..8 give depth-function code value - 1
+    bool seedSubset = false;  // MORA_GL_SUBSET=seed: the first three blend pairs only, no scissor
 };
 
 RenderOverrides ReadRenderOverrides(const DriverSettings& settings);

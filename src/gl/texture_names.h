@@ -21,8 +21,8 @@ struct NameBitmap {
 };
 
 struct TextureNameIndex {
-    NameBitmap free;    // set: slot not in use (slot 0, the default texture, never)
-    NameBitmap images;  // set: slot has a level-0 image
+    NameBitmap free;        // set: slot not in use (slot 0, the default texture, never)
+    NameBitmap images;      // set: slot has a level-0 image
     std::size_t slots = 0;  // table size the index describes
     bool stale = true;
 };

@@ -132,17 +132,13 @@ bool RowAvailable(size_t rowBytes, int32_t row, uint64_t pixelBytes) {
 
 uint32_t TexelSourceBytes(uint32_t format) {
     switch (format) {
-    case gle::kRgba:
-    case gle::kBgraExt:
-        return 4;
-    case gle::kRgb:
-    case gle::kBgrExt:
-        return 3;
-    case gle::kLuminance:
-    case gle::kAlpha:
-        return 1;
-    default:
-        return 0;
+        case gle::kRgba:
+        case gle::kBgraExt: return 4;
+        case gle::kRgb:
+        case gle::kBgrExt: return 3;
+        case gle::kLuminance:
+        case gle::kAlpha: return 1;
+        default: return 0;
     }
 }
 
@@ -153,35 +149,35 @@ bool ConvertTexelRow(uint32_t format, uint32_t type, const uint8_t* source, int3
     const auto argb = [](uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 24 | r << 16 | g << 8 | b; };
     for (int32_t i = 0; i < n; ++i) {
         switch (format) {
-        case gle::kRgba: {
-            const uint8_t* p = source + 4 * static_cast<size_t>(i);
-            texels[i] = argb(p[3], p[0], p[1], p[2]);
-            break;
-        }
-        case gle::kBgraExt: {
-            const uint8_t* p = source + 4 * static_cast<size_t>(i);
-            texels[i] = argb(p[3], p[2], p[1], p[0]);  // B, G, R, A in memory is the ARGB word
-            break;
-        }
-        case gle::kRgb: {
-            const uint8_t* p = source + 3 * static_cast<size_t>(i);
-            texels[i] = argb(0xFF, p[0], p[1], p[2]);
-            break;
-        }
-        case gle::kBgrExt: {
-            const uint8_t* p = source + 3 * static_cast<size_t>(i);
-            texels[i] = argb(0xFF, p[2], p[1], p[0]);
-            break;
-        }
-        case gle::kLuminance: {
-            const uint32_t l = source[i];
-            texels[i] = argb(0xFF, l, l, l);
-            break;
-        }
-        default: {  // GL_ALPHA
-            texels[i] = argb(source[i], 0xFF, 0xFF, 0xFF);
-            break;
-        }
+            case gle::kRgba: {
+                const uint8_t* p = source + 4 * static_cast<size_t>(i);
+                texels[i] = argb(p[3], p[0], p[1], p[2]);
+                break;
+            }
+            case gle::kBgraExt: {
+                const uint8_t* p = source + 4 * static_cast<size_t>(i);
+                texels[i] = argb(p[3], p[2], p[1], p[0]);  // B, G, R, A in memory is the ARGB word
+                break;
+            }
+            case gle::kRgb: {
+                const uint8_t* p = source + 3 * static_cast<size_t>(i);
+                texels[i] = argb(0xFF, p[0], p[1], p[2]);
+                break;
+            }
+            case gle::kBgrExt: {
+                const uint8_t* p = source + 3 * static_cast<size_t>(i);
+                texels[i] = argb(0xFF, p[2], p[1], p[0]);
+                break;
+            }
+            case gle::kLuminance: {
+                const uint32_t l = source[i];
+                texels[i] = argb(0xFF, l, l, l);
+                break;
+            }
+            default: {  // GL_ALPHA
+                texels[i] = argb(source[i], 0xFF, 0xFF, 0xFF);
+                break;
+            }
         }
     }
     return true;
@@ -353,20 +349,11 @@ TextureResult TexParameteri(GlContext& ctx, uint32_t target, uint32_t pname, int
     }
     uint32_t* field = nullptr;
     switch (pname) {
-    case gle::kTextureMagFilter:
-        field = &slot->magFilter;
-        break;
-    case gle::kTextureMinFilter:
-        field = &slot->minFilter;
-        break;
-    case gle::kTextureWrapS:
-        field = &slot->wrapS;
-        break;
-    case gle::kTextureWrapT:
-        field = &slot->wrapT;
-        break;
-    default:
-        return TextureResult::Ignored;
+        case gle::kTextureMagFilter: field = &slot->magFilter; break;
+        case gle::kTextureMinFilter: field = &slot->minFilter; break;
+        case gle::kTextureWrapS: field = &slot->wrapS; break;
+        case gle::kTextureWrapT: field = &slot->wrapT; break;
+        default: return TextureResult::Ignored;
     }
     const uint32_t value = static_cast<uint32_t>(param);
     if (*field != value) {
@@ -376,8 +363,8 @@ TextureResult TexParameteri(GlContext& ctx, uint32_t target, uint32_t pname, int
     return TextureResult::Applied;
 }
 
-TextureResult TexImage2D(GlContext& ctx, uint32_t target, int32_t level, int32_t width, int32_t height,
-                         uint32_t format, uint32_t type, const void* pixels, PendingKeyframe* touch) {
+TextureResult TexImage2D(GlContext& ctx, uint32_t target, int32_t level, int32_t width, int32_t height, uint32_t format,
+                         uint32_t type, const void* pixels, PendingKeyframe* touch) {
     return TexImage2DBounded(ctx, target, level, width, height, format, type, pixels, kUnboundedPixelBytes, touch);
 }
 
@@ -435,15 +422,16 @@ TextureResult TexSubImage2D(GlContext& ctx, uint32_t target, int32_t level, int3
                                 kUnboundedPixelBytes, touch);
 }
 
-TextureResult TexSubImage2DBounded(GlContext& ctx, uint32_t target, int32_t level, int32_t xoffset,
-                                   int32_t yoffset, int32_t width, int32_t height, uint32_t format, uint32_t type,
-                                   const void* pixels, uint64_t pixelBytes, PendingKeyframe* touch) {
+TextureResult TexSubImage2DBounded(GlContext& ctx, uint32_t target, int32_t level, int32_t xoffset, int32_t yoffset,
+                                   int32_t width, int32_t height, uint32_t format, uint32_t type, const void* pixels,
+                                   uint64_t pixelBytes, PendingKeyframe* touch) {
     if (target != gle::kTexture2D || level != 0 || width < 1 || height < 1 || pixels == nullptr) {
         return TextureResult::Ignored;
     }
     TextureSlot* bound = BoundSlot(ctx);
     if (bound == nullptr || bound->hasImage == 0 || xoffset < 0 || yoffset < 0 ||
-        static_cast<int64_t>(xoffset) + width > bound->width || static_cast<int64_t>(yoffset) + height > bound->height) {
+        static_cast<int64_t>(xoffset) + width > bound->width ||
+        static_cast<int64_t>(yoffset) + height > bound->height) {
         return TextureResult::Ignored;
     }
     Touch(touch, ctx, ctx.boundTexture);

@@ -41,8 +41,8 @@ TextureResult TexParameteri(GlContext& ctx, uint32_t target, uint32_t pname, int
 // Level 0 only: width x height texels of 0xFF000000, rows converted from `pixels` (may be null;
 // row r starts at r x width x CmdPixelBytes(format)),
 // then the box-filtered mip chain. internalformat and border are ignored.
-TextureResult TexImage2D(GlContext& ctx, uint32_t target, int32_t level, int32_t width, int32_t height,
-                         uint32_t format, uint32_t type, const void* pixels, PendingKeyframe* touch);
+TextureResult TexImage2D(GlContext& ctx, uint32_t target, int32_t level, int32_t width, int32_t height, uint32_t format,
+                         uint32_t type, const void* pixels, PendingKeyframe* touch);
 // Level 0 only, inside the current image; mip levels 1 and up are not rebuilt.
 TextureResult TexSubImage2D(GlContext& ctx, uint32_t target, int32_t level, int32_t xoffset, int32_t yoffset,
                             int32_t width, int32_t height, uint32_t format, uint32_t type, const void* pixels,
@@ -54,9 +54,9 @@ inline constexpr uint64_t kUnboundedPixelBytes = ~uint64_t{0};
 TextureResult TexImage2DBounded(GlContext& ctx, uint32_t target, int32_t level, int32_t width, int32_t height,
                                 uint32_t format, uint32_t type, const void* pixels, uint64_t pixelBytes,
                                 PendingKeyframe* touch);
-TextureResult TexSubImage2DBounded(GlContext& ctx, uint32_t target, int32_t level, int32_t xoffset,
-                                   int32_t yoffset, int32_t width, int32_t height, uint32_t format, uint32_t type,
-                                   const void* pixels, uint64_t pixelBytes, PendingKeyframe* touch);
+TextureResult TexSubImage2DBounded(GlContext& ctx, uint32_t target, int32_t level, int32_t xoffset, int32_t yoffset,
+                                   int32_t width, int32_t height, uint32_t format, uint32_t type, const void* pixels,
+                                   uint64_t pixelBytes, PendingKeyframe* touch);
 
 // Source bytes per pixel of the six accepted formats (1, 3 or 4), 0 for a rejected format.
 uint32_t TexelSourceBytes(uint32_t format);

@@ -43,7 +43,8 @@ AttributeVerdict CheckContextAttributes(const int* attributes) {
     // The profile matters from OpenGL 3.2 on, but a mask that names no valid profile, several, or
     // the ES profile (never offered) is refused whatever the version.
     const bool oneProfile = profile != 0 && (profile & (profile - 1)) == 0;
-    if ((profile & ~kKnownProfilesMask) != 0 || !oneProfile || profile == kEs2ProfileBit) return AttributeVerdict::UnknownProfile;
+    if ((profile & ~kKnownProfilesMask) != 0 || !oneProfile || profile == kEs2ProfileBit)
+        return AttributeVerdict::UnknownProfile;
     // A version that does not exist, or forward compatibility before 3.0, is a bad match; an
     // existing version beyond 1.1 is one this configuration cannot give.
     if (!VersionExists(major, minor)) return AttributeVerdict::Mismatch;

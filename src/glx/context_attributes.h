@@ -7,8 +7,8 @@ namespace mora::glx {
 enum class AttributeVerdict {
     Accept,
     Unsupported,     // GLXBadFBConfig: a defined version or flag set the driver does not make
-    Mismatch,    // BadMatch: a version or feature set this driver does not provide
-    Undefined,   // BadValue: an attribute or value GLX does not define
+    Mismatch,        // BadMatch: a version or feature set this driver does not provide
+    Undefined,       // BadValue: an attribute or value GLX does not define
     UnknownProfile,  // GLXBadProfileARB: a profile mask that is invalid or names a profile not provided
 };
 

@@ -49,7 +49,8 @@ GLXWindow glXCreateWindow(Display* dpy, GLXFBConfig config, Window window, const
         mora::glx::RaiseError(dpy, GlxError::FbConfig, Request::CreateWindow, 0);
         return None;
     }
-    if (mora::glx::GlxDrawable* known = mora::glx::FindDrawable(dpy, window); known != nullptr && known->madeByCreateWindow) {
+    if (mora::glx::GlxDrawable* known = mora::glx::FindDrawable(dpy, window);
+        known != nullptr && known->madeByCreateWindow) {
         mora::glx::RaiseError(dpy, CoreError::Alloc, Request::CreateWindow, window);
         return None;
     }
@@ -112,8 +113,11 @@ void glXQueryDrawable(Display* dpy, GLXDrawable drawable, int attribute, unsigne
         case mora::glx::kWidth: *value = static_cast<unsigned int>(width); break;
         case mora::glx::kHeight: *value = static_cast<unsigned int>(height); break;
         case mora::glx::kFbConfigId: *value = static_cast<unsigned int>(mora::glx::kDoubleBufferedConfig.id); break;
-        case mora::glx::kPreservedContents: case mora::glx::kLargestPbuffer: *value = 0; break;
-        case mora::glx::kSwapInterval: *value = static_cast<unsigned int>(known != nullptr ? known->swapInterval : 1); break;
+        case mora::glx::kPreservedContents:
+        case mora::glx::kLargestPbuffer: *value = 0; break;
+        case mora::glx::kSwapInterval:
+            *value = static_cast<unsigned int>(known != nullptr ? known->swapInterval : 1);
+            break;
         case mora::glx::kMaxSwapInterval: *value = kMaxSwapInterval; break;
         default: mora::glx::RaiseError(dpy, CoreError::Value, Request::GetDrawableAttributes, drawable); break;
     }

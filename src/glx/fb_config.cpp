@@ -16,23 +16,40 @@ struct AttributeRule {
 
 // How glXChooseFBConfig compares each attribute it accepts.
 constexpr AttributeRule kRules[] = {
-    {kBufferSize, Rule::Minimum},       {kLevel, Rule::Exact},
-    {kDoubleBuffer, Rule::Exact},       {kStereo, Rule::Exact},
-    {kAuxBuffers, Rule::Minimum},       {kRedSize, Rule::Minimum},
-    {kGreenSize, Rule::Minimum},        {kBlueSize, Rule::Minimum},
-    {kAlphaSize, Rule::Minimum},        {kDepthSize, Rule::Minimum},
-    {kStencilSize, Rule::Minimum},      {kAccumRedSize, Rule::Minimum},
-    {kAccumGreenSize, Rule::Minimum},   {kAccumBlueSize, Rule::Minimum},
-    {kAccumAlphaSize, Rule::Minimum},   {kConfigCaveat, Rule::Exact},
-    {kXVisualType, Rule::Exact},        {kTransparentType, Rule::Exact},
-    {kTransparentIndexValue, Rule::Ignore}, {kTransparentRedValue, Rule::Ignore},
-    {kTransparentGreenValue, Rule::Ignore}, {kTransparentBlueValue, Rule::Ignore},
-    {kTransparentAlphaValue, Rule::Ignore}, {kDrawableType, Rule::Mask},
-    {kRenderType, Rule::Mask},          {kXRenderable, Rule::Exact},
-    {kFbConfigId, Rule::Exact},         {kMaxPbufferWidth, Rule::Ignore},
-    {kMaxPbufferHeight, Rule::Ignore},  {kMaxPbufferPixels, Rule::Ignore},
-    {kVisualId, Rule::Ignore},          {kScreen, Rule::Ignore},
-    {kSampleBuffers, Rule::Minimum},    {kSamples, Rule::Minimum},
+    {kBufferSize, Rule::Minimum},
+    {kLevel, Rule::Exact},
+    {kDoubleBuffer, Rule::Exact},
+    {kStereo, Rule::Exact},
+    {kAuxBuffers, Rule::Minimum},
+    {kRedSize, Rule::Minimum},
+    {kGreenSize, Rule::Minimum},
+    {kBlueSize, Rule::Minimum},
+    {kAlphaSize, Rule::Minimum},
+    {kDepthSize, Rule::Minimum},
+    {kStencilSize, Rule::Minimum},
+    {kAccumRedSize, Rule::Minimum},
+    {kAccumGreenSize, Rule::Minimum},
+    {kAccumBlueSize, Rule::Minimum},
+    {kAccumAlphaSize, Rule::Minimum},
+    {kConfigCaveat, Rule::Exact},
+    {kXVisualType, Rule::Exact},
+    {kTransparentType, Rule::Exact},
+    {kTransparentIndexValue, Rule::Ignore},
+    {kTransparentRedValue, Rule::Ignore},
+    {kTransparentGreenValue, Rule::Ignore},
+    {kTransparentBlueValue, Rule::Ignore},
+    {kTransparentAlphaValue, Rule::Ignore},
+    {kDrawableType, Rule::Mask},
+    {kRenderType, Rule::Mask},
+    {kXRenderable, Rule::Exact},
+    {kFbConfigId, Rule::Exact},
+    {kMaxPbufferWidth, Rule::Ignore},
+    {kMaxPbufferHeight, Rule::Ignore},
+    {kMaxPbufferPixels, Rule::Ignore},
+    {kVisualId, Rule::Ignore},
+    {kScreen, Rule::Ignore},
+    {kSampleBuffers, Rule::Minimum},
+    {kSamples, Rule::Minimum},
     {kFramebufferSrgbCapable, Rule::Exact},
 };
 
@@ -76,20 +93,37 @@ const FbConfig* ConfigFromId(int32_t id) {
 bool ConfigAttribute(const FbConfig& config, int attribute, uint64_t visualId, int32_t screen, int* value) {
     int v = 0;
     switch (attribute) {
-        case kUseGl: case kRgba: case kXRenderable: v = 1; break;
+        case kUseGl:
+        case kRgba:
+        case kXRenderable: v = 1; break;
         case kBufferSize: v = 32; break;
-        case kRedSize: case kGreenSize: case kBlueSize: case kAlphaSize: v = 8; break;
+        case kRedSize:
+        case kGreenSize:
+        case kBlueSize:
+        case kAlphaSize: v = 8; break;
         case kDepthSize: v = 24; break;
         case kStencilSize: v = 8; break;
         case kDoubleBuffer: v = config.doubleBuffered ? 1 : 0; break;
-        case kLevel: case kStereo: case kAuxBuffers: case kAccumRedSize:
-        case kAccumGreenSize: case kAccumBlueSize: case kAccumAlphaSize: case kSampleBuffers: case kSamples:
-        case kTransparentIndexValue: case kTransparentRedValue: case kTransparentGreenValue:
-        case kTransparentBlueValue: case kTransparentAlphaValue: case kMaxPbufferWidth: case kMaxPbufferHeight:
-        case kMaxPbufferPixels: case kFramebufferSrgbCapable:
-            v = 0;
-            break;
-        case kConfigCaveat: case kTransparentType: v = kNone; break;
+        case kLevel:
+        case kStereo:
+        case kAuxBuffers:
+        case kAccumRedSize:
+        case kAccumGreenSize:
+        case kAccumBlueSize:
+        case kAccumAlphaSize:
+        case kSampleBuffers:
+        case kSamples:
+        case kTransparentIndexValue:
+        case kTransparentRedValue:
+        case kTransparentGreenValue:
+        case kTransparentBlueValue:
+        case kTransparentAlphaValue:
+        case kMaxPbufferWidth:
+        case kMaxPbufferHeight:
+        case kMaxPbufferPixels:
+        case kFramebufferSrgbCapable: v = 0; break;
+        case kConfigCaveat:
+        case kTransparentType: v = kNone; break;
         case kXVisualType: v = kTrueColor; break;
         case kDrawableType: v = kWindowBit; break;
         case kRenderType: v = kRgbaBit; break;

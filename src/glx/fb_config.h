@@ -12,7 +12,7 @@
 namespace mora::glx {
 
 struct FbConfig {
-    int32_t id;            // GLX_FBCONFIG_ID
+    int32_t id;  // GLX_FBCONFIG_ID
     bool doubleBuffered;
 };
 

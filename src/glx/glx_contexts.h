@@ -15,9 +15,9 @@ struct GlxContext {
     void* display = nullptr;
     const FbConfig* config = nullptr;
     int32_t screen = 0;
-    const void* owner = nullptr;   // the thread it is current on, or null
+    const void* owner = nullptr;  // the thread it is current on, or null
     bool destroyPending = false;
-    bool madeCurrent = false;      // its viewport has been set to the first window's size
+    bool madeCurrent = false;  // its viewport has been set to the first window's size
 };
 
 // What is current on the calling thread.

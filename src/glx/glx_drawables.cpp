@@ -63,7 +63,8 @@ GlxDrawable* AcquireDrawable(void* display, uint64_t window, bool* missing) {
         return nullptr;
     }
     drawable->deviceContext = moraCreateX11DC(display, static_cast<unsigned long>(window));
-    drawable->renderingContext = drawable->deviceContext != nullptr ? wglCreateContext(drawable->deviceContext) : nullptr;
+    drawable->renderingContext =
+        drawable->deviceContext != nullptr ? wglCreateContext(drawable->deviceContext) : nullptr;
     if (drawable->renderingContext == nullptr) {
         FreeDrawable(drawable);
         return nullptr;

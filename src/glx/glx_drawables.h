@@ -16,9 +16,9 @@ struct GlxDrawable {
     uint64_t window = 0;
     HDC deviceContext = nullptr;
     HGLRC renderingContext = nullptr;
-    int32_t width = 0;          // the window's size when the rendering context was made
+    int32_t width = 0;  // the window's size when the rendering context was made
     int32_t height = 0;
-    int32_t swapInterval = 1;   // recorded for glXQueryDrawable; frames are never held back
+    int32_t swapInterval = 1;  // recorded for glXQueryDrawable; frames are never held back
     bool madeByCreateWindow = false;
 };
 

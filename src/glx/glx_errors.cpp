@@ -11,10 +11,13 @@ namespace {
 // meaning is reported instead.
 uint8_t CoreStandIn(GlxError error) {
     switch (error) {
-        case GlxError::Drawable: case GlxError::Pixmap: case GlxError::Pbuffer: return 9;  // core BadDrawable
+        case GlxError::Drawable:
+        case GlxError::Pixmap:
+        case GlxError::Pbuffer: return 9;  // core BadDrawable
         case GlxError::GlxWindow: return static_cast<uint8_t>(CoreError::WindowId);
         case GlxError::Profile: return static_cast<uint8_t>(CoreError::Value);
-        case GlxError::Context: case GlxError::FbConfig: break;
+        case GlxError::Context:
+        case GlxError::FbConfig: break;
     }
     return static_cast<uint8_t>(CoreError::Match);
 }

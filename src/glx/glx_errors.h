@@ -23,10 +23,23 @@ enum class CoreError : uint8_t { Value = 2, WindowId = 3, Match = 8, Access = 10
 
 // GLX request numbers, the minor opcode of a reported error.
 enum class Request : uint16_t {
-    CreateContext = 3, DestroyContext = 4, MakeCurrent = 5, SwapBuffers = 11, CreateGlxPixmap = 13,
-    DestroyGlxPixmap = 15, CreatePixmap = 22, DestroyPixmap = 23, CreateNewContext = 24, QueryContext = 25,
-    MakeContextCurrent = 26, CreatePbuffer = 27, DestroyPbuffer = 28, GetDrawableAttributes = 29,
-    CreateWindow = 31, DestroyWindow = 32, CreateContextAttribs = 34,
+    CreateContext = 3,
+    DestroyContext = 4,
+    MakeCurrent = 5,
+    SwapBuffers = 11,
+    CreateGlxPixmap = 13,
+    DestroyGlxPixmap = 15,
+    CreatePixmap = 22,
+    DestroyPixmap = 23,
+    CreateNewContext = 24,
+    QueryContext = 25,
+    MakeContextCurrent = 26,
+    CreatePbuffer = 27,
+    DestroyPbuffer = 28,
+    GetDrawableAttributes = 29,
+    CreateWindow = 31,
+    DestroyWindow = 32,
+    CreateContextAttribs = 34,
 };
 
 void RaiseError(void* display, GlxError error, Request request, uint64_t resource);

@@ -20,19 +20,22 @@ struct NamedEntry {
 const NamedEntry kEntries[] = {
 #include "entry/entry_list.inc"
     MORA_GLX(glXChooseVisual) MORA_GLX(glXCreateContext) MORA_GLX(glXDestroyContext) MORA_GLX(glXMakeCurrent)
-    MORA_GLX(glXCopyContext) MORA_GLX(glXSwapBuffers) MORA_GLX(glXCreateGLXPixmap) MORA_GLX(glXDestroyGLXPixmap)
-    MORA_GLX(glXQueryExtension) MORA_GLX(glXQueryVersion) MORA_GLX(glXIsDirect) MORA_GLX(glXGetConfig)
-    MORA_GLX(glXGetCurrentContext) MORA_GLX(glXGetCurrentDrawable) MORA_GLX(glXWaitGL) MORA_GLX(glXWaitX)
-    MORA_GLX(glXUseXFont) MORA_GLX(glXQueryExtensionsString) MORA_GLX(glXQueryServerString)
-    MORA_GLX(glXGetClientString) MORA_GLX(glXGetCurrentDisplay) MORA_GLX(glXChooseFBConfig)
-    MORA_GLX(glXGetFBConfigAttrib) MORA_GLX(glXGetFBConfigs) MORA_GLX(glXGetVisualFromFBConfig)
-    MORA_GLX(glXCreateWindow) MORA_GLX(glXDestroyWindow) MORA_GLX(glXCreatePixmap) MORA_GLX(glXDestroyPixmap)
-    MORA_GLX(glXCreatePbuffer) MORA_GLX(glXDestroyPbuffer) MORA_GLX(glXQueryDrawable) MORA_GLX(glXCreateNewContext)
-    MORA_GLX(glXMakeContextCurrent) MORA_GLX(glXGetCurrentReadDrawable) MORA_GLX(glXQueryContext)
-    MORA_GLX(glXSelectEvent) MORA_GLX(glXGetSelectedEvent) MORA_GLX(glXGetProcAddressARB)
-    MORA_GLX(glXGetProcAddress) MORA_GLX(glXCreateContextAttribsARB) MORA_GLX(glXSwapIntervalEXT)
-    MORA_GLX(glXSwapIntervalMESA) MORA_GLX(glXGetSwapIntervalMESA) MORA_GLX(glXSwapIntervalSGI)
-};
+        MORA_GLX(glXCopyContext) MORA_GLX(glXSwapBuffers) MORA_GLX(glXCreateGLXPixmap) MORA_GLX(glXDestroyGLXPixmap)
+            MORA_GLX(glXQueryExtension) MORA_GLX(glXQueryVersion) MORA_GLX(glXIsDirect) MORA_GLX(glXGetConfig)
+                MORA_GLX(glXGetCurrentContext) MORA_GLX(glXGetCurrentDrawable) MORA_GLX(glXWaitGL) MORA_GLX(glXWaitX)
+                    MORA_GLX(glXUseXFont) MORA_GLX(glXQueryExtensionsString) MORA_GLX(glXQueryServerString)
+                        MORA_GLX(glXGetClientString) MORA_GLX(glXGetCurrentDisplay) MORA_GLX(glXChooseFBConfig)
+                            MORA_GLX(glXGetFBConfigAttrib) MORA_GLX(glXGetFBConfigs) MORA_GLX(glXGetVisualFromFBConfig)
+                                MORA_GLX(glXCreateWindow) MORA_GLX(glXDestroyWindow) MORA_GLX(glXCreatePixmap)
+                                    MORA_GLX(glXDestroyPixmap) MORA_GLX(glXCreatePbuffer) MORA_GLX(glXDestroyPbuffer)
+                                        MORA_GLX(glXQueryDrawable) MORA_GLX(glXCreateNewContext)
+                                            MORA_GLX(glXMakeContextCurrent) MORA_GLX(glXGetCurrentReadDrawable)
+                                                MORA_GLX(glXQueryContext) MORA_GLX(glXSelectEvent)
+                                                    MORA_GLX(glXGetSelectedEvent) MORA_GLX(glXGetProcAddressARB)
+                                                        MORA_GLX(glXGetProcAddress) MORA_GLX(glXCreateContextAttribsARB)
+                                                            MORA_GLX(glXSwapIntervalEXT) MORA_GLX(glXSwapIntervalMESA)
+                                                                MORA_GLX(glXGetSwapIntervalMESA)
+                                                                    MORA_GLX(glXSwapIntervalSGI)};
 
 #undef MORA_GLX
 #undef MORA_GL_ENTRY

@@ -21,26 +21,27 @@ static_assert(SettingWord::is_always_lock_free, "settings are read without locks
 
 // Field order is the persistence order's table order; the ranges are enforced by the loader.
 struct DriverSettings {
-  SettingWord ForceFilter{0};        // 0..3    0 from GL, 1 nearest, 2 bilinear level 0, 3 trilinear
-  SettingWord ForceWrap{0};          // 0..2    0 from GL, 1 repeat, 2 clamp to edge
-  SettingWord DisableBlend{0};       // 0/1
-  SettingWord DisableFaceCull{0};    // 0/1
-  SettingWord DisableHiZ{0};         // 0/1
-  SettingWord DisableAlphaTest{0};   // 0/1
-  SettingWord DisableDepthTest{0};   // 0/1     wins over ForceDepthFunc
-  SettingWord ForceDepthFunc{0};     // 0..8    0 from GL; 1..8 ALWAYS, LESS, LEQUAL, EQUAL, GEQUAL, GREATER, NOTEQUAL, NEVER
-  SettingWord ForceIsa{0};           // 0..4    0 automatic, 1 SSE4.1, 2 AVX, 3 AVX2, 4 AVX-512
-  SettingWord WorkerLimit{0};        // 0..4096 0 = the whole pool
-  SettingWord PipelineCutoff{5};     // 0..5    PipelineStage after which the frame pipeline stops
-  SettingWord CaptureFrameCount{5};  // 1..1000 frames a hotkey or panel capture records
-  SettingWord ForceVrsRate{1};       // 0..2    0 off, 1 adaptive 1/4, 2 forced 1/4
-  SettingWord AutoToggleVrs{0};      // 0/1
-  SettingWord GammaX100{100};        // 50..150
-  SettingWord HueDeg{0};             // -180..180
-  SettingWord SaturationX100{100};   // 0..200
-  SettingWord BrightnessX100{100};   // 50..150
-  SettingWord VideoRangeX100{0};     // 0..100
-  SettingWord ShowFpsOverlay{0};     // 0/1
+    SettingWord ForceFilter{0};       // 0..3    0 from GL, 1 nearest, 2 bilinear level 0, 3 trilinear
+    SettingWord ForceWrap{0};         // 0..2    0 from GL, 1 repeat, 2 clamp to edge
+    SettingWord DisableBlend{0};      // 0/1
+    SettingWord DisableFaceCull{0};   // 0/1
+    SettingWord DisableHiZ{0};        // 0/1
+    SettingWord DisableAlphaTest{0};  // 0/1
+    SettingWord DisableDepthTest{0};  // 0/1     wins over ForceDepthFunc
+    SettingWord ForceDepthFunc{
+        0};                   // 0..8    0 from GL; 1..8 ALWAYS, LESS, LEQUAL, EQUAL, GEQUAL, GREATER, NOTEQUAL, NEVER
+    SettingWord ForceIsa{0};  // 0..4    0 automatic, 1 SSE4.1, 2 AVX, 3 AVX2, 4 AVX-512
+    SettingWord WorkerLimit{0};        // 0..4096 0 = the whole pool
+    SettingWord PipelineCutoff{5};     // 0..5    PipelineStage after which the frame pipeline stops
+    SettingWord CaptureFrameCount{5};  // 1..1000 frames a hotkey or panel capture records
+    SettingWord ForceVrsRate{1};       // 0..2    0 off, 1 adaptive 1/4, 2 forced 1/4
+    SettingWord AutoToggleVrs{0};      // 0/1
+    SettingWord GammaX100{100};        // 50..150
+    SettingWord HueDeg{0};             // -180..180
+    SettingWord SaturationX100{100};   // 0..200
+    SettingWord BrightnessX100{100};   // 50..150
+    SettingWord VideoRangeX100{0};     // 0..100
+    SettingWord ShowFpsOverlay{0};     // 0/1
 };
 static_assert(sizeof(DriverSettings) == 20 * 4, "twenty 32-bit words");
 static_assert(alignof(DriverSettings) == 4);
@@ -52,11 +53,11 @@ inline void SetSettingValue(SettingWord& field, int32_t value) { field.store(val
 // Description of one field for loaders, savers and the panel: its stored name, its member,
 // its built-in default and its inclusive range.
 struct SettingField {
-  const char* name;
-  SettingWord DriverSettings::*member;
-  int32_t defaultValue;
-  int32_t minValue;
-  int32_t maxValue;
+    const char* name;
+    SettingWord DriverSettings::*member;
+    int32_t defaultValue;
+    int32_t minValue;
+    int32_t maxValue;
 };
 inline constexpr std::size_t kSettingFieldCount = 20;
 
@@ -79,9 +80,9 @@ void LoadDriverSettingsAtFirstUse();
 // static: concurrent first callers wait) fills the defaults from the per-user store; later calls
 // cost one guard test and return it. Readers may keep the reference.
 inline DriverSettings& TheDriverSettings() {
-  static const bool loaded = (detail::LoadDriverSettingsAtFirstUse(), true);
-  (void)loaded;
-  return detail::gDriverSettings;
+    static const bool loaded = (detail::LoadDriverSettingsAtFirstUse(), true);
+    (void)loaded;
+    return detail::gDriverSettings;
 }
 
 // Puts every field of `settings` back to its built-in default.
@@ -115,16 +116,18 @@ void ReloadSettings();
 // file, so they never change. The frame end reads the setting once per frame (PipelineCutoffNow)
 // and passes the stage down, so one frame never mixes two cut-offs.
 enum PipelineStage : int32_t {
-  kStopBeforeCommandStream = 0,  // nothing recorded; the frame end only restores the frame-start state
-  kStopAfterNativePackets = 1,   // commands replayed into NativePackets, nothing emitted
-  kStopAfterTriangles = 2,       // SetupTriangles emitted, nothing rendered
-  kStopAfterRenderPrep = 3,      // deferred clears and the texture cache, no binning
-  kStopAfterBinning = 4,         // workers bin but do not rasterize
-  kFullPipeline = 5,             // everything, rasterization included
+    kStopBeforeCommandStream = 0,  // nothing recorded; the frame end only restores the frame-start state
+    kStopAfterNativePackets = 1,   // commands replayed into NativePackets, nothing emitted
+    kStopAfterTriangles = 2,       // SetupTriangles emitted, nothing rendered
+    kStopAfterRenderPrep = 3,      // deferred clears and the texture cache, no binning
+    kStopAfterBinning = 4,         // workers bin but do not rasterize
+    kFullPipeline = 5,             // everything, rasterization included
 };
 
 // The process-wide PipelineCutoff as a stage.
-inline PipelineStage PipelineCutoffNow() { return static_cast<PipelineStage>(SettingValue(TheDriverSettings().PipelineCutoff)); }
+inline PipelineStage PipelineCutoffNow() {
+    return static_cast<PipelineStage>(SettingValue(TheDriverSettings().PipelineCutoff));
+}
 
 // Pipeline cut-off stage for the text of MORA_PIPELINE_CUTOFF (null = unset): case-folded, ended
 // by the first CR, LF or space, matched exactly against the stage names; anything else gives

@@ -17,8 +17,8 @@ namespace mora {
 // track-bar position; `text` is an edit's text. Radio buttons report only that they became
 // checked; buttons only that they were pressed.
 struct PanelInput {
-  int32_t value = 0;
-  const char* text = nullptr;
+    int32_t value = 0;
+    const char* text = nullptr;
 };
 
 // Applies the report of control `id` to the process-wide settings and saves them, or sets the
@@ -37,10 +37,10 @@ std::size_t FormatTrackLabel(const PanelControl& trackBar, int32_t value, std::s
 
 // The last finished capture as the status line shows it.
 struct PanelCaptureSummary {
-  bool valid = false;      // false before the first finished capture
-  const char* name = "";   // file name, possibly with folders (only the part after the last / or \ is shown)
-  uint32_t frameCount = 0;
-  uint64_t fileBytes = 0;
+    bool valid = false;     // false before the first finished capture
+    const char* name = "";  // file name, possibly with folders (only the part after the last / or \ is shown)
+    uint32_t frameCount = 0;
+    uint64_t fileBytes = 0;
 };
 
 // The status line: "Frame: %d   (Shift+Ctrl+F7 = capture)" without a finished capture, else
@@ -50,8 +50,8 @@ std::size_t FormatPanelStatus(int32_t frame, const PanelCaptureSummary& capture,
 
 // The VRS auto-toggle's memory: the time of the last toggle, or none.
 struct PanelToggleState {
-  bool toggled = false;
-  uint64_t lastToggleMs = 0;
+    bool toggled = false;
+    uint64_t lastToggleMs = 0;
 };
 
 // The tick's VRS part: while AutoToggleVrs is on, at the first tick and then whenever more than

@@ -12,17 +12,17 @@
 namespace mora {
 
 enum class PanelControlKind : std::uint8_t {
-  Label,          // static text
-  LabelRight,     // static text, right-aligned
-  Radio,          // one value of a setting; a Label or another kind ends the group
-  CheckBox,       // a 0/1 setting
-  DropList,       // setting = selected item index
-  DigitsEdit,     // setting = the typed decimal number, clamped into the setting's range
-  CaptureButton,  // requests a capture
-  TraceButton,    // requests a trace
-  StatusLine,     // rewritten by the 250 ms tick
-  TrackLabel,     // the value label of a track-bar row ("Gamma 1.00", "Hue +0 deg")
-  TrackBar,       // a setting over its range; Text is the row's name
+    Label,          // static text
+    LabelRight,     // static text, right-aligned
+    Radio,          // one value of a setting; a Label or another kind ends the group
+    CheckBox,       // a 0/1 setting
+    DropList,       // setting = selected item index
+    DigitsEdit,     // setting = the typed decimal number, clamped into the setting's range
+    CaptureButton,  // requests a capture
+    TraceButton,    // requests a trace
+    StatusLine,     // rewritten by the 250 ms tick
+    TrackLabel,     // the value label of a track-bar row ("Gamma 1.00", "Hue +0 deg")
+    TrackBar,       // a setting over its range; Text is the row's name
 };
 
 inline constexpr int32_t kPanelNoId = -1;
@@ -36,16 +36,16 @@ inline constexpr std::size_t kPanelStatusBytes = 192;
 inline constexpr uint32_t kPanelTickMilliseconds = 250;
 
 struct PanelControl {
-  int32_t id = kPanelNoId;
-  PanelControlKind kind = PanelControlKind::Label;
-  const char* text = "";
-  const char* const* items = nullptr;  // DropList items
-  uint32_t itemCount = 0;
-  int32_t x = 0, y = 0, width = 0, height = 0;  // 96-DPI pixels
-  SettingWord DriverSettings::*setting = nullptr;  // null for controls that drive no setting
-  int32_t value = 0;     // Radio: the value it stands for
-  int32_t minValue = 0;  // the setting's range (0..0 without a setting)
-  int32_t maxValue = 0;
+    int32_t id = kPanelNoId;
+    PanelControlKind kind = PanelControlKind::Label;
+    const char* text = "";
+    const char* const* items = nullptr;  // DropList items
+    uint32_t itemCount = 0;
+    int32_t x = 0, y = 0, width = 0, height = 0;     // 96-DPI pixels
+    SettingWord DriverSettings::*setting = nullptr;  // null for controls that drive no setting
+    int32_t value = 0;                               // Radio: the value it stands for
+    int32_t minValue = 0;                            // the setting's range (0..0 without a setting)
+    int32_t maxValue = 0;
 };
 
 // Every control in creation and tab order.

@@ -16,26 +16,26 @@ namespace mora {
 inline constexpr uint32_t kPanelViewAbiVersion = 2;
 
 struct PanelViewHost {
-  uint32_t abiVersion = kPanelViewAbiVersion;
-  const PanelControl* controls = nullptr;  // the control table, in creation and tab order
-  std::size_t controlCount = 0;
-  bool placed = false;  // true: open the window at x, y (right of the application's window)
-  int32_t x = 80;
-  int32_t y = 80;
-  const std::atomic<bool>* stopRequested = nullptr;  // polled by the view; true: close and return
-  void* applicationWindow = nullptr;  // the application's HWND where a view places itself (Win32)
+    uint32_t abiVersion = kPanelViewAbiVersion;
+    const PanelControl* controls = nullptr;  // the control table, in creation and tab order
+    std::size_t controlCount = 0;
+    bool placed = false;  // true: open the window at x, y (right of the application's window)
+    int32_t x = 80;
+    int32_t y = 80;
+    const std::atomic<bool>* stopRequested = nullptr;  // polled by the view; true: close and return
+    void* applicationWindow = nullptr;                 // the application's HWND where a view places itself (Win32)
 
-  // The value a control shows for the current settings (PanelControlValue).
-  int32_t (*controlValue)(const PanelControl& control) = nullptr;
-  // A widget changed (HandlePanelInput).
-  bool (*input)(int32_t id, int32_t value, const char* text) = nullptr;
-  // A track-bar row's label text for `value`.
-  void (*trackLabel)(const PanelControl& trackBar, int32_t value, char* out, std::size_t size) = nullptr;
-  // The 250 ms tick: writes the status line into `status` (kPanelStatusBytes) and returns true
-  // when the VRS auto-toggle changed ForceVrsRate to *vrsRate.
-  bool (*tick)(char* status, std::size_t size, int32_t* vrsRate) = nullptr;
-  // The window is gone (closed by the user or stopped): save the settings.
-  void (*closed)() = nullptr;
+    // The value a control shows for the current settings (PanelControlValue).
+    int32_t (*controlValue)(const PanelControl& control) = nullptr;
+    // A widget changed (HandlePanelInput).
+    bool (*input)(int32_t id, int32_t value, const char* text) = nullptr;
+    // A track-bar row's label text for `value`.
+    void (*trackLabel)(const PanelControl& trackBar, int32_t value, char* out, std::size_t size) = nullptr;
+    // The 250 ms tick: writes the status line into `status` (kPanelStatusBytes) and returns true
+    // when the VRS auto-toggle changed ForceVrsRate to *vrsRate.
+    bool (*tick)(char* status, std::size_t size, int32_t* vrsRate) = nullptr;
+    // The window is gone (closed by the user or stopped): save the settings.
+    void (*closed)() = nullptr;
 };
 
 // The view module's entry: runs the panel window on the calling thread and returns when it has

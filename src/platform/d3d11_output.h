@@ -11,8 +11,8 @@
 namespace mora::platform {
 
 struct D3d11Failure {
-  const char* step = "";
-  std::uint32_t code = 0;  // HRESULT
+    const char* step = "";
+    std::uint32_t code = 0;  // HRESULT
 };
 
 // Receives a failed step that did not end the operation (the hardware device before WARP, an

@@ -9,31 +9,31 @@
 namespace mora::platform {
 
 enum class WindowKind : std::uint32_t {
-  Offscreen = 1,  // presented frames stay in memory
-  X11 = 2,        // presented frames go to an X11 window
-  Win32 = 3,      // a Windows window: the HDC is the application's own (GetDC, BeginPaint)
+    Offscreen = 1,  // presented frames stay in memory
+    X11 = 2,        // presented frames go to an X11 window
+    Win32 = 3,      // a Windows window: the HDC is the application's own (GetDC, BeginPaint)
 };
 
 // The drawable behind a device context.
 struct Window {
-  WindowKind kind = WindowKind::Offscreen;
-  std::int32_t clientWidth = 0;   // offscreen: the client size given at creation, 0 when empty
-  std::int32_t clientHeight = 0;
-  void* display = nullptr;        // X11: the application's Display; null to query on a connection of our own
-  std::uint64_t x11Window = 0;    // X11: the window id
-  void* hwnd = nullptr;           // Win32: the window handle
+    WindowKind kind = WindowKind::Offscreen;
+    std::int32_t clientWidth = 0;  // offscreen: the client size given at creation, 0 when empty
+    std::int32_t clientHeight = 0;
+    void* display = nullptr;      // X11: the application's Display; null to query on a connection of our own
+    std::uint64_t x11Window = 0;  // X11: the window id
+    void* hwnd = nullptr;         // Win32: the window handle
 };
 
 struct DeviceContext {
-  Window window;
+    Window window;
 };
 
 // Client rectangle in window coordinates; left and top are always 0.
 struct ClientRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t right = 0;
-  std::int32_t bottom = 0;
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
 };
 
 // A window-less drawable with a width x height client area; a size below 1 gives an empty client

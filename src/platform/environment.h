@@ -9,9 +9,9 @@
 namespace mora::platform {
 
 enum class EnvironmentRead : std::uint8_t {
-  Unset,    // the variable does not exist
-  TooLong,  // value length >= buffer size; buffer holds ""
-  Value,    // buffer holds the value (possibly empty), NUL-terminated
+    Unset,    // the variable does not exist
+    TooLong,  // value length >= buffer size; buffer holds ""
+    Value,    // buffer holds the value (possibly empty), NUL-terminated
 };
 
 // Copies the value of `name` into buffer[0..size). On Unset and TooLong the
@@ -20,7 +20,7 @@ EnvironmentRead ReadEnvironment(const char* name, char* buffer, std::size_t size
 
 template <std::size_t N>
 EnvironmentRead ReadEnvironment(const char* name, char (&buffer)[N]) {
-  return ReadEnvironment(name, buffer, N);
+    return ReadEnvironment(name, buffer, N);
 }
 
 // Sets / removes a variable of this process (tools and tests; not

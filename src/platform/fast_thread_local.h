@@ -20,13 +20,13 @@ inline constinit thread_local T tFastThreadLocal [[gnu::tls_model("initial-exec"
 
 template <class T, class Tag>
 inline T& FastThreadLocal() noexcept {
-  static_assert(std::is_trivially_copyable_v<T>);
-  return detail::tFastThreadLocal<T, Tag>;
+    static_assert(std::is_trivially_copyable_v<T>);
+    return detail::tFastThreadLocal<T, Tag>;
 }
 
 template <class T, class Tag>
 inline T* FastThreadLocalIfPresent() noexcept {
-  return &detail::tFastThreadLocal<T, Tag>;
+    return &detail::tFastThreadLocal<T, Tag>;
 }
 
 // Nothing to free: the thread's storage ends with it.

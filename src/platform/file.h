@@ -10,14 +10,14 @@
 namespace mora::platform {
 
 enum class FileMode : std::uint8_t {
-  Read,         // existing file, read only
-  WriteTruncate,  // create or truncate, write only
-  Append,       // create if missing, every write goes to the end
-  ReadWrite,    // create if missing, no truncation
+    Read,           // existing file, read only
+    WriteTruncate,  // create or truncate, write only
+    Append,         // create if missing, every write goes to the end
+    ReadWrite,      // create if missing, no truncation
 };
 
 struct File {
-  int descriptor = -1;
+    int descriptor = -1;
 };
 
 // FileMode::Read opens only a regular file, and never waits (a FIFO or a device is refused).

@@ -8,8 +8,8 @@
 namespace mora::platform {
 
 struct GdiFailure {
-  const char* step = "";
-  std::uint32_t code = 0;  // GetLastError()
+    const char* step = "";
+    std::uint32_t code = 0;  // GetLastError()
 };
 
 struct GdiOutput;  // opaque: window, image memory

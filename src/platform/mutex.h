@@ -10,7 +10,7 @@ namespace mora::platform {
 
 // state: 0 unlocked, 1 locked, 2 locked with sleepers.
 struct Mutex {
-  std::atomic<std::uint32_t> state{0};
+    std::atomic<std::uint32_t> state{0};
 };
 
 void LockMutex(Mutex& mutex);
@@ -19,11 +19,11 @@ void UnlockMutex(Mutex& mutex);
 
 // Holds a Mutex for the lifetime of the object.
 struct MutexLock {
-  explicit MutexLock(Mutex& m) : mutex(m) { LockMutex(mutex); }
-  ~MutexLock() { UnlockMutex(mutex); }
-  MutexLock(const MutexLock&) = delete;
-  MutexLock& operator=(const MutexLock&) = delete;
-  Mutex& mutex;
+    explicit MutexLock(Mutex& m) : mutex(m) { LockMutex(mutex); }
+    ~MutexLock() { UnlockMutex(mutex); }
+    MutexLock(const MutexLock&) = delete;
+    MutexLock& operator=(const MutexLock&) = delete;
+    Mutex& mutex;
 };
 
 }  // namespace mora::platform

@@ -9,9 +9,9 @@
 namespace mora::platform {
 
 struct RegistryDword {
-  const char* name = "";  // ASCII value name
-  std::int32_t value = 0;
-  bool present = false;   // read: the value exists as a REG_DWORD of 4 bytes
+    const char* name = "";  // ASCII value name
+    std::int32_t value = 0;
+    bool present = false;  // read: the value exists as a REG_DWORD of 4 bytes
 };
 
 // Reads every named value of the key: `present` and `value` are set for each value that exists

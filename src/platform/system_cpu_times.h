@@ -10,9 +10,9 @@ namespace mora::platform {
 // Cumulative clock ticks of all processors since boot. As with the Windows system times, kernel
 // time includes idle time: busy = kernel + user - idle.
 struct SystemCpuTimes {
-  std::uint64_t idle = 0;    // idle + iowait
-  std::uint64_t kernel = 0;  // system + irq + softirq + steal + idle
-  std::uint64_t user = 0;    // user + nice (guest time is already counted in these)
+    std::uint64_t idle = 0;    // idle + iowait
+    std::uint64_t kernel = 0;  // system + irq + softirq + steal + idle
+    std::uint64_t user = 0;    // user + nice (guest time is already counted in these)
 };
 
 // Parses the aggregate "cpu" line (the first line of /proc/stat). Needs at least the user, nice,

@@ -10,8 +10,8 @@
 namespace mora::platform {
 
 struct SystemFontFailure {
-  const char* step = "";
-  std::uint32_t code = 0;  // GetLastError(), or the GDI_ERROR of the failed call
+    const char* step = "";
+    std::uint32_t code = 0;  // GetLastError(), or the GDI_ERROR of the failed call
 };
 
 // The first of `families` that this system has installed, or null when it has none of them. A
@@ -26,17 +26,17 @@ SystemFont* OpenBoldSystemFont(const char* family, std::int32_t pixelSize, Syste
 void CloseSystemFont(SystemFont* font);
 
 struct SystemFontMetrics {
-  std::int32_t ascender = 0;    // pixels above the baseline
-  std::int32_t lineHeight = 0;  // baseline to baseline, pixels
+    std::int32_t ascender = 0;    // pixels above the baseline
+    std::int32_t lineHeight = 0;  // baseline to baseline, pixels
 };
 SystemFontMetrics SystemFontLineMetrics(SystemFont* font);
 
 struct SystemGlyph {
-  std::int32_t width = 0;  // bitmap size in pixels (0 x 0 for a blank glyph such as the space)
-  std::int32_t height = 0;
-  std::int32_t left = 0;     // bitmap left edge relative to the pen position
-  std::int32_t top = 0;      // bitmap top edge above the baseline
-  std::int32_t advance = 0;  // pen advance in 1/64 pixel
+    std::int32_t width = 0;  // bitmap size in pixels (0 x 0 for a blank glyph such as the space)
+    std::int32_t height = 0;
+    std::int32_t left = 0;     // bitmap left edge relative to the pen position
+    std::int32_t top = 0;      // bitmap top edge above the baseline
+    std::int32_t advance = 0;  // pen advance in 1/64 pixel
 };
 
 // Renders character `c` antialiased and appends its width x height coverage bytes (0..255, rows

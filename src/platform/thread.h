@@ -14,8 +14,8 @@ using ThreadEntry = void (*)(void* argument);
 // A started thread. `native` holds the OS handle; `joinable` is set between a
 // successful StartThread and the join that ends it.
 struct Thread {
-  std::uint64_t native = 0;
-  bool joinable = false;
+    std::uint64_t native = 0;
+    bool joinable = false;
 };
 
 // Waits forever in JoinThreadTimeout and WaitOnAddress.
@@ -59,9 +59,9 @@ void RunHeldBackThreads();
 // One processor pause for spin loops (no system call).
 inline void CpuPause() {
 #if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
+    __builtin_ia32_pause();
 #elif defined(__aarch64__)
-  asm volatile("yield");
+    asm volatile("yield");
 #endif
 }
 

@@ -12,9 +12,9 @@ namespace mora::platform {
 // Linux has one processor group (0); `number` is the OS processor number
 // within the group, `core` the index of its physical core in list order.
 struct LogicalProcessor {
-  std::uint16_t group = 0;
-  std::uint32_t number = 0;
-  std::uint32_t core = 0;
+    std::uint16_t group = 0;
+    std::uint32_t number = 0;
+    std::uint32_t core = 0;
 };
 
 // At most this many groups are counted for reports.
@@ -28,17 +28,16 @@ std::vector<LogicalProcessor> ProcessorTopology();
 // Active logical processors per group (group count and counts for the first
 // kMaxProcessorGroups groups; Linux reports one group).
 struct ProcessorGroups {
-  std::uint32_t groupCount = 0;
-  std::uint32_t active[kMaxProcessorGroups] = {};
-  std::uint32_t total = 0;
+    std::uint32_t groupCount = 0;
+    std::uint32_t active[kMaxProcessorGroups] = {};
+    std::uint32_t total = 0;
 };
 ProcessorGroups ActiveProcessorGroups();
 
 // Builds the list from a sysfs-style cpu directory (`cpuRoot` holds "online"
 // and cpu<N>/topology/thread_siblings_list) keeping only processors whose
 // number is in `allowed` (empty: all). Exposed for tests.
-std::vector<LogicalProcessor> ReadTopology(const std::string& cpuRoot,
-                                           const std::vector<std::uint32_t>& allowed);
+std::vector<LogicalProcessor> ReadTopology(const std::string& cpuRoot, const std::vector<std::uint32_t>& allowed);
 
 // Parses a kernel cpu list such as "0-3,8,10-11" into ascending numbers;
 // malformed parts are skipped.

@@ -10,9 +10,9 @@
 namespace mora::platform {
 
 struct X11Visual {
-  std::uint64_t id = 0;
-  std::int32_t depth = 0;
-  std::int32_t screen = 0;
+    std::uint64_t id = 0;
+    std::int32_t depth = 0;
+    std::int32_t screen = 0;
 };
 
 std::int32_t X11DefaultScreen(void* display);
@@ -33,9 +33,9 @@ bool X11VisualInfoIdentity(const void* visualInfo, X11Visual* visual);
 void* AllocateForXFree(std::size_t bytes);
 
 struct X11ExtensionCodes {
-  std::int32_t majorOpcode = 0;
-  std::int32_t firstEvent = 0;
-  std::int32_t firstError = 0;
+    std::int32_t majorOpcode = 0;
+    std::int32_t firstEvent = 0;
+    std::int32_t firstError = 0;
 };
 
 // The server's codes for extension `name`; false when the server does not have it.

@@ -18,34 +18,34 @@ Display* gOwnDisplay = nullptr;
 bool gOwnDisplayTried = false;
 
 Display* OwnDisplay() {
-  MutexLock hold(gOwnDisplayLock);
-  if (!gOwnDisplayTried) {
-    gOwnDisplayTried = true;
-    gOwnDisplay = XOpenDisplay(nullptr);
-  }
-  return gOwnDisplay;
+    MutexLock hold(gOwnDisplayLock);
+    if (!gOwnDisplayTried) {
+        gOwnDisplayTried = true;
+        gOwnDisplay = XOpenDisplay(nullptr);
+    }
+    return gOwnDisplay;
 }
 
 std::uint8_t Keycode(Display* display, KeySym symbol) {
-  return static_cast<std::uint8_t>(XKeysymToKeycode(display, symbol));
+    return static_cast<std::uint8_t>(XKeysymToKeycode(display, symbol));
 }
 
 }  // namespace
 
 bool X11CaptureHotkeyDown(void* displayHandle) {
-  Display* display = displayHandle != nullptr ? static_cast<Display*>(displayHandle) : OwnDisplay();
-  if (display == nullptr) return false;
-  HotkeyKeycodes codes;
-  codes.controlLeft = Keycode(display, XK_Control_L);
-  codes.controlRight = Keycode(display, XK_Control_R);
-  codes.shiftLeft = Keycode(display, XK_Shift_L);
-  codes.shiftRight = Keycode(display, XK_Shift_R);
-  codes.f7 = Keycode(display, XK_F7);
-  char raw[32] = {};
-  XQueryKeymap(display, raw);
-  std::uint8_t keymap[32];
-  for (int i = 0; i < 32; ++i) keymap[i] = static_cast<std::uint8_t>(raw[i]);
-  return KeymapHoldsCaptureHotkey(keymap, codes);
+    Display* display = displayHandle != nullptr ? static_cast<Display*>(displayHandle) : OwnDisplay();
+    if (display == nullptr) return false;
+    HotkeyKeycodes codes;
+    codes.controlLeft = Keycode(display, XK_Control_L);
+    codes.controlRight = Keycode(display, XK_Control_R);
+    codes.shiftLeft = Keycode(display, XK_Shift_L);
+    codes.shiftRight = Keycode(display, XK_Shift_R);
+    codes.f7 = Keycode(display, XK_F7);
+    char raw[32] = {};
+    XQueryKeymap(display, raw);
+    std::uint8_t keymap[32];
+    for (int i = 0; i < 32; ++i) keymap[i] = static_cast<std::uint8_t>(raw[i]);
+    return KeymapHoldsCaptureHotkey(keymap, codes);
 }
 
 }  // namespace mora::platform

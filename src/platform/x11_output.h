@@ -10,8 +10,8 @@ namespace mora::platform {
 // The failing step of an X11 call sequence and its code (an X error code or errno; 0 when the
 // call gives none).
 struct X11Failure {
-  const char* step = "";
-  std::uint32_t code = 0;
+    const char* step = "";
+    std::uint32_t code = 0;
 };
 
 struct X11Output;  // opaque: display connection, window, graphics context, image
@@ -19,8 +19,8 @@ struct X11Output;  // opaque: display connection, window, graphics context, imag
 // Opens a connection to $DISPLAY for `window` (an X11 window id), checks that the window's
 // visual stores pixels as 0x00RRGGBB little-endian words, and makes a width x height image.
 // Shared memory is used when allowed and the server accepts it. Null on failure, with the step.
-X11Output* OpenX11Output(std::uint64_t window, std::int32_t width, std::int32_t height,
-                         bool allowSharedMemory, X11Failure* failure);
+X11Output* OpenX11Output(std::uint64_t window, std::int32_t width, std::int32_t height, bool allowSharedMemory,
+                         X11Failure* failure);
 
 // Replaces the image by one of the new size. On failure the output has no image and every show
 // fails until a resize succeeds.

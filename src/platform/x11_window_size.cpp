@@ -20,71 +20,72 @@ int gQueryError = 0;
 XErrorHandler gPreviousHandler = nullptr;
 
 int QueryErrorHandler(Display* display, XErrorEvent* event) {
-  if (display == gQueryDisplay.load(std::memory_order_acquire)) {
-    if (gQueryError == 0) gQueryError = event->error_code;
-    return 0;
-  }
-  return gPreviousHandler != nullptr ? gPreviousHandler(display, event) : 0;
+    if (display == gQueryDisplay.load(std::memory_order_acquire)) {
+        if (gQueryError == 0) gQueryError = event->error_code;
+        return 0;
+    }
+    return gPreviousHandler != nullptr ? gPreviousHandler(display, event) : 0;
 }
 
 }  // namespace
 
 // The window's attributes and its top-left corner in root coordinates, asked with errors trapped.
-static bool QueryWindow(void* displayHandle, std::uint64_t window, XWindowAttributes* attributes, int* rootX, int* rootY) {
-  if (window == 0) return false;
-  Display* display = static_cast<Display*>(displayHandle);
-  Display* own = nullptr;
-  if (display == nullptr) {
-    own = XOpenDisplay(nullptr);
-    if (own == nullptr) return false;
-    display = own;
-  }
-  Status status = 0;
-  int error = 0;
-  {
-    MutexLock hold(gQueryLock);
-    gQueryError = 0;
-    gQueryDisplay.store(display, std::memory_order_release);
-    gPreviousHandler = XSetErrorHandler(&QueryErrorHandler);
-    status = XGetWindowAttributes(display, static_cast<::Window>(window), attributes);
-    if (status != 0 && rootX != nullptr) {
-      ::Window child = 0;
-      status = XTranslateCoordinates(display, static_cast<::Window>(window), attributes->root, 0, 0, rootX, rootY,
-                                     &child);
+static bool QueryWindow(void* displayHandle, std::uint64_t window, XWindowAttributes* attributes, int* rootX,
+                        int* rootY) {
+    if (window == 0) return false;
+    Display* display = static_cast<Display*>(displayHandle);
+    Display* own = nullptr;
+    if (display == nullptr) {
+        own = XOpenDisplay(nullptr);
+        if (own == nullptr) return false;
+        display = own;
     }
-    XSync(display, False);
-    XSetErrorHandler(gPreviousHandler);
-    gQueryDisplay.store(nullptr, std::memory_order_release);
-    error = gQueryError;
-  }
-  if (own != nullptr) XCloseDisplay(own);
-  return status != 0 && error == 0;
+    Status status = 0;
+    int error = 0;
+    {
+        MutexLock hold(gQueryLock);
+        gQueryError = 0;
+        gQueryDisplay.store(display, std::memory_order_release);
+        gPreviousHandler = XSetErrorHandler(&QueryErrorHandler);
+        status = XGetWindowAttributes(display, static_cast<::Window>(window), attributes);
+        if (status != 0 && rootX != nullptr) {
+            ::Window child = 0;
+            status = XTranslateCoordinates(display, static_cast<::Window>(window), attributes->root, 0, 0, rootX, rootY,
+                                           &child);
+        }
+        XSync(display, False);
+        XSetErrorHandler(gPreviousHandler);
+        gQueryDisplay.store(nullptr, std::memory_order_release);
+        error = gQueryError;
+    }
+    if (own != nullptr) XCloseDisplay(own);
+    return status != 0 && error == 0;
 }
 
 bool X11WindowSize(void* displayHandle, std::uint64_t window, std::int32_t* width, std::int32_t* height) {
-  if (width == nullptr || height == nullptr) return false;
-  XWindowAttributes attributes{};
-  if (!QueryWindow(displayHandle, window, &attributes, nullptr, nullptr)) return false;
-  *width = attributes.width;
-  *height = attributes.height;
-  return true;
+    if (width == nullptr || height == nullptr) return false;
+    XWindowAttributes attributes{};
+    if (!QueryWindow(displayHandle, window, &attributes, nullptr, nullptr)) return false;
+    *width = attributes.width;
+    *height = attributes.height;
+    return true;
 }
 
 bool X11WindowScreenRect(void* displayHandle, std::uint64_t window, ClientRect* rect) {
-  if (rect == nullptr) return false;
-  XWindowAttributes attributes{};
-  int x = 0;
-  int y = 0;
-  if (!QueryWindow(displayHandle, window, &attributes, &x, &y)) return false;
-  *rect = ClientRect{x, y, x + attributes.width, y + attributes.height};
-  return true;
+    if (rect == nullptr) return false;
+    XWindowAttributes attributes{};
+    int x = 0;
+    int y = 0;
+    if (!QueryWindow(displayHandle, window, &attributes, &x, &y)) return false;
+    *rect = ClientRect{x, y, x + attributes.width, y + attributes.height};
+    return true;
 }
 
 bool X11DisplayReachable() {
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return false;
-  XCloseDisplay(display);
-  return true;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    XCloseDisplay(display);
+    return true;
 }
 
 }  // namespace mora::platform
@@ -95,7 +96,7 @@ namespace mora::platform {
 const Window* SystemWindowFromDC(const void*) { return nullptr; }
 
 bool SystemWindowSize(const Window& window, std::int32_t* width, std::int32_t* height) {
-  return window.kind == WindowKind::X11 && X11WindowSize(window.display, window.x11Window, width, height);
+    return window.kind == WindowKind::X11 && X11WindowSize(window.display, window.x11Window, width, height);
 }
 
 }  // namespace mora::platform

@@ -20,34 +20,34 @@ namespace mora {
 
 // Tone table index of a channel value t clamped to [2^-32, 1]: (bits(t) - bits(2^-32)) >> 14.
 inline constexpr uint32_t kToneIndexShift = 14;
-inline constexpr uint32_t kToneFloorBits = 0x2F800000u;  // 2^-32
-inline constexpr uint32_t kToneOneBits = 0x3F800000u;    // 1.0
+inline constexpr uint32_t kToneFloorBits = 0x2F800000u;                                               // 2^-32
+inline constexpr uint32_t kToneOneBits = 0x3F800000u;                                                 // 1.0
 inline constexpr uint32_t kToneTableSize = ((kToneOneBits - kToneFloorBits) >> kToneIndexShift) + 1;  // 1.0 is last
 
 struct ColourPass {
-  // Colour tables for `tableConstants`; rebuilt when the constants change.
-  PostProcessConstants tableConstants;
-  bool tablesValid = false;
-  bool neutral = true;
-  float matrix[9] = {};          // output R, G, B rows over input R, G, B bytes (0..255)
-  std::vector<uint8_t> tone;     // kToneTableSize output bytes
+    // Colour tables for `tableConstants`; rebuilt when the constants change.
+    PostProcessConstants tableConstants;
+    bool tablesValid = false;
+    bool neutral = true;
+    float matrix[9] = {};       // output R, G, B rows over input R, G, B bytes (0..255)
+    std::vector<uint8_t> tone;  // kToneTableSize output bytes
 
-  // Filter taps for the current sizes; rebuilt when a size changes.
-  int32_t sourceWidth = 0;
-  int32_t sourceHeight = 0;
-  int32_t targetWidth = 0;
-  int32_t targetHeight = 0;
-  std::vector<int32_t> column0;  // per output column: float index (x 4) of the left and right texel
-  std::vector<int32_t> column1;
-  std::vector<float> columnWeight;
-  std::vector<int32_t> row0;     // per output row: the upper and lower source row
-  std::vector<int32_t> row1;
-  std::vector<float> rowWeight;
+    // Filter taps for the current sizes; rebuilt when a size changes.
+    int32_t sourceWidth = 0;
+    int32_t sourceHeight = 0;
+    int32_t targetWidth = 0;
+    int32_t targetHeight = 0;
+    std::vector<int32_t> column0;  // per output column: float index (x 4) of the left and right texel
+    std::vector<int32_t> column1;
+    std::vector<float> columnWeight;
+    std::vector<int32_t> row0;  // per output row: the upper and lower source row
+    std::vector<int32_t> row1;
+    std::vector<float> rowWeight;
 
-  // Work space, sized by PrepareColourPass so that a frame allocates nothing.
-  std::vector<float> sourceRow;       // sourceWidth x 4 channels after the vertical pass
-  std::vector<float> spanChannels;    // filtered B, G, R, A of one span of an output row
-  std::vector<uint32_t> spanIndices;  // R, G, B tone index planes of one span
+    // Work space, sized by PrepareColourPass so that a frame allocates nothing.
+    std::vector<float> sourceRow;       // sourceWidth x 4 channels after the vertical pass
+    std::vector<float> spanChannels;    // filtered B, G, R, A of one span of an output row
+    std::vector<uint32_t> spanIndices;  // R, G, B tone index planes of one span
 };
 
 // Output pixels per span of the row loops: the span buffers (7 KiB) and the tone table fit the
@@ -63,9 +63,9 @@ bool PrepareColourPass(ColourPass& pass, int32_t sourceWidth, int32_t sourceHeig
 // 0..sourceSize-1) and the weight of the second, as the sampler computes them for the pixel
 // centre (index + 0.5) / targetSize.
 struct FilterTap {
-  int32_t first = 0;
-  int32_t second = 0;
-  float weight = 0.0f;
+    int32_t first = 0;
+    int32_t second = 0;
+    float weight = 0.0f;
 };
 FilterTap LinearFilterTap(int32_t index, int32_t sourceSize, int32_t targetSize);
 

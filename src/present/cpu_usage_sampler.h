@@ -10,12 +10,12 @@
 namespace mora {
 
 struct CpuUsageSampler {
-  // Where samples come from; tests put a reader of their own here.
-  bool (*readTimes)(platform::SystemCpuTimes*) = platform::ReadSystemCpuTimes;
-  platform::SystemCpuTimes current;
-  platform::SystemCpuTimes previous;
-  uint16_t groupCount = 0;  // 0 = not running
-  bool primed = false;      // a first sample has been taken
+    // Where samples come from; tests put a reader of their own here.
+    bool (*readTimes)(platform::SystemCpuTimes*) = platform::ReadSystemCpuTimes;
+    platform::SystemCpuTimes current;
+    platform::SystemCpuTimes previous;
+    uint16_t groupCount = 0;  // 0 = not running
+    bool primed = false;      // a first sample has been taken
 };
 
 // Starts the sampler (true at once when running) and takes the first sample. False when the

@@ -17,25 +17,25 @@
 namespace mora {
 
 struct DxgiPresent {
-  const PresentTarget* target = nullptr;  // null while the record is empty
-  void* targetState = nullptr;
-  StagingRing staging;
-  ColourPass colourPass;
-  PostProcessConstants constants;         // built from the settings at Init and at every present
-  FpsOverlay overlay;
-  int32_t stagingIndex = 0;               // 0 or 1: the buffer the current frame is drawn into
-  bool mapped = false;                    // staging[stagingIndex] is handed out
-  void* mappedData = nullptr;             // null while not mapped
-  uint32_t mappedRowPitch = 0;            // 0 while not mapped
-  int32_t renderWidth = 0;                // staging size (the rendered image)
-  int32_t renderHeight = 0;
-  int32_t swapWidth = 0;                  // output size
-  int32_t swapHeight = 0;
+    const PresentTarget* target = nullptr;  // null while the record is empty
+    void* targetState = nullptr;
+    StagingRing staging;
+    ColourPass colourPass;
+    PostProcessConstants constants;  // built from the settings at Init and at every present
+    FpsOverlay overlay;
+    int32_t stagingIndex = 0;     // 0 or 1: the buffer the current frame is drawn into
+    bool mapped = false;          // staging[stagingIndex] is handed out
+    void* mappedData = nullptr;   // null while not mapped
+    uint32_t mappedRowPitch = 0;  // 0 while not mapped
+    int32_t renderWidth = 0;      // staging size (the rendered image)
+    int32_t renderHeight = 0;
+    int32_t swapWidth = 0;  // output size
+    int32_t swapHeight = 0;
 
-  DxgiPresent() = default;
-  DxgiPresent(const DxgiPresent&) = delete;
-  DxgiPresent& operator=(const DxgiPresent&) = delete;
-  ~DxgiPresent();
+    DxgiPresent() = default;
+    DxgiPresent(const DxgiPresent&) = delete;
+    DxgiPresent& operator=(const DxgiPresent&) = delete;
+    ~DxgiPresent();
 };
 
 // Builds everything for `window` (a token the target understands; the offscreen target ignores
@@ -58,8 +58,7 @@ bool PresentSwapChain(DxgiPresent& present);
 // Changes the output and staging sizes of a built record, reusing memory that is large enough, and
 // maps the current staging buffer again (the caller fetches it with BeginFrame). A failing step is
 // written under "MORA::DxgiPresent::Resize"; the record is then shut down and false returned.
-bool Resize(DxgiPresent& present, int32_t swapWidth, int32_t swapHeight, int32_t renderWidth,
-            int32_t renderHeight);
+bool Resize(DxgiPresent& present, int32_t swapWidth, int32_t swapHeight, int32_t renderWidth, int32_t renderHeight);
 
 // The last presented image, top row first, at the output size: valid from a successful
 // PresentSwapChain until the next one. Empty when the record is not built.

@@ -16,41 +16,41 @@ namespace mora {
 // bottom; the shadow box is the text box moved 4 pixels right and down at its top-left corner).
 inline constexpr int32_t kOverlayFontPixels = 60;
 struct OverlayBox {
-  int32_t left, top, right, bottom;
+    int32_t left, top, right, bottom;
 };
 inline constexpr OverlayBox kOverlayShadowBox{34, 19, 1000, 260};
 inline constexpr OverlayBox kOverlayTextBox{30, 15, 1000, 260};
 
 // One glyph of the laid-out text: its slot and the pen position relative to the box's top-left.
 struct OverlayPlacedGlyph {
-  int32_t slot = 0;
-  int32_t x = 0;  // bitmap left edge
-  int32_t y = 0;  // bitmap top edge
+    int32_t slot = 0;
+    int32_t x = 0;  // bitmap left edge
+    int32_t y = 0;  // bitmap top edge
 };
 
 inline constexpr int32_t kOverlayTextCapacity = 64;  // characters of the text, terminator included
 
 struct FpsOverlay {
-  // Where the glyphs come from; tests put a loader of their own here.
-  bool (*loadFont)(OverlayFont& font, int32_t pixelSize, PresentFailure* failure) = LoadOverlayFont;
-  OverlayFont font;
-  CpuUsageSampler cpuSampler;
-  int32_t fps = 0;               // 0 until the first measurement
-  int32_t cpuPercent = 0;        // 0..100
-  int32_t framesSinceUpdate = 0;
-  int64_t lastUpdateTicks = 0;
-  int64_t ticksPerSecond = 0;    // 0: timing has not started
-  int64_t lastFontAttempt = 0;   // time of the last failed font load; retried a second later
-  bool fontFailed = false;
+    // Where the glyphs come from; tests put a loader of their own here.
+    bool (*loadFont)(OverlayFont& font, int32_t pixelSize, PresentFailure* failure) = LoadOverlayFont;
+    OverlayFont font;
+    CpuUsageSampler cpuSampler;
+    int32_t fps = 0;         // 0 until the first measurement
+    int32_t cpuPercent = 0;  // 0..100
+    int32_t framesSinceUpdate = 0;
+    int64_t lastUpdateTicks = 0;
+    int64_t ticksPerSecond = 0;   // 0: timing has not started
+    int64_t lastFontAttempt = 0;  // time of the last failed font load; retried a second later
+    bool fontFailed = false;
 
-  // The text for the figures it was last made from, and its glyphs.
-  char text[kOverlayTextCapacity] = {};
-  int32_t textFps = -1;
-  int32_t textCpu = -1;
-  int32_t textWidth = -1;
-  int32_t textHeight = -1;
-  OverlayPlacedGlyph placed[kOverlayTextCapacity];
-  int32_t placedCount = 0;
+    // The text for the figures it was last made from, and its glyphs.
+    char text[kOverlayTextCapacity] = {};
+    int32_t textFps = -1;
+    int32_t textCpu = -1;
+    int32_t textWidth = -1;
+    int32_t textHeight = -1;
+    OverlayPlacedGlyph placed[kOverlayTextCapacity];
+    int32_t placedCount = 0;
 };
 
 // Loads the font when it is missing (a failure writes "(step=%s, hr=0x%08X)" under

@@ -21,22 +21,22 @@ inline constexpr const char* kOverlayFontFamilies[] = {"Bahnschrift", "Arial", "
                                                        "DejaVu Sans"};
 
 struct OverlayGlyph {
-  uint32_t offset = 0;   // first coverage byte in OverlayFont::coverage
-  int32_t width = 0;     // bitmap size in pixels
-  int32_t height = 0;
-  int32_t left = 0;      // bitmap left edge relative to the pen position
-  int32_t top = 0;       // bitmap top edge above the baseline
-  int32_t advance = 0;   // pen advance in 1/64 pixel
+    uint32_t offset = 0;  // first coverage byte in OverlayFont::coverage
+    int32_t width = 0;    // bitmap size in pixels
+    int32_t height = 0;
+    int32_t left = 0;     // bitmap left edge relative to the pen position
+    int32_t top = 0;      // bitmap top edge above the baseline
+    int32_t advance = 0;  // pen advance in 1/64 pixel
 };
 
 struct OverlayFont {
-  bool loaded = false;
-  int32_t pixelSize = 0;
-  int32_t ascender = 0;    // baseline of the first line below the layout top, pixels
-  int32_t lineHeight = 0;  // baseline to baseline, pixels
-  OverlayGlyph glyph[kOverlayGlyphCount];
-  int32_t kerning[kOverlayGlyphCount][kOverlayGlyphCount] = {};  // 1/64 pixel, left x right
-  std::vector<uint8_t> coverage;
+    bool loaded = false;
+    int32_t pixelSize = 0;
+    int32_t ascender = 0;    // baseline of the first line below the layout top, pixels
+    int32_t lineHeight = 0;  // baseline to baseline, pixels
+    OverlayGlyph glyph[kOverlayGlyphCount];
+    int32_t kerning[kOverlayGlyphCount][kOverlayGlyphCount] = {};  // 1/64 pixel, left x right
+    std::vector<uint8_t> coverage;
 };
 
 // Glyph slot of an overlay character, or -1.

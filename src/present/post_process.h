@@ -13,12 +13,12 @@ namespace mora {
 
 // Constant-buffer layout: 32-bit floats at these byte offsets.
 struct PostProcessConstants {
-  float gamma = 1.0f;       // exponent per channel (neutral 1)
-  float hueRadians = 0.0f;  // hue rotation in YIQ space (neutral 0)
-  float saturation = 1.0f;  // factor around Rec. 709 luma (neutral 1)
-  float brightness = 1.0f;  // multiplier before the clamp (neutral 1)
-  float videoRange = 0.0f;  // blend from full range (0) to video range (1)
-  float _pad[3] = {0.0f, 0.0f, 0.0f};
+    float gamma = 1.0f;       // exponent per channel (neutral 1)
+    float hueRadians = 0.0f;  // hue rotation in YIQ space (neutral 0)
+    float saturation = 1.0f;  // factor around Rec. 709 luma (neutral 1)
+    float brightness = 1.0f;  // multiplier before the clamp (neutral 1)
+    float videoRange = 0.0f;  // blend from full range (0) to video range (1)
+    float _pad[3] = {0.0f, 0.0f, 0.0f};
 };
 static_assert(sizeof(PostProcessConstants) == 32);
 static_assert(offsetof(PostProcessConstants, gamma) == 0);

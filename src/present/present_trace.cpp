@@ -8,10 +8,10 @@
 namespace mora {
 
 void TracePresentStep(const char* context, const PresentFailure& failure) {
-  char message[128];
-  std::snprintf(message, sizeof(message), "(step=%s, hr=0x%08X)", failure.step != nullptr ? failure.step : "",
-                failure.code);
-  TraceLine(context, "%s", message);
+    char message[128];
+    std::snprintf(message, sizeof(message), "(step=%s, hr=0x%08X)", failure.step != nullptr ? failure.step : "",
+                  failure.code);
+    TraceLine(context, "%s", message);
 }
 
 }  // namespace mora

@@ -20,15 +20,15 @@ inline constexpr uint32_t kStagingAlignment = 64;
 uint32_t StagingRowPitch(int32_t width);
 
 struct StagingBuffer {
-  uint8_t* base = nullptr;  // kStagingAlignment-aligned, owned
-  uint64_t capacity = 0;    // bytes allocated
+    uint8_t* base = nullptr;  // kStagingAlignment-aligned, owned
+    uint64_t capacity = 0;    // bytes allocated
 };
 
 struct StagingRing {
-  StagingBuffer buffer[2];
-  int32_t width = 0;
-  int32_t height = 0;
-  uint32_t rowPitch = 0;
+    StagingBuffer buffer[2];
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t rowPitch = 0;
 };
 
 // Sizes the ring for width x height. A buffer is reallocated only when it is too small, and a

@@ -91,19 +91,14 @@ int32_t IsaLevelFromFeatures(const CpuFeatures& cpu) {
 
 bool IsaSupportedBy(const CpuFeatures& cpu, int32_t index) {
     switch (index) {
-    case kIsaAutomatic:
-        return true;
-    case kIsaSse41:
-        return Bit(cpu.leaf1Ecx, kSse41);
-    case kIsaAvx:
-        return HasAvx(cpu);
-    case kIsaAvx2:
-        return HasAvx(cpu) && Bit(cpu.leaf7Ebx, kAvx2) && Bit(cpu.leaf1Ecx, kFma);
-    case kIsaAvx512:
-        // The AVX-512 build may also emit AVX2 and FMA encodings, which every such processor has.
-        return HasSkxAvx512(cpu) && Bit(cpu.leaf1Ecx, kAvx) && Bit(cpu.leaf1Ecx, kFma);
-    default:
-        return false;
+        case kIsaAutomatic: return true;
+        case kIsaSse41: return Bit(cpu.leaf1Ecx, kSse41);
+        case kIsaAvx: return HasAvx(cpu);
+        case kIsaAvx2: return HasAvx(cpu) && Bit(cpu.leaf7Ebx, kAvx2) && Bit(cpu.leaf1Ecx, kFma);
+        case kIsaAvx512:
+            // The AVX-512 build may also emit AVX2 and FMA encodings, which every such processor has.
+            return HasSkxAvx512(cpu) && Bit(cpu.leaf1Ecx, kAvx) && Bit(cpu.leaf1Ecx, kFma);
+        default: return false;
     }
 }
 

@@ -78,7 +78,7 @@ struct TileView {
 // as touching the framebuffer per triangle.
 struct TileBuffers {
     alignas(64) int32_t colour[4][16];  // zeroed by ClearTileBuffers
-    alignas(64) int32_t depth[4][16];  // float bits
+    alignas(64) int32_t depth[4][16];   // float bits
     bool colourLoaded = false;
     bool depthLoaded = false;
     uint32_t colourDirty[4] = {};  // per pass, lane bits written
@@ -249,22 +249,14 @@ inline float LowerHiZ(const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, 
 
 MORA_KERNEL_HOT M DepthPasses(uint32_t func, F z, F d) {
     switch (func) {
-    case kDepthAlways:
-        return MAll();
-    case kDepthLess:
-        return CmpLt(z, d);
-    case kDepthLequal:
-        return CmpLe(z, d);
-    case kDepthEqual:
-        return CmpEq(z, d);
-    case kDepthGequal:
-        return CmpGe(z, d);
-    case kDepthGreater:
-        return CmpGt(z, d);
-    case kDepthNotequal:
-        return CmpNe(z, d);
-    default:
-        return MNone();
+        case kDepthAlways: return MAll();
+        case kDepthLess: return CmpLt(z, d);
+        case kDepthLequal: return CmpLe(z, d);
+        case kDepthEqual: return CmpEq(z, d);
+        case kDepthGequal: return CmpGe(z, d);
+        case kDepthGreater: return CmpGt(z, d);
+        case kDepthNotequal: return CmpNe(z, d);
+        default: return MNone();
     }
 }
 
@@ -418,8 +410,8 @@ MORA_KERNEL_HOT I TexelOffset(I row, I column) { return (row + ShiftLeft<2>(colu
 
 // Bilinear sample of one level, channels on the 0..1 scale. Texels are fetched for the lanes of
 // `need` only; the other lanes' results are never used.
-MORA_KERNEL_HOT void SampleBilinear(const ShadeSetup& sh, const LevelLanes& lv, const F& s, const F& t,
-                                    const M& need, F out[4]) {
+MORA_KERNEL_HOT void SampleBilinear(const ShadeSetup& sh, const LevelLanes& lv, const F& s, const F& t, const M& need,
+                                    F out[4]) {
     const F x = MulAdd(s, lv.widthF, FSet(-0.5f));
     const F y = MulAdd(t, lv.heightF, FSet(-0.5f));
     const F xFloor = Floor(x);
@@ -515,35 +507,35 @@ MORA_KERNEL_HOT Colour ApplyEnvironment(const ShadeSetup& sh, const F tx[4], con
     const F one = FSet(1.0f);
     Colour out;
     switch (sh.env) {
-    case kEnvReplace:
-        out.a = tx[0];
-        out.r = tx[1];
-        out.g = tx[2];
-        out.b = tx[3];
-        break;
-    case kEnvDecal: {
-        const F a = tx[0] * k;
-        const F rest = one - a;
-        out.a = c.a;
-        out.r = MulAdd(c.r, rest, tx[1] * a);
-        out.g = MulAdd(c.g, rest, tx[2] * a);
-        out.b = MulAdd(c.b, rest, tx[3] * a);
-        break;
-    }
-    case kEnvBlend: {
-        const F kr = tx[1] * k, kg = tx[2] * k, kb = tx[3] * k;
-        out.r = MulAdd(one - kr, c.r, kr * FSet(sh.envColour[0]));
-        out.g = MulAdd(one - kg, c.g, kg * FSet(sh.envColour[1]));
-        out.b = MulAdd(one - kb, c.b, kb * FSet(sh.envColour[2]));
-        out.a = (tx[0] * c.a) * k;
-        break;
-    }
-    default:  // modulate
-        out.a = (tx[0] * c.a) * k;
-        out.r = (tx[1] * c.r) * k;
-        out.g = (tx[2] * c.g) * k;
-        out.b = (tx[3] * c.b) * k;
-        break;
+        case kEnvReplace:
+            out.a = tx[0];
+            out.r = tx[1];
+            out.g = tx[2];
+            out.b = tx[3];
+            break;
+        case kEnvDecal: {
+            const F a = tx[0] * k;
+            const F rest = one - a;
+            out.a = c.a;
+            out.r = MulAdd(c.r, rest, tx[1] * a);
+            out.g = MulAdd(c.g, rest, tx[2] * a);
+            out.b = MulAdd(c.b, rest, tx[3] * a);
+            break;
+        }
+        case kEnvBlend: {
+            const F kr = tx[1] * k, kg = tx[2] * k, kb = tx[3] * k;
+            out.r = MulAdd(one - kr, c.r, kr * FSet(sh.envColour[0]));
+            out.g = MulAdd(one - kg, c.g, kg * FSet(sh.envColour[1]));
+            out.b = MulAdd(one - kb, c.b, kb * FSet(sh.envColour[2]));
+            out.a = (tx[0] * c.a) * k;
+            break;
+        }
+        default:  // modulate
+            out.a = (tx[0] * c.a) * k;
+            out.r = (tx[1] * c.r) * k;
+            out.g = (tx[2] * c.g) * k;
+            out.b = (tx[3] * c.b) * k;
+            break;
     }
     return out;
 }

@@ -13,14 +13,14 @@ inline constexpr uint32_t kNoTextureSlot = 0xFFFFFFFFu;
 
 // Blend codes (byte offset 88, low 16 bits). The word's high 16 bits number the scissor rectangle
 // the triangle is limited to (RasterJob::scissorRects[n - 1]; 0: none).
-inline constexpr uint32_t kBlendNone = 0;         // no blending
-inline constexpr uint32_t kBlendAdditive = 1;     // (ONE, ONE)
-inline constexpr uint32_t kBlendModulateDst = 2;  // (ZERO, SRC_COLOR)
-inline constexpr uint32_t kBlendSrcAlpha = 3;     // (SRC_ALPHA, ONE_MINUS_SRC_ALPHA)
-inline constexpr uint32_t kBlendAddSrcAlpha = 4;  // (SRC_ALPHA, ONE)
-inline constexpr uint32_t kBlendDoubleModulate = 5;  // (DST_COLOR, SRC_COLOR)
-inline constexpr uint32_t kBlendInvSrcColour = 6;    // (ZERO, ONE_MINUS_SRC_COLOR)
-inline constexpr uint32_t kBlendPremultiplied = 7;   // (ONE, ONE_MINUS_SRC_ALPHA)
+inline constexpr uint32_t kBlendNone = 0;                    // no blending
+inline constexpr uint32_t kBlendAdditive = 1;                // (ONE, ONE)
+inline constexpr uint32_t kBlendModulateDst = 2;             // (ZERO, SRC_COLOR)
+inline constexpr uint32_t kBlendSrcAlpha = 3;                // (SRC_ALPHA, ONE_MINUS_SRC_ALPHA)
+inline constexpr uint32_t kBlendAddSrcAlpha = 4;             // (SRC_ALPHA, ONE)
+inline constexpr uint32_t kBlendDoubleModulate = 5;          // (DST_COLOR, SRC_COLOR)
+inline constexpr uint32_t kBlendInvSrcColour = 6;            // (ZERO, ONE_MINUS_SRC_COLOR)
+inline constexpr uint32_t kBlendPremultiplied = 7;           // (ONE, ONE_MINUS_SRC_ALPHA)
 inline constexpr uint32_t kBlendLast = kBlendPremultiplied;  // codes above draw unblended
 inline constexpr uint32_t kBlendCodeMask = 0xFFFFu;
 inline constexpr int kScissorNumberShift = 16;
@@ -62,13 +62,13 @@ struct alignas(64) SetupTriangle {  // two whole cache lines per triangle
     float t0, t1, t2;
     float invw0, invw1, invw2;  // 1 / w_clip per vertex
     uint32_t textureSlot;       // index into the texture table, or kNoTextureSlot
-    uint32_t blendCode;     // blend code | scissor number << kScissorNumberShift
-    uint32_t alphaTest;     // 1: alpha test GREATER enabled
-    uint32_t depthTest;     // 1: depth test enabled
-    uint32_t depthFunc;     // depth function code; 0 when depth test is off
-    uint32_t depthWrite;    // depth mask when depth test is on, else 0
-    uint32_t texEnv;        // texture environment code
-    uint32_t texEnvColour;  // 0xAARRGGBB
+    uint32_t blendCode;         // blend code | scissor number << kScissorNumberShift
+    uint32_t alphaTest;         // 1: alpha test GREATER enabled
+    uint32_t depthTest;         // 1: depth test enabled
+    uint32_t depthFunc;         // depth function code; 0 when depth test is off
+    uint32_t depthWrite;        // depth mask when depth test is on, else 0
+    uint32_t texEnv;            // texture environment code
+    uint32_t texEnvColour;      // 0xAARRGGBB
     uint32_t filterClass;
     float zmin;  // min(z0, z1, z2), or -1e30 when HiZ is disabled
     float zmax;  // max(z0, z1, z2), or +1e30 when HiZ is disabled

@@ -60,10 +60,10 @@ void BuildTextureCache(std::span<const TextureSlot> table, int32_t forceWrap, st
 // follows; the triangles then carry entry indices for the frame (PointTrianglesAtCacheEntries).
 struct FrameTextureCache {
     std::vector<TextureCacheEntry> entries;
-    std::vector<uint32_t> filled;        // names with an image, ascending
+    std::vector<uint32_t> filled;  // names with an image, ascending
     uint32_t nameLimit = 1;
     bool byName = true;
-    std::vector<uint32_t> triangleNames; // while triangles carry entry indices: their names
+    std::vector<uint32_t> triangleNames;  // while triangles carry entry indices: their names
 };
 
 // The frame's build from the current context's texture table and the ForceWrap setting. It

@@ -12,11 +12,11 @@ BinningStats gBinningStats[kBinningStatsRecords];
 
 // Every counter of a record, in record order.
 constexpr uint64_t BinningStats::*kCounters[] = {
-    &BinningStats::taskLoopInvocations,    &BinningStats::trianglesSeen,
+    &BinningStats::taskLoopInvocations,     &BinningStats::trianglesSeen,
     &BinningStats::trianglesPickedBboxIter, &BinningStats::trianglesPickedOwnedList,
-    &BinningStats::macrosVisitedBboxIter,  &BinningStats::macrosSkippedByOwner,
-    &BinningStats::macrosVisitedOwnedIter, &BinningStats::macrosSkippedByBbox,
-    &BinningStats::microsConsidered,       &BinningStats::microsEdgeRejected,
+    &BinningStats::macrosVisitedBboxIter,   &BinningStats::macrosSkippedByOwner,
+    &BinningStats::macrosVisitedOwnedIter,  &BinningStats::macrosSkippedByBbox,
+    &BinningStats::microsConsidered,        &BinningStats::microsEdgeRejected,
     &BinningStats::microsAccepted,
 };
 
@@ -24,7 +24,8 @@ constexpr uint64_t BinningStats::*kCounters[] = {
 BinningStats LoadRecord(const BinningStats& record) {
     BinningStats copy;
     for (uint64_t BinningStats::*counter : kCounters) {
-        copy.*counter = std::atomic_ref<uint64_t>(const_cast<uint64_t&>(record.*counter)).load(std::memory_order_relaxed);
+        copy.*counter =
+            std::atomic_ref<uint64_t>(const_cast<uint64_t&>(record.*counter)).load(std::memory_order_relaxed);
     }
     return copy;
 }

@@ -17,17 +17,17 @@ inline constexpr std::size_t kBinningStatsRecords = 2048;
 // One worker partition's counters. The 128-byte alignment keeps two workers' records off one
 // cache line pair.
 struct alignas(128) BinningStats {
-    uint64_t taskLoopInvocations = 0;      // once per worker per frame
-    uint64_t trianglesSeen = 0;            // the frame's triangle count, once per worker per frame
-    uint64_t trianglesPickedBboxIter = 0;  // binnable triangles handled by bounding-box iteration
-    uint64_t trianglesPickedOwnedList = 0; // binnable triangles handled by owned-list iteration
-    uint64_t macrosVisitedBboxIter = 0;    // MacroTiles of a bounding box visited
-    uint64_t macrosSkippedByOwner = 0;     // ... of those another worker owns
-    uint64_t macrosVisitedOwnedIter = 0;   // owned MacroTiles visited
-    uint64_t macrosSkippedByBbox = 0;      // ... of those (inside the grid) outside the bounding box
-    uint64_t microsConsidered = 0;         // MicroTiles tested
-    uint64_t microsEdgeRejected = 0;       // MicroTiles rejected by an edge
-    uint64_t microsAccepted = 0;           // MicroTiles the triangle was binned to
+    uint64_t taskLoopInvocations = 0;       // once per worker per frame
+    uint64_t trianglesSeen = 0;             // the frame's triangle count, once per worker per frame
+    uint64_t trianglesPickedBboxIter = 0;   // binnable triangles handled by bounding-box iteration
+    uint64_t trianglesPickedOwnedList = 0;  // binnable triangles handled by owned-list iteration
+    uint64_t macrosVisitedBboxIter = 0;     // MacroTiles of a bounding box visited
+    uint64_t macrosSkippedByOwner = 0;      // ... of those another worker owns
+    uint64_t macrosVisitedOwnedIter = 0;    // owned MacroTiles visited
+    uint64_t macrosSkippedByBbox = 0;       // ... of those (inside the grid) outside the bounding box
+    uint64_t microsConsidered = 0;          // MicroTiles tested
+    uint64_t microsEdgeRejected = 0;        // MicroTiles rejected by an edge
+    uint64_t microsAccepted = 0;            // MicroTiles the triangle was binned to
 };
 static_assert(sizeof(BinningStats) == 128);
 static_assert(offsetof(BinningStats, taskLoopInvocations) == 0);

@@ -192,8 +192,7 @@ void RenderFrame(const SurfaceView& surface, const FrameOptions& options) {
     kernelArgs.scissorRects = gScissorRects.data();
     kernelArgs.scissorCount = static_cast<uint32_t>(gScissorRects.size());
 
-    grid.workerTriangleCount =
-        static_cast<uint32_t>(std::min<std::size_t>(grid.setupTriangles.size(), UINT32_MAX));
+    grid.workerTriangleCount = static_cast<uint32_t>(std::min<std::size_t>(grid.setupTriangles.size(), UINT32_MAX));
     grid.workersGo.store(1, std::memory_order_release);
 
     rjq::RenderJobQueue* queue = rjq::TheProcessQueue();
@@ -246,7 +245,8 @@ void WorkerLoopEntry(const uint32_t* descriptor, uint32_t partition, void* frame
     if (owned.empty()) return;
 
     const uint64_t occupancyStart = rjq::OccupancyEnter();
-    const bool stopAfterBinning = job.rasterJob.frameOptions != nullptr && job.rasterJob.frameOptions->stopAfterBinning != 0;
+    const bool stopAfterBinning =
+        job.rasterJob.frameOptions != nullptr && job.rasterJob.frameOptions->stopAfterBinning != 0;
     while (grid.workersGo.load(std::memory_order_acquire) == 0) platform::CpuPause();
 
     // Counted locally and added to the shared record once, so the binning loop touches no shared line.
@@ -291,7 +291,8 @@ void RenderMacroTile(int32_t macroX, int32_t macroY, const FrameJob& job) {
     for (int32_t my = micro.y0; my < micro.y1; ++my) {
         for (int32_t mx = micro.x0; mx < micro.x1; ++mx) {
             diag::ProfileScope tileScope(diag::kScopeRasterizeTile);
-            const std::size_t index = static_cast<std::size_t>(my) * static_cast<std::size_t>(job.size.microTilesX) + mx;
+            const std::size_t index =
+                static_cast<std::size_t>(my) * static_cast<std::size_t>(job.size.microTilesX) + mx;
             const MicroTileBin& bin = grid.bins[index];
             const int32_t x0 = mx * kMicroTileSize;
             const int32_t y0 = my * kMicroTileSize;

@@ -12,12 +12,11 @@
 
 namespace mora {
 
-
 // Filled by the caller, read during the frame. The frame end and the read-back flush fill it from
 // the frame's PipelineStage (FrameOptionsForCutoff).
 struct FrameOptions {
-    uint8_t stopAfterBinning = 0;   // workers bin but do not rasterize
-    uint8_t clearWhenEmpty = 0;     // a frame without triangles or colour clear clears to clearColour
+    uint8_t stopAfterBinning = 0;          // workers bin but do not rasterize
+    uint8_t clearWhenEmpty = 0;            // a frame without triangles or colour clear clears to clearColour
     uint32_t cutoffStage = kFullPipeline;  // a PipelineStage of kStopAfterRenderPrep or later
 };
 

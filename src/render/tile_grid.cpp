@@ -24,9 +24,8 @@ int32_t TilesFor(int32_t pixels, int shift) {
 }
 
 void WriteFramebufferStatus(const TileGridSize& size) {
-    FormatStatusLine(StatusLine::Framebuffer, "[MORA framebuffer = %dx%d (%dx%d macro, %dx%d micro tiles)]",
-                     size.width, size.height, size.macroTilesX, size.macroTilesY, size.microTilesX,
-                     size.microTilesY);
+    FormatStatusLine(StatusLine::Framebuffer, "[MORA framebuffer = %dx%d (%dx%d macro, %dx%d micro tiles)]", size.width,
+                     size.height, size.macroTilesX, size.macroTilesY, size.microTilesX, size.microTilesY);
 }
 
 template <typename T>
@@ -66,7 +65,8 @@ bool TileGridConsistent(const GlContext& gl, const TileGrid& grid) {
         expected.macroTilesX != stored.macroTilesX || expected.macroTilesY != stored.macroTilesY) {
         return false;
     }
-    const uint64_t microTiles = static_cast<uint64_t>(expected.microTilesX) * static_cast<uint64_t>(expected.microTilesY);
+    const uint64_t microTiles =
+        static_cast<uint64_t>(expected.microTilesX) * static_cast<uint64_t>(expected.microTilesY);
     return grid.bins.size() == microTiles && grid.hiz.size() == microTiles;
 }
 

@@ -15,17 +15,17 @@ namespace mora {
 
 struct GlContext;
 
-inline constexpr int32_t kMicroTileSize = 8;        // pixels per MicroTile side; the kernels assume 8
-inline constexpr int32_t kMacroTileSize = 32;       // pixels per MacroTile side; 4 MicroTiles
-inline constexpr int32_t kMicroTilesPerMacro = 4;   // kMacroTileSize / kMicroTileSize
-inline constexpr int kMicroTileShift = 3;           // log2(kMicroTileSize): pixel >> shift = tile
-inline constexpr int kMacroTileShift = 5;           // log2(kMacroTileSize)
+inline constexpr int32_t kMicroTileSize = 8;       // pixels per MicroTile side; the kernels assume 8
+inline constexpr int32_t kMacroTileSize = 32;      // pixels per MacroTile side; 4 MicroTiles
+inline constexpr int32_t kMicroTilesPerMacro = 4;  // kMacroTileSize / kMicroTileSize
+inline constexpr int kMicroTileShift = 3;          // log2(kMicroTileSize): pixel >> shift = tile
+inline constexpr int kMacroTileShift = 5;          // log2(kMacroTileSize)
 static_assert(kMicroTileSize == 1 << kMicroTileShift && kMacroTileSize == 1 << kMacroTileShift);
 static_assert(kMicroTilesPerMacro == 1 << (kMacroTileShift - kMicroTileShift));
-inline constexpr std::size_t kMinBinCapacity = 8;   // every bin keeps at least this many slots
+inline constexpr std::size_t kMinBinCapacity = 8;  // every bin keeps at least this many slots
 
 // Capacities reserved at every resize so that steady frames never grow these arrays.
-inline constexpr std::size_t kReservedSetupTriangles = 65536;   // 8 MiB of 128-byte records
+inline constexpr std::size_t kReservedSetupTriangles = 65536;  // 8 MiB of 128-byte records
 inline constexpr std::size_t kReservedFrameVertices = 65536;
 inline constexpr std::size_t kReservedNativePackets = 4096;
 

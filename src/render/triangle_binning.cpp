@@ -14,8 +14,8 @@ TriangleBounds ComputeTriangleBox(const SetupTriangle& triangle, const TileGridS
     TriangleBounds bounds;
     const float x0 = triangle.x0, x1 = triangle.x1, x2 = triangle.x2;
     const float y0 = triangle.y0, y1 = triangle.y1, y2 = triangle.y2;
-    if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(x2) || !std::isfinite(y0) ||
-        !std::isfinite(y1) || !std::isfinite(y2)) {
+    if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(x2) || !std::isfinite(y0) || !std::isfinite(y1) ||
+        !std::isfinite(y2)) {
         return bounds;
     }
 
@@ -23,8 +23,10 @@ TriangleBounds ComputeTriangleBox(const SetupTriangle& triangle, const TileGridS
     // a float-to-integer conversion; inside the framebuffer this is exactly floor/ceil.
     const double xlo = std::max(0.0, std::floor(static_cast<double>(std::min({x0, x1, x2}))));
     const double ylo = std::max(0.0, std::floor(static_cast<double>(std::min({y0, y1, y2}))));
-    const double xhi = std::min(static_cast<double>(size.width), std::ceil(static_cast<double>(std::max({x0, x1, x2}))));
-    const double yhi = std::min(static_cast<double>(size.height), std::ceil(static_cast<double>(std::max({y0, y1, y2}))));
+    const double xhi =
+        std::min(static_cast<double>(size.width), std::ceil(static_cast<double>(std::max({x0, x1, x2}))));
+    const double yhi =
+        std::min(static_cast<double>(size.height), std::ceil(static_cast<double>(std::max({y0, y1, y2}))));
     if (xlo >= xhi || ylo >= yhi) return bounds;
     bounds.xmin = static_cast<int32_t>(xlo);
     bounds.ymin = static_cast<int32_t>(ylo);
@@ -183,7 +185,8 @@ void BinTriangle(const SetupTriangle& triangle, uint32_t index, const WorkerBinn
 
     ++stats.trianglesPickedBboxIter;
     for (int32_t macroY = bounds.macroY0; macroY < bounds.macroY1; ++macroY) {
-        const uint16_t* ownerRow = view.owner + static_cast<std::size_t>(macroY) * static_cast<std::size_t>(size.macroTilesX);
+        const uint16_t* ownerRow =
+            view.owner + static_cast<std::size_t>(macroY) * static_cast<std::size_t>(size.macroTilesX);
         for (int32_t macroX = bounds.macroX0; macroX < bounds.macroX1; ++macroX) {
             ++stats.macrosVisitedBboxIter;
             if (ownerRow[macroX] != view.worker) {

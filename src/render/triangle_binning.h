@@ -15,16 +15,16 @@ namespace mora {
 // A SetupTriangle's pixel bounds clamped to the framebuffer, its MacroTile range and its three edge
 // functions e_i(x, y) = a_i x + b_i y + c_i, oriented so that the inside has e_i >= 0.
 struct TriangleBounds {
-    int32_t xmin = 0, ymin = 0;   // inclusive
-    int32_t xmax = 0, ymax = 0;   // exclusive
+    int32_t xmin = 0, ymin = 0;  // inclusive
+    int32_t xmax = 0, ymax = 0;  // exclusive
     int32_t macroX0 = 0, macroY0 = 0;
-    int32_t macroX1 = 0, macroY1 = 0;   // exclusive
+    int32_t macroX1 = 0, macroY1 = 0;  // exclusive
     int64_t macroCount = 0;
     float a[3] = {};
     float b[3] = {};
     float c[3] = {};
-    bool edgesValid = false;      // the triangle has a non-degenerate area
-    bool binnable = false;        // its bounds meet at least one MacroTile
+    bool edgesValid = false;  // the triangle has a non-degenerate area
+    bool binnable = false;    // its bounds meet at least one MacroTile
 };
 
 // Doubled areas within this of zero count as degenerate: no edge rejects such a triangle.
@@ -49,10 +49,10 @@ inline bool MicroTileRejected(const TriangleBounds& bounds, int32_t px0, int32_t
 // What one worker bins into: the grid, its bins, its owned MacroTile list and the owner map.
 struct WorkerBinningView {
     TileGridSize size;
-    MicroTileBin* bins = nullptr;          // microTilesX x microTilesY
-    const int32_t* ownedTiles = nullptr;   // the worker's MacroTile indices
+    MicroTileBin* bins = nullptr;         // microTilesX x microTilesY
+    const int32_t* ownedTiles = nullptr;  // the worker's MacroTile indices
     std::size_t ownedCount = 0;
-    const uint16_t* owner = nullptr;       // macroTilesX x macroTilesY
+    const uint16_t* owner = nullptr;  // macroTilesX x macroTilesY
     uint16_t worker = 0;
     const ScissorRect* scissorRects = nullptr;  // the frame's, numbered from 1 in the blend word
     uint32_t scissorCount = 0;

@@ -13,10 +13,10 @@ namespace mora::rjq {
 inline constexpr std::uint32_t kOccupancyBuckets = 256;
 
 struct OccupancyRecord {
-  std::atomic<std::uint32_t> liveWorkers{0};
-  std::atomic<std::uint64_t> totalWorkNanoseconds{0};
-  std::atomic<std::uint64_t> totalEntries{0};
-  std::atomic<std::uint64_t> histogram[kOccupancyBuckets] = {};
+    std::atomic<std::uint32_t> liveWorkers{0};
+    std::atomic<std::uint64_t> totalWorkNanoseconds{0};
+    std::atomic<std::uint64_t> totalEntries{0};
+    std::atomic<std::uint64_t> histogram[kOccupancyBuckets] = {};
 };
 
 // The process-wide record.
@@ -25,8 +25,7 @@ OccupancyRecord& Occupancy();
 // Marks one unit of worker work as started; returns the performance counter.
 std::uint64_t OccupancyEnter(OccupancyRecord& record);
 // Ends the unit started at `startTicks` (counter frequency `frequency`).
-void OccupancyExit(OccupancyRecord& record, std::uint64_t startTicks, std::uint64_t nowTicks,
-                   std::uint64_t frequency);
+void OccupancyExit(OccupancyRecord& record, std::uint64_t startTicks, std::uint64_t nowTicks, std::uint64_t frequency);
 
 // Process-wide shorthands using the performance counter.
 std::uint64_t OccupancyEnter();

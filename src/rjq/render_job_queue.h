@@ -31,24 +31,24 @@ using JobFunction = void (*)(const std::uint32_t* descriptor, std::uint32_t item
 // One ring entry, three cache lines: the job header, the item counters, the
 // completion fields, so claiming items does not bounce the header's line.
 struct alignas(64) JobSlot {
-  // line 0
-  std::uint32_t kind = 0;
-  std::uint32_t descriptor[5] = {};
-  JobFunction function = nullptr;
-  void* argument = nullptr;
-  // line 1: item claims. Packs the job's sequence (high 32 bits) with the next
-  // item index (low 32 bits), so a worker holding a stale view of a reused slot
-  // can never claim an item of the job that replaced it.
-  alignas(64) std::atomic<std::uint64_t> nextItem{0};
-  // Copy of descriptor word 4, readable by a worker that does not yet hold a
-  // claim (the descriptor itself is read only under a valid claim).
-  std::atomic<std::uint32_t> itemCount{0};
-  std::atomic<std::uint32_t> completedItems{0};
-  // line 2
-  alignas(64) std::atomic<std::uint8_t> done{0};
-  // Sequence of the job held; -1 for a never-used slot. Stored last on
-  // publish, so a worker that sees sequence s sees a complete slot.
-  std::atomic<std::int64_t> sequence{-1};
+    // line 0
+    std::uint32_t kind = 0;
+    std::uint32_t descriptor[5] = {};
+    JobFunction function = nullptr;
+    void* argument = nullptr;
+    // line 1: item claims. Packs the job's sequence (high 32 bits) with the next
+    // item index (low 32 bits), so a worker holding a stale view of a reused slot
+    // can never claim an item of the job that replaced it.
+    alignas(64) std::atomic<std::uint64_t> nextItem{0};
+    // Copy of descriptor word 4, readable by a worker that does not yet hold a
+    // claim (the descriptor itself is read only under a valid claim).
+    std::atomic<std::uint32_t> itemCount{0};
+    std::atomic<std::uint32_t> completedItems{0};
+    // line 2
+    alignas(64) std::atomic<std::uint8_t> done{0};
+    // Sequence of the job held; -1 for a never-used slot. Stored last on
+    // publish, so a worker that sees sequence s sees a complete slot.
+    std::atomic<std::int64_t> sequence{-1};
 };
 static_assert(sizeof(JobSlot) == 192);
 static_assert(alignof(JobSlot) == 64);
@@ -58,25 +58,25 @@ static_assert(offsetof(JobSlot, done) == 128);
 struct RenderJobQueue;
 
 struct Worker {
-  RenderJobQueue* queue = nullptr;
-  std::uint32_t index = 0;
-  platform::LogicalProcessor processor;
-  platform::Thread thread;
-  std::atomic<std::uint32_t> threadId{0};
+    RenderJobQueue* queue = nullptr;
+    std::uint32_t index = 0;
+    platform::LogicalProcessor processor;
+    platform::Thread thread;
+    std::atomic<std::uint32_t> threadId{0};
 };
 
 struct RenderJobQueue {
-  std::uint32_t capacity = 0;
-  JobSlot* ring = nullptr;  // capacity slots, 64-byte aligned
-  alignas(64) std::atomic<std::uint32_t> nextSequence{0};
-  alignas(64) std::atomic<std::uint32_t> retiredSequence{0};
-  alignas(64) std::atomic<std::uint32_t> wakeEpoch{0};
-  std::uint64_t idleSpinTicks = 0;
-  std::vector<platform::LogicalProcessor> processors;
-  std::vector<Worker> workers;  // sized once at creation, never reallocated
-  std::uint32_t workerCount = 0;
-  std::atomic<std::uint8_t> running{0};
-  std::atomic<std::uint8_t> stop{0};
+    std::uint32_t capacity = 0;
+    JobSlot* ring = nullptr;  // capacity slots, 64-byte aligned
+    alignas(64) std::atomic<std::uint32_t> nextSequence{0};
+    alignas(64) std::atomic<std::uint32_t> retiredSequence{0};
+    alignas(64) std::atomic<std::uint32_t> wakeEpoch{0};
+    std::uint64_t idleSpinTicks = 0;
+    std::vector<platform::LogicalProcessor> processors;
+    std::vector<Worker> workers;  // sized once at creation, never reallocated
+    std::uint32_t workerCount = 0;
+    std::atomic<std::uint8_t> running{0};
+    std::atomic<std::uint8_t> stop{0};
 };
 
 // Creates a queue with `capacity` slots (power of two, >= 8) and one worker per

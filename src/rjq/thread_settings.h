@@ -22,10 +22,10 @@ inline constexpr std::uint32_t kGroupListMaxCharacters = 96;
 
 // Outcome of reading MORA_THREADS against the processor count.
 struct ThreadCountChoice {
-  bool forced = false;        // the variable gave a value >= 1
-  int value = 0;              // the parsed value when forced, else the default cap
-  std::uint32_t requested = 0;
-  std::string statusLine;     // the line written before the queue exists
+    bool forced = false;  // the variable gave a value >= 1
+    int value = 0;        // the parsed value when forced, else the default cap
+    std::uint32_t requested = 0;
+    std::string statusLine;  // the line written before the queue exists
 };
 
 // Leading-digits decimal parse of MORA_THREADS (optional blanks and sign, no
@@ -34,8 +34,7 @@ int ParseThreadsValue(const char* text);
 
 // `read`/`text`: the result of reading MORA_THREADS; `activeProcessors`: all
 // active logical processors of the machine.
-ThreadCountChoice ChooseThreadCount(platform::EnvironmentRead read, const char* text,
-                                    std::uint32_t activeProcessors);
+ThreadCountChoice ChooseThreadCount(platform::EnvironmentRead read, const char* text, std::uint32_t activeProcessors);
 
 // The line written once the queue runs with `workerCount` workers.
 std::string FormatRunningStatus(const ThreadCountChoice& choice, std::uint32_t workerCount,

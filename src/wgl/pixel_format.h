@@ -8,7 +8,7 @@
 
 namespace mora {
 
-inline constexpr int kPixelFormatIndex = 1;   // the only format, and so also the format count
+inline constexpr int kPixelFormatIndex = 1;  // the only format, and so also the format count
 inline constexpr uint32_t kPixelFormatBytes = 40;
 inline constexpr DWORD kPixelFormatFlags = PFD_DOUBLEBUFFER | PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;  // 0x25
 

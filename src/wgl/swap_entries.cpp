@@ -13,7 +13,7 @@ extern "C" {
 MORA_GLAPI BOOL MORA_APIENTRY wglSwapBuffers(HDC hdc) {
     if (!EnterEntry<EntryId::wglSwapBuffers>(hdc)) return FALSE;
     const mora::api::ListCompileSuspension suspension;  // runs at once, even inside a display list
-    mora::RunFrameEnd();  // never throws
+    mora::RunFrameEnd();                                // never throws
     return TRUE;
 }
 

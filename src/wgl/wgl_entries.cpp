@@ -113,8 +113,7 @@ MORA_GLAPI BOOL MORA_APIENTRY wglUseFontBitmapsA(HDC hdc, DWORD first, DWORD cou
 
 MORA_GLAPI BOOL MORA_APIENTRY wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD, FLOAT, FLOAT, int,
                                                   GLYPHMETRICSFLOAT*) {
-    EnterEntry<EntryId::wglUseFontOutlinesA>(hdc, static_cast<unsigned long>(first),
-                                             static_cast<unsigned long>(count));
+    EnterEntry<EntryId::wglUseFontOutlinesA>(hdc, static_cast<unsigned long>(first), static_cast<unsigned long>(count));
     return FALSE;
 }
 
@@ -124,8 +123,7 @@ MORA_GLAPI int MORA_APIENTRY wglSetLayerPaletteEntries(HDC hdc, int iLayerPlane,
     return 0;
 }
 
-MORA_GLAPI int MORA_APIENTRY wglGetLayerPaletteEntries(HDC hdc, int iLayerPlane, int iStart, int cEntries,
-                                                       COLORREF*) {
+MORA_GLAPI int MORA_APIENTRY wglGetLayerPaletteEntries(HDC hdc, int iLayerPlane, int iStart, int cEntries, COLORREF*) {
     EnterEntry<EntryId::wglGetLayerPaletteEntries>(hdc, iLayerPlane, iStart, cEntries);
     return 0;
 }

@@ -101,8 +101,10 @@ TEST_F(EntryTrace, EntriesWriteTheirNameAndArguments) {
         {"MORA::GL::ClearDepth", "(depth=0.500000)"},
         {"MORA::GL::Fogfv", "(pname=0x0B66, params=" + Pointer(fog) + ")"},
         {"MORA::GL::GetString", "(name=0x1F00)"},
-        {"MORA::GL::TexImage2D", "(target=0x0DE1, level=0, internalformat=3, w=64, h=32, border=0, format=0x1907, "
-                                 "type=0x1401, pixels=" + Pointer(nullptr) + ")"},
+        {"MORA::GL::TexImage2D",
+         "(target=0x0DE1, level=0, internalformat=3, w=64, h=32, border=0, format=0x1907, "
+         "type=0x1401, pixels=" +
+             Pointer(nullptr) + ")"},
         {"MORA::GL::Rectf", "(x1=-1.000000, y1=-2.500000, x2=3.000000, y2=4.000000)"},
         {"MORA::GL::Viewport", "(x=0, y=0, w=640, h=480)"},
         {"MORA::GL::DepthMask", "(flag=1)"},

@@ -73,7 +73,8 @@ int ArgumentBytes(const std::string& params) {
     int bytes = 0;
     std::istringstream in(params);
     for (std::string param; std::getline(in, param, ',');) {
-        const bool isDouble = param.find("GLdouble ") != std::string::npos || param.find("GLclampd ") != std::string::npos;
+        const bool isDouble =
+            param.find("GLdouble ") != std::string::npos || param.find("GLclampd ") != std::string::npos;
         const bool isPointer = param.find('*') != std::string::npos;
         bytes += isDouble && !isPointer ? 8 : 4;
     }
@@ -185,7 +186,8 @@ TEST_F(ExportList, ModuleDefinitionNamesBothFormsOfEveryEntry) {
 void ExpectHeaderDeclares(const std::filesystem::path& header, const std::vector<ListRow>& rows, bool wgl) {
     static const std::regex kPrototype(R"re(^MORA_GLAPI (.+) MORA_APIENTRY (w?gl\w+)\((.*)\);$)re");
     std::vector<ListRow> wanted;
-    std::copy_if(rows.begin(), rows.end(), std::back_inserter(wanted), [&](const ListRow& r) { return r.wgl() == wgl; });
+    std::copy_if(rows.begin(), rows.end(), std::back_inserter(wanted),
+                 [&](const ListRow& r) { return r.wgl() == wgl; });
     std::size_t next = 0;
     for (const std::string& line : Lines(ReadText(header))) {
         std::smatch m;

@@ -37,10 +37,10 @@ TEST_F(FixedAnswers, GetIntegervWritesExactlyOneInteger) {
         GLenum pname;
         GLint value;
     };
-    for (const Case& c : {Case{GL_MAX_TEXTURE_SIZE, 1024}, Case{GL_RED_BITS, 8}, Case{GL_GREEN_BITS, 8},
-                          Case{GL_BLUE_BITS, 8}, Case{GL_ALPHA_BITS, 8}, Case{GL_DEPTH_BITS, 24},
-                          Case{GL_STENCIL_BITS, 0}, Case{GL_VIEWPORT, 0}, Case{GL_PACK_ALIGNMENT, 1},
-                          Case{GL_UNPACK_ALIGNMENT, 1}}) {
+    for (const Case& c :
+         {Case{GL_MAX_TEXTURE_SIZE, 1024}, Case{GL_RED_BITS, 8}, Case{GL_GREEN_BITS, 8}, Case{GL_BLUE_BITS, 8},
+          Case{GL_ALPHA_BITS, 8}, Case{GL_DEPTH_BITS, 24}, Case{GL_STENCIL_BITS, 0}, Case{GL_VIEWPORT, 0},
+          Case{GL_PACK_ALIGNMENT, 1}, Case{GL_UNPACK_ALIGNMENT, 1}}) {
         GLint out[2] = {-7, -7};
         glGetIntegerv(c.pname, out);
         EXPECT_EQ(out[0], c.value) << std::hex << c.pname;
@@ -53,7 +53,7 @@ TEST_F(FixedAnswers, GetIntegervWritesExactlyOneInteger) {
 
 // glGetError, glRenderMode and the boolean and double queries: one false or zero, nothing else.
 TEST_F(FixedAnswers, ErrorRenderModeBooleanAndDoubleQueries) {
-    glGetError();  // whatever an earlier query in this process left
+    glGetError();                                           // whatever an earlier query in this process left
     glTexImage2D(0xDEAD, -1, 0, -5, -5, 0, 0, 0, nullptr);  // anything goes, nothing is an error
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_EQ(glRenderMode(GL_SELECT), 0);
@@ -76,10 +76,9 @@ TEST_F(FixedAnswers, QueriesOfNamesOutsideGl11RaiseInvalidEnumAndWriteNothing) {
         GLfloat real = -7.0f;
         GLboolean flag = 7;
         GLdouble precise = -7.0;
-        const std::function<void()> queries[] = {[&] { glGetIntegerv(pname, &integer); },
-                                                 [&] { glGetFloatv(pname, &real); },
-                                                 [&] { glGetBooleanv(pname, &flag); },
-                                                 [&] { glGetDoublev(pname, &precise); }};
+        const std::function<void()> queries[] = {
+            [&] { glGetIntegerv(pname, &integer); }, [&] { glGetFloatv(pname, &real); },
+            [&] { glGetBooleanv(pname, &flag); }, [&] { glGetDoublev(pname, &precise); }};
         for (const auto& query : queries) {
             query();
             EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_ENUM)) << std::hex << pname;
@@ -140,16 +139,25 @@ TEST_F(FixedAnswers, TexLevelParametersOfTheBoundTextureAndTheProxy) {
         GLenum pname;
         GLint value;
     };
-    for (const Case& c : {Case{GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, 8}, Case{GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, 2},
-                          Case{GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, 2}, Case{GL_TEXTURE_2D, 2, GL_TEXTURE_HEIGHT, 1},
-                          Case{GL_TEXTURE_2D, 4, GL_TEXTURE_WIDTH, 0}, Case{GL_TEXTURE_2D, -1, GL_TEXTURE_WIDTH, 0},
+    for (const Case& c : {Case{GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, 8},
+                          Case{GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, 2},
+                          Case{GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, 2},
+                          Case{GL_TEXTURE_2D, 2, GL_TEXTURE_HEIGHT, 1},
+                          Case{GL_TEXTURE_2D, 4, GL_TEXTURE_WIDTH, 0},
+                          Case{GL_TEXTURE_2D, -1, GL_TEXTURE_WIDTH, 0},
                           Case{GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, GL_LUMINANCE8_ALPHA8},
-                          Case{GL_TEXTURE_2D, 0, kLuminanceSize, 8}, Case{GL_TEXTURE_2D, 0, kAlphaSize, 8},
-                          Case{GL_TEXTURE_2D, 0, kRedSize, 0}, Case{GL_TEXTURE_2D, 0, GL_TEXTURE_BORDER, 0},
-                          Case{kProxy, 0, GL_TEXTURE_WIDTH, 0}, Case{kProxy, 0, GL_TEXTURE_INTERNAL_FORMAT, 0},
-                          Case{kProxy, 1, GL_TEXTURE_WIDTH, 0}, Case{kProxy, 1, GL_TEXTURE_HEIGHT, 0},
-                          Case{kProxy, 3, GL_TEXTURE_WIDTH, 0}, Case{kProxy, 10, GL_TEXTURE_WIDTH, 1},
-                          Case{kProxy, 10, GL_TEXTURE_INTERNAL_FORMAT, GL_RGBA}, Case{kProxy, 10, kRedSize, 8},
+                          Case{GL_TEXTURE_2D, 0, kLuminanceSize, 8},
+                          Case{GL_TEXTURE_2D, 0, kAlphaSize, 8},
+                          Case{GL_TEXTURE_2D, 0, kRedSize, 0},
+                          Case{GL_TEXTURE_2D, 0, GL_TEXTURE_BORDER, 0},
+                          Case{kProxy, 0, GL_TEXTURE_WIDTH, 0},
+                          Case{kProxy, 0, GL_TEXTURE_INTERNAL_FORMAT, 0},
+                          Case{kProxy, 1, GL_TEXTURE_WIDTH, 0},
+                          Case{kProxy, 1, GL_TEXTURE_HEIGHT, 0},
+                          Case{kProxy, 3, GL_TEXTURE_WIDTH, 0},
+                          Case{kProxy, 10, GL_TEXTURE_WIDTH, 1},
+                          Case{kProxy, 10, GL_TEXTURE_INTERNAL_FORMAT, GL_RGBA},
+                          Case{kProxy, 10, kRedSize, 8},
                           Case{kProxy, 11, GL_TEXTURE_WIDTH, 0}}) {
         GLint value = -7;
         GLfloat valuef = -7.0f;

@@ -97,7 +97,8 @@ TEST_F(FixedFunction, ShadedVerticesRecordTheCallsTheyStandFor) {
              glLoadIdentity();
          },
          UnitVertex, [] { ReferenceVertex(214); }},
-        {"light behind the surface", [] {
+        {"light behind the surface",
+         [] {
              LightingOn();
              const GLfloat behind[4] = {0.0f, 0.0f, -1.0f, 0.0f};
              glLightfv(GL_LIGHT0, GL_POSITION, behind);

@@ -88,20 +88,46 @@ TEST_F(Lowering, EveryConversionFormMatchesItsFloatEquivalent) {
          [] { glColor4f(1.0f, -1.0f, 1.0f / 65535.0f, 32769.0f / 65535.0f); }},
         {"Color3i extremes", [] { glColor3i(INT_MAX, INT_MIN, 0); }, [] { glColor3f(1.0f, -1.0f, 0.0f); }},
         {"Color4ui", [] { glColor4ui(UINT_MAX, 0, 2147483648u, UINT_MAX); }, [] { glColor4f(1.0f, 0.0f, 0.5f, 1.0f); }},
-        {"Color4us", [] { glColor4us(65535, 0, 257 * 128, 65535); }, [] { glColor4f(1.0f, 0.0f, 128.0f / 255.0f, 1.0f); }},
+        {"Color4us", [] { glColor4us(65535, 0, 257 * 128, 65535); },
+         [] { glColor4f(1.0f, 0.0f, 128.0f / 255.0f, 1.0f); }},
         {"Color3ub exact bytes", [] { glColor3ub(1, 2, 254); }, [] { glColor4ub(1, 2, 254, 255); }},
-        {"Color3d out of range and NaN", [] { glColor3d(2.0, -1.0, std::nan("")); }, [] { glColor3f(2.0f, -1.0f, kNaN); }},
-        {"Color4dv", [] { const GLdouble v[4] = {0.25, 0.5, 0.75, 1e300}; glColor4dv(v); },
+        {"Color3d out of range and NaN", [] { glColor3d(2.0, -1.0, std::nan("")); },
+         [] { glColor3f(2.0f, -1.0f, kNaN); }},
+        {"Color4dv",
+         [] {
+             const GLdouble v[4] = {0.25, 0.5, 0.75, 1e300};
+             glColor4dv(v);
+         },
          [] { glColor4f(0.25f, 0.5f, 0.75f, kInf); }},
-        {"Color3usv", [] { const GLushort v[3] = {0, 65535, 0}; glColor3usv(v); }, [] { glColor3f(0.0f, 1.0f, 0.0f); }},
+        {"Color3usv",
+         [] {
+             const GLushort v[3] = {0, 65535, 0};
+             glColor3usv(v);
+         },
+         [] { glColor3f(0.0f, 1.0f, 0.0f); }},
         {"Vertex2i", [] { glVertex2i(3, -4); }, [] { glVertex2f(3.0f, -4.0f); }},
-        {"Vertex3sv", [] { const GLshort v[3] = {1, -2, 32767}; glVertex3sv(v); }, [] { glVertex3f(1.0f, -2.0f, 32767.0f); }},
+        {"Vertex3sv",
+         [] {
+             const GLshort v[3] = {1, -2, 32767};
+             glVertex3sv(v);
+         },
+         [] { glVertex3f(1.0f, -2.0f, 32767.0f); }},
         {"Vertex3d beyond float", [] { glVertex3d(1e300, -1e300, 0.5); }, [] { glVertex3f(kInf, -kInf, 0.5f); }},
         {"Vertex4f divides by w", [] { glVertex4f(2.0f, 4.0f, 6.0f, 2.0f); }, [] { glVertex3f(1.0f, 2.0f, 3.0f); }},
         {"Vertex4i w of 0 kept", [] { glVertex4i(2, 4, 6, 0); }, [] { glVertex3f(2.0f, 4.0f, 6.0f); }},
-        {"Vertex4dv", [] { const GLdouble v[4] = {1, 2, 3, -1}; glVertex4dv(v); }, [] { glVertex3f(-1.0f, -2.0f, -3.0f); }},
+        {"Vertex4dv",
+         [] {
+             const GLdouble v[4] = {1, 2, 3, -1};
+             glVertex4dv(v);
+         },
+         [] { glVertex3f(-1.0f, -2.0f, -3.0f); }},
         {"TexCoord1f", [] { glTexCoord1f(0.5f); }, [] { glTexCoord2f(0.5f, 0.0f); }},
-        {"TexCoord2dv", [] { const GLdouble v[2] = {0.125, 1e300}; glTexCoord2dv(v); }, [] { glTexCoord2f(0.125f, kInf); }},
+        {"TexCoord2dv",
+         [] {
+             const GLdouble v[2] = {0.125, 1e300};
+             glTexCoord2dv(v);
+         },
+         [] { glTexCoord2f(0.125f, kInf); }},
         {"TexCoord3s drops r", [] { glTexCoord3s(1, 2, 3); }, [] { glTexCoord2f(1.0f, 2.0f); }},
         {"TexCoord4f divides by q", [] { glTexCoord4f(2.0f, 4.0f, 9.0f, 2.0f); }, [] { glTexCoord2f(1.0f, 2.0f); }},
         {"Rectf", [] { glRectf(1.0f, 2.0f, 3.0f, 4.0f); },
@@ -113,7 +139,11 @@ TEST_F(Lowering, EveryConversionFormMatchesItsFloatEquivalent) {
              glVertex2f(1.0f, 4.0f);
              glEnd();
          }},
-        {"Rectsv", [] { const GLshort a[2] = {-1, -2}, b[2] = {5, 6}; glRectsv(a, b); },
+        {"Rectsv",
+         [] {
+             const GLshort a[2] = {-1, -2}, b[2] = {5, 6};
+             glRectsv(a, b);
+         },
          [] {
              glBegin(GL_POLYGON);
              glVertex2f(-1.0f, -2.0f);
@@ -122,14 +152,24 @@ TEST_F(Lowering, EveryConversionFormMatchesItsFloatEquivalent) {
              glVertex2f(-1.0f, 6.0f);
              glEnd();
          }},
-        {"Rect inside glBegin(GL_POINTS), mode 0, is rejected", [] { glBegin(GL_POINTS); glRecti(0, 0, 1, 1); },
+        {"Rect inside glBegin(GL_POINTS), mode 0, is rejected",
+         [] {
+             glBegin(GL_POINTS);
+             glRecti(0, 0, 1, 1);
+         },
          [] { glBegin(GL_POINTS); }},
         {"Translated", [] { glTranslated(1.0, -2.0, 0.1); }, [] { glTranslatef(1.0f, -2.0f, 0.1f); }},
         {"Rotated", [] { glRotated(30.0, 0.0, 0.6, 0.8); }, [] { glRotatef(30.0f, 0.0f, 0.6f, 0.8f); }},
         {"Scaled", [] { glScaled(2.0, 3.0, 0.25); }, [] { glScalef(2.0f, 3.0f, 0.25f); }},
         {"LoadMatrixd", [] { glLoadMatrixd(kMatrixD); }, [] { glLoadMatrixf(kMatrixF); }},
         {"MultMatrixd", [] { glMultMatrixd(kMatrixD); }, [] { glMultMatrixf(kMatrixF); }},
-        {"null vectors do nothing", [] { glVertex4dv(nullptr); glColor3bv(nullptr); glLoadMatrixd(nullptr); glRectdv(nullptr, nullptr); },
+        {"null vectors do nothing",
+         [] {
+             glVertex4dv(nullptr);
+             glColor3bv(nullptr);
+             glLoadMatrixd(nullptr);
+             glRectdv(nullptr, nullptr);
+         },
          [] {}},
     };
     for (const EquivalentCase& c : cases) {
@@ -183,16 +223,46 @@ TEST_F(Lowering, ArrayDrawsRecordExactlyTheImmediateCalls) {
     static const GLint kPositions2[4][2] = {{0, 0}, {8, 0}, {8, 8}, {0, 8}};
     static const GLdouble kPositions4[4][4] = {{0, 0, 0, 1}, {16, 0, 0, 2}, {16, 16, 0, 2}, {0, 4, 0, 0.5}};
     const EquivalentCase cases[] = {
-        {"DrawArrays", [] { PointArraysAtCorners(); glDrawArrays(GL_QUADS, 0, 4); },
-         [] { Immediate(GL_QUADS, {0, 1, 2, 3}); }},
-        {"DrawArrays from first", [] { PointArraysAtCorners(); glDrawArrays(GL_TRIANGLES, 1, 3); },
-         [] { Immediate(GL_TRIANGLES, {1, 2, 3}); }},
-        {"DrawElements ubyte", [] { PointArraysAtCorners(); glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_BYTE, kByteIndices); },
-         [] { Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0}); }},
-        {"DrawElements ushort", [] { PointArraysAtCorners(); glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, kShortIndices); },
-         [] { Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0}); }},
-        {"DrawElements uint", [] { PointArraysAtCorners(); glDrawElements(GL_TRIANGLE_FAN, 4, GL_UNSIGNED_INT, kIntIndices); },
-         [] { Immediate(GL_TRIANGLE_FAN, {0, 1, 2, 2}); }},
+        {"DrawArrays",
+         [] {
+             PointArraysAtCorners();
+             glDrawArrays(GL_QUADS, 0, 4);
+         },
+         [] {
+             Immediate(GL_QUADS, {0, 1, 2, 3});
+         }},
+        {"DrawArrays from first",
+         [] {
+             PointArraysAtCorners();
+             glDrawArrays(GL_TRIANGLES, 1, 3);
+         },
+         [] {
+             Immediate(GL_TRIANGLES, {1, 2, 3});
+         }},
+        {"DrawElements ubyte",
+         [] {
+             PointArraysAtCorners();
+             glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_BYTE, kByteIndices);
+         },
+         [] {
+             Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0});
+         }},
+        {"DrawElements ushort",
+         [] {
+             PointArraysAtCorners();
+             glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, kShortIndices);
+         },
+         [] {
+             Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0});
+         }},
+        {"DrawElements uint",
+         [] {
+             PointArraysAtCorners();
+             glDrawElements(GL_TRIANGLE_FAN, 4, GL_UNSIGNED_INT, kIntIndices);
+         },
+         [] {
+             Immediate(GL_TRIANGLE_FAN, {0, 1, 2, 2});
+         }},
         {"ArrayElement inside glBegin",
          [] {
              PointArraysAtCorners();
@@ -200,9 +270,17 @@ TEST_F(Lowering, ArrayDrawsRecordExactlyTheImmediateCalls) {
              for (GLint i : {3, 1, 0}) glArrayElement(i);
              glEnd();
          },
-         [] { Immediate(GL_TRIANGLES, {3, 1, 0}); }},
-        {"InterleavedArrays T2F_C4UB_V3F", [] { glInterleavedArrays(GL_T2F_C4UB_V3F, 0, kCorners); glDrawArrays(GL_QUADS, 0, 4); },
-         [] { Immediate(GL_QUADS, {0, 1, 2, 3}); }},
+         [] {
+             Immediate(GL_TRIANGLES, {3, 1, 0});
+         }},
+        {"InterleavedArrays T2F_C4UB_V3F",
+         [] {
+             glInterleavedArrays(GL_T2F_C4UB_V3F, 0, kCorners);
+             glDrawArrays(GL_QUADS, 0, 4);
+         },
+         [] {
+             Immediate(GL_QUADS, {0, 1, 2, 3});
+         }},
         {"short colours, int pairs, double quads",
          [] {
              glColorPointer(3, GL_SHORT, 0, kShortColours);
@@ -238,7 +316,9 @@ TEST_F(Lowering, ArrayDrawsRecordExactlyTheImmediateCalls) {
              glPopClientAttrib();  // underflow: nothing
              glDrawArrays(GL_QUADS, 0, 4);
          },
-         [] { Immediate(GL_QUADS, {0, 1, 2, 3}); }},
+         [] {
+             Immediate(GL_QUADS, {0, 1, 2, 3});
+         }},
         {"bad input draws nothing",
          [] {
              PointArraysAtCorners();
@@ -295,7 +375,10 @@ void ListBody() {
 }
 
 TEST_F(Lowering, ListsPlayBackTheRecordsOfTheirCalls) {
-    const Effect direct = Run([] { ListBody(); ListBody(); });
+    const Effect direct = Run([] {
+        ListBody();
+        ListBody();
+    });
     const GLuint list = glGenLists(2);
     ASSERT_NE(list, 0u);
     EXPECT_EQ(glGenLists(2), list + 2) << "consecutive ranges";
@@ -309,7 +392,10 @@ TEST_F(Lowering, ListsPlayBackTheRecordsOfTheirCalls) {
     EXPECT_TRUE(compiled.words.empty());
     EXPECT_EQ(compiled.colour, 0x04010203u);
     EXPECT_EQ(compiled.modelview[12], 0.0f);
-    EXPECT_TRUE(Run([&] { glCallList(list); glCallList(list); }) == direct);
+    EXPECT_TRUE(Run([&] {
+                    glCallList(list);
+                    glCallList(list);
+                }) == direct);
     // GL_COMPILE_AND_EXECUTE runs the body once as it compiles it.
     EXPECT_TRUE(Run([&] {
                     glNewList(list + 1, GL_COMPILE_AND_EXECUTE);

@@ -39,12 +39,12 @@ TEST_F(Recording, ImmediateModeRecordsTheDocumentedWordsAndCollectsVertices) {
     EXPECT_EQ(ctx.primitiveMode, 0u);
     EXPECT_TRUE(ctx.primitiveVertices.empty());
     EXPECT_EQ(StreamWords(), (Words{0x00080024, 0x280A141E, 0x000C0025, Bits(0.25f), Bits(0.75f),  //
-                                    0x00080029, 7,                                                  //
-                                    0x000C002A, Bits(5.0f), Bits(6.0f),                             //
-                                    0x000C0025, Bits(0.5f), Bits(1.5f),                             //
-                                    0x0010002B, Bits(1.0f), Bits(2.0f), Bits(3.0f),                 //
-                                    0x0010002B, Bits(4.0f), Bits(5.0f), Bits(6.0f),                 //
-                                    0x000C002A, Bits(7.0f), Bits(8.0f),                             //
+                                    0x00080029, 7,                                                 //
+                                    0x000C002A, Bits(5.0f), Bits(6.0f),                            //
+                                    0x000C0025, Bits(0.5f), Bits(1.5f),                            //
+                                    0x0010002B, Bits(1.0f), Bits(2.0f), Bits(3.0f),                //
+                                    0x0010002B, Bits(4.0f), Bits(5.0f), Bits(6.0f),                //
+                                    0x000C002A, Bits(7.0f), Bits(8.0f),                            //
                                     0x0004002C}));
 }
 
@@ -58,10 +58,26 @@ TEST_F(Recording, ColourEntriesPackIntoContextAndRecordThePackedValue) {
         {[] { glColor4f(2.0f, -1.0f, 0.5f, 0.25f); }, 0x40FF0080u},  // clamped; 0.25 * 255 + 0.5 = 64.25
         {[] { glColor4f(0.1f, 0.2f, 0.3f, 0.4f); }, 0x661A334Du},    // 26, 51, 77, 102
         {[] { glColor4ub(1, 2, 3, 4); }, 0x04010203u},
-        {[] { const GLubyte v[3] = {9, 8, 7}; glColor3ubv(v); }, 0xFF090807u},
-        {[] { const GLubyte v[4] = {0xAB, 0xCD, 0xEF, 0x12}; glColor4ubv(v); }, 0x12ABCDEFu},
-        {[] { const GLfloat v[3] = {0.0f, 0.0f, 1.0f}; glColor3fv(v); }, 0xFF0000FFu},
-        {[] { const GLfloat v[4] = {1.0f, 1.0f, 1.0f, 0.0f}; glColor4fv(v); }, 0x00FFFFFFu},
+        {[] {
+             const GLubyte v[3] = {9, 8, 7};
+             glColor3ubv(v);
+         },
+         0xFF090807u},
+        {[] {
+             const GLubyte v[4] = {0xAB, 0xCD, 0xEF, 0x12};
+             glColor4ubv(v);
+         },
+         0x12ABCDEFu},
+        {[] {
+             const GLfloat v[3] = {0.0f, 0.0f, 1.0f};
+             glColor3fv(v);
+         },
+         0xFF0000FFu},
+        {[] {
+             const GLfloat v[4] = {1.0f, 1.0f, 1.0f, 0.0f};
+             glColor4fv(v);
+         },
+         0x00FFFFFFu},
         {[] { glColor4f(kNaN, kInf, -kInf, kNaN); }, 0x0000FF00u},
     };
     for (const auto& c : cases) {
@@ -93,15 +109,17 @@ TEST_F(Recording, StateEntriesRecordTheirPayloadAndApply) {
     glClearColor(0.0f, 0.5f, 1.0f, 2.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glReadPixels(1, 2, 3, 4, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);  // returns without a destination
-    EXPECT_EQ(StreamWords(), (Words{0x0008000E, 0x0BE2, 0x0008000F, 0x0B44, 0x000C0010, 0x0302, 0x0303,  //
-                                    0x000C0011, 0x0204, Bits(0.5f), 0x00080012, 0x0203, 0x00080013, 2,   //
-                                    0x00140014, 1, 0, 1, 0, 0x00080019, 0x0404, 0x0008001A, 0x0901,      //
-                                    0x0008001B, 0x1D00, 0x000C001C, 0x0408, 0x1B01,                      //
-                                    0x000C001D, Bits(1.5f), Bits(-2.0f), 0x000C0018, 0x0CF5, 1,          //
-                                    0x0014000D, 1, 2, 3, 4, 0x0008001E, 0x84C1,                          //
-                                    0x000C000C, Bits(0.25f), Bits(0.75f), 0x00080027, Bits(0.5f),        //
-                                    0x00140026, Bits(0.0f), Bits(0.5f), Bits(1.0f), Bits(2.0f),          //
-                                    0x00080028, 0x4100, 0x001C002E, 1, 2, 3, 4, 0x1908, 0x1401}));
+    EXPECT_EQ(
+        StreamWords(),
+        (Words{0x0008000E, 0x0BE2,      0x0008000F,  0x0B44,     0x000C0010, 0x0302,     0x0303,                      //
+               0x000C0011, 0x0204,      Bits(0.5f),  0x00080012, 0x0203,     0x00080013, 2,                           //
+               0x00140014, 1,           0,           1,          0,          0x00080019, 0x0404, 0x0008001A, 0x0901,  //
+               0x0008001B, 0x1D00,      0x000C001C,  0x0408,     0x1B01,                                              //
+               0x000C001D, Bits(1.5f),  Bits(-2.0f), 0x000C0018, 0x0CF5,     1,                                       //
+               0x0014000D, 1,           2,           3,          4,          0x0008001E, 0x84C1,                      //
+               0x000C000C, Bits(0.25f), Bits(0.75f), 0x00080027, Bits(0.5f),                                          //
+               0x00140026, Bits(0.0f),  Bits(0.5f),  Bits(1.0f), Bits(2.0f),                                          //
+               0x00080028, 0x4100,      0x001C002E,  1,          2,          3,          4,      0x1908,     0x1401}));
     GlContext& ctx = TheGlContext();
     EXPECT_TRUE(ctx.blendEnabled && !ctx.cullEnabled && ctx.depthMask && ctx.colourClearPending &&
                 ctx.depthClearPending);
@@ -137,12 +155,10 @@ TEST_F(Recording, MatrixEntriesRecordFloatsAndChangeTheCurrentMatrix) {
     glLoadMatrixf(identity);
     glMultMatrixf(identity);
     glFrustum(-1.0, 1.0, -1.0, 1.0, 1.0, 1e300);  // far plane beyond the float range narrows to +inf
-    Words expected = {0x00080000, 0x1701, 0x00040001,
-                      0x001C0009, Bits(0.0f), Bits(640.0f), Bits(480.0f), Bits(0.0f), Bits(-1.0f), Bits(1.0f),
-                      0x00080000, 0x1700, 0x00040001, 0x00040004,
-                      0x00100006, Bits(1.0f), Bits(2.0f), Bits(3.0f),
-                      0x00140007, Bits(90.0f), Bits(0.0f), Bits(0.0f), Bits(1.0f),
-                      0x00100008, Bits(2.0f), Bits(2.0f), Bits(2.0f), 0x00040005};
+    Words expected = {0x00080000, 0x1701,      0x00040001, 0x001C0009, Bits(0.0f), Bits(640.0f), Bits(480.0f),
+                      Bits(0.0f), Bits(-1.0f), Bits(1.0f), 0x00080000, 0x1700,     0x00040001,   0x00040004,
+                      0x00100006, Bits(1.0f),  Bits(2.0f), Bits(3.0f), 0x00140007, Bits(90.0f),  Bits(0.0f),
+                      Bits(0.0f), Bits(1.0f),  0x00100008, Bits(2.0f), Bits(2.0f), Bits(2.0f),   0x00040005};
     for (uint32_t header : {0x00440002u, 0x00440003u}) {
         expected.push_back(header);
         for (float f : identity) expected.push_back(Bits(f));
@@ -208,12 +224,21 @@ TEST_F(Recording, TextureEntriesCopyBulkDataIntoTheBlob) {
     glTexImage2D(GL_TEXTURE_2D, 0, 3, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);  // no data, still defined
     EXPECT_EQ(BlobBytes(), 16u + 4u + 12u);
     // Blob offset and length are u64 pairs; the luminance copy is one byte per pixel; no pixels: hash 0.
-    EXPECT_EQ(StreamWords(),
-              (Words{0x000C001F, 2, 0, 0x000C0021, 0x0DE1, names[0],                                        //
-                     0x00400022, 0x0DE1, 0, 4, 2, 2, 0, 0x1908, 0x1401, 0, 0, 0, 16, 0, Fnv1a32(rgba, 16), 0,  //
-                     0x00400023, 0x0DE1, 0, 0, 0, 2, 2, 0x1909, 0x1401, 0, 16, 0, 4, 0, Fnv1a32(luminance, 4), 0,
-                     0x00180020, 3, 20, 0, 12, 0,  //
-                     0x00400022, 0x0DE1, 0, 3, 4, 4, 0, 0x1907, 0x1401, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(StreamWords(), (Words{0x000C001F, 2,          0,      0x000C0021, 0x0DE1,
+                                    names[0],  //
+                                    0x00400022, 0x0DE1,     0,      4,          2,
+                                    2,          0,          0x1908, 0x1401,     0,
+                                    0,          0,          16,     0,          Fnv1a32(rgba, 16),
+                                    0,  //
+                                    0x00400023, 0x0DE1,     0,      0,          0,
+                                    2,          2,          0x1909, 0x1401,     0,
+                                    16,         0,          4,      0,          Fnv1a32(luminance, 4),
+                                    0,          0x00180020, 3,      20,         0,
+                                    12,         0,  //
+                                    0x00400022, 0x0DE1,     0,      3,          4,
+                                    4,          0,          0x1907, 0x1401,     0,
+                                    0,          0,          0,      0,          0,
+                                    0}));
     EXPECT_EQ(glIsTexture(names[0]), GL_TRUE);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 2, 2, GL_LUMINANCE, GL_UNSIGNED_BYTE, luminance);
     const TextureSlot& slot = TheGlContext().textureTable[names[0]];
@@ -229,10 +254,14 @@ TEST_F(Recording, ImageUploadsReadExactlyTheirFormatAndTypeBytes) {
         GLenum format, type;
         uint64_t pixelBytes;  // 0: refused
     } cases[] = {
-        {GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, 2}, {GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 1},
-        {GL_RED, GL_UNSIGNED_BYTE, 1},             {GL_LUMINANCE, GL_UNSIGNED_BYTE, 1},
-        {GL_RGB, GL_UNSIGNED_SHORT, 6},            {GL_RGBA, GL_FLOAT, 16},
-        {GL_COLOR_INDEX, GL_BITMAP, 0},            {0x1234, GL_UNSIGNED_BYTE, 0},
+        {GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, 2},
+        {GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 1},
+        {GL_RED, GL_UNSIGNED_BYTE, 1},
+        {GL_LUMINANCE, GL_UNSIGNED_BYTE, 1},
+        {GL_RGB, GL_UNSIGNED_SHORT, 6},
+        {GL_RGBA, GL_FLOAT, 16},
+        {GL_COLOR_INDEX, GL_BITMAP, 0},
+        {0x1234, GL_UNSIGNED_BYTE, 0},
     };
     GLuint name = 0;
     glGenTextures(1, &name);

@@ -74,7 +74,7 @@ TEST(CaptureReader, ReadsBackEverythingThatWasWritten) {
         EXPECT_EQ(data.frameReferencePixels[f], s.frames[f].pixels);
         streamBytes += CommandBufferSize(s.frames[f].commands.stream);
     }
-    EXPECT_EQ(data.blobCount, 2u);                       // slots 1 and 2 share one payload
+    EXPECT_EQ(data.blobCount, 2u);  // slots 1 and 2 share one payload
     EXPECT_EQ(data.blobBytes, (18u + 85u) * 4u);
     EXPECT_EQ(data.textureBytes, (18u + 18u + 85u) * 4u);  // every slot's texels counted
     EXPECT_EQ(data.streamBytes, streamBytes);
@@ -135,7 +135,8 @@ TEST(CaptureReader, EveryDamageFailsWithItsMessage) {
         {"cut header", [](auto& b, auto&) { b.resize(95); }, "short read on header"},
         {"magic 1", [](auto& b, auto&) { b[0] = 'm'; }, "bad magic (not a .mora-capture file)"},
         {"magic 2", [](auto& b, auto&) { b[7] = 'X'; }, "bad magic (not a .mora-capture file)"},
-        {"version", [](auto& b, auto&) { Put32(b, 8, 3); }, "unsupported capture version (expected v4 raw command stream)"},
+        {"version", [](auto& b, auto&) { Put32(b, 8, 3); },
+         "unsupported capture version (expected v4 raw command stream)"},
         {"layout", [](auto& b, auto&) { Put32(b, 12, 0x3925DC10); },
          "layout-hash mismatch (capture made against different Cmd POD sizes)"},
         {"textures", [](auto& b, auto&) { Put32(b, 48, 0x100001); }, "implausible keyframe table count"},
@@ -151,7 +152,8 @@ TEST(CaptureReader, EveryDamageFailsWithItsMessage) {
         {"blob cut", [](auto& b, auto& l) { Put64(b, l.Blob(1) + 16, b.size() - 8); }, "short read on blob payload"},
         {"payload byte", [](auto& b, auto& l) { b[l.header.blobPayloadOffset + 17] ^= 0x40; },
          "crc mismatch on keyframe blob"},
-        {"slot index", [](auto& b, auto& l) { Put32(b, Word(l, 2, 0), 5); }, "texture slot index outside keyframe table"},
+        {"slot index", [](auto& b, auto& l) { Put32(b, Word(l, 2, 0), 5); },
+         "texture slot index outside keyframe table"},
         {"blob index", [](auto& b, auto& l) { Put32(b, Word(l, 4, 89), 2); }, "texture references missing blob"},
         {"6-byte blob",
          [](auto& b, auto& l) {
@@ -163,14 +165,17 @@ TEST(CaptureReader, EveryDamageFailsWithItsMessage) {
          "texture level table outside texel storage"},
         {"level pitch", [](auto& b, auto& l) { Put32(b, Word(l, 4, 9 + 32 + 0), 28); },
          "texture level table outside texel storage"},
-        {"level count", [](auto& b, auto& l) { Put32(b, Word(l, 4, 8), 17); }, "texture level table outside texel storage"},
+        {"level count", [](auto& b, auto& l) { Put32(b, Word(l, 4, 8), 17); },
+         "texture level table outside texel storage"},
         {"beyond count", [](auto& b, auto& l) { Put32(b, Word(l, 1, 9 + 3), 1); },
          "texture level table outside texel storage"},
-        {"image size", [](auto& b, auto& l) { Put32(b, Word(l, 2, 2), 7); }, "texture level table outside texel storage"},
+        {"image size", [](auto& b, auto& l) { Put32(b, Word(l, 2, 2), 7); },
+         "texture level table outside texel storage"},
         {"no storage", [](auto& b, auto& l) { Put32(b, Word(l, 1, 89), 0xFFFFFFFF); },
          "texture level table outside texel storage"},
         {"frames seek", [](auto& b, auto&) { Put64(b, 72, kFar); }, "seek failed on frame records"},
-        {"frame header", [](auto& b, auto& l) { b.resize(l.header.frameRecordsOffset + 23); }, "short read on frame header"},
+        {"frame header", [](auto& b, auto& l) { b.resize(l.header.frameRecordsOffset + 23); },
+         "short read on frame header"},
         {"frame size", [](auto& b, auto& l) { Put64(b, l.header.frameRecordsOffset, 0x4000001); },
          "implausible frame record size"},
         {"frame size high", [](auto& b, auto& l) { Put64(b, l.header.frameRecordsOffset + 16, 0x100000000); },
@@ -202,7 +207,7 @@ TEST(CaptureReader, UnfinishedFileRecoversEveryCompleteFrame) {
     const std::vector<uint8_t> unfinished = SyntheticBytes(s, /*finish=*/false);
     ASSERT_EQ(LoadLittleEndian32(unfinished.data() + 16), 0xFFFFFFFFu);
     struct Case {
-        uint64_t keep;      // bytes kept from the unfinished file
+        uint64_t keep;  // bytes kept from the unfinished file
         size_t frames;
     };
     const uint64_t frame3 = unfinished.size() - (24 + 60 + 12 + kWidth * kHeight * 4);
@@ -213,8 +218,8 @@ TEST(CaptureReader, UnfinishedFileRecoversEveryCompleteFrame) {
         testing::internal::CaptureStderr();
         ASSERT_TRUE(ReadCaptureFromMemory(bytes, data)) << LastCaptureReadError();
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "mora_replay: NOTE: capture file had open-sentinel frameCount; recovered " + std::to_string(c.frames) +
-                      " frames by EOF scan\n");
+                  "mora_replay: NOTE: capture file had open-sentinel frameCount; recovered " +
+                      std::to_string(c.frames) + " frames by EOF scan\n");
         ASSERT_EQ(data.frameStreams.size(), c.frames);
         EXPECT_EQ(data.frameReferencePixels.back(), s.frames[c.frames - 1].pixels);
     }
@@ -267,7 +272,8 @@ TEST(CaptureReader, RandomAndDamagedBytesAreRefusedOrLoadedSafely) {
             const auto& region = regions[random() % 4];
             const uint64_t at = region[0] + random() % (region[1] - region[0]);
             const uint64_t value = random() % 3 == 0 ? random() : random() % 64;
-            for (uint64_t i = 0; i < 4 && at + i < bytes.size(); ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+            for (uint64_t i = 0; i < 4 && at + i < bytes.size(); ++i)
+                bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
         }
         if (random() % 4 == 0) bytes.resize(random() % bytes.size());
         ExpectSafeResult(bytes);

@@ -19,7 +19,7 @@ namespace mora {
 namespace {
 
 class CaptureSessionTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override { test::ResetDriverState(); }
     void TearDown() override {
         test::ResetDriverState();
@@ -53,9 +53,9 @@ TEST_F(CaptureSessionTest, EnvironmentRangeArmsOnlyWellFormedValues) {
     for (const Case c : {Case{"100", 100, 100, "MORA_capture_frame100.mora-capture"},
                          Case{"100-109", 100, 109, "MORA_capture_frames100-109.mora-capture"},
                          Case{"0", 0, 0, "MORA_capture_frame0.mora-capture"},
-                         Case{"7x-8y", 7, 8, "MORA_capture_frames7-8.mora-capture"},
-                         Case{"109-100", -1, -1, ""}, Case{"-5", -1, -1, ""}, Case{"", -1, -1, ""},
-                         Case{"abc", -1, -1, ""}, Case{"00000000000000000000000000000001", -1, -1, ""}}) {
+                         Case{"7x-8y", 7, 8, "MORA_capture_frames7-8.mora-capture"}, Case{"109-100", -1, -1, ""},
+                         Case{"-5", -1, -1, ""}, Case{"", -1, -1, ""}, Case{"abc", -1, -1, ""},
+                         Case{"00000000000000000000000000000001", -1, -1, ""}}) {
         SCOPED_TRACE(c.value);
         ResetCaptureSession();
         ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_FRAMES", c.value));
@@ -122,13 +122,14 @@ TEST_F(CaptureSessionTest, FailedOpenIsRetriedAndRecordingOffWritesNoFrames) {
 TEST_F(CaptureSessionTest, OpenTakesTheFrameStartTextures) {
     SetCaptureDirectory(folder.path.c_str());
     auto ctx = std::make_unique<GlContext>();
-    AssignTextureTable(ctx->textureTable, std::vector<TextureSlot>{test::ImageSlot(1, 1, 1), test::ImageSlot(4, 4, 500), test::ImageSlot(2, 2, 9)});
+    AssignTextureTable(ctx->textureTable, std::vector<TextureSlot>{test::ImageSlot(1, 1, 1), test::ImageSlot(4, 4, 500),
+                                                                   test::ImageSlot(2, 2, 9)});
     PendingKeyframe pending;
     pending.valid = true;
     pending.snapshot = test::PatternSnapshot(42);
-    pending.textureCount = 2;                           // slot 2 was created during the frame
+    pending.textureCount = 2;  // slot 2 was created during the frame
     pending.slotIndices = {1};
-    pending.savedSlots = {test::ImageSlot(2, 1, 77)};   // slot 1 before the frame changed it
+    pending.savedSlots = {test::ImageSlot(2, 1, 77)};  // slot 1 before the frame changed it
     ASSERT_TRUE(StartCaptureRange(7, 7, false));
     EXPECT_FALSE(OpenCaptureIfDue(6, pending, *ctx, 4, 2));
     ASSERT_TRUE(OpenCaptureIfDue(7, pending, *ctx, 4, 2));
@@ -151,7 +152,7 @@ TEST_F(CaptureSessionTest, HotkeyAndPanelStartOneCaptureOfTheConfiguredLength) {
     EXPECT_EQ(CurrentCaptureRange().last, 25);
     EXPECT_FALSE(CaptureCoversFrame(20));
     EXPECT_TRUE(CaptureCoversFrame(25));
-    EXPECT_FALSE(CloseFinishedCapture(26));  // no quit-after
+    EXPECT_FALSE(CloseFinishedCapture(26));         // no quit-after
     EXPECT_FALSE(StartRequestedCapture(26, true));  // still held: no second capture
     EXPECT_FALSE(StartRequestedCapture(27, false));
     EXPECT_TRUE(StartRequestedCapture(28, true));
@@ -172,8 +173,8 @@ TEST_F(CaptureSessionTest, HotkeyAndPanelStartOneCaptureOfTheConfiguredLength) {
         RequestCapture();
         ASSERT_TRUE(StartRequestedCapture(300, false)) << c.setting;
         EXPECT_EQ(CurrentCaptureRange().last - CurrentCaptureRange().first + 1, c.frames) << c.setting;
-        EXPECT_STREQ(CaptureFileName(), c.frames == 1 ? "MORA_capture_frame301.mora-capture"
-                                                      : "MORA_capture_frames301-1300.mora-capture");
+        EXPECT_STREQ(CaptureFileName(),
+                     c.frames == 1 ? "MORA_capture_frame301.mora-capture" : "MORA_capture_frames301-1300.mora-capture");
         CloseFinishedCapture(2000);
     }
 }

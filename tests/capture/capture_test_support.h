@@ -77,9 +77,7 @@ inline RecordedFrame MakeFrame(uint32_t tag, uint32_t width, uint32_t height, bo
     return frame;
 }
 
-inline std::vector<uint8_t> BufferBytes(const CommandBuffer& buffer) {
-    return {buffer.begin, buffer.end};
-}
+inline std::vector<uint8_t> BufferBytes(const CommandBuffer& buffer) { return {buffer.begin, buffer.end}; }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::string contents;

@@ -42,13 +42,13 @@ TEST(CaptureWriter, WritesHeaderTablesAndBlobsAtTheirOffsets) {
     test::ScratchFolder folder;
     const std::string path = folder.File("layout.mora-capture");
     std::vector<TextureSlot> table(5);
-    table[0].inUse = 1;                          // default texture: no image, no blob
-    table[1] = test::ImageSlot(5, 3, 100);       // levels 5x3, 2x1, 1x1
+    table[0].inUse = 1;                     // default texture: no image, no blob
+    table[1] = test::ImageSlot(5, 3, 100);  // levels 5x3, 2x1, 1x1
     table[1].wrapS = 0x812F;
     table[1].magFilter = 0x2600;
     table[2] = test::ImageSlot(4, 4, 900);
-    table[3] = table[1];                         // same image as slot 1: shares its blob
-    table[4] = test::ImageSlot(5, 3, 101);       // same size, other bytes: a blob of its own
+    table[3] = table[1];                    // same image as slot 1: shares its blob
+    table[4] = test::ImageSlot(5, 3, 101);  // same size, other bytes: a blob of its own
     const KeyframeSnapshot snapshot = test::PatternSnapshot(1);
 
     capture::CaptureFile file;

@@ -16,8 +16,8 @@ namespace {
 
 using mora::scene::Renderer;
 
-constexpr int kThreads = 2;   // MORA workers and llvmpipe threads; small, the machine is shared
-constexpr int kVrsOff = 0;    // full-rate shading: quarter rate is MORA's by design, not GL's
+constexpr int kThreads = 2;  // MORA workers and llvmpipe threads; small, the machine is shared
+constexpr int kVrsOff = 0;   // full-rate shading: quarter rate is MORA's by design, not GL's
 
 // Both renderers; `skip` says why OSMesa is missing, `error` why MORA could not be loaded.
 struct Session {
@@ -73,7 +73,8 @@ void DumpPictures(const std::vector<uint32_t>& mora, const std::vector<uint32_t>
     const std::string base = std::string(folder) + "/" + name;
     mora::png::WriteArgbPng(base + "_mora.png", width, height, mora, nullptr);
     mora::png::WriteArgbPng(base + "_osmesa.png", width, height, osmesa, nullptr);
-    mora::png::WriteArgbPng(base + "_difference.png", width, height, mora::scene::DifferenceImage(mora, osmesa), nullptr);
+    mora::png::WriteArgbPng(base + "_difference.png", width, height, mora::scene::DifferenceImage(mora, osmesa),
+                            nullptr);
 }
 
 }  // namespace

@@ -52,13 +52,13 @@ void Primitive(SceneGl& gl, GLenum mode, const Point2* points, int count) {
 // whose centres lie within rounding of an edge between two differently coloured triangles may go
 // either way, hence the bound on the share of pixels off by more than 8 levels.
 TEST(FlatShading, ProvokingVertexPerPrimitiveType) {
-    static const Point2 kStripLike[] = {{4.3f, 10.2f},  {20.1f, 118.4f}, {40.7f, 8.9f},   {62.2f, 116.6f},
+    static const Point2 kStripLike[] = {{4.3f, 10.2f},  {20.1f, 118.4f},  {40.7f, 8.9f},  {62.2f, 116.6f},
                                         {84.6f, 12.3f}, {102.9f, 120.1f}, {123.8f, 6.4f}, {125.1f, 110.7f}};
     static const Point2 kFan[] = {{64.3f, 64.6f}, {120.2f, 60.1f}, {100.4f, 118.8f}, {40.2f, 122.3f},
                                   {6.6f, 70.2f},  {30.1f, 8.4f},   {96.7f, 4.9f},    {122.4f, 40.2f}};
-    static const Point2 kQuads[] = {{4.2f, 4.7f},   {60.3f, 6.1f},   {58.9f, 60.2f},  {6.1f, 58.8f},
+    static const Point2 kQuads[] = {{4.2f, 4.7f},   {60.3f, 6.1f},   {58.9f, 60.2f},   {6.1f, 58.8f},
                                     {68.4f, 70.3f}, {122.6f, 66.2f}, {120.1f, 122.4f}, {70.2f, 118.9f}};
-    static const Point2 kQuadStrip[] = {{6.2f, 8.3f},  {6.7f, 120.1f}, {44.1f, 12.6f}, {40.3f, 116.2f},
+    static const Point2 kQuadStrip[] = {{6.2f, 8.3f},  {6.7f, 120.1f},  {44.1f, 12.6f},  {40.3f, 116.2f},
                                         {84.9f, 4.4f}, {88.2f, 122.7f}, {122.3f, 10.1f}, {120.6f, 118.3f}};
     static const Point2 kPolygon[] = {{64.2f, 4.3f},   {118.7f, 36.1f}, {110.4f, 104.9f},
                                       {40.6f, 124.2f}, {8.3f, 80.7f},   {14.9f, 20.2f}};
@@ -67,7 +67,7 @@ TEST(FlatShading, ProvokingVertexPerPrimitiveType) {
         GLenum mode;
         const Point2* points;
         int count;
-    } cases[] = {{"triangles", GL_TRIANGLES, kStripLike, 6},  {"triangle_strip", GL_TRIANGLE_STRIP, kStripLike, 8},
+    } cases[] = {{"triangles", GL_TRIANGLES, kStripLike, 6},   {"triangle_strip", GL_TRIANGLE_STRIP, kStripLike, 8},
                  {"triangle_fan", GL_TRIANGLE_FAN, kFan, 8},   {"quads", GL_QUADS, kQuads, 8},
                  {"quad_strip", GL_QUAD_STRIP, kQuadStrip, 8}, {"polygon", GL_POLYGON, kPolygon, 6},
                  {"line_strip", GL_LINE_STRIP, kFan, 8}};
@@ -103,7 +103,8 @@ TEST(LinesAndPoints, AgreeAlongSegments) {
         path[i] = {64.21f + radius * std::cos(angle), 64.13f + radius * std::sin(angle)};
     }
     Point2 grid[64];
-    for (int i = 0; i < 64; ++i) grid[i] = {8.3f + 15.1f * static_cast<float>(i % 8), 9.6f + 15.3f * static_cast<float>(i / 8)};
+    for (int i = 0; i < 64; ++i)
+        grid[i] = {8.3f + 15.1f * static_cast<float>(i % 8), 9.6f + 15.3f * static_cast<float>(i / 8)};
     const struct {
         const char* name;
         GLenum mode;
@@ -182,7 +183,8 @@ TEST(ClearsAfterDrawing, TakeEffectInCallOrder) {
     const struct {
         const char* name;
         GLbitfield mask;
-    } cases[] = {{"colour_clear_after_drawing", GL_COLOR_BUFFER_BIT}, {"depth_clear_after_drawing", GL_DEPTH_BUFFER_BIT}};
+    } cases[] = {{"colour_clear_after_drawing", GL_COLOR_BUFFER_BIT},
+                 {"depth_clear_after_drawing", GL_DEPTH_BUFFER_BIT}};
     for (const auto& c : cases) {
         const auto draw = [&c](SceneGl& gl, int w, int h) {
             PixelProjection(gl, w, h);

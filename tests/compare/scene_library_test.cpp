@@ -23,7 +23,7 @@ TEST(MipChain, OddSizesHalveAndRoundLikeTheDriver) {
     // rule gives (7 + 2) >> 2 = 2 where truncating would give 1.
     Texel(base, 2, 0)[0] = 1;
     Texel(base, 3, 0)[0] = Texel(base, 2, 1)[0] = Texel(base, 3, 1)[0] = 2;
-    Texel(base, 4, 0)[1] = 200;   // column 4 of a 5-wide level has no partner below 2 x 2: unused
+    Texel(base, 4, 0)[1] = 200;  // column 4 of a 5-wide level has no partner below 2 x 2: unused
     Texel(base, 0, 0)[2] = 100;
     Texel(base, 1, 0)[2] = 51;
     const std::vector<TextureImage> chain = BuildMipChain(base);
@@ -50,9 +50,9 @@ TEST(TrianglesSubmitted, FollowsTheDecompositionOfEachMode) {
         GLenum mode;
         int vertices;
         uint64_t triangles;
-    } cases[] = {{GL_TRIANGLES, 7, 2},  {GL_TRIANGLE_STRIP, 4, 2}, {GL_TRIANGLE_FAN, 6, 4}, {GL_POLYGON, 5, 3},
-                 {GL_QUADS, 3, 0},      {GL_QUADS, 9, 4},          {GL_QUAD_STRIP, 6, 4},   {GL_QUAD_STRIP, 3, 0},
-                 {GL_TRIANGLE_FAN, 2, 0}, {GL_LINES, 4, 0},        {GL_POINTS, 9, 0}};
+    } cases[] = {{GL_TRIANGLES, 7, 2},    {GL_TRIANGLE_STRIP, 4, 2}, {GL_TRIANGLE_FAN, 6, 4}, {GL_POLYGON, 5, 3},
+                 {GL_QUADS, 3, 0},        {GL_QUADS, 9, 4},          {GL_QUAD_STRIP, 6, 4},   {GL_QUAD_STRIP, 3, 0},
+                 {GL_TRIANGLE_FAN, 2, 0}, {GL_LINES, 4, 0},          {GL_POINTS, 9, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(TrianglesSubmitted(c.mode, c.vertices), c.triangles) << "mode " << c.mode << " x " << c.vertices;
     }
@@ -66,10 +66,10 @@ TEST(CompareImages, CountsPixelsAboveEightLevelsOnColourOnly) {
     EXPECT_TRUE(std::isinf(same.psnr));
     EXPECT_EQ(same.pixelsOver8, 0u);
 
-    b[1] = 0xFF404048u;   // blue +8: not above 8
-    b[2] = 0xFF494040u;   // red +9: above
-    b[3] = 0x00404040u;   // alpha only: ignored
-    b[6] = 0xFF403740u;   // green -9: above, the first largest in row order is pixel 2
+    b[1] = 0xFF404048u;  // blue +8: not above 8
+    b[2] = 0xFF494040u;  // red +9: above
+    b[3] = 0x00404040u;  // alpha only: ignored
+    b[6] = 0xFF403740u;  // green -9: above, the first largest in row order is pixel 2
     const ImageDifference d = CompareImages(a, b, 4, 2);
     EXPECT_EQ(d.maxChannelDifference, 9);
     EXPECT_EQ(d.pixelsOver8, 2u);
@@ -92,7 +92,7 @@ TEST(SummarizeTimes, MedianPercentileAndMean) {
     std::vector<double> twenty;
     for (int i = 20; i >= 1; --i) twenty.push_back(i);
     const TimingSummary s = SummarizeTimes(twenty);
-    EXPECT_DOUBLE_EQ(s.p95Ms, 19.0);   // 19 of 20 frames (95%) take at most 19
+    EXPECT_DOUBLE_EQ(s.p95Ms, 19.0);  // 19 of 20 frames (95%) take at most 19
     EXPECT_DOUBLE_EQ(s.meanMs, 10.5);
     EXPECT_DOUBLE_EQ(s.framesPerSecond, 1000.0 / 10.5);
     std::vector<double> hundred;

@@ -36,8 +36,8 @@ using mora::scene::TextureFilter;
 using mora::scene::TextureImage;
 using mora::scene::UploadTexture;
 
-constexpr int kSize = 128;                // every targeted scene is kSize x kSize pixels
-constexpr GLint kClampToEdge = 0x812F;    // GL 1.2's name; MORA clamps to the edge for it as for GL_CLAMP
+constexpr int kSize = 128;              // every targeted scene is kSize x kSize pixels
+constexpr GLint kClampToEdge = 0x812F;  // GL 1.2's name; MORA clamps to the edge for it as for GL_CLAMP
 
 // GL x and y are window pixel coordinates, y up.
 void PixelProjection(SceneGl& gl, int width, int height) {
@@ -75,7 +75,8 @@ void Quad(SceneGl& gl, const Corner (&corners)[4]) {
 
 // The whole window, corners on pixel boundaries (no pixel centre lies on an edge), texture
 // coordinates s0..s1 and t0..t1, a different colour at every corner.
-void FullScreenQuad(SceneGl& gl, int w, int h, float s0, float t0, float s1, float t1, float alphaLow, float alphaHigh) {
+void FullScreenQuad(SceneGl& gl, int w, int h, float s0, float t0, float s1, float t1, float alphaLow,
+                    float alphaHigh) {
     const float fw = static_cast<float>(w);
     const float fh = static_cast<float>(h);
     const Corner corners[4] = {{0.0f, 0.0f, s0, t0, 0.9f, 0.2f, 0.1f, alphaLow},
@@ -108,7 +109,8 @@ TextureImage DetailImage(int size) {
         for (int x = 0; x < size; ++x) {
             uint8_t* t = Texel(image, x, y);
             t[0] = static_cast<uint8_t>(128 + 100 * std::sin(static_cast<float>(x) * 0.39f));
-            t[1] = static_cast<uint8_t>(128 + 100 * std::sin(static_cast<float>(y) * 0.2f + static_cast<float>(x) * 0.1f));
+            t[1] =
+                static_cast<uint8_t>(128 + 100 * std::sin(static_cast<float>(y) * 0.2f + static_cast<float>(x) * 0.1f));
             t[2] = static_cast<uint8_t>(((x / 8 + y / 8) % 2) != 0 ? 200 : 60);
             t[3] = 255;
         }
@@ -255,8 +257,8 @@ TEST(TextureEnvironments, AgreeOnMagnifiedPattern) {
 TEST(TextureFilters, NearestAgreesMagnifiedAndMinified) {
     const struct {
         const char* name;
-        int size;       // texels per side
-        float extent;   // texture coordinates 0..extent across the window
+        int size;      // texels per side
+        float extent;  // texture coordinates 0..extent across the window
     } cases[] = {{"nearest_magnified", 32, 1.0f}, {"nearest_minified", 256, 0.75f}};
     for (const auto& c : cases) {
         const auto draw = [&c](SceneGl& gl, int w, int h) {
@@ -363,7 +365,7 @@ TEST(DepthFunctions, AgreeOnCrossingAndCoplanarQuads) {
     const struct {
         const char* name;
         GLenum function;
-    } functions[] = {{"never", GL_NEVER},   {"less", GL_LESS},       {"equal", GL_EQUAL},       {"lequal", GL_LEQUAL},
+    } functions[] = {{"never", GL_NEVER},     {"less", GL_LESS},         {"equal", GL_EQUAL},   {"lequal", GL_LEQUAL},
                      {"greater", GL_GREATER}, {"notequal", GL_NOTEQUAL}, {"gequal", GL_GEQUAL}, {"always", GL_ALWAYS}};
     for (const auto& depth : functions) {
         const auto draw = [&depth](SceneGl& gl, int w, int h) {
@@ -403,7 +405,7 @@ TEST(DepthFunctions, AgreeOnCrossingAndCoplanarQuads) {
 TEST(FrustumClipping, AgreesThroughEachPlane) {
     const struct {
         const char* name;
-        float vertices[3][3];   // eye space; the frustum is x, y in [-z, z] from z = -1 to z = -10
+        float vertices[3][3];  // eye space; the frustum is x, y in [-z, z] from z = -1 to z = -10
     } planes[] = {{"left", {{-12.0f, -1.0f, -4.0f}, {1.5f, -2.0f, -4.0f}, {0.5f, 2.5f, -5.0f}}},
                   {"right", {{-1.5f, -2.0f, -4.0f}, {12.0f, -1.0f, -4.0f}, {-0.5f, 2.5f, -5.0f}}},
                   {"bottom", {{-2.5f, 0.5f, -4.0f}, {2.0f, -12.0f, -4.0f}, {2.5f, 1.5f, -5.0f}}},
@@ -440,14 +442,16 @@ TEST(Culling, SameTrianglesSurviveEachSetting) {
         bool enabled;
         GLenum frontFace;
         GLenum cullFace;
-    } settings[] = {{"off", false, GL_CCW, GL_BACK},     {"ccw_back", true, GL_CCW, GL_BACK},
+    } settings[] = {{"off", false, GL_CCW, GL_BACK},       {"ccw_back", true, GL_CCW, GL_BACK},
                     {"ccw_front", true, GL_CCW, GL_FRONT}, {"cw_back", true, GL_CW, GL_BACK},
                     {"cw_front", true, GL_CW, GL_FRONT},   {"front_and_back", true, GL_CCW, GL_FRONT_AND_BACK}};
     for (const auto& cull : settings) {
         const auto draw = [&cull](SceneGl& gl, int w, int h) {
             PixelProjection(gl, w, h);
-            if (cull.enabled) gl.Enable(GL_CULL_FACE);
-            else gl.Disable(GL_CULL_FACE);
+            if (cull.enabled)
+                gl.Enable(GL_CULL_FACE);
+            else
+                gl.Disable(GL_CULL_FACE);
             gl.FrontFace(cull.frontFace);
             gl.CullFace(cull.cullFace);
             const auto primitive = [&gl](GLenum mode, std::initializer_list<float> xy) {
@@ -455,13 +459,13 @@ TEST(Culling, SameTrianglesSurviveEachSetting) {
                 for (auto v = xy.begin(); v != xy.end(); v += 2) gl.Vertex2f(v[0], v[1]);
                 gl.End();
             };
-            gl.Color3f(0.9f, 0.2f, 0.2f);   // counter-clockwise
+            gl.Color3f(0.9f, 0.2f, 0.2f);  // counter-clockwise
             primitive(GL_TRIANGLES, {8, 70, 56, 70, 30, 120});
-            gl.Color3f(0.2f, 0.9f, 0.2f);   // clockwise
+            gl.Color3f(0.2f, 0.9f, 0.2f);  // clockwise
             primitive(GL_TRIANGLES, {72, 70, 98, 120, 120, 70});
-            gl.Color3f(0.9f, 0.9f, 0.2f);   // both triangles counter-clockwise after the strip's re-winding
+            gl.Color3f(0.9f, 0.9f, 0.2f);  // both triangles counter-clockwise after the strip's re-winding
             primitive(GL_TRIANGLE_STRIP, {8, 8, 56, 8, 8, 56, 56, 56});
-            gl.Color3f(0.2f, 0.6f, 0.9f);   // clockwise fan
+            gl.Color3f(0.2f, 0.6f, 0.9f);  // clockwise fan
             primitive(GL_TRIANGLE_FAN, {96, 32, 72, 8, 72, 56, 120, 56, 120, 8});
         };
         Compare(draw, Tolerance{255, 30.0, 0.01}, std::string("cull_") + cull.name);

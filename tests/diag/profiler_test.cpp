@@ -23,103 +23,112 @@ constexpr std::uint64_t kMicrosecondTicks = 1000000;  // 1 tick = 1 us
 
 // Runs `body` on a new thread and returns that thread's profile root.
 ProfileNode* OnFreshThread(const std::function<void()>& body) {
-  ProfileNode* root = nullptr;
-  std::thread([&] {
-    body();
-    root = ThreadProfileRoot();
-  }).join();
-  return root;
+    ProfileNode* root = nullptr;
+    std::thread([&] {
+        body();
+        root = ThreadProfileRoot();
+    }).join();
+    return root;
 }
 
 void Scope(const char* name, std::uint64_t begin, std::uint64_t end, const std::function<void()>& inside = {}) {
-  ScopeRecord record;
-  BeginScope(record, name, begin);
-  if (inside) inside();
-  EndScope(record, end);
+    ScopeRecord record;
+    BeginScope(record, name, begin);
+    if (inside) inside();
+    EndScope(record, end);
 }
 
 std::string Padded(const char* name) {
-  std::string text = name;
-  text.resize(50, ' ');
-  return text;
+    std::string text = name;
+    text.resize(50, ' ');
+    return text;
 }
 
 std::string Line(int depth, const char* name, const char* numbers) {
-  return std::string(static_cast<std::size_t>(depth) * 2, ' ') + Padded(name) + " " + numbers + "\n";
+    return std::string(static_cast<std::size_t>(depth) * 2, ' ') + Padded(name) + " " + numbers + "\n";
 }
 
 const ProfileNode* Child(const ProfileNode* node, const char* name) {
-  for (const ProfileNode* child = node->firstChild.load(); child != nullptr; child = child->nextSibling.load()) {
-    if (child->name == name) return child;
-  }
-  return nullptr;
+    for (const ProfileNode* child = node->firstChild.load(); child != nullptr; child = child->nextSibling.load()) {
+        if (child->name == name) return child;
+    }
+    return nullptr;
 }
 
 TEST(Profiler, ReportMergesThreadsAndBreaksThemDown) {
-  ProfileNode* first = OnFreshThread([] {
-    Scope(kOuter, 0, 100, [] {
-      Scope(kInner, 10, 40);
-      Scope(kInner, 50, 60);
+    ProfileNode* first = OnFreshThread([] {
+        Scope(kOuter, 0, 100, [] {
+            Scope(kInner, 10, 40);
+            Scope(kInner, 50, 60);
+        });
+        Scope(kOther, 200, 205);
     });
-    Scope(kOther, 200, 205);
-  });
-  ProfileNode* second = OnFreshThread([] { Scope(kOuter, 0, 200, [] { Scope(kInner, 0, 100); }); });
-  ASSERT_NE(first, nullptr);
-  ASSERT_NE(second, nullptr);
+    ProfileNode* second = OnFreshThread([] { Scope(kOuter, 0, 200, [] { Scope(kInner, 0, 100); }); });
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
 
-  const std::string expected =
-      "\n=== MORA scoped profile (merged across 2 thread(s)) ===\n"
-      "[compiled with MORA_PROFILING=1; define 0 to disable.]\n"
-      "[columns: calls | total ms | % of parent | mean us | min us | max us]\n\n" +
-      Line(0, kOuter,
-           "calls=         2  total=     0.300 ms (100.00%)  mean=    150.00 us  min=    100.00 us  max=    200.00 us") +
-      Line(1, kInner,
-           "calls=         3  total=     0.140 ms ( 46.67%)  mean=     46.67 us  min=     10.00 us  max=    100.00 us") +
-      Line(0, kOther,
-           "calls=         1  total=     0.005 ms (100.00%)  mean=      5.00 us  min=      5.00 us  max=      5.00 us") +
-      "\n=== MORA scoped profile: per-thread breakdown ===\n\n"
-      "-- thread[0] (main/first) --\n" +
-      Line(0, kOuter,
-           "calls=         1  total=     0.100 ms ( 95.24%)  mean=    100.00 us  min=    100.00 us  max=    100.00 us") +
-      Line(1, kInner,
-           "calls=         2  total=     0.040 ms ( 40.00%)  mean=     20.00 us  min=     10.00 us  max=     30.00 us") +
-      Line(0, kOther,
-           "calls=         1  total=     0.005 ms (  4.76%)  mean=      5.00 us  min=      5.00 us  max=      5.00 us") +
-      "\n-- thread[1] (worker) --\n" +
-      Line(0, kOuter,
-           "calls=         1  total=     0.200 ms (100.00%)  mean=    200.00 us  min=    200.00 us  max=    200.00 us") +
-      Line(1, kInner,
-           "calls=         1  total=     0.100 ms ( 50.00%)  mean=    100.00 us  min=    100.00 us  max=    100.00 us") +
-      "\n";
-  EXPECT_EQ(FormatProfileReport({first, second}, kMicrosecondTicks), expected);
+    const std::string expected =
+        "\n=== MORA scoped profile (merged across 2 thread(s)) ===\n"
+        "[compiled with MORA_PROFILING=1; define 0 to disable.]\n"
+        "[columns: calls | total ms | % of parent | mean us | min us | max us]\n\n" +
+        Line(0, kOuter,
+             "calls=         2  total=     0.300 ms (100.00%)  mean=    150.00 us  min=    100.00 us  max=    200.00 "
+             "us") +
+        Line(1, kInner,
+             "calls=         3  total=     0.140 ms ( 46.67%)  mean=     46.67 us  min=     10.00 us  max=    100.00 "
+             "us") +
+        Line(0, kOther,
+             "calls=         1  total=     0.005 ms (100.00%)  mean=      5.00 us  min=      5.00 us  max=      5.00 "
+             "us") +
+        "\n=== MORA scoped profile: per-thread breakdown ===\n\n"
+        "-- thread[0] (main/first) --\n" +
+        Line(0, kOuter,
+             "calls=         1  total=     0.100 ms ( 95.24%)  mean=    100.00 us  min=    100.00 us  max=    100.00 "
+             "us") +
+        Line(1, kInner,
+             "calls=         2  total=     0.040 ms ( 40.00%)  mean=     20.00 us  min=     10.00 us  max=     30.00 "
+             "us") +
+        Line(0, kOther,
+             "calls=         1  total=     0.005 ms (  4.76%)  mean=      5.00 us  min=      5.00 us  max=      5.00 "
+             "us") +
+        "\n-- thread[1] (worker) --\n" +
+        Line(0, kOuter,
+             "calls=         1  total=     0.200 ms (100.00%)  mean=    200.00 us  min=    200.00 us  max=    200.00 "
+             "us") +
+        Line(1, kInner,
+             "calls=         1  total=     0.100 ms ( 50.00%)  mean=    100.00 us  min=    100.00 us  max=    100.00 "
+             "us") +
+        "\n";
+    EXPECT_EQ(FormatProfileReport({first, second}, kMicrosecondTicks), expected);
 }
 
 TEST(Profiler, ScopeObjectsCloseOnExceptionsAndRegisterTheThread) {
-  const std::uint32_t before = ProfileThreadCount();
-  ProfileNode* root = nullptr;
-  const ProfileNode* afterThrow = nullptr;
-  std::thread([&] {
-    try {
-      ProfileScope outer(kScopeRenderFrame);
-      ProfileScope inner(kScopeRasterizeTile);
-      throw std::runtime_error("leave both scopes");
-    } catch (const std::runtime_error&) {
-    }
-    afterThrow = CurrentProfileNode();
-    root = ThreadProfileRoot();
-  }).join();
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(afterThrow, root);
-  EXPECT_STREQ(root->name, "<thread root>");
-  const ProfileNode* frame = Child(root, kScopeRenderFrame);
-  const ProfileNode* tile = frame != nullptr ? Child(frame, kScopeRasterizeTile) : nullptr;
-  ASSERT_NE(tile, nullptr);
-  EXPECT_EQ((std::vector<std::uint64_t>{frame->calls.load(), tile->calls.load()}), (std::vector<std::uint64_t>{1, 1}));
-  EXPECT_LE(tile->totalTicks.load(), frame->totalTicks.load());
-  ASSERT_EQ(ProfileThreadCount(), before + 1);
-  EXPECT_EQ(ProfileThreadRoots().back(), root);
-  // The process report covers this thread's scope.
-  EXPECT_NE(ProfileReport().find("mora::RasterizeTile"), std::string::npos);
+    const std::uint32_t before = ProfileThreadCount();
+    ProfileNode* root = nullptr;
+    const ProfileNode* afterThrow = nullptr;
+    std::thread([&] {
+        try {
+            ProfileScope outer(kScopeRenderFrame);
+            ProfileScope inner(kScopeRasterizeTile);
+            throw std::runtime_error("leave both scopes");
+        } catch (const std::runtime_error&) {
+        }
+        afterThrow = CurrentProfileNode();
+        root = ThreadProfileRoot();
+    }).join();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(afterThrow, root);
+    EXPECT_STREQ(root->name, "<thread root>");
+    const ProfileNode* frame = Child(root, kScopeRenderFrame);
+    const ProfileNode* tile = frame != nullptr ? Child(frame, kScopeRasterizeTile) : nullptr;
+    ASSERT_NE(tile, nullptr);
+    EXPECT_EQ((std::vector<std::uint64_t>{frame->calls.load(), tile->calls.load()}),
+              (std::vector<std::uint64_t>{1, 1}));
+    EXPECT_LE(tile->totalTicks.load(), frame->totalTicks.load());
+    ASSERT_EQ(ProfileThreadCount(), before + 1);
+    EXPECT_EQ(ProfileThreadRoots().back(), root);
+    // The process report covers this thread's scope.
+    EXPECT_NE(ProfileReport().find("mora::RasterizeTile"), std::string::npos);
 }
 
 }  // namespace

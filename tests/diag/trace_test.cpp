@@ -30,202 +30,214 @@ namespace {
 using test::SplitLines;
 
 void TraceWithNullFormat(const char* context, ...) {
-  va_list args;
-  va_start(args, context);
-  TraceLineV(context, nullptr, args);
-  va_end(args);
+    va_list args;
+    va_start(args, context);
+    TraceLineV(context, nullptr, args);
+    va_end(args);
 }
 
 // The exact line TraceLine writes for these values.
 std::string ExpectedLine(int32_t frame, uint64_t sequence, const char* context, const std::string& message) {
-  char line[1024];
-  std::snprintf(line, sizeof(line), "[frame=%d][seq=%6llu] %-36s %s\n", frame,
-                static_cast<unsigned long long>(sequence), context, message.c_str());
-  return line;
+    char line[1024];
+    std::snprintf(line, sizeof(line), "[frame=%d][seq=%6llu] %-36s %s\n", frame,
+                  static_cast<unsigned long long>(sequence), context, message.c_str());
+    return line;
 }
 
 class TraceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_FALSE(folder_.empty());
-    SetFrameCounter(0);
-    ResetStatusLines();
-  }
-  void TearDown() override {
-    test::ResetDriverState();
-    SetFrameCounter(0);
-    ResetStatusLines();
-    platform::UnsetEnvironment("MORA_TRACE_FRAMES");
-  }
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(folder_.empty());
+        SetFrameCounter(0);
+        ResetStatusLines();
+    }
+    void TearDown() override {
+        test::ResetDriverState();
+        SetFrameCounter(0);
+        ResetStatusLines();
+        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+    }
 
-  std::string ReadTrace(const char* name) { return dir_.Read(name); }
+    std::string ReadTrace(const char* name) { return dir_.Read(name); }
 
-  test::TempDir dir_{"mora_trace_test"};
-  const std::string& folder_ = dir_.path;
+    test::TempDir dir_{"mora_trace_test"};
+    const std::string& folder_ = dir_.path;
 };
 
 TEST_F(TraceTest, SingleFrameTraceHoldsOnlyThatFramesLinesAndEndsWithTheEndLine) {
-  SetStatusLine(StatusLine::Isa, "[MORA ISA = avx2 (forced via MORA_ISA env var)]");
-  SetFrameCounter(9);
-  ASSERT_TRUE(OpenTrace(10, 10, "UI", false, folder_.c_str()));
-  EXPECT_TRUE(TraceFileOpen());
-  EXPECT_EQ(CurrentTraceRange().first, 10);
-  EXPECT_EQ(CurrentTraceRange().last, 10);
-  EXPECT_FALSE(TraceQuitAfter());
+    SetStatusLine(StatusLine::Isa, "[MORA ISA = avx2 (forced via MORA_ISA env var)]");
+    SetFrameCounter(9);
+    ASSERT_TRUE(OpenTrace(10, 10, "UI", false, folder_.c_str()));
+    EXPECT_TRUE(TraceFileOpen());
+    EXPECT_EQ(CurrentTraceRange().first, 10);
+    EXPECT_EQ(CurrentTraceRange().last, 10);
+    EXPECT_FALSE(TraceQuitAfter());
 
-  EXPECT_FALSE(TraceCoversCurrentFrame());
-  TraceLine("MORA::GL::Vertex3f", "(x=%f, y=%f, z=%f)", 1.0, 2.0, 3.0);
-  SetFrameCounter(10);
-  EXPECT_TRUE(TraceCoversCurrentFrame());
-  const uint64_t base = LastTraceSequence();
-  TraceLine("MORA::GL::Begin", "(mode=0x%04X)", 4u);
-  TraceLine("MORA::WGL::SwapBuffers", "(hdc=%p)", static_cast<void*>(nullptr));
-  EXPECT_EQ(LastTraceSequence(), base + 2);
-  SetFrameCounter(11);
-  TraceLine("MORA::GL::End", "()");
-  CloseTrace();
-  EXPECT_FALSE(TraceFileOpen());
+    EXPECT_FALSE(TraceCoversCurrentFrame());
+    TraceLine("MORA::GL::Vertex3f", "(x=%f, y=%f, z=%f)", 1.0, 2.0, 3.0);
+    SetFrameCounter(10);
+    EXPECT_TRUE(TraceCoversCurrentFrame());
+    const uint64_t base = LastTraceSequence();
+    TraceLine("MORA::GL::Begin", "(mode=0x%04X)", 4u);
+    TraceLine("MORA::WGL::SwapBuffers", "(hdc=%p)", static_cast<void*>(nullptr));
+    EXPECT_EQ(LastTraceSequence(), base + 2);
+    SetFrameCounter(11);
+    TraceLine("MORA::GL::End", "()");
+    CloseTrace();
+    EXPECT_FALSE(TraceFileOpen());
 
-  char nullPointer[32];
-  std::snprintf(nullPointer, sizeof(nullPointer), "(hdc=%p)", static_cast<void*>(nullptr));
-  const std::vector<std::string> expected = {
-      "=== MORA trace (UI, frames 10..10 inclusive) ===\n",
-      "[MORA ISA = avx2 (forced via MORA_ISA env var)]\n",
-      ExpectedLine(10, base + 1, "MORA::GL::Begin", "(mode=0x0004)"),
-      ExpectedLine(10, base + 2, "MORA::WGL::SwapBuffers", nullPointer),
-      "=== end of trace ===\n",
-  };
-  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frame10.mora-trace")), expected);
+    char nullPointer[32];
+    std::snprintf(nullPointer, sizeof(nullPointer), "(hdc=%p)", static_cast<void*>(nullptr));
+    const std::vector<std::string> expected = {
+        "=== MORA trace (UI, frames 10..10 inclusive) ===\n",
+        "[MORA ISA = avx2 (forced via MORA_ISA env var)]\n",
+        ExpectedLine(10, base + 1, "MORA::GL::Begin", "(mode=0x0004)"),
+        ExpectedLine(10, base + 2, "MORA::WGL::SwapBuffers", nullPointer),
+        "=== end of trace ===\n",
+    };
+    EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frame10.mora-trace")), expected);
 }
 
 TEST_F(TraceTest, InvalidRangesAndASecondOpenChangeNothing) {
-  // Three invalid ranges, then a folder that does not exist: the file cannot be created.
-  const std::string missing = folder_ + "/missing";
-  for (const auto& [first, last, folder] : {std::tuple{5, 4, folder_}, std::tuple{-1, 4, folder_},
-                                            std::tuple{-3, -3, folder_}, std::tuple{1, 2, missing}}) {
-    EXPECT_FALSE(OpenTrace(first, last, "UI", false, folder.c_str())) << first << ".." << last << " " << folder;
-    EXPECT_FALSE(TraceFileOpen());
-    EXPECT_EQ(CurrentTraceRange().first, -1);
-    EXPECT_EQ(CurrentTraceRange().last, -1);
-  }
-  EXPECT_TRUE(std::filesystem::is_empty(folder_));
+    // Three invalid ranges, then a folder that does not exist: the file cannot be created.
+    const std::string missing = folder_ + "/missing";
+    for (const auto& [first, last, folder] : {std::tuple{5, 4, folder_}, std::tuple{-1, 4, folder_},
+                                              std::tuple{-3, -3, folder_}, std::tuple{1, 2, missing}}) {
+        EXPECT_FALSE(OpenTrace(first, last, "UI", false, folder.c_str())) << first << ".." << last << " " << folder;
+        EXPECT_FALSE(TraceFileOpen());
+        EXPECT_EQ(CurrentTraceRange().first, -1);
+        EXPECT_EQ(CurrentTraceRange().last, -1);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder_));
 
-  ASSERT_TRUE(OpenTrace(0, 1, "UI", true, folder_.c_str()));
-  EXPECT_FALSE(OpenTrace(7, 7, "env", false, folder_.c_str()));
-  EXPECT_EQ(CurrentTraceRange().first, 0);
-  EXPECT_EQ(CurrentTraceRange().last, 1);
-  EXPECT_TRUE(TraceQuitAfter());
-  EXPECT_FALSE(platform::FileExists((folder_ + "/MORA_trace_frame7.mora-trace").c_str()));
+    ASSERT_TRUE(OpenTrace(0, 1, "UI", true, folder_.c_str()));
+    EXPECT_FALSE(OpenTrace(7, 7, "env", false, folder_.c_str()));
+    EXPECT_EQ(CurrentTraceRange().first, 0);
+    EXPECT_EQ(CurrentTraceRange().last, 1);
+    EXPECT_TRUE(TraceQuitAfter());
+    EXPECT_FALSE(platform::FileExists((folder_ + "/MORA_trace_frame7.mora-trace").c_str()));
 }
 
 TEST_F(TraceTest, LongTextIsCutButEveryLineEndsWithALineEndAndNullTextIsEmpty) {
-  ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
-  const std::string longContext(900, 'c');
-  const uint64_t base = LastTraceSequence();
-  TraceLine("MORA::GL::TexImage2D", "%s", std::string(700, 'm').c_str());
-  TraceLine(longContext.c_str(), "(x=%d)", 1);
-  TraceWithNullFormat(nullptr);
-  CloseTrace();
+    ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
+    const std::string longContext(900, 'c');
+    const uint64_t base = LastTraceSequence();
+    TraceLine("MORA::GL::TexImage2D", "%s", std::string(700, 'm').c_str());
+    TraceLine(longContext.c_str(), "(x=%d)", 1);
+    TraceWithNullFormat(nullptr);
+    CloseTrace();
 
-  const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame0.mora-trace"));
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[1], ExpectedLine(0, base + 1, "MORA::GL::TexImage2D", std::string(511, 'm')));
-  EXPECT_EQ(lines[2], ExpectedLine(0, base + 2, longContext.c_str(), "").substr(0, 766) + "\n");
-  EXPECT_EQ(lines[3], ExpectedLine(0, base + 3, "", ""));
+    const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame0.mora-trace"));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], ExpectedLine(0, base + 1, "MORA::GL::TexImage2D", std::string(511, 'm')));
+    EXPECT_EQ(lines[2], ExpectedLine(0, base + 2, longContext.c_str(), "").substr(0, 766) + "\n");
+    EXPECT_EQ(lines[3], ExpectedLine(0, base + 3, "", ""));
 }
 
 TEST_F(TraceTest, EnvironmentSwitchOpensAQuitAfterRangeTraceLabelledEnv) {
-  ASSERT_TRUE(platform::UnsetEnvironment("MORA_TRACE_FRAMES"));
-  EXPECT_FALSE(OpenTraceFromEnvironment(folder_.c_str()));
-  ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "9-3"));
-  EXPECT_FALSE(OpenTraceFromEnvironment(folder_.c_str()));
-  EXPECT_FALSE(TraceFileOpen());
+    ASSERT_TRUE(platform::UnsetEnvironment("MORA_TRACE_FRAMES"));
+    EXPECT_FALSE(OpenTraceFromEnvironment(folder_.c_str()));
+    ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "9-3"));
+    EXPECT_FALSE(OpenTraceFromEnvironment(folder_.c_str()));
+    EXPECT_FALSE(TraceFileOpen());
 
-  ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "3-5"));
-  ASSERT_TRUE(OpenTraceFromEnvironment(folder_.c_str()));
-  EXPECT_TRUE(TraceQuitAfter());
-  const uint64_t base = LastTraceSequence();
-  for (int32_t frame = 2; frame <= 6; ++frame) {
-    SetFrameCounter(frame);
-    TraceLine("MORA::GL::Clear", "(mask=0x%08X)", 0x4100u);
-  }
-  CloseTrace();
-  const std::vector<std::string> expected = {
-      "=== MORA trace (env, frames 3..5 inclusive) ===\n",  // no instruction-set line while it is empty
-      ExpectedLine(3, base + 1, "MORA::GL::Clear", "(mask=0x00004100)"),
-      ExpectedLine(4, base + 2, "MORA::GL::Clear", "(mask=0x00004100)"),
-      ExpectedLine(5, base + 3, "MORA::GL::Clear", "(mask=0x00004100)"),
-      "=== end of trace ===\n",
-  };
-  EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frames3-5.mora-trace")), expected);
+    ASSERT_TRUE(platform::SetEnvironment("MORA_TRACE_FRAMES", "3-5"));
+    ASSERT_TRUE(OpenTraceFromEnvironment(folder_.c_str()));
+    EXPECT_TRUE(TraceQuitAfter());
+    const uint64_t base = LastTraceSequence();
+    for (int32_t frame = 2; frame <= 6; ++frame) {
+        SetFrameCounter(frame);
+        TraceLine("MORA::GL::Clear", "(mask=0x%08X)", 0x4100u);
+    }
+    CloseTrace();
+    const std::vector<std::string> expected = {
+        "=== MORA trace (env, frames 3..5 inclusive) ===\n",  // no instruction-set line while it is empty
+        ExpectedLine(3, base + 1, "MORA::GL::Clear", "(mask=0x00004100)"),
+        ExpectedLine(4, base + 2, "MORA::GL::Clear", "(mask=0x00004100)"),
+        ExpectedLine(5, base + 3, "MORA::GL::Clear", "(mask=0x00004100)"),
+        "=== end of trace ===\n",
+    };
+    EXPECT_EQ(SplitLines(ReadTrace("MORA_trace_frames3-5.mora-trace")), expected);
 }
 
 TEST_F(TraceTest, ConcurrentWritersNeverInterleaveInsideALine) {
-  ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
-  const uint64_t base = LastTraceSequence();
-  constexpr int kThreads = 4;
-  constexpr int kLinesPerThread = 3000;
-  std::vector<std::thread> writers;
-  for (int t = 0; t < kThreads; ++t) {
-    writers.emplace_back([t] {
-      for (int i = 0; i < kLinesPerThread; ++i) TraceLine("MORA::GL::Color4ub", "(thread=%d, i=%d)", t, i);
-    });
-  }
-  for (std::thread& writer : writers) writer.join();
-  CloseTrace();
+    ASSERT_TRUE(OpenTrace(0, 0, "UI", false, folder_.c_str()));
+    const uint64_t base = LastTraceSequence();
+    constexpr int kThreads = 4;
+    constexpr int kLinesPerThread = 3000;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([t] {
+            for (int i = 0; i < kLinesPerThread; ++i) TraceLine("MORA::GL::Color4ub", "(thread=%d, i=%d)", t, i);
+        });
+    }
+    for (std::thread& writer : writers) writer.join();
+    CloseTrace();
 
-  const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame0.mora-trace"));
-  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLinesPerThread) + 2);
-  std::set<uint64_t> sequences;
-  int nextIndex[kThreads] = {};
-  for (std::size_t n = 1; n + 1 < lines.size(); ++n) {
-    unsigned long long sequence = 0;
-    int thread = 0;
-    int index = 0;
-    ASSERT_EQ(std::sscanf(lines[n].c_str(), "[frame=0][seq=%llu] %*s (thread=%d, i=%d)", &sequence, &thread, &index), 3);
-    ASSERT_TRUE(thread >= 0 && thread < kThreads) << lines[n];
-    const std::string message = "(thread=" + std::to_string(thread) + ", i=" + std::to_string(index) + ")";
-    ASSERT_EQ(lines[n], ExpectedLine(0, sequence, "MORA::GL::Color4ub", message));
-    EXPECT_EQ(index, nextIndex[thread]++);  // one thread's lines keep their order
-    sequences.insert(sequence);
-  }
-  EXPECT_EQ(sequences.size(), static_cast<std::size_t>(kThreads * kLinesPerThread));
-  EXPECT_EQ(*sequences.begin(), base + 1);
-  EXPECT_EQ(*sequences.rbegin(), base + kThreads * kLinesPerThread);
+    const std::vector<std::string> lines = SplitLines(ReadTrace("MORA_trace_frame0.mora-trace"));
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLinesPerThread) + 2);
+    std::set<uint64_t> sequences;
+    int nextIndex[kThreads] = {};
+    for (std::size_t n = 1; n + 1 < lines.size(); ++n) {
+        unsigned long long sequence = 0;
+        int thread = 0;
+        int index = 0;
+        ASSERT_EQ(
+            std::sscanf(lines[n].c_str(), "[frame=0][seq=%llu] %*s (thread=%d, i=%d)", &sequence, &thread, &index), 3);
+        ASSERT_TRUE(thread >= 0 && thread < kThreads) << lines[n];
+        const std::string message = "(thread=" + std::to_string(thread) + ", i=" + std::to_string(index) + ")";
+        ASSERT_EQ(lines[n], ExpectedLine(0, sequence, "MORA::GL::Color4ub", message));
+        EXPECT_EQ(index, nextIndex[thread]++);  // one thread's lines keep their order
+        sequences.insert(sequence);
+    }
+    EXPECT_EQ(sequences.size(), static_cast<std::size_t>(kThreads * kLinesPerThread));
+    EXPECT_EQ(*sequences.begin(), base + 1);
+    EXPECT_EQ(*sequences.rbegin(), base + kThreads * kLinesPerThread);
 }
 
 TEST(TraceRangeTest, CoverageIsInclusiveAndNeedsAFirstFrameOfZeroOrMore) {
-  EXPECT_FALSE(TraceRangeCovers(detail::kNoTraceRangeWord, 0));
-  const struct {
-    int32_t first, last, frame;
-    bool covered;
-  } cases[] = {{-1, -1, -1, false}, {-1, 5, 0, false},         {5, 5, 4, false},
-               {5, 5, 5, true},     {5, 5, 6, false},          {0, 9, -1, false},
-               {0, 9, INT32_MIN, false}, {0, INT32_MAX, INT32_MAX, true}};
-  for (const auto& c : cases) {
-    const uint64_t word = (uint64_t{static_cast<uint32_t>(c.last)} << 32) | static_cast<uint32_t>(c.first);
-    EXPECT_EQ(TraceRangeCovers(word, c.frame), c.covered) << c.first << ".." << c.last << " frame " << c.frame;
-  }
+    EXPECT_FALSE(TraceRangeCovers(detail::kNoTraceRangeWord, 0));
+    const struct {
+        int32_t first, last, frame;
+        bool covered;
+    } cases[] = {{-1, -1, -1, false}, {-1, 5, 0, false}, {5, 5, 4, false},         {5, 5, 5, true},
+                 {5, 5, 6, false},    {0, 9, -1, false}, {0, 9, INT32_MIN, false}, {0, INT32_MAX, INT32_MAX, true}};
+    for (const auto& c : cases) {
+        const uint64_t word = (uint64_t{static_cast<uint32_t>(c.last)} << 32) | static_cast<uint32_t>(c.first);
+        EXPECT_EQ(TraceRangeCovers(word, c.frame), c.covered) << c.first << ".." << c.last << " frame " << c.frame;
+    }
 
-  SetFrameCounter(INT32_MAX);  // the frame counter wraps like a 32-bit counter
-  EXPECT_EQ(AdvanceFrameCounter(), INT32_MIN);
-  EXPECT_EQ(CurrentFrame(), INT32_MIN);
-  SetFrameCounter(0);
+    SetFrameCounter(INT32_MAX);  // the frame counter wraps like a 32-bit counter
+    EXPECT_EQ(AdvanceFrameCounter(), INT32_MIN);
+    EXPECT_EQ(CurrentFrame(), INT32_MIN);
+    SetFrameCounter(0);
 }
 
 TEST(FrameRangeParse, AcceptsANumberOrARange) {
-  const std::vector<std::pair<const char*, std::string>> cases = {
-      {"10", "10..10"}, {"0", "0..0"}, {"3-7", "3..7"}, {"7-7", "7..7"}, {"12frames", "12..12"}, {"3-7-9", "3..7"},
-      {"2147483647", "2147483647..2147483647"}, {"7-3", "none"}, {"-5", "none"}, {"5-", "none"}, {"x", "none"},
-      {" 4", "none"}, {"2147483648", "none"}, {"", "none"}, {nullptr, "none"},
-      {"5-6                            ", "5..6"},  // 31 characters
-      {"5-6                             ", "none"},  // 32 characters: a failed read
-  };
-  for (const auto& [text, expected] : cases) {
-    const std::optional<TraceRange> parsed = ParseFrameRange(text);
-    EXPECT_EQ(parsed ? std::to_string(parsed->first) + ".." + std::to_string(parsed->last) : "none", expected)
-        << (text != nullptr ? text : "null");
-  }
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"10", "10..10"},
+        {"0", "0..0"},
+        {"3-7", "3..7"},
+        {"7-7", "7..7"},
+        {"12frames", "12..12"},
+        {"3-7-9", "3..7"},
+        {"2147483647", "2147483647..2147483647"},
+        {"7-3", "none"},
+        {"-5", "none"},
+        {"5-", "none"},
+        {"x", "none"},
+        {" 4", "none"},
+        {"2147483648", "none"},
+        {"", "none"},
+        {nullptr, "none"},
+        {"5-6                            ", "5..6"},   // 31 characters
+        {"5-6                             ", "none"},  // 32 characters: a failed read
+    };
+    for (const auto& [text, expected] : cases) {
+        const std::optional<TraceRange> parsed = ParseFrameRange(text);
+        EXPECT_EQ(parsed ? std::to_string(parsed->first) + ".." + std::to_string(parsed->last) : "none", expected)
+            << (text != nullptr ? text : "null");
+    }
 }
 
 }  // namespace

@@ -25,80 +25,81 @@ namespace {
 constexpr char kCrashLine[] = "\n=== CRASH (vectored handler triggered) ===\n";
 
 [[gnu::noinline, gnu::no_sanitize_undefined]] void WriteThroughNull() {
-  volatile int* volatile pointer = nullptr;
-  *pointer = 1;
+    volatile int* volatile pointer = nullptr;
+    *pointer = 1;
 }
 
 // The child's part: diagnostics as library attach starts them (the default action for the
 // fault, whatever a sanitizer runtime installed), a trace open over the current frame, some
 // counted and traced calls.
 void StartCrashingChild(int32_t frame) {
-  std::signal(SIGSEGV, SIG_DFL);
-  StartDiagnostics();
-  if (!OpenTrace(frame, frame + 5, "crash", false)) std::_Exit(3);
-  CountEntryCall(EntryId::glRasterPos2f);
-  CountEntryCall(EntryId::glRasterPos2f);
-  TraceLine("MORA::GL::Rectf", "(x1=%d)", 7);
+    std::signal(SIGSEGV, SIG_DFL);
+    StartDiagnostics();
+    if (!OpenTrace(frame, frame + 5, "crash", false)) std::_Exit(3);
+    CountEntryCall(EntryId::glRasterPos2f);
+    CountEntryCall(EntryId::glRasterPos2f);
+    TraceLine("MORA::GL::Rectf", "(x1=%d)", 7);
 }
 
 class CrashReport : public ::testing::Test {
- protected:
-  void SetUp() override {
+protected:
+    void SetUp() override {
 #if defined(__SANITIZE_THREAD__)
-    // ThreadSanitizer intercepts the fatal signals itself and reports the summary's formatting
-    // as signal-unsafe before the handler can finish, so the crash path is checked in the other builds.
-    GTEST_SKIP() << "crash reports are not checked under ThreadSanitizer";
+        // ThreadSanitizer intercepts the fatal signals itself and reports the summary's formatting
+        // as signal-unsafe before the handler can finish, so the crash path is checked in the other builds.
+        GTEST_SKIP() << "crash reports are not checked under ThreadSanitizer";
 #endif
-    GTEST_FLAG_SET(death_test_style, "fast");  // the child must write into this test's folder
-    platform::UnsetEnvironment("MORA_TRACE_FRAMES");
-    platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
-    ASSERT_TRUE(dir_.entered);
-    frame_ = CurrentFrame();
-    rectCallsBefore_ = EntryCalls(EntryId::glRasterPos2f);
-  }
+        GTEST_FLAG_SET(death_test_style, "fast");  // the child must write into this test's folder
+        platform::UnsetEnvironment("MORA_TRACE_FRAMES");
+        platform::UnsetEnvironment("MORA_CAPTURE_FRAMES");
+        ASSERT_TRUE(dir_.entered);
+        frame_ = CurrentFrame();
+        rectCallsBefore_ = EntryCalls(EntryId::glRasterPos2f);
+    }
 
-  void ExpectReportOfTheChild() {
-    std::string summary;
-    ASSERT_TRUE(platform::ReadWholeFile("MORA_api_calls.log", summary));
-    EXPECT_EQ(summary.rfind("=== MORA GL/WGL call summary (process lifetime) ===\n", 0), 0u);
-    char drift[128];
-    std::snprintf(drift, sizeof(drift), "    [capture-drift] %-28s : %14" PRIu64 "\n", "glRasterPos2f",
-                  rectCallsBefore_ + 2);
-    EXPECT_NE(summary.find(drift), std::string::npos) << summary;
+    void ExpectReportOfTheChild() {
+        std::string summary;
+        ASSERT_TRUE(platform::ReadWholeFile("MORA_api_calls.log", summary));
+        EXPECT_EQ(summary.rfind("=== MORA GL/WGL call summary (process lifetime) ===\n", 0), 0u);
+        char drift[128];
+        std::snprintf(drift, sizeof(drift), "    [capture-drift] %-28s : %14" PRIu64 "\n", "glRasterPos2f",
+                      rectCallsBefore_ + 2);
+        EXPECT_NE(summary.find(drift), std::string::npos) << summary;
 
-    char name[64];
-    std::snprintf(name, sizeof(name), "MORA_trace_frames%d-%d.mora-trace", frame_, frame_ + 5);
-    std::string trace;
-    ASSERT_TRUE(platform::ReadWholeFile(name, trace)) << name;
-    EXPECT_TRUE(trace.ends_with(std::string("MORA::GL::Rectf                      (x1=7)\n") + kCrashLine)) << trace;
-  }
+        char name[64];
+        std::snprintf(name, sizeof(name), "MORA_trace_frames%d-%d.mora-trace", frame_, frame_ + 5);
+        std::string trace;
+        ASSERT_TRUE(platform::ReadWholeFile(name, trace)) << name;
+        EXPECT_TRUE(trace.ends_with(std::string("MORA::GL::Rectf                      (x1=7)\n") + kCrashLine))
+            << trace;
+    }
 
-  test::TempDir dir_{"mora_crash", test::TempDir::Enter::Yes};
-  int32_t frame_ = 0;
-  uint64_t rectCallsBefore_ = 0;
+    test::TempDir dir_{"mora_crash", test::TempDir::Enter::Yes};
+    int32_t frame_ = 0;
+    uint64_t rectCallsBefore_ = 0;
 };
 
 TEST_F(CrashReport, NullWriteLeavesSummaryAndCrashLineAndStillKillsTheProcess) {
-  EXPECT_EXIT(
-      {
-        StartCrashingChild(frame_);
-        WriteThroughNull();
-      },
-      ::testing::KilledBySignal(SIGSEGV), "");
-  ExpectReportOfTheChild();
+    EXPECT_EXIT(
+        {
+            StartCrashingChild(frame_);
+            WriteThroughNull();
+        },
+        ::testing::KilledBySignal(SIGSEGV), "");
+    ExpectReportOfTheChild();
 }
 
 TEST_F(CrashReport, CrashWhileHoldingTheTraceLockStillWritesTheCrashLine) {
-  platform::Mutex* traceLock = detail::TraceLockForTests();
-  if (traceLock == nullptr) GTEST_SKIP() << "the trace writer does not expose its lock";
-  EXPECT_EXIT(
-      {
-        StartCrashingChild(frame_);
-        platform::LockMutex(*traceLock);  // as if the fault hit inside a trace write
-        WriteThroughNull();
-      },
-      ::testing::KilledBySignal(SIGSEGV), "");
-  ExpectReportOfTheChild();
+    platform::Mutex* traceLock = detail::TraceLockForTests();
+    if (traceLock == nullptr) GTEST_SKIP() << "the trace writer does not expose its lock";
+    EXPECT_EXIT(
+        {
+            StartCrashingChild(frame_);
+            platform::LockMutex(*traceLock);  // as if the fault hit inside a trace write
+            WriteThroughNull();
+        },
+        ::testing::KilledBySignal(SIGSEGV), "");
+    ExpectReportOfTheChild();
 }
 
 }  // namespace

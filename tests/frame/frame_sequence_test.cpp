@@ -123,9 +123,9 @@ TEST_F(FrameSequence, SwapsAdvanceTheCounterOnceAndThePollClosesAFinishedTrace) 
         "MORA::WGL::SwapBuffers (hdc=" + h + ")",
         "MORA::WGL::SwapBuffers (hdc=" + h + ")",
     };
-    EXPECT_EQ(TracedCalls("MORA_trace_frames" + std::to_string(frame) + "-" + std::to_string(frame + 1) +
-                          ".mora-trace"),
-              expected);
+    EXPECT_EQ(
+        TracedCalls("MORA_trace_frames" + std::to_string(frame) + "-" + std::to_string(frame + 1) + ".mora-trace"),
+        expected);
 }
 
 TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {

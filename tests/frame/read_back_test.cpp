@@ -25,7 +25,8 @@ struct TestImage {
     int64_t pitch;
     std::vector<uint8_t> bytes;
 
-    TestImage(int32_t w, int32_t h) : width(w), height(h), pitch((w + 3) * 4), bytes(static_cast<size_t>(pitch * h), 0xAB) {
+    TestImage(int32_t w, int32_t h)
+        : width(w), height(h), pitch((w + 3) * 4), bytes(static_cast<size_t>(pitch * h), 0xAB) {
         for (int32_t row = 0; row < h; ++row) {
             for (int32_t x = 0; x < w; ++x) {
                 uint8_t* p = &bytes[static_cast<size_t>(row * pitch + x * 4)];
@@ -61,7 +62,8 @@ TEST(ReadBack, FourOrdersTakeRowsFromTheBottom) {
                                            static_cast<uint8_t>(x + i + row), 200};
                 for (int b = 0; b < c.bytes; ++b) {
                     EXPECT_EQ(out[static_cast<size_t>((r * w + i) * c.bytes + b)], source[c.order[b]])
-                        << "format 0x" << std::hex << c.format << std::dec << " row " << r << " pixel " << i << " byte " << b;
+                        << "format 0x" << std::hex << c.format << std::dec << " row " << r << " pixel " << i << " byte "
+                        << b;
                 }
             }
         }
@@ -88,12 +90,32 @@ TEST(ReadBack, WiderTypesConvertEachComponent) {
     };
     const auto read = [](const uint8_t* at, uint32_t type) -> double {
         switch (type) {
-        case kReadTypeFloat: { float v; std::memcpy(&v, at, 4); return v; }
-        case kReadTypeUnsignedShort: { uint16_t v; std::memcpy(&v, at, 2); return v; }
-        case kReadTypeUnsignedInt: { uint32_t v; std::memcpy(&v, at, 4); return v; }
-        case kReadTypeByte: return static_cast<int8_t>(*at);
-        case kReadTypeShort: { int16_t v; std::memcpy(&v, at, 2); return v; }
-        default: { int32_t v; std::memcpy(&v, at, 4); return v; }
+            case kReadTypeFloat: {
+                float v;
+                std::memcpy(&v, at, 4);
+                return v;
+            }
+            case kReadTypeUnsignedShort: {
+                uint16_t v;
+                std::memcpy(&v, at, 2);
+                return v;
+            }
+            case kReadTypeUnsignedInt: {
+                uint32_t v;
+                std::memcpy(&v, at, 4);
+                return v;
+            }
+            case kReadTypeByte: return static_cast<int8_t>(*at);
+            case kReadTypeShort: {
+                int16_t v;
+                std::memcpy(&v, at, 2);
+                return v;
+            }
+            default: {
+                int32_t v;
+                std::memcpy(&v, at, 4);
+                return v;
+            }
         }
     };
     for (const Case& c : cases) {
@@ -130,7 +152,8 @@ TEST(ReadBack, RandomRectanglesAreServedExactlyWhenInside) {
         const int32_t x = coordinate(random), y = coordinate(random), w = coordinate(random), h = coordinate(random);
         const bool inside = x >= 0 && y >= 0 && w >= 1 && h >= 1 && x + w <= image.width && y + h <= image.height;
         std::fill(out.begin(), out.end(), kUntouched);
-        const bool served = CopyReadRectangle(image.Source(), x, y, w, h, kReadFormatBgra, kReadTypeUnsignedByte, out.data());
+        const bool served =
+            CopyReadRectangle(image.Source(), x, y, w, h, kReadFormatBgra, kReadTypeUnsignedByte, out.data());
         ASSERT_EQ(served, inside) << x << "," << y << " " << w << "x" << h;
         if (!served) continue;
         const size_t used = static_cast<size_t>(w * h * 4);

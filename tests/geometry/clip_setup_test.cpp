@@ -32,7 +32,8 @@ NativePacket Packet(int width = 640, int height = 480) {
 TEST(Clip, CrossingOneSidePlaneGivesFourVertices) {
     // b lies beyond x = w; the polygon becomes a, I(a->b), I(b->c), c.
     ClipPolygon poly;
-    ASSERT_TRUE(ClipTriangle(V(-0.5f, -0.5f, 0, 1, 0xFF0000C8u, 0.0f, 0.0f), V(2.0f, 0.0f, 0, 1, 0xFF000000u, 1.0f, 0.5f),
+    ASSERT_TRUE(ClipTriangle(V(-0.5f, -0.5f, 0, 1, 0xFF0000C8u, 0.0f, 0.0f),
+                             V(2.0f, 0.0f, 0, 1, 0xFF000000u, 1.0f, 0.5f),
                              V(-0.5f, 0.5f, 0, 1, 0xFF0000C8u, 0.0f, 1.0f), poly));
     ASSERT_EQ(poly.count, 4);
     EXPECT_EQ(poly.v[0].x, -0.5f);
@@ -158,8 +159,8 @@ TEST(TriangleSetup, CullDecisionsForBothWindingsAndEveryFace) {
         uint32_t frontFace, cullFace;
         uint32_t expect[3];
     } cases[] = {
-        {0x0901, kCullBack, {1, 0, 0}},  {0x0901, kCullFront, {0, 1, 1}}, {0x0901, kCullFrontAndBack, {0, 0, 0}},
-        {0x0900, kCullBack, {0, 1, 0}},  {0x0900, kCullFront, {1, 0, 1}}, {0x0900, kCullFrontAndBack, {0, 0, 0}},
+        {0x0901, kCullBack, {1, 0, 0}}, {0x0901, kCullFront, {0, 1, 1}}, {0x0901, kCullFrontAndBack, {0, 0, 0}},
+        {0x0900, kCullBack, {0, 1, 0}}, {0x0900, kCullFront, {1, 0, 1}}, {0x0900, kCullFrontAndBack, {0, 0, 0}},
         {0x0901, 0x1234, {1, 1, 1}},  // an unknown face culls nothing
     };
     for (const auto& c : cases) {

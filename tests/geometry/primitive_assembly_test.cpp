@@ -16,11 +16,12 @@ using Tri = std::array<uint32_t, 3>;
 std::vector<Tri> Split(uint32_t mode, uint32_t n) {
     std::vector<GlVertex> v(n);
     std::vector<Tri> out;
-    const uint32_t written = DecomposePrimitive(mode, v.data(), n, [&](const GlVertex& a, const GlVertex& b, const GlVertex& c) {
-        out.push_back({static_cast<uint32_t>(&a - v.data()), static_cast<uint32_t>(&b - v.data()),
-                       static_cast<uint32_t>(&c - v.data())});
-        return 1u;
-    });
+    const uint32_t written =
+        DecomposePrimitive(mode, v.data(), n, [&](const GlVertex& a, const GlVertex& b, const GlVertex& c) {
+            out.push_back({static_cast<uint32_t>(&a - v.data()), static_cast<uint32_t>(&b - v.data()),
+                           static_cast<uint32_t>(&c - v.data())});
+            return 1u;
+        });
     EXPECT_EQ(written, out.size());
     return out;
 }

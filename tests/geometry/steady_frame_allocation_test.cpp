@@ -63,12 +63,15 @@ void VisitEveryWorker(rjq::RenderJobQueue* queue) {
         uint32_t count;
     } barrier;
     barrier.count = queue->workerCount;
-    rjq::ParallelFor(queue, queue->workerCount, [](uint32_t, void* arg) {
-        Barrier& b = *static_cast<Barrier*>(arg);
-        b.started.fetch_add(1);
-        while (b.started.load() < b.count) {
-        }
-    }, &barrier);
+    rjq::ParallelFor(
+        queue, queue->workerCount,
+        [](uint32_t, void* arg) {
+            Barrier& b = *static_cast<Barrier*>(arg);
+            b.started.fetch_add(1);
+            while (b.started.load() < b.count) {
+            }
+        },
+        &barrier);
 }
 
 TEST(SteadyFrame, ReplayingTheSameFrameAllocatesNothing) {

@@ -48,54 +48,87 @@ TEST(ReplayCommands, EveryRecordInOpcodeOrderReplaysToTheEntriesState) {
     const float m[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1};
     const float envColour[4] = {1, 0.5f, 0, 1};
     const uint8_t rgba[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    ApplyMatrixMode(*live, 0x1701); AppendMatrixMode(s, 0x1701);
-    ApplyLoadIdentity(*live); AppendLoadIdentity(s);
-    ApplyLoadMatrix(*live, m); AppendLoadMatrixf(s, m);
-    ApplyMultMatrix(*live, m); AppendMultMatrixf(s, m);
-    ApplyPushMatrix(*live); AppendPushMatrix(s);
-    ApplyPushMatrix(*live); AppendPushMatrix(s);
-    ApplyPopMatrix(*live); AppendPopMatrix(s);
-    ApplyTranslate(*live, 1, 2, 3); AppendTranslatef(s, 1, 2, 3);
-    ApplyRotate(*live, 30, 0, 0, 1); AppendRotatef(s, 30, 0, 0, 1);
-    ApplyScale(*live, 2, 2, 2); AppendScalef(s, 2, 2, 2);
-    ApplyOrtho(*live, 0, 640, 480, 0, -1, 1); AppendOrtho(s, 0, 640, 480, 0, -1, 1);
-    ApplyFrustum(*live, -1, 1, -1, 1, 1, 100); AppendFrustum(s, -1, 1, -1, 1, 1, 100);
-    ApplyViewport(*live, 5, 6, 320, 200); AppendViewport(s, 5, 6, 320, 200);
-    ApplyDepthRange(*live, 0.25f, 0.75f); AppendDepthRange(s, 0.25, 0.75);
-    ApplyScissor(*live, 1, 2, 3, 4); AppendScissor(s, 1, 2, 3, 4);
+    ApplyMatrixMode(*live, 0x1701);
+    AppendMatrixMode(s, 0x1701);
+    ApplyLoadIdentity(*live);
+    AppendLoadIdentity(s);
+    ApplyLoadMatrix(*live, m);
+    AppendLoadMatrixf(s, m);
+    ApplyMultMatrix(*live, m);
+    AppendMultMatrixf(s, m);
+    ApplyPushMatrix(*live);
+    AppendPushMatrix(s);
+    ApplyPushMatrix(*live);
+    AppendPushMatrix(s);
+    ApplyPopMatrix(*live);
+    AppendPopMatrix(s);
+    ApplyTranslate(*live, 1, 2, 3);
+    AppendTranslatef(s, 1, 2, 3);
+    ApplyRotate(*live, 30, 0, 0, 1);
+    AppendRotatef(s, 30, 0, 0, 1);
+    ApplyScale(*live, 2, 2, 2);
+    AppendScalef(s, 2, 2, 2);
+    ApplyOrtho(*live, 0, 640, 480, 0, -1, 1);
+    AppendOrtho(s, 0, 640, 480, 0, -1, 1);
+    ApplyFrustum(*live, -1, 1, -1, 1, 1, 100);
+    AppendFrustum(s, -1, 1, -1, 1, 1, 100);
+    ApplyViewport(*live, 5, 6, 320, 200);
+    AppendViewport(s, 5, 6, 320, 200);
+    ApplyDepthRange(*live, 0.25f, 0.75f);
+    AppendDepthRange(s, 0.25, 0.75);
+    ApplyScissor(*live, 1, 2, 3, 4);
+    AppendScissor(s, 1, 2, 3, 4);
     for (uint32_t cap : {0x0B71u, 0x0BE2u, 0x0B44u}) {
         ApplyEnable(*live, cap);
         AppendEnable(s, cap);
     }
-    ApplyDisable(*live, 0x0BE2); AppendDisable(s, 0x0BE2);
-    ApplyBlendFunc(*live, 0x0302, 0x0303); AppendBlendFunc(s, 0x0302, 0x0303);
-    ApplyAlphaFunc(*live, 0x0204, 0.5f); AppendAlphaFunc(s, 0x0204, 0.5f);
-    ApplyDepthFunc(*live, 0x0203); AppendDepthFunc(s, 0x0203);
-    ApplyDepthMask(*live, 0); AppendDepthMask(s, 0);
+    ApplyDisable(*live, 0x0BE2);
+    AppendDisable(s, 0x0BE2);
+    ApplyBlendFunc(*live, 0x0302, 0x0303);
+    AppendBlendFunc(s, 0x0302, 0x0303);
+    ApplyAlphaFunc(*live, 0x0204, 0.5f);
+    AppendAlphaFunc(s, 0x0204, 0.5f);
+    ApplyDepthFunc(*live, 0x0203);
+    AppendDepthFunc(s, 0x0203);
+    ApplyDepthMask(*live, 0);
+    AppendDepthMask(s, 0);
     AppendColorMask(s, 1, 0, 1, 0);
-    ApplyTexEnvi(*live, 0x2300, 0x2200, 0x1E01); AppendTexEnvi(s, 0x2300, 0x2200, 0x1E01);
-    ApplyTexEnvfv(*live, 0x2300, 0x2201, envColour); AppendTexEnvfv(s, 0x2300, 0x2201, envColour);
-    TexParameteri(*live, 0x0DE1, 0x2800, 0x2600, nullptr); AppendTexParameteri(s, 0x0DE1, 0x2800, 0x2600);
+    ApplyTexEnvi(*live, 0x2300, 0x2200, 0x1E01);
+    AppendTexEnvi(s, 0x2300, 0x2200, 0x1E01);
+    ApplyTexEnvfv(*live, 0x2300, 0x2201, envColour);
+    AppendTexEnvfv(s, 0x2300, 0x2201, envColour);
+    TexParameteri(*live, 0x0DE1, 0x2800, 0x2600, nullptr);
+    AppendTexParameteri(s, 0x0DE1, 0x2800, 0x2600);
     AppendPixelStorei(s, 0x0CF5, 1);
-    ApplyCullFace(*live, 0x0404); AppendCullFace(s, 0x0404);
-    ApplyFrontFace(*live, 0x0900); AppendFrontFace(s, 0x0900);
+    ApplyCullFace(*live, 0x0404);
+    AppendCullFace(s, 0x0404);
+    ApplyFrontFace(*live, 0x0900);
+    AppendFrontFace(s, 0x0900);
     AppendShadeModel(s, 0x1D00);
     AppendPolygonMode(s, 0x0408, 0x1B01);
     AppendPolygonOffset(s, 1, 1);
     AppendActiveTextureARB(s, 0x84C1);
     uint32_t names[2] = {};
-    GenTextures(*live, 2, names, nullptr); AppendGenTextures(s, 2);
-    DeleteTextures(*live, 1, &names[1], nullptr); AppendDeleteTextures(rec, 1, &names[1]);
-    BindTexture(*live, 0x0DE1, names[0], nullptr); AppendBindTexture(s, 0x0DE1, names[0]);
+    GenTextures(*live, 2, names, nullptr);
+    AppendGenTextures(s, 2);
+    DeleteTextures(*live, 1, &names[1], nullptr);
+    AppendDeleteTextures(rec, 1, &names[1]);
+    BindTexture(*live, 0x0DE1, names[0], nullptr);
+    AppendBindTexture(s, 0x0DE1, names[0]);
     TexImage2D(*live, 0x0DE1, 0, 2, 2, 0x1908, 0x1401, rgba, nullptr);
     AppendTexImage2D(rec, 0x0DE1, 0, 4, 2, 2, 0, 0x1908, 0x1401, rgba);
     TexSubImage2D(*live, 0x0DE1, 0, 1, 1, 1, 1, 0x1907, 0x1401, rgba, nullptr);
     AppendTexSubImage2D(rec, 0x0DE1, 0, 1, 1, 1, 1, 0x1907, 0x1401, rgba);
-    ApplyColor(*live, 0x80402010u); AppendColor(s, 0x80402010u);
-    ApplyTexCoord(*live, 0.5f, 0.25f); AppendTexCoord2f(s, 0.5f, 0.25f);
-    ApplyClearColor(*live, 0.2f, 0.4f, 0.6f, 1); AppendClearColor(s, 0.2f, 0.4f, 0.6f, 1);
-    ApplyClearDepth(*live, 0.5f); AppendClearDepth(s, 0.5);
-    ApplyClear(*live, 0x4100); AppendClear(s, 0x4100);
+    ApplyColor(*live, 0x80402010u);
+    AppendColor(s, 0x80402010u);
+    ApplyTexCoord(*live, 0.5f, 0.25f);
+    AppendTexCoord2f(s, 0.5f, 0.25f);
+    ApplyClearColor(*live, 0.2f, 0.4f, 0.6f, 1);
+    AppendClearColor(s, 0.2f, 0.4f, 0.6f, 1);
+    ApplyClearDepth(*live, 0.5f);
+    AppendClearDepth(s, 0.5);
+    ApplyClear(*live, 0x4100);
+    AppendClear(s, 0x4100);
     AppendBegin(s, 4);
     AppendVertex2f(s, 0, 0);
     AppendVertex3f(s, 1, 0, 0);
@@ -175,8 +208,9 @@ TEST(ReplayCommands, PacketNeedsEnoughVerticesForItsMode) {
         const NativePacket& triangle = ctx->nativePackets[c.seed ? 0 : 1];
         EXPECT_EQ(ctx->frameVertices[triangle.firstVertex + 1].z, 0.0f);  // Vertex2f gives z = 0
         EXPECT_EQ(ctx->frameVertices[triangle.firstVertex + 2].z, 0.5f);
-        EXPECT_EQ((std::vector<uint64_t>{ctx->primitiveMode, ctx->primitiveVertices.size(), ctx->statistics.vertexRecords}),
-                  (std::vector<uint64_t>{0, 0, 13}));
+        EXPECT_EQ(
+            (std::vector<uint64_t>{ctx->primitiveMode, ctx->primitiveVertices.size(), ctx->statistics.vertexRecords}),
+            (std::vector<uint64_t>{0, 0, 13}));
     }
 }
 
@@ -255,14 +289,14 @@ TEST(ReplayCommands, FusesColourTexCoordVertexTriples) {
     CommandRecording rec;
     CommandStream& s = rec.stream;
     AppendBegin(s, 4);
-    AppendTexCoord2f(s, 0.1f, 0.2f);   // texcoord, colour, vertex
+    AppendTexCoord2f(s, 0.1f, 0.2f);  // texcoord, colour, vertex
     AppendColor(s, 0xFF0000FFu);
     AppendVertex3f(s, 1, 2, 3);
-    AppendColor(s, 0xFF00FF00u);       // colour, vertex
+    AppendColor(s, 0xFF00FF00u);  // colour, vertex
     AppendVertex2f(s, 4, 5);
-    AppendTexCoord2f(s, 0.3f, 0.4f);   // texcoord, vertex
+    AppendTexCoord2f(s, 0.3f, 0.4f);  // texcoord, vertex
     AppendVertex2f(s, 6, 7);
-    AppendTexCoord2f(s, 0.5f, 0.6f);   // texcoord, colour, then no vertex: colour applied on its own
+    AppendTexCoord2f(s, 0.5f, 0.6f);  // texcoord, colour, then no vertex: colour applied on its own
     AppendColor(s, 0xFFFF0000u);
     AppendEnable(s, 0x0B71);
     AppendVertex2f(s, 8, 9);
@@ -332,8 +366,14 @@ TEST(ReplayCommands, MalformedSizesStopTheWalk) {
 
 // A TexImage2D record with a chosen blob reference.
 void AppendImageRecord(CommandStream& s, int32_t w, int32_t h, uint32_t format, uint64_t offset, uint64_t length) {
-    const CmdTexImage2D r{.header = MakeCmdHeader(CmdOp::TexImage2D), .target = 0x0DE1, .width = w, .height = h,
-                          .format = format, .type = 0x1401, .blobOffset = offset, .byteLength = length};
+    const CmdTexImage2D r{.header = MakeCmdHeader(CmdOp::TexImage2D),
+                          .target = 0x0DE1,
+                          .width = w,
+                          .height = h,
+                          .format = format,
+                          .type = 0x1401,
+                          .blobOffset = offset,
+                          .byteLength = length};
     AppendRaw(s, &r, sizeof(r));
 }
 
@@ -436,7 +476,7 @@ std::vector<uint8_t> RandomRecords(std::mt19937& rng, uint64_t blobSize) {
         uint32_t op = rng() % 2 ? kImmediate[rng() % 8] : rng() % 50;
         uint32_t size = op < kCmdOpCount ? kCmdSize[op] : 4 + 4 * (rng() % 4);
         switch (rng() % 40) {
-            case 0: size = rng() % 80; break;       // any size, often wrong
+            case 0: size = rng() % 80; break;        // any size, often wrong
             case 1: size += 4 * (rng() % 3); break;  // longer than needed
             default: break;
         }
@@ -450,16 +490,23 @@ std::vector<uint8_t> RandomRecords(std::mt19937& rng, uint64_t blobSize) {
         const uint64_t blobOffset = rng() % (blobSize + 8);
         const uint64_t blobLength = rng() % 3 == 0 ? rng() : rng() % (blobSize + 8);
         switch (op) {
-            case 31: put(4, rng() % 8, 4); break;                               // GenTextures n
-            case 32: put(4, rng() % 8, 4); put(8, blobOffset, 8); put(16, blobLength, 8); break;
-            case 33: put(4, rng() % 2 ? 0x0DE1 : rng(), 4); put(8, rng() % 16, 4); break;
+            case 31: put(4, rng() % 8, 4); break;  // GenTextures n
+            case 32:
+                put(4, rng() % 8, 4);
+                put(8, blobOffset, 8);
+                put(16, blobLength, 8);
+                break;
+            case 33:
+                put(4, rng() % 2 ? 0x0DE1 : rng(), 4);
+                put(8, rng() % 16, 4);
+                break;
             case 34:
             case 35:
                 put(4, 0x0DE1, 4);
-                put(8, rng() % 2, 4);             // level
-                put(12, rng() % 8, 4);            // internalformat / xoffset
-                put(16, rng() % 40 - 4, 4);       // width / yoffset
-                put(20, rng() % 40 - 4, 4);       // height / width
+                put(8, rng() % 2, 4);        // level
+                put(12, rng() % 8, 4);       // internalformat / xoffset
+                put(16, rng() % 40 - 4, 4);  // width / yoffset
+                put(20, rng() % 40 - 4, 4);  // height / width
                 if (op == 35) put(24, rng() % 40 - 4, 4);
                 put(40, blobOffset, 8);
                 put(48, blobLength, 8);

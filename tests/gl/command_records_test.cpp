@@ -24,7 +24,9 @@ uint32_t Bits(float f) {
     return u;
 }
 
-uint64_t U64At(const std::vector<uint32_t>& w, size_t word) { return w[word] | static_cast<uint64_t>(w[word + 1]) << 32; }
+uint64_t U64At(const std::vector<uint32_t>& w, size_t word) {
+    return w[word] | static_cast<uint64_t>(w[word + 1]) << 32;
+}
 
 // The exact words of most records are checked through the entries in tests/api/recording_test.cpp,
 // every opcode and record size in command_executor_test.cpp; here the conversions no entry test reaches.

@@ -27,9 +27,14 @@ TEST(ColourPacking, ChannelsRoundHalfUpAndTruncate) {
 
 TEST(FloatConversion, TruncationAndNarrowingAreDefinedEverywhere) {
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
-    const std::pair<float, int32_t> cases[] = {{8448.7f, 8448},  {-2.9f, -2},           {kNaN, 0},
-                                               {kInf, kMax},     {-kInf, kMin},         {2147483648.0f, kMax},
-                                               {-2147483648.0f, kMin}, {2147483520.0f, 2147483520}};  // below 2^31
+    const std::pair<float, int32_t> cases[] = {{8448.7f, 8448},
+                                               {-2.9f, -2},
+                                               {kNaN, 0},
+                                               {kInf, kMax},
+                                               {-kInf, kMin},
+                                               {2147483648.0f, kMax},
+                                               {-2147483648.0f, kMin},
+                                               {2147483520.0f, 2147483520}};  // below 2^31
     for (const auto& [in, out] : cases) EXPECT_EQ(TruncateToInt32(in), out) << in;
     EXPECT_EQ(NarrowToFloat(-1e300), -kInf);
     EXPECT_EQ(NarrowToFloat(double{std::numeric_limits<float>::max()}), std::numeric_limits<float>::max());
@@ -115,15 +120,15 @@ TEST_F(GlStateTest, ViewportAsksTheSurfaceAndResizesThroughTheHooks) {
     GlContext& global = TheGlContext();
     const GlContext saved = global;
 
-    ApplyViewport(global, 0, 0, 0, 0);       // unsized grid: sized to 0 x 0 once
-    ApplyViewport(global, 0, 0, 0, 0);       // now it has storage: nothing
+    ApplyViewport(global, 0, 0, 0, 0);  // unsized grid: sized to 0 x 0 once
+    ApplyViewport(global, 0, 0, 0, 0);  // now it has storage: nothing
     ApplyViewport(global, 0, 0, 1024, 300);
     ApplyViewport(global, 5, 5, 800, 600);   // grows to 1024 x 600
     ApplyViewport(global, 0, 0, -5, -7);     // negative sizes ask for nothing
     ApplyViewport(global, 0, 0, 100000, 7);  // nothing past the largest framebuffer is asked for
     constexpr int32_t kMax = kMaxFramebufferSide;
-    EXPECT_EQ(log.surface, (std::vector<std::pair<int32_t, int32_t>>{
-                               {0, 0}, {0, 0}, {1024, 300}, {800, 600}, {0, 0}, {kMax, 7}}));
+    EXPECT_EQ(log.surface,
+              (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {0, 0}, {1024, 300}, {800, 600}, {0, 0}, {kMax, 7}}));
     EXPECT_EQ(log.resize, (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {1024, 300}, {1024, 600}, {kMax, 600}}));
     EXPECT_EQ(global.framebufferHeight, 600);
     EXPECT_EQ(global.viewport[2], 100000) << "the viewport transform keeps the size asked for";

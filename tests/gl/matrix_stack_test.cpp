@@ -33,9 +33,22 @@ Matrix Rotation(double degrees, double x, double y, double z) {
     y /= len;
     z /= len;
     const double c = std::cos(a), s = std::sin(a), k = 1 - c;
-    return {x * x * k + c,     y * x * k + z * s, x * z * k - y * s, 0, x * y * k - z * s, y * y * k + c,
-            y * z * k + x * s, 0,                 x * z * k + y * s, y * z * k - x * s, z * z * k + c, 0,
-            0,                 0,                 0,                 1};
+    return {x * x * k + c,
+            y * x * k + z * s,
+            x * z * k - y * s,
+            0,
+            x * y * k - z * s,
+            y * y * k + c,
+            y * z * k + x * s,
+            0,
+            x * z * k + y * s,
+            y * z * k - x * s,
+            z * z * k + c,
+            0,
+            0,
+            0,
+            0,
+            1};
 }
 
 void ExpectNear(const float* actual, const Matrix& expected, double tolerance) {
@@ -53,17 +66,16 @@ TEST_F(MatrixStackTest, FrustumTimesTranslationMatchesDoubleReference) {
     ApplyLoadIdentity(ctx);
     ApplyFrustum(ctx, -1.0f, 2.0f, -0.75f, 0.5f, 1.0f, 100.0f);
     ApplyTranslate(ctx, 3.0f, -4.0f, -10.0f);
-    const Matrix p = {2.0 / 3, 0,            0,           0,    // one column per line
-                      0,       2.0 / 1.25,   0,           0,
-                      1.0 / 3, -0.25 / 1.25, -101.0 / 99, -1,
-                      0,       0,            -200.0 / 99, 0};
+    const Matrix p = {2.0 / 3, 0,          0, 0,  // one column per line
+                      0,       2.0 / 1.25, 0, 0, 1.0 / 3, -0.25 / 1.25, -101.0 / 99, -1, 0, 0, -200.0 / 99, 0};
     const Matrix t = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 3, -4, -10, 1};
     ExpectNear(StackTopMatrix(ctx, kMatrixProjection), Multiply(p, t), 1e-5);
     ExpectNear(ctx.modelviewStack[0], Matrix{}, 0.0);  // the modelview stack was not selected
 }
 
 TEST_F(MatrixStackTest, RotationAgreesWithDoublePrecision) {
-    const double cases[][4] = {{90, 0, 0, 2}, {37.5, 1, 2, 3}, {-123, -0.3, 0.2, 5}, {720.25, 1, 1, 0}, {1e-3, 0, 1, 0}};
+    const double cases[][4] = {
+        {90, 0, 0, 2}, {37.5, 1, 2, 3}, {-123, -0.3, 0.2, 5}, {720.25, 1, 1, 0}, {1e-3, 0, 1, 0}};
     for (const auto& c : cases) {
         float r[16];
         BuildRotation(static_cast<float>(c[0]), static_cast<float>(c[1]), static_cast<float>(c[2]),

@@ -65,7 +65,7 @@ TEST(RenderState, DepthWordsAndTheirOverrides) {
         return std::vector<uint32_t>{rs.words[kRsDepthTest], rs.words[kRsDepthFunc], rs.words[kRsDepthWrite]};
     };
     using W = std::vector<uint32_t>;
-    EXPECT_EQ(depth(kNone), (W{0, 0, 0}));                       // test off: all three 0
+    EXPECT_EQ(depth(kNone), (W{0, 0, 0}));                        // test off: all three 0
     EXPECT_EQ(depth({0, false, false, false, 6}), (W{0, 0, 0}));  // forcing needs the test on
     ctx->depthTestEnabled = true;
     EXPECT_EQ(depth(kNone), (W{1, 2, 1}));
@@ -73,7 +73,7 @@ TEST(RenderState, DepthWordsAndTheirOverrides) {
     EXPECT_EQ(depth({0, false, false, false, 1}), (W{1, 0, 1}));  // ALWAYS
     EXPECT_EQ(depth({0, false, false, false, 9}), (W{1, 2, 1}));  // out of range: GL's
     EXPECT_EQ(depth({0, false, false, false, INT32_MIN}), (W{1, 2, 1}));
-    EXPECT_EQ(depth({0, false, false, true, 6}), (W{0, 0, 0}));   // DisableDepthTest wins
+    EXPECT_EQ(depth({0, false, false, true, 6}), (W{0, 0, 0}));  // DisableDepthTest wins
     ctx->depthMask = false;
     EXPECT_EQ(depth(kNone), (W{1, 2, 0}));
 }
@@ -83,9 +83,9 @@ TEST(RenderState, BlendPairsAndTheSeedSubset) {
     const struct {
         uint32_t src, dst, code, seedCode;
     } pairs[] = {
-        {1, 1, 1, 1},           {0, 0x0300, 2, 2},      {0x0302, 0x0303, 3, 3}, {0x0306, 0, 2, 0},
-        {0x0302, 1, 4, 0},      {0x0306, 0x0300, 5, 0}, {0, 0x0301, 6, 0},      {1, 0x0303, 7, 0},
-        {1, 0, 0, 0},           {0, 1, 0, 0},           {0x0303, 0x0302, 0, 0},
+        {1, 1, 1, 1},      {0, 0x0300, 2, 2},      {0x0302, 0x0303, 3, 3}, {0x0306, 0, 2, 0},
+        {0x0302, 1, 4, 0}, {0x0306, 0x0300, 5, 0}, {0, 0x0301, 6, 0},      {1, 0x0303, 7, 0},
+        {1, 0, 0, 0},      {0, 1, 0, 0},           {0x0303, 0x0302, 0, 0},
     };
     for (const auto& p : pairs) {
         EXPECT_EQ(BlendModeCode(true, p.src, p.dst), p.code) << p.src << "," << p.dst;

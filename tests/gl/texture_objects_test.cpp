@@ -40,25 +40,25 @@ TEST_F(TextureTest, GeneratedNamesFollowTheLowestFreeRuleThroughAnyHistory) {
     for (int step = 0; step < 3000; ++step) {
         const uint32_t pick = random() % 300000u;
         switch (random() % 4) {
-        case 0:
-            BindTexture(ctx, kTex2D, pick, nullptr);
-            used.insert(pick);
-            break;
-        case 1: {
-            const auto it = used.lower_bound(pick % (ctx.textureTable.size() + 1));
-            if (it == used.end() || *it == 0) break;
-            const uint32_t name = *it;
-            DeleteTextures(ctx, 1, &name, nullptr);
-            used.erase(name);
-            break;
-        }
-        default: {
-            const uint32_t want = expectedNext();
-            uint32_t name = 0;
-            ASSERT_EQ(GenTextures(ctx, 1, &name, nullptr), TextureResult::Applied);
-            ASSERT_EQ(name, want) << "step " << step;
-            used.insert(name);
-        }
+            case 0:
+                BindTexture(ctx, kTex2D, pick, nullptr);
+                used.insert(pick);
+                break;
+            case 1: {
+                const auto it = used.lower_bound(pick % (ctx.textureTable.size() + 1));
+                if (it == used.end() || *it == 0) break;
+                const uint32_t name = *it;
+                DeleteTextures(ctx, 1, &name, nullptr);
+                used.erase(name);
+                break;
+            }
+            default: {
+                const uint32_t want = expectedNext();
+                uint32_t name = 0;
+                ASSERT_EQ(GenTextures(ctx, 1, &name, nullptr), TextureResult::Applied);
+                ASSERT_EQ(name, want) << "step " << step;
+                used.insert(name);
+            }
         }
         if (step == 1500) {  // as a Keyframe restore does: slots change without the texture calls
             for (uint32_t name = 1; name < 64; ++name) {
@@ -104,8 +104,9 @@ TEST_F(TextureTest, MipChainOfFiveByThree) {
     const auto average = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
         uint32_t out = 0;
         for (int shift = 0; shift < 32; shift += 8) {
-            out |= ((((a >> shift) & 255) + ((b >> shift) & 255) + ((c >> shift) & 255) + ((d >> shift) & 255) + 2) >> 2)
-                   << shift;
+            out |=
+                ((((a >> shift) & 255) + ((b >> shift) & 255) + ((c >> shift) & 255) + ((d >> shift) & 255) + 2) >> 2)
+                << shift;
         }
         return out;
     };
@@ -134,16 +135,15 @@ TEST_F(TextureTest, SixUploadFormatsConvertToArgb) {
         uint32_t format;
         uint32_t expected;
     };
-    const Case cases[] = {{gle::kRgba, 0x44112233u},      {gle::kRgb, 0xFF112233u}, {gle::kBgraExt, 0x44332211u},
-                          {gle::kBgrExt, 0xFF332211u},    {gle::kLuminance, 0xFF111111u},
-                          {gle::kAlpha, 0x11FFFFFFu}};
+    const Case cases[] = {{gle::kRgba, 0x44112233u},   {gle::kRgb, 0xFF112233u},       {gle::kBgraExt, 0x44332211u},
+                          {gle::kBgrExt, 0xFF332211u}, {gle::kLuminance, 0xFF111111u}, {gle::kAlpha, 0x11FFFFFFu}};
     for (const Case& c : cases) {
         uint32_t texel = 0;
         ASSERT_TRUE(ConvertTexelRow(c.format, kUByte, four, 1, &texel)) << c.format;
         EXPECT_EQ(texel, c.expected) << std::hex << c.format;
     }
     uint32_t untouched = 7;
-    EXPECT_FALSE(ConvertTexelRow(0x190A, kUByte, four, 1, &untouched));  // GL_LUMINANCE_ALPHA
+    EXPECT_FALSE(ConvertTexelRow(0x190A, kUByte, four, 1, &untouched));      // GL_LUMINANCE_ALPHA
     EXPECT_FALSE(ConvertTexelRow(gle::kRgba, 0x1406, four, 1, &untouched));  // GL_FLOAT
     EXPECT_EQ(untouched, 7u);
 }

@@ -17,7 +17,7 @@ struct ChooseCase {
     const char* name;
     std::vector<int> attributes;  // without the terminating None
     bool accepted;
-    std::vector<int> ids;         // matching configs, best first
+    std::vector<int> ids;  // matching configs, best first
 };
 
 TEST(FbConfig, ChooseFbConfigMatchesAndSortsAsGlxSays) {
@@ -52,7 +52,7 @@ TEST(FbConfig, ChooseVisualNeedsRgbaAndTakesBooleansWithoutValues) {
     } cases[] = {
         {{kRgba, kDoubleBuffer, kDepthSize, 16}, kDouble},
         {{kRgba, kRedSize, 1, kGreenSize, 1, kBlueSize, 1}, kSingle},
-        {{kDoubleBuffer, kDepthSize, 16}, 0},          // colour index asked for
+        {{kDoubleBuffer, kDepthSize, 16}, 0},  // colour index asked for
         {{kRgba, kStereo}, 0},
         {{kRgba, kAccumRedSize, 8}, 0},
         {{kUseGl, kRgba, kLevel, 0, kDoubleBuffer}, kDouble},
@@ -73,11 +73,13 @@ TEST(ContextAttributes, OnlyOpenGl10And11AreMade) {
     } cases[] = {
         {{}, V::Accept},
         {{kContextMajorVersion, 1, kContextMinorVersion, 1}, V::Accept},
-        {{kContextMajorVersion, 1, kContextMinorVersion, 1, kContextProfileMask, kContextCompatibilityProfileBit}, V::Accept},
+        {{kContextMajorVersion, 1, kContextMinorVersion, 1, kContextProfileMask, kContextCompatibilityProfileBit},
+         V::Accept},
         {{kContextFlags, kContextDebugBit, kRenderType, kRgbaType}, V::Accept},
         {{kContextMajorVersion, 1, kContextMinorVersion, 2}, V::Unsupported},
         {{kContextMajorVersion, 2, kContextMinorVersion, 1}, V::Unsupported},
-        {{kContextMajorVersion, 3, kContextMinorVersion, 2, kContextProfileMask, kContextCoreProfileBit}, V::Unsupported},
+        {{kContextMajorVersion, 3, kContextMinorVersion, 2, kContextProfileMask, kContextCoreProfileBit},
+         V::Unsupported},
         {{kContextMajorVersion, 3, kContextFlags, kContextForwardCompatibleBit}, V::Unsupported},
         {{kContextMajorVersion, 1, kContextMinorVersion, 6}, V::Mismatch},
         {{kContextMajorVersion, 0}, V::Mismatch},

@@ -27,7 +27,7 @@
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr double kSlowdown = 4.0;  // sanitizer builds: shadow memory and slower code
+constexpr double kSlowdown = 4.0;           // sanitizer builds: shadow memory and slower code
 constexpr bool kLimitAddressSpace = false;  // the sanitizers reserve terabytes of address space
 #else
 constexpr double kSlowdown = 1.0;
@@ -82,12 +82,14 @@ int UploadsEndingAtAPage() {
     Session s(32, 32);
     if (!s.ok()) return 2;
     const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    auto* pages = static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    auto* pages =
+        static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     if (pages == MAP_FAILED || mprotect(pages + page, page, PROT_NONE) != 0) return 3;
     const struct {
         GLenum format;
         size_t bytes;
-    } formats[] = {{GL_LUMINANCE_ALPHA, 2}, {GL_LUMINANCE, 1}, {GL_COLOR_INDEX, 1}, {GL_RED, 1}, {GL_ALPHA, 1}, {GL_RGB, 3}};
+    } formats[] = {{GL_LUMINANCE_ALPHA, 2}, {GL_LUMINANCE, 1}, {GL_COLOR_INDEX, 1}, {GL_RED, 1},
+                   {GL_ALPHA, 1},           {GL_RGB, 3}};
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -408,24 +410,23 @@ std::string MakeSettingsFolder(SettingsFile kind) {
     if (mkdir(folder.c_str(), 0755) != 0) perror("mkdir");
     const std::string file = folder + "/driver.ini";
     switch (kind) {
-    case SettingsFile::None:
-        break;
-    case SettingsFile::Fifo:
-        if (mkfifo(file.c_str(), 0644) != 0) perror("mkfifo");
-        break;
-    case SettingsFile::DevZero:
-        if (symlink("/dev/zero", file.c_str()) != 0) perror("symlink");
-        break;
-    case SettingsFile::DevUrandom:
-        if (symlink("/dev/urandom", file.c_str()) != 0) perror("symlink");
-        break;
-    case SettingsFile::Oversized: {
-        FILE* out = fopen(file.c_str(), "w");
-        if (out == nullptr) break;
-        for (int i = 0; i < 200000; ++i) fputs("ColourPass=1\n", out);
-        fclose(out);
-        break;
-    }
+        case SettingsFile::None: break;
+        case SettingsFile::Fifo:
+            if (mkfifo(file.c_str(), 0644) != 0) perror("mkfifo");
+            break;
+        case SettingsFile::DevZero:
+            if (symlink("/dev/zero", file.c_str()) != 0) perror("symlink");
+            break;
+        case SettingsFile::DevUrandom:
+            if (symlink("/dev/urandom", file.c_str()) != 0) perror("symlink");
+            break;
+        case SettingsFile::Oversized: {
+            FILE* out = fopen(file.c_str(), "w");
+            if (out == nullptr) break;
+            for (int i = 0; i < 200000; ++i) fputs("ColourPass=1\n", out);
+            fclose(out);
+            break;
+        }
     }
     return pattern;
 }

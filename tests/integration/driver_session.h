@@ -43,7 +43,9 @@ struct PresentedFrame {
     int height = 0;
     std::vector<uint32_t> pixels;
     // Pixel at window column x, row y counted from the top.
-    uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x]; }
+    uint32_t At(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x];
+    }
 };
 PresentedFrame ReadPresented(HDC dc);
 

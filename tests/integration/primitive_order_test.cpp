@@ -26,7 +26,7 @@ TEST(PrimitiveOrder, FlatLinePointAndClearAfterDrawing) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glColor3f(1.0f, 0.0f, 0.0f);
-    DrawRect(0.0f, 0.0f, kSize, kSize / 2);   // bottom half red, then cleared again
+    DrawRect(0.0f, 0.0f, kSize, kSize / 2);  // bottom half red, then cleared again
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glShadeModel(GL_FLAT);

@@ -38,7 +38,8 @@ TEST_F(ReadPixels, FourByteOrdersWithRowsFromTheBottom) {
     // 3 x 2 GL_RGB across the band edge: row 0 is GL row 7 (red), row 1 GL row 8 (blue).
     std::vector<uint8_t> rgb(19, kUntouched);
     glReadPixels(4, 7, 3, 2, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    const std::vector<uint8_t> expectedRgb = {255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, kUntouched};
+    const std::vector<uint8_t> expectedRgb = {255, 0,   0, 255, 0,   0, 255, 0,   0,         0,
+                                              0,   255, 0, 0,   255, 0, 0,   255, kUntouched};
     EXPECT_EQ(rgb, expectedRgb) << "18 bytes, rows bottom-up, nothing past them";
 
     // One order more through the entry (tests/frame/read_back_test.cpp checks all four byte by byte).
@@ -72,11 +73,11 @@ TEST_F(ReadPixels, RequestsOutsideTheSurfaceOrInOtherFormatsWriteNothing) {
     const Request refused[] = {
         {0, 0, 1, 1, GL_LUMINANCE, GL_UNSIGNED_BYTE},
         {0, 0, 1, 1, GL_RGBA, GL_DOUBLE},
-        {kSize - 1, 0, 2, 1, GL_RGBA, GL_UNSIGNED_BYTE},   // one pixel past the right edge
-        {0, kSize - 1, 1, 2, GL_RGBA, GL_UNSIGNED_BYTE},   // one row past the top
+        {kSize - 1, 0, 2, 1, GL_RGBA, GL_UNSIGNED_BYTE},  // one pixel past the right edge
+        {0, kSize - 1, 1, 2, GL_RGBA, GL_UNSIGNED_BYTE},  // one row past the top
         {-1, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE},
         {0, -1, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE},
-        {1, 0, INT_MAX, 1, GL_RGBA, GL_UNSIGNED_BYTE},     // x + width overflows 32 bits
+        {1, 0, INT_MAX, 1, GL_RGBA, GL_UNSIGNED_BYTE},  // x + width overflows 32 bits
         {0, INT_MAX, 1, INT_MAX, GL_RGBA, GL_UNSIGNED_BYTE},
         {INT_MAX, INT_MAX, INT_MAX, INT_MAX, GL_RGB, GL_UNSIGNED_BYTE},
         {INT_MIN, 0, 4, 1, GL_RGBA, GL_UNSIGNED_BYTE},

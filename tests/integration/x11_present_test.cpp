@@ -59,8 +59,9 @@ TEST(X11Present, WindowShowsThePresentedFrame) {
     std::transform(presented.pixels.begin(), presented.pixels.end(), expected.begin(), Rgb);
     const auto difference = std::mismatch(shown.begin(), shown.end(), expected.begin());
     const std::ptrdiff_t at = difference.first - shown.begin();
-    EXPECT_EQ(at, std::ssize(shown)) << "first difference at pixel " << at % kWidth << "," << at / kWidth << ": window 0x"
-                                     << std::hex << *difference.first << ", presented 0x" << *difference.second;
+    EXPECT_EQ(at, std::ssize(shown)) << "first difference at pixel " << at % kWidth << "," << at / kWidth
+                                     << ": window 0x" << std::hex << *difference.first << ", presented 0x"
+                                     << *difference.second;
     // The frame is really drawn: clear colour in a corner, the triangle's interior is not it.
     EXPECT_EQ(Rgb(presented.At(1, 1)), Argb(0, 51, 128, 64));
     EXPECT_NE(Rgb(presented.At(40, kHeight - 1 - 25)), Argb(0, 51, 128, 64));

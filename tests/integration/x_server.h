@@ -30,8 +30,8 @@ public:
         // -noreset keeps it from restarting (and refusing connections) when a client leaves.
         const std::string pidFile = folder_ + "/xvfb.pid";
         const std::string displayFile = folder_ + "/display";
-        const std::string start = "Xvfb -displayfd 3 -noreset -screen 0 " + std::string(screen) + " -nolisten tcp 3>" + displayFile + " >" +
-                                  folder_ + "/xvfb.log 2>&1 & echo $! >" + pidFile;
+        const std::string start = "Xvfb -displayfd 3 -noreset -screen 0 " + std::string(screen) + " -nolisten tcp 3>" +
+                                  displayFile + " >" + folder_ + "/xvfb.log 2>&1 & echo $! >" + pidFile;
         if (std::system(start.c_str()) != 0) return;
         std::ifstream(pidFile) >> pid_;
         std::string display;

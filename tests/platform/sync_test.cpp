@@ -15,105 +15,105 @@ namespace mora::platform {
 namespace {
 
 TEST(AddressWait, ReturnsAtOnceWhenTheWordDiffersAndTimesOutWhileItKeepsItsValue) {
-  std::atomic<std::uint32_t> word{5};
-  EXPECT_TRUE(WaitOnAddress(word, 4, 0xFFFFFFFFu));
-  EXPECT_FALSE(WaitOnAddress(word, 5, 5));
-  EXPECT_FALSE(WaitOnAddress(word, 5, 0));
+    std::atomic<std::uint32_t> word{5};
+    EXPECT_TRUE(WaitOnAddress(word, 4, 0xFFFFFFFFu));
+    EXPECT_FALSE(WaitOnAddress(word, 5, 5));
+    EXPECT_FALSE(WaitOnAddress(word, 5, 0));
 }
 
 TEST(AddressWait, WakeAllReleasesEverySleeper) {
-  std::atomic<std::uint32_t> word{0};
-  std::atomic<int> released{0};
-  std::vector<std::thread> sleepers;
-  for (int i = 0; i < 4; ++i) {
-    sleepers.emplace_back([&] {
-      while (word.load() == 0) WaitOnAddress(word, 0);
-      released.fetch_add(1);
-    });
-  }
-  word.store(1);
-  WakeByAddressAll(word);
-  for (auto& t : sleepers) t.join();
-  EXPECT_EQ(released.load(), 4);
+    std::atomic<std::uint32_t> word{0};
+    std::atomic<int> released{0};
+    std::vector<std::thread> sleepers;
+    for (int i = 0; i < 4; ++i) {
+        sleepers.emplace_back([&] {
+            while (word.load() == 0) WaitOnAddress(word, 0);
+            released.fetch_add(1);
+        });
+    }
+    word.store(1);
+    WakeByAddressAll(word);
+    for (auto& t : sleepers) t.join();
+    EXPECT_EQ(released.load(), 4);
 }
 
 TEST(AddressWait, PingPongBetweenTwoThreadsNeverLosesAWake) {
-  std::atomic<std::uint32_t> turn{0};
-  constexpr std::uint32_t kRounds = 2000;
-  std::thread other([&] {
+    std::atomic<std::uint32_t> turn{0};
+    constexpr std::uint32_t kRounds = 2000;
+    std::thread other([&] {
+        for (std::uint32_t round = 0; round < kRounds; ++round) {
+            std::uint32_t value;
+            while (((value = turn.load()) & 1u) == 0) WaitOnAddress(turn, value);
+            turn.fetch_add(1);
+            WakeByAddressSingle(turn);
+        }
+    });
     for (std::uint32_t round = 0; round < kRounds; ++round) {
-      std::uint32_t value;
-      while (((value = turn.load()) & 1u) == 0) WaitOnAddress(turn, value);
-      turn.fetch_add(1);
-      WakeByAddressSingle(turn);
+        turn.fetch_add(1);
+        WakeByAddressSingle(turn);
+        std::uint32_t value;
+        while (((value = turn.load()) & 1u) == 1) WaitOnAddress(turn, value);
     }
-  });
-  for (std::uint32_t round = 0; round < kRounds; ++round) {
-    turn.fetch_add(1);
-    WakeByAddressSingle(turn);
-    std::uint32_t value;
-    while (((value = turn.load()) & 1u) == 1) WaitOnAddress(turn, value);
-  }
-  other.join();
-  EXPECT_EQ(turn.load(), 2 * kRounds);
+    other.join();
+    EXPECT_EQ(turn.load(), 2 * kRounds);
 }
 
 TEST(Mutex, SerialisesIncrementsFromManyThreads) {
-  Mutex mutex;
-  long counter = 0;  // plain on purpose: only the lock protects it
-  std::vector<std::thread> threads;
-  for (int i = 0; i < 4; ++i) {
-    threads.emplace_back([&] {
-      for (int n = 0; n < 20000; ++n) {
-        MutexLock lock(mutex);
-        ++counter;
-      }
-    });
-  }
-  for (auto& t : threads) t.join();
-  EXPECT_EQ(counter, 80000);
-  EXPECT_EQ(mutex.state.load(), 0u);
+    Mutex mutex;
+    long counter = 0;  // plain on purpose: only the lock protects it
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back([&] {
+            for (int n = 0; n < 20000; ++n) {
+                MutexLock lock(mutex);
+                ++counter;
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(counter, 80000);
+    EXPECT_EQ(mutex.state.load(), 0u);
 }
 
 TEST(Mutex, TryLockFailsWhileHeldAndSucceedsAfterUnlock) {
-  Mutex mutex;
-  ASSERT_TRUE(TryLockMutex(mutex));
-  bool otherGotIt = true;
-  std::thread([&] { otherGotIt = TryLockMutex(mutex); }).join();
-  EXPECT_FALSE(otherGotIt);
-  UnlockMutex(mutex);
-  EXPECT_TRUE(TryLockMutex(mutex));
-  UnlockMutex(mutex);
+    Mutex mutex;
+    ASSERT_TRUE(TryLockMutex(mutex));
+    bool otherGotIt = true;
+    std::thread([&] { otherGotIt = TryLockMutex(mutex); }).join();
+    EXPECT_FALSE(otherGotIt);
+    UnlockMutex(mutex);
+    EXPECT_TRUE(TryLockMutex(mutex));
+    UnlockMutex(mutex);
 }
 
 TEST(Once, RunsExactlyOnceAcrossRacingThreads) {
-  OnceFlag flag;
-  std::atomic<int> runs{0};
-  std::atomic<int> sawDone{0};
-  std::vector<std::thread> threads;
-  for (int i = 0; i < 8; ++i) {
-    threads.emplace_back([&] {
-      CallOnce(flag, [&] {
-        std::this_thread::yield();
-        runs.fetch_add(1);
-      });
-      if (runs.load() == 1) sawDone.fetch_add(1);
-    });
-  }
-  for (auto& t : threads) t.join();
-  EXPECT_EQ(runs.load(), 1);
-  EXPECT_EQ(sawDone.load(), 8);  // nobody returned before the function finished
-  EXPECT_TRUE(OnceDone(flag));
+    OnceFlag flag;
+    std::atomic<int> runs{0};
+    std::atomic<int> sawDone{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i) {
+        threads.emplace_back([&] {
+            CallOnce(flag, [&] {
+                std::this_thread::yield();
+                runs.fetch_add(1);
+            });
+            if (runs.load() == 1) sawDone.fetch_add(1);
+        });
+    }
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(runs.load(), 1);
+    EXPECT_EQ(sawDone.load(), 8);  // nobody returned before the function finished
+    EXPECT_TRUE(OnceDone(flag));
 }
 
 TEST(Once, AFunctionThatThrowsLeavesTheFlagUnusedForTheNextCaller) {
-  OnceFlag flag;
-  EXPECT_THROW(CallOnce(flag, [] { throw std::runtime_error("first try fails"); }), std::runtime_error);
-  EXPECT_FALSE(OnceDone(flag));
-  int runs = 0;
-  CallOnce(flag, [&] { ++runs; });
-  CallOnce(flag, [&] { ++runs; });
-  EXPECT_EQ(runs, 1);
+    OnceFlag flag;
+    EXPECT_THROW(CallOnce(flag, [] { throw std::runtime_error("first try fails"); }), std::runtime_error);
+    EXPECT_FALSE(OnceDone(flag));
+    int runs = 0;
+    CallOnce(flag, [&] { ++runs; });
+    CallOnce(flag, [&] { ++runs; });
+    EXPECT_EQ(runs, 1);
 }
 
 }  // namespace

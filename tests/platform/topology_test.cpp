@@ -18,80 +18,80 @@ using Layout = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 
 // (processor number, core index) in list order.
 Layout NumbersAndCores(const std::vector<LogicalProcessor>& list) {
-  Layout layout;
-  for (const auto& p : list) layout.emplace_back(p.number, p.core);
-  return layout;
+    Layout layout;
+    for (const auto& p : list) layout.emplace_back(p.number, p.core);
+    return layout;
 }
 
 // A fake /sys/devices/system/cpu tree.
 struct FakeCpuTree {
-  explicit FakeCpuTree(const std::string& online) { Write(root + "/online", online + "\n"); }
-  void Siblings(std::uint32_t cpu, const std::string& list) {
-    const std::string dir = root + "/cpu" + std::to_string(cpu);
-    MakeDir(dir);
-    MakeDir(dir + "/topology");
-    Write(dir + "/topology/thread_siblings_list", list + "\n");
-  }
-  static void Write(const std::string& path, const std::string& text) {
-    ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), text.data(), text.size()));
-  }
-  static void MakeDir(const std::string& path) { ASSERT_TRUE(CreateDirectory(path.c_str())); }
-  test::TempDir folder{"mora-cpus-"};
-  std::string root = folder.path;
+    explicit FakeCpuTree(const std::string& online) { Write(root + "/online", online + "\n"); }
+    void Siblings(std::uint32_t cpu, const std::string& list) {
+        const std::string dir = root + "/cpu" + std::to_string(cpu);
+        MakeDir(dir);
+        MakeDir(dir + "/topology");
+        Write(dir + "/topology/thread_siblings_list", list + "\n");
+    }
+    static void Write(const std::string& path, const std::string& text) {
+        ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), text.data(), text.size()));
+    }
+    static void MakeDir(const std::string& path) { ASSERT_TRUE(CreateDirectory(path.c_str())); }
+    test::TempDir folder{"mora-cpus-"};
+    std::string root = folder.path;
 };
 
 TEST(Topology, ParsesKernelCpuLists) {
-  EXPECT_EQ(ParseCpuList("0-3,8,10-11"), (std::vector<std::uint32_t>{0, 1, 2, 3, 8, 10, 11}));
-  EXPECT_EQ(ParseCpuList("5\n"), (std::vector<std::uint32_t>{5}));
-  EXPECT_EQ(ParseCpuList("3,1,1-2"), (std::vector<std::uint32_t>{1, 2, 3}));
-  EXPECT_EQ(ParseCpuList("x,4-2,7-y,,9"), (std::vector<std::uint32_t>{9}));
-  EXPECT_TRUE(ParseCpuList("0-4000000000").empty());  // refuses absurd ranges
-  EXPECT_TRUE(ParseCpuList("").empty());
+    EXPECT_EQ(ParseCpuList("0-3,8,10-11"), (std::vector<std::uint32_t>{0, 1, 2, 3, 8, 10, 11}));
+    EXPECT_EQ(ParseCpuList("5\n"), (std::vector<std::uint32_t>{5}));
+    EXPECT_EQ(ParseCpuList("3,1,1-2"), (std::vector<std::uint32_t>{1, 2, 3}));
+    EXPECT_EQ(ParseCpuList("x,4-2,7-y,,9"), (std::vector<std::uint32_t>{9}));
+    EXPECT_TRUE(ParseCpuList("0-4000000000").empty());  // refuses absurd ranges
+    EXPECT_TRUE(ParseCpuList("").empty());
 }
 
 TEST(Topology, ListsHyperthreadSiblingsNextToEachOther) {
-  FakeCpuTree tree("0-7");
-  for (std::uint32_t cpu = 0; cpu < 8; ++cpu) {
-    tree.Siblings(cpu, std::to_string(cpu % 4) + "," + std::to_string(cpu % 4 + 4));
-  }
-  const auto list = ReadTopology(tree.root, {});
-  EXPECT_EQ(NumbersAndCores(list), (Layout{{0, 0}, {4, 0}, {1, 1}, {5, 1}, {2, 2}, {6, 2}, {3, 3}, {7, 3}}));
-  for (const auto& p : list) EXPECT_EQ(p.group, 0);
+    FakeCpuTree tree("0-7");
+    for (std::uint32_t cpu = 0; cpu < 8; ++cpu) {
+        tree.Siblings(cpu, std::to_string(cpu % 4) + "," + std::to_string(cpu % 4 + 4));
+    }
+    const auto list = ReadTopology(tree.root, {});
+    EXPECT_EQ(NumbersAndCores(list), (Layout{{0, 0}, {4, 0}, {1, 1}, {5, 1}, {2, 2}, {6, 2}, {3, 3}, {7, 3}}));
+    for (const auto& p : list) EXPECT_EQ(p.group, 0);
 }
 
 TEST(Topology, KeepsOnlyAllowedAndOnlineProcessors) {
-  FakeCpuTree tree("0-2,4-5");  // cpu 3 offline
-  tree.Siblings(0, "0-1");
-  tree.Siblings(1, "0-1");
-  tree.Siblings(2, "2-3");
-  tree.Siblings(4, "4-5");
-  tree.Siblings(5, "4-5");
-  EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {})), (Layout{{0, 0}, {1, 0}, {2, 1}, {4, 2}, {5, 2}}));
-  EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {1, 2, 3, 5, 9})), (Layout{{1, 0}, {2, 1}, {5, 2}}));
+    FakeCpuTree tree("0-2,4-5");  // cpu 3 offline
+    tree.Siblings(0, "0-1");
+    tree.Siblings(1, "0-1");
+    tree.Siblings(2, "2-3");
+    tree.Siblings(4, "4-5");
+    tree.Siblings(5, "4-5");
+    EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {})), (Layout{{0, 0}, {1, 0}, {2, 1}, {4, 2}, {5, 2}}));
+    EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {1, 2, 3, 5, 9})), (Layout{{1, 0}, {2, 1}, {5, 2}}));
 }
 
 TEST(Topology, AProcessorWithoutTopologyFilesIsItsOwnCoreAndNoTreeListsNone) {
-  FakeCpuTree tree("0-2");
-  tree.Siblings(0, "0,2");
-  // cpu 1 has no topology folder; cpu 2 is listed with cpu 0
-  EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {})), (Layout{{0, 0}, {2, 0}, {1, 1}}));
-  EXPECT_TRUE(ReadTopology("/nonexistent/mora/cpu", {}).empty());
+    FakeCpuTree tree("0-2");
+    tree.Siblings(0, "0,2");
+    // cpu 1 has no topology folder; cpu 2 is listed with cpu 0
+    EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {})), (Layout{{0, 0}, {2, 0}, {1, 1}}));
+    EXPECT_TRUE(ReadTopology("/nonexistent/mora/cpu", {}).empty());
 }
 
 TEST(Topology, ThisMachineListsEachProcessorOnceInOneGroup) {
-  const auto list = ProcessorTopology();
-  ASSERT_FALSE(list.empty());
-  std::set<std::uint32_t> unique;
-  for (const auto& p : list) unique.insert(p.number);
-  EXPECT_EQ(unique.size(), list.size());
-  const ProcessorGroups groups = ActiveProcessorGroups();
-  EXPECT_EQ((std::vector<std::size_t>{groups.groupCount, groups.total, groups.active[0]}),
-            (std::vector<std::size_t>{1, list.size(), list.size()}));
-  // Core indices start at 0 and never skip or go back.
-  EXPECT_EQ(list.front().core, 0u);
-  for (std::size_t i = 1; i < list.size(); ++i) {
-    EXPECT_TRUE(list[i].core == list[i - 1].core || list[i].core == list[i - 1].core + 1);
-  }
+    const auto list = ProcessorTopology();
+    ASSERT_FALSE(list.empty());
+    std::set<std::uint32_t> unique;
+    for (const auto& p : list) unique.insert(p.number);
+    EXPECT_EQ(unique.size(), list.size());
+    const ProcessorGroups groups = ActiveProcessorGroups();
+    EXPECT_EQ((std::vector<std::size_t>{groups.groupCount, groups.total, groups.active[0]}),
+              (std::vector<std::size_t>{1, list.size(), list.size()}));
+    // Core indices start at 0 and never skip or go back.
+    EXPECT_EQ(list.front().core, 0u);
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        EXPECT_TRUE(list[i].core == list[i - 1].core || list[i].core == list[i - 1].core + 1);
+    }
 }
 
 }  // namespace

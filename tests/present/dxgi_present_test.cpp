@@ -17,143 +17,146 @@ namespace {
 void* const kWindow = reinterpret_cast<void*>(uintptr_t{0x1234});
 
 class DxgiPresentTest : public ::testing::Test {
- protected:
-  void SetUp() override { test::ResetDriverState(); }
-  void TearDown() override { test::ResetDriverState(); }
+protected:
+    void SetUp() override { test::ResetDriverState(); }
+    void TearDown() override { test::ResetDriverState(); }
 };
 
 uint32_t Pattern(int32_t x, int32_t y, uint32_t frame) {
-  return 0xFF000000u | (frame & 0xFF) << 16 | static_cast<uint32_t>(y & 0xFF) << 8 | (x & 0xFF);
+    return 0xFF000000u | (frame & 0xFF) << 16 | static_cast<uint32_t>(y & 0xFF) << 8 | (x & 0xFF);
 }
 
 // Maps the next staging buffer, checks its pitch, and writes a pattern that differs per pixel and
 // per frame into it; returns the mapped memory.
 void* DrawFrame(DxgiPresent& present, int32_t width, int32_t height, uint32_t frame) {
-  void* data = nullptr;
-  uint32_t pitch = 0;
-  EXPECT_TRUE(BeginFrame(present, &data, &pitch));
-  EXPECT_EQ(pitch, StagingRowPitch(width));
-  if (data == nullptr) return nullptr;
-  for (int32_t y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data) + static_cast<size_t>(y) * pitch);
-    for (int32_t x = 0; x < width; ++x) row[x] = Pattern(x, y, frame);
-  }
-  return data;
+    void* data = nullptr;
+    uint32_t pitch = 0;
+    EXPECT_TRUE(BeginFrame(present, &data, &pitch));
+    EXPECT_EQ(pitch, StagingRowPitch(width));
+    if (data == nullptr) return nullptr;
+    for (int32_t y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(data) + static_cast<size_t>(y) * pitch);
+        for (int32_t x = 0; x < width; ++x) row[x] = Pattern(x, y, frame);
+    }
+    return data;
 }
 
 TEST_F(DxgiPresentTest, InitRejectsBadArgumentsAndIgnoresASecondInit) {
-  DxgiPresent present;
-  EXPECT_FALSE(Init(present, OffscreenPresentTarget(), nullptr, 64, 32, 64, 32));
-  EXPECT_FALSE(Init(present, OffscreenPresentTarget(), kWindow, 0, 32, 64, 32));
-  EXPECT_FALSE(Init(present, OffscreenPresentTarget(), kWindow, 64, 32, 64, -1));
-  EXPECT_EQ(present.target, nullptr);
-  EXPECT_EQ(present.staging.buffer[0].base, nullptr);
-  EXPECT_FALSE(BeginFrame(present, nullptr, nullptr));
-  EXPECT_FALSE(PresentSwapChain(present));
+    DxgiPresent present;
+    EXPECT_FALSE(Init(present, OffscreenPresentTarget(), nullptr, 64, 32, 64, 32));
+    EXPECT_FALSE(Init(present, OffscreenPresentTarget(), kWindow, 0, 32, 64, 32));
+    EXPECT_FALSE(Init(present, OffscreenPresentTarget(), kWindow, 64, 32, 64, -1));
+    EXPECT_EQ(present.target, nullptr);
+    EXPECT_EQ(present.staging.buffer[0].base, nullptr);
+    EXPECT_FALSE(BeginFrame(present, nullptr, nullptr));
+    EXPECT_FALSE(PresentSwapChain(present));
 
-  ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 64, 32, 48, 24));
-  EXPECT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 200, 100, 200, 100));
-  EXPECT_EQ((std::vector<int32_t>{present.swapWidth, present.renderWidth, present.renderHeight, present.stagingIndex}),
-            (std::vector<int32_t>{64, 48, 24, 0}));
-  EXPECT_TRUE(present.mapped);
+    ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 64, 32, 48, 24));
+    EXPECT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 200, 100, 200, 100));
+    EXPECT_EQ(
+        (std::vector<int32_t>{present.swapWidth, present.renderWidth, present.renderHeight, present.stagingIndex}),
+        (std::vector<int32_t>{64, 48, 24, 0}));
+    EXPECT_TRUE(present.mapped);
 
-  Shutdown(present);
-  EXPECT_EQ(present.target, nullptr);
-  EXPECT_FALSE(present.mapped);
-  EXPECT_EQ(present.swapWidth, 0);
-  Shutdown(present);  // safe twice
+    Shutdown(present);
+    EXPECT_EQ(present.target, nullptr);
+    EXPECT_FALSE(present.mapped);
+    EXPECT_EQ(present.swapWidth, 0);
+    Shutdown(present);  // safe twice
 }
 
 TEST_F(DxgiPresentTest, StagingRingAlternatesAndHoldsTheFrameBeforeLast) {
-  DxgiPresent present;
-  ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 40, 30, 40, 30));
-  void* first = nullptr;
-  ASSERT_TRUE(BeginFrame(present, &first, nullptr));
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(first) % 64u, 0u);
-  void* mapped[4] = {};
-  for (uint32_t frame = 0; frame < 4; ++frame) {
-    if (frame >= 2) {  // the buffer handed out now still holds the frame drawn two presents ago
-      void* data = nullptr;
-      ASSERT_TRUE(BeginFrame(present, &data, nullptr));
-      EXPECT_EQ(*static_cast<uint32_t*>(data), Pattern(0, 0, frame - 2));
+    DxgiPresent present;
+    ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 40, 30, 40, 30));
+    void* first = nullptr;
+    ASSERT_TRUE(BeginFrame(present, &first, nullptr));
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(first) % 64u, 0u);
+    void* mapped[4] = {};
+    for (uint32_t frame = 0; frame < 4; ++frame) {
+        if (frame >= 2) {  // the buffer handed out now still holds the frame drawn two presents ago
+            void* data = nullptr;
+            ASSERT_TRUE(BeginFrame(present, &data, nullptr));
+            EXPECT_EQ(*static_cast<uint32_t*>(data), Pattern(0, 0, frame - 2));
+        }
+        mapped[frame] = DrawFrame(present, 40, 30, frame);  // mapping again gives the same buffer
+        ASSERT_TRUE(PresentSwapChain(present));
+        EXPECT_EQ(present.stagingIndex, static_cast<int32_t>((frame + 1) % 2));
+        EXPECT_TRUE(present.mapped);
     }
-    mapped[frame] = DrawFrame(present, 40, 30, frame);  // mapping again gives the same buffer
-    ASSERT_TRUE(PresentSwapChain(present));
-    EXPECT_EQ(present.stagingIndex, static_cast<int32_t>((frame + 1) % 2));
-    EXPECT_TRUE(present.mapped);
-  }
-  EXPECT_EQ(mapped[0], first);
-  EXPECT_NE(mapped[0], mapped[1]);
-  EXPECT_EQ(mapped[0], mapped[2]);
-  EXPECT_EQ(mapped[1], mapped[3]);
+    EXPECT_EQ(mapped[0], first);
+    EXPECT_NE(mapped[0], mapped[1]);
+    EXPECT_EQ(mapped[0], mapped[2]);
+    EXPECT_EQ(mapped[1], mapped[3]);
 }
 
 TEST_F(DxgiPresentTest, PresentedImageIsTheFrameAfterTheColourPass) {
-  DxgiPresent present;
-  ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 33, 17, 33, 17));
-  DrawFrame(present, 33, 17, 5);
-  ASSERT_TRUE(PresentSwapChain(present));
-  ImageView shown = PresentedImage(present);
-  ASSERT_EQ(shown.width, 33);
-  ASSERT_EQ(shown.height, 17);
-  for (int32_t y = 0; y < 17; ++y) {
-    for (int32_t x = 0; x < 33; ++x) ASSERT_EQ(ImageRow(shown, y)[x], Pattern(x, y, 5)) << x << "," << y;
-  }
+    DxgiPresent present;
+    ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 33, 17, 33, 17));
+    DrawFrame(present, 33, 17, 5);
+    ASSERT_TRUE(PresentSwapChain(present));
+    ImageView shown = PresentedImage(present);
+    ASSERT_EQ(shown.width, 33);
+    ASSERT_EQ(shown.height, 17);
+    for (int32_t y = 0; y < 17; ++y) {
+        for (int32_t x = 0; x < 33; ++x) ASSERT_EQ(ImageRow(shown, y)[x], Pattern(x, y, 5)) << x << "," << y;
+    }
 
-  SetSettingValue(TheDriverSettings().VideoRangeX100, 100);  // a settings change reaches the next frame
-  DrawFrame(present, 33, 17, 0);
-  ASSERT_TRUE(PresentSwapChain(present));
-  EXPECT_EQ(ImageRow(PresentedImage(present), 0)[0], 0xFF101010u);
-  EXPECT_FLOAT_EQ(present.constants.videoRange, 1.0f);
+    SetSettingValue(TheDriverSettings().VideoRangeX100, 100);  // a settings change reaches the next frame
+    DrawFrame(present, 33, 17, 0);
+    ASSERT_TRUE(PresentSwapChain(present));
+    EXPECT_EQ(ImageRow(PresentedImage(present), 0)[0], 0xFF101010u);
+    EXPECT_FLOAT_EQ(present.constants.videoRange, 1.0f);
 }
 
 TEST_F(DxgiPresentTest, ResizeReusesLargeEnoughMemory) {
-  DxgiPresent present;
-  ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 64, 64, 64, 64));
-  void* before = nullptr;
-  ASSERT_TRUE(BeginFrame(present, &before, nullptr));
-  ASSERT_TRUE(Resize(present, 32, 16, 30, 20));
-  EXPECT_EQ(DrawFrame(present, 30, 20, 1), before);
-  ASSERT_TRUE(PresentSwapChain(present));
-  EXPECT_EQ(PresentedImage(present).width, 32);
-  EXPECT_EQ(PresentedImage(present).height, 16);
+    DxgiPresent present;
+    ASSERT_TRUE(Init(present, OffscreenPresentTarget(), kWindow, 64, 64, 64, 64));
+    void* before = nullptr;
+    ASSERT_TRUE(BeginFrame(present, &before, nullptr));
+    ASSERT_TRUE(Resize(present, 32, 16, 30, 20));
+    EXPECT_EQ(DrawFrame(present, 30, 20, 1), before);
+    ASSERT_TRUE(PresentSwapChain(present));
+    EXPECT_EQ(PresentedImage(present).width, 32);
+    EXPECT_EQ(PresentedImage(present).height, 16);
 
-  ASSERT_TRUE(Resize(present, 100, 90, 120, 110));
-  DrawFrame(present, 120, 110, 2);
-  EXPECT_EQ(present.renderWidth, 120);
-  ASSERT_TRUE(PresentSwapChain(present));
-  EXPECT_EQ(PresentedImage(present).width, 100);
+    ASSERT_TRUE(Resize(present, 100, 90, 120, 110));
+    DrawFrame(present, 120, 110, 2);
+    EXPECT_EQ(present.renderWidth, 120);
+    ASSERT_TRUE(PresentSwapChain(present));
+    EXPECT_EQ(PresentedImage(present).width, 100);
 
-  EXPECT_FALSE(Resize(present, 0, 90, 120, 110));  // refused, record kept
-  EXPECT_NE(present.target, nullptr);
+    EXPECT_FALSE(Resize(present, 0, 90, 120, 110));  // refused, record kept
+    EXPECT_NE(present.target, nullptr);
 }
 
 // A target that fails on request and counts its calls.
 struct FakeTargetLog {
-  int opens = 0;
-  int closes = 0;
-  bool failOpen = false;
-  bool failShow = false;
-  uint32_t pixels[4] = {};
+    int opens = 0;
+    int closes = 0;
+    bool failOpen = false;
+    bool failShow = false;
+    uint32_t pixels[4] = {};
 } gFake;
 
 const PresentTarget kFakeTarget{
     "fake",
     [](void*, int32_t, int32_t, void** state, PresentFailure* failure) {
-      ++gFake.opens;
-      if (gFake.failOpen) {
-        *failure = PresentFailure{"FakeOpen", 0x1234ABCDu};
-        return false;
-      }
-      *state = &gFake;
-      return true;
+        ++gFake.opens;
+        if (gFake.failOpen) {
+            *failure = PresentFailure{"FakeOpen", 0x1234ABCDu};
+            return false;
+        }
+        *state = &gFake;
+        return true;
     },
     [](void*, int32_t, int32_t, PresentFailure*) { return true; },
-    [](void*) { return ImageView{reinterpret_cast<uint8_t*>(gFake.pixels), 8, 2, 2}; },
+    [](void*) {
+        return ImageView{reinterpret_cast<uint8_t*>(gFake.pixels), 8, 2, 2};
+    },
     [](void*, PresentFailure* failure) {
-      if (!gFake.failShow) return true;
-      *failure = PresentFailure{"FakeShow", 0x887A0005u};
-      return false;
+        if (!gFake.failShow) return true;
+        *failure = PresentFailure{"FakeShow", 0x887A0005u};
+        return false;
     },
     [](void* state) { gFake.closes += state != nullptr; },
 };
@@ -161,63 +164,63 @@ const PresentTarget kFakeTarget{
 // Runs `body` inside a trace of the current frame and returns the trace file's text.
 template <typename Body>
 std::string TraceOf(Body body) {
-  const test::TempDir directory("mora_present_trace_test");
-  const int32_t frame = CurrentFrame();
-  EXPECT_TRUE(OpenTrace(frame, frame, "present test", false, directory.path.c_str()));
-  body();
-  CloseTrace();
-  ClearTraceRange();
-  return directory.Read("MORA_trace_frame" + std::to_string(frame) + ".mora-trace");
+    const test::TempDir directory("mora_present_trace_test");
+    const int32_t frame = CurrentFrame();
+    EXPECT_TRUE(OpenTrace(frame, frame, "present test", false, directory.path.c_str()));
+    body();
+    CloseTrace();
+    ClearTraceRange();
+    return directory.Read("MORA_trace_frame" + std::to_string(frame) + ".mora-trace");
 }
 
 void ExpectContains(const std::string& text, const std::vector<std::string>& parts) {
-  for (const std::string& part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    for (const std::string& part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
 }
 
 TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
-  gFake = FakeTargetLog{};
-  gFake.failOpen = true;
-  ExpectContains(TraceOf([] {
-                   DxgiPresent present;
-                   EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
-                   EXPECT_EQ(present.target, nullptr);
-                 }),
-                 {"MORA::DxgiPresent::Init", "(step=FakeOpen, hr=0x1234ABCD)"});
-  EXPECT_EQ(gFake.closes, 0);
+    gFake = FakeTargetLog{};
+    gFake.failOpen = true;
+    ExpectContains(TraceOf([] {
+                       DxgiPresent present;
+                       EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
+                       EXPECT_EQ(present.target, nullptr);
+                   }),
+                   {"MORA::DxgiPresent::Init", "(step=FakeOpen, hr=0x1234ABCD)"});
+    EXPECT_EQ(gFake.closes, 0);
 
-  gFake = FakeTargetLog{};
-  ExpectContains(TraceOf([] {
-                   DxgiPresent present;
-                   EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 20000));
-                   EXPECT_EQ(present.target, nullptr);
-                 }),
-                 {"(step=AllocateStaging, hr=0x80070057)"});
-  EXPECT_EQ(gFake.opens, 1);
-  EXPECT_EQ(gFake.closes, 1);  // the opened target was closed again
+    gFake = FakeTargetLog{};
+    ExpectContains(TraceOf([] {
+                       DxgiPresent present;
+                       EXPECT_FALSE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 20000));
+                       EXPECT_EQ(present.target, nullptr);
+                   }),
+                   {"(step=AllocateStaging, hr=0x80070057)"});
+    EXPECT_EQ(gFake.opens, 1);
+    EXPECT_EQ(gFake.closes, 1);  // the opened target was closed again
 
-  gFake = FakeTargetLog{};
-  gFake.failShow = true;
-  ExpectContains(TraceOf([] {
-                   DxgiPresent present;
-                   ASSERT_TRUE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
-                   EXPECT_FALSE(PresentSwapChain(present));
-                   EXPECT_EQ(present.stagingIndex, 0);  // no flip after a failed show
-                   EXPECT_FALSE(present.mapped);
-                 }),
-                 {"MORA::DxgiPresent::PresentSwapChain", "(Present hr=0x887A0005)"});
-  EXPECT_EQ(gFake.closes, 1);
+    gFake = FakeTargetLog{};
+    gFake.failShow = true;
+    ExpectContains(TraceOf([] {
+                       DxgiPresent present;
+                       ASSERT_TRUE(Init(present, kFakeTarget, kWindow, 2, 2, 2, 2));
+                       EXPECT_FALSE(PresentSwapChain(present));
+                       EXPECT_EQ(present.stagingIndex, 0);  // no flip after a failed show
+                       EXPECT_FALSE(present.mapped);
+                   }),
+                   {"MORA::DxgiPresent::PresentSwapChain", "(Present hr=0x887A0005)"});
+    EXPECT_EQ(gFake.closes, 1);
 }
 
 // A target that owns its staging images and colour pass (as the Direct3D one does) and falls
 // back to the fake target when it cannot open.
 struct GpuTargetLog {
-  bool failOpen = false;
-  bool failMap = false;
-  int maps[2] = {};
-  int presentedIndex = -1;
-  float presentedGamma = 0.0f;
-  bool presentedText = false;
-  uint32_t staging[2][4] = {};
+    bool failOpen = false;
+    bool failMap = false;
+    int maps[2] = {};
+    int presentedIndex = -1;
+    float presentedGamma = 0.0f;
+    bool presentedText = false;
+    uint32_t staging[2][4] = {};
 } g_gpu;
 
 const PresentTarget& FakeTarget() { return kFakeTarget; }
@@ -225,12 +228,12 @@ const PresentTarget& FakeTarget() { return kFakeTarget; }
 const PresentTarget kGpuTarget{
     "gpu",
     [](void*, int32_t, int32_t, void** state, PresentFailure* failure) {
-      if (g_gpu.failOpen) {
-        *failure = PresentFailure{"GpuOpen", 0x887A0004u};
-        return false;
-      }
-      *state = &g_gpu;
-      return true;
+        if (g_gpu.failOpen) {
+            *failure = PresentFailure{"GpuOpen", 0x887A0004u};
+            return false;
+        }
+        *state = &g_gpu;
+        return true;
     },
     [](void*, int32_t, int32_t, PresentFailure*) { return true; },
     [](void*) { return ImageView{}; },
@@ -238,59 +241,59 @@ const PresentTarget kGpuTarget{
     [](void*) {},
     [](void*, int32_t, int32_t, PresentFailure*) { return true; },
     [](void*, int32_t index, ImageView* image, PresentFailure* failure) {
-      if (g_gpu.failMap) {
-        *failure = PresentFailure{"Map", 0x887A0005u};
-        return false;
-      }
-      ++g_gpu.maps[index];
-      *image = ImageView{reinterpret_cast<uint8_t*>(g_gpu.staging[index]), 8, 0, 0};
-      return true;
+        if (g_gpu.failMap) {
+            *failure = PresentFailure{"Map", 0x887A0005u};
+            return false;
+        }
+        ++g_gpu.maps[index];
+        *image = ImageView{reinterpret_cast<uint8_t*>(g_gpu.staging[index]), 8, 0, 0};
+        return true;
     },
     [](void*, int32_t index, const PostProcessConstants& constants, const char* text, PresentFailure*) {
-      g_gpu.presentedIndex = index;
-      g_gpu.presentedGamma = constants.gamma;
-      g_gpu.presentedText = text != nullptr;
-      return true;
+        g_gpu.presentedIndex = index;
+        g_gpu.presentedGamma = constants.gamma;
+        g_gpu.presentedText = text != nullptr;
+        return true;
     },
     FakeTarget,
 };
 
 TEST_F(DxgiPresentTest, ATargetWithItsOwnStagingGetsTheFramesAndFallsBackWhenItCannotOpen) {
-  g_gpu = GpuTargetLog{};
-  gFake = FakeTargetLog{};
-  {
-    DxgiPresent present;
-    ASSERT_TRUE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
-    void* first = nullptr;
-    void* again = nullptr;
-    EXPECT_TRUE(BeginFrame(present, &first, nullptr) && BeginFrame(present, &again, nullptr));
-    EXPECT_EQ(first, g_gpu.staging[0]);
-    EXPECT_EQ(again, first);
-    EXPECT_EQ(g_gpu.maps[0], 1);  // mapped once however often asked
-    SetSettingValue(TheDriverSettings().GammaX100, 150);
-    ASSERT_TRUE(PresentSwapChain(present));
-    EXPECT_EQ(g_gpu.presentedIndex, 0);
-    EXPECT_FLOAT_EQ(g_gpu.presentedGamma, 1.5f);  // the settings of this present
-    EXPECT_FALSE(g_gpu.presentedText);             // overlay off
-    EXPECT_TRUE(BeginFrame(present, &again, nullptr));
-    EXPECT_EQ(again, g_gpu.staging[1]);
-  }
+    g_gpu = GpuTargetLog{};
+    gFake = FakeTargetLog{};
+    {
+        DxgiPresent present;
+        ASSERT_TRUE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
+        void* first = nullptr;
+        void* again = nullptr;
+        EXPECT_TRUE(BeginFrame(present, &first, nullptr) && BeginFrame(present, &again, nullptr));
+        EXPECT_EQ(first, g_gpu.staging[0]);
+        EXPECT_EQ(again, first);
+        EXPECT_EQ(g_gpu.maps[0], 1);  // mapped once however often asked
+        SetSettingValue(TheDriverSettings().GammaX100, 150);
+        ASSERT_TRUE(PresentSwapChain(present));
+        EXPECT_EQ(g_gpu.presentedIndex, 0);
+        EXPECT_FLOAT_EQ(g_gpu.presentedGamma, 1.5f);  // the settings of this present
+        EXPECT_FALSE(g_gpu.presentedText);            // overlay off
+        EXPECT_TRUE(BeginFrame(present, &again, nullptr));
+        EXPECT_EQ(again, g_gpu.staging[1]);
+    }
 
-  g_gpu.failOpen = true;
-  ExpectContains(TraceOf([] {
-                   DxgiPresent present;
-                   ASSERT_TRUE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
-                   EXPECT_EQ(present.target, &kFakeTarget);
-                 }),
-                 {"MORA::DxgiPresent::Init", "(step=GpuOpen, hr=0x887A0004)"});
+    g_gpu.failOpen = true;
+    ExpectContains(TraceOf([] {
+                       DxgiPresent present;
+                       ASSERT_TRUE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
+                       EXPECT_EQ(present.target, &kFakeTarget);
+                   }),
+                   {"MORA::DxgiPresent::Init", "(step=GpuOpen, hr=0x887A0004)"});
 
-  g_gpu = GpuTargetLog{};
-  g_gpu.failMap = true;
-  ExpectContains(TraceOf([] {
-                   DxgiPresent present;
-                   EXPECT_FALSE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
-                 }),
-                 {"MORA::DxgiPresent::BeginFrame", "(Map hr=0x887A0005)"});
+    g_gpu = GpuTargetLog{};
+    g_gpu.failMap = true;
+    ExpectContains(TraceOf([] {
+                       DxgiPresent present;
+                       EXPECT_FALSE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
+                   }),
+                   {"MORA::DxgiPresent::BeginFrame", "(Map hr=0x887A0005)"});
 }
 
 }  // namespace

@@ -56,11 +56,22 @@ TEST(IsaLevel, FollowsTheFeatureTableAndMapsToTheVariantTheAutomaticEntryRuns) {
         {"SSE4.2", Sse(Bits({19, 20})), 2, kIsaSse41},
         {"Haswell", Haswell(), 5, kIsaAvx2},
         {"AVX2 without F16C stays at AVX", Haswell(DropF16c), 3, kIsaAvx},
-        {"AVX-VNNI", Haswell([](CpuFeatures& c) { DropF16c(c); c.leaf7Sub1Eax = Bits({4}); }), 6, kIsaAvx2},
-        {"Knights Landing: no many-core build, best that runs",
-         Haswell([](CpuFeatures& c) { c.leaf7Ebx |= Bits({16, 26, 27, 28}); c.xcr0 = 0xE7; }), 7, kIsaAvx2},
+        {"AVX-VNNI", Haswell([](CpuFeatures& c) {
+             DropF16c(c);
+             c.leaf7Sub1Eax = Bits({4});
+         }),
+         6, kIsaAvx2},
+        {"Knights Landing: no many-core build, best that runs", Haswell([](CpuFeatures& c) {
+             c.leaf7Ebx |= Bits({16, 26, 27, 28});
+             c.xcr0 = 0xE7;
+         }),
+         7, kIsaAvx2},
         {"Skylake-SP", Skylake512(), 8, kIsaAvx512},
-        {"Cascade Lake", Haswell([](CpuFeatures& c) { AddAvx512(c); c.leaf7Ecx = Bits({11}); }), 9, kIsaAvx512},
+        {"Cascade Lake", Haswell([](CpuFeatures& c) {
+             AddAvx512(c);
+             c.leaf7Ecx = Bits({11});
+         }),
+         9, kIsaAvx512},
         {"OS without AVX state", Haswell([](CpuFeatures& c) { c.xcr0 = 0x3; }), 2, kIsaSse41},
     };
     for (const auto& c : cases) {
@@ -75,9 +86,17 @@ TEST(IsaSupport, RequiresInstructionBitsAndOperatingSystemState) {
     for (int32_t isa : {kIsaAutomatic, kIsaSse41, kIsaAvx, kIsaAvx2}) EXPECT_TRUE(IsaSupportedBy(haswell, isa)) << isa;
     for (int32_t isa : {kIsaAvx512, 4, -2}) EXPECT_FALSE(IsaSupportedBy(haswell, isa)) << isa;
     EXPECT_TRUE(IsaSupportedBy(Skylake512(), kIsaAvx512));
-    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) { AddAvx512(c); c.leaf7Ebx &= ~Bits({17}); }), kIsaAvx512));
+    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) {
+                                    AddAvx512(c);
+                                    c.leaf7Ebx &= ~Bits({17});
+                                }),
+                                kIsaAvx512));
     // Every AVX-512 state bit but the upper sixteen registers (bit 7): still not usable.
-    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) { AddAvx512(c); c.xcr0 = 0x67; }), kIsaAvx512));
+    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) {
+                                    AddAvx512(c);
+                                    c.xcr0 = 0x67;
+                                }),
+                                kIsaAvx512));
     EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) { c.leaf1Ecx &= ~Bits({27}); }), kIsaAvx));  // no OSXSAVE
     const CpuFeatures noFma = Haswell([](CpuFeatures& c) { c.leaf1Ecx &= ~Bits({12}); });
     EXPECT_TRUE(IsaSupportedBy(noFma, kIsaAvx));

@@ -166,8 +166,7 @@ TEST_P(KernelCaseTest, ZeroAreaTrianglesAndEmptyBinsChangeNothing) {
 TEST_P(KernelCaseTest, PartialEdgeTilesStopAtTheSurfaceAndUseClippedCorners) {
     // 13x11: the right and bottom tiles are 5 and 3 pixels. The occluder's corner lies just past
     // the pixel centre (12.5, 10.5): it covers the clipped corner tile but not a full one.
-    const SetupTriangle occluder =
-        MovedTo(Opaque(0.4f, 0xFF0000FFu), -100.0f, 10.75f, 12.75f, 10.75f, 12.75f, -100.0f);
+    const SetupTriangle occluder = MovedTo(Opaque(0.4f, 0xFF0000FFu), -100.0f, 10.75f, 12.75f, 10.75f, 12.75f, -100.0f);
     Surface s = MakeSurface(13, 11, 8, kBlack, 1.0f, 1.0f);
     Render(s, {occluder});
     for (int y = 0; y < 11; ++y)

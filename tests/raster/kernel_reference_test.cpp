@@ -168,8 +168,8 @@ std::string FirstDifference(const char* plane, const std::vector<T>& got, const 
         if (std::bit_cast<uint32_t>(got[i]) == std::bit_cast<uint32_t>(want[i])) continue;
         char text[160];
         std::snprintf(text, sizeof(text), "%s at (%d, %d): kernel 0x%08X, reference 0x%08X", plane,
-                      int(i % size_t(stride)) - guard, int(i / size_t(stride)) - guard,
-                      std::bit_cast<uint32_t>(got[i]), std::bit_cast<uint32_t>(want[i]));
+                      int(i % size_t(stride)) - guard, int(i / size_t(stride)) - guard, std::bit_cast<uint32_t>(got[i]),
+                      std::bit_cast<uint32_t>(want[i]));
         return text;
     }
     return {};

@@ -103,14 +103,14 @@ Fragment Cover(const SetupTriangle& t, const Edges& e, float px, float py, const
 
 bool DepthPasses(uint32_t func, float z, float d) {
     switch (func) {
-    case kDepthAlways: return true;
-    case kDepthLess: return z < d;
-    case kDepthLequal: return z <= d;
-    case kDepthEqual: return z == d;
-    case kDepthGequal: return z >= d;
-    case kDepthGreater: return z > d;
-    case kDepthNotequal: return z != d;
-    default: return false;
+        case kDepthAlways: return true;
+        case kDepthLess: return z < d;
+        case kDepthLequal: return z <= d;
+        case kDepthEqual: return z == d;
+        case kDepthGequal: return z >= d;
+        case kDepthGreater: return z > d;
+        case kDepthNotequal: return z != d;
+        default: return false;
     }
 }
 
@@ -254,28 +254,28 @@ struct Shader {
         Sample(*tex, pass, lane, s, tt, tx);
         Rgba out;
         switch (env) {
-        case kEnvReplace:
-            for (int k = 0; k < 4; ++k) out.c[k] = tx[k];
-            break;
-        case kEnvDecal: {
-            const float a = tx[0] * kInv255;
-            out.c[0] = c.c[0];
-            for (int k = 1; k < 4; ++k) out.c[k] = m.MulAdd(c.c[k], 1.0f - a, tx[k] * a);
-            break;
-        }
-        case kEnvBlend: {
-            const float envRgb[3] = {Channel(t.texEnvColour, 16), Channel(t.texEnvColour, 8),
-                                     Channel(t.texEnvColour, 0)};
-            for (int k = 1; k < 4; ++k) {
-                const float kk = tx[k] * kInv255;
-                out.c[k] = m.MulAdd(1.0f - kk, c.c[k], kk * envRgb[k - 1]);
+            case kEnvReplace:
+                for (int k = 0; k < 4; ++k) out.c[k] = tx[k];
+                break;
+            case kEnvDecal: {
+                const float a = tx[0] * kInv255;
+                out.c[0] = c.c[0];
+                for (int k = 1; k < 4; ++k) out.c[k] = m.MulAdd(c.c[k], 1.0f - a, tx[k] * a);
+                break;
             }
-            out.c[0] = (tx[0] * c.c[0]) * kInv255;
-            break;
-        }
-        default:
-            for (int k = 0; k < 4; ++k) out.c[k] = (tx[k] * c.c[k]) * kInv255;
-            break;
+            case kEnvBlend: {
+                const float envRgb[3] = {Channel(t.texEnvColour, 16), Channel(t.texEnvColour, 8),
+                                         Channel(t.texEnvColour, 0)};
+                for (int k = 1; k < 4; ++k) {
+                    const float kk = tx[k] * kInv255;
+                    out.c[k] = m.MulAdd(1.0f - kk, c.c[k], kk * envRgb[k - 1]);
+                }
+                out.c[0] = (tx[0] * c.c[0]) * kInv255;
+                break;
+            }
+            default:
+                for (int k = 0; k < 4; ++k) out.c[k] = (tx[k] * c.c[k]) * kInv255;
+                break;
         }
         return out;
     }
@@ -296,13 +296,13 @@ void WritePixel(const SetupTriangle& t, const Arith& m, uint8_t* colour, float* 
         for (int k = 0; k < 4; ++k) {
             const float s = c.c[k];
             switch (blend) {
-            case kBlendAdditive: c.c[k] = s + d[k]; break;
-            case kBlendModulateDst: c.c[k] = (s * d[k]) * kInv255; break;
-            case kBlendSrcAlpha: c.c[k] = m.MulAdd(d[k], 1.0f - a, s * a); break;
-            case kBlendAddSrcAlpha: c.c[k] = m.MulAdd(s, a, d[k]); break;
-            case kBlendDoubleModulate: c.c[k] = (s * d[k]) * kInv255 + (s * d[k]) * kInv255; break;
-            case kBlendInvSrcColour: c.c[k] = d[k] * (1.0f - s * kInv255); break;
-            default: c.c[k] = m.MulAdd(d[k], 1.0f - a, s); break;  // premultiplied
+                case kBlendAdditive: c.c[k] = s + d[k]; break;
+                case kBlendModulateDst: c.c[k] = (s * d[k]) * kInv255; break;
+                case kBlendSrcAlpha: c.c[k] = m.MulAdd(d[k], 1.0f - a, s * a); break;
+                case kBlendAddSrcAlpha: c.c[k] = m.MulAdd(s, a, d[k]); break;
+                case kBlendDoubleModulate: c.c[k] = (s * d[k]) * kInv255 + (s * d[k]) * kInv255; break;
+                case kBlendInvSrcColour: c.c[k] = d[k] * (1.0f - s * kInv255); break;
+                default: c.c[k] = m.MulAdd(d[k], 1.0f - a, s); break;  // premultiplied
             }
         }
     }

@@ -108,7 +108,7 @@ TEST_F(RenderFrameTest, CutOffThreePreparesButBinsNothingAndFourBinsAndCountsEve
         const BinningStats before = TheBinningStats()[0];
         RenderFrame(surface.View(), FrameOptions{1, 1, stage});
         const BinningStats& after = TheBinningStats()[0];
-        EXPECT_EQ(grid.workerMacroTiles.size(), 1u);   // the partition is built
+        EXPECT_EQ(grid.workerMacroTiles.size(), 1u);  // the partition is built
         EXPECT_TRUE(surface.AllPixels(0xFF00FF00u));  // the clear ran, nothing was drawn over it
         if (stage == 3) {
             EXPECT_EQ(after.taskLoopInvocations, before.taskLoopInvocations);
@@ -116,12 +116,10 @@ TEST_F(RenderFrameTest, CutOffThreePreparesButBinsNothingAndFourBinsAndCountsEve
         } else {
             // The big triangle's hypotenuse x + y = 64 rejects the 21 MicroTiles with 8 (mx + my) > 64.
             const auto delta = [&](uint64_t BinningStats::*counter) { return after.*counter - before.*counter; };
-            EXPECT_EQ((std::vector<uint64_t>{delta(&BinningStats::taskLoopInvocations),
-                                             delta(&BinningStats::trianglesSeen),
-                                             delta(&BinningStats::trianglesPickedBboxIter),
-                                             delta(&BinningStats::trianglesPickedOwnedList),
-                                             delta(&BinningStats::microsAccepted),
-                                             delta(&BinningStats::microsEdgeRejected)}),
+            EXPECT_EQ((std::vector<uint64_t>{
+                          delta(&BinningStats::taskLoopInvocations), delta(&BinningStats::trianglesSeen),
+                          delta(&BinningStats::trianglesPickedBboxIter), delta(&BinningStats::trianglesPickedOwnedList),
+                          delta(&BinningStats::microsAccepted), delta(&BinningStats::microsEdgeRejected)}),
                       (std::vector<uint64_t>{1, 3, 1, 1, 1 + 43, 21}));
             EXPECT_EQ(test::BinAt(0, 0), (MicroTileBin{0, 2}));
             EXPECT_EQ(test::BinAt(7, 0), (MicroTileBin{2}));
@@ -263,9 +261,9 @@ TEST_F(RenderFrameTest, RenderMacroTileCallsTheKernelOncePerNonEmptyMicroTile) {
     gKernelCalls.clear();
     RenderMacroTile(1, 0, job);
     const float* hiz = grid.hiz.data();
-    EXPECT_EQ(gKernelCalls, (std::vector<KernelCall>{{32, 0, 40, 8, 2, hiz + 4},
-                                                     {32, 8, 40, 16, 2, hiz + 9},
-                                                     {32, 16, 40, 20, 2, hiz + 14}}));
+    EXPECT_EQ(gKernelCalls,
+              (std::vector<KernelCall>{
+                  {32, 0, 40, 8, 2, hiz + 4}, {32, 8, 40, 16, 2, hiz + 9}, {32, 16, 40, 20, 2, hiz + 14}}));
     gKernelCalls.clear();
     RenderMacroTile(0, 0, job);
     EXPECT_EQ(gKernelCalls.size(), 4u * 3u - 1u);

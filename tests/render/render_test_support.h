@@ -44,7 +44,10 @@ struct TestSurface {
     static constexpr float kUnwrittenDepth = -7.0f;
 
     TestSurface(int32_t w, int32_t h, int32_t padBytes = 24)
-        : width(w), height(h), pitch(w * 4 + padBytes), colour(std::size_t(pitch) * std::size_t(h), kCanary),
+        : width(w),
+          height(h),
+          pitch(w * 4 + padBytes),
+          colour(std::size_t(pitch) * std::size_t(h), kCanary),
           depth(std::size_t(w) * std::size_t(h), kUnwrittenDepth) {}
 
     SurfaceView View() { return SurfaceView{colour.data(), pitch, width, height, depth.data()}; }

@@ -80,7 +80,9 @@ TEST_F(TriangleBinningTest, OneWorkerBinsEachTriangleToTheTilesItsEdgesMeet) {
         {"thin diagonal rejects both sides", MakeTriangle(0, 0, 32, 32, 32, 31), {1, 0, 1, 0, 0, 0, 16, 6, 10}, 10},
         {"zero area: every tile its bounds meet", MakeTriangle(1, 1, 20, 20, 10, 10), {1, 0, 1, 0, 0, 0, 9, 0, 9}, 9},
         {"huge finite coordinates clamp to the framebuffer",
-         MakeTriangle(-1e30f, -1e30f, 1e30f, -1e30f, 0, 1e30f), {0, 1, 0, 0, 4, 0, 64, 0, 64}, 64},
+         MakeTriangle(-1e30f, -1e30f, 1e30f, -1e30f, 0, 1e30f),
+         {0, 1, 0, 0, 4, 0, 64, 0, 64},
+         64},
     };
     for (uint32_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(Bin(cases[i].triangle, i), cases[i].counts) << cases[i].name;
@@ -162,7 +164,7 @@ TEST_F(TriangleBinningTest, LargeTrianglesWalkTheOwnedListSmallOnesTheBoundingBo
 }
 
 TEST_F(TriangleBinningTest, OwnedListCountsMacroTilesOutsideTheBoundingBox) {
-    SizeGrid(128, 32, 1);  // 4 MacroTiles in one row, one worker owns all
+    SizeGrid(128, 32, 1);                                         // 4 MacroTiles in one row, one worker owns all
     const SetupTriangle wide = MakeTriangle(0, 0, 90, 0, 0, 30);  // MacroTiles 0..2: count 3 < 4
     const Counts alone = Bin(wide, 0);
     EXPECT_EQ(alone[0], 1u);  // picked by bounding box

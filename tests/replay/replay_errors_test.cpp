@@ -68,8 +68,9 @@ TEST_F(DamagedCapture, UnfinishedCaptureReplaysItsCompleteFrames) {
     const ProgramRun run = RunReplayExecutable(folder, {file, "--compare"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("recovered 2 frames by EOF scan"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "frame 0: identical\nframe 1: identical\n"
-                       "compare: 2 frames compared, 0 beyond tolerance 0, 0 without reference pixels\n");
+    EXPECT_EQ(run.out,
+              "frame 0: identical\nframe 1: identical\n"
+              "compare: 2 frames compared, 0 beyond tolerance 0, 0 without reference pixels\n");
 }
 
 TEST_F(DamagedCapture, CommandsBeyondTheReplayLimitsAreRefused) {

@@ -41,8 +41,8 @@ TEST(ReplayOptions, EveryOptionIsStoredAndOnlyThoseGiven) {
     EXPECT_FALSE(options.forceIsa.has_value());
     EXPECT_FALSE(options.threads.has_value());
     EXPECT_FALSE(options.vrsRate.has_value());
-    for (const auto& [name, value] : std::vector<std::pair<std::string, int>>{
-             {"auto", 0}, {"sse4", 1}, {"avx", 2}, {"avx2", 3}, {"avx512", 4}}) {
+    for (const auto& [name, value] :
+         std::vector<std::pair<std::string, int>>{{"auto", 0}, {"sse4", 1}, {"avx", 2}, {"avx2", 3}, {"avx512", 4}}) {
         ASSERT_TRUE(ParseReplayOptions({"a", "--isa", name}, options, error)) << name;
         EXPECT_EQ(options.forceIsa, value) << name;
     }

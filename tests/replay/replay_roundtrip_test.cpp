@@ -150,8 +150,7 @@ TEST_F(RecordedCapture, ThreadCountDoesNotChangeThePixels) {
     // The recording ran with the default pool; no workers, one, two, and more workers than processors
     // must all give the recorded pixels.
     for (int32_t threads : {0, 1, 2, 5}) {
-        ExpectFramesMatchReference(capture, ReplayAllFrames(capture, 0, threads),
-                                   "threads " + std::to_string(threads));
+        ExpectFramesMatchReference(capture, ReplayAllFrames(capture, 0, threads), "threads " + std::to_string(threads));
     }
 }
 

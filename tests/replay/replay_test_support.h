@@ -18,13 +18,13 @@ struct ScratchFolder : mora::test::TempDir {
 };
 
 struct CaptureRequest {
-    int width = 200;           // not a multiple of the 32-pixel tiles
+    int width = 200;  // not a multiple of the 32-pixel tiles
     int height = 150;
-    int sceneFrames = 16;      // frames the scene draws
-    int firstFrame = 3;        // captured frames (inclusive); frame 3 clears its colour
+    int sceneFrames = 16;  // frames the scene draws
+    int firstFrame = 3;    // captured frames (inclusive); frame 3 clears its colour
     int lastFrame = 12;
     bool referencePixels = true;
-    std::string isa;           // MORA_ISA for the recording run; empty: unset
+    std::string isa;              // MORA_ISA for the recording run; empty: unset
     bool arraysAndLists = false;  // the scene's --arrays-and-lists switch
 };
 

@@ -20,304 +20,302 @@ namespace mora::rjq {
 namespace {
 
 std::vector<platform::LogicalProcessor> FakeProcessors(std::uint32_t count) {
-  std::vector<platform::LogicalProcessor> list;
-  for (std::uint32_t i = 0; i < count; ++i) list.push_back(platform::LogicalProcessor{0, i, i});
-  return list;
+    std::vector<platform::LogicalProcessor> list;
+    for (std::uint32_t i = 0; i < count; ++i) list.push_back(platform::LogicalProcessor{0, i, i});
+    return list;
 }
 
 struct QueueHolder {
-  QueueHolder(std::uint32_t capacity, std::uint32_t workers, std::uint64_t spinUs)
-      : queue(CreateRenderJobQueue(capacity, workers, FakeProcessors(workers), spinUs)) {}
-  ~QueueHolder() { DestroyRenderJobQueue(queue); }
-  RenderJobQueue* queue;
+    QueueHolder(std::uint32_t capacity, std::uint32_t workers, std::uint64_t spinUs)
+        : queue(CreateRenderJobQueue(capacity, workers, FakeProcessors(workers), spinUs)) {}
+    ~QueueHolder() { DestroyRenderJobQueue(queue); }
+    RenderJobQueue* queue;
 };
 
 // Per-job hit counters; the descriptor's word 0 says where the job's counters start.
 struct HitTable {
-  explicit HitTable(std::size_t size) : hits(size) {}
-  std::vector<std::atomic<std::uint32_t>> hits;
+    explicit HitTable(std::size_t size) : hits(size) {}
+    std::vector<std::atomic<std::uint32_t>> hits;
 };
 
 void CountHit(const std::uint32_t* descriptor, std::uint32_t item, void* argument) {
-  static_cast<HitTable*>(argument)->hits[descriptor[0] + item].fetch_add(1, std::memory_order_relaxed);
+    static_cast<HitTable*>(argument)->hits[descriptor[0] + item].fetch_add(1, std::memory_order_relaxed);
 }
 
 class QueueStress : public ::testing::TestWithParam<std::uint64_t> {};
 
 TEST_P(QueueStress, ThousandsOfJobsOfRandomSizesRunEveryItemOnce) {
-  QueueHolder holder(8, 3, GetParam());
-  ASSERT_NE(holder.queue, nullptr);
-  std::mt19937 random(1234);
-  std::uniform_int_distribution<std::uint32_t> itemCount(0, 40);
-  constexpr int kJobs = 3000;
-  std::vector<std::uint32_t> counts(kJobs);
-  std::uint32_t total = 0;
-  for (auto& c : counts) total += c = itemCount(random);
-  HitTable table(total);
-  std::uint32_t first = 0;
-  std::uint32_t lastSequence = 0;
-  for (int job = 0; job < kJobs; ++job) {
-    const std::uint32_t descriptor[5] = {first, 0, 0, 0, counts[job]};
-    lastSequence = Enqueue(*holder.queue, kJobKindItems, descriptor, CountHit, &table);
-    EXPECT_EQ(lastSequence, static_cast<std::uint32_t>(job));
-    first += counts[job];
-    if (job % 500 == 499) WaitIdle(*holder.queue);  // idle in the middle as well as at the end
-  }
-  WaitIdle(*holder.queue);
-  EXPECT_EQ(holder.queue->retiredSequence.load(), lastSequence + 1);
-  std::uint32_t wrong = 0;
-  for (auto& hit : table.hits) wrong += hit.load() != 1;
-  EXPECT_EQ(wrong, 0u) << "items run not exactly once";
+    QueueHolder holder(8, 3, GetParam());
+    ASSERT_NE(holder.queue, nullptr);
+    std::mt19937 random(1234);
+    std::uniform_int_distribution<std::uint32_t> itemCount(0, 40);
+    constexpr int kJobs = 3000;
+    std::vector<std::uint32_t> counts(kJobs);
+    std::uint32_t total = 0;
+    for (auto& c : counts) total += c = itemCount(random);
+    HitTable table(total);
+    std::uint32_t first = 0;
+    std::uint32_t lastSequence = 0;
+    for (int job = 0; job < kJobs; ++job) {
+        const std::uint32_t descriptor[5] = {first, 0, 0, 0, counts[job]};
+        lastSequence = Enqueue(*holder.queue, kJobKindItems, descriptor, CountHit, &table);
+        EXPECT_EQ(lastSequence, static_cast<std::uint32_t>(job));
+        first += counts[job];
+        if (job % 500 == 499) WaitIdle(*holder.queue);  // idle in the middle as well as at the end
+    }
+    WaitIdle(*holder.queue);
+    EXPECT_EQ(holder.queue->retiredSequence.load(), lastSequence + 1);
+    std::uint32_t wrong = 0;
+    for (auto& hit : table.hits) wrong += hit.load() != 1;
+    EXPECT_EQ(wrong, 0u) << "items run not exactly once";
 }
 
 TEST_P(QueueStress, SeveralThreadsEnqueueAtOnce) {
-  QueueHolder holder(8, 2, GetParam());
-  ASSERT_NE(holder.queue, nullptr);
-  constexpr std::uint32_t kThreads = 3, kJobsEach = 400, kItems = 5;
-  HitTable table(kThreads * kJobsEach * kItems);
-  std::vector<std::thread> producers;
-  for (std::uint32_t t = 0; t < kThreads; ++t) {
-    producers.emplace_back([&, t] {
-      for (std::uint32_t j = 0; j < kJobsEach; ++j) {
-        const std::uint32_t descriptor[5] = {(t * kJobsEach + j) * kItems, 0, 0, 0, kItems};
-        Enqueue(*holder.queue, kJobKindItems, descriptor, CountHit, &table);
-      }
-    });
-  }
-  for (auto& p : producers) p.join();
-  WaitIdle(*holder.queue);
-  EXPECT_EQ(holder.queue->retiredSequence.load(), kThreads * kJobsEach);
-  for (std::size_t i = 0; i < table.hits.size(); ++i) ASSERT_EQ(table.hits[i].load(), 1u) << "item " << i;
+    QueueHolder holder(8, 2, GetParam());
+    ASSERT_NE(holder.queue, nullptr);
+    constexpr std::uint32_t kThreads = 3, kJobsEach = 400, kItems = 5;
+    HitTable table(kThreads * kJobsEach * kItems);
+    std::vector<std::thread> producers;
+    for (std::uint32_t t = 0; t < kThreads; ++t) {
+        producers.emplace_back([&, t] {
+            for (std::uint32_t j = 0; j < kJobsEach; ++j) {
+                const std::uint32_t descriptor[5] = {(t * kJobsEach + j) * kItems, 0, 0, 0, kItems};
+                Enqueue(*holder.queue, kJobKindItems, descriptor, CountHit, &table);
+            }
+        });
+    }
+    for (auto& p : producers) p.join();
+    WaitIdle(*holder.queue);
+    EXPECT_EQ(holder.queue->retiredSequence.load(), kThreads * kJobsEach);
+    for (std::size_t i = 0; i < table.hits.size(); ++i) ASSERT_EQ(table.hits[i].load(), 1u) << "item " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(SpinAndSleep, QueueStress, ::testing::Values(0u, 50u, 5000u));
 
 // Job 0's single item waits on a gate; job 1 finishes first.
 struct Gate {
-  std::atomic<std::uint32_t> open{0};
-  std::atomic<std::uint32_t> fastDone{0};
-  std::atomic<std::uint32_t> slowStarted{0};
+    std::atomic<std::uint32_t> open{0};
+    std::atomic<std::uint32_t> fastDone{0};
+    std::atomic<std::uint32_t> slowStarted{0};
 };
 
 void SlowOrFast(const std::uint32_t* descriptor, std::uint32_t, void* argument) {
-  auto* gate = static_cast<Gate*>(argument);
-  if (descriptor[0] == 0) {
-    gate->slowStarted.store(1);
-    platform::WakeByAddressAll(gate->slowStarted);
-    while (gate->open.load() == 0) platform::WaitOnAddress(gate->open, 0);
-  } else {
-    gate->fastDone.fetch_add(1);
-    platform::WakeByAddressAll(gate->fastDone);
-  }
+    auto* gate = static_cast<Gate*>(argument);
+    if (descriptor[0] == 0) {
+        gate->slowStarted.store(1);
+        platform::WakeByAddressAll(gate->slowStarted);
+        while (gate->open.load() == 0) platform::WaitOnAddress(gate->open, 0);
+    } else {
+        gate->fastDone.fetch_add(1);
+        platform::WakeByAddressAll(gate->fastDone);
+    }
 }
 
 TEST(Queue, BackToBackJobsRetireInSequenceOrder) {
-  QueueHolder holder(8, 2, 0);
-  ASSERT_NE(holder.queue, nullptr);
-  Gate gate;
-  const std::uint32_t slow[5] = {0, 0, 0, 0, 1};
-  const std::uint32_t fast[5] = {1, 0, 0, 0, 4};
-  EXPECT_EQ(Enqueue(*holder.queue, kJobKindItems, slow, SlowOrFast, &gate), 0u);
-  EXPECT_EQ(Enqueue(*holder.queue, kJobKindItems, fast, SlowOrFast, &gate), 1u);
-  std::uint32_t done;
-  while ((done = gate.fastDone.load()) != 4) platform::WaitOnAddress(gate.fastDone, done);
-  std::uint32_t started;
-  while ((started = gate.slowStarted.load()) == 0) platform::WaitOnAddress(gate.slowStarted, started);
-  // The fast items have returned; their job is marked done right after.
-  while (holder.queue->ring[1].done.load() == 0) platform::YieldThread();
-  // The second job is done, the first is not: nothing may retire yet.
-  EXPECT_EQ(holder.queue->retiredSequence.load(), 0u);
+    QueueHolder holder(8, 2, 0);
+    ASSERT_NE(holder.queue, nullptr);
+    Gate gate;
+    const std::uint32_t slow[5] = {0, 0, 0, 0, 1};
+    const std::uint32_t fast[5] = {1, 0, 0, 0, 4};
+    EXPECT_EQ(Enqueue(*holder.queue, kJobKindItems, slow, SlowOrFast, &gate), 0u);
+    EXPECT_EQ(Enqueue(*holder.queue, kJobKindItems, fast, SlowOrFast, &gate), 1u);
+    std::uint32_t done;
+    while ((done = gate.fastDone.load()) != 4) platform::WaitOnAddress(gate.fastDone, done);
+    std::uint32_t started;
+    while ((started = gate.slowStarted.load()) == 0) platform::WaitOnAddress(gate.slowStarted, started);
+    // The fast items have returned; their job is marked done right after.
+    while (holder.queue->ring[1].done.load() == 0) platform::YieldThread();
+    // The second job is done, the first is not: nothing may retire yet.
+    EXPECT_EQ(holder.queue->retiredSequence.load(), 0u);
 
-  std::atomic<bool> idle{false};
-  std::thread waiter([&] {
-    WaitIdle(*holder.queue);
-    idle.store(true);
-  });
-  platform::SleepMilliseconds(20);
-  EXPECT_FALSE(idle.load());  // WaitIdle is still blocked on the first job
-  gate.open.store(1);
-  platform::WakeByAddressAll(gate.open);
-  waiter.join();
-  EXPECT_TRUE(idle.load());
-  EXPECT_EQ(holder.queue->retiredSequence.load(), 2u);
+    std::atomic<bool> idle{false};
+    std::thread waiter([&] {
+        WaitIdle(*holder.queue);
+        idle.store(true);
+    });
+    platform::SleepMilliseconds(20);
+    EXPECT_FALSE(idle.load());  // WaitIdle is still blocked on the first job
+    gate.open.store(1);
+    platform::WakeByAddressAll(gate.open);
+    waiter.join();
+    EXPECT_TRUE(idle.load());
+    EXPECT_EQ(holder.queue->retiredSequence.load(), 2u);
 }
 
 TEST(Queue, AJobWithoutItemsDoesNotStallTheJobsBehindIt) {
-  QueueHolder holder(8, 2, 0);
-  ASSERT_NE(holder.queue, nullptr);
-  HitTable table(3);
-  const std::uint32_t empty[5] = {0, 0, 0, 0, 0};
-  const std::uint32_t three[5] = {0, 0, 0, 0, 3};
-  Enqueue(*holder.queue, kJobKindItems, empty, CountHit, &table);
-  Enqueue(*holder.queue, kJobKindItems, three, CountHit, &table);
-  Enqueue(*holder.queue, kJobKindItems, three, nullptr, &table);  // no function: nothing to run
-  Enqueue(*holder.queue, kJobKindItems, empty, CountHit, &table);
-  WaitIdle(*holder.queue);
-  EXPECT_EQ(holder.queue->retiredSequence.load(), 4u);
-  for (auto& hit : table.hits) EXPECT_EQ(hit.load(), 1u);
+    QueueHolder holder(8, 2, 0);
+    ASSERT_NE(holder.queue, nullptr);
+    HitTable table(3);
+    const std::uint32_t empty[5] = {0, 0, 0, 0, 0};
+    const std::uint32_t three[5] = {0, 0, 0, 0, 3};
+    Enqueue(*holder.queue, kJobKindItems, empty, CountHit, &table);
+    Enqueue(*holder.queue, kJobKindItems, three, CountHit, &table);
+    Enqueue(*holder.queue, kJobKindItems, three, nullptr, &table);  // no function: nothing to run
+    Enqueue(*holder.queue, kJobKindItems, empty, CountHit, &table);
+    WaitIdle(*holder.queue);
+    EXPECT_EQ(holder.queue->retiredSequence.load(), 4u);
+    for (auto& hit : table.hits) EXPECT_EQ(hit.load(), 1u);
 }
 
 TEST(Queue, EnqueueWaitsForRoomWhenTheRingIsFull) {
-  QueueHolder holder(8, 1, 0);
-  ASSERT_NE(holder.queue, nullptr);
-  Gate gate;
-  const std::uint32_t slow[5] = {0, 0, 0, 0, 1};
-  const std::uint32_t fast[5] = {1, 0, 0, 0, 1};
-  Enqueue(*holder.queue, kJobKindItems, slow, SlowOrFast, &gate);
-  for (int i = 0; i < 7; ++i) Enqueue(*holder.queue, kJobKindItems, fast, SlowOrFast, &gate);
-  std::atomic<bool> ninthQueued{false};
-  std::thread producer([&] {
-    Enqueue(*holder.queue, kJobKindItems, fast, SlowOrFast, &gate);
-    ninthQueued.store(true);
-  });
-  platform::SleepMilliseconds(20);
-  EXPECT_FALSE(ninthQueued.load());  // eight unretired jobs fill the ring
-  gate.open.store(1);
-  platform::WakeByAddressAll(gate.open);
-  producer.join();
-  WaitIdle(*holder.queue);
-  EXPECT_EQ(gate.fastDone.load(), 8u);
-  EXPECT_EQ(holder.queue->retiredSequence.load(), 9u);
+    QueueHolder holder(8, 1, 0);
+    ASSERT_NE(holder.queue, nullptr);
+    Gate gate;
+    const std::uint32_t slow[5] = {0, 0, 0, 0, 1};
+    const std::uint32_t fast[5] = {1, 0, 0, 0, 1};
+    Enqueue(*holder.queue, kJobKindItems, slow, SlowOrFast, &gate);
+    for (int i = 0; i < 7; ++i) Enqueue(*holder.queue, kJobKindItems, fast, SlowOrFast, &gate);
+    std::atomic<bool> ninthQueued{false};
+    std::thread producer([&] {
+        Enqueue(*holder.queue, kJobKindItems, fast, SlowOrFast, &gate);
+        ninthQueued.store(true);
+    });
+    platform::SleepMilliseconds(20);
+    EXPECT_FALSE(ninthQueued.load());  // eight unretired jobs fill the ring
+    gate.open.store(1);
+    platform::WakeByAddressAll(gate.open);
+    producer.join();
+    WaitIdle(*holder.queue);
+    EXPECT_EQ(gate.fastDone.load(), 8u);
+    EXPECT_EQ(holder.queue->retiredSequence.load(), 9u);
 }
 
 struct CoverArgs {
-  std::vector<std::atomic<std::uint32_t>>* hits;
-  std::atomic<std::uint32_t> callerRuns{0};
-  std::uint32_t callerThread = 0;
-  std::vector<std::uint32_t> order;  // only filled by runs on the calling thread
+    std::vector<std::atomic<std::uint32_t>>* hits;
+    std::atomic<std::uint32_t> callerRuns{0};
+    std::uint32_t callerThread = 0;
+    std::vector<std::uint32_t> order;  // only filled by runs on the calling thread
 };
 
 void CoverIndex(std::uint32_t index, void* raw) {
-  auto* args = static_cast<CoverArgs*>(raw);
-  (*args->hits)[index].fetch_add(1, std::memory_order_relaxed);
-  if (platform::CurrentThreadId() == args->callerThread) {
-    args->callerRuns.fetch_add(1);
-    args->order.push_back(index);
-  }
+    auto* args = static_cast<CoverArgs*>(raw);
+    (*args->hits)[index].fetch_add(1, std::memory_order_relaxed);
+    if (platform::CurrentThreadId() == args->callerThread) {
+        args->callerRuns.fetch_add(1);
+        args->order.push_back(index);
+    }
 }
 
 TEST(ParallelFor, CoversEveryIndexExactlyOnceOnTheWorkers) {
-  QueueHolder holder(8, 3, 50);
-  ASSERT_NE(holder.queue, nullptr);
-  for (std::uint32_t count : {2u, 3u, 17u, 1000u, 4096u}) {
-    std::vector<std::atomic<std::uint32_t>> hits(count);
-    CoverArgs args{&hits};
-    args.callerThread = platform::CurrentThreadId();
-    ParallelFor(holder.queue, count, CoverIndex, &args);
-    for (std::uint32_t i = 0; i < count; ++i) ASSERT_EQ(hits[i].load(), 1u) << "count " << count << " index " << i;
-  }
+    QueueHolder holder(8, 3, 50);
+    ASSERT_NE(holder.queue, nullptr);
+    for (std::uint32_t count : {2u, 3u, 17u, 1000u, 4096u}) {
+        std::vector<std::atomic<std::uint32_t>> hits(count);
+        CoverArgs args{&hits};
+        args.callerThread = platform::CurrentThreadId();
+        ParallelFor(holder.queue, count, CoverIndex, &args);
+        for (std::uint32_t i = 0; i < count; ++i) ASSERT_EQ(hits[i].load(), 1u) << "count " << count << " index " << i;
+    }
 }
 
 // Job A's one item holds the only worker until job B's last item releases it: B can only finish
 // if the waiting caller runs B's items itself.
 struct HelpArgs {
-  std::atomic<std::uint32_t> started{0};
-  std::atomic<std::uint32_t> released{0};
-  std::atomic<std::uint32_t> callerRuns{0};
-  std::atomic<std::uint32_t> runs{0};
-  std::uint32_t callerThread = 0;
+    std::atomic<std::uint32_t> started{0};
+    std::atomic<std::uint32_t> released{0};
+    std::atomic<std::uint32_t> callerRuns{0};
+    std::atomic<std::uint32_t> runs{0};
+    std::uint32_t callerThread = 0;
 };
 
 void HoldWorker(const std::uint32_t*, std::uint32_t, void* raw) {
-  auto* args = static_cast<HelpArgs*>(raw);
-  args->started.store(1);
-  while (args->released.load() == 0) platform::CpuPause();
+    auto* args = static_cast<HelpArgs*>(raw);
+    args->started.store(1);
+    while (args->released.load() == 0) platform::CpuPause();
 }
 
 void HelpedItem(const std::uint32_t* descriptor, std::uint32_t, void* raw) {
-  auto* args = static_cast<HelpArgs*>(raw);
-  EXPECT_TRUE(OnWorkerThread());
-  if (platform::CurrentThreadId() == args->callerThread) args->callerRuns.fetch_add(1);
-  if (args->runs.fetch_add(1) + 1 == descriptor[kItemCountWord]) args->released.store(1);
+    auto* args = static_cast<HelpArgs*>(raw);
+    EXPECT_TRUE(OnWorkerThread());
+    if (platform::CurrentThreadId() == args->callerThread) args->callerRuns.fetch_add(1);
+    if (args->runs.fetch_add(1) + 1 == descriptor[kItemCountWord]) args->released.store(1);
 }
 
 TEST(WaitIdleHelping, TheWaitingCallerRunsItemsNoWorkerIsFreeFor) {
-  QueueHolder holder(8, 1, 0);
-  ASSERT_NE(holder.queue, nullptr);
-  HelpArgs args;
-  args.callerThread = platform::CurrentThreadId();
-  const std::uint32_t hold[5] = {0, 0, 0, 0, 1};
-  Enqueue(*holder.queue, kJobKindItems, hold, HoldWorker, &args);
-  while (args.started.load() == 0) platform::CpuPause();
-  const std::uint32_t helped[5] = {0, 0, 0, 0, 6};
-  Enqueue(*holder.queue, kJobKindItems, helped, HelpedItem, &args);
-  WaitIdleHelping(*holder.queue);
-  EXPECT_EQ(args.callerRuns.load(), 6u);
-  EXPECT_EQ(holder.queue->retiredSequence.load(), 2u);
-  EXPECT_FALSE(OnWorkerThread());
+    QueueHolder holder(8, 1, 0);
+    ASSERT_NE(holder.queue, nullptr);
+    HelpArgs args;
+    args.callerThread = platform::CurrentThreadId();
+    const std::uint32_t hold[5] = {0, 0, 0, 0, 1};
+    Enqueue(*holder.queue, kJobKindItems, hold, HoldWorker, &args);
+    while (args.started.load() == 0) platform::CpuPause();
+    const std::uint32_t helped[5] = {0, 0, 0, 0, 6};
+    Enqueue(*holder.queue, kJobKindItems, helped, HelpedItem, &args);
+    WaitIdleHelping(*holder.queue);
+    EXPECT_EQ(args.callerRuns.load(), 6u);
+    EXPECT_EQ(holder.queue->retiredSequence.load(), 2u);
+    EXPECT_FALSE(OnWorkerThread());
 }
 
 TEST(ParallelFor, CountOneAndNoQueueRunInOrderOnTheCallingThread) {
-  QueueHolder holder(8, 2, 0);
-  ASSERT_NE(holder.queue, nullptr);
-  std::vector<std::atomic<std::uint32_t>> one(1);
-  CoverArgs single{&one};
-  single.callerThread = platform::CurrentThreadId();
-  ParallelFor(holder.queue, 1, CoverIndex, &single);
-  EXPECT_EQ(single.callerRuns.load(), 1u);
-  EXPECT_EQ(holder.queue->nextSequence.load(), 0u);  // nothing was enqueued
+    QueueHolder holder(8, 2, 0);
+    ASSERT_NE(holder.queue, nullptr);
+    std::vector<std::atomic<std::uint32_t>> one(1);
+    CoverArgs single{&one};
+    single.callerThread = platform::CurrentThreadId();
+    ParallelFor(holder.queue, 1, CoverIndex, &single);
+    EXPECT_EQ(single.callerRuns.load(), 1u);
+    EXPECT_EQ(holder.queue->nextSequence.load(), 0u);  // nothing was enqueued
 
-  std::vector<std::atomic<std::uint32_t>> five(5);
-  CoverArgs inline5{&five};
-  inline5.callerThread = platform::CurrentThreadId();
-  ParallelFor(nullptr, 5, CoverIndex, &inline5);
-  EXPECT_EQ(inline5.order, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
+    std::vector<std::atomic<std::uint32_t>> five(5);
+    CoverArgs inline5{&five};
+    inline5.callerThread = platform::CurrentThreadId();
+    ParallelFor(nullptr, 5, CoverIndex, &inline5);
+    EXPECT_EQ(inline5.order, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
 
-  ParallelFor(holder.queue, 0, CoverIndex, &inline5);
-  ParallelFor(holder.queue, 5, nullptr, &inline5);
-  EXPECT_EQ(inline5.order.size(), 5u);
-  EXPECT_EQ(holder.queue->nextSequence.load(), 0u);
+    ParallelFor(holder.queue, 0, CoverIndex, &inline5);
+    ParallelFor(holder.queue, 5, nullptr, &inline5);
+    EXPECT_EQ(inline5.order.size(), 5u);
+    EXPECT_EQ(holder.queue->nextSequence.load(), 0u);
 }
 
 struct NestedArgs {
-  RenderJobQueue* queue;
-  std::vector<std::atomic<std::uint32_t>>* hits;
-  std::atomic<std::uint32_t> onWorker{0};
+    RenderJobQueue* queue;
+    std::vector<std::atomic<std::uint32_t>>* hits;
+    std::atomic<std::uint32_t> onWorker{0};
 };
 
-void InnerIndex(std::uint32_t index, void* raw) {
-  (*static_cast<NestedArgs*>(raw)->hits)[index].fetch_add(1);
-}
+void InnerIndex(std::uint32_t index, void* raw) { (*static_cast<NestedArgs*>(raw)->hits)[index].fetch_add(1); }
 
 void OuterIndex(std::uint32_t, void* raw) {
-  auto* args = static_cast<NestedArgs*>(raw);
-  args->onWorker.fetch_add(OnWorkerThread() ? 1 : 0);
-  ParallelFor(args->queue, 4, InnerIndex, args);  // would wait for itself if enqueued
+    auto* args = static_cast<NestedArgs*>(raw);
+    args->onWorker.fetch_add(OnWorkerThread() ? 1 : 0);
+    ParallelFor(args->queue, 4, InnerIndex, args);  // would wait for itself if enqueued
 }
 
 TEST(ParallelFor, CalledFromAJobRunsInlineInsteadOfDeadlocking) {
-  QueueHolder holder(8, 2, 0);
-  ASSERT_NE(holder.queue, nullptr);
-  std::vector<std::atomic<std::uint32_t>> hits(4);
-  NestedArgs args{holder.queue, &hits};
-  ParallelFor(holder.queue, 3, OuterIndex, &args);
-  EXPECT_EQ(args.onWorker.load(), 3u);
-  for (auto& hit : hits) EXPECT_EQ(hit.load(), 3u);
-  EXPECT_FALSE(OnWorkerThread());
+    QueueHolder holder(8, 2, 0);
+    ASSERT_NE(holder.queue, nullptr);
+    std::vector<std::atomic<std::uint32_t>> hits(4);
+    NestedArgs args{holder.queue, &hits};
+    ParallelFor(holder.queue, 3, OuterIndex, &args);
+    EXPECT_EQ(args.onWorker.load(), 3u);
+    for (auto& hit : hits) EXPECT_EQ(hit.load(), 3u);
+    EXPECT_FALSE(OnWorkerThread());
 }
 
 TEST(QueueCreation, RejectsBadCapacitiesAndEmptyProcessorLists) {
-  for (std::uint32_t capacity : {0u, 4u, 6u, 12u, 100u}) {
-    EXPECT_EQ(CreateRenderJobQueue(capacity, 1, FakeProcessors(2), 0), nullptr) << capacity;
-  }
-  EXPECT_EQ(CreateRenderJobQueue(8, 1, {}, 0), nullptr);
-  DestroyRenderJobQueue(nullptr);
+    for (std::uint32_t capacity : {0u, 4u, 6u, 12u, 100u}) {
+        EXPECT_EQ(CreateRenderJobQueue(capacity, 1, FakeProcessors(2), 0), nullptr) << capacity;
+    }
+    EXPECT_EQ(CreateRenderJobQueue(8, 1, {}, 0), nullptr);
+    DestroyRenderJobQueue(nullptr);
 }
 
 TEST(QueueCreation, TrimsTheProcessorListToTheRequestedCount) {
-  struct Case {
-    std::uint32_t requested, listed, workers;
-  };
-  for (const Case c : {Case{2, 4, 2}, Case{4, 4, 4}, Case{10, 4, 4}, Case{0, 3, 3}, Case{1, 1, 1}}) {
-    RenderJobQueue* queue = CreateRenderJobQueue(16, c.requested, FakeProcessors(c.listed), 0);
-    ASSERT_NE(queue, nullptr);
-    EXPECT_EQ(queue->workerCount, c.workers) << c.requested << " of " << c.listed;
-    EXPECT_EQ(queue->workers.size(), c.workers);
-    EXPECT_EQ(queue->running.load(), 1);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(queue->ring) % 64, 0u);
-    for (std::uint32_t i = 0; i < queue->workerCount; ++i) EXPECT_EQ(queue->workers[i].processor.number, i);
-    DestroyRenderJobQueue(queue);
-  }
+    struct Case {
+        std::uint32_t requested, listed, workers;
+    };
+    for (const Case c : {Case{2, 4, 2}, Case{4, 4, 4}, Case{10, 4, 4}, Case{0, 3, 3}, Case{1, 1, 1}}) {
+        RenderJobQueue* queue = CreateRenderJobQueue(16, c.requested, FakeProcessors(c.listed), 0);
+        ASSERT_NE(queue, nullptr);
+        EXPECT_EQ(queue->workerCount, c.workers) << c.requested << " of " << c.listed;
+        EXPECT_EQ(queue->workers.size(), c.workers);
+        EXPECT_EQ(queue->running.load(), 1);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(queue->ring) % 64, 0u);
+        for (std::uint32_t i = 0; i < queue->workerCount; ++i) EXPECT_EQ(queue->workers[i].processor.number, i);
+        DestroyRenderJobQueue(queue);
+    }
 }
 
 }  // namespace

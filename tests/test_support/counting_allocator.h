@@ -68,9 +68,7 @@ void* operator new(std::size_t size, std::align_val_t a) {
 }
 void* operator new[](std::size_t size, std::align_val_t a) { return operator new(size, a); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return mora::test::CountedAllocate(size, 0); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return mora::test::CountedAllocate(size, 0);
-}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return mora::test::CountedAllocate(size, 0); }
 void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
     return mora::test::CountedAllocate(size, static_cast<std::size_t>(a));
 }

@@ -20,8 +20,8 @@ inline void ResetDriverState() {
     EmptyCommandBuffer(TheCommandRecording().stream);  // gl: nothing recorded
     EmptyCommandBuffer(TheCommandRecording().blob);
     TheGlContext().primitiveEndedSinceFlush = false;  // a glClear must not split a frame the test never drew
-    ResetFrame();                                  // render: no triangles, bins or pending clears
-    ResetCaptureSession();                         // capture: no range, no open file
+    ResetFrame();                                     // render: no triangles, bins or pending clears
+    ResetCaptureSession();                            // capture: no range, no open file
 }
 
 }  // namespace mora::test

@@ -23,15 +23,15 @@ void RemoveSettingsKey() { RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\MORA\\Dr
 }  // namespace
 
 int main(int argc, char** argv) {
-  GTEST_FLAG_SET(filter,
-                 "-DebugPanel.OnlyTheFirstContextStartsItAndUnloadStopsIt"
-                 ":PanelModelTest.EveryControlDrivesItsSettingAndSaves"
-                 ":GlStateTest.FreshContextHasTheDocumentedDefaults"
-                 ":Thread.AffinityAcceptsAListedProcessorAndRefusesUnknownOnes"
-                 ":EntryCounters.LiveThreadsEachOwnABlockAndTheSumsAreExact");
-  ::testing::InitGoogleTest(&argc, argv);
-  RemoveSettingsKey();
-  const int result = RUN_ALL_TESTS();
-  RemoveSettingsKey();
-  return result;
+    GTEST_FLAG_SET(filter,
+                   "-DebugPanel.OnlyTheFirstContextStartsItAndUnloadStopsIt"
+                   ":PanelModelTest.EveryControlDrivesItsSettingAndSaves"
+                   ":GlStateTest.FreshContextHasTheDocumentedDefaults"
+                   ":Thread.AffinityAcceptsAListedProcessorAndRefusesUnknownOnes"
+                   ":EntryCounters.LiveThreadsEachOwnABlockAndTheSumsAreExact");
+    ::testing::InitGoogleTest(&argc, argv);
+    RemoveSettingsKey();
+    const int result = RUN_ALL_TESTS();
+    RemoveSettingsKey();
+    return result;
 }

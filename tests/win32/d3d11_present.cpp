@@ -30,82 +30,82 @@ constexpr uint32_t kPitch = kWidth * 4;
 int gFailures = 0;
 
 void Check(bool ok, const char* what) {
-  std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
-  if (!ok) ++gFailures;
+    std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
+    if (!ok) ++gFailures;
 }
 
 HWND CreateTestWindow() {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "MoraPresentTest";
-  RegisterClassA(&windowClass);
-  RECT rect{0, 0, kWidth, kHeight};
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION;
-  AdjustWindowRect(&rect, style, FALSE);
-  return CreateWindowA("MoraPresentTest", "MORA present test", style | WS_VISIBLE, 0, 0, rect.right - rect.left,
-                       rect.bottom - rect.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "MoraPresentTest";
+    RegisterClassA(&windowClass);
+    RECT rect{0, 0, kWidth, kHeight};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION;
+    AdjustWindowRect(&rect, style, FALSE);
+    return CreateWindowA("MoraPresentTest", "MORA present test", style | WS_VISIBLE, 0, 0, rect.right - rect.left,
+                         rect.bottom - rect.top, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
 void PumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
 // The window's client area through GDI, B, G, R, x, top row first.
 void ReadWindow(HWND window, std::vector<uint8_t>& pixels) {
-  HDC dc = GetDC(window);
-  HDC memory = CreateCompatibleDC(dc);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kWidth;
-  info.bmiHeader.biHeight = -kHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY);
-  GdiFlush();
-  std::memcpy(pixels.data(), bits, pixels.size());
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, dc);
+    HDC dc = GetDC(window);
+    HDC memory = CreateCompatibleDC(dc);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::memcpy(pixels.data(), bits, pixels.size());
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, dc);
 }
 
 // Largest difference of a colour channel (alpha is not compared: the window has none).
 int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-  int worst = 0;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (i % 4 == 3) continue;
-    const int d = a[i] > b[i] ? a[i] - b[i] : b[i] - a[i];
-    if (d > worst) worst = d;
-  }
-  return worst;
+    int worst = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (i % 4 == 3) continue;
+        const int d = a[i] > b[i] ? a[i] - b[i] : b[i] - a[i];
+        if (d > worst) worst = d;
+    }
+    return worst;
 }
 
 // A frame with every channel varying: blue across, green down, red from both.
 void DrawPattern(uint8_t* base, uint32_t pitch, std::vector<uint8_t>& copy) {
-  for (int32_t y = 0; y < kHeight; ++y) {
-    for (int32_t x = 0; x < kWidth; ++x) {
-      uint8_t* p = base + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * 4;
-      p[0] = static_cast<uint8_t>(x);
-      p[1] = static_cast<uint8_t>(y * 255 / (kHeight - 1));
-      p[2] = static_cast<uint8_t>((x * 7 + y * 3) & 255);
-      p[3] = 255;
-      std::memcpy(copy.data() + static_cast<size_t>(y) * kPitch + static_cast<size_t>(x) * 4, p, 4);
+    for (int32_t y = 0; y < kHeight; ++y) {
+        for (int32_t x = 0; x < kWidth; ++x) {
+            uint8_t* p = base + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * 4;
+            p[0] = static_cast<uint8_t>(x);
+            p[1] = static_cast<uint8_t>(y * 255 / (kHeight - 1));
+            p[2] = static_cast<uint8_t>((x * 7 + y * 3) & 255);
+            p[3] = 255;
+            std::memcpy(copy.data() + static_cast<size_t>(y) * kPitch + static_cast<size_t>(x) * 4, p, 4);
+        }
     }
-  }
 }
 
 void Fill(uint8_t* base, uint32_t pitch, uint8_t value) {
-  for (int32_t y = 0; y < kHeight; ++y) std::memset(base + static_cast<size_t>(y) * pitch, value, kPitch);
+    for (int32_t y = 0; y < kHeight; ++y) std::memset(base + static_cast<size_t>(y) * pitch, value, kPitch);
 }
 
 struct ColourCase {
-  const char* name;
-  int32_t gamma, hue, saturation, brightness, videoRange;
+    const char* name;
+    int32_t gamma, hue, saturation, brightness, videoRange;
 };
 
 constexpr ColourCase kCases[] = {
@@ -115,117 +115,118 @@ constexpr ColourCase kCases[] = {
 };
 
 void Apply(const ColourCase& c) {
-  DriverSettings& s = TheDriverSettings();
-  SetSettingValue(s.GammaX100, c.gamma);
-  SetSettingValue(s.HueDeg, c.hue);
-  SetSettingValue(s.SaturationX100, c.saturation);
-  SetSettingValue(s.BrightnessX100, c.brightness);
-  SetSettingValue(s.VideoRangeX100, c.videoRange);
+    DriverSettings& s = TheDriverSettings();
+    SetSettingValue(s.GammaX100, c.gamma);
+    SetSettingValue(s.HueDeg, c.hue);
+    SetSettingValue(s.SaturationX100, c.saturation);
+    SetSettingValue(s.BrightnessX100, c.brightness);
+    SetSettingValue(s.VideoRangeX100, c.videoRange);
 }
 
 // The presented frame: the back buffer through Direct3D, the window through GDI.
 bool Present(DxgiPresent& present, bool direct3d, HWND window, std::vector<uint8_t>& shown) {
-  if (!PresentSwapChain(present)) return false;
-  if (!direct3d) {
-    PumpMessages();
-    ReadWindow(window, shown);
-  }
-  return true;
+    if (!PresentSwapChain(present)) return false;
+    if (!direct3d) {
+        PumpMessages();
+        ReadWindow(window, shown);
+    }
+    return true;
 }
 
 void TestColourCases(DxgiPresent& present, bool direct3d, HWND window, std::vector<uint8_t>& shown) {
-  std::vector<uint8_t> source(static_cast<size_t>(kPitch) * kHeight);
-  std::vector<uint8_t> expected(source.size());
-  ColourPass pass;
-  PrepareColourPass(pass, kWidth, kHeight, kWidth, kHeight);
-  for (const ColourCase& c : kCases) {
-    void* data = nullptr;
-    uint32_t pitch = 0;
-    if (!BeginFrame(present, &data, &pitch)) {
-      Check(false, "BeginFrame");
-      return;
+    std::vector<uint8_t> source(static_cast<size_t>(kPitch) * kHeight);
+    std::vector<uint8_t> expected(source.size());
+    ColourPass pass;
+    PrepareColourPass(pass, kWidth, kHeight, kWidth, kHeight);
+    for (const ColourCase& c : kCases) {
+        void* data = nullptr;
+        uint32_t pitch = 0;
+        if (!BeginFrame(present, &data, &pitch)) {
+            Check(false, "BeginFrame");
+            return;
+        }
+        DrawPattern(static_cast<uint8_t*>(data), pitch, source);
+        Apply(c);
+        RunColourPass(pass, PostProcessConstantsFrom(TheDriverSettings()),
+                      ImageView{source.data(), kPitch, kWidth, kHeight},
+                      ImageView{expected.data(), kPitch, kWidth, kHeight});
+        const bool presented = Present(present, direct3d, window, shown);
+        const int difference = presented ? MaxDifference(shown, expected) : 256;
+        std::printf("  %s: largest channel difference %d\n", c.name, difference);
+        Check(presented && difference <= (direct3d ? 1 : 0), c.name);
     }
-    DrawPattern(static_cast<uint8_t*>(data), pitch, source);
-    Apply(c);
-    RunColourPass(pass, PostProcessConstantsFrom(TheDriverSettings()), ImageView{source.data(), kPitch, kWidth, kHeight},
-                  ImageView{expected.data(), kPitch, kWidth, kHeight});
-    const bool presented = Present(present, direct3d, window, shown);
-    const int difference = presented ? MaxDifference(shown, expected) : 256;
-    std::printf("  %s: largest channel difference %d\n", c.name, difference);
-    Check(presented && difference <= (direct3d ? 1 : 0), c.name);
-  }
-  Apply(kCases[0]);
+    Apply(kCases[0]);
 }
 
 // Counts pixels of the box region (x >= 26, y >= 11: the text box less a few pixels for glyph
 // bearings) that are near white and near black on a mid-grey frame, and changed pixels outside it.
 void TestOverlay(DxgiPresent& present, std::vector<uint8_t>& shown) {
-  SetSettingValue(TheDriverSettings().ShowFpsOverlay, 1);
-  for (int frame = 0; frame < 2; ++frame) {  // figures (and text) appear a second after the first frame
-    void* data = nullptr;
-    uint32_t pitch = 0;
-    BeginFrame(present, &data, &pitch);
-    Fill(static_cast<uint8_t*>(data), pitch, 0x80);
-    if (frame == 1) Sleep(1050);
-    std::fill(shown.begin(), shown.end(), 0);
-    PresentSwapChain(present);
-  }
-  SetSettingValue(TheDriverSettings().ShowFpsOverlay, 0);
-  WriteScreenshot("d3d11-overlay.bmp", shown.data(), kWidth, kHeight, kPitch);
-  int white = 0, dark = 0, outside = 0;
-  for (int32_t y = 0; y < kHeight; ++y) {
-    for (int32_t x = 0; x < kWidth; ++x) {
-      const uint8_t* p = shown.data() + static_cast<size_t>(y) * kPitch + static_cast<size_t>(x) * 4;
-      const bool inBox = x >= 26 && y >= 11;
-      if (!inBox && (p[0] != 0x80 || p[1] != 0x80 || p[2] != 0x80)) ++outside;
-      if (inBox && p[0] > 0xF0 && p[1] > 0xF0 && p[2] > 0xF0) ++white;
-      if (inBox && p[0] < 0x30 && p[1] < 0x30 && p[2] < 0x30) ++dark;
+    SetSettingValue(TheDriverSettings().ShowFpsOverlay, 1);
+    for (int frame = 0; frame < 2; ++frame) {  // figures (and text) appear a second after the first frame
+        void* data = nullptr;
+        uint32_t pitch = 0;
+        BeginFrame(present, &data, &pitch);
+        Fill(static_cast<uint8_t*>(data), pitch, 0x80);
+        if (frame == 1) Sleep(1050);
+        std::fill(shown.begin(), shown.end(), 0);
+        PresentSwapChain(present);
     }
-  }
-  std::printf("  overlay font family \"%s\": %d white, %d shadow pixels, %d changed outside the box\n",
-              D3d11OverlayFontFamily(present), white, dark, outside);
-  Check(white > 2000 && dark > 1000 && outside == 0, "overlay text drawn in its box only");
+    SetSettingValue(TheDriverSettings().ShowFpsOverlay, 0);
+    WriteScreenshot("d3d11-overlay.bmp", shown.data(), kWidth, kHeight, kPitch);
+    int white = 0, dark = 0, outside = 0;
+    for (int32_t y = 0; y < kHeight; ++y) {
+        for (int32_t x = 0; x < kWidth; ++x) {
+            const uint8_t* p = shown.data() + static_cast<size_t>(y) * kPitch + static_cast<size_t>(x) * 4;
+            const bool inBox = x >= 26 && y >= 11;
+            if (!inBox && (p[0] != 0x80 || p[1] != 0x80 || p[2] != 0x80)) ++outside;
+            if (inBox && p[0] > 0xF0 && p[1] > 0xF0 && p[2] > 0xF0) ++white;
+            if (inBox && p[0] < 0x30 && p[1] < 0x30 && p[2] < 0x30) ++dark;
+        }
+    }
+    std::printf("  overlay font family \"%s\": %d white, %d shadow pixels, %d changed outside the box\n",
+                D3d11OverlayFontFamily(present), white, dark, outside);
+    Check(white > 2000 && dark > 1000 && outside == 0, "overlay text drawn in its box only");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
 #ifdef MORA_REQUIRED_PATH
-  const char* required = MORA_REQUIRED_PATH;
+    const char* required = MORA_REQUIRED_PATH;
 #else
-  const char* required = nullptr;
+    const char* required = nullptr;
 #endif
-  if (argc > 1) required = argv[1];
-  HWND window = CreateTestWindow();
-  PumpMessages();
-  DxgiPresent present;
-  Check(Init(present, WindowPresentTarget(), window, kWidth, kHeight, kWidth, kHeight), "Init");
-  if (present.target == nullptr) return 1;
-  const bool direct3d = std::strcmp(present.target->name, "d3d11") == 0;
-  std::printf("presenting through %s\n", present.target->name);
-  if (required != nullptr) Check(std::strcmp(present.target->name, required) == 0, "the required path");
-  if (!direct3d) {  // say why: open the Direct3D output once more and print the step that fails
-    PostProcessConstants constants;
-    platform::D3d11Failure failure;
-    platform::CloseD3d11Output(platform::OpenD3d11Output(window, kWidth, kHeight, &constants, nullptr, &failure));
-    std::printf("  Direct3D 11 fails at step %s, hr=0x%08X\n", failure.step, static_cast<unsigned>(failure.code));
-  }
+    if (argc > 1) required = argv[1];
+    HWND window = CreateTestWindow();
+    PumpMessages();
+    DxgiPresent present;
+    Check(Init(present, WindowPresentTarget(), window, kWidth, kHeight, kWidth, kHeight), "Init");
+    if (present.target == nullptr) return 1;
+    const bool direct3d = std::strcmp(present.target->name, "d3d11") == 0;
+    std::printf("presenting through %s\n", present.target->name);
+    if (required != nullptr) Check(std::strcmp(present.target->name, required) == 0, "the required path");
+    if (!direct3d) {  // say why: open the Direct3D output once more and print the step that fails
+        PostProcessConstants constants;
+        platform::D3d11Failure failure;
+        platform::CloseD3d11Output(platform::OpenD3d11Output(window, kWidth, kHeight, &constants, nullptr, &failure));
+        std::printf("  Direct3D 11 fails at step %s, hr=0x%08X\n", failure.step, static_cast<unsigned>(failure.code));
+    }
 
-  void* first = nullptr;
-  void* again = nullptr;
-  uint32_t pitch = 0;
-  Check(BeginFrame(present, &first, &pitch) && BeginFrame(present, &again, nullptr) && first == again &&
-            pitch >= kWidth * 4u,
-        "BeginFrame twice hands out the same mapping");
+    void* first = nullptr;
+    void* again = nullptr;
+    uint32_t pitch = 0;
+    Check(BeginFrame(present, &first, &pitch) && BeginFrame(present, &again, nullptr) && first == again &&
+              pitch >= kWidth * 4u,
+          "BeginFrame twice hands out the same mapping");
 
-  std::vector<uint8_t> shown(static_cast<size_t>(kPitch) * kHeight);
-  if (direct3d) Check(CaptureD3d11Frames(present, shown.data(), kPitch), "back buffer capture");
-  TestColourCases(present, direct3d, window, shown);
-  Check(BeginFrame(present, &again, nullptr) && again != first, "the next frame gets the other staging texture");
-  if (direct3d) TestOverlay(present, shown);
+    std::vector<uint8_t> shown(static_cast<size_t>(kPitch) * kHeight);
+    if (direct3d) Check(CaptureD3d11Frames(present, shown.data(), kPitch), "back buffer capture");
+    TestColourCases(present, direct3d, window, shown);
+    Check(BeginFrame(present, &again, nullptr) && again != first, "the next frame gets the other staging texture");
+    if (direct3d) TestOverlay(present, shown);
 
-  Shutdown(present);
-  DestroyWindow(window);
-  std::printf("%s\n", gFailures == 0 ? "all checks passed" : "checks failed");
-  return gFailures == 0 ? 0 : 1;
+    Shutdown(present);
+    DestroyWindow(window);
+    std::printf("%s\n", gFailures == 0 ? "all checks passed" : "checks failed");
+    return gFailures == 0 ? 0 : 1;
 }

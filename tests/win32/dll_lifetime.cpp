@@ -147,4 +147,3 @@ int main() {
     std::printf("%s\n", ok ? "PASS" : "FAILED");
     return ok ? 0 : 1;
 }
-

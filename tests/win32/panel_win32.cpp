@@ -19,45 +19,45 @@ constexpr int kHeight = 120;
 int gFailures = 0;
 
 void Check(bool ok, const char* what) {
-  std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
-  if (!ok) ++gFailures;
+    std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
+    if (!ok) ++gFailures;
 }
 
 void PumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
 HWND CreateGameWindow() {
-  WNDCLASSA windowClass{};
-  windowClass.style = CS_OWNDC;
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "MoraPanelGame";
-  RegisterClassA(&windowClass);
-  RECT rect{0, 0, kWidth, kHeight};
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION;
-  AdjustWindowRect(&rect, style, FALSE);
-  return CreateWindowA("MoraPanelGame", "MORA panel game", style | WS_VISIBLE, 10, 20, rect.right - rect.left,
-                       rect.bottom - rect.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_OWNDC;
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "MoraPanelGame";
+    RegisterClassA(&windowClass);
+    RECT rect{0, 0, kWidth, kHeight};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION;
+    AdjustWindowRect(&rect, style, FALSE);
+    return CreateWindowA("MoraPanelGame", "MORA panel game", style | WS_VISIBLE, 10, 20, rect.right - rect.left,
+                         rect.bottom - rect.top, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
 // One frame cleared to mid grey and presented; the centre pixel of the window as GDI reads it (the
 // colour pass has applied the post-process settings there).
 int PresentGreyFrame(HDC dc) {
-  glViewport(0, 0, kWidth, kHeight);
-  glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  SwapBuffers(dc);
-  GdiFlush();
-  return GetRValue(GetPixel(dc, kWidth / 2, kHeight / 2));
+    glViewport(0, 0, kWidth, kHeight);
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SwapBuffers(dc);
+    GdiFlush();
+    return GetRValue(GetPixel(dc, kWidth / 2, kHeight / 2));
 }
 
 struct ControlCase {
-  int id;
-  const char* className;
-  DWORD style;  // bits that must be set
-  int x, y, width, height;  // 96-DPI client geometry; height 0: not compared (a list's open height)
+    int id;
+    const char* className;
+    DWORD style;              // bits that must be set
+    int x, y, width, height;  // 96-DPI client geometry; height 0: not compared (a list's open height)
 };
 
 constexpr ControlCase kControls[] = {
@@ -74,119 +74,120 @@ constexpr ControlCase kControls[] = {
 };
 
 void TestControls(HWND panel, int dpi) {
-  for (const ControlCase& c : kControls) {
-    HWND control = GetDlgItem(panel, c.id);
-    char className[64] = {};
-    GetClassNameA(control, className, sizeof(className));
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&rect), 2);
-    const LONG style = GetWindowLongA(control, GWL_STYLE);
-    const bool placed = rect.left == MulDiv(c.x, dpi, 96) && rect.top == MulDiv(c.y, dpi, 96) &&
-                        rect.right - rect.left == MulDiv(c.width, dpi, 96) &&
-                        (c.height == 0 || rect.bottom - rect.top == MulDiv(c.height, dpi, 96));
-    char what[128];
-    std::snprintf(what, sizeof(what), "control %d: %s, style, at %ld,%ld %ldx%ld", c.id, className, rect.left,
-                  rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    Check(control != nullptr && lstrcmpiA(className, c.className) == 0 &&
-              (static_cast<DWORD>(style) & c.style) == c.style && placed,
-          what);
-  }
-  char label[64] = {};
-  GetDlgItemTextA(panel, 211, label, sizeof(label));
-  Check(std::strcmp(label, "Gamma 1.00") == 0, "the gamma row's label reads \"Gamma 1.00\"");
+    for (const ControlCase& c : kControls) {
+        HWND control = GetDlgItem(panel, c.id);
+        char className[64] = {};
+        GetClassNameA(control, className, sizeof(className));
+        RECT rect{};
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&rect), 2);
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        const bool placed = rect.left == MulDiv(c.x, dpi, 96) && rect.top == MulDiv(c.y, dpi, 96) &&
+                            rect.right - rect.left == MulDiv(c.width, dpi, 96) &&
+                            (c.height == 0 || rect.bottom - rect.top == MulDiv(c.height, dpi, 96));
+        char what[128];
+        std::snprintf(what, sizeof(what), "control %d: %s, style, at %ld,%ld %ldx%ld", c.id, className, rect.left,
+                      rect.top, rect.right - rect.left, rect.bottom - rect.top);
+        Check(control != nullptr && lstrcmpiA(className, c.className) == 0 &&
+                  (static_cast<DWORD>(style) & c.style) == c.style && placed,
+              what);
+    }
+    char label[64] = {};
+    GetDlgItemTextA(panel, 211, label, sizeof(label));
+    Check(std::strcmp(label, "Gamma 1.00") == 0, "the gamma row's label reads \"Gamma 1.00\"");
 }
 
 }  // namespace
 
 int main() {
-  SetEnvironmentVariableA("MORA_PANEL", "1");
-  HWND game = CreateGameWindow();
-  HDC dc = GetDC(game);
-  PIXELFORMATDESCRIPTOR wanted{};
-  wanted.nSize = sizeof(wanted);
-  wanted.nVersion = 1;
-  wanted.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-  wanted.iPixelType = PFD_TYPE_RGBA;
-  wanted.cColorBits = 32;
-  wanted.cDepthBits = 24;
-  SetPixelFormat(dc, ChoosePixelFormat(dc, &wanted), &wanted);
-  HGLRC context = wglCreateContext(dc);
-  if (context == nullptr || !wglMakeCurrent(dc, context)) {
-    Check(false, "context");
-    return 1;
-  }
-  HWND panel = nullptr;
-  for (int i = 0; i < 100 && panel == nullptr; ++i) {
-    PumpMessages();
-    // Found once shown: the window exists (and can be found) while its controls are being made.
-    panel = FindWindowA("MORA_ControlPanel_v1", "MORA Debug Panel");
-    if (panel != nullptr && !IsWindowVisible(panel)) panel = nullptr;
-    if (panel == nullptr) Sleep(30);
-  }
-  Check(panel != nullptr, "the panel window \"MORA Debug Panel\" opens");
-  if (panel == nullptr) return 1;
+    SetEnvironmentVariableA("MORA_PANEL", "1");
+    HWND game = CreateGameWindow();
+    HDC dc = GetDC(game);
+    PIXELFORMATDESCRIPTOR wanted{};
+    wanted.nSize = sizeof(wanted);
+    wanted.nVersion = 1;
+    wanted.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    wanted.iPixelType = PFD_TYPE_RGBA;
+    wanted.cColorBits = 32;
+    wanted.cDepthBits = 24;
+    SetPixelFormat(dc, ChoosePixelFormat(dc, &wanted), &wanted);
+    HGLRC context = wglCreateContext(dc);
+    if (context == nullptr || !wglMakeCurrent(dc, context)) {
+        Check(false, "context");
+        return 1;
+    }
+    HWND panel = nullptr;
+    for (int i = 0; i < 100 && panel == nullptr; ++i) {
+        PumpMessages();
+        // Found once shown: the window exists (and can be found) while its controls are being made.
+        panel = FindWindowA("MORA_ControlPanel_v1", "MORA Debug Panel");
+        if (panel != nullptr && !IsWindowVisible(panel)) panel = nullptr;
+        if (panel == nullptr) Sleep(30);
+    }
+    Check(panel != nullptr, "the panel window \"MORA Debug Panel\" opens");
+    if (panel == nullptr) return 1;
 
-  // Geometry at the panel's DPI (96 unless the system says otherwise).
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-  const int dpi = getDpi != nullptr && getDpi(panel) >= 96 ? static_cast<int>(getDpi(panel)) : 96;
-  RECT gameRect{};
-  RECT panelRect{};
-  GetWindowRect(game, &gameRect);
-  GetWindowRect(panel, &panelRect);
-  std::printf("  panel at %ld,%ld, %ldx%ld (DPI %d); game window right edge %ld, top %ld\n", panelRect.left,
-              panelRect.top, panelRect.right - panelRect.left, panelRect.bottom - panelRect.top, dpi, gameRect.right,
-              gameRect.top);
-  Check(panelRect.left == gameRect.right + 8 && panelRect.top == gameRect.top, "beside the game window");
-  Check(panelRect.right - panelRect.left == MulDiv(340, dpi, 96) &&
-            panelRect.bottom - panelRect.top == MulDiv(940, dpi, 96),
-        "340 x 940 at 96 DPI");
-  TestControls(panel, dpi);
+    // Geometry at the panel's DPI (96 unless the system says otherwise).
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    const int dpi = getDpi != nullptr && getDpi(panel) >= 96 ? static_cast<int>(getDpi(panel)) : 96;
+    RECT gameRect{};
+    RECT panelRect{};
+    GetWindowRect(game, &gameRect);
+    GetWindowRect(panel, &panelRect);
+    std::printf("  panel at %ld,%ld, %ldx%ld (DPI %d); game window right edge %ld, top %ld\n", panelRect.left,
+                panelRect.top, panelRect.right - panelRect.left, panelRect.bottom - panelRect.top, dpi, gameRect.right,
+                gameRect.top);
+    Check(panelRect.left == gameRect.right + 8 && panelRect.top == gameRect.top, "beside the game window");
+    Check(panelRect.right - panelRect.left == MulDiv(340, dpi, 96) &&
+              panelRect.bottom - panelRect.top == MulDiv(940, dpi, 96),
+          "340 x 940 at 96 DPI");
+    TestControls(panel, dpi);
 
-  // The gamma track bar moved to 0.50: the next presented frame shows grey 128 as 181 (0.502^0.5).
-  const int before = PresentGreyFrame(dc);
-  HWND gamma = GetDlgItem(panel, 210);
-  SendMessageA(gamma, TBM_SETPOS, TRUE, 50);
-  SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 50), reinterpret_cast<LPARAM>(gamma));
-  char label[64] = {};
-  GetDlgItemTextA(panel, 211, label, sizeof(label));
-  const int after = PresentGreyFrame(dc);
-  std::printf("  grey before %d, after gamma 0.50: %d; label \"%s\"\n", before, after, label);
-  Check(before == 128 && after >= 180 && after <= 182 && std::strcmp(label, "Gamma 0.50") == 0,
-        "the gamma track bar changes the next frame and its label");
-  SendMessageA(gamma, TBM_SETPOS, TRUE, 100);
-  SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 100), reinterpret_cast<LPARAM>(gamma));
+    // The gamma track bar moved to 0.50: the next presented frame shows grey 128 as 181 (0.502^0.5).
+    const int before = PresentGreyFrame(dc);
+    HWND gamma = GetDlgItem(panel, 210);
+    SendMessageA(gamma, TBM_SETPOS, TRUE, 50);
+    SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 50), reinterpret_cast<LPARAM>(gamma));
+    char label[64] = {};
+    GetDlgItemTextA(panel, 211, label, sizeof(label));
+    const int after = PresentGreyFrame(dc);
+    std::printf("  grey before %d, after gamma 0.50: %d; label \"%s\"\n", before, after, label);
+    Check(before == 128 && after >= 180 && after <= 182 && std::strcmp(label, "Gamma 0.50") == 0,
+          "the gamma track bar changes the next frame and its label");
+    SendMessageA(gamma, TBM_SETPOS, TRUE, 100);
+    SendMessageA(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 100), reinterpret_cast<LPARAM>(gamma));
 
-  // A one-frame capture requested from the panel shows in the status line once written.
-  SetDlgItemTextA(panel, 162, "1");
-  SendMessageA(GetDlgItem(panel, 160), BM_CLICK, 0, 0);
-  for (int frame = 0; frame < 3; ++frame) PresentGreyFrame(dc);
-  char status[192] = {};
-  for (int i = 0; i < 40 && std::strstr(status, "Last capture:") == nullptr; ++i) {
-    Sleep(50);
-    PumpMessages();
-    GetDlgItemTextA(panel, 161, status, sizeof(status));
-  }
-  std::printf("  status line: %s\n", status);
-  RECT shot{};
-  GetWindowRect(panel, &shot);
-  shot.left = gameRect.left;  // the game window beside it, in one picture
-  WriteScreenAreaScreenshot("panel-win32.bmp", shot);
-  Check(std::strstr(status, "Last capture: MORA_capture_frame") != nullptr && std::strstr(status, "(1 frames") != nullptr,
-        "the status line names the capture");
-  const char* name = std::strstr(status, "MORA_capture_frame");
-  if (name != nullptr) {
-    char file[64] = {};
-    std::sscanf(name, "%63[^ ]", file);
-    DeleteFileA(file);
-  }
+    // A one-frame capture requested from the panel shows in the status line once written.
+    SetDlgItemTextA(panel, 162, "1");
+    SendMessageA(GetDlgItem(panel, 160), BM_CLICK, 0, 0);
+    for (int frame = 0; frame < 3; ++frame) PresentGreyFrame(dc);
+    char status[192] = {};
+    for (int i = 0; i < 40 && std::strstr(status, "Last capture:") == nullptr; ++i) {
+        Sleep(50);
+        PumpMessages();
+        GetDlgItemTextA(panel, 161, status, sizeof(status));
+    }
+    std::printf("  status line: %s\n", status);
+    RECT shot{};
+    GetWindowRect(panel, &shot);
+    shot.left = gameRect.left;  // the game window beside it, in one picture
+    WriteScreenAreaScreenshot("panel-win32.bmp", shot);
+    Check(std::strstr(status, "Last capture: MORA_capture_frame") != nullptr &&
+              std::strstr(status, "(1 frames") != nullptr,
+          "the status line names the capture");
+    const char* name = std::strstr(status, "MORA_capture_frame");
+    if (name != nullptr) {
+        char file[64] = {};
+        std::sscanf(name, "%63[^ ]", file);
+        DeleteFileA(file);
+    }
 
-  wglMakeCurrent(nullptr, nullptr);
-  wglDeleteContext(context);
-  ReleaseDC(game, dc);
-  DestroyWindow(game);
-  std::printf("%s\n", gFailures == 0 ? "PASS" : "FAIL");
-  return gFailures == 0 ? 0 : 1;
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(context);
+    ReleaseDC(game, dc);
+    DestroyWindow(game);
+    std::printf("%s\n", gFailures == 0 ? "PASS" : "FAIL");
+    return gFailures == 0 ? 0 : 1;
 }

@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
     const char kMark[] = "\n=== CRASH (vectored handler triggered) ===\n";
     const bool ended = code == 0xC0000005u;
     const bool summarised = summary.find("Total API calls:") != std::string::npos;
-    const bool marked = trace.size() >= sizeof(kMark) - 1 && trace.compare(trace.size() - (sizeof(kMark) - 1), std::string::npos, kMark) == 0;
+    const bool marked = trace.size() >= sizeof(kMark) - 1 &&
+                        trace.compare(trace.size() - (sizeof(kMark) - 1), std::string::npos, kMark) == 0;
     std::printf("child exit code 0x%08lX (%s), summary %s, trace %s\n", code, ended ? "the fault" : "FAIL",
                 summarised ? "written" : "FAIL: missing", marked ? "ends with the crash mark" : "FAIL: no crash mark");
     std::printf("quitting child: exit code %lu (%s)\n", quit, quit == 100 ? "quit message with code 0" : "FAIL");

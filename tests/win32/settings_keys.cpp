@@ -103,9 +103,8 @@ int Game(bool overlayExpected) {
     }
     const int white = WhitePixels(dc);
     const bool drawn = centre[0] == 255 && centre[1] == 0 && centre[2] == 0;
-    std::printf("  child: centre pixel %u,%u,%u (%s), %d white overlay pixels (%s)\n", centre[0], centre[1],
-                centre[2], drawn ? "drawn" : "FAIL: not drawn", white,
-                (white > 200) == overlayExpected ? "as expected" : "FAIL");
+    std::printf("  child: centre pixel %u,%u,%u (%s), %d white overlay pixels (%s)\n", centre[0], centre[1], centre[2],
+                drawn ? "drawn" : "FAIL: not drawn", white, (white > 200) == overlayExpected ? "as expected" : "FAIL");
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(context);
     ReleaseDC(window, dc);
@@ -193,9 +192,11 @@ int main(int argc, char** argv) {
     const Case cases[] = {
         {"no key: five frames, no overlay", {}, 5, false},
         {"CaptureFrameCount 3, a stored PipelineCutoff 1, the overlay on",
-         {{L"CaptureFrameCount", REG_DWORD, 3, nullptr}, {L"PipelineCutoff", REG_DWORD, 1, nullptr},
+         {{L"CaptureFrameCount", REG_DWORD, 3, nullptr},
+          {L"PipelineCutoff", REG_DWORD, 1, nullptr},
           {L"ShowFpsOverlay", REG_DWORD, 1, nullptr}},
-         3, true},
+         3,
+         true},
         {"CaptureFrameCount 0 loads as 1", {{L"CaptureFrameCount", REG_DWORD, 0, nullptr}}, 1, false},
         {"CaptureFrameCount as text is ignored", {{L"CaptureFrameCount", REG_SZ, 0, L"3"}}, 5, false},
     };
@@ -211,8 +212,8 @@ int main(int argc, char** argv) {
         const DWORD code = RunChild(c.overlay ? "game overlay" : "game plain", folder);
         const int frames = CapturedFrames(folder);
         const bool ok = code == 0 && frames == c.captureFrames;
-        std::printf("%s: %s (child exit %lu, hotkey capture of %d frames, expected %d)\n", ok ? "ok  " : "FAIL",
-                    c.what, code, frames, c.captureFrames);
+        std::printf("%s: %s (child exit %lu, hotkey capture of %d frames, expected %d)\n", ok ? "ok  " : "FAIL", c.what,
+                    code, frames, c.captureFrames);
         failures += ok ? 0 : 1;
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, kDriverKey);

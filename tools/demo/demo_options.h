@@ -7,11 +7,11 @@
 namespace demo {
 
 struct Options {
-    int frames = -1;              // -1: until the window closes (X11) or kDefaultOffscreenFrames
+    int frames = -1;  // -1: until the window closes (X11) or kDefaultOffscreenFrames
     int width = 640;
     int height = 480;
-    bool offscreen = false;       // --offscreen: no window even when DISPLAY is set
-    std::vector<int> pngFrames;   // 0-based frame numbers to write
+    bool offscreen = false;                        // --offscreen: no window even when DISPLAY is set
+    std::vector<int> pngFrames;                    // 0-based frame numbers to write
     std::string pngOut = "mora-demo-frame%d.png";  // "%d" takes the frame number
 };
 

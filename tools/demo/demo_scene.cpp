@@ -30,8 +30,8 @@ void LookAt(Vec3 eye, Vec3 centre, float m[16], Vec3* right, Vec3* up) {
     const Vec3 f = Normalise(Sub(centre, eye));
     const Vec3 s = Normalise(Cross(f, {0, 1, 0}));
     const Vec3 u = Cross(s, f);
-    const float matrix[16] = {s.x, u.x, -f.x, 0, s.y, u.y, -f.y, 0, s.z, u.z, -f.z, 0,
-                              -Dot(s, eye), -Dot(u, eye), Dot(f, eye), 1};
+    const float matrix[16] = {s.x, u.x, -f.x, 0, s.y,          u.y,          -f.y,        0,
+                              s.z, u.z, -f.z, 0, -Dot(s, eye), -Dot(u, eye), Dot(f, eye), 1};
     std::copy(matrix, matrix + 16, m);
     *right = s;
     *up = u;

@@ -157,7 +157,7 @@ Image ParticleSprite() {
 // 3 x 5 glyph bitmaps (rows top to bottom, 3 bits each) for the digits and a few letters.
 constexpr uint16_t kGlyphBits[kGlyphCount] = {
     0x7B6F, 0x2C97, 0x73E7, 0x73CF, 0x5BC9, 0x79CF, 0x79EF, 0x7249, 0x7BEF, 0x7BCF,  // 0-9
-    0x79E4, 0x7BE4, 0x79CF, 0x0410, 0x0002, 0x0000,                                // F P S : . crosshair
+    0x79E4, 0x7BE4, 0x79CF, 0x0410, 0x0002, 0x0000,                                  // F P S : . crosshair
 };
 
 // The glyphs in 8 x 8 cells, each bit 2 texels wide and 1 high: opaque white where set, alpha 0
@@ -196,7 +196,8 @@ Image Lightmap(const float origin[3], const float axisU[3], const float axisV[3]
             for (const Light& light : kRoomLights) {
                 const float d[3] = {light.x - p[0], light.y - p[1], light.z - p[2]};
                 const float distance = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-                const float facing = std::max(0.0f, (d[0] * normal[0] + d[1] * normal[1] + d[2] * normal[2]) / distance);
+                const float facing =
+                    std::max(0.0f, (d[0] * normal[0] + d[1] * normal[1] + d[2] * normal[2]) / distance);
                 const float falloff = std::max(0.0f, 1.0f - distance / light.radius);
                 const float amount = 1.3f * facing * falloff * falloff;
                 rgb[0] += light.r * amount;

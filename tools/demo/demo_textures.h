@@ -30,7 +30,7 @@ struct Textures {
     GLuint metal = 0;
     GLuint particle = 0;
     GLuint glyphs = 0;
-    GLuint floorLight = 0;     // lightmaps of the floor, the ceiling and the four walls
+    GLuint floorLight = 0;  // lightmaps of the floor, the ceiling and the four walls
     GLuint ceilingLight = 0;
     GLuint wallLight[4] = {};  // -z, +x, +z, -x walls
 };

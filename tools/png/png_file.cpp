@@ -57,7 +57,8 @@ bool WriteBgraPng(const std::string& path, int width, int height, std::span<cons
     write.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (write.png != nullptr) write.info = png_create_info_struct(write.png);
     const bool written = write.info != nullptr && WriteRows(write, width, height, bgra.data());
-    png_destroy_write_struct(write.png != nullptr ? &write.png : nullptr, write.info != nullptr ? &write.info : nullptr);
+    png_destroy_write_struct(write.png != nullptr ? &write.png : nullptr,
+                             write.info != nullptr ? &write.info : nullptr);
     const bool closed = std::fclose(write.file) == 0;
     if (!written || !closed) return Fail(error, "writing " + path + " failed");
     return true;

@@ -153,7 +153,8 @@ void TexturedQuad(float x0, float y0, float x1, float y1, float z) {
 void Cube(float angle) {
     static const float kCorners[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
                                          {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
-    static const int kFaces[6][4] = {{4, 5, 6, 7}, {1, 0, 3, 2}, {0, 4, 7, 3}, {5, 1, 2, 6}, {7, 6, 2, 3}, {0, 1, 5, 4}};
+    static const int kFaces[6][4] = {{4, 5, 6, 7}, {1, 0, 3, 2}, {0, 4, 7, 3},
+                                     {5, 1, 2, 6}, {7, 6, 2, 3}, {0, 1, 5, 4}};
     static const float kUv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     glPushMatrix();
     glTranslatef(0.0f, 0.2f, -5.0f);
@@ -176,7 +177,8 @@ void Cube(float angle) {
 void CubeFromArrays(float angle) {
     static const float kCorners[8][3] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
                                          {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
-    static const int kFaces[6][4] = {{4, 5, 6, 7}, {1, 0, 3, 2}, {0, 4, 7, 3}, {5, 1, 2, 6}, {7, 6, 2, 3}, {0, 1, 5, 4}};
+    static const int kFaces[6][4] = {{4, 5, 6, 7}, {1, 0, 3, 2}, {0, 4, 7, 3},
+                                     {5, 1, 2, 6}, {7, 6, 2, 3}, {0, 1, 5, 4}};
     static const float kUv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     GLubyte colours[24][4];
     GLfloat uvs[24][2];
@@ -184,7 +186,8 @@ void CubeFromArrays(float angle) {
     for (int face = 0; face < 6; ++face) {
         for (int corner = 0; corner < 4; ++corner) {
             const int e = 4 * face + corner;
-            const GLubyte rgba[4] = {static_cast<GLubyte>(155 + 20 * face), static_cast<GLubyte>(255 - 30 * corner), 200, 255};
+            const GLubyte rgba[4] = {static_cast<GLubyte>(155 + 20 * face), static_cast<GLubyte>(255 - 30 * corner),
+                                     200, 255};
             std::memcpy(colours[e], rgba, sizeof(rgba));
             std::memcpy(uvs[e], kUv[corner], sizeof(uvs[e]));
             std::memcpy(positions[e], kCorners[kFaces[face][corner]], sizeof(positions[e]));

@@ -9,11 +9,11 @@
 namespace mora::replay {
 
 struct FrameDifference {
-    bool sizeMismatch = false;      // the two images do not have the same byte count
-    int32_t maxChannelDifference = 0;   // 0..255 over the B, G, R and A bytes
-    uint64_t differingPixels = 0;   // pixels with any byte different
+    bool sizeMismatch = false;         // the two images do not have the same byte count
+    int32_t maxChannelDifference = 0;  // 0..255 over the B, G, R and A bytes
+    uint64_t differingPixels = 0;      // pixels with any byte different
     uint64_t pixelCount = 0;
-    double psnr = 0.0;              // dB over all four channels; +infinity when identical
+    double psnr = 0.0;  // dB over all four channels; +infinity when identical
 };
 
 // Compares two BGRA images of the same layout byte for byte (a trailing partial pixel counts as

@@ -33,8 +33,8 @@ BenchReport RunReplayBench(ReplaySession& session, uint32_t first, uint32_t last
             if (!ReplayNextFrame(session, &frame)) break;
             runTicks += platform::PerformanceCounter() - start;
             AddStageTicks(report.stages, frame);
-            ReportProgress(progress, "bench: frame", static_cast<uint64_t>(run) * framesPerRun + session.nextFrame - first,
-                           totalFrames);
+            ReportProgress(progress, "bench: frame",
+                           static_cast<uint64_t>(run) * framesPerRun + session.nextFrame - first, totalFrames);
         }
         report.runSeconds.push_back(TicksToMilliseconds(runTicks) / 1000.0);
     }

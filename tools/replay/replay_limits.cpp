@@ -31,8 +31,8 @@ bool Refuse(std::string& error, std::string message) {
 
 }  // namespace
 
-bool CheckFrameCommandLimits(std::span<const uint8_t> stream, std::size_t textureTableSize,
-                             uint64_t& generatedNames, std::string& error) {
+bool CheckFrameCommandLimits(std::span<const uint8_t> stream, std::size_t textureTableSize, uint64_t& generatedNames,
+                             std::string& error) {
     const uint64_t nameLimit = std::max<uint64_t>(kMaxReplayTextureNames, textureTableSize);
     std::size_t at = 0;
     // The same walk as the executor's: a record below 4 bytes, below its opcode's size or past
@@ -46,58 +46,58 @@ bool CheckFrameCommandLimits(std::span<const uint8_t> stream, std::size_t textur
         if (op == static_cast<uint32_t>(CmdOp::FrameEnd)) break;
         const uint8_t* record = stream.data() + at;
         switch (static_cast<CmdOp>(op)) {
-        case CmdOp::Viewport: {
-            const CmdRect r = ReadRecord<CmdRect>(record);
-            if (r.width > kMaxReplayViewportSide || r.height > kMaxReplayViewportSide) {
-                return Refuse(error, "glViewport " + std::to_string(r.width) + "x" + std::to_string(r.height) +
-                                         " exceeds the replay limit of " + std::to_string(kMaxReplayViewportSide) +
-                                         " pixels per side");
+            case CmdOp::Viewport: {
+                const CmdRect r = ReadRecord<CmdRect>(record);
+                if (r.width > kMaxReplayViewportSide || r.height > kMaxReplayViewportSide) {
+                    return Refuse(error, "glViewport " + std::to_string(r.width) + "x" + std::to_string(r.height) +
+                                             " exceeds the replay limit of " + std::to_string(kMaxReplayViewportSide) +
+                                             " pixels per side");
+                }
+                break;
             }
-            break;
-        }
-        case CmdOp::TexImage2D:
-        case CmdOp::TexSubImage2D: {
-            int32_t width = 0;
-            int32_t height = 0;
-            if (op == static_cast<uint32_t>(CmdOp::TexImage2D)) {
-                const CmdTexImage2D r = ReadRecord<CmdTexImage2D>(record);
-                width = r.width;
-                height = r.height;
-            } else {
-                const CmdTexSubImage2D r = ReadRecord<CmdTexSubImage2D>(record);
-                width = r.width;
-                height = r.height;
+            case CmdOp::TexImage2D:
+            case CmdOp::TexSubImage2D: {
+                int32_t width = 0;
+                int32_t height = 0;
+                if (op == static_cast<uint32_t>(CmdOp::TexImage2D)) {
+                    const CmdTexImage2D r = ReadRecord<CmdTexImage2D>(record);
+                    width = r.width;
+                    height = r.height;
+                } else {
+                    const CmdTexSubImage2D r = ReadRecord<CmdTexSubImage2D>(record);
+                    width = r.width;
+                    height = r.height;
+                }
+                if (width > kMaxReplayTextureSide || height > kMaxReplayTextureSide) {
+                    return Refuse(error, "texture image " + std::to_string(width) + "x" + std::to_string(height) +
+                                             " exceeds the replay limit of " + std::to_string(kMaxReplayTextureSide) +
+                                             " texels per side");
+                }
+                break;
             }
-            if (width > kMaxReplayTextureSide || height > kMaxReplayTextureSide) {
-                return Refuse(error, "texture image " + std::to_string(width) + "x" + std::to_string(height) +
-                                         " exceeds the replay limit of " + std::to_string(kMaxReplayTextureSide) +
-                                         " texels per side");
+            case CmdOp::GenTextures: {
+                const CmdGenTextures r = ReadRecord<CmdGenTextures>(record);
+                if (r.n > kMaxReplayGeneratedNames) {
+                    return Refuse(error, "glGenTextures of " + std::to_string(r.n) +
+                                             " names exceeds the replay limit of " +
+                                             std::to_string(kMaxReplayGeneratedNames));
+                }
+                if (r.n > 0) generatedNames += static_cast<uint64_t>(r.n);
+                if (generatedNames > kMaxReplayTextureNames) {
+                    return Refuse(error, "glGenTextures calls ask for more than " +
+                                             std::to_string(kMaxReplayTextureNames) + " names in all");
+                }
+                break;
             }
-            break;
-        }
-        case CmdOp::GenTextures: {
-            const CmdGenTextures r = ReadRecord<CmdGenTextures>(record);
-            if (r.n > kMaxReplayGeneratedNames) {
-                return Refuse(error, "glGenTextures of " + std::to_string(r.n) + " names exceeds the replay limit of " +
-                                         std::to_string(kMaxReplayGeneratedNames));
+            case CmdOp::BindTexture: {
+                const CmdBindTexture r = ReadRecord<CmdBindTexture>(record);
+                if (r.texture >= nameLimit) {
+                    return Refuse(error, "glBindTexture name " + std::to_string(r.texture) +
+                                             " exceeds the replay limit of " + std::to_string(nameLimit) + " names");
+                }
+                break;
             }
-            if (r.n > 0) generatedNames += static_cast<uint64_t>(r.n);
-            if (generatedNames > kMaxReplayTextureNames) {
-                return Refuse(error, "glGenTextures calls ask for more than " + std::to_string(kMaxReplayTextureNames) +
-                                         " names in all");
-            }
-            break;
-        }
-        case CmdOp::BindTexture: {
-            const CmdBindTexture r = ReadRecord<CmdBindTexture>(record);
-            if (r.texture >= nameLimit) {
-                return Refuse(error, "glBindTexture name " + std::to_string(r.texture) + " exceeds the replay limit of " +
-                                         std::to_string(nameLimit) + " names");
-            }
-            break;
-        }
-        default:
-            break;
+            default: break;
         }
         at += size;
     }

@@ -29,7 +29,7 @@ bool CheckReplayLimits(const CaptureData& capture, std::string& error);
 
 // The command-stream part of the check for one frame; `generatedNames` carries the running sum
 // of glGenTextures counts across frames.
-bool CheckFrameCommandLimits(std::span<const uint8_t> stream, std::size_t textureTableSize,
-                             uint64_t& generatedNames, std::string& error);
+bool CheckFrameCommandLimits(std::span<const uint8_t> stream, std::size_t textureTableSize, uint64_t& generatedNames,
+                             std::string& error);
 
 }  // namespace mora::replay

@@ -18,13 +18,13 @@ struct ReplayOptions {
     std::string capturePath;
     std::optional<uint32_t> firstFrame;  // --frames A-B (capture frame indices, inclusive)
     std::optional<uint32_t> lastFrame;
-    std::string pngDirectory;            // --png DIR, empty when not asked
-    bool compare = false;                // --compare
-    int32_t tolerance = 0;               // --tolerance N: largest accepted channel difference
-    int32_t benchRuns = 0;               // --bench N, 0 when not asked
-    std::optional<int32_t> forceIsa;     // --isa: the ForceIsa value 0..4
-    std::optional<int32_t> threads;      // --threads N: 0 renders on the calling thread
-    std::optional<int32_t> vrsRate;      // --vrs 0|1|2: the ForceVrsRate value
+    std::string pngDirectory;         // --png DIR, empty when not asked
+    bool compare = false;             // --compare
+    int32_t tolerance = 0;            // --tolerance N: largest accepted channel difference
+    int32_t benchRuns = 0;            // --bench N, 0 when not asked
+    std::optional<int32_t> forceIsa;  // --isa: the ForceIsa value 0..4
+    std::optional<int32_t> threads;   // --threads N: 0 renders on the calling thread
+    std::optional<int32_t> vrsRate;   // --vrs 0|1|2: the ForceVrsRate value
     bool help = false;
 };
 

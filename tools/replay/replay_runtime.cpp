@@ -34,8 +34,8 @@ bool StartQueueWithThreads(uint32_t threads, std::string& error) {
     std::vector<platform::LogicalProcessor> processors;
     processors.reserve(threads);
     for (uint32_t i = 0; i < threads; ++i) processors.push_back(topology[i % topology.size()]);
-    rjq::RenderJobQueue* queue =
-        rjq::CreateRenderJobQueue(rjq::kDefaultCapacity, threads, std::move(processors), rjq::ReadIdleSpinMicroseconds());
+    rjq::RenderJobQueue* queue = rjq::CreateRenderJobQueue(rjq::kDefaultCapacity, threads, std::move(processors),
+                                                           rjq::ReadIdleSpinMicroseconds());
     if (queue == nullptr) {
         error = "cannot start " + std::to_string(threads) + " render worker threads";
         return false;
@@ -65,7 +65,8 @@ bool StartReplayRuntime(const RuntimeRequest& request, RuntimeDescription& out, 
 
     StopReplayRuntime();
     if (request.threads) {
-        if (*request.threads > 0 && !StartQueueWithThreads(static_cast<uint32_t>(*request.threads), error)) return false;
+        if (*request.threads > 0 && !StartQueueWithThreads(static_cast<uint32_t>(*request.threads), error))
+            return false;
     } else {
         // As at library load: without workers every frame renders on the calling thread.
         rjq::StartRenderJobQueue();

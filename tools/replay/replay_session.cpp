@@ -69,8 +69,10 @@ void AddStageTicks(StageTicks& total, const StageTicks& part) {
 bool PrepareReplaySession(ReplaySession& session, const CaptureData& capture, std::string& error) {
     session.capture = &capture;
     session.nextFrame = 0;
-    if (capture.width > static_cast<uint32_t>(kMaxSurfaceSide) || capture.height > static_cast<uint32_t>(kMaxSurfaceSide) ||
-        !CreateReplaySurface(session.surface, static_cast<int32_t>(capture.width), static_cast<int32_t>(capture.height))) {
+    if (capture.width > static_cast<uint32_t>(kMaxSurfaceSide) ||
+        capture.height > static_cast<uint32_t>(kMaxSurfaceSide) ||
+        !CreateReplaySurface(session.surface, static_cast<int32_t>(capture.width),
+                             static_cast<int32_t>(capture.height))) {
         error = "surface size " + std::to_string(capture.width) + "x" + std::to_string(capture.height) +
                 " cannot be replayed";
         return false;

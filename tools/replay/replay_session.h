@@ -20,11 +20,11 @@ namespace mora::replay {
 
 // Performance-counter ticks spent in each stage of the frames replayed.
 struct StageTicks {
-    uint64_t replay = 0;   // Keyframe restore and command replay into NativePackets
-    uint64_t emit = 0;     // triangle emit
-    uint64_t render = 0;   // RenderFrame
-    uint64_t reset = 0;    // frame reset and the next frame's pending Keyframe
-    uint64_t frames = 0;   // frames counted
+    uint64_t replay = 0;  // Keyframe restore and command replay into NativePackets
+    uint64_t emit = 0;    // triangle emit
+    uint64_t render = 0;  // RenderFrame
+    uint64_t reset = 0;   // frame reset and the next frame's pending Keyframe
+    uint64_t frames = 0;  // frames counted
 };
 
 void AddStageTicks(StageTicks& total, const StageTicks& part);
@@ -37,7 +37,7 @@ struct ReplaySession {
     FrameRecording recording;              // what ExecuteFrame is handed; frames swap in and out
     PendingKeyframe pending;
     ReplaySurface surface;
-    uint32_t nextFrame = 0;                // frame ReplayNextFrame runs
+    uint32_t nextFrame = 0;  // frame ReplayNextFrame runs
 };
 
 // Copies the capture's frames into command buffers and makes the surface (the capture's size).

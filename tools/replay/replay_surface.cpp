@@ -14,7 +14,8 @@ bool CreateReplaySurface(ReplaySurface& surface, int32_t width, int32_t height) 
     surface.width = width;
     surface.height = height;
     surface.colourPitch = static_cast<int32_t>(pitch);
-    for (std::vector<uint32_t>& colour : surface.colourWords) colour.resize(static_cast<std::size_t>(pitch / 4 * height));
+    for (std::vector<uint32_t>& colour : surface.colourWords)
+        colour.resize(static_cast<std::size_t>(pitch / 4 * height));
     surface.depth.resize(static_cast<std::size_t>(static_cast<int64_t>(width) * height));
     ResetReplaySurface(surface);
     return true;

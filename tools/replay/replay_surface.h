@@ -22,11 +22,11 @@ inline constexpr int32_t kColourBufferCount = 2;
 struct ReplaySurface {
     int32_t width = 0;
     int32_t height = 0;
-    int32_t colourPitch = 0;  // bytes between colour rows, more than width x 4
+    int32_t colourPitch = 0;                                // bytes between colour rows, more than width x 4
     std::vector<uint32_t> colourWords[kColourBufferCount];  // height x colourPitch bytes each
     std::vector<float> depth;                               // width x height values
-    int32_t drawBuffer = 0;   // the buffer the next frame renders into
-    int32_t shownBuffer = 0;  // the buffer the last frame rendered into
+    int32_t drawBuffer = 0;                                 // the buffer the next frame renders into
+    int32_t shownBuffer = 0;                                // the buffer the last frame rendered into
 };
 
 // Sizes the surface for width x height (1..kMaxSurfaceSide each) and resets it; false (surface

@@ -44,9 +44,9 @@ void PrintDifference(std::FILE* out, uint32_t frame, const FrameDifference& diff
     } else if (difference.differingPixels == 0) {
         std::fprintf(out, "frame %u: identical\n", frame);
     } else {
-        std::fprintf(out, "frame %u: max channel difference %d, %" PRIu64 " of %" PRIu64 " pixels differ, PSNR %.2f dB\n",
-                     frame, difference.maxChannelDifference, difference.differingPixels, difference.pixelCount,
-                     difference.psnr);
+        std::fprintf(
+            out, "frame %u: max channel difference %d, %" PRIu64 " of %" PRIu64 " pixels differ, PSNR %.2f dB\n", frame,
+            difference.maxChannelDifference, difference.differingPixels, difference.pixelCount, difference.psnr);
     }
 }
 
@@ -166,7 +166,8 @@ int Run(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* er
         return kExitBadCapture;
     }
     std::fprintf(err,
-                 "mora_replay: %s: %u frames, %ux%u, %zu texture slots (%" PRIu64 " texel bytes); "
+                 "mora_replay: %s: %u frames, %ux%u, %zu texture slots (%" PRIu64
+                 " texel bytes); "
                  "replaying frames %u-%u with the %s kernel, %u render threads, vrs %d\n",
                  options.capturePath.c_str(), frameCount, capture.width, capture.height, capture.textures.size(),
                  capture.textureBytes, first, last, runtime.isaName.c_str(), runtime.workerThreads, runtime.vrsRate);
@@ -176,8 +177,8 @@ int Run(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* er
         const uint64_t start = platform::PerformanceCounter();
         status = ReplayOnce(session, options, first, last, out, err);
         if (status != kExitSuccess && status != kExitFramesDiffer) return status;
-        const double seconds = static_cast<double>(platform::TicksToNanoseconds(
-                                   platform::PerformanceCounter() - start, platform::PerformanceFrequency())) /
+        const double seconds = static_cast<double>(platform::TicksToNanoseconds(platform::PerformanceCounter() - start,
+                                                                                platform::PerformanceFrequency())) /
                                1e9;
         std::fprintf(err, "mora_replay: replayed frames 0-%u in %.3f s\n", last, seconds);
     }

@@ -11,10 +11,10 @@ namespace mora::replay {
 
 // Exit statuses.
 inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFramesDiffer = 1;   // --compare found a frame beyond the tolerance
-inline constexpr int kExitUsage = 2;          // bad command line or a variant this processor lacks
-inline constexpr int kExitBadCapture = 3;     // the capture cannot be loaded or replayed
-inline constexpr int kExitOutputFailed = 4;   // a PNG could not be written
+inline constexpr int kExitFramesDiffer = 1;  // --compare found a frame beyond the tolerance
+inline constexpr int kExitUsage = 2;         // bad command line or a variant this processor lacks
+inline constexpr int kExitBadCapture = 3;    // the capture cannot be loaded or replayed
+inline constexpr int kExitOutputFailed = 4;  // a PNG could not be written
 
 // Runs the tool on the arguments after the program name: results go to `out`, messages and
 // progress (prefixed "mora_replay:") to `err`. Returns the exit status. Never throws.

@@ -5,12 +5,10 @@
 
 namespace {
 
-[[gnu::constructor]] void OnLibraryLoad() try {
-    mora::LibraryAttach();
-} MORA_ENTRY_BOUNDARY()
+[[gnu::constructor]] void OnLibraryLoad() try { mora::LibraryAttach(); }
+MORA_ENTRY_BOUNDARY()
 
-[[gnu::destructor]] void OnLibraryUnload() try {
-    mora::LibraryDetach();
-} MORA_ENTRY_BOUNDARY()
+[[gnu::destructor]] void OnLibraryUnload() try { mora::LibraryDetach(); }
+MORA_ENTRY_BOUNDARY()
 
 }  // namespace

@@ -7,19 +7,19 @@
 namespace mora::platform {
 
 bool WaitOnAddress(const std::atomic<std::uint32_t>& word, std::uint32_t expected, std::uint32_t milliseconds) {
-  static_assert(sizeof(word) == sizeof(std::uint32_t));
-  auto* address = const_cast<std::atomic<std::uint32_t>*>(&word);
-  const DWORD wait = milliseconds == 0xFFFFFFFFu ? INFINITE : milliseconds;
-  if (::WaitOnAddress(address, &expected, sizeof(expected), wait)) return true;
-  return GetLastError() != ERROR_TIMEOUT;
+    static_assert(sizeof(word) == sizeof(std::uint32_t));
+    auto* address = const_cast<std::atomic<std::uint32_t>*>(&word);
+    const DWORD wait = milliseconds == 0xFFFFFFFFu ? INFINITE : milliseconds;
+    if (::WaitOnAddress(address, &expected, sizeof(expected), wait)) return true;
+    return GetLastError() != ERROR_TIMEOUT;
 }
 
 void WakeByAddressAll(const std::atomic<std::uint32_t>& word) {
-  ::WakeByAddressAll(const_cast<std::atomic<std::uint32_t>*>(&word));
+    ::WakeByAddressAll(const_cast<std::atomic<std::uint32_t>*>(&word));
 }
 
 void WakeByAddressSingle(const std::atomic<std::uint32_t>& word) {
-  ::WakeByAddressSingle(const_cast<std::atomic<std::uint32_t>*>(&word));
+    ::WakeByAddressSingle(const_cast<std::atomic<std::uint32_t>*>(&word));
 }
 
 }  // namespace mora::platform

@@ -19,121 +19,122 @@ constexpr const char* kFamilyNames[] = {"Bahnschrift", "Segoe UI", "Arial", "Lib
 
 template <typename T>
 void Release(T*& object) {
-  if (object != nullptr) object->Release();
-  object = nullptr;
+    if (object != nullptr) object->Release();
+    object = nullptr;
 }
 
 bool Report(D3d11Report report, const char* step, HRESULT hr) {
-  if (report != nullptr) report(D3d11Failure{step, static_cast<std::uint32_t>(hr)});
-  return false;
+    if (report != nullptr) report(D3d11Failure{step, static_cast<std::uint32_t>(hr)});
+    return false;
 }
 
 HRESULT FromLastError() { return HRESULT_FROM_WIN32(GetLastError()); }
 
 // Index into kFamilies of the first installed family; 0 when none is (or the lookup fails).
 int InstalledFamily(IDWriteFactory* factory) {
-  IDWriteFontCollection* fonts = nullptr;
-  if (FAILED(factory->GetSystemFontCollection(&fonts, FALSE)) || fonts == nullptr) return 0;
-  int found = 0;
-  for (int i = 0; i < static_cast<int>(sizeof(kFamilies) / sizeof(kFamilies[0])); ++i) {
-    UINT32 index = 0;
-    BOOL exists = FALSE;
-    if (SUCCEEDED(fonts->FindFamilyName(kFamilies[i], &index, &exists)) && exists) {
-      found = i;
-      break;
+    IDWriteFontCollection* fonts = nullptr;
+    if (FAILED(factory->GetSystemFontCollection(&fonts, FALSE)) || fonts == nullptr) return 0;
+    int found = 0;
+    for (int i = 0; i < static_cast<int>(sizeof(kFamilies) / sizeof(kFamilies[0])); ++i) {
+        UINT32 index = 0;
+        BOOL exists = FALSE;
+        if (SUCCEEDED(fonts->FindFamilyName(kFamilies[i], &index, &exists)) && exists) {
+            found = i;
+            break;
+        }
     }
-  }
-  fonts->Release();
-  return found;
+    fonts->Release();
+    return found;
 }
 
 bool CreateObjects(D3d11Overlay& overlay, IDXGISurface* backBuffer, D3d11Report report) {
-  if (overlay.d2dFactory == nullptr) {
-    if (overlay.d2d1Module == nullptr) overlay.d2d1Module = LoadModule("d2d1.dll", false, nullptr);
-    auto create = reinterpret_cast<CreateD2dFactory>(ModuleSymbol(overlay.d2d1Module, "D2D1CreateFactory"));
-    if (create == nullptr) return Report(report, "D2D1CreateFactory(FPS overlay)", FromLastError());
-    const HRESULT hr = create(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
-                              reinterpret_cast<void**>(&overlay.d2dFactory));
-    if (FAILED(hr)) return Report(report, "D2D1CreateFactory(FPS overlay)", hr);
-  }
-  if (overlay.dwriteFactory == nullptr) {
-    if (overlay.dwriteModule == nullptr) overlay.dwriteModule = LoadModule("dwrite.dll", false, nullptr);
-    auto create = reinterpret_cast<CreateDwriteFactory>(ModuleSymbol(overlay.dwriteModule, "DWriteCreateFactory"));
-    if (create == nullptr) return Report(report, "DWriteCreateFactory(FPS overlay)", FromLastError());
-    const HRESULT hr = create(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                              reinterpret_cast<IUnknown**>(&overlay.dwriteFactory));
-    if (FAILED(hr)) return Report(report, "DWriteCreateFactory(FPS overlay)", hr);
-  }
-  if (overlay.target == nullptr) {
-    D2D1_RENDER_TARGET_PROPERTIES properties{};
-    properties.type = D2D1_RENDER_TARGET_TYPE_DEFAULT;
-    properties.pixelFormat = D2D1_PIXEL_FORMAT{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE};
-    properties.dpiX = 96.0f;  // one device-independent pixel = one pixel
-    properties.dpiY = 96.0f;
-    properties.usage = D2D1_RENDER_TARGET_USAGE_NONE;
-    properties.minLevel = D2D1_FEATURE_LEVEL_DEFAULT;
-    const HRESULT hr = overlay.d2dFactory->CreateDxgiSurfaceRenderTarget(backBuffer, &properties, &overlay.target);
-    if (FAILED(hr)) return Report(report, "CreateDxgiSurfaceRenderTarget(FPS overlay)", hr);
-  }
-  if (overlay.textBrush == nullptr) {
-    const HRESULT hr = overlay.target->CreateSolidColorBrush(D2D1_COLOR_F{1.0f, 1.0f, 1.0f, 1.0f}, &overlay.textBrush);
-    if (FAILED(hr)) return Report(report, "CreateSolidColorBrush(FPS overlay)", hr);
-  }
-  if (overlay.shadowBrush == nullptr) {
-    const HRESULT hr =
-        overlay.target->CreateSolidColorBrush(D2D1_COLOR_F{0.0f, 0.0f, 0.0f, 0.8f}, &overlay.shadowBrush);
-    if (FAILED(hr)) return Report(report, "CreateSolidColorBrush(FPS shadow)", hr);
-  }
-  if (overlay.textFormat == nullptr) {
-    const int family = InstalledFamily(overlay.dwriteFactory);
-    HRESULT hr = overlay.dwriteFactory->CreateTextFormat(kFamilies[family], nullptr, DWRITE_FONT_WEIGHT_BOLD,
-                                                         DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
-                                                         60.0f, L"en-us", &overlay.textFormat);
-    if (SUCCEEDED(hr)) hr = overlay.textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
-    if (SUCCEEDED(hr)) hr = overlay.textFormat->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
-    if (FAILED(hr)) {
-      Release(overlay.textFormat);
-      return Report(report, "CreateTextFormat(FPS overlay)", hr);
+    if (overlay.d2dFactory == nullptr) {
+        if (overlay.d2d1Module == nullptr) overlay.d2d1Module = LoadModule("d2d1.dll", false, nullptr);
+        auto create = reinterpret_cast<CreateD2dFactory>(ModuleSymbol(overlay.d2d1Module, "D2D1CreateFactory"));
+        if (create == nullptr) return Report(report, "D2D1CreateFactory(FPS overlay)", FromLastError());
+        const HRESULT hr = create(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
+                                  reinterpret_cast<void**>(&overlay.d2dFactory));
+        if (FAILED(hr)) return Report(report, "D2D1CreateFactory(FPS overlay)", hr);
     }
-    overlay.family = kFamilyNames[family];
-  }
-  return true;
+    if (overlay.dwriteFactory == nullptr) {
+        if (overlay.dwriteModule == nullptr) overlay.dwriteModule = LoadModule("dwrite.dll", false, nullptr);
+        auto create = reinterpret_cast<CreateDwriteFactory>(ModuleSymbol(overlay.dwriteModule, "DWriteCreateFactory"));
+        if (create == nullptr) return Report(report, "DWriteCreateFactory(FPS overlay)", FromLastError());
+        const HRESULT hr = create(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                  reinterpret_cast<IUnknown**>(&overlay.dwriteFactory));
+        if (FAILED(hr)) return Report(report, "DWriteCreateFactory(FPS overlay)", hr);
+    }
+    if (overlay.target == nullptr) {
+        D2D1_RENDER_TARGET_PROPERTIES properties{};
+        properties.type = D2D1_RENDER_TARGET_TYPE_DEFAULT;
+        properties.pixelFormat = D2D1_PIXEL_FORMAT{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE};
+        properties.dpiX = 96.0f;  // one device-independent pixel = one pixel
+        properties.dpiY = 96.0f;
+        properties.usage = D2D1_RENDER_TARGET_USAGE_NONE;
+        properties.minLevel = D2D1_FEATURE_LEVEL_DEFAULT;
+        const HRESULT hr = overlay.d2dFactory->CreateDxgiSurfaceRenderTarget(backBuffer, &properties, &overlay.target);
+        if (FAILED(hr)) return Report(report, "CreateDxgiSurfaceRenderTarget(FPS overlay)", hr);
+    }
+    if (overlay.textBrush == nullptr) {
+        const HRESULT hr =
+            overlay.target->CreateSolidColorBrush(D2D1_COLOR_F{1.0f, 1.0f, 1.0f, 1.0f}, &overlay.textBrush);
+        if (FAILED(hr)) return Report(report, "CreateSolidColorBrush(FPS overlay)", hr);
+    }
+    if (overlay.shadowBrush == nullptr) {
+        const HRESULT hr =
+            overlay.target->CreateSolidColorBrush(D2D1_COLOR_F{0.0f, 0.0f, 0.0f, 0.8f}, &overlay.shadowBrush);
+        if (FAILED(hr)) return Report(report, "CreateSolidColorBrush(FPS shadow)", hr);
+    }
+    if (overlay.textFormat == nullptr) {
+        const int family = InstalledFamily(overlay.dwriteFactory);
+        HRESULT hr = overlay.dwriteFactory->CreateTextFormat(kFamilies[family], nullptr, DWRITE_FONT_WEIGHT_BOLD,
+                                                             DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
+                                                             60.0f, L"en-us", &overlay.textFormat);
+        if (SUCCEEDED(hr)) hr = overlay.textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
+        if (SUCCEEDED(hr)) hr = overlay.textFormat->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
+        if (FAILED(hr)) {
+            Release(overlay.textFormat);
+            return Report(report, "CreateTextFormat(FPS overlay)", hr);
+        }
+        overlay.family = kFamilyNames[family];
+    }
+    return true;
 }
 
 }  // namespace
 
 void DrawD3d11Overlay(D3d11Overlay& overlay, IDXGISurface* backBuffer, const char* text, D3d11Report report) {
-  if (text == nullptr || text[0] == '\0' || backBuffer == nullptr) return;
-  if (!CreateObjects(overlay, backBuffer, report)) return;
-  wchar_t wide[64];
-  UINT32 length = 0;
-  for (; text[length] != '\0' && length < 63; ++length) wide[length] = static_cast<unsigned char>(text[length]);
-  wide[length] = L'\0';
-  const D2D1_DRAW_TEXT_OPTIONS options = D2D1_DRAW_TEXT_OPTIONS_NO_SNAP;
-  overlay.target->BeginDraw();
-  overlay.target->DrawText(wide, length, overlay.textFormat, D2D1_RECT_F{34.0f, 19.0f, 1000.0f, 260.0f},
-                           overlay.shadowBrush, options, DWRITE_MEASURING_MODE_NATURAL);
-  overlay.target->DrawText(wide, length, overlay.textFormat, D2D1_RECT_F{30.0f, 15.0f, 1000.0f, 260.0f},
-                           overlay.textBrush, options, DWRITE_MEASURING_MODE_NATURAL);
-  if (overlay.target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) ReleaseD3d11OverlayTarget(overlay);
+    if (text == nullptr || text[0] == '\0' || backBuffer == nullptr) return;
+    if (!CreateObjects(overlay, backBuffer, report)) return;
+    wchar_t wide[64];
+    UINT32 length = 0;
+    for (; text[length] != '\0' && length < 63; ++length) wide[length] = static_cast<unsigned char>(text[length]);
+    wide[length] = L'\0';
+    const D2D1_DRAW_TEXT_OPTIONS options = D2D1_DRAW_TEXT_OPTIONS_NO_SNAP;
+    overlay.target->BeginDraw();
+    overlay.target->DrawText(wide, length, overlay.textFormat, D2D1_RECT_F{34.0f, 19.0f, 1000.0f, 260.0f},
+                             overlay.shadowBrush, options, DWRITE_MEASURING_MODE_NATURAL);
+    overlay.target->DrawText(wide, length, overlay.textFormat, D2D1_RECT_F{30.0f, 15.0f, 1000.0f, 260.0f},
+                             overlay.textBrush, options, DWRITE_MEASURING_MODE_NATURAL);
+    if (overlay.target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) ReleaseD3d11OverlayTarget(overlay);
 }
 
 void ReleaseD3d11OverlayTarget(D3d11Overlay& overlay) {
-  Release(overlay.shadowBrush);
-  Release(overlay.textBrush);
-  Release(overlay.target);
+    Release(overlay.shadowBrush);
+    Release(overlay.textBrush);
+    Release(overlay.target);
 }
 
 void ReleaseD3d11Overlay(D3d11Overlay& overlay) {
-  Release(overlay.textFormat);
-  Release(overlay.dwriteFactory);
-  ReleaseD3d11OverlayTarget(overlay);
-  Release(overlay.d2dFactory);
-  UnloadModule(overlay.dwriteModule);
-  UnloadModule(overlay.d2d1Module);
-  overlay.dwriteModule = nullptr;
-  overlay.d2d1Module = nullptr;
-  overlay.family = "";
+    Release(overlay.textFormat);
+    Release(overlay.dwriteFactory);
+    ReleaseD3d11OverlayTarget(overlay);
+    Release(overlay.d2dFactory);
+    UnloadModule(overlay.dwriteModule);
+    UnloadModule(overlay.d2d1Module);
+    overlay.dwriteModule = nullptr;
+    overlay.d2d1Module = nullptr;
+    overlay.family = "";
 }
 
 }  // namespace mora::platform

@@ -11,15 +11,15 @@
 namespace mora::platform {
 
 struct D3d11Overlay {
-  SharedModule* d2d1Module = nullptr;
-  SharedModule* dwriteModule = nullptr;
-  ID2D1Factory* d2dFactory = nullptr;
-  ID2D1RenderTarget* target = nullptr;
-  ID2D1SolidColorBrush* textBrush = nullptr;
-  ID2D1SolidColorBrush* shadowBrush = nullptr;
-  IDWriteFactory* dwriteFactory = nullptr;
-  IDWriteTextFormat* textFormat = nullptr;
-  const char* family = "";  // the family the text format uses
+    SharedModule* d2d1Module = nullptr;
+    SharedModule* dwriteModule = nullptr;
+    ID2D1Factory* d2dFactory = nullptr;
+    ID2D1RenderTarget* target = nullptr;
+    ID2D1SolidColorBrush* textBrush = nullptr;
+    ID2D1SolidColorBrush* shadowBrush = nullptr;
+    IDWriteFactory* dwriteFactory = nullptr;
+    IDWriteTextFormat* textFormat = nullptr;
+    const char* family = "";  // the family the text format uses
 };
 
 // Draws `text` (ASCII, lines split at '\n', at most 63 characters used) onto `backBuffer`: the

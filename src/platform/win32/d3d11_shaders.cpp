@@ -73,52 +73,52 @@ float4 PixelMain(float4 position : SV_Position, float2 uv : TEXCOORD0) : SV_Targ
 HRESULT FromLastError() { return HRESULT_FROM_WIN32(GetLastError()); }
 
 bool Fail(D3d11Failure* failure, const char* step, HRESULT hr) {
-  if (failure != nullptr) *failure = D3d11Failure{step, static_cast<std::uint32_t>(hr)};
-  return false;
+    if (failure != nullptr) *failure = D3d11Failure{step, static_cast<std::uint32_t>(hr)};
+    return false;
 }
 
 // Compiles one entry point; the blob on success.
 HRESULT Compile(pD3DCompile compile, const char* entry, const char* profile, ID3DBlob** code) {
-  ID3DBlob* errors = nullptr;
-  const HRESULT hr = compile(kSource, std::strlen(kSource), "post_process.hlsl", nullptr, nullptr, entry, profile,
-                             D3DCOMPILE_OPTIMIZATION_LEVEL3, 0, code, &errors);
-  if (errors != nullptr) errors->Release();
-  return hr;
+    ID3DBlob* errors = nullptr;
+    const HRESULT hr = compile(kSource, std::strlen(kSource), "post_process.hlsl", nullptr, nullptr, entry, profile,
+                               D3DCOMPILE_OPTIMIZATION_LEVEL3, 0, code, &errors);
+    if (errors != nullptr) errors->Release();
+    return hr;
 }
 
 }  // namespace
 
 bool CreatePostProcessShaders(ID3D11Device* device, SharedModule** compiler, D3d11Shaders* shaders,
                               D3d11Failure* failure) {
-  *compiler = LoadModule("d3dcompiler_47.dll", false, nullptr);
-  auto compile = reinterpret_cast<pD3DCompile>(ModuleSymbol(*compiler, "D3DCompile"));
-  if (compile == nullptr) return Fail(failure, "CreateVertexShader", FromLastError());
+    *compiler = LoadModule("d3dcompiler_47.dll", false, nullptr);
+    auto compile = reinterpret_cast<pD3DCompile>(ModuleSymbol(*compiler, "D3DCompile"));
+    if (compile == nullptr) return Fail(failure, "CreateVertexShader", FromLastError());
 
-  ID3DBlob* code = nullptr;
-  HRESULT hr = Compile(compile, "VertexMain", "vs_4_0", &code);
-  if (SUCCEEDED(hr)) {
-    hr = device->CreateVertexShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr, &shaders->vertex);
-    code->Release();
-  }
-  if (FAILED(hr)) return Fail(failure, "CreateVertexShader", hr);
+    ID3DBlob* code = nullptr;
+    HRESULT hr = Compile(compile, "VertexMain", "vs_4_0", &code);
+    if (SUCCEEDED(hr)) {
+        hr = device->CreateVertexShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr, &shaders->vertex);
+        code->Release();
+    }
+    if (FAILED(hr)) return Fail(failure, "CreateVertexShader", hr);
 
-  code = nullptr;
-  hr = Compile(compile, "PixelMain", "ps_4_0", &code);
-  if (SUCCEEDED(hr)) {
-    hr = device->CreatePixelShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr, &shaders->pixel);
-    code->Release();
-  }
-  if (FAILED(hr)) {
-    ReleasePostProcessShaders(shaders);
-    return Fail(failure, "CreatePixelShader", hr);
-  }
-  return true;
+    code = nullptr;
+    hr = Compile(compile, "PixelMain", "ps_4_0", &code);
+    if (SUCCEEDED(hr)) {
+        hr = device->CreatePixelShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr, &shaders->pixel);
+        code->Release();
+    }
+    if (FAILED(hr)) {
+        ReleasePostProcessShaders(shaders);
+        return Fail(failure, "CreatePixelShader", hr);
+    }
+    return true;
 }
 
 void ReleasePostProcessShaders(D3d11Shaders* shaders) {
-  if (shaders->pixel != nullptr) shaders->pixel->Release();
-  if (shaders->vertex != nullptr) shaders->vertex->Release();
-  *shaders = D3d11Shaders{};
+    if (shaders->pixel != nullptr) shaders->pixel->Release();
+    if (shaders->vertex != nullptr) shaders->vertex->Release();
+    *shaders = D3d11Shaders{};
 }
 
 }  // namespace mora::platform

@@ -9,8 +9,8 @@
 namespace mora::platform {
 
 struct D3d11Shaders {
-  ID3D11VertexShader* vertex = nullptr;
-  ID3D11PixelShader* pixel = nullptr;
+    ID3D11VertexShader* vertex = nullptr;
+    ID3D11PixelShader* pixel = nullptr;
 };
 
 // Compiles both programs (shader model 4.0) with D3DCompile from d3dcompiler_47.dll and creates

@@ -16,26 +16,26 @@ thread_local void* tSpareSlots[kSpareSlots];
 }  // namespace
 
 std::uint32_t AllocateFastThreadSlot() noexcept {
-  const DWORD index = TlsAlloc();
-  if (index != TLS_OUT_OF_INDEXES) return index;
-  const std::uint32_t spare = gSparesUsed.fetch_add(1, std::memory_order_relaxed);
-  return kSpareBase + (spare < kSpareSlots ? spare : kSpareSlots - 1);
+    const DWORD index = TlsAlloc();
+    if (index != TLS_OUT_OF_INDEXES) return index;
+    const std::uint32_t spare = gSparesUsed.fetch_add(1, std::memory_order_relaxed);
+    return kSpareBase + (spare < kSpareSlots ? spare : kSpareSlots - 1);
 }
 
 void** FastThreadSlotBeyondFirst(std::uint32_t index) noexcept {
-  if (index >= kSpareBase) return &tSpareSlots[index - kSpareBase];
-  char* teb;
+    if (index >= kSpareBase) return &tSpareSlots[index - kSpareBase];
+    char* teb;
 #if defined(__x86_64__)
-  asm("movq %%gs:0x30, %0" : "=r"(teb));
-  void*** expansion = reinterpret_cast<void***>(teb + 0x1780);
+    asm("movq %%gs:0x30, %0" : "=r"(teb));
+    void*** expansion = reinterpret_cast<void***>(teb + 0x1780);
 #else
-  asm("movl %%fs:0x18, %0" : "=r"(teb));
-  void*** expansion = reinterpret_cast<void***>(teb + 0xF94);
+    asm("movl %%fs:0x18, %0" : "=r"(teb));
+    void*** expansion = reinterpret_cast<void***>(teb + 0xF94);
 #endif
-  // The system makes a thread's expansion array on its first store to such a slot.
-  if (*expansion == nullptr) TlsSetValue(index, nullptr);
-  if (*expansion == nullptr) return &tSpareSlots[kSpareSlots - 1];
-  return *expansion + (index - kFirstSlots);
+    // The system makes a thread's expansion array on its first store to such a slot.
+    if (*expansion == nullptr) TlsSetValue(index, nullptr);
+    if (*expansion == nullptr) return &tSpareSlots[kSpareSlots - 1];
+    return *expansion + (index - kFirstSlots);
 }
 
 }  // namespace mora::platform::detail

@@ -25,17 +25,17 @@ template <class Tag>
 inline const std::uint32_t kFastThreadSlot = AllocateFastThreadSlot();
 
 inline void** FastThreadSlot(std::uint32_t index) noexcept {
-  if (index < 64) [[likely]] {
-    char* teb;
+    if (index < 64) [[likely]] {
+        char* teb;
 #if defined(__x86_64__)
-    asm("movq %%gs:0x30, %0" : "=r"(teb));
-    return reinterpret_cast<void**>(teb + 0x1480) + index;
+        asm("movq %%gs:0x30, %0" : "=r"(teb));
+        return reinterpret_cast<void**>(teb + 0x1480) + index;
 #else
-    asm("movl %%fs:0x18, %0" : "=r"(teb));
-    return reinterpret_cast<void**>(teb + 0xE10) + index;
+        asm("movl %%fs:0x18, %0" : "=r"(teb));
+        return reinterpret_cast<void**>(teb + 0xE10) + index;
 #endif
-  }
-  return FastThreadSlotBeyondFirst(index);
+    }
+    return FastThreadSlotBeyondFirst(index);
 }
 
 }  // namespace detail
@@ -49,25 +49,26 @@ inline thread_local T tLargeFastThreadLocal{};
 
 template <class T, class Tag>
 [[gnu::cold, gnu::noinline]] T* AttachLargeFastThreadLocal(void** slot) noexcept {
-  T* value = new (std::nothrow) T{};
-  if (value == nullptr) value = &tLargeFastThreadLocal<T, Tag>;
-  *slot = value;
-  return value;
+    T* value = new (std::nothrow) T{};
+    if (value == nullptr) value = &tLargeFastThreadLocal<T, Tag>;
+    *slot = value;
+    return value;
 }
 }  // namespace detail
 
 // A value that fits a slot lives in the slot itself; a larger one behind the slot's pointer.
 template <class T, class Tag>
 inline T& FastThreadLocal() noexcept {
-  static_assert(std::is_trivially_copyable_v<T>);
-  void** slot = detail::FastThreadSlot(detail::kFastThreadSlot<Tag>);
-  if constexpr (sizeof(T) <= sizeof(void*)) {
-    return *reinterpret_cast<T*>(slot);
-  } else {
-    T* value = static_cast<T*>(*slot);
-    if (value == nullptr) [[unlikely]] value = detail::AttachLargeFastThreadLocal<T, Tag>(slot);
-    return *value;
-  }
+    static_assert(std::is_trivially_copyable_v<T>);
+    void** slot = detail::FastThreadSlot(detail::kFastThreadSlot<Tag>);
+    if constexpr (sizeof(T) <= sizeof(void*)) {
+        return *reinterpret_cast<T*>(slot);
+    } else {
+        T* value = static_cast<T*>(*slot);
+        if (value == nullptr) [[unlikely]]
+            value = detail::AttachLargeFastThreadLocal<T, Tag>(slot);
+        return *value;
+    }
 }
 
 }  // namespace mora::platform
@@ -78,24 +79,24 @@ namespace mora::platform {
 // value the thread never reached.
 template <class T, class Tag>
 inline T* FastThreadLocalIfPresent() noexcept {
-  void** slot = detail::FastThreadSlot(detail::kFastThreadSlot<Tag>);
-  if constexpr (sizeof(T) <= sizeof(void*)) {
-    return reinterpret_cast<T*>(slot);
-  } else {
-    return static_cast<T*>(*slot);
-  }
+    void** slot = detail::FastThreadSlot(detail::kFastThreadSlot<Tag>);
+    if constexpr (sizeof(T) <= sizeof(void*)) {
+        return reinterpret_cast<T*>(slot);
+    } else {
+        return static_cast<T*>(*slot);
+    }
 }
 
 // Frees the calling thread's larger-than-a-slot value; for a thread that is ending (its DLL
 // thread-detach notification). The next access would make a fresh zero value.
 template <class T, class Tag>
 inline void FreeFastThreadLocal() noexcept {
-  if constexpr (sizeof(T) > sizeof(void*)) {
-    void** slot = detail::FastThreadSlot(detail::kFastThreadSlot<Tag>);
-    T* value = static_cast<T*>(*slot);
-    if (value != nullptr && value != &detail::tLargeFastThreadLocal<T, Tag>) delete value;
-    *slot = nullptr;
-  }
+    if constexpr (sizeof(T) > sizeof(void*)) {
+        void** slot = detail::FastThreadSlot(detail::kFastThreadSlot<Tag>);
+        T* value = static_cast<T*>(*slot);
+        if (value != nullptr && value != &detail::tLargeFastThreadLocal<T, Tag>) delete value;
+        *slot = nullptr;
+    }
 }
 
 }  // namespace mora::platform

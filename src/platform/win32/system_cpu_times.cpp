@@ -8,15 +8,15 @@ namespace mora::platform {
 
 namespace {
 std::uint64_t Ticks(const FILETIME& time) {
-  return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 }  // namespace
 
 bool ReadSystemCpuTimes(SystemCpuTimes* times) {
-  FILETIME idle, kernel, user;
-  if (times == nullptr || !GetSystemTimes(&idle, &kernel, &user)) return false;
-  *times = SystemCpuTimes{Ticks(idle), Ticks(kernel), Ticks(user)};
-  return true;
+    FILETIME idle, kernel, user;
+    if (times == nullptr || !GetSystemTimes(&idle, &kernel, &user)) return false;
+    *times = SystemCpuTimes{Ticks(idle), Ticks(kernel), Ticks(user)};
+    return true;
 }
 
 }  // namespace mora::platform

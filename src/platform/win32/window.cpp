@@ -15,45 +15,45 @@ namespace mora::platform {
 namespace {
 
 struct SystemWindows {
-  Mutex lock;
-  std::vector<Window*> known;
+    Mutex lock;
+    std::vector<Window*> known;
 };
 
 SystemWindows& Windows() {
-  static SystemWindows* windows = new SystemWindows;  // never destroyed, like the DC registry
-  return *windows;
+    static SystemWindows* windows = new SystemWindows;  // never destroyed, like the DC registry
+    return *windows;
 }
 
 }  // namespace
 
 const Window* SystemWindowFromDC(const void* handle) {
-  if (handle == nullptr) return nullptr;
-  HWND hwnd = ::WindowFromDC(static_cast<HDC>(const_cast<void*>(handle)));
-  if (hwnd == nullptr) return nullptr;
-  SystemWindows& windows = Windows();
-  MutexLock hold(windows.lock);
-  for (Window* window : windows.known) {
-    if (window->hwnd == hwnd) return window;
-  }
-  auto* window = new (std::nothrow) Window;
-  if (window == nullptr) return nullptr;
-  window->kind = WindowKind::Win32;
-  window->hwnd = hwnd;
-  try {
-    windows.known.push_back(window);
-  } catch (const std::bad_alloc&) {
-    delete window;
-    return nullptr;
-  }
-  return window;
+    if (handle == nullptr) return nullptr;
+    HWND hwnd = ::WindowFromDC(static_cast<HDC>(const_cast<void*>(handle)));
+    if (hwnd == nullptr) return nullptr;
+    SystemWindows& windows = Windows();
+    MutexLock hold(windows.lock);
+    for (Window* window : windows.known) {
+        if (window->hwnd == hwnd) return window;
+    }
+    auto* window = new (std::nothrow) Window;
+    if (window == nullptr) return nullptr;
+    window->kind = WindowKind::Win32;
+    window->hwnd = hwnd;
+    try {
+        windows.known.push_back(window);
+    } catch (const std::bad_alloc&) {
+        delete window;
+        return nullptr;
+    }
+    return window;
 }
 
 bool SystemWindowSize(const Window& window, std::int32_t* width, std::int32_t* height) {
-  RECT rect;
-  if (window.kind != WindowKind::Win32 || !::GetClientRect(static_cast<HWND>(window.hwnd), &rect)) return false;
-  *width = rect.right - rect.left;
-  *height = rect.bottom - rect.top;
-  return true;
+    RECT rect;
+    if (window.kind != WindowKind::Win32 || !::GetClientRect(static_cast<HWND>(window.hwnd), &rect)) return false;
+    *width = rect.right - rect.left;
+    *height = rect.bottom - rect.top;
+    return true;
 }
 
 bool X11WindowSize(void*, std::uint64_t, std::int32_t*, std::int32_t*) { return false; }

@@ -10,7 +10,8 @@ int main() {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 1);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 1);
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    GLFWwindow* window = glfwCreateWindow(toolkit_test::kWidth, toolkit_test::kHeight, "mora glfw scene", nullptr, nullptr);
+    GLFWwindow* window =
+        glfwCreateWindow(toolkit_test::kWidth, toolkit_test::kHeight, "mora glfw scene", nullptr, nullptr);
     if (window == nullptr) return toolkit_test::Finish(false, "glfwCreateWindow failed");
     glfwMakeContextCurrent(window);
     std::string report = "no frame drawn";

@@ -52,8 +52,8 @@ protected:
     Window MakeWindow(int width, int height) {
         XSetWindowAttributes attributes{};
         attributes.colormap = XCreateColormap(display_, DefaultRootWindow(display_), visual_->visual, AllocNone);
-        const Window window = XCreateWindow(display_, DefaultRootWindow(display_), 0, 0, width, height, 0, visual_->depth,
-                                            InputOutput, visual_->visual, CWColormap, &attributes);
+        const Window window = XCreateWindow(display_, DefaultRootWindow(display_), 0, 0, width, height, 0,
+                                            visual_->depth, InputOutput, visual_->visual, CWColormap, &attributes);
         XMapWindow(display_, window);
         XSync(display_, False);
         return window;
