@@ -21,6 +21,18 @@ uint32_t LerpColour(uint32_t prev, uint32_t cur, float f) {
     return out;
 }
 
+ClipVertex LerpClipVertex(const ClipVertex& a, const ClipVertex& b, float f) {
+    ClipVertex v;
+    v.x = a.x + f * (b.x - a.x);
+    v.y = a.y + f * (b.y - a.y);
+    v.z = a.z + f * (b.z - a.z);
+    v.w = a.w + f * (b.w - a.w);
+    v.s = a.s + f * (b.s - a.s);
+    v.t = a.t + f * (b.t - a.t);
+    v.colour = LerpColour(a.colour, b.colour, f);
+    return v;
+}
+
 namespace {
 
 float PlaneDistance(const ClipVertex& v, int plane) {
@@ -35,16 +47,7 @@ float PlaneDistance(const ClipVertex& v, int plane) {
 }
 
 ClipVertex Intersect(const ClipVertex& p, const ClipVertex& c, float dp, float dc) {
-    float f = dp / (dp - dc);
-    ClipVertex v;
-    v.x = p.x + f * (c.x - p.x);
-    v.y = p.y + f * (c.y - p.y);
-    v.z = p.z + f * (c.z - p.z);
-    v.w = p.w + f * (c.w - p.w);
-    v.s = p.s + f * (c.s - p.s);
-    v.t = p.t + f * (c.t - p.t);
-    v.colour = LerpColour(p.colour, c.colour, f);
-    return v;
+    return LerpClipVertex(p, c, dp / (dp - dc));
 }
 
 void Append(ClipPolygon& poly, const ClipVertex& v) {

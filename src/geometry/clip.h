@@ -44,6 +44,10 @@ inline ClipVertex TransformToClip(const float m[16], float x, float y, float z, 
 // trunc(prev * (1 - f) + cur * f + 0.5). A NaN result (from non-finite input) gives 0.
 uint32_t LerpColour(uint32_t prev, uint32_t cur, float f);
 
+// The point at fraction f from a to b: every attribute a + f * (b - a), the colour by LerpColour.
+// Polygon clipping and segment clipping share it, so a line's clipped end matches a triangle's.
+ClipVertex LerpClipVertex(const ClipVertex& a, const ClipVertex& b, float f);
+
 // Sutherland-Hodgman against w+x, w-x, w+y, w-y, w+z, w-z (in that order; inside is d >= 0).
 // Returns false (polygon emptied) when some plane leaves fewer than 3 vertices.
 bool ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, ClipPolygon& out);

@@ -24,18 +24,6 @@ float PlaneDistance(const ClipVertex& v, int plane) {
     }
 }
 
-ClipVertex LerpClip(const ClipVertex& a, const ClipVertex& b, float f) {
-    ClipVertex v;
-    v.x = a.x + f * (b.x - a.x);
-    v.y = a.y + f * (b.y - a.y);
-    v.z = a.z + f * (b.z - a.z);
-    v.w = a.w + f * (b.w - a.w);
-    v.s = a.s + f * (b.s - a.s);
-    v.t = a.t + f * (b.t - a.t);
-    v.colour = LerpColour(a.colour, b.colour, f);
-    return v;
-}
-
 // Clips segment (a, b) to the view volume in place (parametric, all six planes); false when
 // nothing of it is inside.
 bool ClipSegment(ClipVertex& a, ClipVertex& b) {
@@ -50,8 +38,8 @@ bool ClipSegment(ClipVertex& a, ClipVertex& b) {
     }
     if (!(enter <= leave)) return false;
     const ClipVertex from = a;
-    if (enter > 0.0f) a = LerpClip(from, b, enter);
-    if (leave < 1.0f) b = LerpClip(from, b, leave);
+    if (enter > 0.0f) a = LerpClipVertex(from, b, enter);
+    if (leave < 1.0f) b = LerpClipVertex(from, b, leave);
     return true;
 }
 

@@ -69,12 +69,10 @@ void Unmap(DxgiPresent& present) {
     present.mappedRowPitch = 0;
 }
 
-// PresentSwapChain for a target with its own staging images: it runs the colour pass and draws
-// the overlay text; then the other staging image is mapped.
-bool PresentTargetStaging(DxgiPresent& present) {
-    const char* text = CountFpsOverlayFrame(present.overlay, present.renderWidth, present.renderHeight);
-    PresentFailure failure;
-    if (!present.target->presentStaging(present.targetState, present.stagingIndex, present.constants, text, &failure)) {
+// The end of every present: a failed show is traced; after a shown frame the other staging image
+// is mapped for the next one.
+bool FlipToNextStaging(DxgiPresent& present, bool shown, const PresentFailure& failure) {
+    if (!shown) {
         TraceLine(kPresentContext, "(Present hr=0x%08X)", failure.code);
         return false;
     }
@@ -84,6 +82,16 @@ bool PresentTargetStaging(DxgiPresent& present) {
         return false;
     }
     return true;
+}
+
+// PresentSwapChain for a target with its own staging images: it runs the colour pass and draws
+// the overlay text; then the other staging image is mapped.
+bool PresentTargetStaging(DxgiPresent& present) {
+    const char* text = CountFpsOverlayFrame(present.overlay, present.renderWidth, present.renderHeight);
+    PresentFailure failure;
+    const bool shown =
+        present.target->presentStaging(present.targetState, present.stagingIndex, present.constants, text, &failure);
+    return FlipToNextStaging(present, shown, failure);
 }
 
 }  // namespace
@@ -177,16 +185,8 @@ bool PresentSwapChain(DxgiPresent& present) {
     DrawFpsOverlay(present.overlay, output, present.renderWidth, present.renderHeight);
 
     PresentFailure failure;
-    if (!present.target->show(present.targetState, &failure)) {
-        TraceLine(kPresentContext, "(Present hr=0x%08X)", failure.code);
-        return false;
-    }
-    present.stagingIndex = (present.stagingIndex + 1) % 2;
-    if (!BeginFrame(present, nullptr, nullptr)) {
-        TraceLine(kPresentContext, "(post-flip Map failed on staging[%d])", present.stagingIndex);
-        return false;
-    }
-    return true;
+    const bool shown = present.target->show(present.targetState, &failure);
+    return FlipToNextStaging(present, shown, failure);
 }
 
 bool Resize(DxgiPresent& present, int32_t swapWidth, int32_t swapHeight, int32_t renderWidth, int32_t renderHeight) {
