@@ -7,8 +7,6 @@
 
 #include "capture/capture_session.h"
 #include "diag/frame_counter.h"
-#include "entry/gl_subset.h"
-#include "entry/gl_subset.h"
 #include "frame/call_summary_writer.h"
 #include "frame/diagnostics_poll.h"
 #include "frame/frame_times.h"
@@ -85,9 +83,6 @@ void HandOverAndExecute(CommandHandOver& handOver, FrameRecording& recording, Pi
     PendingKeyframe& pending = ThePendingKeyframe();
     GlContext& gl = TheGlContext();
     recording.cutoff = cutoff;
-    // The subset in force, which the replay needs for the records lowered nowhere else
-    // (glShadeModel, points and lines).
-    gl.seedSubset = !api::LoweringOn();
     if (cutoff == kStopBeforeCommandStream) {
         BuildKeyframe(pending, gl, recording.keyframe);
         beforeExecute();

@@ -23,7 +23,11 @@ void ExecuteFrame(GlContext& ctx, std::vector<SetupTriangle>& triangles, const F
     const PipelineStage cutoff = recording.cutoff;
     if (cutoff == kStopBeforeCommandStream) return;
 
-    ReplayCommands(ctx, recording.commands.stream, recording.commands.blob, ReadRenderOverrides(TheDriverSettings()));
+    const RenderOverrides overrides = ReadRenderOverrides(TheDriverSettings());
+    // The emit stage and the replay's shade-model and point/line rules read the subset from the
+    // context; it is taken once per execution with the other overrides.
+    ctx.seedSubset = overrides.seedSubset;
+    ReplayCommands(ctx, recording.commands.stream, recording.commands.blob, overrides);
     if (cutoff == kStopAfterNativePackets) return;
 
     EmitOptions options = ReadEmitOptions();

@@ -112,8 +112,8 @@ struct GlContext {
     // Set by the replay of glShadeModel records only (never by the entry), so that a frame's
     // replay starts from the value the previous replay left: the Keyframe does not hold it.
     bool flatShading = false;
-    // MORA_GL_SUBSET=seed, set by the frame sequence before each execution: the replay then
-    // ignores glShadeModel and draws no points or lines, and glClear never splits a frame.
+    // MORA_GL_SUBSET=seed, taken from the render overrides at the start of each execution: the
+    // replay then ignores glShadeModel and draws no points or lines.
     bool seedSubset = false;
     // A glEnd since the frame began or was last flushed: a glClear then splits the frame.
     bool primitiveEndedSinceFlush = false;
