@@ -14,6 +14,12 @@ struct SystemFontFailure {
     std::uint32_t code = 0;  // GetLastError(), or the GDI_ERROR of the failed call
 };
 
+// The FPS overlay's font families in order of preference, for both of its renderers (GDI and
+// DirectWrite): the first one installed is used. A Wine prefix has none of the Windows fonts, only
+// what the host's fontconfig offers.
+inline constexpr const char* kOverlayFontFamilies[] = {"Bahnschrift", "Segoe UI",        "Arial",
+                                                       "Tahoma",      "Liberation Sans", "DejaVu Sans"};
+
 // The first of `families` that this system has installed, or null when it has none of them. A
 // family that is missing would otherwise be replaced silently by whatever the system picks (on a
 // Wine prefix without Windows fonts, possibly no usable glyphs at all).

@@ -15,11 +15,6 @@ namespace mora {
 inline constexpr char kOverlayCharacters[] = " %-0123456789CFPSUx";
 inline constexpr int kOverlayGlyphCount = sizeof(kOverlayCharacters) - 1;
 
-// The overlay's font families in order of preference on Windows: the first one installed is used
-// (a Wine prefix has none of the Windows fonts, only what the host's fontconfig offers).
-inline constexpr const char* kOverlayFontFamilies[] = {"Bahnschrift", "Arial", "Tahoma", "Liberation Sans",
-                                                       "DejaVu Sans"};
-
 struct OverlayGlyph {
     uint32_t offset = 0;  // first coverage byte in OverlayFont::coverage
     int32_t width = 0;    // bitmap size in pixels

@@ -4,6 +4,8 @@
 #include "platform/win32/d3d11_overlay.h"
 
 #include "platform/shared_module.h"
+#include "platform/system_font.h"
+#include "platform/win32/wide_text.h"
 
 namespace mora::platform {
 
@@ -14,8 +16,6 @@ using CreateDwriteFactory = HRESULT(WINAPI*)(DWRITE_FACTORY_TYPE, REFIID, IUnkno
 
 // The wanted family first, then common ones: Windows before 10 has Segoe UI and Arial; Wine has
 // neither Arial nor Tahoma but the Liberation and DejaVu families of the host.
-constexpr const wchar_t* kFamilies[] = {L"Bahnschrift", L"Segoe UI", L"Arial", L"Liberation Sans", L"DejaVu Sans"};
-constexpr const char* kFamilyNames[] = {"Bahnschrift", "Segoe UI", "Arial", "Liberation Sans", "DejaVu Sans"};
 
 template <typename T>
 void Release(T*& object) {
@@ -30,16 +30,17 @@ bool Report(D3d11Report report, const char* step, HRESULT hr) {
 
 HRESULT FromLastError() { return HRESULT_FROM_WIN32(GetLastError()); }
 
-// Index into kFamilies of the first installed family; 0 when none is (or the lookup fails).
-int InstalledFamily(IDWriteFactory* factory) {
+// The first of kOverlayFontFamilies in DirectWrite's system collection; the first of the list
+// when none is (or the lookup fails).
+const char* InstalledFamily(IDWriteFactory* factory) {
+    const char* found = kOverlayFontFamilies[0];
     IDWriteFontCollection* fonts = nullptr;
-    if (FAILED(factory->GetSystemFontCollection(&fonts, FALSE)) || fonts == nullptr) return 0;
-    int found = 0;
-    for (int i = 0; i < static_cast<int>(sizeof(kFamilies) / sizeof(kFamilies[0])); ++i) {
+    if (FAILED(factory->GetSystemFontCollection(&fonts, FALSE)) || fonts == nullptr) return found;
+    for (const char* family : kOverlayFontFamilies) {
         UINT32 index = 0;
         BOOL exists = FALSE;
-        if (SUCCEEDED(fonts->FindFamilyName(kFamilies[i], &index, &exists)) && exists) {
-            found = i;
+        if (SUCCEEDED(fonts->FindFamilyName(Wide(family).c_str(), &index, &exists)) && exists) {
+            found = family;
             break;
         }
     }
@@ -86,8 +87,8 @@ bool CreateObjects(D3d11Overlay& overlay, IDXGISurface* backBuffer, D3d11Report 
         if (FAILED(hr)) return Report(report, "CreateSolidColorBrush(FPS shadow)", hr);
     }
     if (overlay.textFormat == nullptr) {
-        const int family = InstalledFamily(overlay.dwriteFactory);
-        HRESULT hr = overlay.dwriteFactory->CreateTextFormat(kFamilies[family], nullptr, DWRITE_FONT_WEIGHT_BOLD,
+        const char* family = InstalledFamily(overlay.dwriteFactory);
+        HRESULT hr = overlay.dwriteFactory->CreateTextFormat(Wide(family).c_str(), nullptr, DWRITE_FONT_WEIGHT_BOLD,
                                                              DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
                                                              60.0f, L"en-us", &overlay.textFormat);
         if (SUCCEEDED(hr)) hr = overlay.textFormat->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);
@@ -96,7 +97,7 @@ bool CreateObjects(D3d11Overlay& overlay, IDXGISurface* backBuffer, D3d11Report 
             Release(overlay.textFormat);
             return Report(report, "CreateTextFormat(FPS overlay)", hr);
         }
-        overlay.family = kFamilyNames[family];
+        overlay.family = family;
     }
     return true;
 }

@@ -38,7 +38,7 @@ int OverlayGlyphSlot(char c) {
 
 bool LoadOverlayFont(OverlayFont& font, int32_t pixelSize, PresentFailure* failure) {
     font.loaded = false;
-    const char* family = platform::InstalledFontFamily(kOverlayFontFamilies);
+    const char* family = platform::InstalledFontFamily(platform::kOverlayFontFamilies);
     if (family == nullptr) return Fail(failure, "EnumFontFamiliesExW(FPS overlay)", kFailureUnspecified);
     platform::SystemFontFailure systemFailure;
     FontHold hold{platform::OpenBoldSystemFont(family, pixelSize, &systemFailure)};
