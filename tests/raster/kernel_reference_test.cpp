@@ -1,7 +1,8 @@
 // Every kernel build against the scalar reference on random scenes: all blend codes, depth
-// functions, texture environments, filter classes and wrap modes, both windings, shading rates
-// 0/1/2 and partial tiles. Colour, depth and HiZ must match bit for bit; nothing outside the
-// surface may change.
+// functions, texture environments, filter classes, wrap modes and unusable textures, stale and
+// lowered HiZ, both windings, shading rates 0/1/2 and partial tiles. Colour, depth and HiZ must
+// match bit for bit; nothing outside the surface may change. The fill rule on shared edges is
+// checked outright, since the reference could share a wrong rule.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -206,6 +207,42 @@ TEST_P(KernelReferenceTest, RandomScenesMatchTheScalarReferenceBitForBit) {
             ADD_FAILURE() << variant.name << ": " << difference << "\n" << DescribeScene(scene, seed);
         }
     }
+}
+
+// Meshes whose shared edges run through pixel centres, in both windings and at every shading rate:
+// one additive "1" per triangle onto black shows a pixel drawn twice or never.
+TEST_P(KernelReferenceTest, SharedEdgesThroughPixelCentresAreDrawnExactlyOnce) {
+    const KernelVariant& variant = KernelVariants()[size_t(GetParam())];
+    if (!IsaSupported(variant.isa)) GTEST_SKIP() << variant.name << " is not supported by this processor";
+    using Corners = std::array<float, 6>;
+    const std::vector<std::vector<Corners>> meshes = {
+        // A fan around the pixel centre (8.5, 8.5), and a square split along a column and a row of centres.
+        {{8.5f, 8.5f, 0, 0, 17, 0},
+         {8.5f, 8.5f, 17, 0, 17, 17},
+         {8.5f, 8.5f, 17, 17, 0, 17},
+         {8.5f, 8.5f, 0, 17, 0, 0}},
+        {{0, 0, 5.5f, 0, 5.5f, 17},
+         {0, 0, 5.5f, 17, 0, 17},
+         {5.5f, 0, 17, 0, 17, 9.5f},
+         {5.5f, 0, 17, 9.5f, 5.5f, 9.5f},
+         {5.5f, 9.5f, 17, 9.5f, 17, 17},
+         {5.5f, 9.5f, 17, 17, 5.5f, 17}}};
+    for (const auto& mesh : meshes)
+        for (const bool reversed : {false, true})
+            for (const uint32_t vrs : {0u, 1u, 2u}) {
+                Scene scene{MakeSurface(17, 17, 8, 0, 1.0f, 1.0f)};
+                scene.vrsMode = vrs;
+                for (const Corners& c : mesh) {
+                    const int a = reversed ? 4 : 2, b = reversed ? 2 : 4;
+                    scene.triangles.push_back(PlainTriangle(c[0], c[1], c[a], c[a + 1], c[b], c[b + 1], 0x00010101u));
+                    scene.triangles.back().blendCode = kBlendAdditive;
+                }
+                Surface s = Rendered(KernelTile(variant.kernel), scene);
+                ASSERT_EQ(s.DamagedGuard(), "");
+                for (int y = 0; y < 17; ++y)
+                    for (int x = 0; x < 17; ++x)
+                        ASSERT_EQ(s.Colour(x, y), 0x00010101u) << x << "," << y << " vrs " << vrs << " " << reversed;
+            }
 }
 
 // The reference itself must not be trivially satisfied: the random scenes have to draw.

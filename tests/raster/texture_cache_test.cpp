@@ -29,15 +29,6 @@ bool IsZero(const TextureCacheEntry& e) {
     return std::memcmp(&e, &zero, sizeof(e)) == 0;
 }
 
-// The five per-level tables, one after the other.
-template <typename Record>
-std::vector<int32_t> LevelTables(const Record& r) {
-    std::vector<int32_t> tables;
-    for (const int32_t* t : {r.levelWidth, r.levelHeight, r.levelPitch, r.levelBytesPerTexel, r.levelOffset})
-        tables.insert(tables.end(), t, t + kTextureCacheLevels);
-    return tables;
-}
-
 TEST(TextureCache, WrapModesResolveToClampOrRepeatPerAxis) {
     const struct {
         uint32_t minFilter, magFilter, wrapS, wrapT;
