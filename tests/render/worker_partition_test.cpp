@@ -48,19 +48,7 @@ TEST_F(WorkerPartitionTest, SevenWaysOverA640x480GridAreRunsOfTheShuffleWithThei
     EXPECT_EQ(grid.macroTileOwner.size(), 300u);
 }
 
-TEST_F(WorkerPartitionTest, ZeroOrNegativeCountMakesOnePartition) {
-    ResizeTileGrid(100, 70);  // 4 x 3 MacroTiles
-    for (const int32_t count : {0, -3}) {
-        RebuildWorkerTilePartition(count);
-        const TileGrid& grid = TheTileGrid();
-        ASSERT_EQ(grid.workerMacroTiles.size(), 1u);
-        EXPECT_EQ(grid.workerMacroTiles[0], ReferenceShuffle(12));
-        EXPECT_EQ(grid.macroTileOwner, std::vector<uint16_t>(12, 0));
-        RebuildWorkerTilePartition(5);  // leave, so that the next count rebuilds
-    }
-}
-
-TEST_F(WorkerPartitionTest, FewerMacroTilesThanPartitionsAndCountsBeyondTheOwnerMapRange) {
+TEST_F(WorkerPartitionTest, FewerMacroTilesThanPartitionsAndCountsOutOfRange) {
     TileGrid& grid = TheTileGrid();
     RebuildWorkerTilePartition(3);  // an empty grid
     EXPECT_EQ(grid.workerMacroTiles, std::vector<std::vector<int32_t>>(3));
@@ -79,6 +67,11 @@ TEST_F(WorkerPartitionTest, FewerMacroTilesThanPartitionsAndCountsBeyondTheOwner
     ASSERT_EQ(grid.macroTileOwner.size(), 2u);
     EXPECT_NE(grid.macroTileOwner[0], kNoOwner);
     EXPECT_NE(grid.macroTileOwner[1], kNoOwner);
+
+    ResizeTileGrid(100, 70);  // 4 x 3 MacroTiles; a negative count makes one partition
+    RebuildWorkerTilePartition(-3);
+    EXPECT_EQ(grid.workerMacroTiles, std::vector<std::vector<int32_t>>{ReferenceShuffle(12)});
+    EXPECT_EQ(grid.macroTileOwner, std::vector<uint16_t>(12, 0));
 }
 
 // Statistics report.
