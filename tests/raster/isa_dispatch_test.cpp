@@ -145,19 +145,5 @@ TEST(IsaEnvironment, StartupSelectionSetsForceIsaAndTheStatusLine) {
     SetSettingValue(TheDriverSettings().ForceIsa, saved);
 }
 
-TEST(IsaAutomaticEntry, RendersLikeTheVariantOfThisProcessor) {
-    const int32_t variant = VariantForLevel(SystemIsaLevel(), SystemCpuFeatures());
-    if (variant < 0) GTEST_SKIP() << "no kernel variant runs on this processor";
-    EXPECT_EQ(SystemIsaLevel(), IsaLevelFromFeatures(ReadCpuFeatures()));
-    SetupTriangle t = PlainTriangle(0.3f, 0.2f, 21.0f, 3.0f, 5.0f, 17.5f, 0xFF102030u);
-    t.colour1 = 0x80FFEEDDu;
-    const std::vector<SetupTriangle> triangles = {t};
-    Surface automatic = MakeSurface(19, 13, 4, 0xFF000000u, 1.0f, 1.0f), direct = automatic;
-    RenderSurface(KernelTile(&mora::RasterizeTile), MakeJob(automatic, triangles, {}, 0), automatic, 1);
-    RenderSurface(KernelTile(KernelForIsa(variant)), MakeJob(direct, triangles, {}, 0), direct, 1);
-    EXPECT_EQ(automatic.colour, direct.colour);
-    EXPECT_NE(automatic.Colour(6, 6), 0xFF000000u);
-}
-
 }  // namespace
 }  // namespace mora::raster::test

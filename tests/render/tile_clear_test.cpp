@@ -1,8 +1,10 @@
-// Frames whose clears the workers apply tile by tile, and workers that render tiles of other
-// partitions once their own are done: the pixels must be those of one thread doing everything.
+// Frames whose clears the workers apply tile by tile on surfaces of other sizes than the grid, and
+// workers that render tiles of other partitions once their own are done: the pixels must be those
+// of one thread doing everything.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "gl/gl_enums.h"
@@ -40,25 +42,29 @@ SetupTriangle Additive(float x0, float y0, float x1, float y1, float x2, float y
     return t;
 }
 
-TEST_F(TileClearTest, SurfaceLargerThanTheGridIsClearedInsideAndOutsideTheTiles) {
+// Surfaces larger and smaller than the grid: cleared and drawn inside and outside the tiles, never
+// written past their rows (the sanitizer builds catch a write past the exactly sized buffers).
+TEST_F(TileClearTest, SurfacesOfAnotherSizeThanTheGridAreClearedAndDrawnOnlyInside) {
     ResizeTileGrid(40, 20);
-    for (const uint32_t workers : {0u, 2u}) {
-        UseWorkers(workers, 0);
-        for (const uint32_t stage : {4u, 5u}) {
-            SCOPED_TRACE(testing::Message() << workers << " workers, cut-off " << stage);
-            const TestSurface s = Draw(53, 29, {Additive(0, 0, 6, 0, 0, 6, 0x00101010u)},
-                                       FrameOptions{stage == 4 ? uint8_t{1} : uint8_t{0}, 1, stage});
-            for (int32_t y = 0; y < s.height; ++y) {
-                for (int32_t x = 0; x < s.width; ++x) {
-                    const bool drawn = stage == 5 && x + y < 5;  // pixel centres inside the triangle
-                    ASSERT_EQ(s.Pixel(x, y), drawn ? 0xFF1010FFu : 0xFF0000FFu) << x << "," << y;
-                    // Interpolated depth may differ from 0.5 in the last bit.
-                    ASSERT_NEAR(s.Depth(x, y), drawn ? 0.5f : 0.75f, 1e-6f) << x << "," << y;
+    for (const auto& [width, height] : {std::pair{53, 29}, std::pair{21, 10}})
+        for (const uint32_t workers : {0u, 2u}) {
+            UseWorkers(workers, 0);
+            for (const uint32_t stage : {4u, 5u}) {
+                SCOPED_TRACE(testing::Message()
+                             << width << "x" << height << ", " << workers << " workers, cut-off " << stage);
+                const TestSurface s = Draw(width, height, {Additive(0, 0, 6, 0, 0, 6, 0x00101010u)},
+                                           FrameOptions{stage == 4 ? uint8_t{1} : uint8_t{0}, 1, stage});
+                for (int32_t y = 0; y < s.height; ++y) {
+                    for (int32_t x = 0; x < s.width; ++x) {
+                        const bool drawn = stage == 5 && x + y < 5;  // pixel centres inside the triangle
+                        ASSERT_EQ(s.Pixel(x, y), drawn ? 0xFF1010FFu : 0xFF0000FFu) << x << "," << y;
+                        // Interpolated depth may differ from 0.5 in the last bit.
+                        ASSERT_NEAR(s.Depth(x, y), drawn ? 0.5f : 0.75f, 1e-6f) << x << "," << y;
+                    }
                 }
+                EXPECT_TRUE(s.PaddingIntact());
             }
-            EXPECT_TRUE(s.PaddingIntact());
         }
-    }
 }
 
 TEST_F(TileClearTest, EveryMicroTileIsDrawnOnceWhateverWorkerTakesIt) {
