@@ -6,7 +6,6 @@
 #include "panel/driver_settings.h"
 #include "platform/environment.h"
 #include "raster/isa_dispatch.h"
-#include "raster_scene.h"
 
 namespace mora::raster::test {
 namespace {

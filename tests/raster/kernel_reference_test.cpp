@@ -9,14 +9,126 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "raster/cpu_features.h"
 #include "raster/isa_dispatch.h"
+#include "raster/kernel_variants.h"
+#include "raster/setup_triangle.h"
+#include "raster/texture_cache.h"
 #include "raster_scene.h"
+#include "reference_raster.h"
 
 namespace mora::raster::test {
 namespace {
+
+// Kernel builds, in the order of the instruction-set indices; tests run per index and are named by it.
+struct KernelVariant {
+    const char* name;
+    int32_t isa;  // variant index for IsaSupported
+    RasterizeTileFn kernel;
+    ReferenceOptions reference;  // how the scalar reference must run to match it bit for bit
+};
+
+const KernelVariant kVariants[] = {
+    {"SSE4.1", kIsaSse41, &sse41::RasterizeTile, {false, true}},
+    {"AVX", kIsaAvx, &avx::RasterizeTile, {false, false}},
+    {"AVX2", kIsaAvx2, &avx2::RasterizeTile, {true, false}},
+    {"AVX-512", kIsaAvx512, &avx512::RasterizeTile, {true, false}},
+};
+
+std::string VariantName(const ::testing::TestParamInfo<int>& param) {
+    static const char* const kNames[] = {"Sse41", "Avx", "Avx2", "Avx512"};
+    return kNames[param.param];
+}
+
+constexpr uint32_t kGuardColour = 0xDEADBEEFu;
+constexpr float kGuardDepth = -12345.0f;
+
+// Colour and depth storage of width x height pixels inside a guard band of `guard` pixels on every
+// side (and spare bytes at the end of each colour row).
+struct Surface {
+    int32_t width = 0, height = 0, guard = 0;
+    int32_t colourStride = 0, depthStride = 0;  // in words and floats
+    std::vector<uint32_t> colour;
+    std::vector<float> depth;
+    std::vector<float> hiz;  // one per micro tile, row-major
+
+    uint32_t& Colour(int32_t x, int32_t y) { return colour[size_t(y + guard) * colourStride + size_t(x + guard)]; }
+    float& Depth(int32_t x, int32_t y) { return depth[size_t(y + guard) * depthStride + size_t(x + guard)]; }
+    int32_t TilesX() const { return (width + 7) / 8; }
+    int32_t TilesY() const { return (height + 7) / 8; }
+    // The first guard-band word or depth that changed, as text; empty when all are intact.
+    std::string DamagedGuard() const {
+        char text[128];
+        for (int32_t y = -guard; y < height + guard; ++y) {
+            for (int32_t x = -guard; x < colourStride - guard; ++x) {
+                const bool inside = x >= 0 && x < width && y >= 0 && y < height;
+                if (inside) continue;
+                const uint32_t c = colour[size_t(y + guard) * colourStride + size_t(x + guard)];
+                if (c != kGuardColour) {
+                    std::snprintf(text, sizeof(text), "colour guard (%d, %d) = 0x%08X", x, y, c);
+                    return text;
+                }
+                if (x < width + guard) {
+                    const float d = depth[size_t(y + guard) * depthStride + size_t(x + guard)];
+                    if (std::bit_cast<uint32_t>(d) != std::bit_cast<uint32_t>(kGuardDepth)) {
+                        std::snprintf(text, sizeof(text), "depth guard (%d, %d) = %g", x, y, d);
+                        return text;
+                    }
+                }
+            }
+        }
+        return {};
+    }
+};
+
+Surface MakeSurface(int32_t width, int32_t height, int32_t guard, uint32_t clearColour, float clearDepth,
+                    float clearHiZ) {
+    Surface s{width, height, guard, width + 2 * guard + 3, width + 2 * guard};  // spare words: pitch > width x 4
+    s.colour.assign(size_t(s.colourStride) * size_t(height + 2 * guard), kGuardColour);
+    s.depth.assign(size_t(s.depthStride) * size_t(height + 2 * guard), kGuardDepth);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            s.Colour(x, y) = clearColour;
+            s.Depth(x, y) = clearDepth;
+        }
+    s.hiz.assign(size_t(s.TilesX()) * size_t(s.TilesY()), clearHiZ);
+    return s;
+}
+
+using TileFunction =
+    std::function<void(const RasterJob&, int32_t, int32_t, int32_t, int32_t, const uint32_t*, int32_t, float*)>;
+
+TileFunction ReferenceTile(const ReferenceOptions& options) {
+    return
+        [options](const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint32_t* bin,
+                  int32_t count, float* hiz) { ReferenceRasterizeTile(job, x0, y0, x1, y1, bin, count, hiz, options); };
+}
+
+// A triangle with every state word at its "plain opaque, depth off" value.
+SetupTriangle PlainTriangle(float x0, float y0, float x1, float y1, float x2, float y2, uint32_t colour) {
+    SetupTriangle t{};
+    t.x0 = x0, t.y0 = y0, t.x1 = x1, t.y1 = y1, t.x2 = x2, t.y2 = y2;
+    t.colour0 = t.colour1 = t.colour2 = colour;
+    t.invw0 = t.invw1 = t.invw2 = 1.0f;
+    t.textureSlot = kNoTextureSlot;
+    return t;
+}
+
+std::string DescribeTriangle(const SetupTriangle& t) {
+    char text[640];
+    std::snprintf(text, sizeof(text),
+                  "xy (%a,%a) (%a,%a) (%a,%a) z %a %a %a colours %08X %08X %08X s %a %a %a t %a %a %a q %a %a %a "
+                  "tex %u blend %u alpha %u depth %u/%u/%u env %u/%08X filter %u zmin %a zmax %a",
+                  t.x0, t.y0, t.x1, t.y1, t.x2, t.y2, t.z0, t.z1, t.z2, t.colour0, t.colour1, t.colour2, t.s0, t.s1,
+                  t.s2, t.t0, t.t1, t.t2, t.invw0, t.invw1, t.invw2, t.textureSlot, t.blendCode, t.alphaTest,
+                  t.depthTest, t.depthFunc, t.depthWrite, t.texEnv, t.texEnvColour, t.filterClass, t.zmin, t.zmax);
+    return text;
+}
 
 struct Scene {
     Surface surface;
@@ -182,25 +294,41 @@ std::string FirstDifference(const Surface& got, const Surface& want) {
            FirstDifference("HiZ tile", got.hiz, want.hiz, want.TilesX(), 0);
 }
 
+// The scene drawn by `tile` over every micro tile of its surface, with the bin 0, 1, ..., count - 1.
 Surface Rendered(const TileFunction& tile, const Scene& scene) {
     Surface s = scene.surface;
-    RasterJob job = MakeJob(s, scene.triangles, scene.cache, scene.vrsMode);
+    RasterJob job;
+    job.colourPitch = s.colourStride * 4;
+    job.colourBase = reinterpret_cast<uint8_t*>(&s.Colour(0, 0));
+    job.depthBase = &s.Depth(0, 0);
+    job.depthPitch = s.depthStride * 4;
+    job.triangles = scene.triangles.data();
+    job.textureCache = scene.cache.empty() ? nullptr : scene.cache.data();
+    job.textureCount = static_cast<uint32_t>(scene.cache.size());
+    job.vrsMode = scene.vrsMode;
     job.scissorRects = scene.scissors.data();
     job.scissorCount = uint32_t(scene.scissors.size());
-    RenderSurface(tile, job, s, scene.triangles.size());
+    std::vector<uint32_t> bin(scene.triangles.size());
+    for (size_t i = 0; i < bin.size(); ++i) bin[i] = static_cast<uint32_t>(i);
+    for (int32_t my = 0; my < s.TilesY(); ++my)
+        for (int32_t mx = 0; mx < s.TilesX(); ++mx) {
+            const int32_t x0 = 8 * mx, y0 = 8 * my;
+            tile(job, x0, y0, std::min(s.width, x0 + 8), std::min(s.height, y0 + 8), bin.data(),
+                 static_cast<int32_t>(bin.size()), &s.hiz[size_t(my) * s.TilesX() + size_t(mx)]);
+        }
     return s;
 }
 
 class KernelReferenceTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(KernelReferenceTest, RandomScenesMatchTheScalarReferenceBitForBit) {
-    const KernelVariant& variant = KernelVariants()[size_t(GetParam())];
+    const KernelVariant& variant = kVariants[GetParam()];
     if (!IsaSupported(variant.isa)) GTEST_SKIP() << variant.name << " is not supported by this processor";
     int mismatches = 0;
     for (uint32_t seed = 1; seed <= 600 && mismatches < 3; ++seed) {
         const Scene scene = RandomScene(seed);
         const Surface want = Rendered(ReferenceTile(variant.reference), scene);
-        const Surface got = Rendered(KernelTile(variant.kernel), scene);
+        const Surface got = Rendered(variant.kernel, scene);
         const std::string difference = FirstDifference(got, want) + got.DamagedGuard();
         if (!difference.empty()) {
             ++mismatches;
@@ -212,7 +340,7 @@ TEST_P(KernelReferenceTest, RandomScenesMatchTheScalarReferenceBitForBit) {
 // Meshes whose shared edges run through pixel centres, in both windings and at every shading rate:
 // one additive "1" per triangle onto black shows a pixel drawn twice or never.
 TEST_P(KernelReferenceTest, SharedEdgesThroughPixelCentresAreDrawnExactlyOnce) {
-    const KernelVariant& variant = KernelVariants()[size_t(GetParam())];
+    const KernelVariant& variant = kVariants[GetParam()];
     if (!IsaSupported(variant.isa)) GTEST_SKIP() << variant.name << " is not supported by this processor";
     using Corners = std::array<float, 6>;
     const std::vector<std::vector<Corners>> meshes = {
@@ -237,7 +365,7 @@ TEST_P(KernelReferenceTest, SharedEdgesThroughPixelCentresAreDrawnExactlyOnce) {
                     scene.triangles.push_back(PlainTriangle(c[0], c[1], c[a], c[a + 1], c[b], c[b + 1], 0x00010101u));
                     scene.triangles.back().blendCode = kBlendAdditive;
                 }
-                Surface s = Rendered(KernelTile(variant.kernel), scene);
+                Surface s = Rendered(variant.kernel, scene);
                 ASSERT_EQ(s.DamagedGuard(), "");
                 for (int y = 0; y < 17; ++y)
                     for (int x = 0; x < 17; ++x)
