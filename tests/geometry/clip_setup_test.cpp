@@ -47,15 +47,6 @@ TEST(Clip, CrossingOneSidePlaneGivesFourVertices) {
     // Blue 200 -> 0 at f = 0.6: trunc(200 * 0.4 + 0.5) = 80; from 0 -> 200 at f = 0.4: trunc(80.5) = 80.
     EXPECT_EQ(poly.v[1].colour, 0xFF000050u);
     EXPECT_EQ(poly.v[2].colour, 0xFF000050u);
-
-    // Emitting the fan gives (p0, p1, p2) and (p0, p2, p3).
-    const NativePacket packet = Packet();
-    SetupTriangle t[2];
-    EXPECT_EQ(SetupFanTriangle(packet, {false, false}, poly.v[0], poly.v[1], poly.v[2], t[0]), 1u);
-    EXPECT_EQ(SetupFanTriangle(packet, {false, false}, poly.v[0], poly.v[2], poly.v[3], t[1]), 1u);
-    EXPECT_FLOAT_EQ(t[0].x1, 640.0f);
-    EXPECT_FLOAT_EQ(t[1].x1, 640.0f);
-    EXPECT_FLOAT_EQ(t[1].x2, 160.0f);
 }
 
 TEST(Clip, ColourRoundsHalfUp) {
