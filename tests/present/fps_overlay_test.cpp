@@ -70,7 +70,6 @@ TEST_F(FpsOverlayTest, DrawsOnlyInsideItsBoxesWithAShadowFourPixelsOff) {
     const uint32_t grey = 0x5A808080u;
     TestImage image(1100, 300);
     image.Fill(grey);
-    const std::vector<uint8_t> before = image.bytes;
     overlay.fps = 144;
     overlay.cpuPercent = 100;
     DrawFpsOverlayAt(overlay, image.view, 1920, 1080, kStart + 1, kTicksPerSecond);
