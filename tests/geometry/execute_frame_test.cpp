@@ -64,13 +64,20 @@ TEST(ExecuteFrame, CutOffStages) {
     }
 }
 
-TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
+TEST(ExecuteFrame, FullPipelineRestoresTheKeyframeAndWritesTheTriangleWithItsState) {
     ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
+    auto ctx = test::NewContext();
+    PendingKeyframe pending;
+    ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));  // frame start: culling off
     FrameRecording frame;
     AppendInsideTriangle(frame.commands.stream);
-    auto ctx = test::NewContext();
+    // The API side left culling on (front faces) after the frame; the replay must start without it.
+    ApplyEnable(*ctx, 0x0B44);
+    ApplyCullFace(*ctx, 0x0408);
+    BuildKeyframe(pending, *ctx, frame.keyframe);
     std::vector<SetupTriangle> triangles;
     ExecuteFrame(*ctx, triangles, frame, false, nullptr);
+    EXPECT_FALSE(ctx->cullEnabled);
     ASSERT_EQ(triangles.size(), 1u);
     const SetupTriangle& t = triangles[0];
     const float got[7] = {t.x0, t.y0, t.x2, t.y2, t.z1, t.zmin, t.zmax};
@@ -89,24 +96,7 @@ TEST(ExecuteFrame, FullPipelineWritesTheTriangleWithItsState) {
     EXPECT_EQ((std::vector<float>{triangles[0].zmin, triangles[0].zmax}), (std::vector<float>{-1e30f, 1e30f}));
 }
 
-TEST(ExecuteFrame, RestoresTheKeyframeBeforeReplaying) {
-    ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
-    auto ctx = test::NewContext();
-    PendingKeyframe pending;
-    ASSERT_TRUE(ClosePendingKeyframe(pending, *ctx));  // frame start: culling off
-    FrameRecording frame;
-    AppendInsideTriangle(frame.commands.stream);
-    // The API side left culling on (front faces) after the frame; the replay must start without it.
-    ApplyEnable(*ctx, 0x0B44);
-    ApplyCullFace(*ctx, 0x0408);
-    BuildKeyframe(pending, *ctx, frame.keyframe);
-    std::vector<SetupTriangle> triangles;
-    ExecuteFrame(*ctx, triangles, frame, false, nullptr);
-    EXPECT_EQ(triangles.size(), 1u);
-    EXPECT_FALSE(ctx->cullEnabled);
-}
-
-TEST(EmitStage, ParallelJobsWriteTheSingleJobBytesAndSmallFramesRunInline) {
+TEST(EmitStage, ParallelJobsWriteTheSingleJobBytes) {
     ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     rjq::RenderJobQueue* queue = test::NewQueue(4);
     ASSERT_NE(queue, nullptr);

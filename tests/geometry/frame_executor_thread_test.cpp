@@ -36,7 +36,7 @@ void BlockUntilReleased(const FrameRecording&, bool) {
     while (!gRelease) platform::SleepMilliseconds(1);
 }
 
-TEST(FrameExecutorThread, RunsTheFrameOnItsThreadAndReportsTimes) {
+TEST(FrameExecutorThread, RunsTheFrameOnItsThreadReportsTimesAndPassesExceptionsBack) {
     FrameExecutorThread executor;
     ASSERT_TRUE(StartFrameExecutorThread(executor, RecordThread));
     FrameRecording frame;
@@ -49,18 +49,12 @@ TEST(FrameExecutorThread, RunsTheFrameOnItsThreadAndReportsTimes) {
         EXPECT_LE(t.queueWait + t.execution, t.total);
     }
     EXPECT_EQ(gRuns.load(), 1u + 100u + 1u);  // each request ran once, with its own flag
-    EXPECT_TRUE(StopFrameExecutorThread(executor));
-    EXPECT_FALSE(executor.thread.joinable);
-}
-
-TEST(FrameExecutorThread, AnExceptionReachesTheCaller) {
-    FrameExecutorThread executor;
-    ASSERT_TRUE(StartFrameExecutorThread(executor, Throw));
-    FrameRecording frame;
+    executor.execute = Throw;
     EXPECT_THROW(RunOnFrameExecutor(executor, frame, false), std::runtime_error);
     executor.execute = RecordThread;  // the thread survives and serves the next request
     EXPECT_EQ(RunOnFrameExecutor(executor, frame, false).mode, kHandOffOnThread);
     EXPECT_TRUE(StopFrameExecutorThread(executor));
+    EXPECT_FALSE(executor.thread.joinable);
 }
 
 TEST(FrameExecutorThread, StopWaitsOnlyItsLimitForARunningFrame) {
