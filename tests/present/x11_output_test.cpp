@@ -1,12 +1,13 @@
 // X11 window output without shared memory, and windows that are bad or go away under a running
 // output (frames presented through the X11 target with shared memory are checked end to end in
-// tests/integration/x11_present_test.cpp). Needs a display ($DISPLAY, e.g. under xvfb-run with a
-// 24-bit screen); skipped without one.
+// tests/integration/x11_present_test.cpp). Uses $DISPLAY when set, else starts an Xvfb of its
+// own; skipped when neither is possible.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <memory>
 #include <vector>
 
+#include "integration/x_server.h"
 #include "platform/x11_output.h"
 #include "present/dxgi_present.h"
 #include "test_support/driver_state.h"
@@ -22,16 +23,16 @@ constexpr int32_t kHeight = 40;
 class X11OutputTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* display = std::getenv("DISPLAY");
-        if (display != nullptr && display[0] != '\0')
-            window = platform::CreateX11Window(kWidth, kHeight, "MORA present test");
+        server = std::make_unique<mora_it::XServer>();
+        if (server->usable()) window = platform::CreateX11Window(kWidth, kHeight, "MORA present test");
     }
     static void TearDownTestSuite() {
         platform::DestroyX11Window(window);
         window = nullptr;
+        server.reset();
     }
     void SetUp() override {
-        if (window == nullptr) GTEST_SKIP() << "no X display, or no window on it";
+        if (window == nullptr) GTEST_SKIP() << "no X server (DISPLAY unset and no Xvfb), or no window on it";
         test::ResetDriverState();
     }
 
@@ -41,8 +42,10 @@ protected:
         return pixels;
     }
 
+    static std::unique_ptr<mora_it::XServer> server;
     static platform::X11Window* window;
 };
+std::unique_ptr<mora_it::XServer> X11OutputTest::server;
 platform::X11Window* X11OutputTest::window = nullptr;
 
 uint32_t Pattern(int32_t x, int32_t y) {
