@@ -17,7 +17,7 @@
 #include "present/colour_pass.h"
 #include "present/dxgi_present.h"
 #include "present/win32/present_target_d3d11.h"
-#include "screenshot_bmp.h"
+#include "win32_test.h"
 
 namespace {
 
@@ -26,53 +26,6 @@ using namespace mora;
 constexpr int32_t kWidth = 256;
 constexpr int32_t kHeight = 240;
 constexpr uint32_t kPitch = kWidth * 4;
-
-int gFailures = 0;
-
-void Check(bool ok, const char* what) {
-    std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what);
-    if (!ok) ++gFailures;
-}
-
-HWND CreateTestWindow() {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "MoraPresentTest";
-    RegisterClassA(&windowClass);
-    RECT rect{0, 0, kWidth, kHeight};
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION;
-    AdjustWindowRect(&rect, style, FALSE);
-    return CreateWindowA("MoraPresentTest", "MORA present test", style | WS_VISIBLE, 0, 0, rect.right - rect.left,
-                         rect.bottom - rect.top, nullptr, nullptr, windowClass.hInstance, nullptr);
-}
-
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-}
-
-// The window's client area through GDI, B, G, R, x, top row first.
-void ReadWindow(HWND window, std::vector<uint8_t>& pixels) {
-    HDC dc = GetDC(window);
-    HDC memory = CreateCompatibleDC(dc);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::memcpy(pixels.data(), bits, pixels.size());
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, dc);
-}
 
 // Largest difference of a colour channel (alpha is not compared: the window has none).
 int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
@@ -128,7 +81,10 @@ bool Present(DxgiPresent& present, bool direct3d, HWND window, std::vector<uint8
     if (!PresentSwapChain(present)) return false;
     if (!direct3d) {
         PumpMessages();
-        ReadWindow(window, shown);
+        HDC dc = GetDC(window);
+        const std::vector<uint32_t> pixels = ReadPixels(dc, 0, 0, kWidth, kHeight);
+        ReleaseDC(window, dc);
+        std::memcpy(shown.data(), pixels.data(), shown.size());
     }
     return true;
 }
@@ -172,7 +128,7 @@ void TestOverlay(DxgiPresent& present, std::vector<uint8_t>& shown) {
         PresentSwapChain(present);
     }
     SetSettingValue(TheDriverSettings().ShowFpsOverlay, 0);
-    WriteScreenshot("d3d11-overlay.bmp", shown.data(), kWidth, kHeight, kPitch);
+    WriteScreenshot("d3d11-overlay.bmp", shown.data(), kWidth, kHeight);
     int white = 0, dark = 0, outside = 0;
     for (int32_t y = 0; y < kHeight; ++y) {
         for (int32_t x = 0; x < kWidth; ++x) {
@@ -197,7 +153,7 @@ int main(int argc, char** argv) {
     const char* required = nullptr;
 #endif
     if (argc > 1) required = argv[1];
-    HWND window = CreateTestWindow();
+    HWND window = CreateTestWindow("MORA present test", kWidth, kHeight);
     PumpMessages();
     DxgiPresent present;
     Check(Init(present, WindowPresentTarget(), window, kWidth, kHeight, kWidth, kHeight), "Init");
@@ -227,6 +183,5 @@ int main(int argc, char** argv) {
 
     Shutdown(present);
     DestroyWindow(window);
-    std::printf("%s\n", gFailures == 0 ? "all checks passed" : "checks failed");
-    return gFailures == 0 ? 0 : 1;
+    return Finish();
 }

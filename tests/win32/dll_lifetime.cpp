@@ -12,6 +12,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "win32_test.h"
+
 namespace {
 
 // Calls the stdcall function `function` with `count` 4-byte arguments so that the stack pointer
@@ -84,11 +86,7 @@ DWORD WINAPI DrawFrame(void* raw) {
     HWND window = frame.window;
     const int cycle = frame.cycle;
     HDC dc = GetDC(window);
-    PIXELFORMATDESCRIPTOR pfd{};
-    pfd.nSize = sizeof(pfd);
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.cColorBits = 32;
+    const PIXELFORMATDESCRIPTOR pfd = GamePixelFormat(0);
     const int format = static_cast<int>(Call(gl, "wglChoosePixelFormat", {Pointer(dc), Pointer(&pfd)}));
     Call(gl, "wglSetPixelFormat", {Pointer(dc), static_cast<std::uint32_t>(format), Pointer(&pfd)});
     const std::uint32_t context = Call(gl, "wglCreateContext", {Pointer(dc)});
