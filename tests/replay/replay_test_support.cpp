@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "capture/capture_format.h"
 #include "platform/file.h"
 #include "replay_tool.h"
 
@@ -99,16 +98,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-uint64_t FrameRecordOffset(const std::vector<uint8_t>& file, uint32_t index) {
-    if (file.size() < mora::kCaptureHeaderBytes) return 0;
-    uint64_t at = mora::LoadLittleEndian64(file.data() + mora::capture_header_offset::kFrameRecordsOffset);
-    for (uint32_t frame = 0; frame < index && at + mora::kFrameRecordHeaderBytes <= file.size(); ++frame) {
-        const mora::FrameRecordHeader sizes = mora::DecodeFrameRecordHeader(file.data() + at);
-        at += mora::kFrameRecordHeaderBytes + sizes.commandBytes + sizes.blobBytes + sizes.referencePixelBytes;
-    }
-    return at;
 }
 
 }  // namespace mora_replay_test

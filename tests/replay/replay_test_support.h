@@ -13,9 +13,7 @@
 namespace mora_replay_test {
 
 // A fresh folder under the system temporary folder, removed with everything in it at the end.
-struct ScratchFolder : mora::test::TempDir {
-    ScratchFolder() : TempDir("mora-replay-test") {}
-};
+using ScratchFolder = mora::test::TempDir;
 
 struct CaptureRequest {
     int width = 200;  // not a multiple of the 32-pixel tiles
@@ -46,8 +44,5 @@ ProgramRun RunReplayInProcess(const std::vector<std::string>& arguments);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-
-// Byte offset of frame `index`'s FrameRecord in a capture file (walking the size headers).
-uint64_t FrameRecordOffset(const std::vector<uint8_t>& file, uint32_t index);
 
 }  // namespace mora_replay_test
