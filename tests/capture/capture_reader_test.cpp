@@ -40,7 +40,7 @@ Synthetic MakeSynthetic() {
 }
 
 std::vector<uint8_t> SyntheticBytes(const Synthetic& s, bool finish = true) {
-    test::ScratchFolder folder;
+    test::TempDir folder;
     const std::string path = folder.File("synthetic.mora-capture");
     test::WriteCapture(path, s.snapshot, s.table, s.frames, kWidth, kHeight, finish);
     return test::ReadBytes(path);

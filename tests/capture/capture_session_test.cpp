@@ -40,7 +40,7 @@ protected:
         return CloseFinishedCapture(frame + 1);
     }
 
-    test::ScratchFolder folder;
+    test::TempDir folder;
     std::vector<TextureSlot> table = {test::ImageSlot(2, 2, 3)};
 };
 

@@ -39,7 +39,7 @@ std::pair<std::vector<uint32_t>, std::vector<uint32_t>> CrcCollision(size_t coun
 }
 
 TEST(CaptureWriter, WritesHeaderTablesBlobsAndFrameRecordsAtTheirOffsets) {
-    test::ScratchFolder folder;
+    test::TempDir folder;
     const std::string path = folder.File("layout.mora-capture");
     std::vector<TextureSlot> table(5);
     table[0].inUse = 1;                     // default texture: no image, no blob
@@ -111,7 +111,7 @@ TEST(CaptureWriter, WritesHeaderTablesBlobsAndFrameRecordsAtTheirOffsets) {
 }
 
 TEST(CaptureWriter, EqualChecksumWithDifferentBytesIsNotShared) {
-    test::ScratchFolder folder;
+    test::TempDir folder;
     const std::string path = folder.File("collision.mora-capture");
     std::vector<TextureSlot> table = {test::ImageSlot(2, 2, 1), test::ImageSlot(2, 2, 1)};
     std::tie(table[0].texels, table[1].texels) = CrcCollision(table[0].texels.size());
@@ -129,7 +129,7 @@ TEST(CaptureWriter, EqualChecksumWithDifferentBytesIsNotShared) {
 TEST(CaptureWriter, FailedOpenOrAppendLeavesNoPartialFrameBehind) {
     platform::File full;
     if (!platform::OpenFile(full, "/dev/full", platform::FileMode::WriteTruncate)) GTEST_SKIP() << "no /dev/full";
-    test::ScratchFolder folder;
+    test::TempDir folder;
     const std::string path = folder.File("failed.mora-capture");
     capture::CaptureFile file;
     for (const char* unwritable : {"/nonexistent-folder/x.mora-capture", "/dev/full"}) {

@@ -135,12 +135,6 @@ int main() {
         GetDlgItemTextA(panel, 161, status, sizeof(status));
     }
     std::printf("  status line: %s\n", status);
-    RECT shot{};
-    GetWindowRect(panel, &shot);
-    shot.left = gameRect.left;  // the game window beside it, in one picture
-    const std::vector<uint32_t> screen =
-        ReadPixels(GetDC(nullptr), shot.left, shot.top, shot.right - shot.left, shot.bottom - shot.top);
-    WriteScreenshot("panel-win32.bmp", screen.data(), shot.right - shot.left, shot.bottom - shot.top);
     Check(std::strstr(status, "Last capture: MORA_capture_frame") != nullptr &&
               std::strstr(status, "(1 frames") != nullptr,
           "the status line names the capture");

@@ -1,6 +1,5 @@
 // What the Windows test programs share: printed checks, a game-like window with a current OpenGL
-// context, pixels read back through GDI, a child run of the program itself, and screenshots for
-// the documentation (with MORA_SCREENSHOT_DIR set, 32-bit BMPs written there; nothing otherwise).
+// context, pixels read back through GDI and a child run of the program itself.
 #pragma once
 
 #include <windows.h>
@@ -112,28 +111,4 @@ inline DWORD RunSelf(const char* arguments, const char* folder, DWORD timeoutMs)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
-}
-
-// `width` x `height` pixels of 4 bytes each (B, G, R, x), tight rows from the top, as a screenshot.
-inline void WriteScreenshot(const char* name, const void* pixels, int width, int height) {
-    char folder[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA("MORA_SCREENSHOT_DIR", folder, sizeof(folder));
-    if (length == 0 || length >= sizeof(folder)) return;
-    std::FILE* file = std::fopen((std::string(folder) + "\\" + name).c_str(), "wb");
-    if (file == nullptr) return;
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = -height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    BITMAPFILEHEADER fileHeader{};
-    fileHeader.bfType = 0x4D42;  // "BM"
-    fileHeader.bfOffBits = sizeof(fileHeader) + sizeof(header);
-    fileHeader.bfSize = fileHeader.bfOffBits + static_cast<DWORD>(width * height * 4);
-    std::fwrite(&fileHeader, sizeof(fileHeader), 1, file);
-    std::fwrite(&header, sizeof(header), 1, file);
-    std::fwrite(pixels, 4, static_cast<std::size_t>(width) * height, file);
-    std::fclose(file);
 }
