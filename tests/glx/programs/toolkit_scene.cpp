@@ -8,9 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
-
-#include "image_compare.h"
 
 namespace toolkit_test {
 
@@ -19,18 +16,6 @@ namespace {
 constexpr uint32_t kClear = 0x000080;  // glClearColor(0, 0, 0.5, 1)
 constexpr uint32_t kRed = 0xFF0000;
 constexpr int kX0 = 8, kY0 = 8, kX1 = 40, kY1 = 32;  // the red quad in GL window coordinates
-
-std::vector<uint32_t> ExpectedImage() {
-    std::vector<uint32_t> image(static_cast<size_t>(kWidth) * kHeight);
-    for (int row = 0; row < kHeight; ++row) {
-        const int y = kHeight - 1 - row;  // the window's top row is GL's highest
-        for (int x = 0; x < kWidth; ++x) {
-            const bool inQuad = x >= kX0 && x < kX1 && y >= kY0 && y < kY1;
-            image[static_cast<size_t>(row) * kWidth + x] = 0xFF000000u | (inQuad ? kRed : kClear);
-        }
-    }
-    return image;
-}
 
 }  // namespace
 
@@ -80,16 +65,17 @@ bool WindowShowsScene(std::string* report) {
         *report = "XGetImage failed";
         return false;
     }
-    std::vector<uint32_t> shown(static_cast<size_t>(kWidth) * kHeight);
-    for (int y = 0; y < kHeight; ++y) {
+    int differing = 0;
+    for (int row = 0; row < kHeight; ++row) {
+        const int y = kHeight - 1 - row;  // the window's top row is GL's highest
         for (int x = 0; x < kWidth; ++x) {
-            shown[static_cast<size_t>(y) * kWidth + x] = 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y));
+            const bool inQuad = x >= kX0 && x < kX1 && y >= kY0 && y < kY1;
+            differing += (static_cast<uint32_t>(XGetPixel(image, x, row)) & 0xFFFFFFu) != (inQuad ? kRed : kClear);
         }
     }
     XDestroyImage(image);
-    const mora::scene::ImageDifference difference = mora::scene::CompareImages(shown, ExpectedImage(), kWidth, kHeight);
-    *report = "window against the expected scene: " + mora::scene::DescribeDifference(difference);
-    return difference.maxChannelDifference == 0;
+    *report = "window against the expected scene: " + std::to_string(differing) + " pixels differ";
+    return differing == 0;
 }
 
 int Finish(bool shown, const std::string& report) {
