@@ -36,10 +36,9 @@ struct InProcessReplay {
     ReplaySession session;
     bool ready = false;
 
-    InProcessReplay(const CaptureData& capture, int32_t forceIsa, int32_t threads) {
+    explicit InProcessReplay(const CaptureData& capture) {
         mora::replay::RuntimeRequest request;
-        request.forceIsa = forceIsa;
-        request.threads = threads;
+        request.threads = 1;
         mora::replay::RuntimeDescription runtime;
         std::string error;
         ready = mora::replay::StartReplayRuntime(request, runtime, error) &&
@@ -132,15 +131,18 @@ protected:
     CaptureData capture;
 };
 
-TEST_F(RecordedCapture, ThreadCountDoesNotChangeThePixels) {
+TEST_F(RecordedCapture, ThreadCountKeepsThePixelsAndForcedShadingRateChangesThem) {
     // The recording ran with the default pool; no workers, one, two, and more workers than processors
     // must all give the recorded pixels.
     for (const char* threads : {"0", "1", "2", "5"})
         EXPECT_EQ(ReplayDifference(path, {"--threads", threads}), "") << threads;
+    // It shaded adaptively; forcing every tile to quarter rate must show in the compare, which proves
+    // the option reaches the renderer.
+    EXPECT_EQ(RunReplayInProcess({path, "--compare", "--vrs", "2", "--frames", "0-0"}).status, 1);  // frames differ
 }
 
 TEST_F(RecordedCapture, BenchRunsRestartFromTheCaptureStart) {
-    InProcessReplay replay(capture, 0, 1);
+    InProcessReplay replay(capture);
     ASSERT_TRUE(replay.ready);
     mora::replay::ProgressReporter silent;
     // Frames 4-9 three times: every run must end on the recorded last frame, which holds only if
@@ -177,23 +179,14 @@ TEST_F(RecordedCapture, ChangedReferencePixelsFailTheCompareBeyondTheTolerance) 
     EXPECT_EQ(RunReplayExecutable(folder, {edited, "--compare", "--tolerance", "7"}).status, 1);
 }
 
-TEST_F(RecordedCapture, ForcedQuarterRateShadingChangesTheReplay) {
-    // The recording shaded adaptively; forcing every tile to quarter rate must show in the compare,
-    // which proves the option reaches the renderer.
-    const ProgramRun run = RunReplayInProcess({path, "--compare", "--vrs", "2", "--frames", "0-0"});
-    EXPECT_EQ(run.status, 1) << run.out << run.err;
-}
-
-// An 8-bit PNG decoded as B, G, R bytes; empty when it cannot be read.
-std::vector<uint8_t> ReadBgrPng(const std::string& path, int& width, int& height) {
+// An 8-bit PNG decoded as B, G, R bytes, rows from the top; empty when it cannot be read.
+std::vector<uint8_t> ReadBgrPng(const std::string& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return {};
     image.format = PNG_FORMAT_BGR;
     std::vector<uint8_t> bgr(PNG_IMAGE_SIZE(image));
     if (png_image_finish_read(&image, nullptr, bgr.data(), 0, nullptr) == 0) return {};
-    width = static_cast<int>(image.width);
-    height = static_cast<int>(image.height);
     return bgr;
 }
 
@@ -209,10 +202,7 @@ TEST_F(RecordedCapture, PngFilesHoldTheReplayedFrames) {
         for (std::size_t i = 0; i < capture.frameReferencePixels[frame].size(); ++i) {
             if (i % 4 != 3) expected.push_back(capture.frameReferencePixels[frame][i]);
         }
-        int width = 0;
-        int height = 0;
-        EXPECT_TRUE(ReadBgrPng(pngFolder + name, width, height) == expected) << name;
-        EXPECT_EQ(std::pair(width, height), std::pair(200, 150)) << name;
+        EXPECT_TRUE(ReadBgrPng(pngFolder + name) == expected) << name;  // another width would shift the rows
     }
 }
 

@@ -18,12 +18,6 @@ std::string Quote(const std::string& text) {
     return quoted + "'";
 }
 
-std::string ReadText(const std::string& path) {
-    std::string text;
-    mora::platform::ReadWholeFile(path.c_str(), text);
-    return text;
-}
-
 // Runs `command` through the shell with its output in files of `folder`; the shell writes the
 // exit status to a file too, so no platform status decoding is needed here.
 ProgramRun RunShell(const ScratchFolder& folder, const std::string& command) {
@@ -34,10 +28,10 @@ ProgramRun RunShell(const ScratchFolder& folder, const std::string& command) {
     const std::string line = "( " + command + " ) >" + Quote(out) + " 2>" + Quote(err) + "; echo $? >" + Quote(status);
     ProgramRun run;
     if (std::system(line.c_str()) != 0) return run;
-    const std::string code = ReadText(status);
+    const std::string code = folder.Read("run.status");
     if (!code.empty()) run.status = std::atoi(code.c_str());
-    run.out = ReadText(out);
-    run.err = ReadText(err);
+    run.out = folder.Read("run.out");
+    run.err = folder.Read("run.err");
     return run;
 }
 
