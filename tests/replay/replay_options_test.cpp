@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -22,25 +23,17 @@ TEST(ReplayOptions, EveryOptionIsStoredAndOnlyThoseGiven) {
                                     "4", "--bench", "7", "--isa", "avx2", "--threads", "0", "--vrs", "2"},
                                    options, error))
         << error;
-    EXPECT_EQ(options.capturePath, "in.mora-capture");
-    EXPECT_EQ(options.firstFrame, 3u);
-    EXPECT_EQ(options.lastFrame, 17u);
-    EXPECT_EQ(options.pngDirectory, "out");
-    EXPECT_TRUE(options.compare);
-    EXPECT_EQ(options.tolerance, 4);
-    EXPECT_EQ(options.benchRuns, 7);
-    EXPECT_EQ(options.forceIsa, 3);  // the ForceIsa value of AVX2
-    EXPECT_EQ(options.threads, 0);
-    EXPECT_EQ(options.vrsRate, 2);
-    EXPECT_FALSE(options.help);
+    EXPECT_EQ(std::tuple(options.capturePath, options.pngDirectory, options.compare, options.tolerance,
+                         options.benchRuns, options.help),
+              std::tuple("in.mora-capture", "out", true, 4, 7, false));
+    // forceIsa 3: the ForceIsa value of AVX2.
+    EXPECT_EQ(std::tuple(options.firstFrame, options.lastFrame, options.forceIsa, options.threads, options.vrsRate),
+              std::tuple(3u, 17u, 3, 0, 2));
 
     // Options not given leave the driver's own choices.
     options = {};
     ASSERT_TRUE(ParseReplayOptions({"a.mora-capture"}, options, error)) << error;
-    EXPECT_FALSE(options.firstFrame.has_value());
-    EXPECT_FALSE(options.forceIsa.has_value());
-    EXPECT_FALSE(options.threads.has_value());
-    EXPECT_FALSE(options.vrsRate.has_value());
+    EXPECT_FALSE(options.firstFrame || options.forceIsa || options.threads || options.vrsRate);
     ASSERT_TRUE(ParseReplayOptions({"a", "--isa", "avx512"}, options, error));
     EXPECT_EQ(options.forceIsa, 4);
 }

@@ -83,9 +83,7 @@ struct Frame {
 DWORD WINAPI DrawFrame(void* raw) {
     Frame& frame = *static_cast<Frame*>(raw);
     HMODULE gl = frame.gl;
-    HWND window = frame.window;
-    const int cycle = frame.cycle;
-    HDC dc = GetDC(window);
+    HDC dc = GetDC(frame.window);
     const PIXELFORMATDESCRIPTOR pfd = GamePixelFormat(0);
     const int format = static_cast<int>(Call(gl, "wglChoosePixelFormat", {Pointer(dc), Pointer(&pfd)}));
     Call(gl, "wglSetPixelFormat", {Pointer(dc), static_cast<std::uint32_t>(format), Pointer(&pfd)});
@@ -94,7 +92,6 @@ DWORD WINAPI DrawFrame(void* raw) {
     unsigned char pixel[4] = {};
     if (ok) {
         Call(gl, "glViewport", {0, 0, 64, 64});
-        Call(gl, "glClearColor", {Float(0.0f), Float(0.0f), Float(1.0f), Float(1.0f)});
         Call(gl, "glClear", {0x4000});
         Call(gl, "glMatrixMode", {0x1701});
         Call(gl, "glLoadIdentity", {});
@@ -110,9 +107,9 @@ DWORD WINAPI DrawFrame(void* raw) {
         ok = Call(gl, "wglSwapBuffers", {Pointer(dc)}) != 0;
         ok = ok && pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0;
     }
-    std::printf("cycle %d: context %s, pixel %u %u %u\n", cycle, context != 0 ? "made" : "FAILED", pixel[0], pixel[1],
-                pixel[2]);
-    ReleaseDC(window, dc);
+    std::printf("cycle %d: context %s, pixel %u %u %u\n", frame.cycle, context != 0 ? "made" : "FAILED", pixel[0],
+                pixel[1], pixel[2]);
+    ReleaseDC(frame.window, dc);
     frame.ok = ok;
     return 0;
 }
