@@ -127,15 +127,15 @@ TEST(CaptureWriter, EqualChecksumWithDifferentBytesIsNotShared) {
 }
 
 TEST(CaptureWriter, FailedOpenOrAppendLeavesNoPartialFrameBehind) {
-    platform::File full;
-    if (!platform::OpenFile(full, "/dev/full", platform::FileMode::WriteTruncate)) GTEST_SKIP() << "no /dev/full";
-    test::TempDir folder;
-    const std::string path = folder.File("failed.mora-capture");
     capture::CaptureFile file;
     for (const char* unwritable : {"/nonexistent-folder/x.mora-capture", "/dev/full"}) {
         EXPECT_FALSE(capture::Open(file, unwritable, test::PatternSnapshot(5), {}, 1, 1)) << unwritable;
         EXPECT_FALSE(capture::IsOpen(file)) << unwritable;
     }
+    platform::File full;
+    if (!platform::OpenFile(full, "/dev/full", platform::FileMode::WriteTruncate)) GTEST_SKIP() << "no /dev/full";
+    test::TempDir folder;
+    const std::string path = folder.File("failed.mora-capture");
     ASSERT_TRUE(capture::Open(file, path.c_str(), test::PatternSnapshot(4), {}, 1024, 1024));
     const test::RecordedFrame first = test::MakeFrame(1, 1024, 1024, true);  // 4 MiB pixels: bypasses the buffer
     const test::RecordedFrame failed = test::MakeFrame(2, 1024, 1024, true);

@@ -83,7 +83,7 @@ TEST_F(DamagedCapture, CommandLineAndOutputErrors) {
     // An unwritable PNG folder (a file where the folder should be) is an output error.
     const std::string blocker = folder.File("blocker");
     WriteBytes(blocker, {1, 2, 3});
-    const ProgramRun run = RunReplayInProcess({path, "--png", blocker});
+    const ProgramRun run = RunReplayExecutable(folder, {path, "--png", blocker});
     EXPECT_EQ(run.status, 4);
     EXPECT_EQ(run.err, "mora_replay: cannot create the folder " + blocker + "\n");
 }

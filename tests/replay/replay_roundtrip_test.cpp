@@ -52,11 +52,11 @@ struct InProcessReplay {
     }
 };
 
-// Replays the ten frames of the capture at `path` with the tool and `options`, comparing each with
-// its reference pixels; "" when every one is identical, else what the tool said.
-std::string ReplayDifference(const std::string& path, std::vector<std::string> options) {
+// Replays the ten frames of the capture at `path` with mora-replay and `options`, comparing each
+// with its reference pixels; "" when every one is identical, else what the tool said.
+std::string ReplayDifference(const ScratchFolder& folder, const std::string& path, std::vector<std::string> options) {
     options.insert(options.begin(), {path, "--compare"});
-    const ProgramRun run = RunReplayInProcess(options);
+    const ProgramRun run = RunReplayExecutable(folder, options);
     const bool identical =
         run.status == 0 &&
         run.out.ends_with("compare: 10 frames compared, 0 beyond tolerance 0, 0 without reference pixels\n");
@@ -82,7 +82,7 @@ TEST_P(ReplayRoundTripPerIsa, EveryFrameMatchesItsReferencePixels) {
     request.isa = name;
     const std::string path = RecordCapture(folder, request);
     ASSERT_FALSE(path.empty()) << "the driver wrote no capture";
-    EXPECT_EQ(ReplayDifference(path, {"--isa", name, "--threads", "1"}), "");
+    EXPECT_EQ(ReplayDifference(folder, path, {"--isa", name, "--threads", "1"}), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, ReplayRoundTripPerIsa, ::testing::Values(1, 2, 3, 4),
@@ -109,7 +109,7 @@ TEST(LoweredCapture, ArraysAndListsRecordTheImmediateFramesAndReplayBitForBit) {
     EXPECT_TRUE(capture.frameStreams == immediate.frameStreams);
     EXPECT_TRUE(capture.frameBlobs == immediate.frameBlobs);
     EXPECT_TRUE(capture.frameReferencePixels == immediate.frameReferencePixels);
-    EXPECT_EQ(ReplayDifference(loweredPath, {}), "");
+    EXPECT_EQ(ReplayDifference(loweredFolder, loweredPath, {}), "");
 }
 
 // --- Replays that must not depend on how they are run ---
@@ -135,10 +135,11 @@ TEST_F(RecordedCapture, ThreadCountKeepsThePixelsAndForcedShadingRateChangesThem
     // The recording ran with the default pool; no workers, one, two, and more workers than processors
     // must all give the recorded pixels.
     for (const char* threads : {"0", "1", "2", "5"})
-        EXPECT_EQ(ReplayDifference(path, {"--threads", threads}), "") << threads;
+        EXPECT_EQ(ReplayDifference(folder, path, {"--threads", threads}), "") << threads;
     // It shaded adaptively; forcing every tile to quarter rate must show in the compare, which proves
     // the option reaches the renderer.
-    EXPECT_EQ(RunReplayInProcess({path, "--compare", "--vrs", "2", "--frames", "0-0"}).status, 1);  // frames differ
+    EXPECT_EQ(RunReplayExecutable(folder, {path, "--compare", "--vrs", "2", "--frames", "0-0"}).status,
+              1);  // frames differ
 }
 
 TEST_F(RecordedCapture, BenchRunsRestartFromTheCaptureStart) {
@@ -168,14 +169,13 @@ TEST_F(RecordedCapture, ChangedReferencePixelsFailTheCompareBeyondTheTolerance) 
     WriteBytes(edited, file);
 
     // Only the requested frames are compared.
-    const ProgramRun strict = RunReplayInProcess({edited, "--compare", "--frames", "7-9"});
+    const ProgramRun strict = RunReplayExecutable(folder, {edited, "--compare", "--frames", "7-9"});
     EXPECT_EQ(strict.status, 1) << strict.err;
     // PSNR over all 4 x 30000 channel bytes: 10 log10(255^2 / ((64 + 4) / 120000)).
     EXPECT_EQ(strict.out,
               "frame 7: identical\nframe 8: identical\nframe 9: max channel difference 8, 2 of 30000 pixels differ, "
               "PSNR 80.60 dB\ncompare: 3 frames compared, 1 beyond tolerance 0, 0 without reference pixels\n");
-    EXPECT_EQ(RunReplayInProcess({edited, "--compare", "--tolerance", "8"}).status, 0);
-    // The executable reports the same through its exit status.
+    EXPECT_EQ(RunReplayExecutable(folder, {edited, "--compare", "--tolerance", "8"}).status, 0);
     EXPECT_EQ(RunReplayExecutable(folder, {edited, "--compare", "--tolerance", "7"}).status, 1);
 }
 
@@ -192,7 +192,7 @@ std::vector<uint8_t> ReadBgrPng(const std::string& path) {
 
 TEST_F(RecordedCapture, PngFilesHoldTheReplayedFrames) {
     const std::string pngFolder = folder.File("png/nested");
-    const ProgramRun run = RunReplayInProcess({path, "--frames", "7-8", "--png", pngFolder});
+    const ProgramRun run = RunReplayExecutable(folder, {path, "--frames", "7-8", "--png", pngFolder});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(mora::platform::FileExists((pngFolder + "/frame_00006.png").c_str()));
     for (uint32_t frame : {7u, 8u}) {
@@ -214,10 +214,10 @@ TEST(ReplayWithoutReferencePixels, CompareIsRefusedButReplayRuns) {
     request.lastFrame = 4;
     const std::string path = RecordCapture(folder, request);
     ASSERT_FALSE(path.empty());
-    const ProgramRun compare = RunReplayInProcess({path, "--compare"});
+    const ProgramRun compare = RunReplayExecutable(folder, {path, "--compare"});
     EXPECT_EQ(compare.status, 3);
     EXPECT_NE(compare.err.find("has no reference pixels to compare with"), std::string::npos) << compare.err;
-    const ProgramRun plain = RunReplayInProcess({path});
+    const ProgramRun plain = RunReplayExecutable(folder, {path});
     EXPECT_EQ(plain.status, 0) << plain.err;
 }
 

@@ -6,7 +6,6 @@
 #include <iterator>
 
 #include "platform/file.h"
-#include "replay_tool.h"
 
 namespace mora_replay_test {
 
@@ -35,15 +34,6 @@ ProgramRun RunShell(const ScratchFolder& folder, const std::string& command) {
     return run;
 }
 
-std::string ReadStream(std::FILE* stream) {
-    std::string text;
-    std::rewind(stream);
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, count);
-    return text;
-}
-
 }  // namespace
 
 std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& request, ProgramRun* run) {
@@ -68,20 +58,6 @@ ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<st
     std::string command = Quote(MORA_REPLAY_EXE);
     for (const std::string& argument : arguments) command += " " + Quote(argument);
     return RunShell(folder, command);
-}
-
-ProgramRun RunReplayInProcess(const std::vector<std::string>& arguments) {
-    ProgramRun run;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    if (out != nullptr && err != nullptr) {
-        run.status = mora::replay::RunReplayTool(arguments, out, err);
-        run.out = ReadStream(out);
-        run.err = ReadStream(err);
-    }
-    if (out != nullptr) std::fclose(out);
-    if (err != nullptr) std::fclose(err);
-    return run;
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {

@@ -1,6 +1,6 @@
 // What the replay tests share: a scratch folder per test, captures recorded by the driver itself
-// (mora-capture-scene run with the capture switches), and runs of the replay tool, in process or
-// as the mora-replay executable, with their exit status and output.
+// (mora-capture-scene run with the capture switches), and runs of the mora-replay executable with
+// their exit status and output.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +38,6 @@ std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& req
 
 // Runs the mora-replay executable with `arguments` (each quoted for the shell).
 ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<std::string>& arguments);
-
-// Runs the replay tool in this process with the same arguments.
-ProgramRun RunReplayInProcess(const std::vector<std::string>& arguments);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
