@@ -8,6 +8,7 @@
 
 #include "capture/capture_format.h"
 #include "gl/keyframe_snapshot.h"
+#include "platform/file.h"
 #include "replay/replay_test_support.h"
 
 namespace mora_replay_test {
@@ -30,7 +31,7 @@ protected:
     // Writes `edited` next to the capture and runs the executable on it.
     ProgramRun ReplayEdited(const std::vector<uint8_t>& edited) {
         const std::string file = folder.File("damaged.mora-capture");
-        WriteBytes(file, edited);
+        mora::platform::ReplaceFileAtomically(file.c_str(), edited.data(), edited.size());
         return RunReplayExecutable(folder, {file});
     }
     ScratchFolder folder;
@@ -82,7 +83,7 @@ TEST_F(DamagedCapture, CommandLineAndOutputErrors) {
 
     // An unwritable PNG folder (a file where the folder should be) is an output error.
     const std::string blocker = folder.File("blocker");
-    WriteBytes(blocker, {1, 2, 3});
+    mora::platform::ReplaceFileAtomically(blocker.c_str(), "123", 3);
     const ProgramRun run = RunReplayExecutable(folder, {path, "--png", blocker});
     EXPECT_EQ(run.status, 4);
     EXPECT_EQ(run.err, "mora_replay: cannot create the folder " + blocker + "\n");

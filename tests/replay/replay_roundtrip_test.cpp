@@ -166,7 +166,7 @@ TEST_F(RecordedCapture, ChangedReferencePixelsFailTheCompareBeyondTheTolerance) 
     file[pixels + 4 * 1000 + 1] ^= 0x08;
     file[pixels + 4 * 2000 + 0] ^= 0x02;
     const std::string edited = folder.File("edited.mora-capture");
-    WriteBytes(edited, file);
+    mora::platform::ReplaceFileAtomically(edited.c_str(), file.data(), file.size());
 
     // Only the requested frames are compared.
     const ProgramRun strict = RunReplayExecutable(folder, {edited, "--compare", "--frames", "7-9"});

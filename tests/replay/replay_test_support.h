@@ -40,6 +40,5 @@ std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& req
 ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<std::string>& arguments);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace mora_replay_test
