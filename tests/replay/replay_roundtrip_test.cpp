@@ -206,20 +206,5 @@ TEST_F(RecordedCapture, PngFilesHoldTheReplayedFrames) {
     }
 }
 
-TEST(ReplayWithoutReferencePixels, CompareIsRefusedButReplayRuns) {
-    ScratchFolder folder;
-    CaptureRequest request;
-    request.referencePixels = false;
-    request.firstFrame = 0;
-    request.lastFrame = 4;
-    const std::string path = RecordCapture(folder, request);
-    ASSERT_FALSE(path.empty());
-    const ProgramRun compare = RunReplayExecutable(folder, {path, "--compare"});
-    EXPECT_EQ(compare.status, 3);
-    EXPECT_NE(compare.err.find("has no reference pixels to compare with"), std::string::npos) << compare.err;
-    const ProgramRun plain = RunReplayExecutable(folder, {path});
-    EXPECT_EQ(plain.status, 0) << plain.err;
-}
-
 }  // namespace
 }  // namespace mora_replay_test
