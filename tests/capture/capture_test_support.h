@@ -1,4 +1,4 @@
-// Shared pieces of the capture tests: a scratch folder, synthetic texture slots, snapshots,
+// Shared pieces of the capture tests: synthetic texture slots, snapshots,
 // recorded frames, and whole-file byte access.
 #pragma once
 
@@ -21,10 +21,6 @@
 #include "test_support/temp_dir.h"
 
 namespace mora::test {
-
-struct ScratchFolder : TempDir {
-    ScratchFolder() : TempDir("mora-capture-") {}
-};
 
 // A slot with a width x height image and its mip chain; texel i of the storage is seed + i * 7.
 inline TextureSlot ImageSlot(int32_t width, int32_t height, uint32_t seed) {

@@ -1,5 +1,5 @@
 // Capture writer: the exact bytes of header, texture table, blobs and frame records, blob
-// deduplication, and what a failed append leaves in the file.
+// deduplication, and what a failed open or append leaves behind.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -38,8 +38,8 @@ std::pair<std::vector<uint32_t>, std::vector<uint32_t>> CrcCollision(size_t coun
     }
 }
 
-TEST(CaptureWriter, WritesHeaderTablesAndBlobsAtTheirOffsets) {
-    test::ScratchFolder folder;
+TEST(CaptureWriter, WritesHeaderTablesBlobsAndFrameRecordsAtTheirOffsets) {
+    test::TempDir folder;
     const std::string path = folder.File("layout.mora-capture");
     std::vector<TextureSlot> table(5);
     table[0].inUse = 1;                     // default texture: no image, no blob
@@ -86,12 +86,32 @@ TEST(CaptureWriter, WritesHeaderTablesAndBlobsAtTheirOffsets) {
         EXPECT_EQ(std::memcmp(bytes.data() + payload, texels.data(), size), 0) << b;
         payload += size;
     }
-    EXPECT_TRUE(capture::Finish(file, 0));
-    EXPECT_EQ(U32(test::ReadBytes(path), 16), 0u);  // a capture with no frames is finished with 0
+    // Frame records: the three sizes, then stream, blob and reference pixels (none in the second).
+    const test::RecordedFrame frames[2] = {test::MakeFrame(1, 3, 2, true), test::MakeFrame(2, 3, 2, false)};
+    for (const test::RecordedFrame& frame : frames) {
+        ASSERT_TRUE(capture::AppendFrame(file, frame.commands.stream, frame.commands.blob,
+                                         frame.pixels.empty() ? nullptr : frame.pixels.data(), frame.pixels.size()));
+    }
+    ASSERT_TRUE(capture::Finish(file, 2));
+    bytes = test::ReadBytes(path);
+    EXPECT_EQ(U32(bytes, 16), 2u);
+    uint64_t at = U64(bytes, 72);
+    for (const test::RecordedFrame& frame : frames) {
+        const std::vector<uint8_t> stream = test::BufferBytes(frame.commands.stream);
+        const std::vector<uint8_t> blob = test::BufferBytes(frame.commands.blob);
+        ASSERT_EQ((std::vector<uint64_t>{U64(bytes, at), U64(bytes, at + 8), U64(bytes, at + 16)}),
+                  (std::vector<uint64_t>{stream.size(), blob.size(), frame.pixels.size()}));
+        std::vector<uint8_t> expected = stream;
+        expected.insert(expected.end(), blob.begin(), blob.end());
+        expected.insert(expected.end(), frame.pixels.begin(), frame.pixels.end());
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), bytes.begin() + static_cast<ptrdiff_t>(at) + 24));
+        at += 24 + expected.size();
+    }
+    EXPECT_EQ(at, bytes.size());
 }
 
 TEST(CaptureWriter, EqualChecksumWithDifferentBytesIsNotShared) {
-    test::ScratchFolder folder;
+    test::TempDir folder;
     const std::string path = folder.File("collision.mora-capture");
     std::vector<TextureSlot> table = {test::ImageSlot(2, 2, 1), test::ImageSlot(2, 2, 1)};
     std::tie(table[0].texels, table[1].texels) = CrcCollision(table[0].texels.size());
@@ -106,37 +126,16 @@ TEST(CaptureWriter, EqualChecksumWithDifferentBytesIsNotShared) {
     EXPECT_EQ(data.textures[1].texels, table[1].texels);
 }
 
-TEST(CaptureWriter, FrameRecordsHoldTheThreeSizesThenTheBytes) {
-    test::ScratchFolder folder;
-    const std::string path = folder.File("frames.mora-capture");
-    const test::RecordedFrame frames[2] = {test::MakeFrame(1, 3, 2, true), test::MakeFrame(2, 3, 2, false)};
-    test::WriteCapture(path, test::PatternSnapshot(3), {}, frames, 3, 2);
-    const std::vector<uint8_t> bytes = test::ReadBytes(path);
-    EXPECT_EQ(U32(bytes, 16), 2u);
-    uint64_t at = U64(bytes, 72);
-    for (const test::RecordedFrame& frame : frames) {
-        const std::vector<uint8_t> stream = test::BufferBytes(frame.commands.stream);
-        const std::vector<uint8_t> blob = test::BufferBytes(frame.commands.blob);
-        ASSERT_EQ(U64(bytes, at), stream.size());
-        ASSERT_EQ(U64(bytes, at + 8), blob.size());
-        ASSERT_EQ(U64(bytes, at + 16), frame.pixels.size());  // 0 without reference pixels
-        at += 24;
-        EXPECT_TRUE(std::equal(stream.begin(), stream.end(), bytes.begin() + at));
-        at += stream.size();
-        EXPECT_TRUE(std::equal(blob.begin(), blob.end(), bytes.begin() + at));
-        at += blob.size();
-        EXPECT_TRUE(std::equal(frame.pixels.begin(), frame.pixels.end(), bytes.begin() + at));
-        at += frame.pixels.size();
+TEST(CaptureWriter, FailedOpenOrAppendLeavesNoPartialFrameBehind) {
+    capture::CaptureFile file;
+    for (const char* unwritable : {"/nonexistent-folder/x.mora-capture", "/dev/full"}) {
+        EXPECT_FALSE(capture::Open(file, unwritable, test::PatternSnapshot(5), {}, 1, 1)) << unwritable;
+        EXPECT_FALSE(capture::IsOpen(file)) << unwritable;
     }
-    EXPECT_EQ(at, bytes.size());
-}
-
-TEST(CaptureWriter, FailedAppendLeavesNoPartialFrameBehindTheNextOne) {
     platform::File full;
     if (!platform::OpenFile(full, "/dev/full", platform::FileMode::WriteTruncate)) GTEST_SKIP() << "no /dev/full";
-    test::ScratchFolder folder;
+    test::TempDir folder;
     const std::string path = folder.File("failed.mora-capture");
-    capture::CaptureFile file;
     ASSERT_TRUE(capture::Open(file, path.c_str(), test::PatternSnapshot(4), {}, 1024, 1024));
     const test::RecordedFrame first = test::MakeFrame(1, 1024, 1024, true);  // 4 MiB pixels: bypasses the buffer
     const test::RecordedFrame failed = test::MakeFrame(2, 1024, 1024, true);
@@ -160,16 +159,6 @@ TEST(CaptureWriter, FailedAppendLeavesNoPartialFrameBehindTheNextOne) {
     EXPECT_EQ(data.frameReferencePixels[0], first.pixels);
     EXPECT_EQ(data.frameStreams[1], test::BufferBytes(third.commands.stream));
     EXPECT_TRUE(data.frameReferencePixels[1].empty());
-}
-
-TEST(CaptureWriter, OpenFailsWhenTheFileCannotBeCreatedOrWritten) {
-    capture::CaptureFile file;
-    EXPECT_FALSE(capture::Open(file, "/nonexistent-folder/x.mora-capture", test::PatternSnapshot(5), {}, 1, 1));
-    EXPECT_FALSE(capture::IsOpen(file));
-    if (platform::FileExists("/dev/full")) {
-        EXPECT_FALSE(capture::Open(file, "/dev/full", test::PatternSnapshot(5), {}, 1, 1));
-        EXPECT_FALSE(capture::IsOpen(file));
-    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -11,55 +12,43 @@
 namespace mora_replay_test {
 namespace {
 
-using mora::replay::ParseFrameRange;
 using mora::replay::ParseReplayOptions;
 using mora::replay::ReplayOptions;
 
 TEST(ReplayOptions, EveryOptionIsStoredAndOnlyThoseGiven) {
     ReplayOptions options;
     std::string error;
-    ASSERT_TRUE(ParseReplayOptions({"--frames", "3-17", "in.mora-capture", "--png", "out", "--compare", "--tolerance",
-                                    "4", "--bench", "7", "--isa", "avx2", "--threads", "0", "--vrs", "2"},
-                                   options, error))
+    ASSERT_TRUE(
+        ParseReplayOptions({"--frames", "0-4294967295", "in.mora-capture", "--png", "out", "--compare", "--tolerance",
+                            "4", "--bench", "7", "--isa", "avx2", "--threads", "0", "--vrs", "2"},
+                           options, error))
         << error;
-    EXPECT_EQ(options.capturePath, "in.mora-capture");
-    EXPECT_EQ(options.firstFrame, 3u);
-    EXPECT_EQ(options.lastFrame, 17u);
-    EXPECT_EQ(options.pngDirectory, "out");
-    EXPECT_TRUE(options.compare);
-    EXPECT_EQ(options.tolerance, 4);
-    EXPECT_EQ(options.benchRuns, 7);
-    EXPECT_EQ(options.forceIsa, 3);  // the ForceIsa value of AVX2
-    EXPECT_EQ(options.threads, 0);
-    EXPECT_EQ(options.vrsRate, 2);
-    EXPECT_FALSE(options.help);
+    EXPECT_EQ(std::tuple(options.capturePath, options.pngDirectory, options.compare, options.tolerance,
+                         options.benchRuns, options.help),
+              std::tuple("in.mora-capture", "out", true, 4, 7, false));
+    // forceIsa 3: the ForceIsa value of AVX2.
+    EXPECT_EQ(std::tuple(options.firstFrame, options.lastFrame, options.forceIsa, options.threads, options.vrsRate),
+              std::tuple(0u, 4294967295u, 3, 0, 2));
 
     // Options not given leave the driver's own choices.
     options = {};
     ASSERT_TRUE(ParseReplayOptions({"a.mora-capture"}, options, error)) << error;
-    EXPECT_FALSE(options.firstFrame.has_value());
-    EXPECT_FALSE(options.forceIsa.has_value());
-    EXPECT_FALSE(options.threads.has_value());
-    EXPECT_FALSE(options.vrsRate.has_value());
-    for (const auto& [name, value] :
-         std::vector<std::pair<std::string, int>>{{"auto", 0}, {"sse4", 1}, {"avx", 2}, {"avx2", 3}, {"avx512", 4}}) {
-        ASSERT_TRUE(ParseReplayOptions({"a", "--isa", name}, options, error)) << name;
-        EXPECT_EQ(options.forceIsa, value) << name;
-    }
+    EXPECT_FALSE(options.firstFrame || options.forceIsa || options.threads || options.vrsRate);
+    ASSERT_TRUE(ParseReplayOptions({"a", "--frames", "5"}, options, error));
+    EXPECT_EQ(std::tuple(options.firstFrame, options.lastFrame), std::tuple(5u, 5u));
 }
 
 TEST(ReplayOptions, BadValuesAreRefusedWithTheirReason) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"a", "--frames", "9-2"}, "--frames expects A-B with 0 <= A <= B, got \"9-2\""},
-        {{"a", "--frames", "-3"}, "--frames expects A-B with 0 <= A <= B, got \"-3\""},
         {{"a", "--frames", "1-x"}, "--frames expects A-B with 0 <= A <= B, got \"1-x\""},
+        {{"a", "--frames", "4294967296"}, "--frames expects A-B with 0 <= A <= B, got \"4294967296\""},
+        {{"a", "--frames", "0x5"}, "--frames expects A-B with 0 <= A <= B, got \"0x5\""},
         {{"a", "--tolerance", "256"}, "--tolerance expects 0..255, got \"256\""},
-        {{"a", "--tolerance", "+1"}, "--tolerance expects 0..255, got \"+1\""},
         {{"a", "--bench", "0"}, "--bench expects 1..10000, got \"0\""},
         {{"a", "--isa", "AVX2"}, "--isa expects auto, sse4, avx, avx2 or avx512, got \"AVX2\""},
         {{"a", "--threads", "1025"}, "--threads expects 0..1024, got \"1025\""},
         {{"a", "--vrs", "3"}, "--vrs expects 0, 1 or 2, got \"3\""},
-        {{"a", "--vrs"}, "--vrs needs a value"},
         {{"a", "--speed", "2"}, "unknown option --speed"},
         {{"a", "b"}, "more than one capture file named (\"a\", \"b\")"},
         {{"--compare"}, "no capture file named"},
@@ -69,18 +58,6 @@ TEST(ReplayOptions, BadValuesAreRefusedWithTheirReason) {
         std::string error;
         EXPECT_FALSE(ParseReplayOptions(arguments, options, error)) << message;
         EXPECT_EQ(error, message);
-    }
-}
-
-TEST(ReplayOptions, FrameRanges) {
-    uint32_t first = 99;
-    uint32_t last = 99;
-    ASSERT_TRUE(ParseFrameRange("5", first, last));
-    EXPECT_EQ(std::pair(first, last), std::pair(5u, 5u));
-    ASSERT_TRUE(ParseFrameRange("0-4294967295", first, last));
-    EXPECT_EQ(std::pair(first, last), std::pair(0u, 4294967295u));
-    for (const char* bad : {"", "-", "4-", "-4", "1--2", "4294967296", "1 -2", "0x5"}) {
-        EXPECT_FALSE(ParseFrameRange(bad, first, last)) << bad;
     }
 }
 

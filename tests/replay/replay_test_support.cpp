@@ -5,9 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "capture/capture_format.h"
 #include "platform/file.h"
-#include "replay_tool.h"
 
 namespace mora_replay_test {
 
@@ -17,12 +15,6 @@ std::string Quote(const std::string& text) {
     std::string quoted = "'";
     for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
-}
-
-std::string ReadText(const std::string& path) {
-    std::string text;
-    mora::platform::ReadWholeFile(path.c_str(), text);
-    return text;
 }
 
 // Runs `command` through the shell with its output in files of `folder`; the shell writes the
@@ -35,20 +27,11 @@ ProgramRun RunShell(const ScratchFolder& folder, const std::string& command) {
     const std::string line = "( " + command + " ) >" + Quote(out) + " 2>" + Quote(err) + "; echo $? >" + Quote(status);
     ProgramRun run;
     if (std::system(line.c_str()) != 0) return run;
-    const std::string code = ReadText(status);
+    const std::string code = folder.Read("run.status");
     if (!code.empty()) run.status = std::atoi(code.c_str());
-    run.out = ReadText(out);
-    run.err = ReadText(err);
+    run.out = folder.Read("run.out");
+    run.err = folder.Read("run.err");
     return run;
-}
-
-std::string ReadStream(std::FILE* stream) {
-    std::string text;
-    std::rewind(stream);
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, count);
-    return text;
 }
 
 }  // namespace
@@ -77,38 +60,9 @@ ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<st
     return RunShell(folder, command);
 }
 
-ProgramRun RunReplayInProcess(const std::vector<std::string>& arguments) {
-    ProgramRun run;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    if (out != nullptr && err != nullptr) {
-        run.status = mora::replay::RunReplayTool(arguments, out, err);
-        run.out = ReadStream(out);
-        run.err = ReadStream(err);
-    }
-    if (out != nullptr) std::fclose(out);
-    if (err != nullptr) std::fclose(err);
-    return run;
-}
-
 std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-uint64_t FrameRecordOffset(const std::vector<uint8_t>& file, uint32_t index) {
-    if (file.size() < mora::kCaptureHeaderBytes) return 0;
-    uint64_t at = mora::LoadLittleEndian64(file.data() + mora::capture_header_offset::kFrameRecordsOffset);
-    for (uint32_t frame = 0; frame < index && at + mora::kFrameRecordHeaderBytes <= file.size(); ++frame) {
-        const mora::FrameRecordHeader sizes = mora::DecodeFrameRecordHeader(file.data() + at);
-        at += mora::kFrameRecordHeaderBytes + sizes.commandBytes + sizes.blobBytes + sizes.referencePixelBytes;
-    }
-    return at;
 }
 
 }  // namespace mora_replay_test

@@ -1,6 +1,6 @@
 // What the replay tests share: a scratch folder per test, captures recorded by the driver itself
-// (mora-capture-scene run with the capture switches), and runs of the replay tool, in process or
-// as the mora-replay executable, with their exit status and output.
+// (mora-capture-scene run with the capture switches), and runs of the mora-replay executable with
+// their exit status and output.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +13,7 @@
 namespace mora_replay_test {
 
 // A fresh folder under the system temporary folder, removed with everything in it at the end.
-struct ScratchFolder : mora::test::TempDir {
-    ScratchFolder() : TempDir("mora-replay-test") {}
-};
+using ScratchFolder = mora::test::TempDir;
 
 struct CaptureRequest {
     int width = 200;  // not a multiple of the 32-pixel tiles
@@ -41,13 +39,6 @@ std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& req
 // Runs the mora-replay executable with `arguments` (each quoted for the shell).
 ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<std::string>& arguments);
 
-// Runs the replay tool in this process with the same arguments.
-ProgramRun RunReplayInProcess(const std::vector<std::string>& arguments);
-
 std::vector<uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-
-// Byte offset of frame `index`'s FrameRecord in a capture file (walking the size headers).
-uint64_t FrameRecordOffset(const std::vector<uint8_t>& file, uint32_t index);
 
 }  // namespace mora_replay_test

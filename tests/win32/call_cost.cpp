@@ -9,6 +9,8 @@
 #include "mora/gl.h"
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "win32_test.h"
 #else
 #include "mora/mora_dc.h"
 #endif
@@ -26,19 +28,14 @@ double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_cloc
 
 int main() {
 #if defined(_WIN32)
-    HWND window = CreateWindowA("STATIC", "call cost", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    HDC dc = GetDC(window);
-    PIXELFORMATDESCRIPTOR pfd{};
-    pfd.nSize = sizeof(pfd);
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.cColorBits = 32;
-    SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd);
+    HDC dc = GetDC(CreateTestWindow("call cost", 64, 64));
+    HGLRC context = MakeCurrentContext(dc);
 #else
     HDC dc = moraCreateOffscreenDC(64, 64);
-#endif
     HGLRC context = wglCreateContext(dc);
-    if (context == nullptr || !wglMakeCurrent(dc, context)) {
+    if (context != nullptr && !wglMakeCurrent(dc, context)) context = nullptr;
+#endif
+    if (context == nullptr) {
         std::printf("no context\n");
         return 1;
     }

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "win32_test.h"
+
 namespace {
 
 // Calls the stdcall function `function` with `count` 4-byte arguments so that the stack pointer
@@ -81,14 +83,8 @@ struct Frame {
 DWORD WINAPI DrawFrame(void* raw) {
     Frame& frame = *static_cast<Frame*>(raw);
     HMODULE gl = frame.gl;
-    HWND window = frame.window;
-    const int cycle = frame.cycle;
-    HDC dc = GetDC(window);
-    PIXELFORMATDESCRIPTOR pfd{};
-    pfd.nSize = sizeof(pfd);
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.cColorBits = 32;
+    HDC dc = GetDC(frame.window);
+    const PIXELFORMATDESCRIPTOR pfd = GamePixelFormat(0);
     const int format = static_cast<int>(Call(gl, "wglChoosePixelFormat", {Pointer(dc), Pointer(&pfd)}));
     Call(gl, "wglSetPixelFormat", {Pointer(dc), static_cast<std::uint32_t>(format), Pointer(&pfd)});
     const std::uint32_t context = Call(gl, "wglCreateContext", {Pointer(dc)});
@@ -96,7 +92,6 @@ DWORD WINAPI DrawFrame(void* raw) {
     unsigned char pixel[4] = {};
     if (ok) {
         Call(gl, "glViewport", {0, 0, 64, 64});
-        Call(gl, "glClearColor", {Float(0.0f), Float(0.0f), Float(1.0f), Float(1.0f)});
         Call(gl, "glClear", {0x4000});
         Call(gl, "glMatrixMode", {0x1701});
         Call(gl, "glLoadIdentity", {});
@@ -112,9 +107,9 @@ DWORD WINAPI DrawFrame(void* raw) {
         ok = Call(gl, "wglSwapBuffers", {Pointer(dc)}) != 0;
         ok = ok && pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0;
     }
-    std::printf("cycle %d: context %s, pixel %u %u %u\n", cycle, context != 0 ? "made" : "FAILED", pixel[0], pixel[1],
-                pixel[2]);
-    ReleaseDC(window, dc);
+    std::printf("cycle %d: context %s, pixel %u %u %u\n", frame.cycle, context != 0 ? "made" : "FAILED", pixel[0],
+                pixel[1], pixel[2]);
+    ReleaseDC(frame.window, dc);
     frame.ok = ok;
     return 0;
 }

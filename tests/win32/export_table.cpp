@@ -58,7 +58,7 @@ int main() {
     const bool decorated = sizeof(void*) == 4;
     const size_t entryCount = sizeof(kEntries) / sizeof(kEntries[0]);
     const size_t expected = entryCount * (decorated ? 2 : 1);
-    if (entryCount != 363 || table.size() != expected) {
+    if (table.size() != expected) {
         std::printf("FAIL: %zu entries in the list, %zu names exported, %zu expected\n", entryCount, table.size(),
                     expected);
         ++failures;

@@ -8,23 +8,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "mora/gl.h"
+#include "win32_test.h"
 
 namespace {
 
 HDC ChildContext() {
-    HWND window = CreateWindowA("STATIC", "MORA crash", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    HDC dc = GetDC(window);
-    PIXELFORMATDESCRIPTOR pfd{};
-    pfd.nSize = sizeof(pfd);
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.cColorBits = 32;
-    SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd);
-    HGLRC context = wglCreateContext(dc);
-    wglMakeCurrent(dc, context);
+    HDC dc = GetDC(CreateTestWindow("MORA process end", 64, 64));
+    MakeCurrentContext(dc);
     return dc;
 }
 
@@ -51,33 +46,9 @@ int QuittingChild() {
     return 1;
 }
 
-DWORD RunChild(const char* mode, const char* folder) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command = std::string("\"") + self + "\" " + mode;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &process)) {
-        return 0xFFFFFFFFu;
-    }
-    WaitForSingleObject(process.hProcess, 30000);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
 std::string ReadAll(const std::string& path) {
-    std::string text;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        char chunk[4096];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) text.append(chunk, got);
-        std::fclose(file);
-    }
-    return text;
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
@@ -92,19 +63,14 @@ int main(int argc, char** argv) {
     std::snprintf(folder, sizeof(folder), "%smora-crash-%lu", temp, GetCurrentProcessId());
     CreateDirectoryA(folder, nullptr);
     SetEnvironmentVariableA("MORA_TRACE_FRAMES", "0-1");
-    const DWORD quit = RunChild("quit", folder);
+    Check(RunSelf("quit", folder, 30000) == 100, "the quitting child finds a quit message with code 0");
     SetEnvironmentVariableA("MORA_TRACE_FRAMES", "0-5");
-    const DWORD code = RunChild("crash", folder);
+    Check(RunSelf("crash", folder, 30000) == 0xC0000005u, "the crashing child ends with the fault's code");
 
     const std::string summary = ReadAll(std::string(folder) + "\\MORA_api_calls.log");
     const std::string trace = ReadAll(std::string(folder) + "\\MORA_trace_frames0-5.mora-trace");
-    const char kMark[] = "\n=== CRASH (vectored handler triggered) ===\n";
-    const bool ended = code == 0xC0000005u;
-    const bool summarised = summary.find("Total API calls:") != std::string::npos;
-    const bool marked = trace.size() >= sizeof(kMark) - 1 &&
-                        trace.compare(trace.size() - (sizeof(kMark) - 1), std::string::npos, kMark) == 0;
-    std::printf("child exit code 0x%08lX (%s), summary %s, trace %s\n", code, ended ? "the fault" : "FAIL",
-                summarised ? "written" : "FAIL: missing", marked ? "ends with the crash mark" : "FAIL: no crash mark");
-    std::printf("quitting child: exit code %lu (%s)\n", quit, quit == 100 ? "quit message with code 0" : "FAIL");
-    return ended && summarised && marked && quit == 100 ? 0 : 1;
+    const std::string mark = "\n=== CRASH (vectored handler triggered) ===\n";
+    Check(summary.find("Total API calls:") != std::string::npos, "the call summary is written");
+    Check(trace.ends_with(mark), "the trace ends with the crash mark");
+    return Finish();
 }

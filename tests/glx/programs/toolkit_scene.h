@@ -16,7 +16,7 @@ inline constexpr int kMaxFrames = 100;
 // True when the current context's renderer is MORA's (the program must not pass on another GL).
 bool RunningOnMora(std::string* report);
 
-// Clear and two axis-aligned rectangles, pixel-aligned so that the expected image is exact.
+// A clear and an axis-aligned quad, pixel-aligned so that the expected image is exact.
 void DrawScene();
 
 // After a swap: true when the current drawable shows the scene.
