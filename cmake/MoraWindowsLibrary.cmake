@@ -26,3 +26,7 @@ target_link_options(opengl32 PRIVATE -Wl,--enable-stdcall-fixup -Wl,--no-undefin
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win32/CMakeLists.txt)
   add_subdirectory(tests/win32)
 endif()
+# The per-call cost benchmark through the DLL.
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/win32/CMakeLists.txt)
+  add_subdirectory(bench/win32)
+endif()
