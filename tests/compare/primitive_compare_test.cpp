@@ -16,14 +16,6 @@ namespace {
 
 constexpr int kSize = 128;
 
-void PixelProjection(SceneGl& gl, int width, int height) {
-    gl.MatrixMode(GL_PROJECTION);
-    gl.LoadIdentity();
-    gl.Ortho(0.0, width, 0.0, height, -1.0, 1.0);
-    gl.MatrixMode(GL_MODELVIEW);
-    gl.LoadIdentity();
-}
-
 // A colour per vertex index, far apart so that a wrong provoking vertex is plain.
 void IndexColour(SceneGl& gl, int i) {
     const float r = static_cast<float>((i * 97) % 256) / 255.0f;
