@@ -39,21 +39,32 @@ TEST(WglEntries, TheOnePixelFormatIsDescribedWhenTheBufferHoldsIt) {
     EXPECT_EQ(wglDescribePixelFormat(nullptr, 1, 40, nullptr), 1);
 }
 
-TEST(WglEntries, ContextCreationNeedsADeviceContextWithAWindow) {
+// A handle kept after its context was deleted is refused everywhere, even once new contexts have
+// taken its place (and, possibly, its memory).
+TEST(WglEntries, ContextCreationNeedsAWindowAndADeletedHandleIsRefusedEverywhere) {
     EXPECT_EQ(wglCreateContext(nullptr), nullptr);
     int notADeviceContext = 0;
     EXPECT_EQ(wglCreateContext(reinterpret_cast<HDC>(&notADeviceContext)), nullptr);
     HDC dc = moraCreateOffscreenDC(16, 16);
     ASSERT_NE(dc, nullptr);
     EXPECT_EQ(wglCreateLayerContext(dc, 1), nullptr);
-    HGLRC layer0 = wglCreateLayerContext(dc, 0);
-    ASSERT_NE(layer0, nullptr);
-    EXPECT_EQ(wglDeleteContext(layer0), TRUE);
-    EXPECT_EQ(wglDeleteContext(layer0), FALSE) << "a deleted context is no context";
+    HGLRC stale = wglCreateLayerContext(dc, 0);
+    ASSERT_NE(stale, nullptr);
+    ASSERT_EQ(wglMakeCurrent(dc, stale), TRUE);
+    EXPECT_EQ(wglDeleteContext(stale), TRUE);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr) << "deleting the current context releases it";
+    std::vector<HGLRC> fresh;
+    for (int i = 0; i < 4; ++i) fresh.push_back(wglCreateContext(dc));
+    for (HGLRC rc : fresh) {
+        ASSERT_NE(rc, nullptr);
+        EXPECT_NE(rc, stale);
+    }
+    EXPECT_EQ(wglMakeCurrent(dc, stale), FALSE);
+    EXPECT_EQ(wglDeleteContext(stale), FALSE);
     EXPECT_EQ(wglDeleteContext(nullptr), FALSE);
+    for (HGLRC rc : fresh) EXPECT_EQ(wglDeleteContext(rc), TRUE);
     moraDestroyOffscreenDC(dc);
-    // A destroyed device context names no window any more.
-    EXPECT_EQ(wglCreateContext(dc), nullptr);
+    EXPECT_EQ(wglCreateContext(dc), nullptr) << "a destroyed device context names no window any more";
 }
 
 TEST(WglEntries, AnEmptyClientAreaGivesA640x480Surface) {
@@ -198,32 +209,6 @@ TEST(WglEntries, OnlyTheThreadThatDrawsChangesTheGlState) {
     EXPECT_NE(ownContext.generated, 0u);
     EXPECT_EQ(wglDeleteContext(mine), TRUE);
     EXPECT_EQ(wglDeleteContext(theirs), TRUE);
-    moraDestroyOffscreenDC(dc);
-}
-
-// A handle kept after its context was deleted is refused everywhere, even once a new context has
-// taken its place (and, possibly, its memory).
-TEST(WglEntries, AStaleContextHandleIsRefusedEverywhere) {
-    HDC dc = moraCreateOffscreenDC(16, 16);
-    ASSERT_NE(dc, nullptr);
-    HGLRC stale = wglCreateContext(dc);
-    ASSERT_NE(stale, nullptr);
-    ASSERT_EQ(wglMakeCurrent(dc, stale), TRUE);
-    BOOL deletedElsewhere = TRUE;
-    std::thread([&] { deletedElsewhere = wglDeleteContext(stale); }).join();
-    EXPECT_EQ(deletedElsewhere, FALSE);
-    EXPECT_EQ(wglDeleteContext(stale), TRUE);
-    EXPECT_EQ(wglGetCurrentContext(), nullptr);
-    std::vector<HGLRC> fresh;
-    for (int i = 0; i < 4; ++i) fresh.push_back(wglCreateContext(dc));
-    for (HGLRC rc : fresh) {
-        ASSERT_NE(rc, nullptr);
-        EXPECT_NE(rc, stale);
-    }
-    EXPECT_EQ(wglMakeCurrent(dc, stale), FALSE);
-    EXPECT_EQ(wglGetCurrentContext(), nullptr);
-    EXPECT_EQ(wglDeleteContext(stale), FALSE);
-    for (HGLRC rc : fresh) EXPECT_EQ(wglDeleteContext(rc), TRUE);
     moraDestroyOffscreenDC(dc);
 }
 
