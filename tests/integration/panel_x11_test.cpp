@@ -2,7 +2,7 @@
 // settings file is a fresh one) opens the GTK panel beside the application's window; clicks go
 // through the XTEST extension, so GTK sees them as a user's. Also loads and unloads the driver
 // with the panel open: the panel thread must end with every unload and start again with the next
-// load.
+// load, and only the first context of a load starts it.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -346,9 +346,11 @@ TEST_F(PanelX11, DrivesTheDriverAndUnloadEndsItsThreadAndReloadOpensItAgain) {
                 return;
             }
             Open(driver);
+            const HGLRC second = driver.wglCreateContext(dc_);  // only the first context starts the panel
             PanelWindow panel;
             EXPECT_TRUE(WaitFor([&] { return FindPanel(display_, &panel); }, 10000)) << "no panel window";
             EXPECT_EQ(ThreadsNamed("mora-panel"), 1);
+            driver.wglDeleteContext(second);
             BackFaceDrawn(driver);
             driver.wglMakeCurrent(dc_, nullptr);
             driver.wglDeleteContext(rc_);
@@ -358,6 +360,10 @@ TEST_F(PanelX11, DrivesTheDriverAndUnloadEndsItsThreadAndReloadOpensItAgain) {
         driver.Unload();  // the panel is still open after the first load: unload stops it
         EXPECT_FALSE(mora::platform::ModuleIsLoaded(MORA_DRIVER_PATH)) << "the driver was not unloaded";
         EXPECT_EQ(ThreadsNamed("mora-panel"), 0);
+        if (load > 0) {
+            EXPECT_NE(ReadFile(dir_.path + "/MORA_api_calls.log").find("[MORA panel = stopped at unload]\n"),
+                      std::string::npos);
+        }
         PanelWindow panel;
         EXPECT_FALSE(FindPanel(display_, &panel));
     }
