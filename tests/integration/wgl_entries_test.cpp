@@ -108,12 +108,7 @@ TEST(WglEntries, CurrentContextFollowsMakeCurrentAndDeletion) {
     EXPECT_EQ(wglGetCurrentContext(), b);
     EXPECT_EQ(wglGetCurrentDC(), dcB);
 
-    // Current contexts are per thread.
-    HGLRC otherThreadContext = reinterpret_cast<HGLRC>(1);
-    std::thread([&] { otherThreadContext = wglGetCurrentContext(); }).join();
-    EXPECT_EQ(otherThreadContext, nullptr);
-    EXPECT_EQ(wglGetCurrentContext(), b);
-
+    // (Current contexts are per thread: see OnlyTheThreadThatDrawsChangesTheGlState.)
     // A handle that is no context is refused and leaves the thread without one.
     int notAContext = 0;
     EXPECT_EQ(wglMakeCurrent(dcA, reinterpret_cast<HGLRC>(&notAContext)), FALSE);
@@ -122,7 +117,6 @@ TEST(WglEntries, CurrentContextFollowsMakeCurrentAndDeletion) {
     EXPECT_EQ(wglMakeCurrent(dcB, b), TRUE);
     EXPECT_EQ(wglMakeCurrent(dcB, nullptr), TRUE);
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
-    EXPECT_EQ(wglSwapBuffers(dcB), FALSE) << "a thread without a context has no frame to end";
 
     EXPECT_EQ(wglDeleteContext(a), TRUE);
     EXPECT_EQ(wglDeleteContext(b), TRUE);
