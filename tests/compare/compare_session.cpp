@@ -101,4 +101,26 @@ void ExpectAgreement(const DrawFunction& draw, const Tolerance& tolerance, const
         << ", PSNR >= " << tolerance.minPsnr << " dB, share over 8 <= " << tolerance.maxShareOver8 * 100.0 << "%";
 }
 
+void PixelProjection(SceneGl& gl, int width, int height) {
+    gl.MatrixMode(GL_PROJECTION);
+    gl.LoadIdentity();
+    gl.Ortho(0.0, width, 0.0, height, -1.0, 1.0);
+    gl.MatrixMode(GL_MODELVIEW);
+    gl.LoadIdentity();
+}
+
+mora::scene::TextureImage PatternImage(int size) {
+    mora::scene::TextureImage image = mora::scene::MakeImage(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            uint8_t* t = mora::scene::Texel(image, x, y);
+            t[0] = static_cast<uint8_t>(x * 255 / (size - 1));
+            t[1] = static_cast<uint8_t>(y * 255 / (size - 1));
+            t[2] = ((x / 4 + y / 4) % 2) != 0 ? 230 : 40;
+            t[3] = static_cast<uint8_t>((x * 4 + y * 7) & 0xFF);
+        }
+    }
+    return image;
+}
+
 }  // namespace mora_compare

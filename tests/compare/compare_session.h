@@ -10,6 +10,7 @@
 #include <string>
 
 #include "scene_gl.h"
+#include "scene_textures.h"
 
 namespace mora_compare {
 
@@ -31,5 +32,12 @@ struct Tolerance {
 // frames and their difference are written there as PNG files named after `name`.
 void ExpectAgreement(const DrawFunction& draw, const Tolerance& tolerance, const std::string& name, int width,
                      int height);
+
+// The scenes' shared pieces. PixelProjection: GL x and y are window pixel coordinates, y up.
+void PixelProjection(SceneGl& gl, int width, int height);
+
+// A size x size picture with every channel varying on its own: red along x, green along y, blue a
+// checker of 4 x 4 texel cells, alpha running through all 256 values.
+mora::scene::TextureImage PatternImage(int size);
 
 }  // namespace mora_compare

@@ -1,7 +1,7 @@
 // One small program per feature the driver lowers at its entry points, drawn through MORA and
 // through OSMesa (llvmpipe) with the same calls: the immediate-mode variants with glRect and the
-// double matrices, the vertex arrays (every draw call, interleaved layouts), and display lists
-// (compiled, compiled and run, nested, called in bulk). Each scene has edges inside the view, so
+// double matrices and the vertex arrays (every draw call, interleaved layouts); display lists are
+// compared with the lit scenes (lighting_compare_test.cpp). Each scene has edges inside the view, so
 // the comparisons bound the share of pixels off by more than 8 levels, as the targeted scenes do.
 #include <gtest/gtest.h>
 
@@ -15,37 +15,11 @@
 namespace mora_compare {
 namespace {
 
-using mora::scene::MakeImage;
-using mora::scene::Texel;
 using mora::scene::TextureFilter;
-using mora::scene::TextureImage;
 using mora::scene::UploadTexture;
 
 constexpr int kSize = 128;
 const Tolerance kEdgeTolerance{255, 30.0, 0.01};
-
-void PixelProjection(SceneGl& gl, int width, int height) {
-    gl.MatrixMode(GL_PROJECTION);
-    gl.LoadIdentity();
-    gl.Ortho(0.0, width, 0.0, height, -1.0, 1.0);
-    gl.MatrixMode(GL_MODELVIEW);
-    gl.LoadIdentity();
-}
-
-TextureImage Checker(int size) {
-    TextureImage image = MakeImage(size, size);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            uint8_t* t = Texel(image, x, y);
-            const bool odd = ((x / 4 + y / 4) % 2) != 0;
-            t[0] = odd ? 230 : 40;
-            t[1] = static_cast<uint8_t>(8 * x);
-            t[2] = odd ? 60 : 200;
-            t[3] = 255;
-        }
-    }
-    return image;
-}
 
 TEST(LoweredEntries, ImmediateVariantsRectsAndDoubleMatricesAgree) {
     const auto draw = [](SceneGl& gl, int w, int h) {
@@ -73,7 +47,7 @@ TEST(LoweredEntries, ImmediateVariantsRectsAndDoubleMatricesAgree) {
         const GLdouble identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
         gl.LoadMatrixd(identity);
         gl.Enable(GL_TEXTURE_2D);
-        UploadTexture(gl, Checker(16), TextureFilter::Nearest, GL_REPEAT);
+        UploadTexture(gl, PatternImage(16), TextureFilter::Nearest, GL_REPEAT);
         gl.Color3ub(255, 255, 255);
         gl.Begin(GL_QUADS);
         gl.TexCoord2d(0.0, 0.0);
@@ -138,57 +112,6 @@ TEST(LoweredEntries, VertexArrayDrawsAgree) {
         gl.DisableClientState(GL_VERTEX_ARRAY);
     };
     ExpectAgreement(draw, kEdgeTolerance, "lowered_vertex_arrays", kSize, kSize);
-}
-
-TEST(LoweredEntries, DisplayListsAgree) {
-    const auto draw = [](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        const GLuint base = gl.GenLists(4);
-        // A toothed wheel around the origin, compiled once and drawn three times.
-        gl.NewList(base, GL_COMPILE);
-        gl.Begin(GL_TRIANGLES);
-        for (int i = 0; i < 12; ++i) {
-            const float a0 = 0.5236f * static_cast<float>(i);
-            const float a1 = a0 + 0.5236f;
-            const float r = (i % 2) != 0 ? 18.0f : 12.0f;
-            gl.Vertex2f(0.0f, 0.0f);
-            gl.Vertex2f(r * std::cos(a0), r * std::sin(a0));
-            gl.Vertex2f(r * std::cos(a1), r * std::sin(a1));
-        }
-        gl.End();
-        gl.EndList();
-        // Colour and placement in lists of their own, one compiled and run at once.
-        gl.NewList(base + 1, GL_COMPILE_AND_EXECUTE);
-        gl.Color3f(0.9f, 0.3f, 0.2f);
-        gl.PushMatrix();
-        gl.Translatef(24.0f, 24.0f, 0.0f);
-        gl.CallList(base);
-        gl.PopMatrix();
-        gl.EndList();
-        gl.NewList(base + 2, GL_COMPILE);
-        gl.Color3f(0.2f, 0.8f, 0.3f);
-        gl.PushMatrix();
-        gl.Translatef(64.0f, 64.0f, 0.0f);
-        gl.Rotatef(15.0f, 0.0f, 0.0f, 1.0f);
-        gl.CallList(base);
-        gl.PopMatrix();
-        gl.EndList();
-        gl.NewList(base + 3, GL_COMPILE);
-        gl.Color3f(0.2f, 0.4f, 0.95f);
-        gl.PushMatrix();
-        gl.Translatef(100.0f, 100.0f, 0.0f);
-        gl.Scalef(1.4f, 1.4f, 1.0f);
-        gl.CallList(base);
-        gl.PopMatrix();
-        gl.EndList();
-        // The last two through glCallLists with the list base, as text renderers call glyphs.
-        const GLubyte glyphs[2] = {2, 3};
-        gl.ListBase(base);
-        gl.CallLists(2, GL_UNSIGNED_BYTE, glyphs);
-        gl.ListBase(0);
-        gl.DeleteLists(base, 4);
-    };
-    ExpectAgreement(draw, kEdgeTolerance, "lowered_display_lists", kSize, kSize);
 }
 
 }  // namespace

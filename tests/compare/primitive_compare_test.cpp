@@ -1,5 +1,6 @@
-// Flat shading for every primitive type, points and lines, and clears issued after drawing, each
-// drawn through MORA and through OSMesa (llvmpipe) with the same GL calls and compared.
+// Flat shading for every primitive type, points and lines, and clears issued after drawing in a
+// viewport off the window's edges, each drawn through MORA and through OSMesa (llvmpipe) with the
+// same GL calls and compared.
 //
 // Points and lines are drawn by MORA as thin triangle pairs approximating GL's diamond-exit rule:
 // the pixels along a segment agree, the endpoint pixels may not. Vertices are placed off pixel
@@ -15,14 +16,6 @@ namespace mora_compare {
 namespace {
 
 constexpr int kSize = 128;
-
-void PixelProjection(SceneGl& gl, int width, int height) {
-    gl.MatrixMode(GL_PROJECTION);
-    gl.LoadIdentity();
-    gl.Ortho(0.0, width, 0.0, height, -1.0, 1.0);
-    gl.MatrixMode(GL_MODELVIEW);
-    gl.LoadIdentity();
-}
 
 // A colour per vertex index, far apart so that a wrong provoking vertex is plain.
 void IndexColour(SceneGl& gl, int i) {
@@ -124,46 +117,6 @@ TEST(LinesAndPoints, AgreeAlongSegments) {
     }
 }
 
-// --- Viewports off the window's edges -------------------------------------------------------------
-
-// A smooth quad and a few segments drawn into a viewport that touches neither the top nor the
-// bottom of the window: its y counts from the window's bottom, so a viewport placed from the top
-// instead lands tens of rows off and nearly every pixel of it differs. Quad corners lie on pixel
-// boundaries; segment endpoint pixels may differ (see LinesAndPoints).
-TEST(SubViewport, PlacedFromTheWindowBottom) {
-    struct Case {
-        const char* name;
-        GLint x, y, width, height;
-    };
-    const Case cases[] = {{"viewport_low_left", 10, 20, 60, 40}, {"viewport_high_right", 50, 70, 70, 30}};
-    for (const Case& c : cases) {
-        auto draw = [&c](SceneGl& gl, int, int) {
-            gl.Viewport(c.x, c.y, c.width, c.height);
-            PixelProjection(gl, c.width, c.height);
-            const float w = static_cast<float>(c.width);
-            const float h = static_cast<float>(c.height);
-            gl.Begin(GL_QUADS);
-            gl.Color3f(0.9f, 0.2f, 0.1f);
-            gl.Vertex2f(2.0f, 3.0f);
-            gl.Color3f(0.1f, 0.8f, 0.2f);
-            gl.Vertex2f(w - 4.0f, 3.0f);
-            gl.Color3f(0.2f, 0.3f, 0.9f);
-            gl.Vertex2f(w - 4.0f, h - 5.0f);
-            gl.Color3f(0.8f, 0.8f, 0.2f);
-            gl.Vertex2f(2.0f, h - 5.0f);
-            gl.End();
-            gl.Color3f(1.0f, 1.0f, 1.0f);
-            gl.Begin(GL_LINES);
-            gl.Vertex2f(1.3f, 1.2f);
-            gl.Vertex2f(w - 1.7f, h - 1.6f);
-            gl.Vertex2f(1.3f, h - 1.6f);
-            gl.Vertex2f(w - 1.7f, 1.2f);
-            gl.End();
-        };
-        ExpectAgreement(draw, Tolerance{255, 30.0, 0.003}, c.name, kSize, kSize);
-    }
-}
-
 // --- Clears after drawing -------------------------------------------------------------------------
 
 void Rectangle(SceneGl& gl, float x0, float y0, float x1, float y1, float z, float r, float g, float b) {
@@ -177,8 +130,11 @@ void Rectangle(SceneGl& gl, float x0, float y0, float x1, float y1, float z, flo
 }
 
 // Draw, clear, draw: a colour clear must erase what came before it, and after a depth clear a
-// farther rectangle must pass the depth test against the nearer one drawn before. Rectangle
-// corners lie on pixel boundaries, so the pictures agree to the level.
+// farther rectangle must pass the depth test against the nearer one drawn before. The clear takes
+// the whole window, the rectangles a viewport that touches neither its top nor its bottom: the
+// viewport's y counts from the window's bottom, so one placed from the top instead lands rows off.
+// Rectangle corners and the viewport's edges lie on pixel boundaries, so the pictures agree to the
+// level.
 TEST(ClearsAfterDrawing, TakeEffectInCallOrder) {
     const struct {
         const char* name;
@@ -186,8 +142,9 @@ TEST(ClearsAfterDrawing, TakeEffectInCallOrder) {
     } cases[] = {{"colour_clear_after_drawing", GL_COLOR_BUFFER_BIT},
                  {"depth_clear_after_drawing", GL_DEPTH_BUFFER_BIT}};
     for (const auto& c : cases) {
-        const auto draw = [&c](SceneGl& gl, int w, int h) {
-            PixelProjection(gl, w, h);
+        const auto draw = [&c](SceneGl& gl, int, int) {
+            gl.Viewport(10, 20, 110, 90);
+            PixelProjection(gl, 110, 90);
             gl.Enable(GL_DEPTH_TEST);
             Rectangle(gl, 0, 0, 96, 96, 0.5f, 0.9f, 0.2f, 0.1f);  // near (z is negated by the projection)
             gl.ClearColor(0.1f, 0.3f, 0.6f, 1.0f);

@@ -39,15 +39,6 @@ using mora::scene::UploadTexture;
 constexpr int kSize = 128;              // every targeted scene is kSize x kSize pixels
 constexpr GLint kClampToEdge = 0x812F;  // GL 1.2's name; MORA clamps to the edge for it as for GL_CLAMP
 
-// GL x and y are window pixel coordinates, y up.
-void PixelProjection(SceneGl& gl, int width, int height) {
-    gl.MatrixMode(GL_PROJECTION);
-    gl.LoadIdentity();
-    gl.Ortho(0.0, width, 0.0, height, -1.0, 1.0);
-    gl.MatrixMode(GL_MODELVIEW);
-    gl.LoadIdentity();
-}
-
 // A symmetric frustum from z = -1 to z = -far.
 void FrustumProjection(SceneGl& gl, double far) {
     gl.MatrixMode(GL_PROJECTION);
@@ -84,22 +75,6 @@ void FullScreenQuad(SceneGl& gl, int w, int h, float s0, float t0, float s1, flo
                                {fw, fh, s1, t1, 0.1f, 0.3f, 0.9f, alphaHigh},
                                {0.0f, fh, s0, t1, 0.95f, 0.9f, 0.85f, alphaHigh}};
     Quad(gl, corners);
-}
-
-// A picture with every channel varying on its own: red along x, green along y, blue a checker,
-// alpha running through all 256 values.
-TextureImage PatternImage(int size) {
-    TextureImage image = MakeImage(size, size);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            uint8_t* t = Texel(image, x, y);
-            t[0] = static_cast<uint8_t>(x * 255 / (size - 1));
-            t[1] = static_cast<uint8_t>(y * 255 / (size - 1));
-            t[2] = ((x / 4 + y / 4) % 2) != 0 ? 230 : 40;
-            t[3] = static_cast<uint8_t>((x * 4 + y * 7) & 0xFF);
-        }
-    }
-    return image;
 }
 
 // Smooth detail at several scales, so that neighbouring mip levels differ but not wildly.
@@ -253,34 +228,29 @@ TEST(TextureEnvironments, AgreeOnMagnifiedPattern) {
 // --- Filters ----------------------------------------------------------------------------------
 
 // Nearest, magnified 4x and minified 1.5x (coordinates chosen so that no pixel centre samples
-// exactly on a texel edge): the same texel must be chosen for every pixel.
-TEST(TextureFilters, NearestAgreesMagnifiedAndMinified) {
+// exactly on a texel edge): the same texel must be chosen for every pixel. Bilinear on level 0,
+// magnified 4x, with clamp to edge: MORA clamps whenever both filters are GL_LINEAR (whatever the
+// wrap mode), so repeat would differ at the window edges by design. Its tolerance allows
+// llvmpipe's 8-bit filter weights against MORA's float weights and its truncation: one level each.
+TEST(TextureFilters, NearestAndBilinearAgreeMagnifiedAndMinified) {
     const struct {
         const char* name;
         int size;      // texels per side
         float extent;  // texture coordinates 0..extent across the window
-    } cases[] = {{"nearest_magnified", 32, 1.0f}, {"nearest_minified", 256, 0.75f}};
+        TextureFilter filter;
+        GLint wrap;
+        Tolerance tolerance;
+    } cases[] = {{"nearest_magnified", 32, 1.0f, TextureFilter::Nearest, GL_REPEAT, Tolerance{1, 50.0, 0.0}},
+                 {"nearest_minified", 256, 0.75f, TextureFilter::Nearest, GL_REPEAT, Tolerance{1, 50.0, 0.0}},
+                 {"bilinear_magnified", 32, 1.0f, TextureFilter::Bilinear, kClampToEdge, Tolerance{3, 45.0, 0.0}}};
     for (const auto& c : cases) {
         const auto draw = [&c](SceneGl& gl, int w, int h) {
             PixelProjection(gl, w, h);
-            Textured(gl, PatternImage(c.size), TextureFilter::Nearest, GL_REPEAT, GL_REPLACE);
+            Textured(gl, PatternImage(c.size), c.filter, c.wrap, GL_REPLACE);
             FullScreenQuad(gl, w, h, 0, 0, c.extent, c.extent, 1.0f, 1.0f);
         };
-        Compare(draw, Tolerance{1, 50.0, 0.0}, c.name);
+        Compare(draw, c.tolerance, c.name);
     }
-}
-
-// Bilinear on level 0, magnified 4x. Clamp to edge: MORA clamps whenever both filters are
-// GL_LINEAR (whatever the wrap mode), so repeat would differ at the window edges by design.
-// The tolerance allows llvmpipe's 8-bit filter weights against MORA's float weights and its
-// truncation: one level each.
-TEST(TextureFilters, BilinearAgreesMagnified) {
-    const auto draw = [](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        Textured(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge, GL_REPLACE);
-        FullScreenQuad(gl, w, h, 0, 0, 1, 1, 1.0f, 1.0f);
-    };
-    Compare(draw, Tolerance{3, 45.0, 0.0}, "bilinear_magnified");
 }
 
 // Trilinear on a floor receding from the viewer to far minification, through every level. MORA
@@ -333,24 +303,26 @@ void AlphaTestedOverBackdrop(SceneGl& gl, int w, int h, float vertexAlphaLow) {
     gl.PopMatrix();
 }
 
-// With an opaque vertex colour the fragment alpha is the texel alpha itself. MORA differs from
-// GL by design at exactly one value: its threshold is 0.666 x 255 = 169.83 as a float, so alpha
-// 170 passes, while GL converts the reference to the colour buffer's 8 bits first (0.666 -> 170)
-// and 170 > 170 fails. 16 of the 4096 texels have alpha 170, each covering 4 pixels: 0.39% of the
-// window may differ and no more; a threshold off by one more value doubles that.
-TEST(AlphaTest, GreaterThresholdAgreesOnTexelAlpha) {
-    Compare([](SceneGl& gl, int w, int h) { AlphaTestedOverBackdrop(gl, w, h, 1.0f); }, Tolerance{255, 30.0, 0.0040},
-            "alpha_test_texel");
-}
-
+// With an opaque vertex colour (1.0) the fragment alpha is the texel alpha itself. MORA differs
+// from GL by design at exactly one value: its threshold is 0.666 x 255 = 169.83 as a float, so
+// alpha 170 passes, while GL converts the reference to the colour buffer's 8 bits first (0.666 ->
+// 170) and 170 > 170 fails. 16 of the 4096 texels have alpha 170, each covering 4 pixels: 0.39% of
+// the window may differ and no more; a threshold off by one more value doubles that.
 // With a vertex alpha of 0.8 to 1 the tested alpha is a product. Besides the threshold above,
 // MORA compares the product in single precision and llvmpipe after multiplying in 8-bit fixed
 // point, so a fragment whose product lies within about a level of the threshold can fall on
 // either side and then shows the quad behind instead of the texel. That band is about one 255th
 // of the alpha range (measured: 0.27% of the pixels); everything else must agree.
-TEST(AlphaTest, GreaterThresholdAgreesOnModulatedAlpha) {
-    Compare([](SceneGl& gl, int w, int h) { AlphaTestedOverBackdrop(gl, w, h, 0.8f); }, Tolerance{255, 30.0, 0.01},
-            "alpha_test_modulated");
+TEST(AlphaTest, GreaterThresholdAgreesOnTexelAndModulatedAlpha) {
+    const struct {
+        const char* name;
+        float vertexAlphaLow;
+        double maxShareOver8;
+    } cases[] = {{"alpha_test_texel", 1.0f, 0.0040}, {"alpha_test_modulated", 0.8f, 0.01}};
+    for (const auto& c : cases) {
+        Compare([&c](SceneGl& gl, int w, int h) { AlphaTestedOverBackdrop(gl, w, h, c.vertexAlphaLow); },
+                Tolerance{255, 30.0, c.maxShareOver8}, c.name);
+    }
 }
 
 // --- Depth functions --------------------------------------------------------------------------

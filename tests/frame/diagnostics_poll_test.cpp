@@ -1,7 +1,8 @@
 // The per-frame request poll: an environment trace or capture closed after its last frame ends
 // the process (through the quit handler), panel requests start a trace or a capture for the
 // frames that follow, a request while a trace runs is dropped, and the capture hotkey held on
-// an X11 window starts one capture however long it is held. Each test runs in a
+// an X11 window (of the X server in $DISPLAY, else of an Xvfb the test starts) starts one capture
+// however long it is held. Each test runs in a
 // folder of its own: traces opened by the poll land in the current directory.
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@
 #include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 #include "frame_test_support.h"
+#include "integration/x_server.h"
 
 namespace mora::test {
 namespace {
@@ -164,8 +166,10 @@ TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRuns
 }
 
 TEST_F(DiagnosticsPoll, HeldHotkeyOnAnX11WindowStartsOneCapture) {
+    mora_it::XServer server;
+    if (!server.usable()) GTEST_SKIP() << "no X server: DISPLAY is not set and Xvfb could not be started";
     platform::X11Window* window = platform::CreateX11Window(64, 64, "mora poll test");
-    if (window == nullptr) GTEST_SKIP() << "no X display";
+    ASSERT_NE(window, nullptr);
     platform::DeviceContext* dc = platform::CreateX11DeviceContext(nullptr, platform::X11WindowId(window));
     ContextRecord* context = dc != nullptr ? CreateContextRecord(reinterpret_cast<HDC>(dc)) : nullptr;
     if (context == nullptr) {

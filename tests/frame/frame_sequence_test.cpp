@@ -76,10 +76,8 @@ TEST_F(FrameSequence, WglEntriesTraceTheirArguments) {
     wglGetProcAddress(nullptr);
     wglGetProcAddress("glColorTableEXT");
     wglUseFontBitmapsA(hdc, 1, 2, 3000000000u);
-    wglUseFontOutlinesA(hdc, 4, 5, 6, 0.5f, 0.25f, 1, nullptr);
     wglCreateLayerContext(nullptr, 0);  // traces itself, then wglCreateContext traces itself
     wglSetLayerPaletteEntries(hdc, -1, 2, 3, nullptr);
-    wglRealizeLayerPalette(hdc, 2, TRUE);
     wglGetCurrentDC();
     CloseTrace();
     const std::string h = Pointer(hdc);
@@ -90,11 +88,9 @@ TEST_F(FrameSequence, WglEntriesTraceTheirArguments) {
         "MORA::WGL::GetProcAddress (name=\"\")",
         "MORA::WGL::GetProcAddress (name=\"glColorTableEXT\")",
         "MORA::WGL::UseFontBitmapsA (hdc=" + h + ", first=1, count=2, listBase=3000000000)",
-        "MORA::WGL::UseFontOutlinesA (hdc=" + h + ", first=4, count=5)",
         "MORA::WGL::CreateLayerContext (hdc=" + Pointer(nullptr) + ", iLayerPlane=0)",
         "MORA::WGL::CreateContext (hdc=" + Pointer(nullptr) + ")",
         "MORA::WGL::SetLayerPaletteEntries (hdc=" + h + ", iLayerPlane=-1, iStart=2, cEntries=3)",
-        "MORA::WGL::RealizeLayerPalette (hdc=" + h + ", iLayerPlane=2, bRealize=1)",
         "MORA::WGL::GetCurrentDC ()",
     };
     EXPECT_EQ(TracedCalls("MORA_trace_frame" + std::to_string(frame) + ".mora-trace"), expected);

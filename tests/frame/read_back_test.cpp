@@ -71,6 +71,14 @@ TEST(ReadBack, FourOrdersTakeRowsFromTheBottom) {
     }
 }
 
+// The value of type T stored at `at`.
+template <typename T>
+double As(const uint8_t* at) {
+    T value;
+    std::memcpy(&value, at, sizeof(T));
+    return value;
+}
+
 // Each type converts the bytes 0, 128, 200 and 255 to the values GL defines, across the 256-pixel
 // chunks a wide row is converted in, and writes nothing past width x components.
 TEST(ReadBack, WiderTypesConvertEachComponent) {
@@ -78,45 +86,16 @@ TEST(ReadBack, WiderTypesConvertEachComponent) {
     struct Case {
         uint32_t type;
         int bytes;
+        double (*read)(const uint8_t*);
         double value[4];  // for the components 0, 128, 200, 255
     };
     const Case cases[] = {
-        {kReadTypeFloat, 4, {0.0, 128.0f / 255.0f, 200.0f / 255.0f, 1.0}},
-        {kReadTypeUnsignedShort, 2, {0, 32896, 51400, 65535}},
-        {kReadTypeUnsignedInt, 4, {0, 0x80808080u, 0xC8C8C8C8u, 0xFFFFFFFFu}},
-        {kReadTypeByte, 1, {0, 64, 100, 127}},
-        {kReadTypeShort, 2, {0, 16448, 25700, 32767}},
-        {kReadTypeInt, 4, {0, 1077952576, 1684300900, 2147483647}},
-    };
-    const auto read = [](const uint8_t* at, uint32_t type) -> double {
-        switch (type) {
-            case kReadTypeFloat: {
-                float v;
-                std::memcpy(&v, at, 4);
-                return v;
-            }
-            case kReadTypeUnsignedShort: {
-                uint16_t v;
-                std::memcpy(&v, at, 2);
-                return v;
-            }
-            case kReadTypeUnsignedInt: {
-                uint32_t v;
-                std::memcpy(&v, at, 4);
-                return v;
-            }
-            case kReadTypeByte: return static_cast<int8_t>(*at);
-            case kReadTypeShort: {
-                int16_t v;
-                std::memcpy(&v, at, 2);
-                return v;
-            }
-            default: {
-                int32_t v;
-                std::memcpy(&v, at, 4);
-                return v;
-            }
-        }
+        {kReadTypeFloat, 4, As<float>, {0.0, 128.0f / 255.0f, 200.0f / 255.0f, 1.0}},
+        {kReadTypeUnsignedShort, 2, As<uint16_t>, {0, 32896, 51400, 65535}},
+        {kReadTypeUnsignedInt, 4, As<uint32_t>, {0, 0x80808080u, 0xC8C8C8C8u, 0xFFFFFFFFu}},
+        {kReadTypeByte, 1, As<int8_t>, {0, 64, 100, 127}},
+        {kReadTypeShort, 2, As<int16_t>, {0, 16448, 25700, 32767}},
+        {kReadTypeInt, 4, As<int32_t>, {0, 1077952576, 1684300900, 2147483647}},
     };
     for (const Case& c : cases) {
         const int32_t w = 400;
@@ -127,7 +106,7 @@ TEST(ReadBack, WiderTypesConvertEachComponent) {
             const uint8_t* at = out.data() + static_cast<size_t>(pixel * 4 * c.bytes);
             const double expected[4] = {c.value[level], 0.0, c.value[level], c.value[2]};
             for (int k = 0; k < 4; ++k) {
-                EXPECT_EQ(read(at + k * c.bytes, c.type), expected[k])
+                EXPECT_EQ(c.read(at + k * c.bytes), expected[k])
                     << "type 0x" << std::hex << c.type << std::dec << " pixel " << pixel << " component " << k;
             }
         }
@@ -135,8 +114,8 @@ TEST(ReadBack, WiderTypesConvertEachComponent) {
     }
     std::vector<uint8_t> rgb(3 * 4 + 1, kUntouched);  // a three-component format in a wide type
     ASSERT_TRUE(CopyReadRectangle(image.Source(), 200, 0, 1, 1, kReadFormatBgr, kReadTypeFloat, rgb.data()));
-    EXPECT_EQ(read(rgb.data(), kReadTypeFloat), 200.0f / 255.0f);
-    EXPECT_EQ(read(rgb.data() + 4, kReadTypeFloat), 0.0);
+    EXPECT_EQ(As<float>(rgb.data()), 200.0f / 255.0f);
+    EXPECT_EQ(As<float>(rgb.data() + 4), 0.0);
     EXPECT_EQ(rgb.back(), kUntouched);
     EXPECT_FALSE(CopyReadRectangle(image.Source(), 0, 0, 1, 1, kReadFormatRgba, 0x1407, rgb.data()));
 }

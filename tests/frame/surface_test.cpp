@@ -31,8 +31,7 @@ TEST_F(SurfaceTest, CreateRefusesEmptySizesAndMissingWindows) {
     // A failed re-creation leaves the Surface released, not half-built.
     EXPECT_FALSE(CreateSurface(surface, 8, 8, nullptr));
     EXPECT_FALSE(SurfaceHasBuffers(surface));
-    EXPECT_EQ(surface.width, 0);
-    EXPECT_EQ(surface.colourPitch, 0);
+    EXPECT_EQ(std::pair(surface.width, surface.colourPitch), std::pair(0, 0));
     EXPECT_FALSE(PresentSurface(surface)) << "nothing to present without buffers";
     ReleaseSurface(surface);
     platform::DestroyDeviceContext(dc);

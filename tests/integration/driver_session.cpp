@@ -27,18 +27,9 @@ OffscreenSession::~OffscreenSession() {
 }
 
 void ResetGlState(int width, int height) {
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
     glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glBlendFunc(GL_ONE, GL_ZERO);
-    glAlphaFunc(GL_ALWAYS, 0.0f);
     glDepthFunc(GL_LESS);
-    glDepthMask(GL_TRUE);
-    glDepthRange(0.0, 1.0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glShadeModel(GL_SMOOTH);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);

@@ -32,9 +32,10 @@ struct OffscreenSession {
     bool ok() const { return dc != nullptr && rc != nullptr; }
 };
 
-// Puts every piece of GL state the tests use back to its GL default (the GL state is one per
-// process and shared by all contexts), then sets a full-surface viewport and a pixel-exact
-// orthographic projection: GL x and y are window pixel coordinates, y = 0 at the bottom.
+// Puts the GL state these tests change (depth test, shade model, colours, clear values) back to
+// its GL default (the GL state is one per process and shared by all contexts), then sets a
+// full-surface viewport and a pixel-exact orthographic projection: GL x and y are window pixel
+// coordinates, y = 0 at the bottom.
 void ResetGlState(int width, int height);
 
 // The last presented frame of dc, top row first, 0xAARRGGBB words; empty when none.

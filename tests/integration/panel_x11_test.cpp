@@ -2,7 +2,7 @@
 // settings file is a fresh one) opens the GTK panel beside the application's window; clicks go
 // through the XTEST extension, so GTK sees them as a user's. Also loads and unloads the driver
 // with the panel open: the panel thread must end with every unload and start again with the next
-// load. Set MORA_PANEL_SCREENSHOT=FILE.png to keep a picture of the panel.
+// load, and only the first context of a load starts it.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -23,7 +23,6 @@
 #include "platform/environment.h"
 #include "platform/shared_module.h"
 #include "platform/thread.h"
-#include "png_file.h"
 #include "test_support/temp_dir.h"
 #include "x_server.h"
 
@@ -173,26 +172,6 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void SaveScreenshot(Display* display, const PanelWindow& panel, const char* path) {
-    XImage* image = XGetImage(display, panel.id, 0, 0, static_cast<unsigned>(panel.width),
-                              static_cast<unsigned>(panel.height), AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    std::vector<uint8_t> bgra(static_cast<std::size_t>(panel.width) * panel.height * 4);
-    for (int y = 0; y < panel.height; ++y) {
-        for (int x = 0; x < panel.width; ++x) {
-            const unsigned long pixel = XGetPixel(image, x, y);
-            uint8_t* out = &bgra[(static_cast<std::size_t>(y) * panel.width + x) * 4];
-            out[0] = static_cast<uint8_t>(pixel);
-            out[1] = static_cast<uint8_t>(pixel >> 8);
-            out[2] = static_cast<uint8_t>(pixel >> 16);
-            out[3] = 255;
-        }
-    }
-    XDestroyImage(image);
-    std::string error;
-    EXPECT_TRUE(mora::png::WriteBgraPng(path, panel.width, panel.height, bgra, &error)) << error;
-}
-
 class PanelX11 : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -249,7 +228,7 @@ protected:
         return (pixels[static_cast<std::size_t>(kAppHeight - 30) * kAppWidth + 30] & 0xFFFFFF) == 0xFF0000;
     }
 
-    // The first test's steps, on a thread of its own (see the second test for why).
+    // The first load's steps, on a thread of its own (see the last test for why).
     void UseThePanel(Driver& driver) {
         Open(driver);
         PanelWindow panel;
@@ -281,12 +260,6 @@ protected:
             },
             10000));
         for (int frame = 0; frame < 8; ++frame) BackFaceDrawn(driver);  // the five-frame capture ends
-        mora::platform::SleepMilliseconds(600);                         // two ticks of the status line
-        char screenshot[1024];
-        if (mora::platform::ReadEnvironment("MORA_PANEL_SCREENSHOT", screenshot) ==
-            mora::platform::EnvironmentRead::Value) {
-            SaveScreenshot(display_, panel, screenshot);
-        }
 
         // Closing the window ends the panel thread; the driver goes on.
         ClosePanel(display_, panel.id);
@@ -340,14 +313,6 @@ protected:
     HGLRC rc_ = nullptr;
 };
 
-TEST_F(PanelX11, OpensBesideTheWindowAndDrivesTheDriver) {
-    Driver driver;
-    std::thread user([&] { UseThePanel(driver); });
-    user.join();
-    driver.Unload();
-    EXPECT_FALSE(mora::platform::ModuleIsLoaded(MORA_DRIVER_PATH));
-}
-
 TEST_F(PanelX11, WithoutThePanelTheDriverWorksAndSaysWhy) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process per case: no panel, no GTK yet
     struct Case {
@@ -369,25 +334,36 @@ TEST_F(PanelX11, WithoutThePanelTheDriverWorksAndSaysWhy) {
 }
 
 // The driver's thread_local records pin it while a thread that called it lives, so each load is
-// used from a thread of its own that has ended before the unload.
-TEST_F(PanelX11, UnloadWithThePanelOpenEndsItsThreadAndReloadOpensItAgain) {
+// used from a thread of its own that has ended before the unload. The first load clicks through
+// the panel and closes it; the later ones unload with the panel still open.
+TEST_F(PanelX11, DrivesTheDriverAndUnloadEndsItsThreadAndReloadOpensItAgain) {
     for (int load = 0; load < 3; ++load) {
         SCOPED_TRACE("load " + std::to_string(load));
         Driver driver;
         std::thread user([&] {
+            if (load == 0) {
+                UseThePanel(driver);
+                return;
+            }
             Open(driver);
+            const HGLRC second = driver.wglCreateContext(dc_);  // only the first context starts the panel
             PanelWindow panel;
             EXPECT_TRUE(WaitFor([&] { return FindPanel(display_, &panel); }, 10000)) << "no panel window";
             EXPECT_EQ(ThreadsNamed("mora-panel"), 1);
+            driver.wglDeleteContext(second);
             BackFaceDrawn(driver);
             driver.wglMakeCurrent(dc_, nullptr);
             driver.wglDeleteContext(rc_);
             driver.moraDestroyOffscreenDC(dc_);
         });
         user.join();
-        driver.Unload();  // the panel is still open: unload stops it
+        driver.Unload();  // the panel is still open after the first load: unload stops it
         EXPECT_FALSE(mora::platform::ModuleIsLoaded(MORA_DRIVER_PATH)) << "the driver was not unloaded";
         EXPECT_EQ(ThreadsNamed("mora-panel"), 0);
+        if (load > 0) {
+            EXPECT_NE(ReadFile(dir_.path + "/MORA_api_calls.log").find("[MORA panel = stopped at unload]\n"),
+                      std::string::npos);
+        }
         PanelWindow panel;
         EXPECT_FALSE(FindPanel(display_, &panel));
     }
