@@ -1,4 +1,4 @@
-// Cmd record sizes and conversions, blob references, buffer growth and hand-over.
+// Cmd record conversions, blob references and buffer growth.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -68,7 +68,7 @@ TEST(CmdRecords, DeleteTexturesCopiesItsNameList) {
     EXPECT_EQ(std::memcmp(rec.blob.begin, names, 12), 0);  // the record's words: tests/api/recording_test.cpp
 }
 
-TEST(CommandBufferGrowth, GrowthZeroFillsAndEmptyingKeepsTheCapacity) {
+TEST(CommandBufferGrowth, GrowthZeroFillsEmptyingKeepsTheCapacityAndTheLimitHolds) {
     CommandBuffer b;
     ASSERT_NE(GrowCommandBuffer(b, 4), nullptr);
     ASSERT_NE(GrowCommandBuffer(b, 100), nullptr);  // beyond growth by half: exactly the request
@@ -77,10 +77,7 @@ TEST(CommandBufferGrowth, GrowthZeroFillsAndEmptyingKeepsTheCapacity) {
     EmptyCommandBuffer(b);
     EXPECT_EQ(CommandBufferSize(b), 0u);
     EXPECT_EQ(CommandBufferCapacity(b), 104u);
-}
-
-TEST(CommandBufferGrowth, RequestsBeyondTheLimitFailWithoutChange) {
-    CommandBuffer b;
+    // Requests beyond the limit fail without change.
     ASSERT_NE(GrowCommandBuffer(b, 8), nullptr);
     uint8_t* before = b.begin;
     EXPECT_EQ(GrowCommandBuffer(b, kCommandBufferMaxBytes), nullptr);
@@ -102,23 +99,6 @@ TEST(CommandBufferGrowth, AFailedRecordTakesItsBlobCopyBack) {
     EXPECT_EQ(CommandBufferSize(rec.blob), 0u);
     EXPECT_EQ(CommandBufferSize(rec.stream), kCommandBufferMaxBytes - 40);
     EXPECT_TRUE(AppendVertex3f(rec.stream, 1, 2, 3));  // small records still fit
-}
-
-TEST(CommandBufferHandOver, FrameTakesTheBuffersAndGivesThemBackEmpty) {
-    CommandRecording recording;
-    ASSERT_TRUE(ReserveCommandBuffer(recording.stream, 1024));
-    ASSERT_TRUE(AppendVertex2f(recording.stream, 1, 2));
-    const uint8_t* storage = recording.stream.begin;
-    CommandRecording frame;
-    HandOverCommandRecording(recording, frame);
-    EXPECT_EQ(frame.stream.begin, storage);
-    EXPECT_EQ(CommandBufferSize(frame.stream), 12u);
-    EXPECT_EQ(CommandBufferSize(recording.stream), 0u);
-    GiveBackCommandRecording(frame, recording);
-    EXPECT_EQ(recording.stream.begin, storage);
-    EXPECT_EQ(CommandBufferSize(recording.stream), 0u);
-    EXPECT_EQ(CommandBufferCapacity(recording.stream), 1024u);
-    EXPECT_EQ(recording.reserved, 0u);
 }
 
 }  // namespace

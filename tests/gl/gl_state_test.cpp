@@ -49,20 +49,6 @@ protected:
     GlContext& ctx = *owned;
 };
 
-TEST_F(GlStateTest, EnableAndDisableTouchOnlyTheFiveCapabilities) {
-    const uint32_t caps[5] = {gle::kCullFace, gle::kDepthTest, gle::kAlphaTest, gle::kBlend, gle::kTexture2D};
-    for (uint32_t cap : caps) ApplyEnable(ctx, cap);
-    for (uint32_t cap : caps) EXPECT_TRUE(IsEnabled(ctx, cap)) << cap;
-    EXPECT_TRUE(ctx.cullEnabled && ctx.depthTestEnabled && ctx.alphaTestEnabled && ctx.blendEnabled &&
-                ctx.texture2DEnabled);
-    ApplyEnable(ctx, 0x0B50);  // GL_LIGHTING
-    EXPECT_FALSE(IsEnabled(ctx, 0x0B50));
-    for (uint32_t cap : caps) {
-        ApplyDisable(ctx, cap);
-        EXPECT_FALSE(IsEnabled(ctx, cap)) << cap;
-    }
-}
-
 TEST_F(GlStateTest, ClearUsesTheValuesInForceAtTheCall) {
     ApplyClearColor(ctx, 1.0f, 0.0f, 0.0f, 1.0f);
     ApplyClearDepth(ctx, 0.25f);
