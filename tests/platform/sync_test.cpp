@@ -21,22 +21,6 @@ TEST(AddressWait, ReturnsAtOnceWhenTheWordDiffersAndTimesOutWhileItKeepsItsValue
     EXPECT_FALSE(WaitOnAddress(word, 5, 0));
 }
 
-TEST(AddressWait, WakeAllReleasesEverySleeper) {
-    std::atomic<std::uint32_t> word{0};
-    std::atomic<int> released{0};
-    std::vector<std::thread> sleepers;
-    for (int i = 0; i < 4; ++i) {
-        sleepers.emplace_back([&] {
-            while (word.load() == 0) WaitOnAddress(word, 0);
-            released.fetch_add(1);
-        });
-    }
-    word.store(1);
-    WakeByAddressAll(word);
-    for (auto& t : sleepers) t.join();
-    EXPECT_EQ(released.load(), 4);
-}
-
 TEST(AddressWait, PingPongBetweenTwoThreadsNeverLosesAWake) {
     std::atomic<std::uint32_t> turn{0};
     constexpr std::uint32_t kRounds = 2000;
