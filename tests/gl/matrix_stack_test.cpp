@@ -109,21 +109,6 @@ TEST_F(MatrixStackTest, UnknownModeKeepsTheSelectedStackAndTextureMatrixIsQuerya
     EXPECT_EQ(out[0], 0.0f);
 }
 
-TEST_F(MatrixStackTest, MvpIsProjectionTimesModelviewAndOnlyRefreshedWhenDirty) {
-    ApplyMatrixMode(ctx, gle::kProjection);
-    ApplyLoadIdentity(ctx);
-    ApplyScale(ctx, 2, 2, 2);
-    ApplyMatrixMode(ctx, gle::kModelview);
-    ApplyLoadIdentity(ctx);
-    ApplyTranslate(ctx, 1, 2, 3);
-    RefreshMvp(ctx);
-    EXPECT_FALSE(ctx.matricesDirty);
-    ExpectNear(ctx.mvp, {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 2, 4, 6, 1}, 0.0);
-    ctx.modelviewStack[0][12] = 100.0f;  // not through a call: the cached mvp stays
-    RefreshMvp(ctx);
-    EXPECT_EQ(ctx.mvp[12], 2.0f);
-}
-
 TEST_F(MatrixStackTest, CorruptStackTopsNeverIndexOutsideTheStack) {
     ctx.stackTop[0] = 1000;
     ctx.matrixMode = 7;
