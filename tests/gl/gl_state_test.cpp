@@ -22,7 +22,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 // here the rounding edges.
 TEST(ColourPacking, ChannelsRoundHalfUpAndTruncate) {
     EXPECT_EQ(PackColourChannel(0.998f), 254u);  // 254.49 + 0.5 truncates
-    EXPECT_EQ(PackColourChannel(1.0f / 255.0f), 1u);
+    EXPECT_EQ(PackColourChannel(0.5f), 128u);    // 127.5 rounds up
 }
 
 TEST(FloatConversion, TruncationAndNarrowingAreDefinedEverywhere) {
