@@ -1,5 +1,5 @@
-// Replay of recorded frames: state records, packet building, the colour/texcoord/vertex fusion,
-// and streams that are truncated, lie about sizes or blob references, or hold random records.
+// Replay of recorded frames: every record against the entries' state, the colour/texcoord/vertex
+// fusion, and streams that are truncated, lie about sizes or blob references, or hold random records.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -164,124 +164,6 @@ TEST(ReplayCommands, EveryRecordInOpcodeOrderReplaysToTheEntriesState) {
     EXPECT_EQ(replayed->nativePackets.size(), 1u);
     EXPECT_EQ(replayed->statistics.executedRecords, beforeFrameEnd);
     EXPECT_EQ(replayed->statistics.streamBytes, CommandBufferSize(rec.stream));
-}
-
-// The seed subset makes packets of three or more vertices only and ignores glShadeModel; otherwise
-// points need one vertex, lines two, and a packet carries the shade model in force at its end.
-TEST(ReplayCommands, PacketNeedsEnoughVerticesForItsMode) {
-    using Packet = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>;  // mode, first vertex, count, flat
-    const struct {
-        bool seed;
-        std::vector<Packet> packets;
-    } cases[] = {{true, {{4, 0, 3, 0}, {3, 3, 4, 0}}},
-                 {false, {{0, 0, 1, 0}, {4, 1, 3, 1}, {1, 4, 2, 0}, {3, 6, 4, 0}}}};
-    for (const auto& c : cases) {
-        auto ctx = NewContext();
-        ctx->seedSubset = c.seed;
-        CommandRecording rec;
-        CommandStream& s = rec.stream;
-        const auto primitive = [&](uint32_t mode, int vertices) {
-            AppendBegin(s, mode);
-            for (int i = 0; i < vertices; ++i) AppendVertex2f(s, float(i), 0);
-            AppendEnd(s);
-        };
-        primitive(4, 2);  // two vertices: never a triangle
-        primitive(0, 1);
-        AppendShadeModel(s, gle::kFlat);
-        AppendBegin(s, 4);
-        AppendVertex2f(s, 0, 0);
-        AppendVertex2f(s, 1, 0);
-        AppendVertex3f(s, 0, 1, 0.5f);
-        AppendEnd(s);
-        AppendShadeModel(s, 0x1D01);  // GL_SMOOTH
-        primitive(1, 2);
-        primitive(3, 4);
-        AppendVertex2f(s, 9, 9);  // outside begin/end: dropped at the next End
-        AppendEnd(s);
-        ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
-        std::vector<Packet> packets;
-        for (const NativePacket& p : ctx->nativePackets) {
-            packets.emplace_back(p.mode, p.firstVertex, p.vertexCount, p.flatShading);
-            EXPECT_EQ(p.sequence, packets.size() - 1);
-        }
-        EXPECT_EQ(packets, c.packets) << (c.seed ? "seed" : "default");
-        const NativePacket& triangle = ctx->nativePackets[c.seed ? 0 : 1];
-        EXPECT_EQ(ctx->frameVertices[triangle.firstVertex + 1].z, 0.0f);  // Vertex2f gives z = 0
-        EXPECT_EQ(ctx->frameVertices[triangle.firstVertex + 2].z, 0.5f);
-        EXPECT_EQ(
-            (std::vector<uint64_t>{ctx->primitiveMode, ctx->primitiveVertices.size(), ctx->statistics.vertexRecords}),
-            (std::vector<uint64_t>{0, 0, 13}));
-    }
-}
-
-TEST(ReplayCommands, PacketCarriesTheStateAtEnd) {
-    auto ctx = NewContext();
-    CommandRecording rec;
-    CommandStream& s = rec.stream;
-    const float proj[16] = {2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1};
-    AppendMatrixMode(s, 0x1701);
-    AppendLoadMatrixf(s, proj);
-    AppendMatrixMode(s, 0x1700);
-    AppendLoadIdentity(s);
-    AppendTranslatef(s, 1, 0, 0);
-    AppendViewport(s, 10, 20, 300, 200);
-    AppendDepthRange(s, 0.1, 0.9);
-    AppendEnable(s, 0x0B44);
-    AppendCullFace(s, 0x0404);
-    AppendBegin(s, 6);
-    AppendVertex2f(s, 0, 0);
-    AppendVertex2f(s, 1, 0);
-    AppendVertex2f(s, 1, 1);
-    AppendEnd(s);
-    AppendFrontFace(s, 0x0900);  // after the packet: not in it
-    AppendDisable(s, 0x0B44);
-    ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
-    ASSERT_EQ(ctx->nativePackets.size(), 1u);
-    const NativePacket& p = ctx->nativePackets[0];
-    // Projection x translate(1, 0, 0).
-    EXPECT_EQ(std::vector<float>(p.mvp, p.mvp + 16),
-              (std::vector<float>{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 2, 0, 0, 1}));
-    EXPECT_EQ(std::vector<int32_t>(p.viewport, p.viewport + 4), (std::vector<int32_t>{10, 20, 300, 200}));
-    EXPECT_EQ((std::vector<float>{p.depthNear, p.depthFar}), (std::vector<float>{0.1f, 0.9f}));
-    EXPECT_EQ((std::vector<uint32_t>{p.cullEnabled, p.cullFace, p.frontFace}),
-              (std::vector<uint32_t>{1, 0x0404, 0x0901}));
-    EXPECT_FALSE(ctx->matricesDirty);
-    EXPECT_EQ(p.renderState.words[kRsTextureSlot], kNoTexture);
-    for (uint32_t w = 0; w < 32; ++w) {  // words no state selects stay zero
-        EXPECT_TRUE((w >= kRsTextureSlot && w <= kRsFilterClass) || p.renderState.words[w] == 0) << w;
-    }
-}
-
-// Draws with the scissor test on name the frame's box table in the blend word's high half, one
-// entry per change of box; the seed subset replays without scissor state.
-TEST(ReplayCommands, ScissoredPacketsNumberTheFramesBoxes) {
-    CommandRecording rec;
-    CommandStream& s = rec.stream;
-    AppendBlendFunc(s, 1, 1);
-    AppendEnable(s, 0x0BE2);
-    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);  // test off
-    AppendEnable(s, 0x0C11);
-    AppendScissor(s, -5, 10, 20, 1 << 30);
-    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
-    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);  // same box
-    AppendScissor(s, 3, 4, -1, 5);              // negative size: ignored
-    AppendScissor(s, 3, 4, 5, 6);
-    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
-    AppendDisable(s, 0x0C11);
-    AppendQuad(s, 0, 0, 1, 1, 0, 0xFFFFFFFFu);
-    for (const bool seed : {false, true}) {
-        auto ctx = NewContext();
-        RenderOverrides overrides = kNoOverrides;
-        overrides.seedSubset = seed;
-        ReplayCommands(*ctx, rec.stream, rec.blob, overrides);
-        std::vector<uint32_t> words;
-        for (const NativePacket& p : ctx->nativePackets) words.push_back(p.renderState.words[kRsBlendMode]);
-        EXPECT_EQ(words, seed ? (std::vector<uint32_t>{1, 1, 1, 1, 1})
-                              : (std::vector<uint32_t>{1, 0x10001, 0x10001, 0x20001, 1}));
-        const std::vector<ScissorBox> boxes = {{0, 10, 15, kMaxFramebufferSide}, {3, 4, 8, 10}};
-        EXPECT_TRUE(ctx->scissorBoxes == (seed ? std::vector<ScissorBox>{} : boxes)) << seed;
-        EXPECT_TRUE(ctx->scissorBox == (seed ? ScissorBox{} : boxes[1])) << seed;
-    }
 }
 
 TEST(ReplayCommands, FusesColourTexCoordVertexTriples) {
@@ -512,12 +394,6 @@ std::vector<uint8_t> RandomRecords(std::mt19937& rng, uint64_t blobSize) {
                 put(48, blobLength, 8);
                 break;
             case 41: put(4, 4 + rng() % 6, 4); break;  // a triangle mode
-            case 42:
-            case 43: {
-                const float xyz[3] = {float(rng() % 100), float(rng() % 100), float(rng() % 100)};
-                for (size_t k = 0; k < 3 && 4 + 4 * k + 4 <= rec.size(); ++k) std::memcpy(&rec[4 + 4 * k], &xyz[k], 4);
-                break;
-            }
             default: break;
         }
         out.insert(out.end(), rec.begin(), rec.end());

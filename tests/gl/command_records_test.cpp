@@ -1,4 +1,4 @@
-// Cmd record sizes and conversions, blob references, buffer growth and hand-over.
+// Cmd record blob references and buffer growth.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,25 +18,12 @@ std::vector<uint32_t> Words(const CommandBuffer& buffer, uint64_t from = 0) {
     return words;
 }
 
-uint32_t Bits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
-
 uint64_t U64At(const std::vector<uint32_t>& w, size_t word) {
     return w[word] | static_cast<uint64_t>(w[word + 1]) << 32;
 }
 
-// The exact words of most records are checked through the entries in tests/api/recording_test.cpp,
-// every opcode and record size in command_executor_test.cpp; here the conversions no entry test reaches.
-TEST(CmdRecords, DoublesNarrowToInfinityAndFlagsZeroExtend) {
-    CommandStream s;
-    ASSERT_TRUE(AppendDepthRange(s, 0.1, 1e300));  // beyond the float range narrows to infinity
-    ASSERT_TRUE(AppendDepthMask(s, 0xFF));
-    EXPECT_EQ(Words(s), (std::vector<uint32_t>{0x000C000Cu, Bits(0.1f), 0x7F800000u, 0x00080013u, 0xFFu}));
-}
-
+// The words of every record are checked through the entries in tests/api/recording_test.cpp, every
+// opcode and record size in command_executor_test.cpp; here the blob copies they refer to.
 TEST(CmdRecords, ImageRecordsCopyPixelsIntoTheBlobWithTheirHash) {
     CommandRecording rec;
     const uint8_t rgba[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
@@ -68,7 +55,7 @@ TEST(CmdRecords, DeleteTexturesCopiesItsNameList) {
     EXPECT_EQ(std::memcmp(rec.blob.begin, names, 12), 0);  // the record's words: tests/api/recording_test.cpp
 }
 
-TEST(CommandBufferGrowth, GrowthZeroFillsAndEmptyingKeepsTheCapacity) {
+TEST(CommandBufferGrowth, GrowthZeroFillsEmptyingKeepsTheCapacityAndTheLimitHolds) {
     CommandBuffer b;
     ASSERT_NE(GrowCommandBuffer(b, 4), nullptr);
     ASSERT_NE(GrowCommandBuffer(b, 100), nullptr);  // beyond growth by half: exactly the request
@@ -77,10 +64,7 @@ TEST(CommandBufferGrowth, GrowthZeroFillsAndEmptyingKeepsTheCapacity) {
     EmptyCommandBuffer(b);
     EXPECT_EQ(CommandBufferSize(b), 0u);
     EXPECT_EQ(CommandBufferCapacity(b), 104u);
-}
-
-TEST(CommandBufferGrowth, RequestsBeyondTheLimitFailWithoutChange) {
-    CommandBuffer b;
+    // Requests beyond the limit fail without change.
     ASSERT_NE(GrowCommandBuffer(b, 8), nullptr);
     uint8_t* before = b.begin;
     EXPECT_EQ(GrowCommandBuffer(b, kCommandBufferMaxBytes), nullptr);
@@ -102,23 +86,6 @@ TEST(CommandBufferGrowth, AFailedRecordTakesItsBlobCopyBack) {
     EXPECT_EQ(CommandBufferSize(rec.blob), 0u);
     EXPECT_EQ(CommandBufferSize(rec.stream), kCommandBufferMaxBytes - 40);
     EXPECT_TRUE(AppendVertex3f(rec.stream, 1, 2, 3));  // small records still fit
-}
-
-TEST(CommandBufferHandOver, FrameTakesTheBuffersAndGivesThemBackEmpty) {
-    CommandRecording recording;
-    ASSERT_TRUE(ReserveCommandBuffer(recording.stream, 1024));
-    ASSERT_TRUE(AppendVertex2f(recording.stream, 1, 2));
-    const uint8_t* storage = recording.stream.begin;
-    CommandRecording frame;
-    HandOverCommandRecording(recording, frame);
-    EXPECT_EQ(frame.stream.begin, storage);
-    EXPECT_EQ(CommandBufferSize(frame.stream), 12u);
-    EXPECT_EQ(CommandBufferSize(recording.stream), 0u);
-    GiveBackCommandRecording(frame, recording);
-    EXPECT_EQ(recording.stream.begin, storage);
-    EXPECT_EQ(CommandBufferSize(recording.stream), 0u);
-    EXPECT_EQ(CommandBufferCapacity(recording.stream), 1024u);
-    EXPECT_EQ(recording.reserved, 0u);
 }
 
 }  // namespace

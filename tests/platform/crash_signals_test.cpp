@@ -81,24 +81,20 @@ void InstallFromDefault(int signal, CrashCallback callback) {
     if (!InstallCrashHandler(callback)) std::_Exit(3);
 }
 
-TEST_F(CrashSignalsTest, NullWriteRunsTheCallbackOnceAndDiesOfTheFault) {
-    EXPECT_EXIT(
-        {
-            InstallFromDefault(SIGSEGV, &WriteMarker);
-            WriteThroughNull();
-        },
-        ::testing::KilledBySignal(SIGSEGV), "");
-    EXPECT_EQ(Marker(), "x");
-}
-
-TEST_F(CrashSignalsTest, StackOverflowIsReportedOnTheAlternateStack) {
-    EXPECT_EXIT(
-        {
-            InstallFromDefault(SIGSEGV, &WriteMarker);
-            std::exit(Recurse(0));
-        },
-        ::testing::KilledBySignal(SIGSEGV), "");
-    EXPECT_EQ(Marker(), "x");
+// A null write, and a stack overflow (reported on the alternate stack).
+TEST_F(CrashSignalsTest, TheCallbackRunsOnceAndTheProcessDiesOfTheFault) {
+    for (const bool overflow : {false, true}) {
+        RemoveFile(gMarkerPath.c_str());
+        EXPECT_EXIT(
+            {
+                InstallFromDefault(SIGSEGV, &WriteMarker);
+                if (overflow) std::exit(Recurse(0));
+                WriteThroughNull();
+            },
+            ::testing::KilledBySignal(SIGSEGV), "")
+            << overflow;
+        EXPECT_EQ(Marker(), "x") << overflow;
+    }
 }
 
 TEST_F(CrashSignalsTest, TheHandlerInstalledBeforeGetsTheFault) {

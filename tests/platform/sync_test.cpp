@@ -1,5 +1,5 @@
-// Address waits, the lock record and one-time initialisation under real
-// contention.
+// Address waits, the lock's try path and one-time initialisation under real contention (the lock
+// itself under contention is left to the concurrent trace writers of tests/diag/trace_test.cpp).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -21,22 +21,6 @@ TEST(AddressWait, ReturnsAtOnceWhenTheWordDiffersAndTimesOutWhileItKeepsItsValue
     EXPECT_FALSE(WaitOnAddress(word, 5, 0));
 }
 
-TEST(AddressWait, WakeAllReleasesEverySleeper) {
-    std::atomic<std::uint32_t> word{0};
-    std::atomic<int> released{0};
-    std::vector<std::thread> sleepers;
-    for (int i = 0; i < 4; ++i) {
-        sleepers.emplace_back([&] {
-            while (word.load() == 0) WaitOnAddress(word, 0);
-            released.fetch_add(1);
-        });
-    }
-    word.store(1);
-    WakeByAddressAll(word);
-    for (auto& t : sleepers) t.join();
-    EXPECT_EQ(released.load(), 4);
-}
-
 TEST(AddressWait, PingPongBetweenTwoThreadsNeverLosesAWake) {
     std::atomic<std::uint32_t> turn{0};
     constexpr std::uint32_t kRounds = 2000;
@@ -56,23 +40,6 @@ TEST(AddressWait, PingPongBetweenTwoThreadsNeverLosesAWake) {
     }
     other.join();
     EXPECT_EQ(turn.load(), 2 * kRounds);
-}
-
-TEST(Mutex, SerialisesIncrementsFromManyThreads) {
-    Mutex mutex;
-    long counter = 0;  // plain on purpose: only the lock protects it
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 4; ++i) {
-        threads.emplace_back([&] {
-            for (int n = 0; n < 20000; ++n) {
-                MutexLock lock(mutex);
-                ++counter;
-            }
-        });
-    }
-    for (auto& t : threads) t.join();
-    EXPECT_EQ(counter, 80000);
-    EXPECT_EQ(mutex.state.load(), 0u);
 }
 
 TEST(Mutex, TryLockFailsWhileHeldAndSucceedsAfterUnlock) {

@@ -182,30 +182,37 @@ TEST(Queue, EnqueueWaitsForRoomWhenTheRingIsFull) {
 
 struct CoverArgs {
     std::vector<std::atomic<std::uint32_t>>* hits;
-    std::atomic<std::uint32_t> callerRuns{0};
-    std::uint32_t callerThread = 0;
+    std::uint32_t callerThread = platform::CurrentThreadId();
     std::vector<std::uint32_t> order;  // only filled by runs on the calling thread
 };
 
 void CoverIndex(std::uint32_t index, void* raw) {
     auto* args = static_cast<CoverArgs*>(raw);
     (*args->hits)[index].fetch_add(1, std::memory_order_relaxed);
-    if (platform::CurrentThreadId() == args->callerThread) {
-        args->callerRuns.fetch_add(1);
-        args->order.push_back(index);
-    }
+    if (platform::CurrentThreadId() == args->callerThread) args->order.push_back(index);
 }
 
-TEST(ParallelFor, CoversEveryIndexExactlyOnceOnTheWorkers) {
+// Every index once on the workers; a count of 1 or no queue runs in order on the calling thread,
+// and a count of 0 or no function runs nothing, without enqueueing a job.
+TEST(ParallelFor, CoversEveryIndexExactlyOnce) {
     QueueHolder holder(8, 3, 50);
     ASSERT_NE(holder.queue, nullptr);
     for (std::uint32_t count : {2u, 3u, 17u, 1000u, 4096u}) {
         std::vector<std::atomic<std::uint32_t>> hits(count);
         CoverArgs args{&hits};
-        args.callerThread = platform::CurrentThreadId();
         ParallelFor(holder.queue, count, CoverIndex, &args);
         for (std::uint32_t i = 0; i < count; ++i) ASSERT_EQ(hits[i].load(), 1u) << "count " << count << " index " << i;
     }
+    const std::uint32_t sequence = holder.queue->nextSequence.load();
+    std::vector<std::atomic<std::uint32_t>> five(5);
+    CoverArgs single{&five}, inlined{&five};
+    ParallelFor(holder.queue, 1, CoverIndex, &single);
+    ParallelFor(nullptr, 5, CoverIndex, &inlined);
+    ParallelFor(holder.queue, 0, CoverIndex, &inlined);
+    ParallelFor(holder.queue, 5, nullptr, &inlined);
+    EXPECT_EQ(single.order, (std::vector<std::uint32_t>{0}));
+    EXPECT_EQ(inlined.order, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(holder.queue->nextSequence.load(), sequence);
 }
 
 // Job A's one item holds the only worker until job B's last item releases it: B can only finish
@@ -247,28 +254,6 @@ TEST(WaitIdleHelping, TheWaitingCallerRunsItemsNoWorkerIsFreeFor) {
     EXPECT_FALSE(OnWorkerThread());
 }
 
-TEST(ParallelFor, CountOneAndNoQueueRunInOrderOnTheCallingThread) {
-    QueueHolder holder(8, 2, 0);
-    ASSERT_NE(holder.queue, nullptr);
-    std::vector<std::atomic<std::uint32_t>> one(1);
-    CoverArgs single{&one};
-    single.callerThread = platform::CurrentThreadId();
-    ParallelFor(holder.queue, 1, CoverIndex, &single);
-    EXPECT_EQ(single.callerRuns.load(), 1u);
-    EXPECT_EQ(holder.queue->nextSequence.load(), 0u);  // nothing was enqueued
-
-    std::vector<std::atomic<std::uint32_t>> five(5);
-    CoverArgs inline5{&five};
-    inline5.callerThread = platform::CurrentThreadId();
-    ParallelFor(nullptr, 5, CoverIndex, &inline5);
-    EXPECT_EQ(inline5.order, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
-
-    ParallelFor(holder.queue, 0, CoverIndex, &inline5);
-    ParallelFor(holder.queue, 5, nullptr, &inline5);
-    EXPECT_EQ(inline5.order.size(), 5u);
-    EXPECT_EQ(holder.queue->nextSequence.load(), 0u);
-}
-
 struct NestedArgs {
     RenderJobQueue* queue;
     std::vector<std::atomic<std::uint32_t>>* hits;
@@ -294,15 +279,12 @@ TEST(ParallelFor, CalledFromAJobRunsInlineInsteadOfDeadlocking) {
     EXPECT_FALSE(OnWorkerThread());
 }
 
-TEST(QueueCreation, RejectsBadCapacitiesAndEmptyProcessorLists) {
+TEST(QueueCreation, RejectsBadCapacitiesAndEmptyListsAndTrimsTheListToTheRequestedCount) {
     for (std::uint32_t capacity : {0u, 4u, 6u, 12u, 100u}) {
         EXPECT_EQ(CreateRenderJobQueue(capacity, 1, FakeProcessors(2), 0), nullptr) << capacity;
     }
     EXPECT_EQ(CreateRenderJobQueue(8, 1, {}, 0), nullptr);
     DestroyRenderJobQueue(nullptr);
-}
-
-TEST(QueueCreation, TrimsTheProcessorListToTheRequestedCount) {
     struct Case {
         std::uint32_t requested, listed, workers;
     };

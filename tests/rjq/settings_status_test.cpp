@@ -39,6 +39,19 @@ TEST(ThreadCount, ForcedValuesReportTheirRequestAndTheWorkersRunning) {
     EXPECT_EQ(above.requested, 64u);
     EXPECT_EQ(FormatRunningStatus(above, 8, OneGroup(8)),
               "[MORA threads = 8 workers (capped via MORA_THREADS=64) | Windows: 8 LPs / 1 groups (8)]");
+
+    // Every group is listed, the list cut to its buffer inside its parentheses.
+    platform::ProcessorGroups groups;
+    groups.groupCount = 16;
+    for (auto& count : groups.active) count = 1000000000;
+    ThreadCountChoice huge = above;
+    huge.value = 2147483647;
+    const std::string line = FormatRunningStatus(huge, 4000000000u, groups);
+    const std::size_t open = line.find("groups (") + 8;
+    ASSERT_EQ(line.substr(line.size() - 2), ")]");
+    const std::string list = line.substr(open, line.size() - 2 - open);
+    EXPECT_EQ(list.size(), kGroupListMaxCharacters);
+    EXPECT_EQ(list.substr(0, 22), "1000000000,1000000000,");
 }
 
 TEST(ThreadCount, ValuesThatAreNotPositiveNumbersSelectTheDefaultCap) {
@@ -67,31 +80,6 @@ TEST(ThreadCount, ParsesLeadingDigitsOnly) {
     const std::pair<const char*, int> cases[] = {
         {"12abc", 12}, {"  3", 3}, {"+5", 5}, {"-5", 0}, {"x12", 0}, {"999999999999999", 2147483647}, {nullptr, 0}};
     for (const auto& [text, value] : cases) EXPECT_EQ(ParseThreadsValue(text), value) << (text ? text : "null");
-}
-
-TEST(ThreadCount, StatusLineListsEveryGroupAndIsCutToItsBuffer) {
-    platform::ProcessorGroups groups;
-    groups.groupCount = 3;
-    groups.active[0] = 64;
-    groups.active[1] = 64;
-    groups.active[2] = 8;
-    groups.total = 136;
-    const ThreadCountChoice choice = ChooseThreadCount(EnvironmentRead::Unset, nullptr, 136);
-    EXPECT_EQ(FormatRunningStatus(choice, 135, groups),
-              "[MORA threads = 135 workers (default, LPs minus producer; cap=135) | Windows: 136 LPs / 3 groups "
-              "(64,64,8)]");
-    ThreadCountChoice huge = choice;
-    huge.forced = true;
-    huge.value = 2147483647;
-    groups.groupCount = 16;
-    for (auto& count : groups.active) count = 1000000000;
-    const std::string line = FormatRunningStatus(huge, 4000000000u, groups);
-    // The per-group list is cut to 96 characters inside its parentheses.
-    const std::size_t open = line.find("groups (") + 8;
-    ASSERT_EQ(line.substr(line.size() - 2), ")]");
-    const std::string list = line.substr(open, line.size() - 2 - open);
-    EXPECT_EQ(list.size(), kGroupListMaxCharacters);
-    EXPECT_EQ(list.substr(0, 22), "1000000000,1000000000,");
 }
 
 TEST(IdleSpin, ParsesWholeNumbersOnly) {
