@@ -55,31 +55,6 @@ TEST_F(EntryCounters, LiveThreadsEachOwnABlockAndTheSumsAreExact) {
     EXPECT_EQ(CallsSince(before, EntryId::glFlush), uint64_t{kThreads} * kCalls) << "exits lose nothing";
 }
 
-TEST_F(EntryCounters, CountsOutliveTheirThreadAndItsBlockIsReused) {
-    glFlush();  // the test thread holds its block throughout
-    const CounterSnapshot before = SnapshotCounters();
-    std::thread first([] {
-        for (int i = 0; i < 1000; ++i) glNormal3f(0.0f, 0.0f, 1.0f);
-    });
-    first.join();
-    EXPECT_EQ(CallsSince(before, EntryId::glNormal3f), 1000u);
-    const std::size_t blocksAfterFirst = EntryCounterBlockCount();
-
-    // Threads that come one after another take over a released block: the list stops growing,
-    // and the counts left in the block are counted on from, not reset.
-    for (int round = 0; round < 5; ++round) {
-        std::thread next([] {
-            for (int i = 0; i < 300; ++i) glNormal3f(0.0f, 0.0f, 1.0f);
-        });
-        next.join();
-    }
-    EXPECT_EQ(EntryCounterBlockCount(), blocksAfterFirst);
-    EXPECT_EQ(CallsSince(before, EntryId::glNormal3f), 1000u + 5u * 300u);
-    EXPECT_EQ(TheEntryTable().rows[static_cast<std::size_t>(EntryId::glNormal3f)].calls.load(),
-              EntryCalls(EntryId::glNormal3f))
-        << "the table row reads the same sum";
-}
-
 // Calls glFlush from its destructor, which runs while its thread is torn down.
 struct FlushAtThreadExit {
     bool armed = false;
@@ -106,8 +81,9 @@ TEST_F(EntryCounters, CallsDuringThreadTeardownStillCount) {
     RunThreadWithLateFlush();
     EXPECT_EQ(CallsSince(before, EntryId::glFlush), 2u);
 
-    // A late call that claimed a block would hold it for good, and a long enough run of such
-    // threads would then have to add blocks to the list.
+    // Threads that come one after another take over a released block and count on from what it
+    // holds. A late call that claimed a block would hold it for good, and a long enough run of
+    // such threads would then have to add blocks to the list.
     const std::size_t blocks = EntryCounterBlockCount();
     for (int i = 0; i < 64; ++i) RunThreadWithLateFlush();
     EXPECT_EQ(EntryCounterBlockCount(), blocks);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -117,11 +116,6 @@ TEST_F(ExportList, RowOrderFamiliesArgumentBytesAndTheCompiledTable) {
         EXPECT_TRUE(std::any_of(rows_.begin(), rows_.end(), [&](const ListRow& r) { return r.standard() == name; }))
             << name;
     }
-    for (const char* alias : {"_moraVertex3f@12", "_moraClearDepth@8", "_moraFrustum@48", "_moraEnd@0",
-                              "_moraTexImage2D@36", "_vwgl2SwapBuffers@4"}) {
-        EXPECT_TRUE(std::any_of(rows_.begin(), rows_.end(), [&](const ListRow& r) { return r.decorated() == alias; }))
-            << alias;
-    }
 }
 
 // Functions the public headers other than gl.h and wgl.h declare (the device contexts a program
@@ -180,30 +174,17 @@ TEST_F(ExportList, ModuleDefinitionNamesBothFormsOfEveryEntry) {
     }
 }
 
-// The public headers declare every entry with the listed return type and parameters, in row order
-// (a definition that disagrees with its declaration already fails to compile; this catches an
-// entry missing from a header, which would not).
-void ExpectHeaderDeclares(const std::filesystem::path& header, const std::vector<ListRow>& rows, bool wgl) {
-    static const std::regex kPrototype(R"re(^MORA_GLAPI (.+) MORA_APIENTRY (w?gl\w+)\((.*)\);$)re");
-    std::vector<ListRow> wanted;
-    std::copy_if(rows.begin(), rows.end(), std::back_inserter(wanted),
-                 [&](const ListRow& r) { return r.wgl() == wgl; });
-    std::size_t next = 0;
-    for (const std::string& line : Lines(ReadText(header))) {
-        std::smatch m;
-        if (!std::regex_match(line, m, kPrototype)) continue;
-        ASSERT_LT(next, wanted.size()) << "extra declaration: " << line;
-        const ListRow& row = wanted[next++];
-        EXPECT_EQ(m[2].str(), row.standard());
-        EXPECT_EQ(m[1].str(), row.ret) << row.standard();
-        EXPECT_EQ(m[3].str(), row.params.empty() ? "void" : row.params) << row.standard();
+// The public headers declare every entry with the listed return type and parameters (a
+// definition that disagrees with its declaration already fails to compile; this catches an entry
+// missing from a header, which would not).
+TEST_F(ExportList, PublicHeadersDeclareEveryEntry) {
+    const std::string gl = ReadText(SourceDir() / "include/mora/gl.h");
+    const std::string wgl = ReadText(SourceDir() / "include/mora/wgl.h");
+    for (const ListRow& row : rows_) {
+        const std::string prototype = "MORA_GLAPI " + row.ret + " MORA_APIENTRY " + row.standard() + "(" +
+                                      (row.params.empty() ? "void" : row.params) + ");\n";
+        EXPECT_NE((row.wgl() ? wgl : gl).find(prototype), std::string::npos) << prototype;
     }
-    EXPECT_EQ(next, wanted.size()) << header;
-}
-
-TEST_F(ExportList, PublicHeadersDeclareEveryEntryInRowOrder) {
-    ExpectHeaderDeclares(SourceDir() / "include/mora/gl.h", rows_, false);
-    ExpectHeaderDeclares(SourceDir() / "include/mora/wgl.h", rows_, true);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Lighting and texture coordinate generation at the entry: a shaded vertex is recorded as the
 // colour, texture-coordinate and vertex calls it stands for, followed after the primitive by the
 // program's own current values; light positions and eye planes take the modelview of their call;
-// display lists apply these calls only when played; the seed subset leaves them counted only.
+// display lists apply these calls only when played (the seed subset is in lowering_test.cpp).
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -11,9 +11,7 @@
 #include "api/api_test_support.h"
 #include "api/display_lists.h"
 #include "api/fixed_function.h"
-#include "entry/gl_subset.h"
 #include "mora/gl.h"
-#include "platform/environment.h"
 
 namespace mora::test {
 namespace {
@@ -183,13 +181,7 @@ TEST_F(FixedFunction, DisplayListsApplyTheCallsWhenPlayed) {
 }
 
 TEST_F(FixedFunction, QueriesAnswerTheState) {
-    glTranslatef(1.0f, 2.0f, 3.0f);
-    const GLfloat origin[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    glLightfv(GL_LIGHT2, GL_POSITION, origin);
-    glLoadIdentity();
     GLfloat position[4] = {};
-    glGetLightfv(GL_LIGHT2, GL_POSITION, position);
-    EXPECT_EQ(std::vector<GLfloat>(position, position + 4), (std::vector<GLfloat>{1.0f, 2.0f, 3.0f, 1.0f}));
     // Before any matrix call the context's modelview is empty; GL places lights as under the identity.
     const GLfloat zero[16] = {};
     glLoadMatrixf(zero);
@@ -215,30 +207,6 @@ TEST_F(FixedFunction, QueriesAnswerTheState) {
     glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);  // not a mode r may take
     glGetTexGeniv(GL_R, GL_TEXTURE_GEN_MODE, &mode);
     EXPECT_EQ(mode, GL_EYE_LINEAR);
-}
-
-TEST_F(FixedFunction, SeedSubsetKeepsTheEntriesCountedOnly) {
-    const Words reference = Record([] {
-        glBegin(GL_TRIANGLES);
-        glVertex3f(0.0f, 0.0f, 0.0f);
-        glEnd();
-    });
-    ASSERT_TRUE(platform::SetEnvironment("MORA_GL_SUBSET", "seed"));
-    api::ReloadSubsetSetting();
-    const CounterSnapshot before = SnapshotCounters();
-    const Words seed = Record([] {
-        LightingOn();
-        glEnable(GL_TEXTURE_GEN_S);
-        UnitVertex();
-    });
-    const GLboolean lit = glIsEnabled(GL_LIGHTING);
-    ASSERT_TRUE(platform::UnsetEnvironment("MORA_GL_SUBSET"));
-    api::ReloadSubsetSetting();
-    // Only the enables are recorded, as before, and nothing is shaded.
-    ASSERT_GE(seed.size(), reference.size());
-    EXPECT_EQ(Words(seed.end() - static_cast<std::ptrdiff_t>(reference.size()), seed.end()), reference);
-    EXPECT_EQ(lit, GL_FALSE);
-    EXPECT_EQ(CallsSince(before, EntryId::glNormal3f), 1u);
 }
 
 }  // namespace
