@@ -82,6 +82,10 @@ int Drawn(int (*misuse)(const Session&)) {
     return failures != 0 ? failures : DrawGreenFrame(s);
 }
 
+int DrawsAfterLoad() {
+    return Drawn([](const Session&) { return 0; });
+}
+
 // Uploads whose pixels end exactly at an inaccessible page: one byte read too many faults.
 int UploadsEndingAtAPage(const Session&) {
     const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
@@ -333,10 +337,9 @@ const Case kCases[] = {
     {"upload-reads-only-its-pixels", nullptr, nullptr, [] { return Drawn(UploadsEndingAtAPage); }, 256, 5},
     {"loader-thread-without-context", nullptr, nullptr, [] { return Drawn(LoaderThreadWithoutContext); }, 512, 20},
     {"second-thread-with-own-context", nullptr, nullptr, [] { return Drawn(SecondThreadWithItsOwnContext); }, 512, 10},
-    {"settings-file-is-a-fifo", "fifo", nullptr, [] { return Drawn([](const Session&) { return 0; }); }, 256, 5},
-    {"settings-file-is-dev-zero", "/dev/zero", nullptr, [] { return Drawn([](const Session&) { return 0; }); }, 256, 5},
-    {"settings-file-is-dev-urandom", "/dev/urandom", nullptr, [] { return Drawn([](const Session&) { return 0; }); },
-     256, 5},
+    {"settings-file-is-a-fifo", "fifo", nullptr, DrawsAfterLoad, 256, 5},
+    {"settings-file-is-dev-zero", "/dev/zero", nullptr, DrawsAfterLoad, 256, 5},
+    {"settings-file-is-dev-urandom", "/dev/urandom", nullptr, DrawsAfterLoad, 256, 5},
     {"huge-viewport", nullptr, nullptr, [] { return Drawn(HugeViewport); }, 1536, 5},
     // A texture under a far-out name (the second the largest accepted), drawn for 40 frames:
     // memory and frame work must follow the textures that exist, not the name.
@@ -350,10 +353,10 @@ const Case kCases[] = {
     {"stale-context-handle", nullptr, nullptr, StaleContextHandle, 256, 5},
     {"many-single-name-generations", nullptr, nullptr, [] { return Drawn(ManySingleNameGenerations); }, 512, 3},
     // Classes that held: they must go on holding.
-    {"settings-file-oversized", "oversized", nullptr, [] { return Drawn([](const Session&) { return 0; }); }, 256, 5},
+    {"settings-file-oversized", "oversized", nullptr, DrawsAfterLoad, 256, 5},
     {"broken-environment-values", nullptr,
      "MORA_THREADS=-7;MORA_PIPELINE_CUTOFF=banana;MORA_ISA=none;MORA_TRACE_FRAMES=9-x;MORA_RJQ_IDLE_SPIN_US=1e99",
-     [] { return Drawn([](const Session&) { return 0; }); }, 256, 5},
+     DrawsAfterLoad, 256, 5},
     {"misuse-that-held", nullptr, nullptr, [] { return Drawn(MisuseThatHeld); }, 1024, 10},
     {"context-create-delete-cycles", nullptr, nullptr, ContextCreateDeleteCycles, 256, 5},
 };
@@ -401,23 +404,13 @@ bool RunCase(const char* self, const Case& c) {
         // putenv keeps the items, which live until the exec.
         std::string list = c.environment != nullptr ? c.environment : "";
         for (char* item = strtok(list.data(), ";"); item != nullptr; item = strtok(nullptr, ";")) putenv(item);
+        alarm(kTimeLimitSeconds);  // kept across the exec: a hung case dies of SIGALRM
         execl(self, self, "--case", c.name, static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;
     rusage usage{};
-    bool timedOut = true;
-    for (int waited = 0; waited < kTimeLimitSeconds * 100; ++waited) {
-        if (wait4(child, &status, WNOHANG, &usage) == child) {
-            timedOut = false;
-            break;
-        }
-        usleep(10000);
-    }
-    if (timedOut) {
-        kill(child, SIGKILL);
-        wait4(child, &status, 0, &usage);
-    }
+    wait4(child, &status, 0, &usage);
     RemoveSettingsFolder(root);
     const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -425,7 +418,7 @@ bool RunCase(const char* self, const Case& c) {
     const long maxRss = static_cast<long>(static_cast<double>(c.maxRssMiB) * kSlowdown);
     const double maxCpu = c.maxCpuSeconds * kSlowdown;
     std::string verdict;
-    if (timedOut) {
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
         verdict = "hung (killed after " + std::to_string(kTimeLimitSeconds) + " s)";
     } else if (WIFSIGNALED(status)) {
         verdict = "died of signal " + std::to_string(WTERMSIG(status));
