@@ -131,14 +131,29 @@ TEST_F(Lowering, EveryConversionFormMatchesItsFloatEquivalent) {
         {"Translated", [] { glTranslated(1.0, -2.0, 0.1); }, [] { glTranslatef(1.0f, -2.0f, 0.1f); }},
         {"Rotated", [] { glRotated(30.0, 0.0, 0.6, 0.8); }, [] { glRotatef(30.0f, 0.0f, 0.6f, 0.8f); }},
         {"LoadMatrixd", [] { glLoadMatrixd(kMatrixD); }, [] { glLoadMatrixf(kMatrixF); }},
-        {"null vectors do nothing",
+        {"null pointers record and change nothing",
          [] {
+             glBegin(GL_TRIANGLES);
              glVertex4dv(nullptr);
              glColor3bv(nullptr);
              glLoadMatrixd(nullptr);
              glRectdv(nullptr, nullptr);
+             glColor3fv(nullptr);
+             glColor4fv(nullptr);
+             glColor3ubv(nullptr);
+             glColor4ubv(nullptr);
+             glTexCoord2fv(nullptr);
+             glVertex2fv(nullptr);
+             glVertex3fv(nullptr);
+             glLoadMatrixf(nullptr);
+             glMultMatrixf(nullptr);
+             glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, nullptr);
+             glTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, nullptr);
+             glGetFloatv(GL_MODELVIEW_MATRIX, nullptr);
+             glGenTextures(4, nullptr);
+             glDeleteTextures(4, nullptr);
          },
-         [] {}},
+         [] { glBegin(GL_TRIANGLES); }},
     };
     for (const EquivalentCase& c : cases) {
         const Effect lowered = Run(c.lowered);
@@ -187,110 +202,80 @@ TEST_F(Lowering, ArrayDrawsRecordExactlyTheImmediateCalls) {
     static const GLubyte kByteIndices[6] = {0, 1, 2, 2, 3, 0};
     static const GLushort kShortIndices[6] = {0, 1, 2, 2, 3, 0};
     static const GLuint kIntIndices[6] = {0, 1, 2, 2, 3, 0};
+    const Effect drawn = Run([] {
+        PointArraysAtCorners();
+        glDrawArrays(GL_TRIANGLES, 1, 3);
+        glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_BYTE, kByteIndices);
+        glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, kShortIndices);
+        glDrawElements(GL_TRIANGLE_FAN, 4, GL_UNSIGNED_INT, kIntIndices);
+        glBegin(GL_TRIANGLES);
+        for (GLint i : {3, 1, 0}) glArrayElement(i);
+        glEnd();
+        // Bad input draws nothing and keeps the pointers.
+        glVertexPointer(5, GL_FLOAT, 0, kIntIndices);   // bad size
+        glVertexPointer(3, GL_BYTE, 0, kIntIndices);    // bad type
+        glVertexPointer(3, GL_FLOAT, -4, kIntIndices);  // bad stride
+        glDrawArrays(GL_QUADS, 0, -1);
+        glDrawArrays(GL_QUADS, -1, 4);
+        glDrawArrays(0x0020, 0, 4);
+        glDrawElements(GL_TRIANGLES, 6, GL_FLOAT, kIntIndices);
+        glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+        glDrawElements(GL_TRIANGLES, -6, GL_UNSIGNED_INT, kIntIndices);
+        glArrayElement(-1);
+        glBegin(GL_TRIANGLES);
+        glDrawArrays(GL_TRIANGLES, 0, 3);  // inside glBegin/glEnd
+        glEnd();
+        // Client attributes restore the arrays.
+        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(2, GL_FLOAT, 0, nullptr);
+        glDrawArrays(GL_QUADS, 0, 4);  // no vertex array: nothing
+        glPopClientAttrib();
+        glPopClientAttrib();  // underflow: nothing
+        glDrawArrays(GL_QUADS, 0, 4);
+        glInterleavedArrays(GL_T2F_C4UB_V3F, 0, kCorners);
+        glDrawArrays(GL_QUADS, 0, 4);
+    });
+    const Effect immediate = Run([] {
+        Immediate(GL_TRIANGLES, {1, 2, 3});
+        Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0});
+        Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0});
+        Immediate(GL_TRIANGLE_FAN, {0, 1, 2, 2});
+        Immediate(GL_TRIANGLES, {3, 1, 0});
+        Immediate(GL_TRIANGLES, {});
+        Immediate(GL_QUADS, {0, 1, 2, 3});
+        Immediate(GL_QUADS, {0, 1, 2, 3});
+    });
+    EXPECT_TRUE(drawn == immediate);
+
+    // Short colours, int pairs and double quadruples.
     static const GLshort kShortColours[4][3] = {{32767, 0, 0}, {0, 32767, 0}, {0, 0, 32767}, {-1, -1, -1}};
     static const GLint kPositions2[4][2] = {{0, 0}, {8, 0}, {8, 8}, {0, 8}};
     static const GLdouble kPositions4[4][4] = {{0, 0, 0, 1}, {16, 0, 0, 2}, {16, 16, 0, 2}, {0, 4, 0, 0.5}};
-    const EquivalentCase cases[] = {
-        {"DrawArrays from first, DrawElements of every index type",
-         [] {
-             PointArraysAtCorners();
-             glDrawArrays(GL_TRIANGLES, 1, 3);
-             glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_BYTE, kByteIndices);
-             glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, kShortIndices);
-             glDrawElements(GL_TRIANGLE_FAN, 4, GL_UNSIGNED_INT, kIntIndices);
-         },
-         [] {
-             Immediate(GL_TRIANGLES, {1, 2, 3});
-             Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0});
-             Immediate(GL_TRIANGLES, {0, 1, 2, 2, 3, 0});
-             Immediate(GL_TRIANGLE_FAN, {0, 1, 2, 2});
-         }},
-        {"ArrayElement inside glBegin",
-         [] {
-             PointArraysAtCorners();
-             glBegin(GL_TRIANGLES);
-             for (GLint i : {3, 1, 0}) glArrayElement(i);
-             glEnd();
-         },
-         [] {
-             Immediate(GL_TRIANGLES, {3, 1, 0});
-         }},
-        {"InterleavedArrays T2F_C4UB_V3F",
-         [] {
-             glInterleavedArrays(GL_T2F_C4UB_V3F, 0, kCorners);
-             glDrawArrays(GL_QUADS, 0, 4);
-         },
-         [] {
-             Immediate(GL_QUADS, {0, 1, 2, 3});
-         }},
-        {"short colours, int pairs, double quads",
-         [] {
-             glColorPointer(3, GL_SHORT, 0, kShortColours);
-             glVertexPointer(2, GL_INT, 0, kPositions2);
-             glEnableClientState(GL_COLOR_ARRAY);
-             glEnableClientState(GL_VERTEX_ARRAY);
-             glDrawArrays(GL_QUADS, 0, 4);
-             glVertexPointer(4, GL_DOUBLE, 0, kPositions4);
-             glDrawArrays(GL_QUADS, 0, 4);
-         },
-         [] {
-             glBegin(GL_QUADS);
-             for (int i = 0; i < 4; ++i) {
-                 glColor3sv(kShortColours[i]);
-                 glVertex2iv(kPositions2[i]);
-             }
-             glEnd();
-             glBegin(GL_QUADS);
-             for (int i = 0; i < 4; ++i) {
-                 glColor3sv(kShortColours[i]);
-                 glVertex4dv(kPositions4[i]);
-             }
-             glEnd();
-         }},
-        {"client attributes restore the arrays",
-         [] {
-             PointArraysAtCorners();
-             glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-             glDisableClientState(GL_VERTEX_ARRAY);
-             glVertexPointer(2, GL_FLOAT, 0, nullptr);
-             glDrawArrays(GL_QUADS, 0, 4);  // no vertex array: nothing
-             glPopClientAttrib();
-             glPopClientAttrib();  // underflow: nothing
-             glDrawArrays(GL_QUADS, 0, 4);
-         },
-         [] {
-             Immediate(GL_QUADS, {0, 1, 2, 3});
-         }},
-        {"bad input draws nothing",
-         [] {
-             PointArraysAtCorners();
-             glVertexPointer(5, GL_FLOAT, 0, kPositions4);   // bad size: old pointer kept
-             glVertexPointer(3, GL_BYTE, 0, kPositions4);    // bad type
-             glVertexPointer(3, GL_FLOAT, -4, kPositions4);  // bad stride
-             glDrawArrays(GL_QUADS, 0, -1);
-             glDrawArrays(GL_QUADS, -1, 4);
-             glDrawArrays(0x0020, 0, 4);
-             glDrawElements(GL_TRIANGLES, 6, GL_FLOAT, kIntIndices);
-             glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
-             glDrawElements(GL_TRIANGLES, -6, GL_UNSIGNED_INT, kIntIndices);
-             glArrayElement(-1);
-             glBegin(GL_TRIANGLES);
-             glDrawArrays(GL_TRIANGLES, 0, 3);  // inside glBegin/glEnd
-             glEnd();
-             glDrawArrays(GL_QUADS, 0, 4);
-         },
-         [] {
-             glBegin(GL_TRIANGLES);
-             glEnd();
-             Immediate(GL_QUADS, {0, 1, 2, 3});
-         }},
-    };
-    for (const EquivalentCase& c : cases) {
-        api::TheClientState() = api::ClientState{};
-        const Effect lowered = Run(c.lowered);
-        const Effect reference = Run(c.reference);
-        EXPECT_TRUE(lowered == reference) << c.name;
-    }
+    api::TheClientState() = api::ClientState{};
+    const Effect converted = Run([] {
+        glColorPointer(3, GL_SHORT, 0, kShortColours);
+        glVertexPointer(2, GL_INT, 0, kPositions2);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glDrawArrays(GL_QUADS, 0, 4);
+        glVertexPointer(4, GL_DOUBLE, 0, kPositions4);
+        glDrawArrays(GL_QUADS, 0, 4);
+    });
+    EXPECT_TRUE(converted == Run([] {
+                    glBegin(GL_QUADS);
+                    for (int i = 0; i < 4; ++i) {
+                        glColor3sv(kShortColours[i]);
+                        glVertex2iv(kPositions2[i]);
+                    }
+                    glEnd();
+                    glBegin(GL_QUADS);
+                    for (int i = 0; i < 4; ++i) {
+                        glColor3sv(kShortColours[i]);
+                        glVertex4dv(kPositions4[i]);
+                    }
+                    glEnd();
+                }));
 }
 
 TEST_F(Lowering, CountersShowOnlyWhatTheProgramCalled) {
@@ -531,91 +516,77 @@ void ReferenceVertex(GLubyte c) {
 
 TEST_F(Lowering, ShadedVerticesRecordTheCallsTheyStandFor) {
     static const GLbyte kNormal[3] = {0, 0, 127};
-    static const GLfloat kOrigin[3] = {0.0f, 0.0f, 0.0f};
+    static const GLfloat kOrigin[3] = {}, kAbove[4] = {0.0f, 0.0f, 0.0f, 1.0f}, kBehind[4] = {0.0f, 0.0f, -1.0f, 0.0f};
     const struct {
         const char* name;
-        std::function<void()> setup;
-        std::function<void()> calls;
-        std::function<void()> reference;
+        std::function<void()> setup, calls;
+        GLubyte shade;
     } cases[] = {
-        {"directional light facing the normal", LightingOn, UnitVertex, [] { ReferenceVertex(214); }},
-        {"normal from a byte normal array", LightingOn,
+        {"directional light facing the normal", [] {}, UnitVertex, 214},
+        {"normal from a byte normal array", [] {},
          [] {
              glVertexPointer(3, GL_FLOAT, 0, kOrigin);
              glNormalPointer(GL_BYTE, 0, kNormal);
              glEnableClientState(GL_VERTEX_ARRAY);
              glEnableClientState(GL_NORMAL_ARRAY);
              glDrawArrays(GL_TRIANGLES, 0, 1);
-             glDisableClientState(GL_NORMAL_ARRAY);
-             glDisableClientState(GL_VERTEX_ARRAY);
          },
-         [] { ReferenceVertex(214); }},
+         214},
         {"light position taken through the modelview of glLightfv",
          [] {
-             LightingOn();
-             const GLfloat above[4] = {0.0f, 0.0f, 0.0f, 1.0f};
              glTranslatef(0.0f, 0.0f, 5.0f);
-             glLightfv(GL_LIGHT0, GL_POSITION, above);
+             glLightfv(GL_LIGHT0, GL_POSITION, kAbove);
              glLoadIdentity();
          },
-         UnitVertex, [] { ReferenceVertex(214); }},
-        {"light behind the surface",
-         [] {
-             LightingOn();
-             const GLfloat behind[4] = {0.0f, 0.0f, -1.0f, 0.0f};
-             glLightfv(GL_LIGHT0, GL_POSITION, behind);
-         },
-         UnitVertex, [] { ReferenceVertex(10); }},
-        {"object-linear s, current t",
-         [] {
-             const GLfloat plane[4] = {1.0f, 0.0f, 0.0f, 0.5f};
-             glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
-             glTexGenfv(GL_S, GL_OBJECT_PLANE, plane);
-             glEnable(GL_TEXTURE_GEN_S);
-         },
-         [] {
-             glBegin(GL_POINTS);
-             glVertex3f(2.0f, 0.0f, 0.0f);
-             glEnd();
-         },
-         [] {
-             glBegin(GL_POINTS);
-             glTexCoord2f(2.5f, -1.0f);
-             glVertex3f(2.0f, 0.0f, 0.0f);
-             glEnd();
-             glTexCoord2f(-1.0f, -1.0f);
-         }},
-        {"eye plane taken through the inverse modelview of glTexGen",
-         [] {
-             const GLfloat plane[4] = {1.0f, 0.0f, 0.0f, 0.0f};
-             glTranslatef(1.0f, 0.0f, 0.0f);
-             glTexGenfv(GL_T, GL_EYE_PLANE, plane);  // (1, 0, 0, -1) in eye space
-             glLoadIdentity();
-             glEnable(GL_TEXTURE_GEN_T);
-         },
-         [] {
-             glBegin(GL_POINTS);
-             glVertex2f(3.0f, 0.0f);
-             glEnd();
-         },
-         [] {
-             glBegin(GL_POINTS);
-             glTexCoord2f(-1.0f, 2.0f);
-             glVertex2f(3.0f, 0.0f);
-             glEnd();
-             glTexCoord2f(-1.0f, -1.0f);
-         }},
+         UnitVertex, 214},
+        {"light behind the surface", [] { glLightfv(GL_LIGHT0, GL_POSITION, kBehind); }, UnitVertex, 10},
     };
     for (const auto& c : cases) {
-        api::TheFixedFunctionState() = api::MakeDefaultFixedFunctionState();
-        const Effect reference = Run(c.reference);
+        ResetLoweringState();
+        const Effect reference = Run([&] { ReferenceVertex(c.shade); });
         const Effect shaded = Run([&] {
+            LightingOn();
             c.setup();
             EmptyCommandBuffer(TheCommandRecording().stream);
             c.calls();
         });
         EXPECT_TRUE(shaded == reference) << c.name;  // the program's colour stays current
     }
+}
+
+// Object-linear s beside the current t; an eye plane taken through the inverse modelview of its
+// glTexGen, (1, 0, 0, -1) in eye space, beside the current s.
+TEST_F(Lowering, GeneratedTextureCoordinatesRecordTheCallsTheyStandFor) {
+    const GLfloat objectPlane[4] = {1.0f, 0.0f, 0.0f, 0.5f}, eyePlane[4] = {1.0f, 0.0f, 0.0f, 0.0f};
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGenfv(GL_S, GL_OBJECT_PLANE, objectPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1.0f, 0.0f, 0.0f);
+    glTexGenfv(GL_T, GL_EYE_PLANE, eyePlane);
+    glLoadIdentity();
+    const auto generated = [](GLenum gen) {
+        const Effect effect = Run([gen] {
+            glEnable(gen);
+            EmptyCommandBuffer(TheCommandRecording().stream);
+            glBegin(GL_POINTS);
+            glVertex3f(2.0f, 0.0f, 0.0f);
+            glEnd();
+        });
+        glDisable(gen);
+        return effect;
+    };
+    const auto called = [](GLfloat s, GLfloat t) {
+        return Run([s, t] {
+            glBegin(GL_POINTS);
+            glTexCoord2f(s, t);
+            glVertex3f(2.0f, 0.0f, 0.0f);
+            glEnd();
+            glTexCoord2f(-1.0f, -1.0f);
+        });
+    };
+    EXPECT_TRUE(generated(GL_TEXTURE_GEN_S) == called(2.5f, -1.0f));
+    EXPECT_TRUE(generated(GL_TEXTURE_GEN_T) == called(-1.0f, 1.0f));
 }
 
 // Compiled calls change nothing; played, they take the modelview of the playing: the light in

@@ -1,6 +1,6 @@
 // What the implemented entries record and apply: exact Cmd words of the immediate-mode, colour,
 // state and matrix entries, colour packing, the forwarding entries, texture records with their
-// blob copies, null pointers, and recording switched off by the pipeline cut-off. The vertex,
+// blob copies, and recording switched off by the pipeline cut-off. The vertex,
 // colour and texture-coordinate entries run an inline frame in the common case and the whole
 // frame out of line otherwise (a thread's first call, a stream that must grow); whichever path a
 // call takes, it counts once, records the documented words and applies.
@@ -323,49 +323,6 @@ TEST_F(Recording, ImageUploadsReadExactlyTheirFormatAndTypeBytes) {
         EXPECT_EQ(StreamBytes(), c.pixelBytes == 0 ? 0u : 128u);
     }
     glDeleteTextures(1, &name);
-}
-
-// That these calls still count once each is checked with every entry in entry_counting_test.cpp.
-TEST_F(Recording, NullPointersRecordAndChangeNothing) {
-    glColor4ub(1, 2, 3, 4);
-    glTexCoord2f(0.5f, 0.5f);
-    glBegin(GL_TRIANGLES);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    EmptyCommandBuffer(TheCommandRecording().stream);
-    const GlContext& ctx = TheGlContext();
-    GLfloat before[16], after[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, before);
-
-    glColor3fv(nullptr);
-    glColor4fv(nullptr);
-    glColor3ubv(nullptr);
-    glColor4ubv(nullptr);
-    glTexCoord2fv(nullptr);
-    glVertex2fv(nullptr);
-    glVertex3fv(nullptr);
-    glLoadMatrixf(nullptr);
-    glMultMatrixf(nullptr);
-    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, nullptr);
-    glTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, nullptr);
-    glGetFloatv(GL_MODELVIEW_MATRIX, nullptr);
-    glGenTextures(4, nullptr);
-    glDeleteTextures(4, nullptr);
-    GLuint name = 77;
-    glGenTextures(0, &name);
-    glGenTextures(-1, &name);
-    glDeleteTextures(-3, &name);
-
-    EXPECT_EQ(StreamBytes() + BlobBytes(), 0u);
-    EXPECT_EQ(name, 77u);
-    EXPECT_EQ(ctx.currentColour, 0x04010203u);
-    EXPECT_EQ(ctx.currentS, 0.5f);
-    EXPECT_TRUE(ctx.primitiveVertices.empty());
-    EXPECT_EQ(ctx.texEnvMode, static_cast<uint32_t>(GL_MODULATE));
-    glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    EXPECT_EQ(std::vector<float>(before, before + 16), std::vector<float>(after, after + 16));
-    glEnd();
 }
 
 TEST_F(Recording, CutOffZeroStillUpdatesTheContextButRecordsNothing) {
