@@ -3,7 +3,6 @@
 // case's settings file and environment), under a time limit that catches hangs, and its CPU time
 // and peak memory, as the kernel counts them for the child, must stay inside the case's bounds.
 // A case passes when its child exits 0 inside every bound.
-#include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,6 +15,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -384,13 +384,6 @@ std::string MakeSettingsFolder(const char* kind) {
     return pattern;
 }
 
-void RemoveSettingsFolder(const std::string& root) {
-    const std::string folder = root + "/mora";
-    unlink((folder + "/driver.ini").c_str());
-    rmdir(folder.c_str());
-    rmdir(root.c_str());
-}
-
 // Runs one case in a child; prints its verdict; true when it held.
 bool RunCase(const char* self, const Case& c) {
     const std::string root = MakeSettingsFolder(c.settingsFile);
@@ -411,7 +404,8 @@ bool RunCase(const char* self, const Case& c) {
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
-    RemoveSettingsFolder(root);
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
     const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     const long rssMiB = usage.ru_maxrss / 1024;
