@@ -110,13 +110,7 @@ TEST_F(PanelModelTest, TriggerButtonsSetTheRequestsAndLabelsTakeNoInput) {
 }
 
 TEST_F(PanelModelTest, EditsAndTrackBarsKeepTheirSettingsInRange) {
-    struct Case {
-        int32_t id;
-        PanelInput input;
-        const char* field;
-        int32_t stored;
-    };
-    const Case cases[] = {
+    const DriveCase cases[] = {
         {162, {0, "0"}, "CaptureFrameCount", 1},  // 0 into "Frames:" stores 1
         {162, {0, ""}, "CaptureFrameCount", 1},
         {162, {0, "12abc"}, "CaptureFrameCount", 12},  // the leading number
@@ -127,9 +121,9 @@ TEST_F(PanelModelTest, EditsAndTrackBarsKeepTheirSettingsInRange) {
         {212, {-500}, "HueDeg", -180},
         {210, {20}, "GammaX100", 50},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.id) + " <- " + std::to_string(c.input.value) + " \"" +
-                     (c.input.text ? c.input.text : "") + "\"");
+    for (const DriveCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << " <- " << c.input.value << " \""
+                                        << (c.input.text ? c.input.text : "") << "\"");
         ResetSettingsToDefaults(TheDriverSettings());
         ASSERT_TRUE(HandlePanelInput(c.id, c.input));
         EXPECT_EQ(Field(c.field), c.stored);
