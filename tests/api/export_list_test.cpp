@@ -97,10 +97,7 @@ TEST_F(ExportList, RowOrderFamiliesArgumentBytesAndTheCompiledTable) {
     for (std::size_t i = 0; i < kEntryCount; ++i) {
         const ListRow& row = rows_[i];
         EXPECT_EQ(row.wgl(), i >= kGlEntryCount) << row.name;
-        // The compiled table expands the same rows.
-        EXPECT_EQ(EntryName(static_cast<EntryId>(i)), row.standard());
-        EXPECT_EQ(kEntryArgumentBytes[i], row.bytes) << row.name;
-        EXPECT_EQ(std::string(kEntryTraceNames[i]), (row.wgl() ? "MORA::WGL::" : "MORA::GL::") + row.name);
+        EXPECT_EQ(EntryName(static_cast<EntryId>(i)), row.standard()) << "the compiled table expands the same rows";
         EXPECT_TRUE(unique.insert(row.standard()).second) << "listed twice: " << row.standard();
         EXPECT_EQ(row.bytes, ArgumentBytes(row.params)) << row.standard() << "(" << row.params << ")";
         if (row.family == "MORA_GL_COUNTED") {
