@@ -173,53 +173,37 @@ TEST_F(Recording, StateEntriesRecordTheirPayloadAndApply) {
               (Words{0x0302, 0x0303, 0x0204, 0x0203, 0x0404, 0x0901, 0xFF0080FFu, 0xFF0080FFu}));
     EXPECT_EQ((std::vector<float>{ctx.alphaRef, ctx.depthNear, ctx.depthFar, ctx.clearDepth, ctx.depthClearValue}),
               (std::vector<float>{0.5f, 0.25f, 0.75f, 0.5f, 0.5f}));
-    EXPECT_EQ((std::vector<GLboolean>{glIsEnabled(GL_BLEND), glIsEnabled(GL_CULL_FACE), glIsEnabled(GL_LIGHTING)}),
-              (std::vector<GLboolean>{GL_TRUE, GL_FALSE, GL_FALSE}));
-    GLfloat range[2] = {};
-    glGetFloatv(GL_DEPTH_RANGE, range);
-    EXPECT_EQ(std::vector<float>(range, range + 2), (std::vector<float>{0.25f, 0.75f}));
     glDisable(GL_BLEND);
     ctx.colourClearPending = ctx.depthClearPending = false;
 }
 
-TEST_F(Recording, FloatFormsForwardToTheIntegerEntriesWithTheTruncatedParameter) {
+// The float and vector forms forward to the integer entries with the truncated parameter (NaN and
+// values beyond the i32 range forward defined values); glTexEnvfv records the colour, or the one
+// float a mode has (only the first element exists).
+TEST_F(Recording, TexEnvAndTexParameterFormsRecordTheirValues) {
     const CounterSnapshot before = SnapshotCounters();
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, 8448.7f);
-    EXPECT_EQ(CallsSince(before, {EntryId::glTexEnvf, EntryId::glTexEnvi}), (std::vector<uint64_t>{1, 1}));
-    EXPECT_EQ(StreamWords(), (Words{0x00100015, 0x2300, 0x2200, 8448}));
-    EXPECT_EQ(TheGlContext().texEnvMode, 8448u);
-
-    EmptyCommandBuffer(TheCommandRecording().stream);
     const GLint replace = 0x1E01;
+    const GLfloat colour[4] = {1.0f, 0.0f, 0.5f, 1.0f}, mode[1] = {8448.0f};
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, 8448.7f);
     glTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &replace);
-    glTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, nullptr);  // counted, not forwarded
-    EXPECT_EQ(CallsSince(before, {EntryId::glTexEnviv, EntryId::glTexEnvi}), (std::vector<uint64_t>{2, 2}));
-    EXPECT_EQ(StreamWords(), (Words{0x00100015, 0x2300, 0x2200, 0x1E01}));
-
-    // Float arguments without an integer value (NaN, beyond the i32 range) forward defined values.
-    EmptyCommandBuffer(TheCommandRecording().stream);
     glTexEnvf(GL_TEXTURE_ENV, 0x1234, std::numeric_limits<float>::quiet_NaN());
     glTexEnvf(GL_TEXTURE_ENV, 0x1234, 1e20f);
     glTexEnvf(GL_TEXTURE_ENV, 0x1234, -2.9f);
-    EXPECT_EQ(StreamWords(), (Words{0x00100015, 0x2300, 0x1234, 0, 0x00100015, 0x2300, 0x1234, 0x7FFFFFFF,  //
-                                    0x00100015, 0x2300, 0x1234, static_cast<uint32_t>(-2)}));
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-
-    EmptyCommandBuffer(TheCommandRecording().stream);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, 9728.9f);
-    EXPECT_EQ(CallsSince(before, {EntryId::glTexParameterf, EntryId::glTexParameteri}), (std::vector<uint64_t>{1, 1}));
-    EXPECT_EQ(StreamWords(), (Words{0x00100017, 0x0DE1, 0x2801, 9728}));
-}
-
-TEST_F(Recording, TexEnvfvRecordsTheColourOrTheFirstFloat) {
-    const GLfloat colour[4] = {1.0f, 0.0f, 0.5f, 1.0f};
     glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, colour);
-    EXPECT_EQ(TheGlContext().texEnvColour, 0xFFFF0080u);
-    const GLfloat mode[1] = {8448.0f};  // only the first element exists
     glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+    EXPECT_EQ(CallsSince(before, {EntryId::glTexEnvf, EntryId::glTexEnviv, EntryId::glTexEnvi, EntryId::glTexParameterf,
+                                  EntryId::glTexParameteri}),
+              (std::vector<uint64_t>{4, 1, 5, 1, 1}));
+    EXPECT_EQ(StreamWords(),
+              (Words{0x00100015, 0x2300, 0x2200,        8448,       0x00100015, 0x2300,     0x2200,     0x1E01,  //
+                     0x00100015, 0x2300, 0x1234,        0,          0x00100015, 0x2300,     0x1234,     0x7FFFFFFF,
+                     0x00100015, 0x2300, 0x1234,        0xFFFFFFFE, 0x00100017, 0x0DE1,     0x2801,     9728,  //
+                     0x001C0016, 0x2300, 0x2201,        Bits(1.0f), Bits(0.0f), Bits(0.5f), Bits(1.0f), 0x001C0016,
+                     0x2300,     0x2200, Bits(8448.0f), 0,          0,          0}));
+    EXPECT_EQ(TheGlContext().texEnvColour, 0xFFFF0080u);
     EXPECT_EQ(TheGlContext().texEnvMode, 8448u);
-    EXPECT_EQ(StreamWords(), (Words{0x001C0016, 0x2300, 0x2201, Bits(1.0f), Bits(0.0f), Bits(0.5f), Bits(1.0f),
-                                    0x001C0016, 0x2300, 0x2200, Bits(8448.0f), 0, 0, 0}));
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 TEST_F(Recording, TextureEntriesCopyBulkDataIntoTheBlob) {
