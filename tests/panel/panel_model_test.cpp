@@ -131,11 +131,7 @@ TEST_F(PanelModelTest, EditsAndTrackBarsKeepTheirSettingsInRange) {
 }
 
 TEST_F(PanelModelTest, StatusLine) {
-    struct Case {
-        PanelCaptureSummary capture;
-        const char* line;
-    };
-    const Case cases[] = {
+    const std::pair<PanelCaptureSummary, const char*> cases[] = {
         {{}, "Frame: 42   (Shift+Ctrl+F7 = capture)"},
         {{true, "/tmp/run/MORA_capture_frame3.mora-capture", 1, 1536},
          "Frame: 42   Last capture: MORA_capture_frame3.mora-capture  (1 frames, 2 KB)"},
@@ -143,10 +139,10 @@ TEST_F(PanelModelTest, StatusLine) {
          "Frame: 42   Last capture: MORA_capture_frames1-5.mora-capture  (5 frames, 3.0 MB)"},
         {{true, "a", 1, 1048575}, "Frame: 42   Last capture: a  (1 frames, 1024 KB)"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [capture, expected] : cases) {
         char line[kPanelStatusBytes];
-        FormatPanelStatus(42, c.capture, line);
-        EXPECT_STREQ(line, c.line);
+        FormatPanelStatus(42, capture, line);
+        EXPECT_STREQ(line, expected);
     }
     // A name far longer than the line is cut, never overrun.
     const std::string longName(400, 'x');
