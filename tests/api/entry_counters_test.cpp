@@ -1,16 +1,14 @@
 // The EntryTable's counters: every GL entry point called once with zero or null arguments counts
-// exactly once on its own row; the per-thread counter blocks behind the table: each live thread
-// counts in a block of its own, the sums over all threads are exact, a thread's counts survive its
-// exit (its block is handed to the next thread, not freed), calls made while a thread is being
-// torn down still count, and a reader running beside the writers only ever sees the counts grow.
+// exactly once on its own row; the per-thread counter blocks behind the table: the sums over all
+// threads are exact, a thread's counts survive its exit (its block is handed to the next thread,
+// not freed), calls made while a thread is being torn down still count, and a reader running
+// beside the writers only ever sees the counts grow.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
 #include <limits>
 #include <cstdint>
-#include <latch>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -58,12 +56,11 @@ TEST_F(EntryCounters, CallsDuringThreadTeardownStillCount) {
     EXPECT_EQ(CallsSince(before, EntryId::glFlush), 2u + 64u * 2u);
 }
 
-// Each live writer counts in a block of its own, and the sums over all blocks are exact while the
-// writers live and after they exit; a reader beside them only ever sees the counts grow.
-TEST_F(EntryCounters, ReaderBesideLiveWritersSeesExactSumsThatOnlyGrow) {
+// Writers on several threads at once lose no count, and a reader beside them only ever sees the
+// counts grow.
+TEST_F(EntryCounters, ReaderBesideWritersSeesCountsOnlyGrow) {
     constexpr int kWriters = 3;
     constexpr int kCalls = 20000;
-    glFlush();  // the test thread holds its block throughout
     const uint64_t start = EntryCalls(EntryId::glFinish);
     std::atomic<bool> done{false};
     uint64_t decreases = 0;
@@ -75,29 +72,18 @@ TEST_F(EntryCounters, ReaderBesideLiveWritersSeesExactSumsThatOnlyGrow) {
             last = now;
         }
     });
-    std::latch counted(kWriters);
-    std::latch release(1);
-    std::vector<const EntryCounterBlock*> blocks(kWriters, nullptr);
     std::vector<std::thread> writers;
     for (int w = 0; w < kWriters; ++w) {
-        writers.emplace_back([&, w] {
+        writers.emplace_back([] {
             for (int i = 0; i < kCalls; ++i) glFinish();
-            blocks[w] = CurrentEntryCounters();
-            counted.count_down();
-            release.wait();  // stay alive so that every block is held at once
         });
     }
-    counted.wait();
-    EXPECT_EQ(EntryCalls(EntryId::glFinish), start + uint64_t{kWriters} * kCalls);
-    blocks.push_back(CurrentEntryCounters());
-    EXPECT_EQ(std::set<const EntryCounterBlock*>(blocks.begin(), blocks.end()).size(), kWriters + 1u);
-    release.count_down();
     for (std::thread& writer : writers) writer.join();
     done.store(true, std::memory_order_release);
     reader.join();
     EXPECT_EQ(decreases, 0u);
     EXPECT_LE(last, start + uint64_t{kWriters} * kCalls);
-    EXPECT_EQ(EntryCalls(EntryId::glFinish), start + uint64_t{kWriters} * kCalls) << "exits lose nothing";
+    EXPECT_EQ(EntryCalls(EntryId::glFinish), start + uint64_t{kWriters} * kCalls);
 }
 
 template <class Ret, class... Args>
