@@ -68,7 +68,7 @@ protected:
         EmptyCommandBuffer(TheCommandRecording().blob);
         calls();
         Effect effect{StreamWords(), ctx.currentColour, ctx.currentS, ctx.currentT, {}, {}};
-        for (const GlVertex& v : ctx.primitiveVertices) effect.vertices.push_back(VertexFields(v));
+        for (const GlVertex& v : ctx.primitiveVertices) effect.vertices.push_back({v.x, v.y, v.z, v.colour, v.s, v.t});
         const float* top = ctx.modelviewStack[ctx.stackTop[0]];
         effect.modelview.assign(top, top + 16);
         return effect;
@@ -147,15 +147,13 @@ constexpr Corner kCorners[4] = {
     {0.0f, 1.0f, {9, 8, 7, 6}, {0.0f, 10.0f, -3.0f}},
 };
 
-void ImmediateCorner(int i) {
-    glColor4ubv(kCorners[i].rgba);
-    glTexCoord2f(kCorners[i].s, kCorners[i].t);
-    glVertex3fv(kCorners[i].xyz);
-}
-
 void Immediate(GLenum mode, std::initializer_list<int> order) {
     glBegin(mode);
-    for (int i : order) ImmediateCorner(i);
+    for (int i : order) {
+        glColor4ubv(kCorners[i].rgba);
+        glTexCoord2f(kCorners[i].s, kCorners[i].t);
+        glVertex3fv(kCorners[i].xyz);
+    }
     glEnd();
 }
 

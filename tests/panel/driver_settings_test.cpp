@@ -101,7 +101,6 @@ TEST_F(DriverSettingsTest, SaveReplacesTheFileWithAllTwentyValuesInSaveOrder) {
     ResetSettingsToDefaults(s);
     ReloadSettings();
     EXPECT_EQ(SettingValue(s.HueDeg), -45);
-    EXPECT_EQ(SettingValue(s.PipelineCutoff), 2);
 }
 
 TEST_F(DriverSettingsTest, FileLocationRulesAndSilentFailures) {
