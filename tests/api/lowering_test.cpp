@@ -100,7 +100,6 @@ TEST_F(Lowering, EveryConversionFormMatchesItsFloatEquivalent) {
         {"Vertex3d beyond float", [] { glVertex3d(1e300, -1e300, 0.5); }, [] { glVertex3f(kInf, -kInf, 0.5f); }},
         {"Vertex4f divides by w", [] { glVertex4f(2.0f, 4.0f, 6.0f, 2.0f); }, [] { glVertex3f(1.0f, 2.0f, 3.0f); }},
         {"Vertex4i w of 0 kept", [] { glVertex4i(2, 4, 6, 0); }, [] { glVertex3f(2.0f, 4.0f, 6.0f); }},
-        {"TexCoord3s drops r", [] { glTexCoord3s(1, 2, 3); }, [] { glTexCoord2f(1.0f, 2.0f); }},
         {"TexCoord4f divides by q", [] { glTexCoord4f(2.0f, 4.0f, 9.0f, 2.0f); }, [] { glTexCoord2f(1.0f, 2.0f); }},
         {"Rectsv", [] { glRectsv(kRectFrom, kRectTo); }, [] { glRectf(1.0f, 2.0f, 3.0f, 4.0f); }},
         {"Rect inside glBegin(GL_POINTS), mode 0, is rejected",
