@@ -6,9 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cmath>
-#include <limits>
 #include <cstdint>
+#include <limits>
 #include <thread>
 #include <vector>
 

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 #include "api/api_test_support.h"
