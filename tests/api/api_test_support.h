@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
-#include <tuple>
 #include <vector>
 
 #include "entry/entry_table.h"
@@ -23,22 +22,17 @@ namespace mora::test {
 
 inline uint32_t Bits(float value) { return std::bit_cast<uint32_t>(value); }
 
-// A vertex as a comparable, printable tuple.
-inline auto VertexFields(const GlVertex& v) { return std::make_tuple(v.x, v.y, v.z, v.colour, v.s, v.t); }
-
 // The EntryTable counters at one moment.
-struct CounterSnapshot {
-    std::array<uint64_t, kEntryCount> calls{};
-};
+using CounterSnapshot = std::array<uint64_t, kEntryCount>;
 
 inline CounterSnapshot SnapshotCounters() {
-    CounterSnapshot snapshot;
-    for (std::size_t row = 0; row < kEntryCount; ++row) snapshot.calls[row] = TheEntryTable().rows[row].calls.load();
+    CounterSnapshot snapshot{};
+    for (std::size_t row = 0; row < kEntryCount; ++row) snapshot[row] = TheEntryTable().rows[row].calls.load();
     return snapshot;
 }
 
 inline uint64_t CallsSince(const CounterSnapshot& before, EntryId id) {
-    return EntryCalls(id) - before.calls[static_cast<std::size_t>(id)];
+    return EntryCalls(id) - before[static_cast<std::size_t>(id)];
 }
 
 // The calls of several entries since `before`, in the order given.
