@@ -93,21 +93,19 @@ TEST(CaptureWriter, WritesHeaderTablesBlobsAndFrameRecordsAtTheirOffsets) {
                                          frame.pixels.empty() ? nullptr : frame.pixels.data(), frame.pixels.size()));
     }
     ASSERT_TRUE(capture::Finish(file, 2));
-    bytes = test::ReadBytes(path);
-    EXPECT_EQ(U32(bytes, 16), 2u);
-    uint64_t at = U64(bytes, 72);
+    std::vector<uint8_t> expected = bytes;  // the file as it was, then the frame count and the records
+    StoreLittleEndian32(expected.data() + 16, 2);
     for (const test::RecordedFrame& frame : frames) {
         const std::vector<uint8_t> stream = test::BufferBytes(frame.commands.stream);
         const std::vector<uint8_t> blob = test::BufferBytes(frame.commands.blob);
-        ASSERT_EQ((std::vector<uint64_t>{U64(bytes, at), U64(bytes, at + 8), U64(bytes, at + 16)}),
-                  (std::vector<uint64_t>{stream.size(), blob.size(), frame.pixels.size()}));
-        std::vector<uint8_t> expected = stream;
-        expected.insert(expected.end(), blob.begin(), blob.end());
-        expected.insert(expected.end(), frame.pixels.begin(), frame.pixels.end());
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), bytes.begin() + static_cast<ptrdiff_t>(at) + 24));
-        at += 24 + expected.size();
+        for (const uint64_t size : {stream.size(), blob.size(), frame.pixels.size()}) {
+            expected.resize(expected.size() + 8);
+            StoreLittleEndian64(expected.data() + expected.size() - 8, size);
+        }
+        for (const std::vector<uint8_t>* part : {&stream, &blob, &frame.pixels})
+            expected.insert(expected.end(), part->begin(), part->end());
     }
-    EXPECT_EQ(at, bytes.size());
+    EXPECT_TRUE(test::ReadBytes(path) == expected);
 }
 
 TEST(CaptureWriter, EqualChecksumWithDifferentBytesIsNotShared) {

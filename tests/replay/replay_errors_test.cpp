@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "capture/capture_format.h"
+#include "capture/capture_test_support.h"
 #include "gl/keyframe_snapshot.h"
 #include "platform/file.h"
 #include "replay/replay_test_support.h"
@@ -26,7 +27,7 @@ protected:
         request.referencePixels = false;
         path = RecordCapture(folder, request);
         ASSERT_FALSE(path.empty()) << "the driver wrote no capture";
-        bytes = ReadBytes(path);
+        bytes = mora::test::ReadBytes(path);
         ASSERT_GT(bytes.size(), mora::kCaptureTextureTableOffset);
     }
     // Writes `edited` next to the capture and runs the executable on it.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "capture/capture_reader.h"
+#include "capture/capture_test_support.h"
 #include "frame_compare.h"
 #include "platform/file.h"
 #include "raster/isa_dispatch.h"
@@ -154,7 +155,7 @@ TEST_F(RecordedCapture, BenchRunsRestartFromTheCaptureStart) {
 TEST_F(RecordedCapture, ChangedReferencePixelsFailTheCompareBeyondTheTolerance) {
     // Reference pixels carry no checksum. Flipping bit 3 of one green byte and bit 1 of another
     // pixel's blue byte in the last frame (the file's last bytes) makes differences of exactly 8 and 2.
-    std::vector<uint8_t> file = ReadBytes(path);
+    std::vector<uint8_t> file = mora::test::ReadBytes(path);
     const std::size_t pixels = file.size() - 200 * 150 * 4;
     file[pixels + 4 * 1000 + 1] ^= 0x08;
     file[pixels + 4 * 2000 + 0] ^= 0x02;

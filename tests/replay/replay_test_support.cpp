@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "platform/file.h"
 
@@ -58,11 +56,6 @@ ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<st
     std::string command = Quote(MORA_REPLAY_EXE);
     for (const std::string& argument : arguments) command += " " + Quote(argument);
     return RunShell(folder, command);
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace mora_replay_test

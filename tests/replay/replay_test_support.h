@@ -39,6 +39,4 @@ std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& req
 // Runs the mora-replay executable with `arguments` (each quoted for the shell).
 ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<std::string>& arguments);
 
-std::vector<uint8_t> ReadBytes(const std::string& path);
-
 }  // namespace mora_replay_test
