@@ -69,23 +69,8 @@ TEST(CaptureWriter, WritesHeaderTablesBlobsAndFrameRecordsAtTheirOffsets) {
     EXPECT_EQ(bytes.size(), U64(bytes, 72));
     EXPECT_EQ(std::memcmp(bytes.data() + 96, snapshot.bytes, 6376), 0);
 
-    // The texture records themselves come back whole through the reader (capture_reader_test.cpp);
-    // here which blob each slot names: slot 3 shares slot 1's image, slot 0 has none.
-    const uint32_t expectedBlob[5] = {0xFFFFFFFFu, 0, 1, 0, 2};
-    for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(U32(bytes, 96 + 6376 + 364 * i + 356), expectedBlob[i]) << i;
-    const TextureSlot* blobSource[3] = {&table[1], &table[2], &table[4]};
-    uint64_t payload = blobTable + 24 * 3;
-    for (uint32_t b = 0; b < 3; ++b) {
-        const std::vector<uint32_t>& texels = blobSource[b]->texels;
-        const uint64_t size = texels.size() * 4;
-        const uint64_t record = blobTable + 24 * b;  // kind, CRC-32, size, payload offset
-        EXPECT_EQ((std::vector<uint64_t>{U32(bytes, record), U32(bytes, record + 4), U64(bytes, record + 8),
-                                         U64(bytes, record + 16)}),
-                  (std::vector<uint64_t>{1, Crc32(texels.data(), size), size, payload}))
-            << b;
-        EXPECT_EQ(std::memcmp(bytes.data() + payload, texels.data(), size), 0) << b;
-        payload += size;
-    }
+    // The texture and blob records, their payloads and each slot's blob come back through the
+    // reader (capture_reader_test.cpp), whose damaged files pin where each of their fields sits.
     // Frame records: the three sizes, then stream, blob and reference pixels (none in the second).
     const test::RecordedFrame frames[2] = {test::MakeFrame(1, 3, 2, true), test::MakeFrame(2, 3, 2, false)};
     for (const test::RecordedFrame& frame : frames) {

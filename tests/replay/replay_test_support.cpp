@@ -45,10 +45,7 @@ std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& req
                (request.arraysAndLists ? " --arrays-and-lists" : "");
     const ProgramRun result = RunShell(folder, command);
     if (run != nullptr) *run = result;
-    const std::string name = request.firstFrame == request.lastFrame
-                                 ? "MORA_capture_frame" + std::to_string(request.firstFrame) + ".mora-capture"
-                                 : "MORA_capture_frames" + range + ".mora-capture";
-    const std::string path = folder.File(name);
+    const std::string path = folder.File("MORA_capture_frames" + range + ".mora-capture");  // a range of frames
     return mora::platform::FileExists(path.c_str()) ? path : std::string();
 }
 

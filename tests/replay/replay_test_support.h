@@ -19,7 +19,7 @@ struct CaptureRequest {
     int width = 200;  // not a multiple of the 32-pixel tiles
     int height = 150;
     int sceneFrames = 16;  // frames the scene draws
-    int firstFrame = 3;    // captured frames (inclusive); frame 3 clears its colour
+    int firstFrame = 3;    // captured frames (inclusive, more than one); frame 3 clears its colour
     int lastFrame = 12;
     bool referencePixels = true;
     std::string isa;              // MORA_ISA for the recording run; empty: unset
