@@ -73,23 +73,18 @@ CaptureData LoadCapture(const std::string& path) {
 
 // --- Bit-exact round trip on every variant this processor runs ---
 
-class ReplayRoundTripPerIsa : public ::testing::TestWithParam<int32_t> {};
-
-TEST_P(ReplayRoundTripPerIsa, EveryFrameMatchesItsReferencePixels) {
-    const char* name = mora::raster::IsaName(GetParam() - 1);
-    if (!mora::raster::IsaSupported(GetParam() - 1)) GTEST_SKIP() << name << " does not run on this processor";
-    ScratchFolder folder;
-    CaptureRequest request;
-    request.isa = name;
-    const std::string path = RecordCapture(folder, request);
-    ASSERT_FALSE(path.empty()) << "the driver wrote no capture";
-    EXPECT_EQ(ReplayDifference(folder, path, {"--isa", name, "--threads", "1"}), "");
+TEST(ReplayRoundTrip, EveryFrameMatchesItsReferencePixelsOnEveryVariant) {
+    for (int32_t isa = 0; isa < 4; ++isa) {
+        if (!mora::raster::IsaSupported(isa)) continue;  // not on this processor
+        const char* name = mora::raster::IsaName(isa);
+        ScratchFolder folder;
+        CaptureRequest request;
+        request.isa = name;
+        const std::string path = RecordCapture(folder, request);
+        ASSERT_FALSE(path.empty()) << name << ": the driver wrote no capture";
+        EXPECT_EQ(ReplayDifference(folder, path, {"--isa", name, "--threads", "1"}), "") << name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Variants, ReplayRoundTripPerIsa, ::testing::Values(1, 2, 3, 4),
-                         [](const ::testing::TestParamInfo<int32_t>& variant) {
-                             return std::string(mora::raster::IsaName(variant.param - 1));
-                         });
 
 // --- Replays that must not depend on how they are run ---
 
