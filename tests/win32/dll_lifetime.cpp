@@ -7,8 +7,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -53,10 +51,7 @@ int gMisalign = 0;  // bytes off alignment of the last call
 
 std::uint32_t Call(HMODULE gl, const char* name, std::initializer_list<std::uint32_t> args) {
     const void* function = reinterpret_cast<const void*>(GetProcAddress(gl, name));
-    if (function == nullptr) {
-        std::printf("FAIL: no %s\n", name);
-        std::exit(1);
-    }
+    if (function == nullptr) return 0;  // an entry missing: the frame's checks fail
     std::uint32_t values[8] = {};
     std::uint32_t count = 0;
     for (std::uint32_t a : args) values[count++] = a;
