@@ -50,8 +50,7 @@ TEST_F(CaptureSessionTest, EnvironmentRangeArmsOnlyWellFormedValues) {
         int32_t first, last;
         const char* name;
     };
-    for (const Case c : {Case{"100", 100, 100, "MORA_capture_frame100.mora-capture"},
-                         Case{"100-109", 100, 109, "MORA_capture_frames100-109.mora-capture"},
+    for (const Case c : {Case{"100-109", 100, 109, "MORA_capture_frames100-109.mora-capture"},
                          Case{"0", 0, 0, "MORA_capture_frame0.mora-capture"}, Case{"109-100", -1, -1, ""},
                          Case{"00000000000000000000000000000001", -1, -1, ""}}) {  // longer than the value buffer
         SCOPED_TRACE(c.value);

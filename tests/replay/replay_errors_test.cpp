@@ -18,14 +18,9 @@ namespace {
 class DamagedCapture : public ::testing::Test {
 protected:
     void SetUp() override {
-        CaptureRequest request;
-        request.width = 64;
-        request.height = 48;
-        request.sceneFrames = 7;
-        request.firstFrame = 3;  // frame 5 draws over frame 3, which the capture holds
-        request.lastFrame = 5;
-        request.referencePixels = false;
-        path = RecordCapture(folder, request);
+        // Frames 3-5 (frame 5 draws over frame 3, which the capture holds), without reference pixels.
+        path = RecordCapture(folder,
+                             {.width = 64, .height = 48, .sceneFrames = 7, .lastFrame = 5, .referencePixels = false});
         ASSERT_FALSE(path.empty()) << "the driver wrote no capture";
         bytes = mora::test::ReadBytes(path);
         ASSERT_GT(bytes.size(), mora::kCaptureTextureTableOffset);

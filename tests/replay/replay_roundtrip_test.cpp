@@ -78,9 +78,7 @@ TEST(ReplayRoundTrip, EveryFrameMatchesItsReferencePixelsOnEveryVariant) {
         if (!mora::raster::IsaSupported(isa)) continue;  // not on this processor
         const char* name = mora::raster::IsaName(isa);
         ScratchFolder folder;
-        CaptureRequest request;
-        request.isa = name;
-        const std::string path = RecordCapture(folder, request);
+        const std::string path = RecordCapture(folder, {.isa = name});
         ASSERT_FALSE(path.empty()) << name << ": the driver wrote no capture";
         EXPECT_EQ(ReplayDifference(folder, path, {"--isa", name, "--threads", "1"}), "") << name;
     }
@@ -121,9 +119,7 @@ TEST_F(RecordedCapture, ThreadCountKeepsThePixelsAndForcedShadingRateChangesThem
 // immediate-mode scene, so its capture replays as that one does.
 TEST_F(RecordedCapture, ArraysAndListsRecordTheImmediateFrames) {
     ScratchFolder loweredFolder;
-    CaptureRequest lowered;
-    lowered.arraysAndLists = true;
-    const std::string loweredPath = RecordCapture(loweredFolder, lowered);
+    const std::string loweredPath = RecordCapture(loweredFolder, {.arraysAndLists = true});
     ASSERT_FALSE(loweredPath.empty()) << "the driver wrote no capture";
     const CaptureData recorded = LoadCapture(loweredPath);
     EXPECT_TRUE(recorded.frameStreams == capture.frameStreams);
