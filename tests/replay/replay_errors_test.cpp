@@ -2,7 +2,6 @@
 // stream and a non-zero exit status, from the executable as from the in-process tool.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 

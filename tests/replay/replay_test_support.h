@@ -3,11 +3,9 @@
 // their exit status and output.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "capture/capture_reader.h"
 #include "test_support/temp_dir.h"
 
 namespace mora_replay_test {
