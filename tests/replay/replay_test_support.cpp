@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "platform/file.h"
 
@@ -47,10 +45,7 @@ std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& req
                (request.arraysAndLists ? " --arrays-and-lists" : "");
     const ProgramRun result = RunShell(folder, command);
     if (run != nullptr) *run = result;
-    const std::string name = request.firstFrame == request.lastFrame
-                                 ? "MORA_capture_frame" + std::to_string(request.firstFrame) + ".mora-capture"
-                                 : "MORA_capture_frames" + range + ".mora-capture";
-    const std::string path = folder.File(name);
+    const std::string path = folder.File("MORA_capture_frames" + range + ".mora-capture");  // a range of frames
     return mora::platform::FileExists(path.c_str()) ? path : std::string();
 }
 
@@ -58,11 +53,6 @@ ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<st
     std::string command = Quote(MORA_REPLAY_EXE);
     for (const std::string& argument : arguments) command += " " + Quote(argument);
     return RunShell(folder, command);
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace mora_replay_test

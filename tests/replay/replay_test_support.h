@@ -3,11 +3,9 @@
 // their exit status and output.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "capture/capture_reader.h"
 #include "test_support/temp_dir.h"
 
 namespace mora_replay_test {
@@ -19,7 +17,7 @@ struct CaptureRequest {
     int width = 200;  // not a multiple of the 32-pixel tiles
     int height = 150;
     int sceneFrames = 16;  // frames the scene draws
-    int firstFrame = 3;    // captured frames (inclusive); frame 3 clears its colour
+    int firstFrame = 3;    // captured frames (inclusive, more than one); frame 3 clears its colour
     int lastFrame = 12;
     bool referencePixels = true;
     std::string isa;              // MORA_ISA for the recording run; empty: unset
@@ -38,7 +36,5 @@ std::string RecordCapture(const ScratchFolder& folder, const CaptureRequest& req
 
 // Runs the mora-replay executable with `arguments` (each quoted for the shell).
 ProgramRun RunReplayExecutable(const ScratchFolder& folder, const std::vector<std::string>& arguments);
-
-std::vector<uint8_t> ReadBytes(const std::string& path);
 
 }  // namespace mora_replay_test

@@ -4,10 +4,11 @@
 #include <windows.h>
 
 #include <cctype>
-#include <cstdio>
-#include <cstring>
+#include <iterator>
 #include <map>
 #include <string>
+
+#include "win32_test.h"
 
 namespace {
 
@@ -37,10 +38,8 @@ bool SystemDll(std::string name) {
 
 int main() {
     HMODULE module = LoadLibraryA("opengl32.dll");
-    if (module == nullptr) {
-        std::printf("FAIL: LoadLibrary(opengl32.dll)\n");
-        return 1;
-    }
+    Check(module != nullptr, "LoadLibrary(opengl32.dll)");
+    if (module == nullptr) return Finish();
     const auto* base = reinterpret_cast<const unsigned char*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -54,42 +53,23 @@ int main() {
         table[reinterpret_cast<const char*>(base + names[i])] = functions[ordinals[i]];
     }
 
-    int failures = 0;
     const bool decorated = sizeof(void*) == 4;
-    const size_t entryCount = sizeof(kEntries) / sizeof(kEntries[0]);
-    const size_t expected = entryCount * (decorated ? 2 : 1);
-    if (table.size() != expected) {
-        std::printf("FAIL: %zu entries in the list, %zu names exported, %zu expected\n", entryCount, table.size(),
-                    expected);
-        ++failures;
-    }
+    Check(table.size() == std::size(kEntries) * (decorated ? 2 : 1),
+          "one exported name per entry (two on 32-bit) and no other");
     for (const Entry& entry : kEntries) {
         const auto plain = table.find(entry.plain);
-        if (plain == table.end()) {
-            std::printf("FAIL: %s not exported\n", entry.plain);
-            ++failures;
-            continue;
-        }
-        if (!decorated) continue;
         const auto alias = table.find(entry.decorated);
-        if (alias == table.end() || alias->second != plain->second) {
-            std::printf("FAIL: %s missing or not at the address of %s\n", entry.decorated, entry.plain);
-            ++failures;
+        if (plain == table.end() || (decorated && (alias == table.end() || alias->second != plain->second))) {
+            Check(false, entry.plain);  // missing, or its alias missing or elsewhere
         }
     }
 
     const IMAGE_DATA_DIRECTORY& importDir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    int imports = 0;
     for (const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + importDir.VirtualAddress);
          import->Name != 0; ++import) {
         const char* dll = reinterpret_cast<const char*>(base + import->Name);
-        ++imports;
-        if (!SystemDll(dll)) {
-            std::printf("FAIL: imports %s\n", dll);
-            ++failures;
-        }
+        Check(SystemDll(dll), dll);
     }
-    std::printf("%zu names exported, %d DLLs imported: %s\n", table.size(), imports, failures == 0 ? "PASS" : "FAILED");
     FreeLibrary(module);
-    return failures == 0 ? 0 : 1;
+    return Finish();
 }

@@ -43,7 +43,6 @@ TEST_F(RegistrySettingsTest, StoredValuesAreClampedAndValuesOfAnotherTypeOrSizeI
     const Case cases[] = {
         {L"GammaX100", 500, &DriverSettings::GammaX100, 150},
         {L"HueDeg", -500, &DriverSettings::HueDeg, -180},  // negative: the DWORD is read as signed
-        {L"CaptureFrameCount", 0, &DriverSettings::CaptureFrameCount, 1},
         {L"ForceFilter", 2, &DriverSettings::ForceFilter, 2},
     };
     for (const Case& c : cases) WriteDword(c.name, c.stored);

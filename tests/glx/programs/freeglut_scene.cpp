@@ -2,21 +2,19 @@
 #include <GL/freeglut.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "toolkit_scene.h"
 
 namespace {
 
 int gFrames = 0;
-std::string gReport = "no frame drawn";
 
 void Frame() {
-    if (!toolkit_test::RunningOnMora(&gReport)) std::exit(toolkit_test::Finish(false, gReport));
+    if (!toolkit_test::RunningOnMora()) std::exit(1);
     toolkit_test::DrawScene();
     glutSwapBuffers();
-    const bool shown = toolkit_test::WindowShowsScene(&gReport);
-    if (shown || ++gFrames >= toolkit_test::kMaxFrames) std::exit(toolkit_test::Finish(shown, gReport));
+    const bool shown = toolkit_test::WindowShowsScene();
+    if (shown || ++gFrames >= toolkit_test::kMaxFrames) std::exit(toolkit_test::Finish(shown));
     glutPostRedisplay();
 }
 

@@ -145,26 +145,20 @@ TEST_F(GlxEntries, ContextIsCurrentOnOneThreadAndADestroyedWindowIsHarmless) {
 TEST_F(GlxEntries, ResizedWindowIsDrawnWholeOnTheNextFrame) {
     const Window window = MakeWindow(40, 30);
     ASSERT_EQ(glXMakeCurrent(display_, window, context_), True);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glColor3f(1.0f, 0.0f, 0.0f);
     for (const auto& [width, height] : {std::pair{40, 30}, std::pair{90, 70}, std::pair{20, 50}, std::pair{60, 20}}) {
         XResizeWindow(display_, window, width, height);
         XSync(display_, False);
-        // Blue clear, red quad over the whole viewport: a Surface of another size than the window
-        // shows blue (or nothing) in one of the window's corners.
+        // Blue clear, red rectangle over the whole viewport: a Surface of another size than the
+        // window shows blue (or nothing) in one of the window's corners.
         glViewport(0, 0, width, height);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(0, width, 0, height, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        glColor3f(1.0f, 0.0f, 0.0f);
-        glBegin(GL_QUADS);
-        glVertex2f(0.0f, 0.0f);
-        glVertex2f(static_cast<float>(width), 0.0f);
-        glVertex2f(static_cast<float>(width), static_cast<float>(height));
-        glVertex2f(0.0f, static_cast<float>(height));
-        glEnd();
+        glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
         glXSwapBuffers(display_, window);
         unsigned int shownWidth = 0;
         glXQueryDrawable(display_, window, 0x801D /* GLX_WIDTH */, &shownWidth);
