@@ -13,7 +13,7 @@
 //   a scene has edges inside the view, a few pixels along them may differ completely; those
 //   comparisons bound the share of pixels off by more than 8 levels instead of the largest
 //   difference.
-// Each case of a table carries its name, which labels its comparison and its pictures.
+// Each case of a table carries its name, which labels its comparison.
 // Textures are never deleted in the frame that draws with them: MORA executes all of a frame's
 // commands before it draws any triangle, so a texture deleted or re-specified later in a frame
 // changes that frame's earlier draws too.
