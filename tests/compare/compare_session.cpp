@@ -1,11 +1,8 @@
 #include "compare_session.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "image_compare.h"
-#include "png_file.h"
 #include "renderer.h"
 #include "renderer_environment.h"
 #include "scene.h"
@@ -66,17 +63,6 @@ bool RenderOne(Renderer& renderer, const DrawFunction& draw, int width, int heig
     return false;
 }
 
-void DumpPictures(const std::vector<uint32_t>& mora, const std::vector<uint32_t>& osmesa, int width, int height,
-                  const std::string& name) {
-    const char* folder = std::getenv("MORA_COMPARE_DUMP_DIR");
-    if (folder == nullptr || folder[0] == '\0') return;
-    const std::string base = std::string(folder) + "/" + name;
-    mora::png::WriteArgbPng(base + "_mora.png", width, height, mora, nullptr);
-    mora::png::WriteArgbPng(base + "_osmesa.png", width, height, osmesa, nullptr);
-    mora::png::WriteArgbPng(base + "_difference.png", width, height, mora::scene::DifferenceImage(mora, osmesa),
-                            nullptr);
-}
-
 }  // namespace
 
 void ExpectAgreement(const DrawFunction& draw, const Tolerance& tolerance, const std::string& name, int width,
@@ -92,9 +78,6 @@ void ExpectAgreement(const DrawFunction& draw, const Tolerance& tolerance, const
         << error;
     const mora::scene::ImageDifference d = mora::scene::CompareImages(mora, osmesa, width, height);
     const std::string description = mora::scene::DescribeDifference(d);
-    // Printed for every comparison, so a run shows how much margin each tolerance has.
-    std::printf("[ compare  ] %s: %s\n", name.c_str(), description.c_str());
-    DumpPictures(mora, osmesa, width, height, name);
     EXPECT_TRUE(d.maxChannelDifference <= tolerance.maxChannelDifference && d.psnr >= tolerance.minPsnr &&
                 d.shareOver8 <= tolerance.maxShareOver8)
         << name << ": " << description << "; allowed: max " << tolerance.maxChannelDifference

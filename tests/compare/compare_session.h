@@ -28,8 +28,7 @@ struct Tolerance {
 
 // Draws a width x height frame through MORA and through OSMesa and expects them to agree within
 // `tolerance` (a failure names every metric). Skips the test when OSMesa is missing; fails it when
-// MORA cannot be loaded or a frame cannot be read back. When MORA_COMPARE_DUMP_DIR is set, the two
-// frames and their difference are written there as PNG files named after `name`.
+// MORA cannot be loaded or a frame cannot be read back.
 void ExpectAgreement(const DrawFunction& draw, const Tolerance& tolerance, const std::string& name, int width,
                      int height);
 

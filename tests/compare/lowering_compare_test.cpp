@@ -1,75 +1,20 @@
-// One small program per feature the driver lowers at its entry points, drawn through MORA and
-// through OSMesa (llvmpipe) with the same calls: the immediate-mode variants with glRect and the
-// double matrices and the vertex arrays (every draw call, interleaved layouts); display lists are
-// compared with the lit scenes (lighting_compare_test.cpp). Each scene has edges inside the view, so
-// the comparisons bound the share of pixels off by more than 8 levels, as the targeted scenes do.
+// The vertex-array draws the driver lowers at its entry points (every draw call, an interleaved
+// layout), drawn through MORA and through OSMesa (llvmpipe) with the same calls. (The immediate-mode
+// variants, glRect and the double matrices give exactly the records of their float equivalents,
+// which tests/api checks.) The scene has edges inside the view, so the comparison bounds the share
+// of pixels off by more than 8 levels, as the targeted scenes do.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "compare_session.h"
-#include "scene.h"
-#include "scene_textures.h"
 
 namespace mora_compare {
 namespace {
 
-using mora::scene::TextureFilter;
-using mora::scene::UploadTexture;
-
 constexpr int kSize = 128;
 const Tolerance kEdgeTolerance{255, 30.0, 0.01};
-
-TEST(LoweredEntries, ImmediateVariantsRectsAndDoubleMatricesAgree) {
-    const auto draw = [](SceneGl& gl, int w, int h) {
-        PixelProjection(gl, w, h);
-        gl.Color3ub(200, 40, 90);
-        gl.Rectf(4.0f, 4.0f, 60.0f, 40.0f);
-        gl.Color4us(0, 40000, 65535, 65535);
-        gl.Recti(70, 6, 124, 30);
-        // A fan of integer vertices, moved and turned by the double-precision matrices.
-        gl.Translated(64.0, 80.0, 0.0);
-        gl.Rotated(20.0, 0.0, 0.0, 1.0);
-        gl.Scaled(1.5, 1.0, 1.0);
-        gl.Begin(GL_TRIANGLE_FAN);
-        gl.Color3d(1.0, 1.0, 0.2);
-        gl.Vertex3i(0, 0, 0);
-        gl.Color3d(0.1, 0.3, 1.0);
-        for (int i = 0; i <= 6; ++i) {
-            const double a = 0.9 * i;
-            gl.Vertex3i(static_cast<GLint>(30 * std::cos(a)), static_cast<GLint>(30 * std::sin(a)), 0);
-        }
-        gl.End();
-        // A textured quad from double texture coordinates and homogeneous vertices. Every corner has
-        // the same w: the records carry no w, and a w that varied across a primitive would change
-        // GL's perspective-correct texture interpolation.
-        const GLdouble identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-        gl.LoadMatrixd(identity);
-        gl.Enable(GL_TEXTURE_2D);
-        UploadTexture(gl, PatternImage(16), TextureFilter::Nearest, GL_REPEAT);
-        gl.Color3ub(255, 255, 255);
-        gl.Begin(GL_QUADS);
-        gl.TexCoord2d(0.0, 0.0);
-        gl.Vertex4f(16.0f, 96.0f, 0.0f, 2.0f);
-        gl.TexCoord2d(2.0, 0.0);
-        gl.Vertex4f(80.0f, 96.0f, 0.0f, 2.0f);
-        gl.TexCoord2d(2.0, 2.0);
-        gl.Vertex4f(80.0f, 160.0f, 0.0f, 2.0f);
-        gl.TexCoord2d(0.0, 2.0);
-        gl.Vertex4f(16.0f, 160.0f, 0.0f, 2.0f);
-        gl.End();
-        gl.Disable(GL_TEXTURE_2D);
-        // A triangle of short vertices.
-        gl.Begin(GL_TRIANGLES);
-        gl.Color3ub(30, 220, 120);
-        gl.Vertex2s(4, 120);
-        gl.Vertex2s(30, 84);
-        gl.Vertex2s(44, 124);
-        gl.End();
-    };
-    ExpectAgreement(draw, kEdgeTolerance, "lowered_immediate_variants", kSize, kSize);
-}
 
 struct ColouredPoint {
     GLfloat r, g, b;

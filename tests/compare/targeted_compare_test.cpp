@@ -1,7 +1,8 @@
 // Small scenes, one feature each, drawn through MORA and through OSMesa (llvmpipe) with the same GL
 // calls and compared: every blend mode, every texture environment, the three filter classes,
-// the alpha test, every depth function, clipping at each frustum plane, and both windings under
-// every culling setting. MORA runs with variable-rate shading off (see compare_session.cpp).
+// the alpha test, every depth function, and both windings under every culling setting. (Clipping
+// at the frustum planes is compared in the scene frames, whose walls cross every plane.) MORA runs
+// with variable-rate shading off (see compare_session.cpp).
 //
 // Why MORA and llvmpipe differ at all, and so what the tolerances allow for:
 // - MORA truncates every colour to 8 bits at packing (modulate, blending and interpolated colours
@@ -13,7 +14,7 @@
 //   a scene has edges inside the view, a few pixels along them may differ completely; those
 //   comparisons bound the share of pixels off by more than 8 levels instead of the largest
 //   difference.
-// Each case of a table carries its name, which labels its comparison and its pictures.
+// Each case of a table carries its name, which labels its comparison.
 // Textures are never deleted in the frame that draws with them: MORA executes all of a frame's
 // commands before it draws any triangle, so a texture deleted or re-specified later in a frame
 // changes that frame's earlier draws too.
@@ -38,15 +39,6 @@ using mora::scene::UploadTexture;
 
 constexpr int kSize = 128;              // every targeted scene is kSize x kSize pixels
 constexpr GLint kClampToEdge = 0x812F;  // GL 1.2's name; MORA clamps to the edge for it as for GL_CLAMP
-
-// A symmetric frustum from z = -1 to z = -far.
-void FrustumProjection(SceneGl& gl, double far) {
-    gl.MatrixMode(GL_PROJECTION);
-    gl.LoadIdentity();
-    gl.Frustum(-1.0, 1.0, -1.0, 1.0, 1.0, far);
-    gl.MatrixMode(GL_MODELVIEW);
-    gl.LoadIdentity();
-}
 
 struct Corner {
     float x, y;
@@ -264,7 +256,9 @@ TEST(TextureFilters, NearestAndBilinearAgreeMagnifiedAndMinified) {
 // minified floor by far more.
 TEST(TextureFilters, TrilinearAgreesOnRecedingFloor) {
     const auto draw = [](SceneGl& gl, int, int) {
-        FrustumProjection(gl, 400.0);
+        gl.MatrixMode(GL_PROJECTION);
+        gl.Frustum(-1.0, 1.0, -1.0, 1.0, 1.0, 400.0);
+        gl.MatrixMode(GL_MODELVIEW);
         Textured(gl, DetailImage(64), TextureFilter::Trilinear, GL_REPEAT, GL_REPLACE);
         // s, t, x, z of each corner (y = -1).
         const float corners[4][4] = {{0, 0, -20, -1}, {20, 0, 20, -1}, {20, 150, 20, -300}, {0, 150, -20, -300}};
@@ -365,40 +359,6 @@ TEST(DepthFunctions, AgreeOnCrossingAndCoplanarQuads) {
             sloped(-0.8f, 0.8f, 0.0f, fh);
         };
         Compare(draw, Tolerance{2, 45.0, 0.0}, std::string("depth_") + depth.name);
-    }
-}
-
-// --- Clipping ---------------------------------------------------------------------------------
-
-// One textured triangle with a colour per vertex reaching through one frustum plane: the part
-// inside must be drawn alike, with the attributes of the vertices the clipper makes (texture
-// bilinear on level 0, so no level choice is involved). The triangle's own edges inside the view
-// may differ by coverage rounding.
-TEST(FrustumClipping, AgreesThroughEachPlane) {
-    const struct {
-        const char* name;
-        float vertices[3][3];  // eye space; the frustum is x, y in [-z, z] from z = -1 to z = -10
-    } planes[] = {{"left", {{-12.0f, -1.0f, -4.0f}, {1.5f, -2.0f, -4.0f}, {0.5f, 2.5f, -5.0f}}},
-                  {"right", {{-1.5f, -2.0f, -4.0f}, {12.0f, -1.0f, -4.0f}, {-0.5f, 2.5f, -5.0f}}},
-                  {"bottom", {{-2.5f, 0.5f, -4.0f}, {2.0f, -12.0f, -4.0f}, {2.5f, 1.5f, -5.0f}}},
-                  {"top", {{-2.5f, -1.5f, -4.0f}, {2.5f, -0.5f, -5.0f}, {0.5f, 12.0f, -4.0f}}},
-                  {"near", {{-0.3f, -0.4f, -0.4f}, {0.4f, -0.3f, -0.5f}, {0.0f, 1.5f, -6.0f}}},
-                  {"far", {{-2.0f, -1.5f, -4.0f}, {2.0f, -1.5f, -4.0f}, {0.0f, 6.0f, -30.0f}}}};
-    for (const auto& clip : planes) {
-        const auto draw = [&clip](SceneGl& gl, int, int) {
-            FrustumProjection(gl, 10.0);
-            Textured(gl, PatternImage(32), TextureFilter::Bilinear, kClampToEdge, GL_MODULATE);
-            static const float kColours[3][3] = {{1.0f, 0.3f, 0.3f}, {0.3f, 1.0f, 0.3f}, {0.4f, 0.4f, 1.0f}};
-            static const float kCoordinates[3][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.5f, 1.0f}};
-            gl.Begin(GL_TRIANGLES);
-            for (int v = 0; v < 3; ++v) {
-                gl.Color3f(kColours[v][0], kColours[v][1], kColours[v][2]);
-                gl.TexCoord2f(kCoordinates[v][0], kCoordinates[v][1]);
-                gl.Vertex3fv(clip.vertices[v]);
-            }
-            gl.End();
-        };
-        Compare(draw, Tolerance{255, 40.0, 0.01}, std::string("clip_") + clip.name);
     }
 }
 

@@ -20,8 +20,6 @@
 #include "gl/command_buffer.h"
 #include "gl/command_records.h"
 #include "mora/gl.h"
-#include "panel/driver_settings.h"
-#include "platform/file.h"
 #include "render/tile_grid.h"
 #include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"

@@ -27,9 +27,7 @@
 #include "x_server.h"
 
 // Xlib last: its macros (None, Bool, Status) would break the headers above.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #ifndef MORA_DRIVER_PATH

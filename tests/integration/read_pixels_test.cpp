@@ -35,12 +35,21 @@ protected:
 
 TEST_F(ReadPixels, FourByteOrdersWithRowsFromTheBottom) {
     RecordTwoBands();
-    // 3 x 2 GL_RGB across the band edge: row 0 is GL row 7 (red), row 1 GL row 8 (blue).
-    std::vector<uint8_t> rgb(19, kUntouched);
-    glReadPixels(4, 7, 3, 2, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    const std::vector<uint8_t> expectedRgb = {255, 0,   0, 255, 0,   0, 255, 0,   0,         0,
-                                              0,   255, 0, 0,   255, 0, 0,   255, kUntouched};
-    EXPECT_EQ(rgb, expectedRgb) << "18 bytes, rows bottom-up, nothing past them";
+    // One column across the band edge: GL row 7 (red) first, then GL row 8 (blue); nothing past it.
+    const struct {
+        GLenum format;
+        std::vector<uint8_t> bytes;
+    } orders[] = {{GL_RGB, {255, 0, 0, 0, 0, 255}},
+                  {GL_BGR_EXT, {0, 0, 255, 255, 0, 0}},
+                  {GL_RGBA, {255, 0, 0, 255, 0, 0, 255, 255}},
+                  {GL_BGRA_EXT, {0, 0, 255, 255, 255, 0, 0, 255}}};
+    for (const auto& order : orders) {
+        std::vector<uint8_t> out(order.bytes.size() + 1, kUntouched);
+        glReadPixels(4, 7, 1, 2, order.format, GL_UNSIGNED_BYTE, out.data());
+        std::vector<uint8_t> expected = order.bytes;
+        expected.push_back(kUntouched);
+        EXPECT_EQ(out, expected) << "format 0x" << std::hex << order.format;
+    }
 
     // The whole surface in one read: GL row r is surface row 15 - r.
     std::vector<uint32_t> all(kSize * kSize, 0);

@@ -4,19 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <string>
-#include <thread>
 #include <vector>
 
 #include "driver_session.h"
-#include "x_server.h"
-#include "platform/environment.h"
-#include "platform/file.h"
 #include "platform/x11_output.h"
+#include "x_server.h"
 
 namespace mora_it {
 namespace {
@@ -40,14 +32,8 @@ TEST(X11Present, WindowShowsThePresentedFrame) {
     for (int frame = 0; frame < 3; ++frame) {
         glClearColor(0.1f * frame, 0.5f, 0.25f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        glBegin(GL_TRIANGLES);
         glColor3f(1.0f, 0.0f, 0.0f);
-        glVertex2f(8.0f, 8.0f);
-        glColor3f(0.0f, 1.0f, 0.0f);
-        glVertex2f(88.0f, 12.0f);
-        glColor3f(0.0f, 0.0f, 1.0f);
-        glVertex2f(40.0f, 60.0f);
-        glEnd();
+        DrawRect(8.0f, 8.0f, 88.0f, 60.0f);
         wglSwapBuffers(dc);
     }
     const PresentedFrame presented = ReadPresented(dc);
@@ -62,7 +48,7 @@ TEST(X11Present, WindowShowsThePresentedFrame) {
     EXPECT_EQ(at, std::ssize(shown)) << "first difference at pixel " << at % kWidth << "," << at / kWidth
                                      << ": window 0x" << std::hex << *difference.first << ", presented 0x"
                                      << *difference.second;
-    // The frame is really drawn: clear colour in a corner, the triangle's interior is not it.
+    // The frame is really drawn: clear colour in a corner, the rectangle's interior is not it.
     EXPECT_EQ(Rgb(presented.At(1, 1)), Argb(0, 51, 128, 64));
     EXPECT_NE(Rgb(presented.At(40, kHeight - 1 - 25)), Argb(0, 51, 128, 64));
 
