@@ -1,15 +1,13 @@
-// The pieces of the scene tools the benchmark's figures and the comparisons rest on: the mip chain
-// rule that must match MORA's (both renderers must sample the same texels), triangle counting,
-// the image agreement metrics that judge every comparison, and the timing summaries.
+// The pieces of the scene tools the comparisons rest on: the mip chain rule that must match MORA's
+// (both renderers must sample the same texels) and the image agreement metrics that judge every
+// comparison.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "frame_timing.h"
 #include "image_compare.h"
-#include "scene_gl.h"
 #include "scene_textures.h"
 
 namespace mora_compare {
@@ -45,19 +43,6 @@ TEST(MipChain, OddSizesHalveAndRoundLikeTheDriver) {
     EXPECT_EQ(tall.back().width + tall.back().height, 2);
 }
 
-TEST(TrianglesSubmitted, FollowsTheDecompositionOfEachMode) {
-    const struct {
-        GLenum mode;
-        int vertices;
-        uint64_t triangles;
-    } cases[] = {{GL_TRIANGLES, 7, 2},    {GL_TRIANGLE_STRIP, 4, 2}, {GL_TRIANGLE_FAN, 6, 4}, {GL_POLYGON, 5, 3},
-                 {GL_QUADS, 3, 0},        {GL_QUADS, 9, 4},          {GL_QUAD_STRIP, 6, 4},   {GL_QUAD_STRIP, 3, 0},
-                 {GL_TRIANGLE_FAN, 2, 0}, {GL_LINES, 4, 0},          {GL_POINTS, 9, 0}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(TrianglesSubmitted(c.mode, c.vertices), c.triangles) << "mode " << c.mode << " x " << c.vertices;
-    }
-}
-
 TEST(CompareImages, CountsPixelsAboveEightLevelsOnColourOnly) {
     std::vector<uint32_t> a(8, 0xFF404040u);
     std::vector<uint32_t> b = a;
@@ -84,20 +69,6 @@ TEST(CompareImages, CountsPixelsAboveEightLevelsOnColourOnly) {
     EXPECT_EQ(mismatch.maxChannelDifference, 255);
     EXPECT_DOUBLE_EQ(mismatch.shareOver8, 1.0);
     EXPECT_EQ(CompareImages({}, {}, 0, 0).maxChannelDifference, 255);
-}
-
-TEST(SummarizeTimes, MedianPercentileAndMean) {
-    EXPECT_DOUBLE_EQ(SummarizeTimes({3.0, 1.0, 2.0}).medianMs, 2.0);
-    EXPECT_DOUBLE_EQ(SummarizeTimes({4.0, 1.0, 3.0, 2.0}).medianMs, 2.5);
-    std::vector<double> twenty;
-    for (int i = 20; i >= 1; --i) twenty.push_back(i);
-    const TimingSummary s = SummarizeTimes(twenty);
-    EXPECT_DOUBLE_EQ(s.p95Ms, 19.0);  // 19 of 20 frames (95%) take at most 19
-    EXPECT_DOUBLE_EQ(s.meanMs, 10.5);
-    EXPECT_DOUBLE_EQ(s.framesPerSecond, 1000.0 / 10.5);
-    EXPECT_DOUBLE_EQ(s.maxMs, 20.0);
-    EXPECT_DOUBLE_EQ(SummarizeTimes({7.0}).p95Ms, 7.0);
-    EXPECT_EQ(SummarizeTimes({}).framesPerSecond, 0.0);
 }
 
 }  // namespace
