@@ -19,7 +19,6 @@
 namespace mora {
 namespace {
 
-using test::AppendQuad;
 using test::AppendRaw;
 using test::AppendWord;
 using test::NewContext;
