@@ -73,26 +73,13 @@ TEST(KeyframeSnapshot, EveryFieldLandsAtItsOffsetAndReadsBack) {
         for (int k = 0; k < 16 * kMatrixStackDepth; ++k) expected.push_back(f(base + k));
     }
     for (int i = 0; i < 16; ++i) expected.push_back(f(-1.0f - i));
-    expected.insert(expected.end(), {0,           static_cast<uint32_t>(-3),
-                                     4,           640,
-                                     480,         641,
-                                     481,         81,
-                                     61,          21,
-                                     16,  //
-                                     0x11223344u, 1,
-                                     0x55667788u, 1,
-                                     f(0.125f),   f(0.375f),
-                                     0x99AABBCCu, f(1.5f),
-                                     f(-2.5f),  //
-                                     1,           77,
-                                     1,           0x0302,
-                                     0x0303,      1,
-                                     0x0204,      f(0.625f),
-                                     1,           0x0203,
-                                     f(0.25f),    f(0.75f),  //
-                                     0x1E01,      0xDEADBEEFu,
-                                     1,           0x0404,
-                                     0x0900,      9});
+    // Matrices clean; viewport, framebuffer and tile counts; clears; current colour and coordinate;
+    // texture, blend, alpha and depth state; environment and culling.
+    expected.insert(expected.end(), {0, static_cast<uint32_t>(-3), 4, 640, 480, 641, 481, 81, 61, 21, 16});
+    expected.insert(expected.end(), {0x11223344u, 1, 0x55667788u, 1, f(0.125f), f(0.375f)});
+    expected.insert(expected.end(), {0x99AABBCCu, f(1.5f), f(-2.5f)});
+    expected.insert(expected.end(), {1, 77, 1, 0x0302, 0x0303, 1, 0x0204, f(0.625f), 1, 0x0203, f(0.25f), f(0.75f)});
+    expected.insert(expected.end(), {0x1E01, 0xDEADBEEFu, 1, 0x0404, 0x0900, 9});
     ASSERT_EQ(expected.size() * 4, sizeof(s.bytes));
     std::vector<uint32_t> words(expected.size());
     std::memcpy(words.data(), s.bytes, sizeof(s.bytes));
