@@ -38,14 +38,15 @@ void Scope(const char* name, std::uint64_t begin, std::uint64_t end, const std::
     EndScope(record, end);
 }
 
-std::string Padded(const char* name) {
-    std::string text = name;
-    text.resize(50, ' ');
-    return text;
-}
-
-std::string Line(int depth, const char* name, const char* numbers) {
-    return std::string(static_cast<std::size_t>(depth) * 2, ' ') + Padded(name) + " " + numbers + "\n";
+// One report line, padded independently of the report's printf formats: the name in 50 columns after
+// two spaces per depth, then calls, total ms, % of parent, mean, min and max us.
+std::string Line(int depth, const char* name, const char* calls, const char* ms, const char* share, const char* mean,
+                 const char* min, const char* max) {
+    const auto pad = [](std::string text, std::size_t width) { return std::string(width - text.size(), ' ') + text; };
+    std::string named = std::string(static_cast<std::size_t>(depth) * 2, ' ') + name;
+    named.resize(static_cast<std::size_t>(depth) * 2 + 50, ' ');
+    return named + " calls=" + pad(calls, 10) + "  total=" + pad(ms, 10) + " ms (" + pad(share, 6) +
+           "%)  mean=" + pad(mean, 10) + " us  min=" + pad(min, 10) + " us  max=" + pad(max, 10) + " us\n";
 }
 
 const ProfileNode* Child(const ProfileNode* node, const char* name) {
@@ -71,34 +72,16 @@ TEST(Profiler, ReportMergesThreadsAndBreaksThemDown) {
         "\n=== MORA scoped profile (merged across 2 thread(s)) ===\n"
         "[compiled with MORA_PROFILING=1; define 0 to disable.]\n"
         "[columns: calls | total ms | % of parent | mean us | min us | max us]\n\n" +
-        Line(0, kOuter,
-             "calls=         2  total=     0.300 ms (100.00%)  mean=    150.00 us  min=    100.00 us  max=    200.00 "
-             "us") +
-        Line(1, kInner,
-             "calls=         3  total=     0.140 ms ( 46.67%)  mean=     46.67 us  min=     10.00 us  max=    100.00 "
-             "us") +
-        Line(0, kOther,
-             "calls=         1  total=     0.005 ms (100.00%)  mean=      5.00 us  min=      5.00 us  max=      5.00 "
-             "us") +
+        Line(0, kOuter, "2", "0.300", "100.00", "150.00", "100.00", "200.00") +
+        Line(1, kInner, "3", "0.140", "46.67", "46.67", "10.00", "100.00") +
+        Line(0, kOther, "1", "0.005", "100.00", "5.00", "5.00", "5.00") +
         "\n=== MORA scoped profile: per-thread breakdown ===\n\n"
         "-- thread[0] (main/first) --\n" +
-        Line(0, kOuter,
-             "calls=         1  total=     0.100 ms ( 95.24%)  mean=    100.00 us  min=    100.00 us  max=    100.00 "
-             "us") +
-        Line(1, kInner,
-             "calls=         2  total=     0.040 ms ( 40.00%)  mean=     20.00 us  min=     10.00 us  max=     30.00 "
-             "us") +
-        Line(0, kOther,
-             "calls=         1  total=     0.005 ms (  4.76%)  mean=      5.00 us  min=      5.00 us  max=      5.00 "
-             "us") +
-        "\n-- thread[1] (worker) --\n" +
-        Line(0, kOuter,
-             "calls=         1  total=     0.200 ms (100.00%)  mean=    200.00 us  min=    200.00 us  max=    200.00 "
-             "us") +
-        Line(1, kInner,
-             "calls=         1  total=     0.100 ms ( 50.00%)  mean=    100.00 us  min=    100.00 us  max=    100.00 "
-             "us") +
-        "\n";
+        Line(0, kOuter, "1", "0.100", "95.24", "100.00", "100.00", "100.00") +
+        Line(1, kInner, "2", "0.040", "40.00", "20.00", "10.00", "30.00") +
+        Line(0, kOther, "1", "0.005", "4.76", "5.00", "5.00", "5.00") + "\n-- thread[1] (worker) --\n" +
+        Line(0, kOuter, "1", "0.200", "100.00", "200.00", "200.00", "200.00") +
+        Line(1, kInner, "1", "0.100", "50.00", "100.00", "100.00", "100.00") + "\n";
     EXPECT_EQ(FormatProfileReport({first, second}, kMicrosecondTicks), expected);
 }
 

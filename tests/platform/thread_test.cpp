@@ -2,9 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <limits>
-#include <thread>
+#include <vector>
 
 #include "platform/address_wait.h"
 #include "platform/clock.h"
@@ -14,21 +13,30 @@
 namespace mora::platform {
 namespace {
 
+// Records its thread and the affinity answers for a listed processor, an unknown one and one in a
+// group that does not exist, then waits for the gate.
 struct Probe {
     std::atomic<std::uint32_t> gate{0};
     std::atomic<std::uint32_t> threadId{0};
-    int value = 0;
+    LogicalProcessor processor;
+    bool listed = false, unknown = true, otherGroup = true, ideal = false;
 };
 
 void RunProbe(void* raw) {
     auto* probe = static_cast<Probe*>(raw);
     probe->threadId.store(CurrentThreadId());
+    probe->listed = SetCurrentThreadAffinity(probe->processor);
+    probe->unknown = SetCurrentThreadAffinity(LogicalProcessor{0, 1u << 20, 0});
+    probe->otherGroup = SetCurrentThreadAffinity(LogicalProcessor{1, 0, 0});
+    probe->ideal = SetCurrentThreadIdealProcessor(probe->processor);
     while (probe->gate.load() == 0) WaitOnAddress(probe->gate, 0);
-    probe->value = 42;
 }
 
-TEST(Thread, RunsTheEntryWithItsArgumentAndJoinWithTimeoutWaitsOnlyAsLongAsAsked) {
+TEST(Thread, RunsTheEntryWithItsArgumentAffinityKeepsToListedProcessorsAndJoinWaitsOnlyAsLongAsAsked) {
+    const auto processors = ProcessorTopology();
+    ASSERT_FALSE(processors.empty());
     Probe probe;
+    probe.processor = processors.front();
     Thread thread;
     ASSERT_TRUE(StartThread(thread, "a-rather-long-thread-name", RunProbe, &probe));
     EXPECT_FALSE(JoinThreadTimeout(thread, 10));  // still blocked on the gate
@@ -37,36 +45,11 @@ TEST(Thread, RunsTheEntryWithItsArgumentAndJoinWithTimeoutWaitsOnlyAsLongAsAsked
     WakeByAddressAll(probe.gate);
     EXPECT_TRUE(JoinThreadTimeout(thread, 60000));
     EXPECT_FALSE(thread.joinable);
-    EXPECT_EQ(probe.value, 42);
     EXPECT_NE(probe.threadId.load(), 0u);
     EXPECT_NE(probe.threadId.load(), CurrentThreadId());
+    EXPECT_EQ((std::vector<bool>{probe.listed, probe.unknown, probe.otherGroup, probe.ideal}),
+              (std::vector<bool>{true, false, false, true}));
     EXPECT_FALSE(JoinThreadTimeout(thread, 10));  // nothing left to join
-}
-
-TEST(Thread, AffinityAcceptsAListedProcessorAndRefusesUnknownOnes) {
-    const auto processors = ProcessorTopology();
-    ASSERT_FALSE(processors.empty());
-    struct Result {
-        bool listed = false, unknown = true, otherGroup = true, ideal = false;
-        LogicalProcessor processor;
-    } result;
-    result.processor = processors.front();
-    Thread thread;
-    ASSERT_TRUE(StartThread(
-        thread, "affinity",
-        [](void* raw) {
-            auto* r = static_cast<Result*>(raw);
-            r->listed = SetCurrentThreadAffinity(r->processor);
-            r->unknown = SetCurrentThreadAffinity(LogicalProcessor{0, 1u << 20, 0});
-            r->otherGroup = SetCurrentThreadAffinity(LogicalProcessor{1, 0, 0});
-            r->ideal = SetCurrentThreadIdealProcessor(r->processor);
-        },
-        &result));
-    JoinThread(thread);
-    EXPECT_TRUE(result.listed);
-    EXPECT_FALSE(result.unknown);
-    EXPECT_FALSE(result.otherGroup);
-    EXPECT_TRUE(result.ideal);
 }
 
 TEST(Clock, TickConversionsStayExactForHugeValues) {

@@ -55,36 +55,18 @@ inline void* CountedAllocate(std::size_t size, std::size_t alignment) {
 }  // namespace mora::test
 
 #if MORA_TEST_COUNTS_ALLOCATIONS
-// The replacements pair malloc with free themselves; GCC cannot see that through inlining.
+// Only the plain and aligned forms are replaced: the C++ library's array and nothrow forms
+// forward to them, and its aligned delete is free(), which matches aligned_alloc. The replacements
+// pair malloc with free themselves; GCC cannot see that through inlining.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
     if (void* p = mora::test::CountedAllocate(size, 0)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
 void* operator new(std::size_t size, std::align_val_t a) {
     if (void* p = mora::test::CountedAllocate(size, static_cast<std::size_t>(a))) return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size, std::align_val_t a) { return operator new(size, a); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return mora::test::CountedAllocate(size, 0); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return mora::test::CountedAllocate(size, 0); }
-void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
-    return mora::test::CountedAllocate(size, static_cast<std::size_t>(a));
-}
-void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
-    return mora::test::CountedAllocate(size, static_cast<std::size_t>(a));
-}
 void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
 #endif
