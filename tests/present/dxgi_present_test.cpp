@@ -7,7 +7,6 @@
 
 #include "diag/trace.h"
 #include "present/dxgi_present.h"
-#include "present/post_process_reference.h"
 #include "test_support/driver_state.h"
 #include "test_support/temp_dir.h"
 
