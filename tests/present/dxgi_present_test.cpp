@@ -202,34 +202,34 @@ struct GpuTargetLog {
 
 const PresentTarget& FakeTarget() { return kFakeTarget; }
 
-const PresentTarget kGpuTarget{
-    "gpu",
-    [](void*, int32_t, int32_t, void** state, PresentFailure* failure) {
+const PresentTarget kGpuTarget = [] {
+    PresentTarget target = kFakeTarget;
+    target.name = "gpu";
+    target.show = [](void*, PresentFailure*) { return false; };  // such a target presents its staging
+    target.open = [](void*, int32_t, int32_t, void** state, PresentFailure* failure) {
         if (g_gpu.failOpen) {
             *failure = PresentFailure{"GpuOpen", 0x887A0004u};
             return false;
         }
         *state = &g_gpu;
         return true;
-    },
-    [](void*, int32_t, int32_t, PresentFailure*) { return true; },
-    [](void*) { return ImageView{}; },
-    [](void*, PresentFailure*) { return false; },
-    [](void*) {},
-    [](void*, int32_t, int32_t, PresentFailure*) { return true; },
-    [](void*, int32_t index, ImageView* image, PresentFailure*) {
+    };
+    target.sizeStaging = [](void*, int32_t, int32_t, PresentFailure*) { return true; };
+    target.mapStaging = [](void*, int32_t index, ImageView* image, PresentFailure*) {
         ++g_gpu.maps[index];
         *image = ImageView{reinterpret_cast<uint8_t*>(g_gpu.staging[index]), 8, 0, 0};
         return true;
-    },
-    [](void*, int32_t index, const PostProcessConstants& constants, const char* text, PresentFailure*) {
+    };
+    target.presentStaging = [](void*, int32_t index, const PostProcessConstants& constants, const char* text,
+                               PresentFailure*) {
         g_gpu.presentedIndex = index;
         g_gpu.presentedGamma = constants.gamma;
         g_gpu.presentedText = text != nullptr;
         return true;
-    },
-    FakeTarget,
-};
+    };
+    target.fallback = FakeTarget;
+    return target;
+}();
 
 TEST_F(DxgiPresentTest, ATargetWithItsOwnStagingGetsTheFramesAndFallsBackWhenItCannotOpen) {
     g_gpu = GpuTargetLog{};
