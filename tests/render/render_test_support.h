@@ -32,11 +32,6 @@ inline SetupTriangle MakeTriangle(float x0, float y0, float x1, float y1, float 
     return t;
 }
 
-inline SetupTriangle WithColour(SetupTriangle t, uint32_t colour) {
-    t.colour0 = t.colour1 = t.colour2 = colour;
-    return t;
-}
-
 // Colour memory with padded rows (pitch > width x 4) filled with a canary, and a depth buffer, as
 // a mapped staging texture and the Surface's heap depth buffer would be.
 struct TestSurface {
