@@ -9,7 +9,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -75,15 +74,6 @@ Surface MakeSurface(int32_t width, int32_t height, int32_t guard, uint32_t clear
         }
     s.hiz.assign(size_t(s.TilesX()) * size_t(s.TilesY()), clearHiZ);
     return s;
-}
-
-using TileFunction =
-    std::function<void(const RasterJob&, int32_t, int32_t, int32_t, int32_t, const uint32_t*, int32_t, float*)>;
-
-TileFunction ReferenceTile(const ReferenceOptions& options) {
-    return
-        [options](const RasterJob& job, int32_t x0, int32_t y0, int32_t x1, int32_t y1, const uint32_t* bin,
-                  int32_t count, float* hiz) { ReferenceRasterizeTile(job, x0, y0, x1, y1, bin, count, hiz, options); };
 }
 
 // A triangle with every state word at its "plain opaque, depth off" value.
@@ -239,8 +229,9 @@ bool SameBits(const Surface& a, const Surface& b) {
            std::memcmp(a.hiz.data(), b.hiz.data(), a.hiz.size() * 4) == 0;
 }
 
-// The scene drawn by `tile` over every micro tile of its surface, with the bin 0, 1, ..., count - 1.
-Surface Rendered(const TileFunction& tile, const Scene& scene) {
+// The scene drawn by `kernel` (null: the reference with `options`) over every micro tile of its
+// surface, with the bin 0, 1, ..., count - 1.
+Surface Rendered(RasterizeTileFn kernel, const Scene& scene, const ReferenceOptions& options = {}) {
     Surface s = scene.surface;
     RasterJob job;
     job.colourPitch = s.colourStride * 4;
@@ -257,9 +248,14 @@ Surface Rendered(const TileFunction& tile, const Scene& scene) {
     for (size_t i = 0; i < bin.size(); ++i) bin[i] = static_cast<uint32_t>(i);
     for (int32_t my = 0; my < s.TilesY(); ++my)
         for (int32_t mx = 0; mx < s.TilesX(); ++mx) {
-            const int32_t x0 = 8 * mx, y0 = 8 * my;
-            tile(job, x0, y0, std::min(s.width, x0 + 8), std::min(s.height, y0 + 8), bin.data(),
-                 static_cast<int32_t>(bin.size()), &s.hiz[size_t(my) * s.TilesX() + size_t(mx)]);
+            const int32_t x0 = 8 * mx, y0 = 8 * my, x1 = std::min(s.width, x0 + 8), y1 = std::min(s.height, y0 + 8);
+            float* hiz = &s.hiz[size_t(my) * s.TilesX() + size_t(mx)];
+            const int32_t count = static_cast<int32_t>(bin.size());
+            if (kernel != nullptr) {
+                kernel(job, x0, y0, x1, y1, bin.data(), count, hiz);
+            } else {
+                ReferenceRasterizeTile(job, x0, y0, x1, y1, bin.data(), count, hiz, options);
+            }
         }
     return s;
 }
@@ -272,7 +268,7 @@ TEST_P(KernelReferenceTest, RandomScenesMatchTheScalarReferenceBitForBit) {
     int mismatches = 0;
     for (uint32_t seed = 1; seed <= 600 && mismatches < 3; ++seed) {
         const Scene scene = RandomScene(seed);
-        const Surface want = Rendered(ReferenceTile(variant.reference), scene);
+        const Surface want = Rendered(nullptr, scene, variant.reference);
         const Surface got = Rendered(variant.kernel, scene);
         if (!SameBits(got, want)) {
             ++mismatches;
@@ -319,7 +315,7 @@ TEST(KernelReferenceScenes, RandomScenesDrawPixels) {
     size_t changed = 0, total = 0;
     for (uint32_t seed = 1; seed <= 50; ++seed) {
         const Scene scene = RandomScene(seed);
-        const Surface want = Rendered(ReferenceTile({}), scene);
+        const Surface want = Rendered(nullptr, scene);
         for (size_t i = 0; i < want.colour.size(); ++i) changed += want.colour[i] != scene.surface.colour[i];
         total += size_t(want.width) * size_t(want.height);
     }
