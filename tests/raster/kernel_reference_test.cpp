@@ -224,7 +224,7 @@ Scene RandomScene(uint32_t seed) {
 
 // Colour, depth and HiZ bit for bit, guard band and row spares included.
 bool SameBits(const Surface& a, const Surface& b) {
-    return a.colour == b.colour && a.hiz.size() == b.hiz.size() &&
+    return a.colour == b.colour && a.depth.size() == b.depth.size() && a.hiz.size() == b.hiz.size() &&
            std::memcmp(a.depth.data(), b.depth.data(), a.depth.size() * 4) == 0 &&
            std::memcmp(a.hiz.data(), b.hiz.data(), a.hiz.size() * 4) == 0;
 }
