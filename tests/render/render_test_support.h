@@ -18,6 +18,7 @@
 #include "render/tile_grid.h"
 #include "render/triangle_binning.h"
 #include "rjq/render_job_queue.h"
+#include "test_support/driver_state.h"
 
 namespace mora::test {
 
@@ -95,18 +96,11 @@ protected:
     void TearDown() override { ResetRenderState(); }
 
     static void ResetRenderState() {
-        ResetFrame();
+        ResetDriverState();                                    // default settings, no frame triangles or pending clears
+        SetSettingValue(TheDriverSettings().ForceVrsRate, 0);  // full-rate shading
         ResizeTileGrid(0, 0);
-        TheTileGrid().setupTriangles.clear();
         ResetStatusLines();
-        GlContext& gl = TheGlContext();
-        gl.colourClearPending = false;
-        gl.depthClearPending = false;
-        gl.clearColour = 0xFF000000u;
-        DriverSettings& settings = TheDriverSettings();
-        SetSettingValue(settings.WorkerLimit, 0);
-        SetSettingValue(settings.ForceIsa, 0);
-        SetSettingValue(settings.ForceVrsRate, 0);
+        TheGlContext().clearColour = 0xFF000000u;
         rjq::SetProcessQueue(nullptr);
     }
 };
