@@ -1,5 +1,6 @@
 // A steady frame allocates nothing: replaying the same recording again (keyframe restore, replay,
-// packets, emit on one job or on the queue) must not touch the heap after the first run.
+// packets, emit on one job or on the queue) and rendering its triangles (binning and raster on the
+// calling thread or on queue workers) must not touch the heap after the first run.
 // This program replaces the global allocation functions to count every allocation.
 #include <gtest/gtest.h>
 
@@ -7,10 +8,12 @@
 #include <vector>
 
 #include "geometry/execute_frame.h"
+#include "gl/gl_enums.h"
 #include "gl/gl_state.h"
 #include "gl/keyframe.h"
 #include "gl/texture_objects.h"
 #include "geometry/frame_test_support.h"
+#include "render/render_test_support.h"
 #include "test_support/counting_allocator.h"
 
 namespace mora {
@@ -74,7 +77,7 @@ void VisitEveryWorker(rjq::RenderJobQueue* queue) {
         &barrier);
 }
 
-TEST(SteadyFrame, ReplayingTheSameFrameAllocatesNothing) {
+TEST(SteadyFrame, ReplayingAndRenderingTheSameFrameAllocatesNothing) {
     if (!test::kCountsAllocations) GTEST_SKIP() << "allocations are not counted under a sanitizer";
     test::ScopedSetting cutoff(TheDriverSettings().PipelineCutoff, 5);
     rjq::RenderJobQueue* queue = test::NewQueue(3);
@@ -85,11 +88,23 @@ TEST(SteadyFrame, ReplayingTheSameFrameAllocatesNothing) {
     FrameRecording frame;
     BuildSteadyFrame(*ctx, pending, frame);
     std::vector<SetupTriangle> triangles;
+    ResizeTileGrid(320, 240);  // the lower left quarter of the camera's window
+    test::TestSurface surface(320, 240, 0);
+    // A frame the way a swap executes and renders it; the render runs on the calling thread or on
+    // the queue's workers.
+    const auto runFrame = [&](bool parallel) {
+        ExecuteFrame(*ctx, triangles, frame, parallel, queue);
+        ApplyClear(TheGlContext(), gle::kColorBufferBit | gle::kDepthBufferBit);
+        TheTileGrid().setupTriangles.assign(triangles.begin(), triangles.end());
+        RenderFrame(surface.View(), FrameOptions{0, 1, 5});
+        ResetFrame();
+    };
 
     for (bool parallel : {false, true}) {
         SCOPED_TRACE(parallel);
+        rjq::SetProcessQueue(parallel ? queue : nullptr);
         test::AllocationCount growth(true);  // the first run grows arrays, which shows the counter counts
-        ExecuteFrame(*ctx, triangles, frame, parallel, queue);
+        runFrame(parallel);
         const uint64_t grown = growth.Stop();
         if (!parallel) {
             EXPECT_GT(grown, 0u);
@@ -98,11 +113,13 @@ TEST(SteadyFrame, ReplayingTheSameFrameAllocatesNothing) {
         ASSERT_GT(firstCount, 1000u);
         for (int run = 0; run < 3; ++run) {
             test::AllocationCount count(true);
-            ExecuteFrame(*ctx, triangles, frame, parallel, queue);
+            runFrame(parallel);
             EXPECT_EQ(count.Stop(), 0u) << "run " << run;
             EXPECT_EQ(triangles.size(), firstCount);
         }
     }
+    rjq::SetProcessQueue(nullptr);
+    ResizeTileGrid(0, 0);
     rjq::DestroyRenderJobQueue(queue);
 }
 

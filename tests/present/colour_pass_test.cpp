@@ -95,9 +95,7 @@ TEST(ColourPass, MatchesTheShaderReferenceAcrossSettings) {
         for (size_t i = 0; i < pixels.size(); ++i) {
             changed += out[i] != pixels[i];
             if (ChannelDistance(out[i], ReferencePixel(pixels[i], k)) > 1) {
-                ADD_FAILURE() << "gamma " << c[0] << " hue " << c[1] << " sat " << c[2] << " bright " << c[3]
-                              << " video " << c[4] << ": input 0x" << std::hex << pixels[i] << " got 0x" << out[i]
-                              << " want 0x" << ReferencePixel(pixels[i], k);
+                ADD_FAILURE() << "case " << (&c - cases) << ", input " << std::hex << pixels[i];
                 break;
             }
         }

@@ -43,51 +43,46 @@ CpuFeatures Sse(uint32_t leaf1Ecx) {
 }
 void DropF16c(CpuFeatures& cpu) { cpu.leaf1Ecx &= ~Bits({29}); }
 
-TEST(IsaLevel, FollowsTheFeatureTableAndMapsToTheVariantTheAutomaticEntryRuns) {
+// Per processor: its level and the variant the automatic entry runs for it (level -1: not
+// checked), and the best variant it can run at all (every one up to it runs).
+TEST(IsaLevel, FollowsTheFeatureTableAndSupportNeedsInstructionBitsAndOperatingSystemState) {
+    const auto without = [](std::initializer_list<int> leaf1Ecx, std::initializer_list<int> leaf7Ebx, uint32_t xcr0) {
+        return Haswell([&](CpuFeatures& c) {
+            AddAvx512(c);
+            c.leaf1Ecx &= ~Bits(leaf1Ecx), c.leaf7Ebx &= ~Bits(leaf7Ebx), c.xcr0 = xcr0;
+        });
+    };
     const struct {
         const char* name;
         CpuFeatures cpu;
-        int32_t level, variant;
+        int32_t level, variant, best;
     } cases[] = {
-        {"SSE2", Sse(0), 0, kIsaAutomatic},  // nothing runs: the entry draws nothing
-        {"SSE4.1", Sse(Bits({19})), 1, kIsaSse41},
-        {"Haswell", Haswell(), 5, kIsaAvx2},
-        {"AVX2 without F16C stays at AVX", Haswell(DropF16c), 3, kIsaAvx},
+        {"SSE2", Sse(0), 0, kIsaAutomatic, kIsaAutomatic},  // nothing runs: the entry draws nothing
+        {"SSE4.1", Sse(Bits({19})), 1, kIsaSse41, kIsaSse41},
+        {"Haswell", Haswell(), 5, kIsaAvx2, kIsaAvx2},
+        {"AVX2 without F16C stays at AVX", Haswell(DropF16c), 3, kIsaAvx, kIsaAvx2},
         {"Knights Landing: no many-core build, best that runs", Haswell([](CpuFeatures& c) {
              c.leaf7Ebx |= Bits({16, 26, 27, 28});
              c.xcr0 = 0xE7;
          }),
-         7, kIsaAvx2},
-        {"Skylake-SP", Skylake512(), 8, kIsaAvx512},
-        {"OS without AVX state", Haswell([](CpuFeatures& c) { c.xcr0 = 0x3; }), 2, kIsaSse41},
+         7, kIsaAvx2, kIsaAvx2},
+        {"Skylake-SP", Skylake512(), 8, kIsaAvx512, kIsaAvx512},
+        {"OS without AVX state", Haswell([](CpuFeatures& c) { c.xcr0 = 0x3; }), 2, kIsaSse41, kIsaSse41},
+        {"AVX-512 without DQ", without({}, {17}, 0xE7), -1, 0, kIsaAvx2},
+        // Every AVX-512 state bit but the upper sixteen registers (bit 7): still not usable.
+        {"AVX-512 without its full OS state", without({}, {}, 0x67), -1, 0, kIsaAvx2},
+        {"no OSXSAVE", without({27}, {}, 0xE7), -1, 0, kIsaSse41},
+        {"no FMA, which the AVX2 build fuses with", without({12}, {}, 0xE7), -1, 0, kIsaAvx},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsaLevelFromFeatures(c.cpu), c.level) << c.name;
-        EXPECT_EQ(VariantForLevel(c.level, c.cpu), c.variant) << c.name;
+        if (c.level >= 0) {
+            EXPECT_EQ(IsaLevelFromFeatures(c.cpu), c.level) << c.name;
+            EXPECT_EQ(VariantForLevel(c.level, c.cpu), c.variant) << c.name;
+        }
+        for (int32_t isa : {-2, kIsaSse41, kIsaAvx, kIsaAvx2, kIsaAvx512, 4})
+            EXPECT_EQ(IsaSupportedBy(c.cpu, isa), isa >= 0 && isa <= c.best) << c.name << ", variant " << isa;
     }
     EXPECT_EQ(VariantForLevel(10, Skylake512()), kIsaAvx512);
-}
-
-TEST(IsaSupport, RequiresInstructionBitsAndOperatingSystemState) {
-    const CpuFeatures haswell = Haswell();
-    for (int32_t isa : {kIsaAutomatic, kIsaSse41, kIsaAvx, kIsaAvx2}) EXPECT_TRUE(IsaSupportedBy(haswell, isa)) << isa;
-    for (int32_t isa : {kIsaAvx512, 4, -2}) EXPECT_FALSE(IsaSupportedBy(haswell, isa)) << isa;
-    EXPECT_TRUE(IsaSupportedBy(Skylake512(), kIsaAvx512));
-    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) {
-                                    AddAvx512(c);
-                                    c.leaf7Ebx &= ~Bits({17});
-                                }),
-                                kIsaAvx512));
-    // Every AVX-512 state bit but the upper sixteen registers (bit 7): still not usable.
-    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) {
-                                    AddAvx512(c);
-                                    c.xcr0 = 0x67;
-                                }),
-                                kIsaAvx512));
-    EXPECT_FALSE(IsaSupportedBy(Haswell([](CpuFeatures& c) { c.leaf1Ecx &= ~Bits({27}); }), kIsaAvx));  // no OSXSAVE
-    const CpuFeatures noFma = Haswell([](CpuFeatures& c) { c.leaf1Ecx &= ~Bits({12}); });
-    EXPECT_TRUE(IsaSupportedBy(noFma, kIsaAvx));
-    EXPECT_FALSE(IsaSupportedBy(noFma, kIsaAvx2));  // the AVX2 build fuses multiply-adds
 }
 
 TEST(IsaPanel, ForcedValuesRunOnlyWhenSupported) {

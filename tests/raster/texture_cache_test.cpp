@@ -106,16 +106,12 @@ TEST(TextureCache, FrameBuildFollowsTheTexturesThatExist) {
             const uint32_t at = triangles[i].textureSlot;
             return at < cache.entries.size() ? &cache.entries[at] : nullptr;
         };
-        ASSERT_NE(entry(0), nullptr);
+        ASSERT_TRUE(entry(0) && entry(1) && entry(2));
         EXPECT_EQ(entry(0)->levelData[0],
                   reinterpret_cast<const uint8_t*>(std::as_const(context.textureTable)[far].texels.data()));
-        ASSERT_NE(entry(1), nullptr);
-        EXPECT_EQ(entry(1)->width, 8);
-        EXPECT_EQ(entry(1)->clampS, 0u);  // ForceWrap repeat
-        ASSERT_NE(entry(2), nullptr);
+        EXPECT_EQ((std::pair{entry(1)->width, entry(1)->clampS}), (std::pair{8, 0u}));  // ForceWrap repeat
         EXPECT_TRUE(IsZero(*entry(2)));
-        EXPECT_EQ(entry(3), nullptr);
-        EXPECT_EQ(entry(4), nullptr);
+        EXPECT_TRUE(entry(3) == nullptr && entry(4) == nullptr);
         ClearTextureCache(cache, triangles);
         for (int i = 0; i < 5; ++i) EXPECT_EQ(triangles[i].textureSlot, names[i]);
         for (const TextureCacheEntry& e : cache.entries) EXPECT_TRUE(IsZero(e));

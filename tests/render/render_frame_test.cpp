@@ -90,7 +90,6 @@ TEST(FramePartitionCount, FollowsQueueWorkerLimitAndMacroTiles) {
     EXPECT_EQ(FramePartitionCount(7, 2, 300), 2);   // a limit not above the pool applies
     EXPECT_EQ(FramePartitionCount(7, 9, 300), 7);   // a limit above it does not
     EXPECT_EQ(FramePartitionCount(7, 0, 1), 1);     // never more partitions than MacroTiles
-    EXPECT_EQ(FramePartitionCount(1, 0, 300), 1);   // no queue
     EXPECT_EQ(FramePartitionCount(7, 0, 0), 7);     // an empty grid does not cap
     EXPECT_EQ(FramePartitionCount(7, -3, 300), 1);  // out-of-range limits still give at least one
 }

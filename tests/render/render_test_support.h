@@ -18,6 +18,7 @@
 #include "render/tile_grid.h"
 #include "render/triangle_binning.h"
 #include "rjq/render_job_queue.h"
+#include "test_support/driver_state.h"
 
 namespace mora::test {
 
@@ -29,11 +30,6 @@ inline SetupTriangle MakeTriangle(float x0, float y0, float x1, float y1, float 
     t.colour0 = t.colour1 = t.colour2 = 0xFFFFFFFFu;
     t.invw0 = t.invw1 = t.invw2 = 1.0f;
     t.textureSlot = kNoTextureSlot;
-    return t;
-}
-
-inline SetupTriangle WithColour(SetupTriangle t, uint32_t colour) {
-    t.colour0 = t.colour1 = t.colour2 = colour;
     return t;
 }
 
@@ -100,18 +96,11 @@ protected:
     void TearDown() override { ResetRenderState(); }
 
     static void ResetRenderState() {
-        ResetFrame();
+        ResetDriverState();                                    // default settings, no frame triangles or pending clears
+        SetSettingValue(TheDriverSettings().ForceVrsRate, 0);  // full-rate shading
         ResizeTileGrid(0, 0);
-        TheTileGrid().setupTriangles.clear();
         ResetStatusLines();
-        GlContext& gl = TheGlContext();
-        gl.colourClearPending = false;
-        gl.depthClearPending = false;
-        gl.clearColour = 0xFF000000u;
-        DriverSettings& settings = TheDriverSettings();
-        SetSettingValue(settings.WorkerLimit, 0);
-        SetSettingValue(settings.ForceIsa, 0);
-        SetSettingValue(settings.ForceVrsRate, 0);
+        TheGlContext().clearColour = 0xFF000000u;
         rjq::SetProcessQueue(nullptr);
     }
 };

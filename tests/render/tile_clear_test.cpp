@@ -35,7 +35,8 @@ protected:
 };
 
 SetupTriangle Additive(float x0, float y0, float x1, float y1, float x2, float y2, uint32_t colour) {
-    SetupTriangle t = test::WithColour(test::MakeTriangle(x0, y0, x1, y1, x2, y2), colour);
+    SetupTriangle t = test::MakeTriangle(x0, y0, x1, y1, x2, y2);
+    t.colour0 = t.colour1 = t.colour2 = colour;
     t.blendCode = kBlendAdditive;
     t.depthTest = t.depthWrite = 1;
     t.depthFunc = kDepthLequal;

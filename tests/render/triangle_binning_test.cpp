@@ -1,6 +1,6 @@
 // Binning one triangle into the MicroTile bins a worker owns: bounds, edge rejection, scissor
-// rectangles, the choice between bounding-box and owned-list walks, and unbinnable triangles.
-// Many triangles binned in parallel are checked against a per-tile reference in
+// rectangles and unbinnable triangles. Many triangles, large ones on the owned-list walk and small
+// ones on the bounding-box walk, binned in parallel are checked against a per-tile reference in
 // render_frame_test.cpp.
 #include <gtest/gtest.h>
 
@@ -111,21 +111,6 @@ TEST_F(TriangleBinningTest, TrianglesOutsideTheFramebufferOrNotFiniteTouchNothin
         EXPECT_EQ(stats.trianglesPickedBboxIter + stats.trianglesPickedOwnedList + stats.microsConsidered, 0u) << i;
         EXPECT_TRUE(TilesHolding(i).empty()) << i;
     }
-}
-
-TEST_F(TriangleBinningTest, LargeTrianglesWalkTheOwnedListSmallOnesTheBoundingBox) {
-    SizeGrid(64, 64, 2);  // two workers, two MacroTiles each
-    const SetupTriangle big = MakeTriangle(0, 0, 128, 0, 0, 128);
-    const SetupTriangle small = MakeTriangle(40, 40, 60, 40, 40, 60);  // inside MacroTile (1, 1)
-    const uint16_t smallOwner = TheTileGrid().macroTileOwner[3];
-    for (uint16_t w = 0; w < 2; ++w) {
-        EXPECT_EQ(Bin(big, 0, w).trianglesPickedOwnedList, 1u) << w;
-        const BinningStats s = Bin(small, 1, w);
-        EXPECT_EQ(s.trianglesPickedBboxIter, 1u) << w;
-        EXPECT_EQ(s.macrosSkippedByOwner, w == smallOwner ? 0u : 1u) << w;
-    }
-    EXPECT_EQ(TilesHolding(0).size(), 64u);  // both workers together cover the grid once
-    EXPECT_EQ(TilesHolding(1), (Tiles{{5, 5}, {6, 5}, {7, 5}, {5, 6}, {6, 6}, {5, 7}}));
 }
 
 TEST_F(TriangleBinningTest, PartialRightColumnCoversOnlyItsPixels) {
