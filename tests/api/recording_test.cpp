@@ -236,6 +236,9 @@ TEST_F(Recording, ImageUploadsReadExactlyTheirFormatAndTypeBytes) {
         uint64_t pixelBytes;  // 0: refused
     } cases[] = {
         {GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, 2},
+        {GL_LUMINANCE, GL_UNSIGNED_BYTE, 1},
+        {GL_ALPHA, GL_UNSIGNED_BYTE, 1},
+        {GL_RGB, GL_UNSIGNED_BYTE, 3},
         {GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 1},
         {GL_RGB, GL_UNSIGNED_SHORT, 6},
         {GL_RGBA, GL_FLOAT, 16},

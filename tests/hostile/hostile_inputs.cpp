@@ -7,7 +7,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -83,29 +82,6 @@ int Drawn(int (*misuse)(const Session&)) {
 
 int DrawsAfterLoad() {
     return Drawn([](const Session&) { return 0; });
-}
-
-// Uploads whose pixels end exactly at an inaccessible page: one byte read too many faults.
-int UploadsEndingAtAPage(const Session&) {
-    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    auto* pages =
-        static_cast<uint8_t*>(mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    if (pages == MAP_FAILED || mprotect(pages + page, page, PROT_NONE) != 0) return 3;
-    const struct {
-        GLenum format;
-        size_t bytes;
-    } formats[] = {{GL_LUMINANCE_ALPHA, 2}, {GL_LUMINANCE, 1}, {GL_COLOR_INDEX, 1}, {GL_RED, 1},
-                   {GL_ALPHA, 1},           {GL_RGB, 3}};
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    for (const auto& f : formats) {
-        const uint8_t* pixels = pages + page - 16 * 16 * f.bytes;
-        glTexImage2D(GL_TEXTURE_2D, 0, 4, 16, 16, 0, f.format, GL_UNSIGNED_BYTE, pixels);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 16, 16, f.format, GL_UNSIGNED_BYTE, pixels);
-    }
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, 8, 8, 0, GL_COLOR_INDEX, GL_BITMAP, pages + page - 8);
-    return 0;
 }
 
 int HugeViewport(const Session& s) {
@@ -246,7 +222,6 @@ struct Case {
 
 const Case kCases[] = {
     // The faults found.
-    {"upload-reads-only-its-pixels", nullptr, nullptr, [] { return Drawn(UploadsEndingAtAPage); }, 256, 5},
     {"settings-file-is-a-fifo", "fifo", nullptr, DrawsAfterLoad, 256, 5},
     {"settings-file-is-dev-zero", "/dev/zero", nullptr, DrawsAfterLoad, 256, 5},
     {"settings-file-is-dev-urandom", "/dev/urandom", nullptr, DrawsAfterLoad, 256, 5},
