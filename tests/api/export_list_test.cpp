@@ -47,18 +47,12 @@ std::string ReadText(const std::filesystem::path& path) {
     return text.str();
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 std::vector<ListRow> ReadExportList() {
     static const std::regex kRow(
         R"re(^(MORA_GL_IMPLEMENTED|MORA_GL_FIXED|MORA_GL_COUNTED|MORA_WGL)\((\w+), ([^(]*?), \((.*?)\), \((.*?)\), (\d+), "(.*)"\)$)re");
     std::vector<ListRow> rows;
-    for (const std::string& line : Lines(ReadText(SourceDir() / "src/entry/entry_list.inc"))) {
+    std::istringstream in(ReadText(SourceDir() / "src/entry/entry_list.inc"));
+    for (std::string line; std::getline(in, line);) {
         if (line.rfind("MORA_", 0) != 0 || line.find('(') == std::string::npos) continue;
         std::smatch m;
         EXPECT_TRUE(std::regex_match(line, m, kRow)) << "row not understood: " << line;
