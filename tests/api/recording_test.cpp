@@ -47,46 +47,39 @@ std::vector<uint64_t> HotCallsSince(const CounterSnapshot& before) {
     return CallsSince(before, {EntryId::glColor4ub, EntryId::glTexCoord2f, EntryId::glVertex3f, EntryId::glVertex3fv,
                                EntryId::glTexCoord2fv, EntryId::glVertex2f, EntryId::glVertex2fv});
 }
-const std::vector<uint64_t> kHotCalls = {2, 1, 1, 2, 1, 1, 1};
 const std::vector<uint64_t> kTwiceHotCalls = {4, 2, 2, 4, 2, 2, 2};
 
-TEST_F(Recording, HotEntriesStayExactWhereTheStreamMustGrow) {
-    glFlush();  // this thread's first call is behind it
+// A thread's first calls, and calls that find the stream full, count and record once; then the
+// same calls as a primitive. The stream starts at 20 bytes: the second call fills it exactly, then
+// it grows to what a record needs or by half: 36, 54, 81 and 121 bytes.
+TEST_F(Recording, HotEntriesStayExactOnAThreadsFirstCallsAndWhereTheStreamMustGrow) {
     CommandBuffer small;
     ASSERT_TRUE(ReserveCommandBuffer(small, 20));
     SwapCommandBuffers(TheCommandRecording().stream, small);
     const CounterSnapshot before = SnapshotCounters();
-    // The second call fills the stream exactly; then it grows to what a record needs or by half:
-    // 36, 54, 81 and 121 bytes.
-    MakeHotCalls();
-    EXPECT_EQ(CommandBufferCapacity(TheCommandRecording().stream), 121u);
-    EXPECT_EQ(StreamWords(), kHotWords);
-    EXPECT_EQ(HotCallsSince(before), kHotCalls);
-    EXPECT_EQ(TheGlContext().currentColour, 0x08050607u);
-    SwapCommandBuffers(TheCommandRecording().stream, small);
-}
-
-// A thread's first calls count and record once; then the same calls as a primitive.
-TEST_F(Recording, AThreadsFirstHotCallsCountAndRecordOnce) {
-    const CounterSnapshot before = SnapshotCounters();
     ContextRecord* context = CurrentContextRecord();
-    ASSERT_TRUE(SetCurrentContextRecord(nullptr));  // the context moves to the new thread
-    std::thread thread([context] {
-        ASSERT_TRUE(SetCurrentContextRecord(context));
+    SetCurrentContextRecord(nullptr);  // the context moves to the new thread
+    uint64_t grown = 0;
+    std::thread thread([context, &grown] {
+        SetCurrentContextRecord(context);
         MakeHotCalls();  // its first entry call takes the whole frame
+        grown = CommandBufferCapacity(TheCommandRecording().stream);
         glBegin(GL_QUADS);
         MakeHotCalls();
         glEnd();
         SetCurrentContextRecord(nullptr);
     });
     thread.join();
-    ASSERT_TRUE(SetCurrentContextRecord(context));
+    SetCurrentContextRecord(context);
+    EXPECT_EQ(grown, 121u);
     Words expected = kHotWords;
     expected.insert(expected.end(), {0x00080029, 7});
     expected.insert(expected.end(), kHotWords.begin(), kHotWords.end());
     expected.push_back(0x0004002C);
     EXPECT_EQ(StreamWords(), expected);
     EXPECT_EQ(HotCallsSince(before), kTwiceHotCalls);
+    EXPECT_EQ(TheGlContext().currentColour, 0x08050607u);
+    SwapCommandBuffers(TheCommandRecording().stream, small);
 }
 
 TEST_F(Recording, ColourEntriesPackIntoContextAndRecordThePackedValue) {
