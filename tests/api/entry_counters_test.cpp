@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
 #include <thread>
 #include <vector>
 
@@ -91,16 +90,6 @@ TEST_F(EntryCounters, EveryGlEntryCountsOnceOnItsOwnRow) {
         if (id == EntryId::glTexEnvi || id == EntryId::glTexParameteri) expected = 2;
         EXPECT_EQ(CallsSince(before, id), expected) << EntryName(id);
     }
-}
-
-// Counted-only entries take any arguments and record nothing (that none forwards to another
-// entry, the every-entry count above shows).
-TEST_F(EntryCounters, CountedOnlyEntriesRecordNothingAndTakeAnyArguments) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    glRasterPos4f(nan, nan, -std::numeric_limits<float>::infinity(), nan);
-    glMultiTexCoord2fARB(GL_TEXTURE1_ARB, nan, 0.5f);
-    glColorTableEXT(GL_COLOR_TABLE_EXT, GL_RGB, 256, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    EXPECT_EQ(StreamBytes() + BlobBytes(), 0u);
 }
 
 }  // namespace

@@ -109,9 +109,12 @@ TEST_F(Lowering, EveryConversionFormMatchesItsFloatEquivalent) {
          },
          [] { glBegin(GL_POINTS); }},
         {"LoadMatrixd", [] { glLoadMatrixd(kMatrixD); }, [] { glLoadMatrixf(kMatrixF); }},
-        {"null pointers record and change nothing",
+        {"null pointers, and counted-only entries with any arguments, record and change nothing",
          [] {
              glBegin(GL_TRIANGLES);
+             glRasterPos4f(kNaN, kNaN, -kInf, kNaN);
+             glMultiTexCoord2fARB(GL_TEXTURE1_ARB, kNaN, 0.5f);
+             glColorTableEXT(GL_COLOR_TABLE_EXT, GL_RGB, 256, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
              glVertex4dv(nullptr);
              glColor3bv(nullptr);
              glLoadMatrixd(nullptr);
