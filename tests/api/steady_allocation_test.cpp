@@ -1,4 +1,4 @@
-// A steady frame of immediate-mode calls, vertex-array draws and display-list calls allocates
+// A steady frame of state and matrix calls, vertex-array draws and display-list calls allocates
 // nothing: once the command stream, the vertex list, the thread's counter block and the compiled
 // lists exist, further frames of the same size reuse them. Every operator new on the calling
 // thread is counted.
@@ -36,21 +36,14 @@ void PrepareArraysAndList() {
     glEndList();
 }
 
-// One frame as a game draws it: state, a batch of textured, coloured triangles, indexed and
-// element-wise array draws, a list call, and the frame's hand-over emptying the stream (capacity
-// kept).
+// One frame as a game draws it: state, indexed and element-wise array draws, a list call, and the
+// frame's hand-over emptying the stream (capacity kept). Immediate-mode batches through whole
+// swaps are the steady-swap test's frames.
 void DrawFrame() {
     glEnable(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glPushMatrix();
     glTranslatef(1.0f, 2.0f, 3.0f);
-    glBegin(GL_TRIANGLES);
-    for (int i = 0; i < 3000; ++i) {
-        glColor4ub(static_cast<GLubyte>(i), 128, 64, 255);
-        glTexCoord2f(static_cast<float>(i), 0.5f);
-        glVertex3f(static_cast<float>(i), 1.0f, 2.0f);
-    }
-    glEnd();
     glPopMatrix();
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(gIndices.size()), GL_UNSIGNED_SHORT, gIndices.data());
     glBegin(GL_TRIANGLES);
