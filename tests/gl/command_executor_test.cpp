@@ -1,5 +1,5 @@
-// Replay of recorded frames: every record against the entries' state, the colour/texcoord/vertex
-// fusion, and streams that are truncated, lie about sizes or blob references, or hold random records.
+// Replay of recorded frames: every record against the entries' state, and streams that are
+// truncated, lie about sizes or blob references, or hold random records.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +22,6 @@ namespace {
 using test::AppendRaw;
 using test::AppendWord;
 using test::NewContext;
-using test::VertexFields;
 
 constexpr RenderOverrides kNoOverrides{0, false, false, false, 0};
 
@@ -164,35 +163,6 @@ TEST(ReplayCommands, EveryRecordInOpcodeOrderReplaysToTheEntriesState) {
     EXPECT_EQ(replayed->nativePackets.size(), 1u);
     EXPECT_EQ(replayed->statistics.executedRecords, beforeFrameEnd);
     EXPECT_EQ(replayed->statistics.streamBytes, CommandBufferSize(rec.stream));
-}
-
-TEST(ReplayCommands, FusesColourTexCoordVertexTriples) {
-    auto ctx = NewContext();
-    CommandRecording rec;
-    CommandStream& s = rec.stream;
-    AppendBegin(s, 4);
-    AppendTexCoord2f(s, 0.1f, 0.2f);  // texcoord, colour, vertex
-    AppendColor(s, 0xFF0000FFu);
-    AppendVertex3f(s, 1, 2, 3);
-    AppendColor(s, 0xFF00FF00u);  // colour, vertex
-    AppendVertex2f(s, 4, 5);
-    AppendTexCoord2f(s, 0.3f, 0.4f);  // texcoord, vertex
-    AppendVertex2f(s, 6, 7);
-    AppendTexCoord2f(s, 0.5f, 0.6f);  // texcoord, colour, then no vertex: colour applied on its own
-    AppendColor(s, 0xFFFF0000u);
-    AppendEnable(s, 0x0B71);
-    AppendVertex2f(s, 8, 9);
-    AppendEnd(s);
-    ASSERT_EQ(Replay(*ctx, rec), ReplayEnd::EndOfStream);
-    const GlVertex expected[4] = {{1, 2, 3, 0xFF0000FFu, 0.1f, 0.2f},
-                                  {4, 5, 0, 0xFF00FF00u, 0.1f, 0.2f},
-                                  {6, 7, 0, 0xFF00FF00u, 0.3f, 0.4f},
-                                  {8, 9, 0, 0xFFFF0000u, 0.5f, 0.6f}};
-    ASSERT_EQ(ctx->frameVertices.size(), 4u);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(VertexFields(ctx->frameVertices[i]), VertexFields(expected[i])) << i;
-    EXPECT_TRUE(ctx->depthTestEnabled);
-    EXPECT_EQ(ctx->statistics.executedRecords, 13u);  // every fused record counts
-    EXPECT_EQ(ctx->statistics.vertexRecords, 4u);
 }
 
 TEST(ReplayCommands, StopsAtFrameEndAndSkipsUnknownOpcodes) {
