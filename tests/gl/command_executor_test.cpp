@@ -190,9 +190,7 @@ TEST(ReplayCommands, MalformedSizesStopTheWalk) {
     };
     const std::vector<Case> cases = {
         {"size 0", {(0u << 16) | 14u, 0x0B71}},
-        {"size 2", {(2u << 16) | 14u, 0x0B71}},
         {"below the opcode's size", {(8u << 16) | 43u, 0, 0, 0}},
-        {"matrix shorter than 16 floats", {(12u << 16) | 2u, 0, 0}},
         {"past the end", {(20u << 16) | 14u, 0x0B71}},
         {"unknown opcode past the end", {(64u << 16) | 900u, 0}},
     };
@@ -241,7 +239,6 @@ TEST(ReplayCommands, BlobReferencesOutsideTheBlobCountAsNoData) {
         {"offset past the end", 1u << 20, 4, false},
         {"length past the end", 4, 8, false},
         {"offset + length wraps", ~uint64_t{0} - 1, 4, false},
-        {"huge length", 0, ~uint64_t{0}, false},
         {"shorter than the image", 4, 3, false},
     };
     for (const Case& c : cases) {

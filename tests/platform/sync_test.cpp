@@ -1,6 +1,6 @@
-// Address wait returns, the lock's try path and one-time initialisation under real contention (the
-// lock under contention and lost wakes are left to the trace writers of tests/diag/trace_test.cpp
-// and the queue stress runs of tests/rjq/queue_test.cpp).
+// Address wait returns and one-time initialisation under real contention (the lock under contention
+// is left to the trace writers of tests/diag/trace_test.cpp, lost wakes to the queue stress runs of
+// tests/rjq/queue_test.cpp).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/address_wait.h"
-#include "platform/mutex.h"
 #include "platform/once.h"
 
 namespace mora::platform {
@@ -20,17 +19,6 @@ TEST(AddressWait, ReturnsAtOnceWhenTheWordDiffersAndTimesOutWhileItKeepsItsValue
     EXPECT_TRUE(WaitOnAddress(word, 4, 0xFFFFFFFFu));
     EXPECT_FALSE(WaitOnAddress(word, 5, 5));
     EXPECT_FALSE(WaitOnAddress(word, 5, 0));
-}
-
-TEST(Mutex, TryLockFailsWhileHeldAndSucceedsAfterUnlock) {
-    Mutex mutex;
-    ASSERT_TRUE(TryLockMutex(mutex));
-    bool otherGotIt = true;
-    std::thread([&] { otherGotIt = TryLockMutex(mutex); }).join();
-    EXPECT_FALSE(otherGotIt);
-    UnlockMutex(mutex);
-    EXPECT_TRUE(TryLockMutex(mutex));
-    UnlockMutex(mutex);
 }
 
 TEST(Once, RunsExactlyOnceAcrossRacingThreads) {
