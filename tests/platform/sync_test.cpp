@@ -1,5 +1,6 @@
-// Address waits, the lock's try path and one-time initialisation under real contention (the lock
-// itself under contention is left to the concurrent trace writers of tests/diag/trace_test.cpp).
+// Address wait returns and one-time initialisation under real contention (the lock under contention
+// is left to the trace writers of tests/diag/trace_test.cpp, lost wakes to the queue stress runs of
+// tests/rjq/queue_test.cpp).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,7 +9,6 @@
 #include <vector>
 
 #include "platform/address_wait.h"
-#include "platform/mutex.h"
 #include "platform/once.h"
 
 namespace mora::platform {
@@ -19,38 +19,6 @@ TEST(AddressWait, ReturnsAtOnceWhenTheWordDiffersAndTimesOutWhileItKeepsItsValue
     EXPECT_TRUE(WaitOnAddress(word, 4, 0xFFFFFFFFu));
     EXPECT_FALSE(WaitOnAddress(word, 5, 5));
     EXPECT_FALSE(WaitOnAddress(word, 5, 0));
-}
-
-TEST(AddressWait, PingPongBetweenTwoThreadsNeverLosesAWake) {
-    std::atomic<std::uint32_t> turn{0};
-    constexpr std::uint32_t kRounds = 2000;
-    std::thread other([&] {
-        for (std::uint32_t round = 0; round < kRounds; ++round) {
-            std::uint32_t value;
-            while (((value = turn.load()) & 1u) == 0) WaitOnAddress(turn, value);
-            turn.fetch_add(1);
-            WakeByAddressSingle(turn);
-        }
-    });
-    for (std::uint32_t round = 0; round < kRounds; ++round) {
-        turn.fetch_add(1);
-        WakeByAddressSingle(turn);
-        std::uint32_t value;
-        while (((value = turn.load()) & 1u) == 1) WaitOnAddress(turn, value);
-    }
-    other.join();
-    EXPECT_EQ(turn.load(), 2 * kRounds);
-}
-
-TEST(Mutex, TryLockFailsWhileHeldAndSucceedsAfterUnlock) {
-    Mutex mutex;
-    ASSERT_TRUE(TryLockMutex(mutex));
-    bool otherGotIt = true;
-    std::thread([&] { otherGotIt = TryLockMutex(mutex); }).join();
-    EXPECT_FALSE(otherGotIt);
-    UnlockMutex(mutex);
-    EXPECT_TRUE(TryLockMutex(mutex));
-    UnlockMutex(mutex);
 }
 
 TEST(Once, RunsExactlyOnceAcrossRacingThreads) {

@@ -2,7 +2,6 @@
 // grouping, the allowed-set filter and malformed lists.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,17 +69,6 @@ TEST(Topology, KeepsOnlyAllowedAndOnlineProcessors) {
     EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {})), (Layout{{0, 0}, {1, 0}, {2, 1}, {4, 2}, {5, 3}}));
     EXPECT_EQ(NumbersAndCores(ReadTopology(tree.root, {1, 2, 3, 5, 9})), (Layout{{1, 0}, {2, 1}, {5, 2}}));
     EXPECT_TRUE(ReadTopology("/nonexistent/mora/cpu", {}).empty());
-}
-
-TEST(Topology, ThisMachineListsEachProcessorOnceInOneGroup) {
-    const auto list = ProcessorTopology();
-    ASSERT_FALSE(list.empty());
-    std::set<std::uint32_t> unique;
-    for (const auto& p : list) unique.insert(p.number);
-    EXPECT_EQ(unique.size(), list.size());
-    const ProcessorGroups groups = ActiveProcessorGroups();
-    EXPECT_EQ((std::vector<std::size_t>{groups.groupCount, groups.total, groups.active[0]}),
-              (std::vector<std::size_t>{1, list.size(), list.size()}));
 }
 
 }  // namespace

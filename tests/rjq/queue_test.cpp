@@ -67,42 +67,7 @@ TEST_P(QueueStress, ThousandsOfJobsOfRandomSizesRunEveryItemOnce) {
     EXPECT_EQ(wrong, 0u) << "items run not exactly once";
 }
 
-TEST_P(QueueStress, SeveralThreadsEnqueueAtOnce) {
-    QueueHolder holder(8, 2, GetParam());
-    ASSERT_NE(holder.queue, nullptr);
-    constexpr std::uint32_t kThreads = 3, kJobsEach = 400, kItems = 5;
-    HitTable table(kThreads * kJobsEach * kItems);
-    std::vector<std::thread> producers;
-    for (std::uint32_t t = 0; t < kThreads; ++t) {
-        producers.emplace_back([&, t] {
-            for (std::uint32_t j = 0; j < kJobsEach; ++j) {
-                const std::uint32_t descriptor[5] = {(t * kJobsEach + j) * kItems, 0, 0, 0, kItems};
-                Enqueue(*holder.queue, kJobKindItems, descriptor, CountHit, &table);
-            }
-        });
-    }
-    for (auto& p : producers) p.join();
-    WaitIdle(*holder.queue);
-    EXPECT_EQ(holder.queue->retiredSequence.load(), kThreads * kJobsEach);
-    for (std::size_t i = 0; i < table.hits.size(); ++i) ASSERT_EQ(table.hits[i].load(), 1u) << "item " << i;
-}
-
 INSTANTIATE_TEST_SUITE_P(SpinAndSleep, QueueStress, ::testing::Values(0u, 50u, 5000u));
-
-TEST(Queue, AJobWithoutItemsDoesNotStallTheJobsBehindIt) {
-    QueueHolder holder(8, 2, 0);
-    ASSERT_NE(holder.queue, nullptr);
-    HitTable table(3);
-    const std::uint32_t empty[5] = {0, 0, 0, 0, 0};
-    const std::uint32_t three[5] = {0, 0, 0, 0, 3};
-    Enqueue(*holder.queue, kJobKindItems, empty, CountHit, &table);
-    Enqueue(*holder.queue, kJobKindItems, three, CountHit, &table);
-    Enqueue(*holder.queue, kJobKindItems, three, nullptr, &table);  // no function: nothing to run
-    Enqueue(*holder.queue, kJobKindItems, empty, CountHit, &table);
-    WaitIdle(*holder.queue);
-    EXPECT_EQ(holder.queue->retiredSequence.load(), 4u);
-    for (auto& hit : table.hits) EXPECT_EQ(hit.load(), 1u);
-}
 
 struct CoverArgs {
     std::vector<std::atomic<std::uint32_t>>* hits;
@@ -216,8 +181,6 @@ TEST(QueueCreation, RejectsBadCapacitiesAndEmptyListsAndTrimsTheListToTheRequest
         RenderJobQueue* queue = CreateRenderJobQueue(16, c.requested, FakeProcessors(c.listed), 0);
         ASSERT_NE(queue, nullptr);
         EXPECT_EQ(queue->workerCount, c.workers) << c.requested << " of " << c.listed;
-        EXPECT_EQ(queue->workers.size(), c.workers);
-        EXPECT_EQ(queue->running.load(), 1);
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(queue->ring) % 64, 0u);
         for (std::uint32_t i = 0; i < queue->workerCount; ++i) EXPECT_EQ(queue->workers[i].processor.number, i);
         DestroyRenderJobQueue(queue);
