@@ -136,10 +136,6 @@ TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {
         glClearColor(red, 0.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         EXPECT_EQ(wglSwapBuffers(nullptr), TRUE);
-        if (red == 1.0f) {
-            EXPECT_TRUE(CaptureFileOpen()) << "opened at the first frame of the range";
-            EXPECT_EQ(CaptureFramesWritten(), 1u);
-        }
     }
     // The poll at the end of the range's last frame has finished the file and disarmed the range.
     EXPECT_FALSE(CaptureFileOpen());
@@ -162,13 +158,11 @@ TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {
         std::memcpy(&last, stream.data() + stream.size() - 4, 4);
         EXPECT_EQ(CmdHeaderOp(last), 45u) << "frame " << f << " ends with the frame-end marker";
         EXPECT_EQ(CmdHeaderSize(last), 4u);
-        const std::vector<uint8_t>& pixels = data.frameReferencePixels[f];
-        ASSERT_EQ(pixels.size(), 16u * 8u * 4u) << "rows of exactly width x 4 bytes";
-        for (size_t i = 0; i < pixels.size(); i += 4) {
-            uint32_t pixel = 0;
-            std::memcpy(&pixel, pixels.data() + i, 4);
-            ASSERT_EQ(pixel, words[f]) << "frame " << f << " pixel " << i / 4;
-        }
+        const std::vector<uint8_t>& bytes = data.frameReferencePixels[f];
+        ASSERT_EQ(bytes.size(), 16u * 8u * 4u) << "rows of exactly width x 4 bytes";
+        std::vector<uint32_t> pixels(16 * 8);
+        std::memcpy(pixels.data(), bytes.data(), bytes.size());
+        EXPECT_EQ(pixels, std::vector<uint32_t>(16 * 8, words[f])) << "frame " << f;
     }
 }
 
