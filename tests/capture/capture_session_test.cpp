@@ -150,12 +150,6 @@ TEST_F(CaptureSessionTest, HotkeyAndPanelStartOneCaptureOfTheConfiguredLength) {
     EXPECT_FALSE(StartRequestedCapture(150, false));
     CloseFinishedCapture(202);
     EXPECT_FALSE(StartRequestedCapture(202, false));
-
-    // A panel request with the setting at one frame: from the second frame after the request.
-    SetSettingValue(TheDriverSettings().CaptureFrameCount, 1);
-    RequestCapture();
-    ASSERT_TRUE(StartRequestedCapture(300, false));
-    EXPECT_STREQ(CaptureFileName(), "MORA_capture_frame301.mora-capture");
 }
 
 }  // namespace
