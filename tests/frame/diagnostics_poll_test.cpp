@@ -1,8 +1,8 @@
 // The per-frame request poll: an environment trace or capture closed after its last frame ends
 // the process (through the quit handler), panel requests start a trace or a capture for the
 // frames that follow, a request while a trace runs is dropped, and the capture hotkey on an X11
-// window (of the X server in $DISPLAY, else of an Xvfb the test starts) starts a capture. Each test runs in a
-// folder of its own: traces opened by the poll land in the current directory.
+// window (of the X server in $DISPLAY, else of an Xvfb the test starts) starts a capture. Each
+// test runs in a folder of its own: traces opened by the poll land in the current directory.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -177,7 +177,8 @@ TEST_F(DiagnosticsPoll, HotkeyOnAnX11WindowStartsACapture) {
     EXPECT_FALSE(CaptureHotkeyDownOn(dc));
     SetHotkeyStateReader(&FakeHotkey);
 
-    // Held keys start one capture: the capture session's tests cover that; the poll hands the key over.
+    // The poll hands the key's state over; that a held key starts one capture is the capture
+    // session's test.
     gHotkeyDown = true;
     PollDiagnosticRequests(30);  // pressed: frames 31 and 32
     ExpectRanges(kNone, {31, 32});

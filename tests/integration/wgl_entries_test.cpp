@@ -106,14 +106,17 @@ TEST(WglEntries, OnlyTheThreadThatDrawsChangesTheGlState) {
     ResetGlState(32, 32);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
 
-    // Returns FALSE when any call got through.
+    // TRUE when the calls were refused (glGenTextures gave no name).
     const auto interfere = [] {
         GLuint name = 0;
         for (int i = 0; i < 1000; ++i) {
             glBegin(GL_TRIANGLES);
+            glColor4ub(255, 0, 0, 255);
             glVertex3f(1.0f, 2.0f, 3.0f);
             glEnd();
             glGenTextures(1, &name);
+            glBindTexture(GL_TEXTURE_2D, 5000u + static_cast<GLuint>(i));
+            glViewport(0, 0, 40000, 40000);  // would re-create the Surface the drawing thread uses
             glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
         }
         return name == 0 ? TRUE : FALSE;
