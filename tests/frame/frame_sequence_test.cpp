@@ -62,11 +62,15 @@ protected:
     const std::string& folder_ = dir_.path;
 };
 
-TEST_F(FrameSequence, WglEntriesTraceTheirArguments) {
+// The swap that ends the traced frame is its last line: it advances the frame counter once, counts
+// as both swap entries, and the poll after it closes the trace.
+TEST_F(FrameSequence, WglEntriesTraceTheirArgumentsUntilTheSwapEndsTheRange) {
     const int32_t frame = CurrentFrame();
     ASSERT_TRUE(OpenTrace(frame, frame, "test", false, folder_.c_str()));
+    const uint64_t swaps = EntryCalls(EntryId::wglSwapBuffers);
+    const uint64_t layerSwaps = EntryCalls(EntryId::wglSwapLayerBuffers);
     int marker = 0;
-    const HDC hdc = reinterpret_cast<HDC>(&marker);
+    const HDC hdc = reinterpret_cast<HDC>(&marker);  // only traced: the frame goes to the current context
     PIXELFORMATDESCRIPTOR pfd{};
     wglChoosePixelFormat(hdc, &pfd);
     wglDescribePixelFormat(hdc, 3, 39, &pfd);
@@ -77,7 +81,13 @@ TEST_F(FrameSequence, WglEntriesTraceTheirArguments) {
     wglCreateLayerContext(nullptr, 0);  // traces itself, then wglCreateContext traces itself
     wglSetLayerPaletteEntries(hdc, -1, 2, 3, nullptr);
     wglGetCurrentDC();
-    CloseTrace();
+    CurrentOffscreenContext current(16, 16);
+    EXPECT_EQ(wglSwapLayerBuffers(hdc, 0x5u), TRUE);
+    EXPECT_EQ(CurrentFrame(), frame + 1);
+    EXPECT_EQ(EntryCalls(EntryId::wglSwapBuffers), swaps + 1);
+    EXPECT_EQ(EntryCalls(EntryId::wglSwapLayerBuffers), layerSwaps + 1);
+    EXPECT_FALSE(TraceFileOpen()) << "the poll closes a trace once its last frame has passed";
+    EXPECT_EQ(CurrentTraceRange().first, -1);
     const std::string h = Pointer(hdc);
     const std::vector<std::string> expected = {
         "MORA::WGL::ChoosePixelFormat (hdc=" + h + ", ppfd=" + Pointer(&pfd) + ")",
@@ -90,36 +100,10 @@ TEST_F(FrameSequence, WglEntriesTraceTheirArguments) {
         "MORA::WGL::CreateContext (hdc=" + Pointer(nullptr) + ")",
         "MORA::WGL::SetLayerPaletteEntries (hdc=" + h + ", iLayerPlane=-1, iStart=2, cEntries=3)",
         "MORA::WGL::GetCurrentDC ()",
-    };
-    EXPECT_EQ(TracedCalls("MORA_trace_frame" + std::to_string(frame) + ".mora-trace"), expected);
-}
-
-TEST_F(FrameSequence, SwapsAdvanceTheCounterOnceAndThePollClosesAFinishedTrace) {
-    const int32_t frame = CurrentFrame();
-    ASSERT_TRUE(OpenTrace(frame, frame + 1, "test", false, folder_.c_str()));
-    const uint64_t swaps = EntryCalls(EntryId::wglSwapBuffers);
-    const uint64_t layerSwaps = EntryCalls(EntryId::wglSwapLayerBuffers);
-    int marker = 0;
-    const HDC hdc = reinterpret_cast<HDC>(&marker);  // only traced: the frame goes to the current context
-    CurrentOffscreenContext current(16, 16);
-    EXPECT_EQ(wglSwapLayerBuffers(hdc, 0x5u), TRUE);
-    EXPECT_EQ(CurrentFrame(), frame + 1);
-    EXPECT_EQ(EntryCalls(EntryId::wglSwapBuffers), swaps + 1);
-    EXPECT_EQ(EntryCalls(EntryId::wglSwapLayerBuffers), layerSwaps + 1);
-    EXPECT_TRUE(TraceFileOpen()) << "frame + 1 is still inside the range";
-    EXPECT_EQ(wglSwapBuffers(hdc), TRUE);
-    EXPECT_EQ(CurrentFrame(), frame + 2);
-    EXPECT_FALSE(TraceFileOpen()) << "the poll closes a trace once its last frame has passed";
-    EXPECT_EQ(CurrentTraceRange().first, -1);
-    const std::string h = Pointer(hdc);
-    const std::vector<std::string> expected = {
         "MORA::WGL::SwapLayerBuffers (hdc=" + h + ", fuPlanes=0x00000005)",
         "MORA::WGL::SwapBuffers (hdc=" + h + ")",
-        "MORA::WGL::SwapBuffers (hdc=" + h + ")",
     };
-    EXPECT_EQ(
-        TracedCalls("MORA_trace_frames" + std::to_string(frame) + "-" + std::to_string(frame + 1) + ".mora-trace"),
-        expected);
+    EXPECT_EQ(TracedCalls("MORA_trace_frame" + std::to_string(frame) + ".mora-trace"), expected);
 }
 
 TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {
@@ -136,10 +120,6 @@ TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {
         glClearColor(red, 0.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         EXPECT_EQ(wglSwapBuffers(nullptr), TRUE);
-        if (red == 1.0f) {
-            EXPECT_TRUE(CaptureFileOpen()) << "opened at the first frame of the range";
-            EXPECT_EQ(CaptureFramesWritten(), 1u);
-        }
     }
     // The poll at the end of the range's last frame has finished the file and disarmed the range.
     EXPECT_FALSE(CaptureFileOpen());
@@ -162,13 +142,11 @@ TEST_F(FrameSequence, CapturedFramesEndWithTheMarkerAndCarryTheRenderedPixels) {
         std::memcpy(&last, stream.data() + stream.size() - 4, 4);
         EXPECT_EQ(CmdHeaderOp(last), 45u) << "frame " << f << " ends with the frame-end marker";
         EXPECT_EQ(CmdHeaderSize(last), 4u);
-        const std::vector<uint8_t>& pixels = data.frameReferencePixels[f];
-        ASSERT_EQ(pixels.size(), 16u * 8u * 4u) << "rows of exactly width x 4 bytes";
-        for (size_t i = 0; i < pixels.size(); i += 4) {
-            uint32_t pixel = 0;
-            std::memcpy(&pixel, pixels.data() + i, 4);
-            ASSERT_EQ(pixel, words[f]) << "frame " << f << " pixel " << i / 4;
-        }
+        const std::vector<uint8_t>& bytes = data.frameReferencePixels[f];
+        ASSERT_EQ(bytes.size(), 16u * 8u * 4u) << "rows of exactly width x 4 bytes";
+        std::vector<uint32_t> pixels(16 * 8);
+        std::memcpy(pixels.data(), bytes.data(), bytes.size());
+        EXPECT_EQ(pixels, std::vector<uint32_t>(16 * 8, words[f])) << "frame " << f;
     }
 }
 

@@ -72,11 +72,10 @@ TEST(ReadBack, WiderTypesConvertEachComponent) {
         // Pixels 0, 128 and 255, and 384 (128 again, in the second chunk): R, G, B, A.
         for (const auto& [pixel, level] : {std::pair{0, 0}, std::pair{128, 1}, std::pair{255, 3}, std::pair{384, 1}}) {
             const uint8_t* at = out.data() + static_cast<size_t>(pixel * 4 * c.bytes);
-            const double expected[4] = {c.value[level], 0.0, c.value[level], c.value[2]};
-            for (int k = 0; k < 4; ++k) {
-                EXPECT_EQ(c.read(at + k * c.bytes), expected[k])
-                    << "type 0x" << std::hex << c.type << std::dec << " pixel " << pixel << " component " << k;
-            }
+            EXPECT_EQ((std::vector<double>{c.read(at), c.read(at + c.bytes), c.read(at + 2 * c.bytes),
+                                           c.read(at + 3 * c.bytes)}),
+                      (std::vector<double>{c.value[level], 0.0, c.value[level], c.value[2]}))
+                << "type 0x" << std::hex << c.type << std::dec << " pixel " << pixel;
         }
         EXPECT_EQ(out.back(), kUntouched) << "type 0x" << std::hex << c.type;
     }
