@@ -358,8 +358,9 @@ TEST_F(Lowering, ListsStopAtTheNestingLimitAndRefuseBadNames) {
 }
 
 // MORA_GL_SUBSET=seed: the lowered entries, lighting and texture coordinate generation count and
-// trace only, glGenLists hands out names from a counter and no list exists; the drift scan lists
-// the lowered entries again.
+// trace only, glGenLists hands out names from a counter and no list exists, texture level queries
+// write nothing and a proxy upload is recorded as any other; the drift scan lists the lowered
+// entries again.
 TEST_F(Lowering, SeedSubsetKeepsTheLoweredEntriesCountedOnly) {
     const auto reproduced = [](std::string_view name) {
         const auto names = api::ReproducedEntryNames();
@@ -373,6 +374,10 @@ TEST_F(Lowering, SeedSubsetKeepsTheLoweredEntriesCountedOnly) {
     glEnable(GL_LIGHT0);
     glEnable(GL_TEXTURE_GEN_S);
     const GLboolean lit = glIsEnabled(GL_LIGHTING);
+    GLint width = -7;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glTexImage2D(0x8064, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);  // the proxy
+    const uint64_t proxyBytes = StreamBytes();
     const CounterSnapshot before = SnapshotCounters();
     const Effect seed = Run([] {
         PointArraysAtCorners();
@@ -397,6 +402,8 @@ TEST_F(Lowering, SeedSubsetKeepsTheLoweredEntriesCountedOnly) {
               (std::vector<uint64_t>{1, 1, 1, 1}));
     EXPECT_FALSE(seedReproducesRect);
     EXPECT_EQ(lit, GL_FALSE);
+    EXPECT_EQ(width, -7);
+    EXPECT_GT(proxyBytes, 0u);
 }
 
 // Lighting and texture coordinate generation at the entry.

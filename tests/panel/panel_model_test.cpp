@@ -111,8 +111,7 @@ TEST_F(PanelModelTest, TriggerButtonsSetTheRequestsAndLabelsTakeNoInput) {
 
 TEST_F(PanelModelTest, EditsAndTrackBarsKeepTheirSettingsInRange) {
     const DriveCase cases[] = {
-        {162, {0, "0"}, "CaptureFrameCount", 1},  // 0 into "Frames:" stores 1
-        {162, {0, ""}, "CaptureFrameCount", 1},
+        {162, {0, "0"}, "CaptureFrameCount", 1},       // 0 into "Frames:" stores 1
         {162, {0, "12abc"}, "CaptureFrameCount", 12},  // the leading number
         {162, {0, "99999999999"}, "CaptureFrameCount", 1000},
         {200, {0, "0"}, "WorkerLimit", 0},  // 0 into "Workers:" stores 0, the full pool
