@@ -306,7 +306,6 @@ TEST_F(Lowering, CallListsReadsEveryNameTypeOffsetByTheBase) {
     static const GLuint kUints[] = {103, 9999};
     static const GLfloat kFloats[] = {3.9f, 0.0f};
     static const GLubyte kTwoBytes[] = {0, 1, 0, 3};
-    static const GLubyte kFourBytes[] = {0, 0, 0, 2};
     const struct {
         GLuint base;
         GLsizei n;
@@ -319,7 +318,6 @@ TEST_F(Lowering, CallListsReadsEveryNameTypeOffsetByTheBase) {
         {0, 2, GL_UNSIGNED_INT, kUints, colourWords({2})},
         {101, 2, GL_FLOAT, kFloats, colourWords({3, 0})},
         {101, 2, GL_2_BYTES, kTwoBytes, colourWords({1, 3})},
-        {100, 1, GL_4_BYTES, kFourBytes, colourWords({1})},
         {101, 2, GL_DOUBLE, kFloats, {}},
         {101, -2, GL_UNSIGNED_BYTE, kUbytes, {}},
     };
