@@ -249,9 +249,6 @@ TEST_F(Recording, CutOffZeroStillUpdatesTheContextButRecordsNothing) {
     EXPECT_EQ(std::vector<float>(m + 12, m + 15), (std::vector<float>{1, 2, 3}));
     glColor4ub(5, 6, 7, 8);
     EXPECT_EQ(ctx.currentColour, 0x08050607u);
-    glEnable(GL_ALPHA_TEST);
-    EXPECT_EQ(glIsEnabled(GL_ALPHA_TEST), GL_TRUE);
-    glDisable(GL_ALPHA_TEST);
     const GLuint name = 5;
     glBindTexture(GL_TEXTURE_2D, name);
     const uint8_t pixel[4] = {1, 2, 3, 4};
