@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -92,11 +93,8 @@ TEST_F(DriverSettingsTest, SaveReplacesTheFileWithAllTwentyValuesInSaveOrder) {
               "DisableDepthTest=0\nForceDepthFunc=0\nForceIsa=0\nWorkerLimit=12\nPipelineCutoff=2\n"
               "CaptureFrameCount=5\nForceVrsRate=1\nAutoToggleVrs=0\nShowFpsOverlay=1\nGammaX100=140\n"
               "HueDeg=-45\nSaturationX100=100\nBrightnessX100=100\nVideoRangeX100=60\n");
-    std::vector<std::string> names;  // the temporary file is gone
-    for (const auto& entry : std::filesystem::directory_iterator(folder_ + "/mora")) {
-        names.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(names, std::vector<std::string>{"driver.ini"});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_ + "/mora"), {}), 1)
+        << "the temporary file is gone";
 
     ResetSettingsToDefaults(s);
     ReloadSettings();
