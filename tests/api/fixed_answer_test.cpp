@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "api/api_test_support.h"
-#include "api/texture_levels.h"
 #include "mora/gl.h"
 
 namespace mora::test {
@@ -85,7 +84,6 @@ TEST_F(FixedAnswers, QueriesOfNamesOutsideGl11RaiseInvalidEnumAndWriteNothing) {
 TEST_F(FixedAnswers, TexLevelParametersOfTheBoundTextureAndTheProxy) {
     constexpr GLenum kProxy = 0x8064;
     constexpr GLenum kRedSize = 0x805C, kLuminanceSize = 0x8060;
-    api::ResetTextureLevels();
     glBindTexture(GL_TEXTURE_2D, 77);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8_ALPHA8, 8, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     EmptyCommandBuffer(TheCommandRecording().stream);
@@ -132,7 +130,6 @@ TEST_F(FixedAnswers, TexLevelParametersOfTheBoundTextureAndTheProxy) {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, 0xBAD, &untouched);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, nullptr);
     EXPECT_EQ(untouched, -7);
-    api::ResetTextureLevels();
 }
 
 }  // namespace

@@ -15,9 +15,7 @@
 #include <vector>
 
 #include "api/api_test_support.h"
-#include "api/client_arrays.h"
 #include "api/display_lists.h"
-#include "api/fixed_function.h"
 #include "entry/gl_subset.h"
 #include "gl/command_records.h"
 #include "gl/gl_context.h"
@@ -42,20 +40,6 @@ struct Effect {
 
 class Lowering : public ApiTest {
 protected:
-    void SetUp() override {
-        ApiTest::SetUp();
-        ResetLoweringState();
-    }
-    void TearDown() override {
-        ResetLoweringState();
-        ApiTest::TearDown();
-    }
-    static void ResetLoweringState() {
-        api::ResetDisplayLists();
-        api::TheClientState() = api::ClientState{};
-        api::TheFixedFunctionState() = api::MakeDefaultFixedFunctionState();
-    }
-
     // Runs `calls` from a fixed starting state and returns what they left.
     static Effect Run(const std::function<void()>& calls) {
         glMatrixMode(GL_MODELVIEW);

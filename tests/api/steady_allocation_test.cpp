@@ -7,8 +7,6 @@
 #include <array>
 
 #include "api/api_test_support.h"
-#include "api/client_arrays.h"
-#include "api/display_lists.h"
 #include "mora/gl.h"
 #include "test_support/counting_allocator.h"
 
@@ -74,8 +72,6 @@ TEST_F(SteadyAllocation, RepeatedFramesAllocateNothing) {
     EXPECT_EQ(count.Stop(), 0u) << "operator new calls during steady frames";
     EXPECT_EQ(stream.begin, streamStorage);
     EXPECT_EQ(CommandBufferCapacity(stream), streamCapacity);
-    api::ResetDisplayLists();
-    api::TheClientState() = api::ClientState{};
 }
 
 }  // namespace
