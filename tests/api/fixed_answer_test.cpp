@@ -24,8 +24,7 @@ TEST_F(FixedAnswers, StringsErrorsAndQueriesThatWriteOneValue) {
     EXPECT_EQ(AsText(glGetString(GL_VERSION)), "1.1");
     for (GLenum name : {GLenum{GL_EXTENSIONS}, GLenum{0}, GLenum{0xFFFFFFFF}}) {
         const GLubyte* text = glGetString(name);
-        ASSERT_NE(text, nullptr) << name;
-        EXPECT_EQ(text[0], 0) << name;
+        EXPECT_TRUE(text != nullptr && text[0] == 0) << name;
     }
     glGetError();                                           // whatever an earlier query in this process left
     glTexImage2D(0xDEAD, -1, 0, -5, -5, 0, 0, 0, nullptr);  // anything goes, nothing is an error

