@@ -11,6 +11,10 @@
 #include <initializer_list>
 #include <vector>
 
+#include "api/client_arrays.h"
+#include "api/display_lists.h"
+#include "api/fixed_function.h"
+#include "api/texture_levels.h"
 #include "entry/entry_table.h"
 #include "frame/frame_test_support.h"
 #include "gl/command_buffer.h"
@@ -54,8 +58,8 @@ inline uint64_t StreamBytes() { return CommandBufferSize(TheCommandRecording().s
 inline uint64_t BlobBytes() { return CommandBufferSize(TheCommandRecording().blob); }
 
 // Every test starts with a context current on its thread (the GL entries change nothing without
-// one), the full pipeline (recording on) and empty command buffers; the GL state is process-wide,
-// so each test sets the state it looks at.
+// one), the full pipeline (recording on), empty command buffers, no display lists, client arrays,
+// lights or proxy answers; the GL state is process-wide, so each test sets the state it looks at.
 class ApiTest : public ::testing::Test {
 protected:
     CurrentOffscreenContext current_{64, 64};
@@ -64,7 +68,13 @@ protected:
         Reset();
     }
     void TearDown() override { Reset(); }
-    static void Reset() { ResetDriverState(); }
+    static void Reset() {
+        ResetDriverState();
+        api::ResetDisplayLists();
+        api::TheClientState() = api::ClientState{};
+        api::TheFixedFunctionState() = api::MakeDefaultFixedFunctionState();
+        api::ResetTextureLevels();
+    }
 };
 
 }  // namespace mora::test
