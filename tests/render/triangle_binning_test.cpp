@@ -44,10 +44,10 @@ BinningStats Bin(const SetupTriangle& t, uint32_t index, uint16_t worker = 0) {
 
 class TriangleBinningTest : public test::RenderStateTest {
 protected:
-    // A grid of width x height dealt to `workers` partitions.
-    void SizeGrid(int32_t width, int32_t height, int32_t workers) {
+    // A grid of width x height, all owned by worker 0.
+    void SizeGrid(int32_t width, int32_t height) {
         ResizeTileGrid(width, height);
-        RebuildWorkerTilePartition(workers);
+        RebuildWorkerTilePartition(1);
     }
 };
 
@@ -55,6 +55,7 @@ protected:
 // tile list checks only the count; unbinnable triangles (count 0) touch no tile and count nothing.
 TEST_F(TriangleBinningTest, BoundsAndEdgesPickTheTilesATriangleMeetsInEitherWinding) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const Tiles diagonal = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {0, 1}, {1, 2}, {2, 3}, {1, 0}, {2, 1}, {3, 2}};
     struct Case {
         int32_t width, height;
         float x0, y0, x1, y1, x2, y2;
@@ -64,18 +65,7 @@ TEST_F(TriangleBinningTest, BoundsAndEdgesPickTheTilesATriangleMeetsInEitherWind
     };
     const Case cases[] = {
         {64, 64, 0, 0, 8, 0, 0, 8, 1, {{0, 0}}, 0},
-        // Thin: rejects tiles on both sides of the diagonal.
-        {64,
-         64,
-         0,
-         0,
-         32,
-         32,
-         32,
-         31,
-         10,
-         {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {0, 1}, {1, 2}, {2, 3}, {1, 0}, {2, 1}, {3, 2}},
-         6},
+        {64, 64, 0, 0, 32, 32, 32, 31, 10, diagonal, 6},               // thin: rejects tiles on both sides
         {64, 64, 1, 1, 20, 20, 10, 10, 9, {}, 0},                      // zero area: every tile its bounds meet
         {64, 64, -1e30f, -1e30f, 1e30f, -1e30f, 0, 1e30f, 64, {}, 0},  // clamped to the framebuffer
         {64, 64, -10, 0, -1, 5, -3, 30, 0, {}, 0},                     // left of x = 0
@@ -89,7 +79,7 @@ TEST_F(TriangleBinningTest, BoundsAndEdgesPickTheTilesATriangleMeetsInEitherWind
     };
     uint32_t index = 0;
     for (const Case& c : cases) {
-        SizeGrid(c.width, c.height, 1);
+        SizeGrid(c.width, c.height);
         const SetupTriangle t = MakeTriangle(c.x0, c.y0, c.x1, c.y1, c.x2, c.y2);
         EXPECT_EQ(Bounds(t).binnable, c.count > 0) << index;
         for (const SetupTriangle& wound : {t, MakeTriangle(c.x0, c.y0, c.x2, c.y2, c.x1, c.y1)}) {
@@ -108,7 +98,7 @@ TEST_F(TriangleBinningTest, BoundsAndEdgesPickTheTilesATriangleMeetsInEitherWind
 // A scissored triangle goes to the MicroTiles its rectangle meets (partly is enough: the kernel
 // masks the pixels); a number past the table bins nowhere.
 TEST_F(TriangleBinningTest, ScissoredTrianglesBinOnlyWhereTheirRectangleMeetsThem) {
-    SizeGrid(64, 64, 1);
+    SizeGrid(64, 64);
     const ScissorRect rects[2] = {{9, 3, 17, 8}, {40, 40, 40, 60}};
     WorkerBinningView view = ViewForWorker(0);
     view.scissorRects = rects;
