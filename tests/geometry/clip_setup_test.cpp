@@ -2,10 +2,8 @@
 // Positions and attributes at the clip intersections are checked by the OSMesa scene comparisons.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
-#include <vector>
 
 #include "geometry/clip.h"
 #include "geometry/triangle_setup.h"

@@ -7,7 +7,6 @@
 #include <limits>
 #include <set>
 #include <utility>
-#include <vector>
 
 #include "render/render_test_support.h"
 #include "render/tile_grid.h"
