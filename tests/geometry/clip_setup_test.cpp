@@ -1,5 +1,6 @@
-// Clipping against the view volume and fan-triangle setup (window mapping, depth bounds, culling).
-// Positions and attributes at the clip intersections are checked by the OSMesa scene comparisons.
+// Clipping against the view volume and fan-triangle setup (window rows, discarded w, culling).
+// Positions and attributes at the clip intersections are checked by the OSMesa scene comparisons;
+// viewport, depth range and carried state through the whole pipeline in execute_frame_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -43,26 +44,6 @@ TEST(Clip, TriangleBehindTheEyeIsDiscarded) {
     // A triangle straddling w = 0 keeps only its front part, and every kept w is >= 0.
     ASSERT_TRUE(ClipTriangle(V(0, 0, 0, 1), V(0, 0, 0, -1), V(0.5f, 0.5f, 0, 1), poly));
     for (int i = 0; i < poly.count; ++i) EXPECT_GE(poly.v[i].w, 0.0f);
-}
-
-TEST(TriangleSetup, ViewportAndDepthMapping) {
-    NativePacket packet = Packet();
-    packet.viewport[0] = 10;
-    packet.viewport[1] = 20;
-    packet.depthNear = 0.25f;
-    packet.depthFar = 0.75f;
-    packet.renderState.words[kRsBlendMode] = 3;
-    SetupTriangle t;
-    ASSERT_EQ(SetupFanTriangle(packet, {false, false}, V(0, 0, 0, 1, 0xFF112233u, 0.5f, 0.25f), V(1, 1, 1, 2),
-                               V(-1, -1, -1, 4), t),
-              1u);
-    // x0, y0, z0 (near + (far - near) / 2), x1, y1 (y grows downward), 1/w1, 1/w2, s0, t0.
-    const float got[9] = {t.x0, t.y0, t.z0, t.x1, t.y1, t.invw1, t.invw2, t.s0, t.t0};
-    const float want[9] = {330, 260, 0.5f, 0.75f * 640 + 10, 0.25f * 480 + 20, 0.5f, 0.25f, 0.5f, 0.25f};
-    for (int i = 0; i < 9; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << "value " << i;
-    EXPECT_EQ(t.colour0, 0xFF112233u);
-    EXPECT_TRUE(t.zmin == t.z2 && t.zmax == t.z1) << t.zmin << " " << t.zmax;
-    EXPECT_EQ(t.blendCode, 3u);  // render state words are carried over
 }
 
 // Viewport y counts up from the drawable's bottom, window rows down from its top: with the

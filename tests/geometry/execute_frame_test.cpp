@@ -18,9 +18,12 @@ namespace {
 
 using test::ScopedSetting;
 
-// One triangle fully inside a 640 x 480 viewport (identity matrices), blending (ONE, ONE).
+// One triangle fully inside a 640 x 480 viewport at (10, 20) (identity matrices), depth range
+// 0.25 .. 0.75, blending (ONE, ONE).
 void AppendInsideTriangle(CommandStream& s) {
     test::AppendView(s, 640, 480);
+    AppendViewport(s, 10, 20, 640, 480);
+    AppendDepthRange(s, 0.25, 0.75);
     AppendEnable(s, 0x0BE2);
     AppendBlendFunc(s, 1, 1);
     AppendBegin(s, 4);
@@ -80,7 +83,7 @@ TEST(ExecuteFrame, FullPipelineRestoresTheKeyframeAndWritesTheTriangleWithItsSta
     ASSERT_EQ(triangles.size(), 1u);
     const SetupTriangle& t = triangles[0];
     const float got[7] = {t.x0, t.y0, t.x2, t.y2, t.z1, t.zmin, t.zmax};
-    const float want[7] = {160, 360, 320, 120, 0.75f, 0.25f, 0.75f};
+    const float want[7] = {170, 380, 330, 140, 0.625f, 0.375f, 0.625f};
     for (int i = 0; i < 7; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << "value " << i;
     EXPECT_EQ((std::vector<uint64_t>{t.colour0, t.blendCode, t.textureSlot, ctx->statistics.packetCount,
                                      ctx->statistics.vertexRecords, ctx->statistics.streamBytes}),
