@@ -19,8 +19,9 @@
 namespace mora {
 namespace {
 
-// A frame as a game draws it: state changes, a texture update on an existing texture, textured
-// quads (some clipped), and a large random scene so that the parallel path is taken.
+// A frame as a game draws it: state changes, a texture update on an existing texture, matrix
+// changes, and a large random scene of every triangle mode, textured and partly clipped, so that the
+// parallel path is taken.
 void BuildSteadyFrame(GlContext& ctx, PendingKeyframe& pending, FrameRecording& frame) {
     uint32_t name = 0;
     GenTextures(ctx, 1, &name, nullptr);
@@ -30,7 +31,6 @@ void BuildSteadyFrame(GlContext& ctx, PendingKeyframe& pending, FrameRecording& 
     ASSERT_TRUE(ClosePendingKeyframe(pending, ctx));
 
     CommandRecording& rec = frame.commands;
-    test::AppendCamera(rec.stream);
     AppendEnable(rec.stream, 0x0DE1);
     AppendBindTexture(rec.stream, 0x0DE1, name);
     const std::vector<uint8_t> patch(4 * 4 * 4, 0xFF);
@@ -39,19 +39,7 @@ void BuildSteadyFrame(GlContext& ctx, PendingKeyframe& pending, FrameRecording& 
     AppendClear(rec.stream, 0x4100);
     AppendPushMatrix(rec.stream);
     AppendTranslatef(rec.stream, 0, 0, -5);
-    for (int i = 0; i < 50; ++i) {
-        AppendRotatef(rec.stream, 7, 0, 1, 0);
-        AppendBegin(rec.stream, 7);
-        AppendTexCoord2f(rec.stream, 0, 0);
-        AppendVertex3f(rec.stream, -3, -1, 0);
-        AppendTexCoord2f(rec.stream, 1, 0);
-        AppendVertex3f(rec.stream, 3, -1, 0);
-        AppendTexCoord2f(rec.stream, 1, 1);
-        AppendVertex3f(rec.stream, 3, 1, 0);
-        AppendTexCoord2f(rec.stream, 0, 1);
-        AppendVertex3f(rec.stream, -3, 1, 0);
-        AppendEnd(rec.stream);
-    }
+    AppendRotatef(rec.stream, 7, 0, 1, 0);
     AppendPopMatrix(rec.stream);
     test::AppendRandomScene(rec.stream, 3, 400, 40000);
     BuildKeyframe(pending, ctx, frame.keyframe);

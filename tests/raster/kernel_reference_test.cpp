@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -33,16 +32,13 @@ struct KernelVariant {
 };
 
 const KernelVariant kVariants[] = {
-    {"SSE4.1", kIsaSse41, &sse41::RasterizeTile, {false, true}},
-    {"AVX", kIsaAvx, &avx::RasterizeTile, {false, false}},
-    {"AVX2", kIsaAvx2, &avx2::RasterizeTile, {true, false}},
-    {"AVX-512", kIsaAvx512, &avx512::RasterizeTile, {true, false}},
+    {"Sse41", kIsaSse41, &sse41::RasterizeTile, {false, true}},
+    {"Avx", kIsaAvx, &avx::RasterizeTile, {false, false}},
+    {"Avx2", kIsaAvx2, &avx2::RasterizeTile, {true, false}},
+    {"Avx512", kIsaAvx512, &avx512::RasterizeTile, {true, false}},
 };
 
-std::string VariantName(const ::testing::TestParamInfo<int>& param) {
-    static const char* const kNames[] = {"Sse41", "Avx", "Avx2", "Avx512"};
-    return kNames[param.param];
-}
+std::string VariantName(const ::testing::TestParamInfo<int>& param) { return kVariants[param.param].name; }
 
 constexpr uint32_t kGuardColour = 0xDEADBEEFu;
 constexpr float kGuardDepth = -12345.0f;

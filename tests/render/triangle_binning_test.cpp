@@ -7,7 +7,6 @@
 #include <limits>
 #include <set>
 #include <utility>
-#include <vector>
 
 #include "render/render_test_support.h"
 #include "render/tile_grid.h"
@@ -44,32 +43,61 @@ BinningStats Bin(const SetupTriangle& t, uint32_t index, uint16_t worker = 0) {
 
 class TriangleBinningTest : public test::RenderStateTest {
 protected:
-    // A grid of width x height dealt to `workers` partitions.
-    void SizeGrid(int32_t width, int32_t height, int32_t workers) {
+    // A grid of width x height, all owned by worker 0.
+    void SizeGrid(int32_t width, int32_t height) {
         ResizeTileGrid(width, height);
-        RebuildWorkerTilePartition(workers);
+        RebuildWorkerTilePartition(1);
     }
 };
 
-TEST_F(TriangleBinningTest, EdgesRejectTheTilesATriangleMissesAndBoundsClampToTheFramebuffer) {
-    SizeGrid(64, 64, 1);  // 2x2 MacroTiles, all owned by worker 0
-    Bin(MakeTriangle(0, 0, 8, 0, 0, 8), 0);
-    EXPECT_EQ(TilesHolding(0), (Tiles{{0, 0}}));
-    const BinningStats thin = Bin(MakeTriangle(0, 0, 32, 32, 32, 31), 1);  // rejects tiles on both sides
-    EXPECT_EQ(TilesHolding(1), (Tiles{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {0, 1}, {1, 2}, {2, 3}, {1, 0}, {2, 1}, {3, 2}}));
-    EXPECT_EQ(thin.microsEdgeRejected, 6u);
-    const SetupTriangle flat = MakeTriangle(1, 1, 20, 20, 10, 10);  // zero area: every tile its bounds meet
-    Bin(flat, 2);
-    EXPECT_EQ(TilesHolding(2).size(), 9u);
-    EXPECT_FALSE(Bounds(flat).edgesValid);
-    Bin(MakeTriangle(-1e30f, -1e30f, 1e30f, -1e30f, 0, 1e30f), 3);
-    EXPECT_EQ(TilesHolding(3).size(), 64u);
+// Each triangle is binned in both windings, which must give the same bins and rejections. An empty
+// tile list checks only the count; unbinnable triangles (count 0) touch no tile and count nothing.
+TEST_F(TriangleBinningTest, BoundsAndEdgesPickTheTilesATriangleMeetsInEitherWinding) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const Tiles diagonal = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {0, 1}, {1, 2}, {2, 3}, {1, 0}, {2, 1}, {3, 2}};
+    struct Case {
+        int32_t width, height;
+        float x0, y0, x1, y1, x2, y2;
+        size_t count;
+        Tiles tiles;
+        uint32_t edgeRejected;
+    };
+    const Case cases[] = {
+        {64, 64, 0, 0, 8, 0, 0, 8, 1, {{0, 0}}, 0},
+        {64, 64, 0, 0, 32, 32, 32, 31, 10, diagonal, 6},               // thin: rejects tiles on both sides
+        {64, 64, 1, 1, 20, 20, 10, 10, 9, {}, 0},                      // zero area: every tile its bounds meet
+        {64, 64, -1e30f, -1e30f, 1e30f, -1e30f, 0, 1e30f, 64, {}, 0},  // clamped to the framebuffer
+        {64, 64, -10, 0, -1, 5, -3, 30, 0, {}, 0},                     // left of x = 0
+        {64, 64, 5, 64, 30, 70, 10, 90, 0, {}, 0},                     // below the framebuffer
+        {64, 64, 64, 1, 100, 1, 80, 40, 0, {}, 0},                     // right of it (xmin = width)
+        {64, 64, 0, 0, 30, nan, 0, 30, 0, {}, 0},
+        {64, 64, -inf, 0, 30, 0, 0, 30, 0, {}, 0},
+        // MicroTile column 4 covers pixel column 32 only; a sliver right of it is clamped away.
+        {33, 16, 32.2f, 0, 32.8f, 0, 32.5f, 7, 1, {{4, 0}}, 0},
+        {33, 16, 33.2f, 0, 33.8f, 0, 33.5f, 7, 0, {}, 0},
+    };
+    uint32_t index = 0;
+    for (const Case& c : cases) {
+        SizeGrid(c.width, c.height);
+        const SetupTriangle t = MakeTriangle(c.x0, c.y0, c.x1, c.y1, c.x2, c.y2);
+        EXPECT_EQ(Bounds(t).binnable, c.count > 0) << index;
+        for (const SetupTriangle& wound : {t, MakeTriangle(c.x0, c.y0, c.x2, c.y2, c.x1, c.y1)}) {
+            const BinningStats stats = Bin(wound, index);
+            const Tiles tiles = TilesHolding(index++);
+            EXPECT_EQ(tiles.size(), c.count) << index;
+            EXPECT_TRUE(c.tiles.empty() || tiles == c.tiles) << index;
+            EXPECT_EQ(stats.microsEdgeRejected, c.edgeRejected) << index;
+            const uint32_t work =
+                stats.trianglesPickedBboxIter + stats.trianglesPickedOwnedList + stats.microsConsidered;
+            EXPECT_TRUE(c.count > 0 || work == 0) << index;
+        }
+    }
 }
 
 // A scissored triangle goes to the MicroTiles its rectangle meets (partly is enough: the kernel
 // masks the pixels); a number past the table bins nowhere.
 TEST_F(TriangleBinningTest, ScissoredTrianglesBinOnlyWhereTheirRectangleMeetsThem) {
-    SizeGrid(64, 64, 1);
+    SizeGrid(64, 64);
     const ScissorRect rects[2] = {{9, 3, 17, 8}, {40, 40, 40, 60}};
     WorkerBinningView view = ViewForWorker(0);
     view.scissorRects = rects;
@@ -84,41 +112,6 @@ TEST_F(TriangleBinningTest, ScissoredTrianglesBinOnlyWhereTheirRectangleMeetsThe
     EXPECT_EQ(TilesHolding(1), (Tiles{{1, 0}, {2, 0}}));
     EXPECT_EQ(TilesHolding(2), Tiles{});  // an empty rectangle
     EXPECT_EQ(TilesHolding(3), Tiles{});
-}
-
-TEST_F(TriangleBinningTest, WindingDoesNotChangeTheBins) {
-    SizeGrid(64, 64, 1);
-    const BinningStats clockwise = Bin(MakeTriangle(3, 5, 50, 12, 20, 61), 0);
-    const BinningStats counterClockwise = Bin(MakeTriangle(3, 5, 20, 61, 50, 12), 1);
-    EXPECT_EQ(TilesHolding(0), TilesHolding(1));
-    EXPECT_FALSE(TilesHolding(0).empty());
-    EXPECT_EQ(clockwise.microsEdgeRejected, counterClockwise.microsEdgeRejected);
-    EXPECT_GT(clockwise.microsEdgeRejected, 0u);
-}
-
-TEST_F(TriangleBinningTest, TrianglesOutsideTheFramebufferOrNotFiniteTouchNothing) {
-    SizeGrid(64, 64, 1);
-    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    const SetupTriangle unbinnable[] = {
-        MakeTriangle(-10, 0, -1, 5, -3, 30),  // left of x = 0
-        MakeTriangle(5, 64, 30, 70, 10, 90),  // below the framebuffer
-        MakeTriangle(64, 1, 100, 1, 80, 40),  // right of it (xmin = width)
-        MakeTriangle(0, 0, 30, nan, 0, 30),  MakeTriangle(-inf, 0, 30, 0, 0, 30),
-    };
-    for (uint32_t i = 0; i < std::size(unbinnable); ++i) {
-        EXPECT_FALSE(Bounds(unbinnable[i]).binnable) << i;
-        const BinningStats stats = Bin(unbinnable[i], i);
-        EXPECT_EQ(stats.trianglesPickedBboxIter + stats.trianglesPickedOwnedList + stats.microsConsidered, 0u) << i;
-        EXPECT_TRUE(TilesHolding(i).empty()) << i;
-    }
-}
-
-TEST_F(TriangleBinningTest, PartialRightColumnCoversOnlyItsPixels) {
-    SizeGrid(33, 16, 1);  // MicroTile column 4 covers pixel column 32 only
-    Bin(MakeTriangle(32.2f, 0.0f, 32.8f, 0.0f, 32.5f, 7.0f), 0);
-    EXPECT_EQ(TilesHolding(0), (Tiles{{4, 0}}));
-    // A sliver right of the last pixel column is clamped away.
-    EXPECT_FALSE(Bounds(MakeTriangle(33.2f, 0.0f, 33.8f, 0.0f, 33.5f, 7.0f)).binnable);
 }
 
 }  // namespace
