@@ -33,7 +33,7 @@ protected:
     OffscreenSession session_{kSize, kSize};
 };
 
-TEST_F(ReadPixels, FourByteOrdersWithRowsFromTheBottom) {
+TEST_F(ReadPixels, FourByteOrdersFromTheBottomAndTheSwapPresentsWhatTheReadDrew) {
     RecordTwoBands();
     // One column across the band edge: GL row 7 (red) first, then GL row 8 (blue); nothing past it.
     const struct {
@@ -50,7 +50,13 @@ TEST_F(ReadPixels, FourByteOrdersWithRowsFromTheBottom) {
         expected.push_back(kUntouched);
         EXPECT_EQ(out, expected) << "format 0x" << std::hex << order.format;
     }
+    // The swap presents what the read drew, and the next frame, with nothing in it, is the clear
+    // colour again rather than an older image.
     wglSwapBuffers(session_.dc);
+    EXPECT_EQ(Rgb(ReadPresented(session_.dc).At(4, kSize - 1)), 0xFF0000u);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    wglSwapBuffers(session_.dc);
+    EXPECT_EQ(Rgb(ReadPresented(session_.dc).At(4, 0)), 0x00FF00u);
 }
 
 TEST_F(ReadPixels, RequestsOutsideTheSurfaceOrInOtherFormatsWriteNothing) {
