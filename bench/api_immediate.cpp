@@ -12,6 +12,7 @@
 #include "frame/context_record.h"
 #include "gl/command_buffer.h"
 #include "gl/gl_context.h"
+#include "immediate_triples.h"
 #include "mora/gl.h"
 #include "panel/driver_settings.h"
 #include "platform/device_context.h"
@@ -43,22 +44,15 @@ void ImmediateTriples(benchmark::State& state, int cutoff) {
     float x = 0.0f;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        glBegin(GL_TRIANGLES);
-        for (int i = 0; i < kBatchVertices; ++i) {
-            glColor4ub(static_cast<GLubyte>(i), 128, 64, 255);
-            glTexCoord2f(x, 0.5f);
-            glVertex3f(x, 1.0f, 2.0f);
-            x += 1.0f;
-        }
-        glEnd();
+        SubmitImmediateTriples(kBatchVertices, x);
         const auto stop = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
         ResetFrame();
     }
-    // Entry calls per iteration (three per vertex plus glBegin and glEnd); the inverted rate is the
-    // time per call.
-    state.counters["per_call"] = benchmark::Counter(
-        3.0 * kBatchVertices + 2.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    // Entry calls per iteration; the inverted rate is the time per call.
+    state.counters["per_call"] =
+        benchmark::Counter(ImmediateTripleCalls(kBatchVertices),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.SetItemsProcessed(state.iterations() * kBatchVertices);
     mora::SetSettingValue(mora::TheDriverSettings().PipelineCutoff, 5);
 }

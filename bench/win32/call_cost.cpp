@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "immediate_triples.h"
 #include "mora/gl.h"
 #if defined(_WIN32)
 #include <windows.h>
@@ -44,16 +45,9 @@ int main() {
     float x = 0.0f;
     for (int batch = 0; batch < kBatches; ++batch) {
         auto start = std::chrono::steady_clock::now();
-        glBegin(GL_TRIANGLES);
-        for (int i = 0; i < kBatchVertices; ++i) {
-            glColor4ub(static_cast<GLubyte>(i), 128, 64, 255);
-            glTexCoord2f(x, 0.5f);
-            glVertex3f(x, 1.0f, 2.0f);
-            x += 1.0f;
-        }
-        glEnd();
+        SubmitImmediateTriples(kBatchVertices, x);
         auto stop = std::chrono::steady_clock::now();
-        const double recording = Seconds(start, stop) / (3.0 * kBatchVertices + 2.0);
+        const double recording = Seconds(start, stop) / ImmediateTripleCalls(kBatchVertices);
         start = std::chrono::steady_clock::now();
         for (int i = 0; i < 3 * kBatchVertices; ++i) glNormal3f(0.0f, 0.0f, 1.0f);
         stop = std::chrono::steady_clock::now();
