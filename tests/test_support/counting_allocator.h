@@ -55,9 +55,10 @@ inline void* CountedAllocate(std::size_t size, std::size_t alignment) {
 }  // namespace mora::test
 
 #if MORA_TEST_COUNTS_ALLOCATIONS
-// Only the plain and aligned forms are replaced: the C++ library's array and nothrow forms
-// forward to them, and its aligned delete is free(), which matches aligned_alloc. The replacements
-// pair malloc with free themselves; GCC cannot see that through inlining.
+// The plain and aligned forms are replaced; the array, nothrow and sized forms forward to them by
+// the standard's default behaviour. The aligned delete is replaced too: its library default need not
+// be free(). The replacements pair malloc with free themselves; GCC cannot see that through
+// inlining.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
     if (void* p = mora::test::CountedAllocate(size, 0)) return p;
@@ -69,4 +70,5 @@ void* operator new(std::size_t size, std::align_val_t a) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
 #endif
